@@ -1,0 +1,560 @@
+#include "app/MainForm.h"
+
+#include "app/Globals.h"
+#include "dialogs/AboutDialog.h"
+#include "dialogs/BookBrowserForm.h"
+#include "dialogs/BookGrid.h"
+#include "dialogs/DatabaseSettingsDialog.h"
+#include "dialogs/EditSeveralDialog.h"
+#include "dialogs/LoanBookDialog.h"
+#include "dialogs/RemoveSeveralDialog.h"
+#include "dialogs/SearchBooksDialog.h"
+#include "engine/ORBL.h"
+#include "platform/Cp1252.h"
+#include "platform/IntegerConversion.h"
+#include "platform/gui/Clock.h"
+#include "platform/gui/ErrorHandler.h"
+#include "platform/gui/MessageLayer.h"
+#include "platform/gui/ModalRunner.h"
+#include "platform/gui/Platform.h"
+#include "platform/gui/Shell.h"
+#include "printing/PrintDialog.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QPushButton>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+
+namespace {
+
+// Runs a handler of the main window through the application-wide guard.
+template <typename Handler>
+auto Guarded(TfrmMain* window, Handler handler)
+{
+    return [window, handler] { TErrorHandler::Guard([&] { (window->*handler)(); }); };
+}
+
+// The file name part of a path: the text after its last folder separator or
+// drive colon, or the whole text when it has neither.
+std::string LastComponent(const std::string& path)
+{
+    const size_t cut = path.find_last_of("\\/:");
+    return cut == std::string::npos ? path : path.substr(cut + 1);
+}
+
+QString ShortDate(const QDateTime& now)
+{
+    return QLocale().toString(now.date(), QLocale::ShortFormat);
+}
+
+// The long time format, with seconds, without the time zone Qt adds to it.
+QString LongTime(const QDateTime& now)
+{
+    QString format = QLocale().timeFormat(QLocale::LongFormat);
+    format.remove(QLatin1Char('t'));
+    return QLocale().toString(now.time(), format.trimmed());
+}
+
+TBookGrid& BookList()
+{
+    return *frmBookBrowser->BookList;
+}
+
+std::string Text(const QLineEdit* box)
+{
+    return Cp1252::FromQString(box->text());
+}
+
+} // namespace
+
+TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent)
+{
+    // The global names the window from the start, as the windows made during
+    // its creation reach it through the global.
+    frmMain = this;
+    setObjectName(QStringLiteral("frmMain"));
+    Ui.Setup(this);
+    ConnectHandlers();
+    FormCreate();
+}
+
+TfrmMain::~TfrmMain()
+{
+    FormDestroy();
+}
+
+void TfrmMain::ConnectHandlers()
+{
+    connect(Ui.tbtnAddBook, &QToolButton::clicked, this, Guarded(this, &TfrmMain::tbtnAddBookClick));
+    connect(Ui.tbtnEditBook, &QToolButton::clicked, this, Guarded(this, &TfrmMain::tbtnEditBookClick));
+    connect(Ui.tbtnRemoveBook, &QToolButton::clicked, this, Guarded(this, &TfrmMain::tbtnRemoveBookClick));
+    connect(Ui.tbtnLoanBook, &QToolButton::clicked, this, Guarded(this, &TfrmMain::tbtnLoanBookClick));
+    connect(Ui.tbtnReturnBook, &QToolButton::clicked, this, Guarded(this, &TfrmMain::tbtnReturnBookClick));
+    connect(Ui.tbtnSearch, &QToolButton::clicked, this, Guarded(this, &TfrmMain::tbtnSearchClick));
+    connect(Ui.tbtnPrint, &QToolButton::clicked, this, Guarded(this, &TfrmMain::tbtnPrintClick));
+    connect(Ui.tbtnListView, &QToolButton::clicked, this, Guarded(this, &TfrmMain::tbtnListViewClick));
+    connect(Ui.tbtnRefresh, &QToolButton::clicked, this, Guarded(this, &TfrmMain::tbtnRefreshClick));
+
+    connect(Ui.mnuFile_Print, &QAction::triggered, this, Guarded(this, &TfrmMain::tbtnPrintClick));
+    connect(Ui.mnuFile_Exit, &QAction::triggered, this, Guarded(this, &TfrmMain::mnuFile_ExitClick));
+    connect(Ui.mnuDatabase_Add, &QAction::triggered, this, Guarded(this, &TfrmMain::tbtnAddBookClick));
+    connect(Ui.mnuDatabase_Edit, &QAction::triggered, this, Guarded(this, &TfrmMain::tbtnEditBookClick));
+    connect(Ui.mnuDatabase_EditSeveral, &QAction::triggered, this,
+            Guarded(this, &TfrmMain::mnuDatabase_EditSeveralClick));
+    connect(Ui.mnuDatabase_Remove, &QAction::triggered, this, Guarded(this, &TfrmMain::tbtnRemoveBookClick));
+    connect(Ui.mnuDatabase_RemoveSeveral, &QAction::triggered, this,
+            Guarded(this, &TfrmMain::mnuDatabase_RemoveSeveralClick));
+    connect(Ui.mnuDatabase_Search, &QAction::triggered, this, Guarded(this, &TfrmMain::tbtnSearchClick));
+    connect(Ui.mnuDatabase_Settings, &QAction::triggered, this, Guarded(this, &TfrmMain::mnuDatabase_SettingsClick));
+    connect(Ui.mnuView_ShowHideBookBrowser, &QAction::triggered, this, Guarded(this, &TfrmMain::tbtnListViewClick));
+    connect(Ui.mnuView_UpdateBookBrowser, &QAction::triggered, this, Guarded(this, &TfrmMain::tbtnRefreshClick));
+    // A check item toggles itself before its handler runs; the handler decides
+    // from the state the user saw, and sets the mark only when it succeeds.
+    connect(Ui.mnuView_AlwaysOnTop, &QAction::triggered, this, [this](bool checked) {
+        Ui.mnuView_AlwaysOnTop->setChecked(!checked);
+        TErrorHandler::Guard([this] { mnuView_AlwaysOnTopClick(); });
+    });
+    connect(Ui.mnuView_RestoreWindows, &QAction::triggered, this,
+            Guarded(this, &TfrmMain::mnuView_RestoreWindowsClick));
+    connect(Ui.mnuHelp_Contents, &QAction::triggered, this, Guarded(this, &TfrmMain::mnuHelp_ContentsClick));
+    connect(Ui.mnuHelp_About, &QAction::triggered, this, Guarded(this, &TfrmMain::mnuHelp_AboutClick));
+
+    connect(Ui.btnSave, &QPushButton::clicked, this, Guarded(this, &TfrmMain::btnSaveClick));
+    connect(Ui.btnCancel, &QPushButton::clicked, this, Guarded(this, &TfrmMain::btnCancelClick));
+    connect(Ui.btnFirst, &QPushButton::clicked, this, Guarded(this, &TfrmMain::btnFirstClick));
+    connect(Ui.btnPrevious, &QPushButton::clicked, this, Guarded(this, &TfrmMain::btnPreviousClick));
+    connect(Ui.btnNext, &QPushButton::clicked, this, Guarded(this, &TfrmMain::btnNextClick));
+    connect(Ui.btnLast, &QPushButton::clicked, this, Guarded(this, &TfrmMain::btnLastClick));
+    // textChanged also fires for text the program sets, which LoadBook relies on.
+    connect(Ui.edtCurrentItem, &QLineEdit::textChanged, this, Guarded(this, &TfrmMain::edtCurrentItemChange));
+
+    Clock = new QTimer(this);
+    Clock->setInterval(1000);
+    connect(Clock, &QTimer::timeout, this, Guarded(this, &TfrmMain::ClockTimer));
+    Clock->start();
+}
+
+// ---------------------------------------------------------------- start-up and end
+
+void TfrmMain::FormCreate()
+{
+    PositionRestored = false;
+    ClockTimer();
+    try {
+        Settings = std::make_unique<TRFileSystem>(SettingsFileName);
+        Database = std::make_unique<TDatabase>(*Settings);
+        CurrentIndex = Settings->ReadInteger("CurrentIndex");
+        const std::string path = Settings->ReadString("orbl_databasefile");
+        Ui.StatusPanels[3]->setText(Cp1252::ToQString(LastComponent(path)) +
+                                    QStringLiteral(" (%1kt)").arg(Database->FileSize()));
+        // Only the check mark comes back; the menu command makes the window topmost.
+        Ui.mnuView_AlwaysOnTop->setChecked(Settings->ReadString("AlwaysOnTop") == "true");
+    } catch (const EKELTError&) {
+        TPlatform::Messages().Information(QStringLiteral("106-5: KELT -error. File corrupted."));
+        FStartupFailed = true;
+    } catch (const EDatabaseError&) {
+        TPlatform::Messages().Information(QStringLiteral("107-2: ORBL -error. File not found or corrupted."));
+        FStartupFailed = true;
+    } catch (const std::exception& error) {
+        TErrorHandler::Show(error);
+        // Without both engines there is nothing the program could do: end it
+        // as after the two messages above, writing nothing back.
+        if (!Settings || !Database)
+            FStartupFailed = true;
+    }
+    if (FStartupFailed) {
+        Clock->stop();
+        Database.reset();
+        Settings.reset();
+    }
+}
+
+void TfrmMain::FormActivate()
+{
+    if (PositionRestored || FStartupFailed)
+        return;
+    PositionRestored = true; // even a failing first attempt is not repeated
+    const int32_t left = Settings->ReadInteger("MF_X");
+    const int32_t top = Settings->ReadInteger("MF_Y");
+    move(left, top);
+}
+
+void TfrmMain::FormDestroy()
+{
+    if (FStartupFailed || !Settings || !Database)
+        return;
+    try {
+        Settings->WriteInteger("MF_X", x());
+        Settings->WriteInteger("MF_Y", y());
+        Settings->WriteInteger("CurrentIndex", CurrentIndex);
+        Settings->SaveToFile();
+        Database->SaveToFile();
+    } catch (const EKELTError&) {
+        TPlatform::Messages().Information(QStringLiteral("108-7: KELT -error. File full or corrupted."));
+    } catch (const std::exception& error) {
+        TErrorHandler::Show(error);
+    }
+}
+
+void TfrmMain::changeEvent(QEvent* event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        TErrorHandler::Guard([this] { FormActivate(); });
+}
+
+void TfrmMain::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    // The window is activated as it is first shown; platforms without a window
+    // manager never report that activation, so the first show counts as one.
+    TErrorHandler::Guard([this] { FormActivate(); });
+}
+
+void TfrmMain::closeEvent(QCloseEvent* event)
+{
+    Ending = true;
+    event->accept();
+    QCoreApplication::quit();
+}
+
+void TfrmMain::keyPressEvent(QKeyEvent* event)
+{
+    // Save is the window's default button: Enter presses it while it is shown.
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && Ui.btnSave->isVisible() &&
+        Ui.btnSave->isEnabled()) {
+        Ui.btnSave->click();
+        return;
+    }
+    QMainWindow::keyPressEvent(event);
+}
+
+// ---------------------------------------------------------------- book view
+
+void TfrmMain::ClearDetailView()
+{
+    for (QLineEdit* box : {Ui.edtBookname, Ui.edtAuthor, Ui.edtPublisher, Ui.edtPublishyear, Ui.edtMisc1, Ui.edtMisc2})
+        box->clear();
+}
+
+void TfrmMain::SetStatus(bool browsing, bool editing)
+{
+    Ui.ToolBar->setEnabled(browsing);
+    for (QPushButton* button : {Ui.btnFirst, Ui.btnPrevious, Ui.btnNext, Ui.btnLast})
+        button->setEnabled(browsing);
+    Ui.edtCurrentItem->setEnabled(browsing);
+    for (QLineEdit* box : {Ui.edtBookname, Ui.edtAuthor, Ui.edtPublisher, Ui.edtPublishyear, Ui.edtMisc1, Ui.edtMisc2})
+        box->setReadOnly(browsing);
+    Ui.btnSave->setVisible(editing);
+    Ui.btnCancel->setVisible(editing);
+}
+
+void TfrmMain::LoadList()
+{
+    const int32_t n = Database->Count();
+    std::vector<TBookGrid::TRow> rows(static_cast<size_t>(std::max(n, 1)));
+    TItem item;
+    for (int32_t r = 0; r < n; ++r) {
+        Database->GetItem(-1, r, item);
+        RowIds[static_cast<size_t>(r)] = item.ID;
+        TBookGrid::TRow& row = rows[static_cast<size_t>(r)];
+        row[0] = item.Fields[7].empty() ? QString() : QString(QChar(0x2022));
+        row[1] = Cp1252::ToQString(item.Fields[1]);
+        row[2] = Cp1252::ToQString(item.Fields[0]);
+        row[3] = Cp1252::ToQString(item.Fields[2]);
+    }
+    if (n == 0)
+        RowIds[0] = 0;
+    BookList().SetRows(std::move(rows));
+    BookList().SelectRowSilently(0);
+}
+
+bool TfrmMain::ListHoldsNoBook(int32_t r) const
+{
+    // The blank row LoadList leaves for an empty store (its ID 0 is no book),
+    // still shown after the first book is added and before the list is rebuilt.
+    return r == 0 && RowIds[0] == 0 && BookList().RowCount() == 1 && BookList().Cell(0, 2).isEmpty() &&
+           BookList().Cell(0, 1).isEmpty() && !Database->ItemExists(0);
+}
+
+void TfrmMain::ShowLoanState(bool onLoan)
+{
+    Ui.grpLoaninfo->setVisible(onLoan);
+    Ui.tbtnLoanBook->setEnabled(!onLoan);
+    Ui.tbtnReturnBook->setEnabled(onLoan);
+}
+
+void TfrmMain::ShowEmptyBook()
+{
+    ClearDetailView();
+    Ui.lblLoaner->clear();
+    Ui.lblLoanDate->clear();
+    ShowLoanState(false);
+}
+
+void TfrmMain::LoadBook(int32_t r)
+{
+    if (r < 0 || r >= static_cast<int32_t>(RowIds.size()))
+        throw EBaseError("Grid index out of range");
+    if (ListHoldsNoBook(r)) {
+        ShowEmptyBook();
+    } else {
+        // While the database is marked empty GetItem hands back nothing, and
+        // the fresh record shows as an empty book.
+        TItem item;
+        Database->GetItem(RowIds[static_cast<size_t>(r)], -1, item);
+        Ui.edtBookname->setText(Cp1252::ToQString(item.Fields[0]));
+        Ui.edtAuthor->setText(Cp1252::ToQString(item.Fields[1]));
+        Ui.edtPublisher->setText(Cp1252::ToQString(item.Fields[2]));
+        Ui.edtPublishyear->setText(Cp1252::ToQString(item.Fields[3]));
+        Ui.edtMisc1->setText(Cp1252::ToQString(item.Fields[4]));
+        Ui.edtMisc2->setText(Cp1252::ToQString(item.Fields[5]));
+        Ui.lblLoaner->setText(Cp1252::ToQString(item.Fields[6]));
+        Ui.lblLoanDate->setText(Cp1252::ToQString(item.Fields[7]));
+        ShowLoanState(!item.Fields[7].empty());
+    }
+    Ui.lblItems->setText(QStringLiteral(" / %1").arg(Database->Count()));
+    Ui.edtCurrentItem->setText(QString::number(r + 1));
+}
+
+int32_t TfrmMain::SelectedRow() const
+{
+    return BookList().SelectedRow();
+}
+
+void TfrmMain::btnFirstClick()
+{
+    if (SelectedRow() == 0)
+        return;
+    BookList().SelectRow(0);
+    LoadBook(0);
+}
+
+void TfrmMain::btnPreviousClick()
+{
+    const int32_t s = SelectedRow();
+    if (s == 0)
+        return;
+    BookList().SelectRow(s - 1);
+    LoadBook(s - 1);
+}
+
+void TfrmMain::btnNextClick()
+{
+    const int32_t s = SelectedRow();
+    if (s == BookList().RowCount() - 1)
+        return;
+    BookList().SelectRow(s + 1);
+    LoadBook(s + 1);
+}
+
+void TfrmMain::btnLastClick()
+{
+    const int32_t last = BookList().RowCount() - 1;
+    if (SelectedRow() == last)
+        return;
+    BookList().SelectRow(last);
+    LoadBook(last);
+}
+
+void TfrmMain::edtCurrentItemChange()
+{
+    if (!Database || !frmBookBrowser)
+        return;
+    const int32_t v = IntegerConversion::StrToInt(Text(Ui.edtCurrentItem));
+    if (v >= 1 && v <= Database->Count()) {
+        BookList().SelectRow(v - 1);
+        LoadBook(v - 1);
+    }
+}
+
+void TfrmMain::ClockTimer()
+{
+    const QDateTime now = TPlatform::Clock().Now();
+    Ui.StatusPanels[0]->setText(ShortDate(now));
+    Ui.StatusPanels[1]->setText(LongTime(now));
+}
+
+// ---------------------------------------------------------------- editing commands
+
+void TfrmMain::tbtnAddBookClick()
+{
+    Ui.grpLoaninfo->hide();
+    Ui.grpBookData->setTitle(QStringLiteral("Add book"));
+    ClearDetailView();
+    SetStatus(false, true);
+    AddMode = true;
+    Ui.edtBookname->setFocus();
+}
+
+void TfrmMain::tbtnEditBookClick()
+{
+    Ui.grpBookData->setTitle(QStringLiteral("Edit book"));
+    SetStatus(false, true);
+    AddMode = false;
+    Ui.edtBookname->setFocus();
+}
+
+void TfrmMain::btnSaveClick()
+{
+    TItem item;
+    if (AddMode) {
+        // The counter goes up before the database is asked and stays up if the add fails.
+        ++CurrentIndex;
+        item.ID = CurrentIndex;
+    } else {
+        item.ID = RowIds[static_cast<size_t>(SelectedRow())];
+    }
+    item.Fields[0] = Text(Ui.edtBookname);
+    item.Fields[1] = Text(Ui.edtAuthor);
+    item.Fields[2] = Text(Ui.edtPublisher);
+    item.Fields[3] = Text(Ui.edtPublishyear);
+    item.Fields[4] = Text(Ui.edtMisc1);
+    item.Fields[5] = Text(Ui.edtMisc2);
+    if (!AddMode) {
+        item.Fields[6] = Cp1252::FromQString(Ui.lblLoaner->text());
+        item.Fields[7] = Cp1252::FromQString(Ui.lblLoanDate->text());
+    }
+
+    if (AddMode) {
+        Database->AddItem(item);
+        try {
+            Database->SaveToFile();
+        } catch (...) {
+            // The book did not reach the file. Take it back out of memory too,
+            // so that pressing Save again stores it once, not twice.
+            Database->DeleteItem(item.ID);
+            throw;
+        }
+    } else {
+        Database->UpdateItem(item);
+        Database->SaveToFile();
+    }
+    btnCancelClick();
+    LoadList();
+    LoadBook(SelectedRow());
+}
+
+void TfrmMain::btnCancelClick()
+{
+    Ui.grpBookData->setTitle(QStringLiteral("Book data"));
+    ClearDetailView();
+    SetStatus(true, false);
+    LoadBook(0);
+}
+
+void TfrmMain::tbtnRemoveBookClick()
+{
+    if (!TPlatform::Messages().Question(QStringLiteral("Sure to remove this book?")))
+        return;
+    Database->DeleteItem(RowIds[static_cast<size_t>(SelectedRow())]);
+    Database->SaveToFile();
+    LoadList();
+    LoadBook(0);
+}
+
+void TfrmMain::tbtnLoanBookClick()
+{
+    TPlatform::Modal().Exec(*dlgLoanBook);
+    LoadList();
+    LoadBook(0);
+}
+
+void TfrmMain::tbtnReturnBookClick()
+{
+    if (!TPlatform::Messages().Question(QStringLiteral("Sure to return this book?")))
+        return;
+    AddMode = false;
+    Ui.lblLoanDate->clear();
+    btnSaveClick();
+    LoadList();
+}
+
+// ---------------------------------------------------------------- view and help commands
+
+void TfrmMain::tbtnListViewClick()
+{
+    if (BrowserShown) {
+        frmBookBrowser->close(); // its close handling writes the position and clears BrowserShown
+    } else {
+        frmBookBrowser->show();
+        BrowserShown = true;
+    }
+    Ui.tbtnListView->setChecked(BrowserShown);
+}
+
+void TfrmMain::tbtnRefreshClick()
+{
+    LoadList();
+    LoadBook(0);
+}
+
+void TfrmMain::mnuView_AlwaysOnTopClick()
+{
+    const bool wasOnTop = Ui.mnuView_AlwaysOnTop->isChecked();
+    Settings->WriteString("AlwaysOnTop", wasOnTop ? "false" : "true");
+    const bool visible = isVisible();
+    setWindowFlag(Qt::WindowStaysOnTopHint, !wasOnTop);
+    if (visible)
+        show(); // changing the flags hides the window
+    Ui.mnuView_AlwaysOnTop->setChecked(!wasOnTop);
+}
+
+void TfrmMain::mnuView_RestoreWindowsClick()
+{
+    Settings->WriteInteger("LV_X", 100);
+    Settings->WriteInteger("LV_Y", 100);
+    Settings->WriteInteger("MF_X", 300);
+    Settings->WriteInteger("MF_Y", 300);
+    move(300, 300);
+    frmBookBrowser->move(100, 100); // even while hidden; it is not shown by this
+}
+
+void TfrmMain::mnuHelp_ContentsClick()
+{
+    TPlatform::Shell().Open(QStringLiteral("volumnia.pdf"));
+}
+
+void TfrmMain::mnuHelp_AboutClick()
+{
+    TPlatform::Modal().Exec(*dlgAbout);
+}
+
+void TfrmMain::mnuDatabase_SettingsClick()
+{
+    TPlatform::Modal().Exec(*dlgDatabaseSettings);
+}
+
+void TfrmMain::mnuDatabase_EditSeveralClick()
+{
+    TPlatform::Modal().Exec(*dlgEditSeveral);
+}
+
+void TfrmMain::mnuDatabase_RemoveSeveralClick()
+{
+    TPlatform::Modal().Exec(*dlgRemoveSeveral);
+}
+
+void TfrmMain::tbtnSearchClick()
+{
+    TPlatform::Modal().Exec(*dlgSearchBooks);
+}
+
+void TfrmMain::tbtnPrintClick()
+{
+    TPlatform::Modal().Exec(*dlgPrint);
+}
+
+void TfrmMain::mnuFile_ExitClick()
+{
+    Ending = true;
+    QCoreApplication::quit();
+}

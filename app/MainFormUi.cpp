@@ -1,0 +1,275 @@
+#include "app/MainFormUi.h"
+
+#include "app/ToolBarImages.h"
+
+#include <QAction>
+#include <QFrame>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMainWindow>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QStyle>
+#include <QToolBar>
+#include <QToolButton>
+
+namespace {
+
+// The client area the window is designed for; the menu bar comes on top.
+constexpr int ClientWidth = 441;
+constexpr int ClientHeight = 364;
+constexpr int ToolBarHeight = 24;
+constexpr int StatusBarHeight = 20;
+
+QString Plain(const QString& caption)
+{
+    QString text = caption;
+    text.remove(QLatin1Char('&'));
+    if (text.endsWith(QLatin1String("...")))
+        text.chop(3);
+    return text;
+}
+
+QAction* MenuItem(QMenu* menu, const char* name, const QString& caption, const QKeySequence& shortcut,
+                  int image = -1)
+{
+    auto* action = menu->addAction(caption);
+    action->setObjectName(QLatin1String(name));
+    action->setShortcut(shortcut);
+    action->setShortcutContext(Qt::ApplicationShortcut);
+    if (image >= 0)
+        action->setIcon(TToolBarImages::Icon(static_cast<TToolBarImages::Index>(image)));
+    return action;
+}
+
+QToolButton* ToolButton(QToolBar* bar, const char* name, TToolBarImages::Index image, const QString& command)
+{
+    auto* button = new QToolButton(bar);
+    button->setObjectName(QLatin1String(name));
+    button->setIcon(TToolBarImages::Icon(image));
+    button->setIconSize(QSize(16, 16));
+    button->setAutoRaise(true);
+    button->setFocusPolicy(Qt::NoFocus);
+    // The toolbar has no hint texts; a screen reader still needs the command's name.
+    button->setAccessibleName(command);
+    bar->addWidget(button);
+    return button;
+}
+
+QLineEdit* BookBox(QWidget* parent, const char* name, const QString& label, const QRect& geometry)
+{
+    auto* box = new QLineEdit(parent);
+    box->setObjectName(QLatin1String(name));
+    box->setGeometry(geometry);
+    box->setReadOnly(true);
+    box->setAccessibleName(label);
+    if (!label.isEmpty()) {
+        auto* caption = new QLabel(label, parent);
+        caption->setGeometry(geometry.x(), geometry.y() - 15, geometry.width(), 14);
+        caption->setBuddy(box);
+    }
+    return box;
+}
+
+QPushButton* Button(QWidget* parent, const char* name, const QString& caption, const QRect& geometry,
+                    const QString& accessible = QString())
+{
+    auto* button = new QPushButton(caption, parent);
+    button->setObjectName(QLatin1String(name));
+    button->setGeometry(geometry);
+    button->setAutoDefault(false);
+    button->setAccessibleName(accessible.isEmpty() ? Plain(caption) : accessible);
+    return button;
+}
+
+} // namespace
+
+void TMainFormUi::Setup(QMainWindow* window)
+{
+    window->setWindowTitle(QStringLiteral("Quenfir Volumnia 2.1"));
+    window->setAccessibleName(QStringLiteral("Quenfir Volumnia 2.1"));
+    window->setFont(QFont(QStringLiteral("Tahoma"), 8));
+    window->setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+
+    // Main menu.
+    QMenuBar* menu = window->menuBar();
+    QMenu* file = menu->addMenu(QStringLiteral("&File"));
+    mnuFile_Print = MenuItem(file, "mnuFile_Print", QStringLiteral("&Print..."), QKeySequence(Qt::CTRL | Qt::Key_P),
+                             TToolBarImages::Print);
+    file->addSeparator();
+    mnuFile_Exit = MenuItem(file, "mnuFile_Exit", QStringLiteral("&Exit"), QKeySequence(), TToolBarImages::Exit);
+
+    QMenu* database = menu->addMenu(QStringLiteral("&Database"));
+    mnuDatabase_Add = MenuItem(database, "mnuDatabase_Add", QStringLiteral("&Add item"), QKeySequence(Qt::Key_F1),
+                               TToolBarImages::Add);
+    mnuDatabase_Edit = MenuItem(database, "mnuDatabase_Edit", QStringLiteral("&Edit item"),
+                                QKeySequence(Qt::Key_F2), TToolBarImages::Edit);
+    mnuDatabase_EditSeveral = MenuItem(database, "mnuDatabase_EditSeveral", QStringLiteral("E&dit several..."),
+                                       QKeySequence(Qt::CTRL | Qt::Key_F2));
+    mnuDatabase_Remove = MenuItem(database, "mnuDatabase_Remove", QStringLiteral("&Remove item..."),
+                                  QKeySequence(Qt::Key_F3), TToolBarImages::Remove);
+    mnuDatabase_RemoveSeveral = MenuItem(database, "mnuDatabase_RemoveSeveral", QStringLiteral("Re&move several..."),
+                                         QKeySequence(Qt::CTRL | Qt::Key_F3));
+    database->addSeparator();
+    mnuDatabase_Search = MenuItem(database, "mnuDatabase_Search", QStringLiteral("&Search..."),
+                                  QKeySequence(Qt::Key_F5), TToolBarImages::Search);
+    database->addSeparator();
+    mnuDatabase_Settings =
+        MenuItem(database, "mnuDatabase_Settings", QStringLiteral("Se&ttings..."), QKeySequence());
+
+    QMenu* view = menu->addMenu(QStringLiteral("&View"));
+    mnuView_ShowHideBookBrowser = MenuItem(view, "mnuView_ShowHideBookBrowser",
+                                           QStringLiteral("&Show/hide Book browser"), QKeySequence(Qt::Key_F6),
+                                           TToolBarImages::Browser);
+    mnuView_UpdateBookBrowser = MenuItem(view, "mnuView_UpdateBookBrowser", QStringLiteral("&Refresh Book browser"),
+                                         QKeySequence(Qt::Key_F7), TToolBarImages::Refresh);
+    view->addSeparator();
+    mnuView_AlwaysOnTop = MenuItem(view, "mnuView_AlwaysOnTop", QStringLiteral("&Always on top"),
+                                   QKeySequence(Qt::CTRL | Qt::Key_A));
+    mnuView_AlwaysOnTop->setCheckable(true);
+    mnuView_RestoreWindows = MenuItem(view, "mnuView_RestoreWindows", QStringLiteral("R&estore windows"),
+                                      QKeySequence(Qt::CTRL | Qt::Key_R));
+
+    QMenu* help = menu->addMenu(QStringLiteral("&Help"));
+    mnuHelp_Contents = MenuItem(help, "mnuHelp_Contents", QStringLiteral("&Help contents..."),
+                                QKeySequence(Qt::CTRL | Qt::Key_F1), TToolBarImages::Help);
+    help->addSeparator();
+    mnuHelp_About = MenuItem(help, "mnuHelp_About", QStringLiteral("&About"), QKeySequence());
+
+    // Toolbar.
+    ToolBar = new QToolBar(window);
+    ToolBar->setObjectName(QStringLiteral("ToolBar"));
+    ToolBar->setAccessibleName(QStringLiteral("Toolbar"));
+    ToolBar->setMovable(false);
+    ToolBar->setFloatable(false);
+    ToolBar->setIconSize(QSize(16, 16));
+    ToolBar->setFixedHeight(ToolBarHeight);
+    ToolBar->setContextMenuPolicy(Qt::PreventContextMenu);
+    window->addToolBar(Qt::TopToolBarArea, ToolBar);
+    tbtnAddBook = ToolButton(ToolBar, "tbtnAddBook", TToolBarImages::Add, QStringLiteral("Add item"));
+    tbtnEditBook = ToolButton(ToolBar, "tbtnEditBook", TToolBarImages::Edit, QStringLiteral("Edit item"));
+    tbtnRemoveBook = ToolButton(ToolBar, "tbtnRemoveBook", TToolBarImages::Remove, QStringLiteral("Remove item"));
+    tbtnLoanBook = ToolButton(ToolBar, "tbtnLoanBook", TToolBarImages::Loan, QStringLiteral("Loan book"));
+    tbtnReturnBook = ToolButton(ToolBar, "tbtnReturnBook", TToolBarImages::Return, QStringLiteral("Return book"));
+    ToolBar->addSeparator();
+    tbtnSearch = ToolButton(ToolBar, "tbtnSearch", TToolBarImages::Search, QStringLiteral("Search"));
+    tbtnPrint = ToolButton(ToolBar, "tbtnPrint", TToolBarImages::Print, QStringLiteral("Print"));
+    ToolBar->addSeparator();
+    tbtnListView =
+        ToolButton(ToolBar, "tbtnListView", TToolBarImages::Browser, QStringLiteral("Show/hide Book browser"));
+    tbtnListView->setCheckable(true);
+    tbtnListView->setChecked(true);
+    tbtnRefresh = ToolButton(ToolBar, "tbtnRefresh", TToolBarImages::Refresh, QStringLiteral("Refresh Book browser"));
+
+    // The book, its loan data, Save and Cancel, and the navigation row.
+    auto* client = new QWidget(window);
+    client->setObjectName(QStringLiteral("Client"));
+    window->setCentralWidget(client);
+
+    grpBookData = new QGroupBox(QStringLiteral("Book data"), client);
+    grpBookData->setObjectName(QStringLiteral("grpBookData"));
+    grpBookData->setStyleSheet(QStringLiteral("QGroupBox#grpBookData { font-weight: bold; }"));
+    grpBookData->setGeometry(8, 4, 425, 288);
+    grpBookData->setAccessibleName(QStringLiteral("Book data"));
+
+    edtBookname = BookBox(grpBookData, "edtBookname", QStringLiteral("Book title"), QRect(12, 36, 401, 21));
+    edtAuthor = BookBox(grpBookData, "edtAuthor", QStringLiteral("Book author"), QRect(12, 76, 401, 21));
+    edtPublishyear = BookBox(grpBookData, "edtPublishyear", QStringLiteral("Year published"),
+                             QRect(12, 116, 200, 21));
+    edtPublisher = BookBox(grpBookData, "edtPublisher", QStringLiteral("Publisher"), QRect(12, 156, 200, 21));
+    edtMisc1 = BookBox(grpBookData, "edtMisc1", QStringLiteral("Other information"), QRect(12, 196, 200, 21));
+    edtMisc2 = BookBox(grpBookData, "edtMisc2", QString(), QRect(12, 220, 200, 21));
+    edtMisc2->setAccessibleName(QStringLiteral("Other information, second line"));
+
+    grpLoaninfo = new QGroupBox(QStringLiteral("Loan data"), grpBookData);
+    grpLoaninfo->setObjectName(QStringLiteral("grpLoaninfo"));
+    grpLoaninfo->setGeometry(224, 104, 189, 80);
+    grpLoaninfo->setAccessibleName(QStringLiteral("Loan data"));
+    auto* loanerCaption = new QLabel(QStringLiteral("Loaner:"), grpLoaninfo);
+    loanerCaption->setGeometry(10, 24, 70, 16);
+    lblLoaner = new QLabel(QStringLiteral("N/A"), grpLoaninfo);
+    lblLoaner->setObjectName(QStringLiteral("lblLoaner"));
+    lblLoaner->setGeometry(80, 24, 101, 16);
+    lblLoaner->setAccessibleName(QStringLiteral("Loaner"));
+    auto* dateCaption = new QLabel(QStringLiteral("Date loaned:"), grpLoaninfo);
+    dateCaption->setGeometry(10, 48, 70, 16);
+    lblLoanDate = new QLabel(QStringLiteral("N/A"), grpLoaninfo);
+    lblLoanDate->setObjectName(QStringLiteral("lblLoanDate"));
+    lblLoanDate->setGeometry(80, 48, 101, 16);
+    lblLoanDate->setAccessibleName(QStringLiteral("Date loaned"));
+    grpLoaninfo->hide();
+
+    const QStyle* style = window->style();
+    btnCancel = Button(grpBookData, "btnCancel", QStringLiteral("&Cancel"), QRect(224, 216, 91, 25));
+    btnCancel->setIcon(style->standardIcon(QStyle::SP_DialogCancelButton));
+    btnSave = Button(grpBookData, "btnSave", QStringLiteral("&Save"), QRect(322, 216, 91, 25));
+    btnSave->setIcon(style->standardIcon(QStyle::SP_DialogSaveButton));
+    btnSave->setDefault(true);
+    btnCancel->hide();
+    btnSave->hide();
+
+    auto* rule = new QFrame(grpBookData);
+    rule->setFrameShape(QFrame::HLine);
+    rule->setFrameShadow(QFrame::Sunken);
+    rule->setGeometry(12, 248, 401, 2);
+
+    btnFirst = Button(grpBookData, "btnFirst", QStringLiteral("|<"), QRect(12, 256, 32, 23),
+                      QStringLiteral("First book"));
+    btnPrevious = Button(grpBookData, "btnPrevious", QStringLiteral("<"), QRect(46, 256, 32, 23),
+                         QStringLiteral("Previous book"));
+    edtCurrentItem = new QLineEdit(QStringLiteral("0"), grpBookData);
+    edtCurrentItem->setObjectName(QStringLiteral("edtCurrentItem"));
+    edtCurrentItem->setGeometry(84, 257, 40, 21);
+    edtCurrentItem->setMaxLength(4);
+    edtCurrentItem->setAccessibleName(QStringLiteral("Current book number"));
+    lblItems = new QLabel(QStringLiteral("/ 0"), grpBookData);
+    lblItems->setObjectName(QStringLiteral("lblItems"));
+    lblItems->setGeometry(128, 260, 50, 16);
+    lblItems->setAccessibleName(QStringLiteral("Number of books"));
+    btnNext = Button(grpBookData, "btnNext", QStringLiteral(">"), QRect(182, 256, 32, 23),
+                     QStringLiteral("Next book"));
+    btnLast = Button(grpBookData, "btnLast", QStringLiteral(">|"), QRect(216, 256, 32, 23),
+                     QStringLiteral("Last book"));
+
+    QWidget::setTabOrder(edtBookname, edtAuthor);
+    QWidget::setTabOrder(edtAuthor, edtPublishyear);
+    QWidget::setTabOrder(edtPublishyear, edtPublisher);
+    QWidget::setTabOrder(edtPublisher, edtMisc1);
+    QWidget::setTabOrder(edtMisc1, edtMisc2);
+    QWidget::setTabOrder(edtMisc2, btnSave);
+    QWidget::setTabOrder(btnSave, btnCancel);
+    QWidget::setTabOrder(btnCancel, btnFirst);
+    QWidget::setTabOrder(btnFirst, btnPrevious);
+    QWidget::setTabOrder(btnPrevious, edtCurrentItem);
+    QWidget::setTabOrder(edtCurrentItem, btnNext);
+    QWidget::setTabOrder(btnNext, btnLast);
+
+    // Status bar: date, time, engine name, database file and its size.
+    StatusBar = new QStatusBar(window);
+    StatusBar->setObjectName(QStringLiteral("StatusBar"));
+    StatusBar->setSizeGripEnabled(false);
+    StatusBar->setFixedHeight(StatusBarHeight);
+    StatusBar->setAccessibleName(QStringLiteral("Status bar"));
+    window->setStatusBar(StatusBar);
+    const std::array<int, 4> widths{80, 60, 80, 50};
+    const std::array<const char*, 4> names{"Date", "Time", "Database engine", "Database file"};
+    for (size_t i = 0; i < StatusPanels.size(); ++i) {
+        auto* panel = new QLabel(StatusBar);
+        panel->setMinimumWidth(widths[i]);
+        if (i < 3)
+            panel->setFixedWidth(widths[i]);
+        panel->setAlignment(i < 3 ? Qt::AlignCenter : (Qt::AlignLeft | Qt::AlignVCenter));
+        panel->setFrameShape(QFrame::Panel);
+        panel->setFrameShadow(QFrame::Sunken);
+        panel->setAccessibleName(QLatin1String(names[i]));
+        StatusBar->addWidget(panel, i < 3 ? 0 : 1);
+        StatusPanels[i] = panel;
+    }
+    StatusPanels[2]->setText(QStringLiteral("Quenfir ORBL"));
+
+    client->setFixedSize(ClientWidth, ClientHeight - ToolBarHeight - StatusBarHeight);
+    window->setFixedSize(ClientWidth, ClientHeight + menu->sizeHint().height());
+}

@@ -1,0 +1,28 @@
+// Entry of Volumnia: the application titled "Volumnia", its ten windows made
+// in order, the event loop, and the windows destroyed in reverse order (the
+// main window last, which writes the state back).
+#include "app/ApplicationWindows.h"
+#include "app/Globals.h"
+#include "app/MainForm.h"
+#include "platform/gui/GuardedApplication.h"
+#include "platform/gui/TerminationSignal.h"
+
+int main(int argc, char* argv[])
+{
+    TGuardedApplication app(argc, argv);
+    TGuardedApplication::setApplicationName(QStringLiteral("Volumnia"));
+    TGuardedApplication::setApplicationDisplayName(QStringLiteral("Volumnia"));
+    // The run ends with the main window, not with the last visible window.
+    TGuardedApplication::setQuitOnLastWindowClosed(false);
+
+    int exitCode = 0;
+    {
+        TApplicationWindows windows;
+        if (windows.Started()) {
+            TTerminationSignal termination([] { frmMain->mnuFile_ExitClick(); });
+            frmMain->show();
+            exitCode = TGuardedApplication::exec();
+        }
+    }
+    return exitCode;
+}

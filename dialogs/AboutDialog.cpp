@@ -1,0 +1,162 @@
+// The about dialog. The two links are plain labels drawn like links; a left
+// click released over one asks the shell to open it. The credits box may be
+// edited, but nothing reads what the user types.
+#include "dialogs/AboutDialog.h"
+
+#include "platform/gui/ErrorHandler.h"
+#include "platform/gui/Platform.h"
+#include "platform/gui/Shell.h"
+
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+namespace {
+
+const char* const Copyright = "Copyright (c) 2003 Quenfir.";
+
+QLabel* Label(const QString& text, QWidget* parent, int x, int y)
+{
+    auto* label = new QLabel(text, parent);
+    label->move(x, y);
+    label->adjustSize();
+    return label;
+}
+
+QLabel* Header(const QString& text, int points, QWidget* parent, int x, int y)
+{
+    auto* label = new QLabel(text, parent);
+    QFont font = label->font();
+    font.setBold(true);
+    font.setPointSize(points);
+    label->setFont(font);
+    label->move(x, y);
+    label->adjustSize();
+    return label;
+}
+
+QLabel* Link(const QString& text, QWidget* parent, int x, int y)
+{
+    QLabel* label = Label(text, parent, x, y);
+    QFont font = label->font();
+    font.setUnderline(true);
+    label->setFont(font);
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, Qt::blue);
+    label->setPalette(palette);
+    label->setCursor(Qt::PointingHandCursor);
+    label->adjustSize();
+    return label;
+}
+
+} // namespace
+
+TdlgAbout::TdlgAbout(QWidget* parent) : QDialog(parent)
+{
+    setWindowTitle(QStringLiteral("About Volumnia"));
+    setWindowFlag(Qt::MSWindowsFixedSizeDialogHint);
+    setFont(QFont(QStringLiteral("Tahoma"), 8));
+    setFixedSize(297, 385);
+
+    btnClose = new QPushButton(QStringLiteral("&Close"), this);
+    btnClose->setGeometry(182, 8, 107, 25);
+    btnClose->setDefault(true);
+
+    lblHeader1 = Header(QStringLiteral("Quenfir"), 16, this, 8, 8);
+    lblHeader2 = Header(QStringLiteral("Volumnia"), 20, this, 8, 36);
+
+    lblVersion = Label(QStringLiteral("Version 2.1"), this, 24, 84);
+    lblCopyright = Label(QString::fromLatin1(Copyright), this, 24, 104);
+    lblRights = Label(QStringLiteral("All rights reserved."), this, 24, 120);
+    lblReleased = Label(QStringLiteral("Released 17th of November 2003."), this, 24, 140);
+    lblEmail = Link(QString::fromLatin1(SupportEmail), this, 24, 164);
+    lblInternet = Link(QString::fromLatin1(WebAddress), this, 24, 180);
+
+    grpCredits = new QGroupBox(QStringLiteral("Credits"), this);
+    QFont bold = grpCredits->font();
+    bold.setBold(true);
+    grpCredits->setFont(bold);
+    grpCredits->setGeometry(8, 204, 281, 173);
+
+    Credits = new QPlainTextEdit(grpCredits);
+    // The group's bold caption must not make the list bold too.
+    Credits->setFont(font());
+    Credits->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    Credits->setLineWrapMode(QPlainTextEdit::NoWrap);
+    Credits->setPlainText(CreditLines().join(QLatin1Char('\n')));
+    Credits->setGeometry(8, 20, 265, 145);
+
+    setTabOrder(btnClose, Credits);
+
+    lblEmail->installEventFilter(this);
+    lblInternet->installEventFilter(this);
+    connect(btnClose, &QPushButton::clicked, this, [this] { TErrorHandler::Guard([this] { btnCloseClick(); }); });
+}
+
+QStringList TdlgAbout::CreditLines()
+{
+    const QString copyright = QString::fromLatin1(Copyright);
+    const QString web = QString::fromLatin1(WebAddress);
+    return {
+        QStringLiteral("Quenfir Setup Builder 3.0"),
+        QStringLiteral("Copyright (c) 2003 Quenfir."),
+        QStringLiteral("https://setup.quenfir.example/"),
+        QStringLiteral("(installation software)"),
+        QString(),
+        QStringLiteral("Quenfir ORBL 1.4 (12.11.2003)"),
+        copyright,
+        web,
+        QStringLiteral("(database)"),
+        QString(),
+        QStringLiteral("Quenfir KELT 1.1 (12.11.2003)"),
+        copyright,
+        web,
+        QStringLiteral("(settings database)"),
+    };
+}
+
+void TdlgAbout::lblEmailClick()
+{
+    TPlatform::Shell().Open(QStringLiteral("mailto:") + QString::fromLatin1(SupportEmail));
+}
+
+void TdlgAbout::lblInternetClick()
+{
+    TPlatform::Shell().Open(QString::fromLatin1(WebAddress));
+}
+
+void TdlgAbout::btnCloseClick()
+{
+    accept();
+}
+
+bool TdlgAbout::eventFilter(QObject* watched, QEvent* event)
+{
+    // A click is a left button released over the label it was pressed on.
+    if ((watched == lblEmail || watched == lblInternet) && event->type() == QEvent::MouseButtonRelease) {
+        auto* mouse = static_cast<QMouseEvent*>(event);
+        auto* label = static_cast<QLabel*>(watched);
+        if (mouse->button() == Qt::LeftButton && label->rect().contains(mouse->position().toPoint())) {
+            if (label == lblEmail)
+                TErrorHandler::Guard([this] { lblEmailClick(); });
+            else
+                TErrorHandler::Guard([this] { lblInternetClick(); });
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void TdlgAbout::keyPressEvent(QKeyEvent* event)
+{
+    // Only "&Close" and the close box end the dialog; Esc is not bound to a
+    // button here.
+    if (event->key() == Qt::Key_Escape) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}

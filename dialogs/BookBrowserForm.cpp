@@ -1,0 +1,199 @@
+#include "dialogs/BookBrowserForm.h"
+
+#include "app/Globals.h"
+#include "app/MainForm.h"
+#include "dialogs/BookGrid.h"
+#include "engine/ORBL.h"
+#include "platform/gui/ErrorHandler.h"
+
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QToolButton>
+
+namespace {
+
+QLabel* SortLink(QWidget* parent, const char* name, const QString& caption, int x)
+{
+    auto* link = new QLabel(caption, parent);
+    link->setObjectName(QLatin1String(name));
+    QFont font = link->font();
+    font.setUnderline(true);
+    font.setBold(false);
+    link->setFont(font);
+    link->setStyleSheet(QStringLiteral("QLabel { font-weight: normal; }"));
+    link->setCursor(Qt::PointingHandCursor);
+    link->setGeometry(x, 18, 160, 15);
+    link->setAccessibleName(caption);
+    link->setAccessibleDescription(QStringLiteral("Sorts the books by this field"));
+    return link;
+}
+
+} // namespace
+
+TfrmBookBrowser::TfrmBookBrowser(QWidget* parent) : QWidget(parent, Qt::Window)
+{
+    // The global names the window from the start: its creation already uses it.
+    frmBookBrowser = this;
+    setObjectName(QStringLiteral("frmBookBrowser"));
+    setWindowTitle(QStringLiteral("Book browser"));
+    setAccessibleName(QStringLiteral("Book browser"));
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+    setFont(QFont(QStringLiteral("Tahoma"), 8));
+    setFixedSize(561, 433);
+    setMouseTracking(true);
+
+    grpListView = new QGroupBox(QStringLiteral("Books in database"), this);
+    grpListView->setObjectName(QStringLiteral("grpListView"));
+    grpListView->setStyleSheet(QStringLiteral("QGroupBox#grpListView { font-weight: bold; }"));
+    grpListView->setGeometry(8, 8, 545, 417);
+    grpListView->setAccessibleName(QStringLiteral("Books in database"));
+
+    // The titles stand over the columns they sort: author, title, publisher.
+    constexpr int gridLeft = 8;
+    Author = SortLink(grpListView, "Author", QStringLiteral("Book author"), gridLeft + 10 + 2);
+    Bookname = SortLink(grpListView, "Bookname", QStringLiteral("Book title"), gridLeft + 10 + 166 + 2);
+    Publisher = SortLink(grpListView, "Publisher", QStringLiteral("Publisher"), gridLeft + 10 + 166 + 236 + 2);
+    for (QLabel* link : {Author, Bookname, Publisher})
+        link->installEventFilter(this);
+
+    BookList = new TBookGrid(grpListView);
+    BookList->setObjectName(QStringLiteral("BookList"));
+    BookList->setAccessibleName(QStringLiteral("Books"));
+    BookList->setGeometry(gridLeft, 36, 529, 373);
+    connect(BookList, &TBookGrid::RowSelected, this,
+            [this] { TErrorHandler::Guard([this] { BookListClick(); }); });
+
+    TErrorHandler::Guard([this] { FormCreate(); });
+}
+
+void TfrmBookBrowser::FormCreate()
+{
+    PositionRestored = false;
+    BookList->setColumnWidth(0, 10);
+    BookList->setColumnWidth(1, 166);
+    BookList->setColumnWidth(2, 236);
+    BookList->setColumnWidth(3, 78);
+    frmMain->BrowserShown = true;
+    frmMain->LoadList();
+    frmMain->LoadBook(0);
+    show();
+}
+
+const char* TfrmBookBrowser::SortAliasFor(const std::string& sortMethod)
+{
+    if (sortMethod == "ByName")
+        return "Book title";
+    if (sortMethod == "ByAuthor")
+        return "Book author";
+    return "Publisher";
+}
+
+void TfrmBookBrowser::FormActivate()
+{
+    if (PositionRestored)
+        return;
+    PositionRestored = true; // even a failing first attempt is not repeated
+    const int32_t left = frmMain->Settings->ReadInteger("LV_X");
+    const int32_t top = frmMain->Settings->ReadInteger("LV_Y");
+    move(left, top);
+    frmMain->Database->SortBy(SortAliasFor(frmMain->Settings->ReadString("SortMethod")));
+    frmMain->LoadList();
+    frmMain->LoadBook(0);
+}
+
+void TfrmBookBrowser::FormClose()
+{
+    frmMain->Settings->WriteInteger("LV_X", x());
+    frmMain->Settings->WriteInteger("LV_Y", y());
+    frmMain->BrowserShown = false;
+    frmMain->Ui.tbtnListView->setChecked(false);
+}
+
+void TfrmBookBrowser::FormMouseMove()
+{
+    frmMain->Settings->WriteInteger("LV_X", x());
+    frmMain->Settings->WriteInteger("LV_Y", y());
+}
+
+void TfrmBookBrowser::BookListClick()
+{
+    frmMain->LoadBook(BookList->SelectedRow());
+}
+
+void TfrmBookBrowser::SortClick(const char* method, const char* alias)
+{
+    frmMain->Settings->WriteString("SortMethod", method);
+    frmMain->Database->SortBy(alias);
+    frmMain->LoadList();
+    frmMain->LoadBook(0);
+}
+
+void TfrmBookBrowser::AuthorClick()
+{
+    SortClick("ByAuthor", "Book author");
+}
+
+void TfrmBookBrowser::BooknameClick()
+{
+    SortClick("ByName", "Book title");
+}
+
+void TfrmBookBrowser::PublisherClick()
+{
+    SortClick("ByPublisher", "Publisher");
+}
+
+void TfrmBookBrowser::changeEvent(QEvent* event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        TErrorHandler::Guard([this] { FormActivate(); });
+}
+
+void TfrmBookBrowser::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    // The first show is the first activation, also where no window manager reports one.
+    TErrorHandler::Guard([this] { FormActivate(); });
+}
+
+void TfrmBookBrowser::closeEvent(QCloseEvent* event)
+{
+    // Windows closed while the program ends are not closed by the user.
+    if (frmMain && frmMain->Ending) {
+        event->accept();
+        return;
+    }
+    // A failed write keeps the window open, as the close did not complete.
+    if (TErrorHandler::Guard([this] { FormClose(); }))
+        event->accept();
+    else
+        event->ignore();
+}
+
+void TfrmBookBrowser::mouseMoveEvent(QMouseEvent* event)
+{
+    QWidget::mouseMoveEvent(event);
+    // Only the browser's own surface, the margin around the group box.
+    if (!childAt(event->position().toPoint()))
+        TErrorHandler::Guard([this] { FormMouseMove(); });
+}
+
+bool TfrmBookBrowser::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::MouseButtonRelease && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+        if (watched == Author)
+            TErrorHandler::Guard([this] { AuthorClick(); });
+        else if (watched == Bookname)
+            TErrorHandler::Guard([this] { BooknameClick(); });
+        else if (watched == Publisher)
+            TErrorHandler::Guard([this] { PublisherClick(); });
+        else
+            return QWidget::eventFilter(watched, event);
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}

@@ -1,0 +1,99 @@
+#include "dialogs/BookGrid.h"
+
+#include "dialogs/BookGridModel.h"
+#include "platform/EBaseError.h"
+
+#include <QHeaderView>
+
+namespace {
+
+void CheckRow(int row, int rows)
+{
+    if (row < 0 || row >= rows)
+        throw EBaseError("Grid index out of range");
+}
+
+} // namespace
+
+TBookGrid::TBookGrid(QWidget* parent) : QTableView(parent), Model(new TBookGridModel(this))
+{
+    setModel(Model);
+    horizontalHeader()->hide();
+    verticalHeader()->hide();
+    verticalHeader()->setMinimumSectionSize(15);
+    verticalHeader()->setDefaultSectionSize(15);
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    horizontalHeader()->setMinimumSectionSize(1); // the loan column is only 10 pixels wide
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setShowGrid(true);
+    setWordWrap(false);
+    setFrameShape(QFrame::Box);
+    setStyleSheet(QStringLiteral("QTableView { background: white; }"));
+    connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex& current) { OnCurrentChanged(current); });
+    SelectRowSilently(0);
+}
+
+int TBookGrid::RowCount() const
+{
+    return Model->rowCount();
+}
+
+void TBookGrid::SetRowCount(int rows)
+{
+    Model->SetRowCount(rows);
+    if (Selected >= RowCount())
+        SelectRowSilently(RowCount() - 1);
+}
+
+QString TBookGrid::Cell(int row, int column) const
+{
+    CheckRow(row, RowCount());
+    return Model->Rows()[static_cast<size_t>(row)][static_cast<size_t>(column)];
+}
+
+void TBookGrid::SetCell(int row, int column, const QString& text)
+{
+    CheckRow(row, RowCount());
+    Model->SetCell(row, column, text);
+}
+
+void TBookGrid::SetRows(std::vector<TRow> rows)
+{
+    Model->SetRows(std::move(rows));
+    SelectRowSilently(0);
+}
+
+void TBookGrid::SelectRow(int row)
+{
+    CheckRow(row, RowCount());
+    if (row == Selected && currentIndex().row() == row)
+        return;
+    setCurrentIndex(Model->index(row, 1)); // reports the change through OnCurrentChanged
+}
+
+void TBookGrid::SelectRowSilently(int row)
+{
+    CheckRow(row, RowCount());
+    Silent = true;
+    setCurrentIndex(Model->index(row, 1));
+    Silent = false;
+    Selected = row;
+}
+
+void TBookGrid::OnCurrentChanged(const QModelIndex& current)
+{
+    if (!current.isValid() || current.row() == Selected) {
+        if (current.isValid())
+            Selected = current.row();
+        return;
+    }
+    Selected = current.row();
+    if (!Silent)
+        emit RowSelected(Selected);
+}

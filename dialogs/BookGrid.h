@@ -1,0 +1,48 @@
+// The browser's book list: a read-only grid of four text columns with whole-row
+// selection, no header, 15-pixel rows and fixed column widths. It holds its
+// cells itself (a light model behind a QTableView), so a refill of 1499 rows is
+// one reset rather than thousands of item objects.
+#pragma once
+
+#include <QTableView>
+
+#include <array>
+#include <vector>
+
+class TBookGridModel;
+
+class TBookGrid : public QTableView {
+    Q_OBJECT
+
+public:
+    static constexpr int ColumnCount = 4;
+    using TRow = std::array<QString, ColumnCount>;
+
+    explicit TBookGrid(QWidget* parent = nullptr);
+
+    int RowCount() const;
+    // At least one row is always there, as in a string grid; new rows are blank.
+    void SetRowCount(int rows);
+    QString Cell(int row, int column) const;
+    void SetCell(int row, int column, const QString& text);
+    // Replaces every row at once (at least one row stays).
+    void SetRows(std::vector<TRow> rows);
+
+    int SelectedRow() const { return Selected; }
+    // Moves the selection like the user would: emits RowSelected when the row
+    // changes. A row outside the grid raises "Grid index out of range".
+    void SelectRow(int row);
+    // Moves the selection without telling anyone (refills do this).
+    void SelectRowSilently(int row);
+
+signals:
+    // The user (or the program through SelectRow) selected another row.
+    void RowSelected(int row);
+
+private:
+    void OnCurrentChanged(const QModelIndex& current);
+
+    TBookGridModel* Model = nullptr;
+    int Selected = 0;
+    bool Silent = false;
+};

@@ -1,0 +1,37 @@
+// The database settings dialog: which database file the next start opens. It
+// edits the one setting orbl_databasefile; the running program keeps the file
+// it opened at start-up until it ends.
+#pragma once
+
+#include <QDialog>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QToolButton;
+
+class TdlgDatabaseSettings : public QDialog {
+    Q_OBJECT
+
+public:
+    static constexpr const char* OpenFilter = "Quenfir ORBL database (*.orbl)";
+    static constexpr const char* SettingsFullMessage = "102-7: KELT -error. File full or corrupted.";
+
+    explicit TdlgDatabaseSettings(QWidget* parent = nullptr);
+
+    // Handlers; each may raise (the connections run them through the guard).
+    void FormActivate();
+    void btnOpenClick();
+    void btnAcceptClick();
+    void btnCancelClick();
+
+    QLabel* lblDatabase = nullptr;
+    QLineEdit* edtDatabase = nullptr;
+    QToolButton* btnOpen = nullptr;
+    QPushButton* btnAccept = nullptr;
+    QPushButton* btnCancel = nullptr;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+};

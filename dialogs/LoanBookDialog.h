@@ -1,0 +1,39 @@
+// The loan dialog: asks who borrows the shown book and on which date, and
+// stores both through the main window's Save in its edit form, so a loan is
+// written exactly like an edit of fields 6 and 7. Created once at start-up and
+// only hidden between uses; every opening starts with empty boxes.
+#pragma once
+
+#include <QDialog>
+
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+class TdlgLoanBook : public QDialog {
+    Q_OBJECT
+
+public:
+    explicit TdlgLoanBook(QWidget* parent = nullptr);
+
+    QLabel* lblLoaner = nullptr;
+    QLineEdit* edtLoaner = nullptr;
+    QLabel* lblLoanDate = nullptr;
+    QLineEdit* edtLoanDate = nullptr;
+    QPushButton* btnGetdate = nullptr;
+    QFrame* bvlButtons = nullptr;
+    QPushButton* btnCancel = nullptr;
+    QPushButton* btnLoan = nullptr;
+
+    // Handlers. Each may raise; the button connections run them through the
+    // application-wide guard, so a failed Save leaves the dialog open.
+    void FormActivate();
+    void btnGetdateClick();
+    void btnLoanClick();
+    void btnCancelClick();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+};

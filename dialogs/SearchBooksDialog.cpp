@@ -1,0 +1,174 @@
+#include "dialogs/SearchBooksDialog.h"
+
+#include "app/Globals.h"
+#include "app/MainForm.h"
+#include "app/ToolBarImages.h"
+#include "dialogs/BookBrowserForm.h"
+#include "dialogs/BookGrid.h"
+#include "engine/ORBL.h"
+#include "platform/Cp1252.h"
+#include "platform/gui/ErrorHandler.h"
+#include "platform/gui/MessageLayer.h"
+#include "platform/gui/Platform.h"
+
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStyle>
+
+#include <algorithm>
+#include <vector>
+
+namespace {
+
+// The loan mark of a browser row (byte 0x95 in the files).
+const QChar LoanMark(0x2022);
+
+} // namespace
+
+TdlgSearchBooks::TdlgSearchBooks(QWidget* parent) : QDialog(parent)
+{
+    setWindowTitle(QStringLiteral("Search"));
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+    // The weight is set explicitly so that the group's bold caption font does
+    // not pass it on to the controls inside.
+    QFont normal(QStringLiteral("Tahoma"), 8);
+    normal.setBold(false);
+    setFont(normal);
+    setFixedSize(409, 153);
+
+    // Only the group's caption is bold; its controls get the normal font back.
+    grpSearchinfo = new QGroupBox(QStringLiteral("Search terms"), this);
+    QFont bold = normal;
+    bold.setBold(true);
+    grpSearchinfo->setFont(bold);
+    grpSearchinfo->setGeometry(8, 4, 393, 108);
+
+    lblSearchstringCaption = new QLabel(QStringLiteral("Keywords"), grpSearchinfo);
+    lblSearchstringCaption->setFont(normal);
+    lblSearchstringCaption->setGeometry(12, 22, 369, 14);
+    edtSearchstring = new QLineEdit(grpSearchinfo);
+    edtSearchstring->setFont(normal);
+    edtSearchstring->setGeometry(12, 38, 369, 21);
+    lblSearchstringCaption->setBuddy(edtSearchstring);
+
+    // One row, in the order the search tests them.
+    struct TRadio {
+        QRadioButton** Button;
+        const char* Caption;
+        int Left;
+        int Width;
+    };
+    const TRadio radios[] = {
+        {&rbtBookname, "Book title", 12, 80},
+        {&rbtAuthor, "Book author", 96, 88},
+        {&rbtPublisher, "Publisher", 188, 76},
+        {&rbtMisc, "Other information", 268, 116},
+    };
+    for (const TRadio& radio : radios) {
+        *radio.Button = new QRadioButton(QString::fromLatin1(radio.Caption), grpSearchinfo);
+        (*radio.Button)->setFont(normal);
+        (*radio.Button)->setGeometry(radio.Left, 74, radio.Width, 18);
+    }
+    rbtBookname->setChecked(true);
+
+    btnSearch = new QPushButton(TToolBarImages::Icon(TToolBarImages::Search), QStringLiteral("&Search"), this);
+    btnSearch->setGeometry(294, 120, 107, 25);
+    btnSearch->setDefault(true);
+
+    btnCancel = new QPushButton(style()->standardIcon(QStyle::SP_DialogCancelButton), QStringLiteral("&Cancel"), this);
+    btnCancel->setGeometry(178, 120, 107, 25);
+    btnCancel->setAutoDefault(false);
+
+    setTabOrder(edtSearchstring, rbtBookname);
+    setTabOrder(rbtBookname, rbtAuthor);
+    setTabOrder(rbtAuthor, rbtPublisher);
+    setTabOrder(rbtPublisher, rbtMisc);
+    setTabOrder(rbtMisc, btnSearch);
+    setTabOrder(btnSearch, btnCancel);
+
+    connect(btnSearch, &QPushButton::clicked, this, [this] { TErrorHandler::Guard([this] { btnSearchClick(); }); });
+    connect(btnCancel, &QPushButton::clicked, this, [this] { TErrorHandler::Guard([this] { btnCancelClick(); }); });
+}
+
+std::string TdlgSearchBooks::SelectedAlias() const
+{
+    if (rbtBookname->isChecked())
+        return "Book title";
+    if (rbtAuthor->isChecked())
+        return "Book author";
+    if (rbtPublisher->isChecked())
+        return "Publisher";
+    return "Other information (1)";
+}
+
+void TdlgSearchBooks::FormActivate()
+{
+    edtSearchstring->clear();
+    rbtBookname->setChecked(true);
+    edtSearchstring->setFocus(Qt::OtherFocusReason);
+}
+
+void TdlgSearchBooks::btnSearchClick()
+{
+    const std::string text = Cp1252::FromQString(edtSearchstring->text());
+
+    // An empty text finds nothing without asking the engine, which would
+    // refuse it with its own error.
+    const Searchresult result = text.empty() ? Searchresult{} : frmMain->Database->Search(SelectedAlias(), text);
+
+    if (result.ItemCount <= 0) {
+        TPlatform::Messages().Information(QStringLiteral("No books found."));
+        return; // the dialog stays open with the text, the list is untouched
+    }
+
+    // The grid's rows and RowIds are replaced together: row r shows the book
+    // whose ID is RowIds[r]. Both tables are as large as the store's, so a
+    // result always fits; the bound only keeps a broken count from overrunning.
+    const int count = std::min<int>(result.ItemCount, static_cast<int>(frmMain->RowIds.size()));
+    std::vector<TBookGrid::TRow> rows(static_cast<size_t>(count));
+    for (int r = 0; r < count; ++r) {
+        const TItem& item = result.Items[static_cast<size_t>(r)];
+        frmMain->RowIds[static_cast<size_t>(r)] = item.ID;
+        TBookGrid::TRow& row = rows[static_cast<size_t>(r)];
+        row[0] = item.Fields[7].empty() ? QString() : QString(LoanMark);
+        row[1] = Cp1252::ToQString(item.Fields[1]);
+        row[2] = Cp1252::ToQString(item.Fields[0]);
+        row[3] = Cp1252::ToQString(item.Fields[2]);
+    }
+    TBookGrid* list = frmBookBrowser->BookList;
+    list->SetRows(std::move(rows));
+    list->SelectRowSilently(0);
+
+    frmMain->LoadBook(0);
+    TPlatform::Messages().Information(QStringLiteral("Found books."));
+    edtSearchstring->clear();
+    accept();
+}
+
+void TdlgSearchBooks::btnCancelClick()
+{
+    reject();
+}
+
+void TdlgSearchBooks::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    if (!event->spontaneous())
+        TErrorHandler::Guard([this] { FormActivate(); });
+}
+
+void TdlgSearchBooks::keyPressEvent(QKeyEvent* event)
+{
+    // No button has the cancel role, so Escape does nothing; the close box
+    // still closes the dialog.
+    if (event->matches(QKeySequence::Cancel)) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}

@@ -1,0 +1,46 @@
+// The search dialog: finds the books whose title, author, publisher or first
+// other-information field contains a text, and shows them in the book
+// browser's list in place of its rows (RowIds filled in step), then shows the
+// first book found in the main window. Created once at start-up and reused;
+// every opening starts with an empty box and "Book title" chosen.
+#pragma once
+
+#include <QDialog>
+
+#include <string>
+
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+
+class TdlgSearchBooks : public QDialog {
+    Q_OBJECT
+
+public:
+    explicit TdlgSearchBooks(QWidget* parent = nullptr);
+
+    QGroupBox* grpSearchinfo = nullptr;
+    QLabel* lblSearchstringCaption = nullptr;
+    QLineEdit* edtSearchstring = nullptr;
+    QRadioButton* rbtBookname = nullptr;
+    QRadioButton* rbtAuthor = nullptr;
+    QRadioButton* rbtPublisher = nullptr;
+    QRadioButton* rbtMisc = nullptr;
+    QPushButton* btnCancel = nullptr;
+    QPushButton* btnSearch = nullptr;
+
+    // The field alias the chosen radio button stands for.
+    std::string SelectedAlias() const;
+
+    // Handlers. Each may raise; the button connections run them through the
+    // application-wide guard, so an engine error leaves the dialog open.
+    void FormActivate();
+    void btnSearchClick();
+    void btnCancelClick();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+};

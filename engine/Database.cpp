@@ -1,0 +1,344 @@
+// TDatabase: the store of book items, its database file, the single-item
+// operations, and the whole-store queries and bulk changes (search, sort,
+// replace, delete by value). Every check comes before any change, so an error
+// leaves the store as it was; the engine catches nothing.
+#include "engine/Database.h"
+
+#include "engine/EDatabaseError.h"
+#include "engine/EORBLError.h"
+#include "platform/AnsiText.h"
+#include "platform/EConvertError.h"
+#include "platform/IntegerConversion.h"
+#include "platform/LineReader.h"
+#include "platform/TextFile.h"
+#include "settings/EInvalidParam.h"
+#include "settings/RFileSystem.h"
+
+#include <algorithm>
+#include <numeric>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace {
+
+constexpr int32_t FieldCount = 10;
+
+// The file format has no escaping: a CR, LF or Ctrl+Z inside a text would
+// shift or cut every later line, so such bytes never enter the store.
+std::string Sanitized(std::string text)
+{
+    for (char& c : text)
+        if (c == '\r' || c == '\n' || c == '\x1a')
+            c = ' ';
+    return text;
+}
+
+TItem SanitizedItem(const TItem& item)
+{
+    TItem copy;
+    copy.ID = item.ID;
+    for (size_t f = 0; f < copy.Fields.size(); ++f)
+        copy.Fields[f] = Sanitized(item.Fields[f]);
+    copy.Deleted = false;
+    return copy;
+}
+
+// Lines ending at the next CR LF make the file; the reader splits at LF, so the
+// count of LF bytes bounds the number of lines.
+size_t ExpectedItems(std::string_view data)
+{
+    const size_t lines = static_cast<size_t>(std::count(data.begin(), data.end(), '\n')) + 1;
+    return std::min<size_t>(lines / 11 + 1, TDatabase::Capacity);
+}
+
+} // namespace
+
+TDatabase::TDatabase(TRFileSystem& settings)
+    : Items(std::make_unique<std::array<TItem, Capacity>>()),
+      SortBuffer(std::make_unique<std::array<TItem, Capacity>>())
+{
+    FFileName = settings.ReadString("orbl_databasefile");
+    for (int32_t i = 0; i < FieldCount; ++i)
+        FAliases[static_cast<size_t>(i)] = settings.ReadString("orbl_alias" + std::to_string(i));
+    LoadFromFile();
+    settings.WriteInteger("orbl_itemcount", ItemCount);
+}
+
+void TDatabase::LoadFromFile()
+{
+    if (!TTextFile::Exists(FFileName))
+        throw EDatabaseError("#102: File error.");
+    const std::string data = TTextFile::ReadAll(FFileName);
+    TLineReader reader(data);
+
+    // The items are parsed into a staging table first, so a file holding more
+    // items than the table has slots is refused before anything changes.
+    std::vector<TItem> staged;
+    bool sawIdLine = false;
+    bool emptyIdLine = false;
+    bool convertFailed = false;
+    std::string badIdLine;
+    const bool noData = reader.AtEnd(); // 0 bytes, or a Ctrl+Z first
+    if (!noData) {
+        staged.reserve(ExpectedItems(data));
+        while (!reader.AtEnd()) {
+            std::string idLine = reader.ReadLine();
+            if (idLine.empty()) {
+                emptyIdLine = true;
+                break;
+            }
+            if (staged.size() == static_cast<size_t>(Capacity))
+                throw EDatabaseError("#113: Too many items in the database file.");
+            sawIdLine = true;
+            int32_t id = 0;
+            if (!IntegerConversion::TryStrToInt(idLine, id)) {
+                convertFailed = true;
+                badIdLine = std::move(idLine);
+                break;
+            }
+            TItem& item = staged.emplace_back();
+            item.ID = id;
+            // Reading past the end gives empty lines: a cut-off last item gets
+            // empty texts for its missing lines.
+            for (std::string& field : item.Fields)
+                field = reader.ReadLine();
+        }
+    }
+
+    // Apply what was read, as a line-by-line load would have left it: the
+    // completed items in place, the slots above them untouched.
+    FFileSize = static_cast<int32_t>(std::min<size_t>(data.size() / 128, INT32_MAX));
+    const int32_t loaded = static_cast<int32_t>(staged.size());
+    for (int32_t i = 0; i < loaded; ++i)
+        (*Items)[static_cast<size_t>(i)] = std::move(staged[static_cast<size_t>(i)]);
+    if (noData)
+        ItemCount = 0;
+    else if (loaded > 0)
+        ItemCount = loaded;
+    if (sawIdLine)
+        FEmpty = false;
+    if (emptyIdLine)
+        FEmpty = true;
+    if (convertFailed)
+        throw EConvertError::NotAnInteger(badIdLine);
+}
+
+void TDatabase::SaveToFile()
+{
+    size_t size = 0;
+    for (int32_t i = 0; i < ItemCount; ++i) {
+        const TItem& item = (*Items)[static_cast<size_t>(i)];
+        if (item.Deleted)
+            continue;
+        size += 13 + 2 * FieldCount; // the longest ID and every line end
+        for (const std::string& field : item.Fields)
+            size += field.size();
+    }
+    std::string content;
+    content.reserve(size);
+    for (int32_t i = 0; i < ItemCount; ++i) {
+        const TItem& item = (*Items)[static_cast<size_t>(i)];
+        if (item.Deleted)
+            continue;
+        content += IntegerConversion::IntToStr(item.ID);
+        content += "\r\n";
+        for (const std::string& field : item.Fields) {
+            content += field;
+            content += "\r\n";
+        }
+    }
+    // The file is replaced only once the whole content is on disk; a failed
+    // write leaves the old file and the store in memory as they were.
+    TTextFile::WriteAtomically(FFileName, content);
+    LoadFromFile();
+}
+
+int32_t TDatabase::FindSlot(int32_t ID) const
+{
+    for (int32_t i = 0; i < ItemCount; ++i)
+        if ((*Items)[static_cast<size_t>(i)].ID == ID)
+            return i;
+    return -1;
+}
+
+bool TDatabase::ItemExists(int32_t ID) const
+{
+    return FindSlot(ID) >= 0;
+}
+
+int32_t TDatabase::FieldIndex(const std::string& alias) const
+{
+    for (int32_t i = 0; i < FieldCount; ++i)
+        if (FAliases[static_cast<size_t>(i)] == alias)
+            return i;
+    throw EInvalidParam("#101: Supplied field was invalid or alias bad.");
+}
+
+void TDatabase::AddItem(const TItem& item)
+{
+    if (ItemExists(item.ID))
+        throw EORBLError("#104: Item ID already exists.");
+    // A loaded file may fill the last slot too; no add goes beyond 1499.
+    if (ItemCount >= MaxItems)
+        throw EORBLError("#103: Database full.");
+    (*Items)[static_cast<size_t>(ItemCount)] = SanitizedItem(item);
+    ++ItemCount;
+    FEmpty = false;
+}
+
+void TDatabase::UpdateItem(const TItem& item)
+{
+    const int32_t slot = FindSlot(item.ID);
+    if (slot < 0)
+        throw EORBLError("#105: Item does not exist in this database.");
+    (*Items)[static_cast<size_t>(slot)] = SanitizedItem(item);
+}
+
+void TDatabase::DeleteItem(int32_t ID)
+{
+    const int32_t slot = FindSlot(ID);
+    if (slot < 0)
+        throw EORBLError("#107: Item does not exist in this database.");
+    (*Items)[static_cast<size_t>(slot)].Deleted = true;
+}
+
+void TDatabase::GetItem(int32_t ID, int32_t index, TItem& item) const
+{
+    if (FEmpty)
+        return;
+    const int32_t slot = ID == -1 ? index : FindSlot(ID);
+    if (ID != -1 && slot < 0)
+        throw EORBLError("#108: Item does not exist in this database .");
+    // A slot index outside the table (a negative one too) is refused rather
+    // than read.
+    if (index > Capacity - 1 || (ID == -1 && index < 0))
+        throw EORBLError("#109: Parameter out of bounds.");
+    item = (*Items)[static_cast<size_t>(slot)];
+}
+
+std::string TDatabase::GetField(int32_t ID, int32_t index, const std::string& alias) const
+{
+    const int32_t slot = ID == -1 ? index : FindSlot(ID);
+    if (ID != -1 && slot < 0)
+        throw EORBLError("#110: Item does not exist in this database.");
+    if (index > Capacity - 1 || (ID == -1 && index < 0))
+        throw EORBLError("#111: Parameter out of bounds.");
+    return (*Items)[static_cast<size_t>(slot)].Fields[static_cast<size_t>(FieldIndex(alias))];
+}
+
+Searchresult TDatabase::Search(const std::string& alias, const std::string& text) const
+{
+    if (text.empty())
+        throw EInvalidParam("#112: Searchstring must be at least 1 chars long.");
+    Searchresult result;
+    if (ItemCount == 0)
+        return result;
+    const size_t field = static_cast<size_t>(FieldIndex(alias));
+    const AnsiText::TLowerTable& lower = AnsiText::LowerTable();
+    std::string needle = text;
+    AnsiText::LowerCaseInPlace(needle, lower);
+
+    std::string haystack; // reused for every item
+    for (int32_t i = 0; i < ItemCount; ++i) {
+        const TItem& item = (*Items)[static_cast<size_t>(i)];
+        const std::string& value = item.Fields[field];
+        haystack.assign(value, 0, value.find('\0'));
+        if (haystack.size() < needle.size())
+            continue;
+        AnsiText::LowerCaseInPlace(haystack, lower);
+        if (haystack.find(needle) != std::string::npos)
+            result.Items[static_cast<size_t>(result.ItemCount++)] = item;
+    }
+    return result;
+}
+
+void TDatabase::SortBy(const std::string& alias)
+{
+    if (ItemCount == 0)
+        return;
+    const size_t field = static_cast<size_t>(FieldIndex(alias));
+    std::array<TItem, Capacity>& items = *Items;
+    std::array<TItem, Capacity>& buffer = *SortBuffer;
+
+    // Marked items take no part in the order; they follow the sorted ones.
+    std::vector<int32_t> unmarked;
+    unmarked.reserve(static_cast<size_t>(ItemCount));
+    for (int32_t i = 0; i < ItemCount; ++i)
+        if (!items[static_cast<size_t>(i)].Deleted)
+            unmarked.push_back(i);
+
+    std::vector<std::string> texts;
+    texts.reserve(unmarked.size());
+    for (int32_t slot : unmarked)
+        texts.push_back(items[static_cast<size_t>(slot)].Fields[field]);
+    const auto keys = AnsiText::CollationKeys(texts);
+
+    // Sorted once by collation key. Stable, so texts the collation finds equal
+    // (Smith and SMITH) come in the order they first appear in the store.
+    std::vector<int32_t> order(unmarked.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(), [&keys](int32_t a, int32_t b) {
+        return keys[static_cast<size_t>(a)].compare(keys[static_cast<size_t>(b)]) < 0;
+    });
+
+    // Items with byte-equal texts form one group, kept in slot order; the
+    // first sorted entry of a text places its whole group.
+    std::unordered_map<std::string_view, int32_t> groupOf;
+    groupOf.reserve(unmarked.size());
+    std::vector<int32_t> groupFirst, groupLast, next(unmarked.size(), -1), entryGroup(unmarked.size());
+    for (size_t k = 0; k < unmarked.size(); ++k) {
+        const auto [it, added] = groupOf.try_emplace(texts[k], static_cast<int32_t>(groupFirst.size()));
+        const int32_t group = it->second;
+        if (added) {
+            groupFirst.push_back(static_cast<int32_t>(k));
+            groupLast.push_back(static_cast<int32_t>(k));
+        } else {
+            next[static_cast<size_t>(groupLast[static_cast<size_t>(group)])] = static_cast<int32_t>(k);
+            groupLast[static_cast<size_t>(group)] = static_cast<int32_t>(k);
+        }
+        entryGroup[k] = group;
+    }
+
+    // SortBuffer holds only empty items between calls; swapping items through
+    // it moves their texts without copying them.
+    size_t placed = 0;
+    std::vector<bool> groupPlaced(groupFirst.size(), false);
+    for (int32_t entry : order) {
+        const int32_t group = entryGroup[static_cast<size_t>(entry)];
+        if (groupPlaced[static_cast<size_t>(group)])
+            continue;
+        groupPlaced[static_cast<size_t>(group)] = true;
+        for (int32_t k = groupFirst[static_cast<size_t>(group)]; k >= 0; k = next[static_cast<size_t>(k)])
+            std::swap(buffer[placed++], items[static_cast<size_t>(unmarked[static_cast<size_t>(k)])]);
+    }
+    for (int32_t i = 0; i < ItemCount; ++i)
+        if (items[static_cast<size_t>(i)].Deleted)
+            std::swap(buffer[placed++], items[static_cast<size_t>(i)]);
+    std::swap_ranges(buffer.begin(), buffer.begin() + ItemCount, items.begin());
+}
+
+void TDatabase::ReplaceFieldValue(const std::string& alias, const std::string& oldValue, const std::string& newValue)
+{
+    if (ItemCount == 0)
+        return;
+    const size_t field = static_cast<size_t>(FieldIndex(alias));
+    const std::string value = Sanitized(newValue);
+    for (int32_t i = 0; i < ItemCount; ++i) {
+        std::string& text = (*Items)[static_cast<size_t>(i)].Fields[field];
+        if (text == oldValue)
+            text = value;
+    }
+}
+
+void TDatabase::DeleteWhere(const std::string& alias, const std::string& value)
+{
+    if (ItemCount == 0)
+        return;
+    const size_t field = static_cast<size_t>(FieldIndex(alias));
+    for (int32_t i = 0; i < ItemCount; ++i) {
+        TItem& item = (*Items)[static_cast<size_t>(i)];
+        if (item.Fields[field] == value)
+            item.Deleted = true;
+    }
+}

@@ -1,0 +1,58 @@
+// TDatabase: the book database engine. A fixed table of 1500 item slots held
+// in memory and mirrored in one plain text file (11 lines an item: the ID,
+// then the ten texts; CR LF line ends). Fields are named by the aliases read
+// from the settings. Every save rewrites the file atomically and reads it back.
+#pragma once
+
+#include "engine/Item.h"
+#include "engine/Searchresult.h"
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+class TRFileSystem;
+
+class TDatabase {
+public:
+    static constexpr int32_t Capacity = 1500; // slots
+    static constexpr int32_t MaxItems = 1499; // items an add may reach
+
+    // Create: reads orbl_databasefile and orbl_alias0..9, loads the file and
+    // writes orbl_itemcount.
+    explicit TDatabase(TRFileSystem& settings);
+
+    void LoadFromFile();
+    void SaveToFile();
+    bool ItemExists(int32_t ID) const;
+    int32_t FieldIndex(const std::string& alias) const;
+    void AddItem(const TItem& item);
+    void UpdateItem(const TItem& item);
+    void DeleteItem(int32_t ID);
+    void GetItem(int32_t ID, int32_t index, TItem& item) const;
+    std::string GetField(int32_t ID, int32_t index, const std::string& alias) const;
+    int32_t Count() const { return ItemCount; }
+    int32_t FileSize() const { return FFileSize; }
+
+    Searchresult Search(const std::string& alias, const std::string& text) const;
+    void SortBy(const std::string& alias);
+    void ReplaceFieldValue(const std::string& alias, const std::string& oldValue, const std::string& newValue);
+    void DeleteWhere(const std::string& alias, const std::string& value);
+
+    bool Empty() const { return FEmpty; }
+    const std::string& FileName() const { return FFileName; }
+    const TAlias& Aliases() const { return FAliases; }
+
+private:
+    int32_t FindSlot(int32_t ID) const; // first slot below ItemCount, or -1
+
+    // Both tables are allocated once with the engine and never resized.
+    std::unique_ptr<std::array<TItem, Capacity>> Items;
+    std::unique_ptr<std::array<TItem, Capacity>> SortBuffer;
+    int32_t ItemCount = 0;
+    TAlias FAliases;
+    std::string FFileName;
+    bool FEmpty = false;
+    int32_t FFileSize = 0;
+};

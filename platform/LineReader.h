@@ -1,0 +1,20 @@
+// Reads lines from the bytes of a text file the way both data files are read:
+// a line ends at LF or CR LF, a CR that no LF follows is dropped from the text,
+// a byte 26 (Ctrl+Z) ends the data, lines may be of any length, and the last
+// line may lack its end. Reading past the end gives empty lines.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+class TLineReader {
+public:
+    explicit TLineReader(std::string_view data);
+
+    bool AtEnd() const { return Pos >= Data.size(); }
+    std::string ReadLine();
+
+private:
+    std::string_view Data;
+    size_t Pos = 0;
+};

@@ -1,0 +1,33 @@
+// The application-wide error handler and the guard every event handler runs
+// through: an error a command does not handle ends that command and is shown
+// in the error box, and the program goes on with the next event. Exceptions
+// never cross Qt's event loop.
+#pragma once
+
+#include <exception>
+#include <string>
+#include <utility>
+
+class TErrorHandler {
+public:
+    // The text shown for a message: a "." is appended when the last
+    // character's code is above that of ".".
+    static std::string DisplayText(const std::string& message);
+    static void Show(const std::exception& error);
+    static void ShowUnknown();
+
+    // Runs handler; returns false when it raised (the error is then shown).
+    template <typename F>
+    static bool Guard(F&& handler)
+    {
+        try {
+            std::forward<F>(handler)();
+            return true;
+        } catch (const std::exception& error) {
+            Show(error);
+        } catch (...) {
+            ShowUnknown();
+        }
+        return false;
+    }
+};

@@ -1,0 +1,11 @@
+// Message boxes shown with QMessageBox.
+#pragma once
+
+#include "platform/gui/MessageLayer.h"
+
+class TQtMessageLayer : public IMessageLayer {
+public:
+    void Information(const QString& text) override;
+    void Error(const QString& text) override;
+    bool Question(const QString& text) override;
+};

@@ -1,0 +1,43 @@
+#include "platform/gui/QtSystemDialogs.h"
+
+#include "platform/gui/FontChooser.h"
+
+#include <QFileDialog>
+#include <QPageSetupDialog>
+#include <QPrintDialog>
+#include <QPrinter>
+
+bool TQtSystemDialogs::OpenFile(QWidget* parent, const QString& filter, QString& chosenPath)
+{
+    QFileDialog dialog(parent);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setNameFilter(filter);
+    dialog.setOption(QFileDialog::ReadOnly, false);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return false;
+    chosenPath = dialog.selectedFiles().constFirst();
+    return true;
+}
+
+bool TQtSystemDialogs::Print(QWidget* parent, QPrinter& printer)
+{
+    QPrintDialog dialog(&printer, parent);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+bool TQtSystemDialogs::PrinterSetup(QWidget* parent, QPrinter& printer)
+{
+    QPageSetupDialog dialog(&printer, parent);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+bool TQtSystemDialogs::Font(QWidget* parent, QFont& font, int minSize, int maxSize)
+{
+    // Our own chooser: QFontDialog offers every size and cannot be limited.
+    TFontChooser dialog(font, minSize, maxSize, parent);
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    font = dialog.SelectedFont();
+    return true;
+}

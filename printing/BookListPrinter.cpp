@@ -1,0 +1,201 @@
+#include "printing/BookListPrinter.h"
+
+#include "engine/ORBL.h"
+#include "platform/Cp1252.h"
+#include "platform/gui/EPrinterError.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+#include <utility>
+
+namespace {
+
+const QString Separator = QStringLiteral(", ");
+
+} // namespace
+
+TBookListPrinter::TBookListPrinter(const TDatabase& database, const TRFileSystem& settings, TBrowserRows browser,
+                                   TPrintOptions options)
+    : Database(database), Settings(settings), Browser(std::move(browser)), Options(std::move(options))
+{
+}
+
+int64_t TBookListPrinter::ScaledFontHeight(int32_t points, int32_t dpi)
+{
+    const int64_t product = std::llabs(static_cast<int64_t>(points) * dpi);
+    return (product + 36) / 72;
+}
+
+void TBookListPrinter::ReadSettings()
+{
+    Column1Field = Settings.ReadString("pcol1");
+    Column2Field = Settings.ReadString("pcol2");
+    Column3Field = Settings.ReadString("pcol3");
+    Column1X = Settings.ReadInteger("pcol1_dst");
+    Column2X = Settings.ReadInteger("pcol2_dst");
+    Column3X = Settings.ReadInteger("pcol3_dst");
+}
+
+void TBookListPrinter::Print(IPrintTarget& target)
+{
+    Target = &target;
+    target.SetDocumentName(QString::fromLatin1(DocumentName));
+    Font = Options.Font;
+
+    // Line spacing is about 1.4 times the chosen font's height on this printer.
+    const int64_t height = ScaledFontHeight(Font.Size, target.DpiY());
+    const int64_t lineHeight = height + (4 * height) / 10;
+    if (lineHeight <= 0)
+        throw EPrinterError("The printer reports no usable resolution");
+    // A line taller than the page leaves PageLines negative and is refused below.
+    LineHeight = static_cast<int32_t>(std::min<int64_t>(lineHeight, INT32_MAX));
+    PageLines = target.PageHeight() / LineHeight - 4;
+    // Title, heading and footer need thirteen lines; on a shorter page the
+    // line counter would never meet PageLines and every book would run off the
+    // bottom of the one page, so such a page is refused before anything prints.
+    if (PageLines < 9)
+        throw EPrinterError("The printer's page is too short for the book list");
+    CurrentLine = 4;
+
+    target.BeginDoc();
+    try {
+        FooterRect = {20, LineHeight, target.PageWidth(), 2 * LineHeight};
+        PrintHeader();
+        PrintPage();
+        PrintFooter();
+        target.EndDoc();
+    } catch (...) {
+        target.Abort();
+        throw;
+    }
+}
+
+void TBookListPrinter::Text(int32_t x, int32_t y, const QString& text)
+{
+    Target->TextOut(x, y, text, Font);
+}
+
+QString TBookListPrinter::Field(int32_t slot, const std::string& alias) const
+{
+    return Cp1252::ToQString(Database.GetField(-1, slot, alias));
+}
+
+void TBookListPrinter::PrintHeader()
+{
+    Font.Bold = true;
+    Font.Size = 16;
+    Text(1000, CurrentLine * LineHeight, QStringLiteral(".: Book listing :."));
+    CurrentLine += 3;
+
+    // From here on the text is 10 points whatever size was chosen: the chosen
+    // size only sets the line spacing.
+    Font.Size = 10;
+    if (Options.Choice == TPrintChoice::LoanedBooks)
+        Column3Field = "Loaner & date loaned";
+    else if (Options.Choice == TPrintChoice::BrowserBooks)
+        Column3Field = "Publisher";
+
+    const QString heading1 = Cp1252::ToQString(Column1Field);
+    const QString heading2 = Cp1252::ToQString(Column2Field);
+    const QString heading3 = Cp1252::ToQString(Column3Field);
+    const int32_t y = CurrentLine * LineHeight;
+    if (Options.ListFormat) {
+        Text(Column1X, y, heading1 + Separator + heading2 + Separator + heading3);
+    } else {
+        Text(Column1X, y, heading1);
+        Text(Column2X, y, heading2);
+        Text(Column3X, y, heading3);
+    }
+    CurrentLine += 1;
+    Font.Bold = false;
+}
+
+int32_t TBookListPrinter::NextBookLine()
+{
+    CurrentLine += 1;
+    if (CurrentLine == PageLines)
+        NewPage();
+    return CurrentLine * LineHeight;
+}
+
+void TBookListPrinter::PrintPage()
+{
+    const int32_t count = Database.Count();
+    switch (Options.Choice) {
+    case TPrintChoice::AllBooks:
+        for (int32_t i = 0; i < count; ++i) {
+            const int32_t y = NextBookLine();
+            const QString f1 = Field(i, Column1Field);
+            const QString f2 = Field(i, Column2Field);
+            const QString f3 = Field(i, Column3Field);
+            if (Options.ListFormat) {
+                Text(Column1X, y, f1 + Separator + f2 + Separator + f3);
+            } else {
+                Text(Column1X, y, f1);
+                Text(Column2X, y, f2);
+                Text(Column3X, y, f3);
+            }
+        }
+        break;
+
+    case TPrintChoice::LoanedBooks:
+        for (int32_t i = 0; i < count; ++i) {
+            TItem item;
+            Database.GetItem(-1, i, item);
+            if (item.Fields[7].empty())
+                continue;
+            const int32_t y = NextBookLine();
+            const QString f1 = Field(i, Column1Field);
+            const QString f2 = Field(i, Column2Field);
+            const QString loan = Cp1252::ToQString(item.Fields[6]) + Separator + Cp1252::ToQString(item.Fields[7]);
+            if (Options.ListFormat) {
+                Text(Column1X, y, f1 + Separator + f2);
+            } else {
+                Text(Column1X, y, f1);
+                Text(Column2X, y, f2);
+            }
+            Text(Column3X, y, loan);
+        }
+        break;
+
+    case TPrintChoice::None:
+    case TPrintChoice::BrowserBooks: {
+        // While the browser shows a search result it has fewer rows than the
+        // database has books; only the rows it shows are printed, never stale
+        // cells of an earlier, longer list.
+        const int32_t shown = Browser.RowCount && Browser.Cell ? Browser.RowCount() : 0;
+        const int32_t rows = std::min(count, shown);
+        for (int32_t i = 0; i < rows; ++i) {
+            const int32_t y = NextBookLine();
+            const QString author = Browser.Cell(i, 1);
+            const QString title = Browser.Cell(i, 2);
+            const QString publisher = Browser.Cell(i, 3);
+            if (Options.ListFormat) {
+                Text(Column1X, y, author + Separator + title);
+            } else {
+                Text(Column1X, y, author);
+                Text(Column2X, y, title);
+            }
+            Text(Column3X, y, publisher);
+        }
+        break;
+    }
+    }
+}
+
+void TBookListPrinter::NewPage()
+{
+    PrintFooter();
+    CurrentLine = 4;
+    Target->NewPage();
+    PrintHeader();
+}
+
+void TBookListPrinter::PrintFooter()
+{
+    FooterRect.Top = Target->PageHeight() - 2 * LineHeight;
+    FooterRect.Bottom = FooterRect.Top + LineHeight;
+    Target->TextCentred(FooterRect, QStringLiteral("Page %1").arg(Target->PageNumber()), Font);
+    Target->Line(0, FooterRect.Top - 2, Target->PageWidth(), FooterRect.Top - 2);
+}

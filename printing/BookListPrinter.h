@@ -1,0 +1,77 @@
+// TBookListPrinter: one print run of the book list, from the six print format
+// settings to the last page, on any print target. It holds what a run fills in
+// (the column fields and positions, LineHeight, PageLines, CurrentLine,
+// FooterRect) so that the print dialog only gathers the options and calls it,
+// and the whole run can be tested without windows or a printer.
+#pragma once
+
+#include "platform/gui/PrintFont.h"
+#include "platform/gui/PrintTarget.h"
+
+#include <QString>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+class TDatabase;
+class TRFileSystem;
+
+// Which books are printed: the print dialog's three radio buttons, or none.
+enum class TPrintChoice { None, AllBooks, LoanedBooks, BrowserBooks };
+
+struct TPrintOptions {
+    TPrintChoice Choice = TPrintChoice::None;
+    bool ListFormat = true; // "Use list format." checked; columns otherwise
+    TPrintFont Font;        // the font chosen with "&Font"
+};
+
+// The browser grid as the print run reads it: its row count and its cells
+// (column 1 author, 2 title, 3 publisher), in their current state.
+struct TBrowserRows {
+    std::function<int()> RowCount;
+    std::function<QString(int row, int column)> Cell;
+};
+
+class TBookListPrinter {
+public:
+    static constexpr const char* DocumentName = "Quenfir Volumnia";
+
+    TBookListPrinter(const TDatabase& database, const TRFileSystem& settings, TBrowserRows browser,
+                     TPrintOptions options);
+
+    // Reads pcol1..3 and pcol1_dst..pcol3_dst, in that order; raises what the
+    // settings store raises, and nothing is printed then.
+    void ReadSettings();
+    // Prints the whole list as one document. An error on the way ends the
+    // document before it is raised, so the target is never left printing.
+    void Print(IPrintTarget& target);
+
+    // round(|size x dpi / 72|), halves away from zero, without overflow.
+    static int64_t ScaledFontHeight(int32_t points, int32_t dpi);
+
+    std::string Column1Field, Column2Field, Column3Field;
+    int32_t Column1X = 0, Column2X = 0, Column3X = 0;
+    int32_t LineHeight = 0;
+    int32_t PageLines = 0;
+    int32_t CurrentLine = 0;
+    TPrintRect FooterRect;
+
+private:
+    void PrintHeader();
+    void PrintPage();
+    void PrintFooter();
+    void NewPage();
+    // Counts the line, breaks the page when it reaches PageLines, and returns
+    // the y of the line.
+    int32_t NextBookLine();
+    void Text(int32_t x, int32_t y, const QString& text);
+    QString Field(int32_t slot, const std::string& alias) const;
+
+    const TDatabase& Database;
+    const TRFileSystem& Settings;
+    TBrowserRows Browser;
+    TPrintOptions Options;
+    TPrintFont Font; // the drawing surface's font as the run changes it
+    IPrintTarget* Target = nullptr;
+};

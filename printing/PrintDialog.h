@@ -1,0 +1,63 @@
+// TdlgPrint, "Print": prints the book collection as a paginated list (every
+// book, the loaned books, or the book browser's rows) in list or column format.
+// The dialog gathers the options, the font and the printer; the run itself is
+// TBookListPrinter's. Its choices live as long as the dialog, that is for the
+// whole program run, and are never stored.
+#pragma once
+
+#include "printing/BookListPrinter.h"
+
+#include <QDialog>
+#include <QFont>
+
+#include <memory>
+
+class QCheckBox;
+class QGroupBox;
+class QPrinter;
+class QPushButton;
+class QRadioButton;
+
+class TdlgPrint : public QDialog {
+    Q_OBJECT
+
+public:
+    explicit TdlgPrint(QWidget* parent = nullptr);
+    ~TdlgPrint() override;
+
+    QGroupBox* grpOptions = nullptr;
+    QRadioButton* rbt1 = nullptr;
+    QRadioButton* rbt2 = nullptr;
+    QRadioButton* rbt3 = nullptr;
+    QCheckBox* chkFormat1 = nullptr;
+    QCheckBox* chkFormat2 = nullptr;
+    QPushButton* btnPrintSettings = nullptr;
+    QPushButton* btnFont = nullptr;
+    QPushButton* btnPrinterSetup = nullptr;
+    QPushButton* btnPrint = nullptr;
+    QPushButton* btnCancel = nullptr;
+
+    // The print font, "MS Sans Serif" 8 points until the user picks another.
+    QFont Font;
+    // The program's printer; made when first needed, kept for the run so that
+    // the printer set-up applies to every later print.
+    QPrinter& Printer();
+
+    // What the controls say, as the print run takes it.
+    TPrintOptions Options() const;
+
+    // Handlers; each may raise (the connections run them through the guard).
+    void chkFormat1Click();
+    void chkFormat2Click();
+    void btnPrintSettingsClick();
+    void btnFontClick();
+    void btnPrinterSetupClick();
+    void btnPrintClick();
+    void btnCancelClick();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    std::unique_ptr<QPrinter> FPrinter;
+};

@@ -1,0 +1,208 @@
+/*
+ * The settings store: named text values held in memory and mirrored in one
+ * plain text file of three lines a value (name, value, kind word). Every add
+ * or update rewrites the whole file and reads it back, so memory and file agree
+ * after each successful write.
+ *
+ * Two things make the store safer than a plain rewrite would be:
+ * - a load parses into a staging list and only a complete, valid file replaces
+ *   what is held, so a corrupt or oversized file never leaves half a store;
+ * - a save goes through TTextFile::WriteAtomically, so a full disk or another
+ *   write failure leaves the old file untouched instead of a truncated one.
+ */
+#include "settings/RFileSystem.h"
+
+#include "platform/IntegerConversion.h"
+#include "platform/LineReader.h"
+#include "platform/TextFile.h"
+#include "settings/EInvalidParam.h"
+#include "settings/EKELTError.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace {
+
+constexpr char CtrlZ = 26;
+
+constexpr const char* SaveFileMissing = "#101: File does not exist.";
+constexpr const char* FileCorrupted = "#102: File corrupted.";
+constexpr const char* LoadFileMissing = "#103: File does not exist.";
+constexpr const char* NoValuesSaved = "#104: No values saved.";
+constexpr const char* NameNotFound = "#105: Supplied value name not found.";
+constexpr const char* TooManyValues = "#107: Cannot add value. Too many values.";
+constexpr const char* TooManyInFile = "#108: Too many values in the file.";
+
+// The word written for a kind; null for a kind that is never written.
+const char* KindWord(TValueKind kind)
+{
+    switch (kind) {
+    case TValueKind::vString:
+        return "vString";
+    case TValueKind::vInteger:
+        return "vInteger";
+    case TValueKind::vFloat:
+        return "vFloat";
+    case TValueKind::vBoolean:
+        return "vBoolean";
+    case TValueKind::vUnsaved:
+        break;
+    }
+    return nullptr;
+}
+
+// Kind words match exactly, case included; anything else is a corrupt file.
+TValueKind KindFromWord(const std::string& word)
+{
+    for (TValueKind kind : {TValueKind::vString, TValueKind::vInteger, TValueKind::vFloat, TValueKind::vBoolean})
+        if (word == KindWord(kind))
+            return kind;
+    throw EKELTError(FileCorrupted);
+}
+
+bool IsLineBreakByte(char c)
+{
+    return c == '\r' || c == '\n' || c == CtrlZ;
+}
+
+// The file holds one name or value a line, and a byte 26 would end the data
+// on the next read: such bytes become blanks so the file always reads back.
+std::string WithoutLineBreaks(std::string text)
+{
+    std::replace_if(text.begin(), text.end(), IsLineBreakByte, ' ');
+    return text;
+}
+
+TValue WithoutLineBreaks(const TValue& value)
+{
+    return TValue{WithoutLineBreaks(value.Name), WithoutLineBreaks(value.Value), value.Kind};
+}
+
+} // namespace
+
+TRFileSystem::TRFileSystem(const std::string& fileName) : FFileName(fileName)
+{
+    LoadFromFile();
+}
+
+void TRFileSystem::LoadFromFile()
+{
+    if (!TTextFile::Exists(FFileName))
+        throw EKELTError(LoadFileMissing);
+    const std::string data = TTextFile::ReadAll(FFileName);
+    TLineReader reader(data);
+    if (reader.AtEnd())
+        return; // an empty file leaves the count as it was
+
+    std::vector<TValue> staged;
+    while (!reader.AtEnd()) {
+        // Refused before anything is parsed past the capacity, so a huge file
+        // costs no more memory than a full store.
+        if (staged.size() == static_cast<size_t>(Capacity))
+            throw EKELTError(TooManyInFile);
+        TValue entry;
+        entry.Name = reader.ReadLine();
+        entry.Value = reader.ReadLine();
+        entry.Kind = KindFromWord(reader.ReadLine());
+        staged.push_back(std::move(entry));
+    }
+
+    for (size_t i = 0; i < staged.size(); ++i)
+        Values[i] = std::move(staged[i]);
+    FValueCount = static_cast<int32_t>(staged.size());
+}
+
+void TRFileSystem::SaveToFile()
+{
+    if (!TTextFile::Exists(FFileName))
+        throw EKELTError(SaveFileMissing);
+    std::string content;
+    for (int32_t i = 0; i < FValueCount; ++i) {
+        const TValue& entry = Values[static_cast<size_t>(i)];
+        const char* word = KindWord(entry.Kind);
+        if (!word)
+            continue;
+        content.append(entry.Name).append("\r\n");
+        content.append(entry.Value).append("\r\n");
+        content.append(word).append("\r\n");
+    }
+    TTextFile::WriteAtomically(FFileName, content);
+}
+
+int32_t TRFileSystem::Find(const std::string& name) const
+{
+    // Names are stored without line breaks; a name asked for with them means
+    // the entry it was stored under.
+    const bool hasBreaks = std::any_of(name.begin(), name.end(), IsLineBreakByte);
+    const std::string stored = hasBreaks ? WithoutLineBreaks(name) : std::string();
+    const std::string& wanted = hasBreaks ? stored : name;
+    for (int32_t i = 0; i < FValueCount; ++i)
+        if (Values[static_cast<size_t>(i)].Name == wanted)
+            return i;
+    return -1;
+}
+
+void TRFileSystem::GetValue(const std::string& name, std::string& value) const
+{
+    if (FValueCount == 0)
+        throw EInvalidParam(NoValuesSaved);
+    const int32_t position = Find(name);
+    if (position < 0)
+        throw EInvalidParam(NameNotFound);
+    value = Values[static_cast<size_t>(position)].Value;
+}
+
+bool TRFileSystem::ValueExists(const std::string& name) const
+{
+    return Find(name) >= 0;
+}
+
+void TRFileSystem::AddValue(const TValue& value)
+{
+    if (FValueCount >= MaxAdded)
+        throw EKELTError(TooManyValues);
+    Values[static_cast<size_t>(FValueCount)] = WithoutLineBreaks(value);
+    ++FValueCount;
+    SaveToFile();
+    LoadFromFile();
+}
+
+void TRFileSystem::UpdateValue(const TValue& value)
+{
+    const int32_t position = Find(value.Name);
+    if (position < 0)
+        return;
+    Values[static_cast<size_t>(position)] = WithoutLineBreaks(value);
+    SaveToFile();
+    LoadFromFile();
+}
+
+std::string TRFileSystem::ReadString(const std::string& name) const
+{
+    std::string value;
+    GetValue(name, value);
+    return value;
+}
+
+int32_t TRFileSystem::ReadInteger(const std::string& name) const
+{
+    return IntegerConversion::StrToInt(ReadString(name));
+}
+
+void TRFileSystem::WriteString(const std::string& name, const std::string& text)
+{
+    const TValue value{name, text, TValueKind::vString};
+    if (ValueExists(name))
+        UpdateValue(value);
+    else
+        AddValue(value);
+}
+
+void TRFileSystem::WriteInteger(const std::string& name, int32_t number)
+{
+    const TValue value{name, IntegerConversion::IntToStr(number), TValueKind::vInteger};
+    if (ValueExists(name))
+        UpdateValue(value);
+    else
+        AddValue(value);
+}

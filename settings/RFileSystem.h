@@ -1,0 +1,42 @@
+// TRFileSystem: the settings store. Named text values held in memory and
+// mirrored in one plain text file (three lines a value: name, value, kind
+// word; CR LF line ends). Every add or update rewrites the whole file
+// atomically and reads it back. The store never creates its file.
+#pragma once
+
+#include "settings/Value.h"
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+class TRFileSystem {
+public:
+    static constexpr int32_t Capacity = 1500; // positions
+    static constexpr int32_t MaxAdded = 1499; // values an add may reach
+
+    // Create: sets FileName and loads the file; raises what LoadFromFile raises.
+    explicit TRFileSystem(const std::string& fileName);
+
+    void LoadFromFile();
+    void SaveToFile();
+    void GetValue(const std::string& name, std::string& value) const;
+    bool ValueExists(const std::string& name) const;
+    void AddValue(const TValue& value);
+    void UpdateValue(const TValue& value);
+    std::string ReadString(const std::string& name) const;
+    int32_t ReadInteger(const std::string& name) const;
+    void WriteString(const std::string& name, const std::string& text);
+    void WriteInteger(const std::string& name, int32_t number);
+
+    int32_t ValueCount() const { return FValueCount; }
+    const TValue& ValueAt(int32_t position) const { return Values[static_cast<size_t>(position)]; }
+    const std::string& FileName() const { return FFileName; }
+
+private:
+    int32_t Find(const std::string& name) const; // first position, or -1
+
+    std::array<TValue, Capacity> Values;
+    int32_t FValueCount = 0;
+    std::string FFileName;
+};

@@ -1,0 +1,256 @@
+// Adding, editing, removing, lending and returning books from the main window,
+// checked in memory, on screen and in the database file on disk.
+#include "app/Globals.h"
+#include "app/MainForm.h"
+#include "dialogs/BookBrowserForm.h"
+#include "dialogs/BookGrid.h"
+#include "engine/ORBL.h"
+#include "platform/TextFile.h"
+#include "tests/support/AppFixture.h"
+
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QToolButton>
+
+namespace {
+
+const std::vector<TItem> FourBooks = {
+    Book(10, "Walden", "Thoreau", "Ticknor", "1854"),
+    Book(20, "Emma", "Austen", "Murray", "1815"),
+    Book(30, "Dracula", "Stoker", "Constable", "1897", "Ann", "5.3.2004"),
+    Book(40, "Beowulf", "Anonymous", "Zephyr"),
+};
+
+class EditingCommandsTest : public TAppFixture {
+protected:
+    void SetUp() override
+    {
+        Overrides["SortMethod"] = "Unsorted"; // by publisher, which is the stored order here
+        Overrides["CurrentIndex"] = "41";
+    }
+    TBookGrid& Grid() { return *frmBookBrowser->BookList; }
+    void Type(QLineEdit* box, const QString& text)
+    {
+        box->setText(text);
+    }
+    std::vector<TItem> OnDisk()
+    {
+        TRFileSystem settings("volumnia.kelt");
+        TDatabase database(settings);
+        std::vector<TItem> items;
+        for (int32_t i = 0; i < database.Count(); ++i) {
+            TItem item;
+            database.GetItem(-1, i, item);
+            items.push_back(item);
+        }
+        return items;
+    }
+};
+
+std::vector<TItem> ByPublisher(std::vector<TItem> books)
+{
+    std::sort(books.begin(), books.end(), [](const TItem& a, const TItem& b) { return a.Fields[2] < b.Fields[2]; });
+    return books;
+}
+
+TEST_F(EditingCommandsTest, AddGivesTheNextIdAndAppendsTheBook)
+{
+    WriteFiles(ByPublisher(FourBooks));
+    ASSERT_TRUE(Start());
+    frmMain->tbtnAddBookClick();
+    EXPECT_EQ(frmMain->Ui.grpBookData->title(), "Add book");
+    EXPECT_TRUE(frmMain->AddMode);
+    EXPECT_TRUE(frmMain->Ui.edtBookname->text().isEmpty());
+    EXPECT_FALSE(frmMain->Ui.btnSave->isHidden());
+    Type(frmMain->Ui.edtBookname, "Kalevala");
+    Type(frmMain->Ui.edtAuthor, QString::fromUtf8("Elias Lönnrot"));
+    Type(frmMain->Ui.edtPublisher, "SKS");
+    QTest::keyClick(frmMain->Ui.edtAuthor, Qt::Key_Return); // Save is the default button
+    EXPECT_TRUE(Platform.Messages.Boxes.empty()) << Platform.Messages.Texts().join("|").toStdString();
+    EXPECT_EQ(frmMain->CurrentIndex, 42);
+    const std::vector<TItem> disk = OnDisk();
+    ASSERT_EQ(disk.size(), 5u);
+    EXPECT_EQ(disk.back().ID, 42);
+    EXPECT_EQ(disk.back().Fields[1], "Elias L\xF6nnrot");
+    EXPECT_EQ(Grid().RowCount(), 5);
+    EXPECT_EQ(frmMain->RowIds[4], 42);
+    EXPECT_EQ(frmMain->Ui.grpBookData->title(), "Book data");
+    EXPECT_TRUE(frmMain->Ui.btnSave->isHidden());
+    EXPECT_EQ(Grid().SelectedRow(), 0);
+    EXPECT_EQ(frmMain->Ui.edtBookname->text(), "Dracula");
+    Stop();
+    std::string index;
+    ASSERT_TRUE(SettingOnDisk("CurrentIndex", index));
+    EXPECT_EQ(index, "42");
+}
+
+TEST_F(EditingCommandsTest, AddThenCancelStoresNothing)
+{
+    WriteFiles(ByPublisher(FourBooks));
+    const std::string before = DatabaseText();
+    ASSERT_TRUE(Start());
+    frmMain->btnNextClick();
+    frmMain->tbtnAddBookClick();
+    Type(frmMain->Ui.edtBookname, "Never stored");
+    frmMain->btnCancelClick();
+    EXPECT_EQ(frmMain->CurrentIndex, 41);
+    EXPECT_EQ(DatabaseText(), before);
+    EXPECT_EQ(frmMain->Ui.edtBookname->text(), "Dracula") << "Cancel shows the first book";
+}
+
+TEST_F(EditingCommandsTest, EditKeepsIdSlotAndLoanAndClearsTheHiddenFields)
+{
+    std::vector<TItem> books = ByPublisher(FourBooks);
+    books[2].Fields[8] = "hidden 8";
+    books[2].Fields[9] = "hidden 9";
+    books[2].Fields[6] = "Bob";
+    books[2].Fields[7] = "1.1.2001";
+    WriteFiles(books);
+    ASSERT_TRUE(Start());
+    frmMain->btnNextClick();
+    frmMain->btnNextClick();
+    ASSERT_EQ(frmMain->Ui.edtBookname->text(), "Walden");
+    frmMain->tbtnEditBookClick();
+    EXPECT_EQ(frmMain->Ui.grpBookData->title(), "Edit book");
+    Type(frmMain->Ui.edtPublishyear, "1855");
+    frmMain->btnSaveClick();
+    const std::vector<TItem> disk = OnDisk();
+    ASSERT_EQ(disk.size(), 4u);
+    EXPECT_EQ(disk[2].ID, 10);
+    EXPECT_EQ(disk[2].Fields[3], "1855");
+    EXPECT_EQ(disk[2].Fields[6], "Bob");
+    EXPECT_EQ(disk[2].Fields[7], "1.1.2001");
+    EXPECT_EQ(disk[2].Fields[8], "");
+    EXPECT_EQ(disk[2].Fields[9], "");
+    EXPECT_EQ(frmMain->Ui.edtBookname->text(), "Dracula");
+    EXPECT_EQ(frmMain->CurrentIndex, 41);
+}
+
+TEST_F(EditingCommandsTest, ClickInTheBrowserWhileEditingStoresUnderThatRowsId)
+{
+    WriteFiles(ByPublisher(FourBooks));
+    ASSERT_TRUE(Start());
+    frmMain->tbtnEditBookClick();
+    Grid().SelectRow(3);
+    EXPECT_EQ(frmMain->Ui.edtBookname->text(), "Beowulf");
+    Type(frmMain->Ui.edtMisc1, "Old English");
+    frmMain->btnSaveClick();
+    const std::vector<TItem> disk = OnDisk();
+    EXPECT_EQ(disk[3].ID, 40);
+    EXPECT_EQ(disk[3].Fields[4], "Old English");
+    EXPECT_EQ(disk[0].Fields[4], "");
+}
+
+TEST_F(EditingCommandsTest, RemoveAsksAndOnlyYesRemoves)
+{
+    WriteFiles(ByPublisher(FourBooks));
+    const std::string before = DatabaseText();
+    ASSERT_TRUE(Start());
+    frmMain->btnNextClick();
+    Platform.Messages.Answers = {false};
+    frmMain->tbtnRemoveBookClick();
+    EXPECT_EQ(Platform.Messages.Boxes.back().Kind, TRecordedBox::Question);
+    EXPECT_EQ(Platform.Messages.Boxes.back().Text, "Sure to remove this book?");
+    EXPECT_EQ(DatabaseText(), before);
+    EXPECT_EQ(Grid().SelectedRow(), 1);
+
+    Platform.Messages.Answers = {true};
+    frmMain->tbtnRemoveBookClick();
+    const std::vector<TItem> disk = OnDisk();
+    ASSERT_EQ(disk.size(), 3u);
+    EXPECT_EQ(disk[0].ID, 30);
+    EXPECT_EQ(disk[1].ID, 10);
+    EXPECT_EQ(Grid().RowCount(), 3);
+    EXPECT_EQ(frmMain->Ui.lblItems->text(), " / 3");
+}
+
+TEST_F(EditingCommandsTest, FirstBookIntoAnEmptyCatalogueAndRemovingTheLastOneShowNoError)
+{
+    WriteFiles({});
+    ASSERT_TRUE(Start());
+    frmMain->tbtnAddBookClick();
+    Type(frmMain->Ui.edtBookname, "The only book");
+    frmMain->btnSaveClick();
+    EXPECT_TRUE(Platform.Messages.Boxes.empty()) << Platform.Messages.Texts().join("|").toStdString();
+    EXPECT_EQ(Grid().RowCount(), 1);
+    EXPECT_EQ(Grid().Cell(0, 2), "The only book");
+    EXPECT_EQ(frmMain->RowIds[0], 42);
+    EXPECT_EQ(frmMain->Ui.edtBookname->text(), "The only book");
+
+    Platform.Messages.Answers = {true};
+    frmMain->tbtnRemoveBookClick();
+    EXPECT_EQ(Platform.Messages.Errors(), QStringList());
+    EXPECT_EQ(DatabaseText(), "");
+    EXPECT_EQ(frmMain->Ui.edtBookname->text(), "") << "the removed book does not stay on screen";
+    EXPECT_EQ(frmMain->Ui.lblItems->text(), " / 0");
+}
+
+TEST_F(EditingCommandsTest, EditOnAnEmptyCatalogueStaysInEditMode)
+{
+    WriteFiles({});
+    ASSERT_TRUE(Start());
+    frmMain->tbtnEditBookClick();
+    Type(frmMain->Ui.edtBookname, "typed");
+    QTest::mouseClick(frmMain->Ui.btnSave, Qt::LeftButton);
+    EXPECT_EQ(Platform.Messages.Errors(), QStringList{"#105: Item does not exist in this database."});
+    EXPECT_FALSE(frmMain->Ui.btnSave->isHidden());
+    EXPECT_EQ(frmMain->Ui.edtBookname->text(), "typed");
+}
+
+TEST_F(EditingCommandsTest, UsedIdIsReportedAndTheCounterStaysRaised)
+{
+    Overrides["CurrentIndex"] = "19";
+    WriteFiles(ByPublisher(FourBooks));
+    ASSERT_TRUE(Start());
+    frmMain->tbtnAddBookClick();
+    Type(frmMain->Ui.edtBookname, "New");
+    QTest::mouseClick(frmMain->Ui.btnSave, Qt::LeftButton);
+    EXPECT_EQ(Platform.Messages.Errors(), QStringList{"#104: Item ID already exists."});
+    EXPECT_EQ(frmMain->CurrentIndex, 20);
+    QTest::mouseClick(frmMain->Ui.btnSave, Qt::LeftButton);
+    EXPECT_EQ(frmMain->CurrentIndex, 21);
+    EXPECT_EQ(OnDisk().back().ID, 21);
+}
+
+TEST_F(EditingCommandsTest, FailedSaveAfterAddStoresTheBookOnceWhenSavedAgain)
+{
+    WriteFiles(ByPublisher(FourBooks));
+    ASSERT_TRUE(Start());
+    frmMain->tbtnAddBookClick();
+    Type(frmMain->Ui.edtBookname, "Saved once");
+    TTextFile::InjectWriteFault(10, true);
+    QTest::mouseClick(frmMain->Ui.btnSave, Qt::LeftButton);
+    TTextFile::ClearWriteFault();
+    ASSERT_EQ(Platform.Messages.Errors(), QStringList{"Disk full."});
+    EXPECT_EQ(OnDisk().size(), 4u) << "the old file survives whole";
+    EXPECT_FALSE(frmMain->Ui.btnSave->isHidden());
+    QTest::mouseClick(frmMain->Ui.btnSave, Qt::LeftButton);
+    const std::vector<TItem> disk = OnDisk();
+    ASSERT_EQ(disk.size(), 5u);
+    EXPECT_EQ(std::count_if(disk.begin(), disk.end(), [](const TItem& i) { return i.Fields[0] == "Saved once"; }), 1);
+    EXPECT_EQ(Grid().RowCount(), 5);
+}
+
+TEST_F(EditingCommandsTest, ReturnEmptiesTheDateAndKeepsTheLoaner)
+{
+    WriteFiles(ByPublisher(FourBooks));
+    ASSERT_TRUE(Start());
+    ASSERT_EQ(frmMain->Ui.edtBookname->text(), "Dracula");
+    ASSERT_EQ(Grid().Cell(0, 0), QString(QChar(0x2022)));
+    Platform.Messages.Answers = {false};
+    frmMain->tbtnReturnBookClick();
+    EXPECT_EQ(OnDisk()[0].Fields[7], "5.3.2004");
+    Platform.Messages.Answers = {true};
+    frmMain->tbtnReturnBookClick();
+    EXPECT_EQ(Platform.Messages.Boxes.back().Text, "Sure to return this book?");
+    const std::vector<TItem> disk = OnDisk();
+    EXPECT_EQ(disk[0].Fields[7], "");
+    EXPECT_EQ(disk[0].Fields[6], "Ann");
+    EXPECT_EQ(Grid().Cell(0, 0), "");
+    EXPECT_TRUE(frmMain->Ui.tbtnLoanBook->isEnabled());
+}
+
+} // namespace

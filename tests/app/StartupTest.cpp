@@ -1,0 +1,175 @@
+// Start-up and the end of the run: the messages for missing files, what is
+// (and is not) written back, the status bar and the always-on-top mark.
+#include "app/Globals.h"
+#include "app/MainForm.h"
+#include "dialogs/BookBrowserForm.h"
+#include "dialogs/BookGrid.h"
+#include "engine/ORBL.h"
+#include "tests/support/AppFixture.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QLineEdit>
+
+namespace {
+
+const std::vector<TItem> ThreeBooks = {
+    Book(7, "Walden", "Thoreau", "Ticknor"),
+    Book(3, "Emma", "Austen", "Murray", "1815", "Ann", "1.2.2004"),
+    Book(9, "Dracula", "Stoker", "Constable"),
+};
+
+class StartupTest : public TAppFixture {};
+
+TEST_F(StartupTest, NoSettingsFileReportsCorruptedAndCreatesNothing)
+{
+    Folder.WriteFile("books.orbl", DatabaseFile(ThreeBooks));
+    EXPECT_FALSE(Start());
+    EXPECT_EQ(Platform.Messages.Texts(), QStringList{"106-5: KELT -error. File corrupted."});
+    EXPECT_EQ(Platform.Messages.Boxes.at(0).Kind, TRecordedBox::Information);
+    EXPECT_EQ(Platform.Messages.Boxes.at(0).Title, "Volumnia");
+    EXPECT_EQ(frmBookBrowser, nullptr) << "no other window is made after a failed start";
+    Stop();
+    EXPECT_FALSE(Folder.Exists("volumnia.kelt"));
+}
+
+TEST_F(StartupTest, MissingDatabaseReportsItAndLeavesTheSettingsAlone)
+{
+    WriteFiles(ThreeBooks);
+    Folder.Remove("books.orbl");
+    const std::string before = SettingsText();
+    EXPECT_FALSE(Start());
+    EXPECT_EQ(Platform.Messages.Texts(), QStringList{"107-2: ORBL -error. File not found or corrupted."});
+    Stop();
+    EXPECT_EQ(SettingsText(), before);
+    EXPECT_FALSE(Folder.Exists("books.orbl"));
+}
+
+TEST_F(StartupTest, BadKindWordInSettingsIsReportedAsCorrupted)
+{
+    WriteFiles(ThreeBooks);
+    Folder.WriteFile("volumnia.kelt", SettingsText() + "Broken\r\nvalue\r\nvstring\r\n");
+    EXPECT_FALSE(Start());
+    EXPECT_EQ(Platform.Messages.Texts(), QStringList{"106-5: KELT -error. File corrupted."});
+}
+
+TEST_F(StartupTest, MissingAliasEndsTheRunWithoutUsingAMissingDatabase)
+{
+    Removed = {"orbl_alias5"};
+    WriteFiles(ThreeBooks);
+    const std::string settings = SettingsText();
+    const std::string books = DatabaseText();
+    EXPECT_FALSE(Start());
+    EXPECT_EQ(Platform.Messages.Errors(), QStringList{"#105: Supplied value name not found."});
+    Stop();
+    EXPECT_EQ(SettingsText(), settings);
+    EXPECT_EQ(DatabaseText(), books);
+}
+
+TEST_F(StartupTest, MissingCurrentIndexIsReportedAndTheRunGoesOn)
+{
+    Removed = {"CurrentIndex"};
+    WriteFiles(ThreeBooks);
+    ASSERT_TRUE(Start());
+    EXPECT_EQ(Platform.Messages.Errors(), QStringList{"#105: Supplied value name not found."});
+    EXPECT_EQ(frmMain->CurrentIndex, 0);
+    EXPECT_TRUE(frmMain->Ui.StatusPanels[3]->text().isEmpty());
+    EXPECT_FALSE(frmMain->Ui.mnuView_AlwaysOnTop->isChecked());
+    Stop();
+    std::string value;
+    ASSERT_TRUE(SettingOnDisk("CurrentIndex", value));
+    EXPECT_EQ(value, "0");
+}
+
+TEST_F(StartupTest, StatusBarShowsDateTimeEngineAndDatabaseSize)
+{
+    std::vector<TItem> books;
+    for (int i = 1; i <= 40; ++i)
+        books.push_back(Book(i, "A title of some length " + std::to_string(i), "An author", "A publisher"));
+    Overrides["orbl_databasefile"] = Folder.FilePath("books.orbl");
+    WriteFiles(books);
+    const size_t size = DatabaseText().size();
+    ASSERT_TRUE(Start());
+    EXPECT_EQ(frmMain->Ui.StatusPanels[0]->text(), "05/03/2004");
+    EXPECT_EQ(frmMain->Ui.StatusPanels[1]->text(), "14:30:15");
+    EXPECT_EQ(frmMain->Ui.StatusPanels[2]->text(), "Quenfir ORBL");
+    EXPECT_EQ(frmMain->Ui.StatusPanels[3]->text(), QString("books.orbl (%1kt)").arg(size / 128));
+    EXPECT_EQ(frmMain->windowTitle(), "Quenfir Volumnia 2.1");
+}
+
+TEST_F(StartupTest, AlwaysOnTopOnlyRestoresTheCheckMarkForExactlyTrue)
+{
+    const std::vector<std::pair<std::string, bool>> cases = {
+        {"true", true}, {"True", false}, {"TRUE", false}, {"false", false}, {"yes", false}};
+    for (const auto& [text, checked] : cases) {
+        SCOPED_TRACE(text);
+        Overrides["AlwaysOnTop"] = text;
+        WriteFiles(ThreeBooks);
+        ASSERT_TRUE(Start());
+        EXPECT_EQ(frmMain->Ui.mnuView_AlwaysOnTop->isChecked(), checked);
+        EXPECT_FALSE(frmMain->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+        Stop();
+    }
+}
+
+TEST_F(StartupTest, NormalEndWritesPositionIndexAndBothFiles)
+{
+    Overrides["CurrentIndex"] = "41";
+    Overrides["SortMethod"] = "ByAuthor";
+    WriteFiles(ThreeBooks);
+    ASSERT_TRUE(Start());
+    frmMain->move(123, 45);
+    frmMain->CurrentIndex = 44;
+    Stop();
+    std::string value;
+    ASSERT_TRUE(SettingOnDisk("MF_X", value));
+    EXPECT_EQ(value, "123");
+    ASSERT_TRUE(SettingOnDisk("MF_Y", value));
+    EXPECT_EQ(value, "45");
+    ASSERT_TRUE(SettingOnDisk("CurrentIndex", value));
+    EXPECT_EQ(value, "44");
+    ASSERT_TRUE(SettingOnDisk("orbl_itemcount", value));
+    EXPECT_EQ(value, "3");
+    // The browser sorted by author at start; the end of the run saves that order.
+    EXPECT_EQ(DatabaseText(), DatabaseFile({ThreeBooks[1], ThreeBooks[2], ThreeBooks[0]}));
+}
+
+TEST_F(StartupTest, SettingsFileGoneAtTheEndGivesItsMessageAndKeepsTheDatabase)
+{
+    WriteFiles(ThreeBooks);
+    ASSERT_TRUE(Start());
+    Folder.Remove("volumnia.kelt");
+    Folder.WriteFile("books.orbl", "");
+    Stop();
+    EXPECT_EQ(Platform.Messages.Texts().back(), "108-7: KELT -error. File full or corrupted.");
+    EXPECT_FALSE(Folder.Exists("volumnia.kelt"));
+    EXPECT_EQ(DatabaseText(), "") << "the database is not written after 108-7";
+}
+
+TEST_F(StartupTest, WindowPositionComesFromTheSettingsAtFirstActivation)
+{
+    Overrides["MF_X"] = "250";
+    Overrides["MF_Y"] = "120";
+    Overrides["LV_X"] = "40";
+    Overrides["LV_Y"] = "60";
+    WriteFiles(ThreeBooks);
+    ASSERT_TRUE(Start());
+    EXPECT_EQ(frmMain->pos(), QPoint(250, 120));
+    EXPECT_EQ(frmBookBrowser->pos(), QPoint(40, 60));
+    EXPECT_TRUE(frmMain->PositionRestored);
+    frmMain->move(10, 10);
+    frmMain->FormActivate();
+    EXPECT_EQ(frmMain->pos(), QPoint(10, 10)) << "later activations do not move the window";
+}
+
+TEST_F(StartupTest, BadPositionIsReportedOnceAndNotRetried)
+{
+    Overrides["MF_X"] = "left";
+    WriteFiles(ThreeBooks);
+    ASSERT_TRUE(Start());
+    EXPECT_EQ(Platform.Messages.Errors(), QStringList{"'left' is not a valid integer value."});
+    frmMain->FormActivate();
+    EXPECT_EQ(Platform.Messages.Errors().size(), 1);
+}
+
+} // namespace

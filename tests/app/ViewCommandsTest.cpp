@@ -1,0 +1,192 @@
+// The view and help commands: show/hide and refresh the browser, always on
+// top, restore windows, help, and the menu's captions and shortcuts.
+#include "app/Globals.h"
+#include "app/MainForm.h"
+#include "dialogs/BookBrowserForm.h"
+#include "dialogs/BookGrid.h"
+#include "tests/support/AppFixture.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QToolButton>
+
+namespace {
+
+const std::vector<TItem> Books = {
+    Book(1, "Walden", "Thoreau", "Ticknor"),
+    Book(2, "Emma", "Austen", "Murray"),
+    Book(3, "Dracula", "Stoker", "Constable"),
+};
+
+class ViewCommandsTest : public TAppFixture {
+protected:
+    TBookGrid& Grid() { return *frmBookBrowser->BookList; }
+    std::string Setting(const std::string& name)
+    {
+        std::string value;
+        EXPECT_TRUE(SettingOnDisk(name, value)) << name;
+        return value;
+    }
+};
+
+TEST_F(ViewCommandsTest, ShowHideAlwaysDoesTheOppositeOfWhatTheUserSees)
+{
+    WriteFiles(Books);
+    ASSERT_TRUE(Start());
+    frmMain->btnNextClick();
+    frmBookBrowser->move(150, 160);
+    frmMain->tbtnListViewClick();
+    EXPECT_TRUE(frmBookBrowser->isHidden());
+    EXPECT_FALSE(frmMain->Ui.tbtnListView->isChecked());
+    EXPECT_EQ(Setting("LV_X"), "150");
+    frmMain->tbtnListViewClick();
+    EXPECT_FALSE(frmBookBrowser->isHidden());
+    EXPECT_TRUE(frmMain->Ui.tbtnListView->isChecked());
+    EXPECT_EQ(frmBookBrowser->pos(), QPoint(150, 160));
+    EXPECT_EQ(Grid().SelectedRow(), 1) << "the list and selection stay";
+
+    frmBookBrowser->close(); // its own close box
+    frmMain->Ui.mnuView_ShowHideBookBrowser->trigger();
+    EXPECT_FALSE(frmBookBrowser->isHidden());
+}
+
+TEST_F(ViewCommandsTest, RefreshBringsTheWholeListBack)
+{
+    WriteFiles(Books);
+    ASSERT_TRUE(Start());
+    Grid().SetRowCount(1);
+    frmMain->RowIds[0] = 3;
+    frmMain->Ui.mnuView_UpdateBookBrowser->trigger();
+    EXPECT_EQ(Grid().RowCount(), 3);
+    EXPECT_EQ(frmMain->Ui.edtBookname->text(), "Dracula");
+}
+
+TEST_F(ViewCommandsTest, AlwaysOnTopAcrossARestart)
+{
+    WriteFiles(Books);
+    ASSERT_TRUE(Start());
+    QAction* item = frmMain->Ui.mnuView_AlwaysOnTop;
+    item->trigger();
+    EXPECT_TRUE(item->isChecked());
+    EXPECT_TRUE(frmMain->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    EXPECT_EQ(Setting("AlwaysOnTop"), "true");
+    Stop();
+
+    ASSERT_TRUE(Start());
+    item = frmMain->Ui.mnuView_AlwaysOnTop;
+    EXPECT_TRUE(item->isChecked());
+    EXPECT_FALSE(frmMain->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    item->trigger();
+    EXPECT_FALSE(item->isChecked());
+    EXPECT_FALSE(frmMain->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    EXPECT_EQ(Setting("AlwaysOnTop"), "false");
+    item->trigger();
+    EXPECT_TRUE(frmMain->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    EXPECT_FALSE(frmBookBrowser->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+}
+
+TEST_F(ViewCommandsTest, FailedAlwaysOnTopWriteKeepsTheMark)
+{
+    WriteFiles(Books);
+    ASSERT_TRUE(Start());
+    Folder.Remove("volumnia.kelt");
+    frmMain->Ui.mnuView_AlwaysOnTop->trigger();
+    EXPECT_EQ(Platform.Messages.Errors(), QStringList{"#101: File does not exist."});
+    EXPECT_FALSE(frmMain->Ui.mnuView_AlwaysOnTop->isChecked());
+    EXPECT_FALSE(frmMain->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+}
+
+TEST_F(ViewCommandsTest, RestoreWindowsWritesInOrderAndMovesBothEvenHidden)
+{
+    WriteFiles(Books);
+    ASSERT_TRUE(Start());
+    frmMain->tbtnListViewClick();
+    frmMain->move(20, 30);
+    frmMain->Ui.mnuView_RestoreWindows->trigger();
+    EXPECT_EQ(Setting("LV_X"), "100");
+    EXPECT_EQ(Setting("LV_Y"), "100");
+    EXPECT_EQ(Setting("MF_X"), "300");
+    EXPECT_EQ(Setting("MF_Y"), "300");
+    EXPECT_EQ(frmMain->pos(), QPoint(300, 300));
+    EXPECT_TRUE(frmBookBrowser->isHidden());
+    frmMain->tbtnListViewClick();
+    EXPECT_EQ(frmBookBrowser->pos(), QPoint(100, 100));
+}
+
+TEST_F(ViewCommandsTest, HelpOpensTheManualInTheWorkingFolderSilently)
+{
+    WriteFiles(Books);
+    ASSERT_TRUE(Start());
+    frmMain->Ui.mnuHelp_Contents->trigger();
+    EXPECT_EQ(Platform.Shell.Opened, QStringList{"volumnia.pdf"});
+    EXPECT_TRUE(Platform.Messages.Boxes.empty());
+}
+
+TEST_F(ViewCommandsTest, DialogCommandsOpenTheirDialogs)
+{
+    WriteFiles(Books);
+    ASSERT_TRUE(Start());
+    frmMain->Ui.mnuHelp_About->trigger();
+    frmMain->Ui.mnuDatabase_Settings->trigger();
+    frmMain->Ui.mnuDatabase_EditSeveral->trigger();
+    frmMain->Ui.mnuDatabase_RemoveSeveral->trigger();
+    EXPECT_EQ(Platform.Modal.Opened,
+              (QStringList{"About Volumnia", "Database settings", "Edit several", "Poista useita"}));
+}
+
+TEST_F(ViewCommandsTest, MenuCaptionsAndShortcuts)
+{
+    WriteFiles(Books);
+    ASSERT_TRUE(Start());
+    struct Item {
+        QAction* Action;
+        QString Caption;
+        QString Shortcut;
+    };
+    const TMainFormUi& ui = frmMain->Ui;
+    const std::vector<Item> items = {
+        {ui.mnuFile_Print, "&Print...", "Ctrl+P"},
+        {ui.mnuFile_Exit, "&Exit", ""},
+        {ui.mnuDatabase_Add, "&Add item", "F1"},
+        {ui.mnuDatabase_Edit, "&Edit item", "F2"},
+        {ui.mnuDatabase_EditSeveral, "E&dit several...", "Ctrl+F2"},
+        {ui.mnuDatabase_Remove, "&Remove item...", "F3"},
+        {ui.mnuDatabase_RemoveSeveral, "Re&move several...", "Ctrl+F3"},
+        {ui.mnuDatabase_Search, "&Search...", "F5"},
+        {ui.mnuDatabase_Settings, "Se&ttings...", ""},
+        {ui.mnuView_ShowHideBookBrowser, "&Show/hide Book browser", "F6"},
+        {ui.mnuView_UpdateBookBrowser, "&Refresh Book browser", "F7"},
+        {ui.mnuView_AlwaysOnTop, "&Always on top", "Ctrl+A"},
+        {ui.mnuView_RestoreWindows, "R&estore windows", "Ctrl+R"},
+        {ui.mnuHelp_Contents, "&Help contents...", "Ctrl+F1"},
+        {ui.mnuHelp_About, "&About", ""},
+    };
+    for (const Item& item : items) {
+        SCOPED_TRACE(item.Caption.toStdString());
+        EXPECT_EQ(item.Action->text(), item.Caption);
+        EXPECT_EQ(item.Action->shortcut().toString(), item.Shortcut);
+    }
+    QStringList menus;
+    for (QAction* menu : frmMain->menuBar()->actions())
+        menus << menu->text();
+    EXPECT_EQ(menus, (QStringList{"&File", "&Database", "&View", "&Help"}));
+}
+
+TEST_F(ViewCommandsTest, EveryControlCarriesAnAccessibleName)
+{
+    WriteFiles(Books);
+    ASSERT_TRUE(Start());
+    for (QWidget* window : {static_cast<QWidget*>(frmMain), static_cast<QWidget*>(frmBookBrowser)}) {
+        for (QWidget* widget : window->findChildren<QWidget*>()) {
+            const bool control = qobject_cast<QAbstractButton*>(widget) || qobject_cast<QLineEdit*>(widget) ||
+                                 widget->inherits("QTableView");
+            if (control && widget->isVisibleTo(window))
+                EXPECT_FALSE(widget->accessibleName().isEmpty()) << widget->objectName().toStdString();
+        }
+    }
+    EXPECT_TRUE(frmMain->Ui.tbtnAddBook->toolTip().isEmpty()) << "the toolbar has no hint texts";
+}
+
+} // namespace

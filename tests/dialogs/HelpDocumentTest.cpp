@@ -1,0 +1,94 @@
+// The help document "volumnia.pdf" that the build lays out from the manual's
+// text, and that text itself: every message the user can meet and every
+// shortcut key has to be explained there.
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QRegularExpression>
+
+#include <string>
+
+namespace {
+
+QByteArray ReadAll(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return file.readAll();
+}
+
+TEST(HelpDocumentTest, BuildMakesAPdfOfSeveralPages)
+{
+    const QByteArray pdf = ReadAll(QStringLiteral(VOLUMNIA_BINARY_DIR "/volumnia.pdf"));
+    ASSERT_FALSE(pdf.isEmpty()) << "the build did not make volumnia.pdf";
+    EXPECT_TRUE(pdf.startsWith("%PDF-"));
+    EXPECT_TRUE(pdf.trimmed().endsWith("%%EOF")); // written to the end, not cut off
+
+    // Page objects, not the page tree ("/Type /Pages"), and the tree's count.
+    auto pages = QRegularExpression(QStringLiteral("/Type\\s*/Page(?![a-zA-Z])")).globalMatch(QString::fromLatin1(pdf));
+    int pageObjects = 0;
+    while (pages.hasNext()) {
+        pages.next();
+        ++pageObjects;
+    }
+    EXPECT_GT(pageObjects, 1);
+    const auto count = QRegularExpression(QStringLiteral("/Type\\s*/Pages\\b[^>]*/Count\\s+(\\d+)"))
+                           .match(QString::fromLatin1(pdf));
+    ASSERT_TRUE(count.hasMatch());
+    EXPECT_EQ(count.captured(1).toInt(), pageObjects);
+}
+
+TEST(HelpDocumentTest, ManualExplainsEveryMessageAndShortcut)
+{
+    const QString manual =
+        QString::fromUtf8(ReadAll(QStringLiteral(VOLUMNIA_SOURCE_DIR "/docs/manual/volumnia.md")));
+    ASSERT_FALSE(manual.isEmpty());
+    const char* const mentioned[] = {
+        // the program's own messages
+        "106-5: KELT -error. File corrupted.",
+        "107-2: ORBL -error. File not found or corrupted.",
+        "108-7: KELT -error. File full or corrupted.",
+        "102-7: KELT -error. File full or corrupted.",
+        "103-7: KELT -error. File full or corrupted.",
+        "Sure to remove this book?",
+        "Sure to return this book?",
+        "No books found.",
+        "Found books.",
+        // the database's
+        "#101: Supplied field was invalid or alias bad.",
+        "#102: File error.",
+        "#103: Database full.",
+        "#104: Item ID already exists.",
+        "#105: Item does not exist in this database.",
+        "#107: Item does not exist in this database.",
+        "#108: Item does not exist in this database .",
+        "#109: Parameter out of bounds.",
+        "#110: Item does not exist in this database.",
+        "#111: Parameter out of bounds.",
+        "#112: Searchstring must be at least 1 chars long.",
+        // the settings store's
+        "#101: File does not exist.",
+        "#102: File corrupted.",
+        "#103: File does not exist.",
+        "#104: No values saved.",
+        "#105: Supplied value name not found.",
+        "#107: Cannot add value. Too many values.",
+        // the platform's
+        "is not a valid integer value.",
+        "Grid index out of range.",
+        "Disk full.",
+        "File access denied.",
+        // files
+        "volumnia.kelt",
+        "volumnia.pdf",
+        ".bak",
+        // shortcuts
+        "| F1 |", "| F2 |", "| F3 |", "| F5 |", "| F6 |", "| F7 |",
+        "| Ctrl+A |", "| Ctrl+R |", "| Ctrl+P |", "| Ctrl+F1 |", "| Ctrl+F2 |", "| Ctrl+F3 |",
+    };
+    for (const char* text : mentioned)
+        EXPECT_TRUE(manual.contains(QString::fromUtf8(text))) << text;
+}
+
+} // namespace

@@ -1,0 +1,193 @@
+/*
+ * Whole-file access: existence, exact reads, and atomic writes that leave the
+ * old file whole and no temporary file behind whenever a write fails, be the
+ * failure injected at any byte or a real short write under a file size limit.
+ */
+#include "platform/EInOutError.h"
+#include "platform/TextFile.h"
+#include "tests/platform/FileSizeLimit.h"
+#include "tests/support/TempWorkingFolder.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <unistd.h>
+
+namespace {
+
+class TextFile : public ::testing::Test {
+protected:
+    void TearDown() override { TTextFile::ClearWriteFault(); }
+
+    TTempWorkingFolder Folder;
+};
+
+std::string AllBytes()
+{
+    std::string bytes;
+    for (int b = 0; b < 256; ++b)
+        bytes.push_back(static_cast<char>(b));
+    return bytes;
+}
+
+TEST_F(TextFile, ExistsOnlyForFiles)
+{
+    Folder.WriteFile("full.txt", "x");
+    Folder.WriteFile("empty.txt", "");
+    QDir(Folder.Path()).mkdir("folder");
+    const struct {
+        std::string Path;
+        bool Expected;
+    } cases[] = {{"full.txt", true},
+                 {"empty.txt", true},
+                 {"missing.txt", false},
+                 {"folder", false},
+                 {"folder/none.txt", false},
+                 {"", false},
+                 {Folder.FilePath("full.txt"), true}};
+    for (const auto& c : cases)
+        EXPECT_EQ(TTextFile::Exists(c.Path), c.Expected) << c.Path;
+}
+
+TEST_F(TextFile, ReadAllGivesEveryByteUnchanged)
+{
+    const std::string bytes = AllBytes() + "\r\n\r\x1a\n";
+    Folder.WriteFile("bytes.bin", bytes);
+    EXPECT_EQ(TTextFile::ReadAll("bytes.bin"), bytes);
+    Folder.WriteFile("empty.bin", "");
+    EXPECT_EQ(TTextFile::ReadAll("empty.bin"), "");
+}
+
+TEST_F(TextFile, ReadAllOfWhatCannotBeReadRaisesAFileError)
+{
+    QDir(Folder.Path()).mkdir("folder");
+    for (const std::string path : {"missing.txt", "folder", "nofolder/x.txt"})
+        EXPECT_THROW(TTextFile::ReadAll(path), EInOutError) << path;
+    try {
+        TTextFile::ReadAll("missing.txt");
+    } catch (const EInOutError& e) {
+        EXPECT_STREQ(e.what(), "File not found");
+    }
+}
+
+TEST_F(TextFile, PathsAreWindows1252Text)
+{
+    // "\xE4iti.txt" is "äiti.txt" in Windows-1252; the file system sees the character, not the byte.
+    QFile file(Folder.Path() + QString::fromUtf8("/\xC3\xA4iti.txt"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("old");
+    file.close();
+    EXPECT_TRUE(TTextFile::Exists("\xE4iti.txt"));
+    EXPECT_EQ(TTextFile::ReadAll("\xE4iti.txt"), "old");
+    TTextFile::WriteAtomically("\xE4iti.txt", "new");
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll().toStdString(), "new");
+    EXPECT_EQ(Folder.FileNames().size(), 1u);
+}
+
+TEST_F(TextFile, WriteAtomicallyReplacesTheWholeContent)
+{
+    Folder.WriteFile("data.txt", std::string(5000, 'o'));
+    const struct {
+        const char* What;
+        std::string Content;
+    } cases[] = {
+        {"shorter", "abc\r\n"}, {"every byte", AllBytes()}, {"empty", ""}, {"longer", std::string(70000, 'n')}};
+    for (const auto& c : cases) {
+        TTextFile::WriteAtomically("data.txt", c.Content);
+        EXPECT_EQ(Folder.ReadFile("data.txt"), c.Content) << c.What;
+        EXPECT_EQ(Folder.FileNames(), std::vector<std::string>{"data.txt"}) << c.What;
+    }
+}
+
+TEST_F(TextFile, WriteIntoAMissingFolderFailsAndMakesNothing)
+{
+    EXPECT_THROW(TTextFile::WriteAtomically("nofolder/data.txt", "x"), EInOutError);
+    EXPECT_TRUE(Folder.FileNames().empty());
+    EXPECT_FALSE(QDir(Folder.Path()).exists("nofolder"));
+}
+
+TEST_F(TextFile, AFaultAtAnyByteLeavesTheOldFileWhole)
+{
+    const std::string old = "old content\r\nstays\r\n";
+    std::string next;
+    for (int i = 0; i < 40; ++i)
+        next += "line " + std::to_string(i) + "\r\n";
+    Folder.WriteFile("data.txt", old);
+    for (int64_t n = 0; n <= static_cast<int64_t>(next.size()); ++n) {
+        TTextFile::InjectWriteFault(n, true);
+        try {
+            TTextFile::WriteAtomically("data.txt", next);
+            ADD_FAILURE() << "no error with a fault after " << n << " bytes";
+        } catch (const EInOutError& e) {
+            EXPECT_STREQ(e.what(), "Disk full") << n;
+        }
+        ASSERT_EQ(Folder.ReadFile("data.txt"), old) << "fault after " << n << " bytes";
+        ASSERT_EQ(Folder.FileNames(), std::vector<std::string>{"data.txt"}) << "fault after " << n << " bytes";
+    }
+    // The one-shot fault is spent: the next write goes through.
+    TTextFile::WriteAtomically("data.txt", next);
+    EXPECT_EQ(Folder.ReadFile("data.txt"), next);
+}
+
+TEST_F(TextFile, ALastingFaultFailsEveryWriteUntilCleared)
+{
+    Folder.WriteFile("data.txt", "old");
+    TTextFile::InjectWriteFault(2, false);
+    EXPECT_THROW(TTextFile::WriteAtomically("data.txt", "new content"), EInOutError);
+    EXPECT_THROW(TTextFile::WriteAtomically("data.txt", "new content"), EInOutError);
+    EXPECT_EQ(Folder.ReadFile("data.txt"), "old");
+    TTextFile::ClearWriteFault();
+    TTextFile::WriteAtomically("data.txt", "new content");
+    EXPECT_EQ(Folder.ReadFile("data.txt"), "new content");
+}
+
+TEST_F(TextFile, AFaultBeyondTheContentDoesNotFire)
+{
+    Folder.WriteFile("data.txt", "old");
+    TTextFile::InjectWriteFault(100, true);
+    TTextFile::WriteAtomically("data.txt", "short");
+    EXPECT_EQ(Folder.ReadFile("data.txt"), "short");
+    // Still armed: a longer content meets it.
+    EXPECT_THROW(TTextFile::WriteAtomically("data.txt", std::string(200, 'y')), EInOutError);
+    EXPECT_EQ(Folder.ReadFile("data.txt"), "short");
+}
+
+TEST_F(TextFile, ARealShortWriteLeavesTheOldFileWhole)
+{
+    const std::string old(1000, 'o');
+    Folder.WriteFile("data.txt", old);
+    const std::string next(256 * 1024, 'n');
+    const int code = RunUnderFileSizeLimit(4096, [&] {
+        try {
+            TTextFile::WriteAtomically("data.txt", next);
+            return 1;
+        } catch (const EInOutError& e) {
+            return std::string(e.what()) == "Disk full" ? 0 : 2;
+        }
+    });
+    EXPECT_EQ(code, 0) << "1: the write passed, 2: another message";
+    EXPECT_EQ(Folder.ReadFile("data.txt"), old);
+    EXPECT_EQ(Folder.FileNames(), std::vector<std::string>{"data.txt"});
+}
+
+TEST_F(TextFile, AReadOnlyFileIsNotReplaced)
+{
+    if (geteuid() == 0)
+        GTEST_SKIP() << "file permissions do not bind the superuser";
+    Folder.WriteFile("data.txt", "old");
+    QFile::setPermissions(QString::fromStdString(Folder.FilePath("data.txt")), QFile::ReadOwner);
+    try {
+        TTextFile::WriteAtomically("data.txt", "new");
+        ADD_FAILURE() << "a read-only file was replaced";
+    } catch (const EInOutError& e) {
+        EXPECT_STREQ(e.what(), "File access denied");
+    }
+    EXPECT_EQ(Folder.ReadFile("data.txt"), "old");
+    EXPECT_EQ(Folder.FileNames(), std::vector<std::string>{"data.txt"});
+}
+
+} // namespace

@@ -1,0 +1,214 @@
+// What the splash's activation leaves in "volumnia.kelt": the nine defaults
+// written over whatever the installation placed there, and on a failure a
+// single error report, the earlier writes kept and the program left running.
+#include "tests/update/UpdateTestData.h"
+
+#include "platform/EInOutError.h"
+#include "platform/TextFile.h"
+#include "platform/gui/ErrorHandler.h"
+#include "settings/KELT.h"
+#include "tests/support/ScriptedPlatform.h"
+#include "tests/support/TempWorkingFolder.h"
+#include "update/MainForm.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <functional>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace {
+
+class SettingsWriting : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        Window.EndProgram = [this] { ++EndRequests; };
+    }
+    void TearDown() override { TTextFile::ClearWriteFault(); }
+
+    TTempWorkingFolder Folder;
+    TScriptedPlatform Platform;
+    TfrmMain Window;
+    int EndRequests = 0;
+};
+
+struct TRewriteCase {
+    const char* Name;
+    const char* Before; // fixture placed as volumnia.kelt
+    const char* After;  // fixture the file must equal afterwards
+    int ValueCount;
+};
+
+const TRewriteCase RewriteCases[] = {
+    // Nine settings, 27 lines, in the order they are written.
+    {"EmptyFileGetsTheNineDefaults", nullptr, "defaults.kelt", 9},
+    // Texts replaced in place, kinds become vString, AlwaysOnTop "true" turns
+    // "false", every other setting (8-bit text and odd kinds included) kept.
+    {"InstalledFileChangesOnlyTheNineTexts", "installed.kelt", "installed-after.kelt", 29},
+    // Keys present are updated where they stand (the first of a duplicate
+    // only), the missing ones are appended in writing order, and a last line
+    // without its end is read whole.
+    {"PartialFileKeepsPositionsAndAppendsTheRest", "partial.kelt", "partial-after.kelt", 12},
+};
+
+void PrintTo(const TRewriteCase& c, std::ostream* out)
+{
+    *out << c.Name;
+}
+
+class SettingsRewrite : public SettingsWriting, public ::testing::WithParamInterface<TRewriteCase> {};
+
+TEST_P(SettingsRewrite, LeavesExactlyTheExpectedFile)
+{
+    const TRewriteCase& c = GetParam();
+    Folder.WriteFile("volumnia.kelt", c.Before ? UpdateTestData(c.Before) : std::string());
+
+    Window.Activated();
+
+    EXPECT_TRUE(Platform.Messages.Boxes.empty()) << Platform.Messages.Texts().join('|').toStdString();
+    const std::string expected = UpdateTestData(c.After);
+    EXPECT_EQ(Folder.ReadFile("volumnia.kelt"), expected);
+    EXPECT_EQ(CountCrLfLines(expected), 3 * c.ValueCount);
+    ASSERT_NE(Window.Settings, nullptr);
+    EXPECT_EQ(Window.Settings->ValueCount(), c.ValueCount);
+    EXPECT_EQ(Window.Settings->ReadString("AlwaysOnTop"), "false");
+    EXPECT_EQ(EndRequests, 1);
+    EXPECT_EQ(Window.ExitCode(), 0);
+    // QSaveFile must not leave its temporary files behind.
+    EXPECT_EQ(Folder.FileNames(), std::vector<std::string>{"volumnia.kelt"});
+}
+
+INSTANTIATE_TEST_SUITE_P(Update, SettingsRewrite, ::testing::ValuesIn(RewriteCases),
+                         [](const auto& info) { return std::string(info.param.Name); });
+
+TEST_F(SettingsWriting, RunningTwiceGivesTheSameFile)
+{
+    Folder.WriteFile("volumnia.kelt", UpdateTestData("installed.kelt"));
+    Window.Activated();
+    {
+        TfrmMain second;
+        second.EndProgram = [] {};
+        second.Activated();
+    }
+    EXPECT_EQ(Folder.ReadFile("volumnia.kelt"), UpdateTestData("installed-after.kelt"));
+    EXPECT_TRUE(Platform.Messages.Boxes.empty());
+}
+
+// A store holding as many values as it may: AlwaysOnTop, already held, is
+// updated, and the first new name is refused.
+std::string FullSettingsFile(const char* alwaysOnTop)
+{
+    std::vector<std::string> lines{"AlwaysOnTop", alwaysOnTop, "vString"};
+    for (int n = 1; n < TRFileSystem::MaxAdded; ++n) {
+        lines.push_back("Key" + std::to_string(n));
+        lines.push_back(std::to_string(n));
+        lines.push_back("vInteger");
+    }
+    return CrLfLines(lines);
+}
+
+struct TFailureCase {
+    const char* Name;
+    std::function<void(TTempWorkingFolder&)> Arrange;
+    std::string Message;                                // as the error box shows it
+    std::function<std::optional<std::string>()> FileAfter; // nullopt: no file at all
+};
+
+std::string FirstDefaults(int count)
+{
+    const std::string all = UpdateTestData("defaults.kelt");
+    size_t end = 0;
+    for (int line = 0; line < 3 * count; ++line)
+        end = all.find("\r\n", end) + 2;
+    return all.substr(0, end);
+}
+
+const std::vector<TFailureCase>& FailureCases()
+{
+    static const std::vector<TFailureCase> cases{
+        {"MissingFileIsReportedAndNotCreated", [](TTempWorkingFolder&) {}, "#103: File does not exist.",
+         [] { return std::nullopt; }},
+        {"KindWordInLowerCaseIsCorrupt",
+         [](TTempWorkingFolder& folder) { folder.WriteFile("volumnia.kelt", UpdateTestData("bad-kind.kelt")); },
+         "#102: File corrupted.", [] { return UpdateTestData("bad-kind.kelt"); }},
+        {"EntryWithoutKindLineIsCorrupt",
+         [](TTempWorkingFolder& folder) { folder.WriteFile("volumnia.kelt", "MF_X\r\n300\r\n"); },
+         "#102: File corrupted.", [] { return std::string("MF_X\r\n300\r\n"); }},
+        {"FullStoreKeepsTheUpdateBeforeTheRefusedAdd",
+         [](TTempWorkingFolder& folder) { folder.WriteFile("volumnia.kelt", FullSettingsFile("true")); },
+         "#107: Cannot add value. Too many values.", [] { return FullSettingsFile("false"); }},
+        {"DiskFullAfterThreeWritesKeepsThoseThree",
+         [](TTempWorkingFolder& folder) {
+             folder.WriteFile("volumnia.kelt", "");
+             // Any write longer than the file after three settings fails.
+             TTextFile::InjectWriteFault(static_cast<int64_t>(FirstDefaults(3).size()) + 1, false);
+         },
+         TErrorHandler::DisplayText(EInOutError::FromErrno(ENOSPC).what()), [] { return FirstDefaults(3); }},
+    };
+    return cases;
+}
+
+class SettingsFailure : public SettingsWriting, public ::testing::WithParamInterface<size_t> {};
+
+TEST_P(SettingsFailure, IsReportedOnceAndTheProgramStaysOpen)
+{
+    const TFailureCase& c = FailureCases()[GetParam()];
+    c.Arrange(Folder);
+
+    Window.Activated();
+    // Closing the report activates the splash again; nothing more may happen.
+    Window.Activated();
+    Window.Activated();
+    TTextFile::ClearWriteFault();
+
+    ASSERT_EQ(Platform.Messages.Boxes.size(), 1u) << Platform.Messages.Texts().join('|').toStdString();
+    const TRecordedBox& box = Platform.Messages.Boxes.front();
+    EXPECT_EQ(box.Kind, TRecordedBox::Error);
+    EXPECT_EQ(box.Text.toStdString(), c.Message);
+    // No title of its own: the program file's name, as the platform gives it.
+    EXPECT_EQ(box.Title, QFileInfo(QCoreApplication::applicationFilePath()).baseName());
+
+    const std::optional<std::string> expected = c.FileAfter();
+    if (expected)
+        EXPECT_EQ(Folder.ReadFile("volumnia.kelt"), *expected);
+    else
+        EXPECT_TRUE(Folder.FileNames().empty());
+    EXPECT_EQ(EndRequests, 0);
+    EXPECT_EQ(Window.ExitCode(), 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Update, SettingsFailure, ::testing::Range<size_t>(0, FailureCases().size()),
+                         [](const auto& info) { return std::string(FailureCases()[info.param].Name); });
+
+// The writes are tried once a run: a settings file that appears after the
+// report is left alone until the program is started again.
+TEST_F(SettingsWriting, AfterAFailureLaterActivationsWriteNothing)
+{
+    Window.Activated();
+    Folder.WriteFile("volumnia.kelt", "");
+    Window.Activated();
+
+    EXPECT_EQ(Platform.Messages.Errors(), QStringList{"#103: File does not exist."});
+    EXPECT_EQ(Folder.ReadFile("volumnia.kelt"), "");
+    EXPECT_EQ(Window.ExitCode(), 1);
+}
+
+TEST_F(SettingsWriting, FormActivateItselfRaisesAndWritesAgainWhenCalledAgain)
+{
+    EXPECT_THROW(Window.FormActivate(), EKELTError);
+    EXPECT_EQ(Window.Settings, nullptr);
+
+    Folder.WriteFile("volumnia.kelt", "");
+    Window.FormActivate();
+    EXPECT_EQ(Folder.ReadFile("volumnia.kelt"), UpdateTestData("defaults.kelt"));
+    EXPECT_EQ(EndRequests, 1);
+}
+
+} // namespace

@@ -1,0 +1,39 @@
+// The nine default settings the update program writes after installation:
+// the names of the first three database fields, the three print columns, the
+// versions of the database engine and of the settings store, and the
+// always-on-top option switched off.
+#pragma once
+
+#include <array>
+
+class TRFileSystem;
+
+struct TDefaultSetting {
+    const char* Name;
+    const char* Text;
+};
+
+class TDefaultSettings {
+public:
+    // Opened by its bare name, so the settings of the current working folder.
+    static constexpr const char* FileName = "volumnia.kelt";
+
+    // In the order they are written; a file that lacks them gets them appended
+    // in this order.
+    static constexpr std::array<TDefaultSetting, 9> Table{{
+        {"AlwaysOnTop", "false"},
+        {"req_orblversion", "1.4"},
+        {"req_keltversion", "1.1"},
+        {"orbl_alias0", "Book title"},
+        {"orbl_alias1", "Book author"},
+        {"orbl_alias2", "Publisher"},
+        {"pcol1", "Book title"},
+        {"pcol2", "Book author"},
+        {"pcol3", "Publisher"},
+    }};
+
+    // Writes the nine settings into store, each saved at once, then saves the
+    // store once more. Stops at the first error and raises it; the settings
+    // written before it stay in the file.
+    static void Write(TRFileSystem& store);
+};
