@@ -5,9 +5,11 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -61,10 +63,26 @@ std::string TTextFile::ReadAll(const std::string& path)
 
 void TTextFile::WriteAtomically(const std::string& path, const std::string& data)
 {
-    QSaveFile file(Path(path));
-    errno = 0;
-    if (!file.open(QIODevice::WriteOnly))
-        throw ErrorFor(file.error(), errno);
+    const QByteArray target = QFile::encodeName(Path(path));
+    // One fixed name for the new content: a save killed half way leaves at
+    // most this file, and the next save truncates it and renames it away.
+    const QByteArray temporary = target + ".saving";
+
+    struct stat old = {};
+    const bool replacing = ::stat(target.constData(), &old) == 0;
+    if (replacing && S_ISDIR(old.st_mode))
+        throw EInOutError::FromErrno(EISDIR);
+
+    const int fd = ::open(temporary.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd < 0)
+        throw EInOutError::FromErrno(errno);
+    const auto fail = [&](int error) {
+        ::close(fd);
+        ::unlink(temporary.constData());
+        throw EInOutError::FromErrno(error);
+    };
+    if (replacing)
+        ::fchmod(fd, old.st_mode & 07777); // the new file keeps the old one's permissions
 
     const int64_t size = static_cast<int64_t>(data.size());
     int64_t accepted = size;
@@ -74,17 +92,39 @@ void TTextFile::WriteAtomically(const std::string& path, const std::string& data
         if (FaultOnce)
             FaultAfter = -1;
     }
-    // A short write is a failure even when QSaveFile would let commit() pass.
-    const bool written = file.write(data.data(), accepted) == accepted && !injected;
-    if (!written || !file.flush()) {
-        const int saved = errno;
-        const auto error = file.error();
-        file.cancelWriting();
-        file.commit(); // removes the temporary file after cancelWriting()
-        throw injected ? EInOutError::FromErrno(ENOSPC) : ErrorFor(error, saved);
+    int64_t done = 0;
+    while (done < accepted) {
+        const ssize_t written = ::write(fd, data.data() + done, static_cast<size_t>(accepted - done));
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written < 0)
+            fail(errno);
+        if (written == 0)
+            fail(ENOSPC);
+        done += written;
     }
-    if (!file.commit())
-        throw ErrorFor(file.error(), errno);
+    if (injected)
+        fail(ENOSPC);
+    // The content must be on the disk before the rename makes it the file.
+    if (::fsync(fd) != 0)
+        fail(errno);
+    if (::close(fd) != 0) {
+        const int error = errno;
+        ::unlink(temporary.constData());
+        throw EInOutError::FromErrno(error);
+    }
+    if (::rename(temporary.constData(), target.constData()) != 0) {
+        const int error = errno;
+        ::unlink(temporary.constData());
+        throw EInOutError::FromErrno(error);
+    }
+    // And the rename itself must survive a power cut.
+    const QByteArray folder = QFile::encodeName(QFileInfo(Path(path)).absolutePath());
+    const int dir = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+        ::fsync(dir);
+        ::close(dir);
+    }
 }
 
 void TTextFile::InjectWriteFault(int64_t failAfterBytes, bool failOnce)

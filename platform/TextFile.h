@@ -1,7 +1,7 @@
 // Whole-file access for the two data files. Reads take the whole file at once;
-// writes are atomic: the new content goes to a temporary file in the same
-// folder, every write and the flush are checked, and only a complete file
-// replaces the old one by a rename. On any failure the old file stays whole,
+// writes are atomic: the new content goes to "<file>.saving" in the same
+// folder, every write and the sync to disk are checked, and only a complete
+// file replaces the old one by a rename. On any failure the old file stays whole,
 // the temporary file is removed and EInOutError is raised. Paths are
 // Windows-1252 text, as every text below the widgets.
 #pragma once

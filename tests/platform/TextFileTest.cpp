@@ -10,6 +10,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <gtest/gtest.h>
 
@@ -188,6 +189,34 @@ TEST_F(TextFile, AReadOnlyFileIsNotReplaced)
     }
     EXPECT_EQ(Folder.ReadFile("data.txt"), "old");
     EXPECT_EQ(Folder.FileNames(), std::vector<std::string>{"data.txt"});
+}
+
+TEST_F(TextFile, LeftoverOfASaveKilledHalfWayIsGoneAfterTheNextSave)
+{
+    Folder.WriteFile("data.txt", "old");
+    Folder.WriteFile("data.txt.saving", "half of the new cont");
+    TTextFile::WriteAtomically(Folder.FilePath("data.txt"), "new content");
+    EXPECT_EQ(Folder.ReadFile("data.txt"), "new content");
+    EXPECT_EQ(Folder.FileNames(), std::vector<std::string>{"data.txt"});
+}
+
+TEST_F(TextFile, ReplacedFileKeepsItsPermissions)
+{
+    Folder.WriteFile("data.txt", "old");
+    const QString path = QString::fromStdString(Folder.FilePath("data.txt"));
+    const auto mode = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup;
+    ASSERT_TRUE(QFile::setPermissions(path, mode));
+    TTextFile::WriteAtomically(Folder.FilePath("data.txt"), "new");
+    // Owner, group and others; the "user" flags only mirror the owner's for us.
+    EXPECT_EQ(QFile::permissions(path) & 0xF0FF, mode & 0xF0FF);
+}
+
+TEST_F(TextFile, AFolderInThePlaceOfTheFileIsNotReplaced)
+{
+    QDir(Folder.Path()).mkdir("data.txt");
+    EXPECT_THROW(TTextFile::WriteAtomically(Folder.FilePath("data.txt"), "new"), EInOutError);
+    EXPECT_TRUE(QFileInfo(QString::fromStdString(Folder.FilePath("data.txt"))).isDir());
+    EXPECT_EQ(Folder.FileNames(), std::vector<std::string>{});
 }
 
 } // namespace
