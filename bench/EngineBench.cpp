@@ -23,10 +23,34 @@ std::mt19937 Random(1499);
 
 std::string Words(int minLength, int maxLength)
 {
-    static const std::vector<std::string> words = {
-        "the",    "of",      "and",     "history", "garden",   "night", "winter", "S\xF6" "derstr\xF6m", "M\xFCller",
-        "Otava",  "Penguin", "\xC9lise", "river",  "collected", "poems", "house",  "Virtanen",         "a",
-        "journey", "Dark",   "letters", "\xC5sa",  "Press",    "Books", "second", "edition",          "Smith"};
+    static const std::vector<std::string> words = {"the",
+                                                   "of",
+                                                   "and",
+                                                   "history",
+                                                   "garden",
+                                                   "night",
+                                                   "winter",
+                                                   "S\xF6"
+                                                   "derstr\xF6m",
+                                                   "M\xFCller",
+                                                   "Otava",
+                                                   "Penguin",
+                                                   "\xC9lise",
+                                                   "river",
+                                                   "collected",
+                                                   "poems",
+                                                   "house",
+                                                   "Virtanen",
+                                                   "a",
+                                                   "journey",
+                                                   "Dark",
+                                                   "letters",
+                                                   "\xC5sa",
+                                                   "Press",
+                                                   "Books",
+                                                   "second",
+                                                   "edition",
+                                                   "Smith"};
     std::uniform_int_distribution<int> length(minLength, maxLength);
     std::uniform_int_distribution<size_t> pick(0, words.size() - 1);
     const size_t wanted = static_cast<size_t>(length(Random));
@@ -102,8 +126,9 @@ int main(int argc, char** argv)
     }
 
     std::vector<std::string> settings = {"orbl_databasefile", "books.orbl", "vString"};
-    const char* aliases[] = {"Book title", "Book author",  "Publisher", "Year published", "Other information (1)",
-                             "Other information (2)", "Loaner", "Date loaned", "Spare one", "Spare two"};
+    const char* aliases[] = {
+        "Book title", "Book author", "Publisher", "Year published", "Other information (1)", "Other information (2)",
+        "Loaner",     "Date loaned", "Spare one", "Spare two"};
     for (int i = 0; i < 10; ++i)
         settings.insert(settings.end(), {"orbl_alias" + std::to_string(i), aliases[i], "vString"});
     TTextFile::WriteAtomically("volumnia.kelt", Lines(settings));
@@ -152,7 +177,12 @@ int main(int argc, char** argv)
            MedianMs(201, nothing, [&] { found = db.Search("Book title", "the").ItemCount; }), "(target <= 1 ms)");
     std::printf("%44s %d found\n", "", found);
     Report("Search author (accented capitals)",
-           MedianMs(201, nothing, [&] { found = db.Search("Book author", "S\xD6" "D").ItemCount; }),
+           MedianMs(201, nothing,
+                    [&] {
+                        found = db.Search("Book author", "S\xD6"
+                                                         "D")
+                                    .ItemCount;
+                    }),
            "(target <= 1 ms)");
     std::printf("%44s %d found\n", "", found);
     Report("Search title \"zzz\" (no match)",

@@ -44,19 +44,12 @@ TItem SanitizedItem(const TItem& item)
     return copy;
 }
 
-// Lines ending at the next CR LF make the file; the reader splits at LF, so the
-// count of LF bytes bounds the number of lines.
-size_t ExpectedItems(std::string_view data)
-{
-    const size_t lines = static_cast<size_t>(std::count(data.begin(), data.end(), '\n')) + 1;
-    return std::min<size_t>(lines / 11 + 1, TDatabase::Capacity);
-}
-
 } // namespace
 
 TDatabase::TDatabase(TRFileSystem& settings)
     : Items(std::make_unique<std::array<TItem, Capacity>>()),
-      SortBuffer(std::make_unique<std::array<TItem, Capacity>>())
+      SortBuffer(std::make_unique<std::array<TItem, Capacity>>()),
+      LoadBuffer(std::make_unique<std::array<TItem, Capacity>>())
 {
     FFileName = settings.ReadString("orbl_databasefile");
     for (int32_t i = 0; i < FieldCount; ++i)
@@ -72,23 +65,23 @@ void TDatabase::LoadFromFile()
     const std::string data = TTextFile::ReadAll(FFileName);
     TLineReader reader(data);
 
-    // The items are parsed into a staging table first, so a file holding more
+    // The items are read into the load buffer first, so a file holding more
     // items than the table has slots is refused before anything changes.
-    std::vector<TItem> staged;
+    std::array<TItem, Capacity>& staged = *LoadBuffer;
+    int32_t loaded = 0;
     bool sawIdLine = false;
     bool emptyIdLine = false;
     bool convertFailed = false;
     std::string badIdLine;
     const bool noData = reader.AtEnd(); // 0 bytes, or a Ctrl+Z first
     if (!noData) {
-        staged.reserve(ExpectedItems(data));
         while (!reader.AtEnd()) {
             std::string idLine = reader.ReadLine();
             if (idLine.empty()) {
                 emptyIdLine = true;
                 break;
             }
-            if (staged.size() == static_cast<size_t>(Capacity))
+            if (loaded == Capacity)
                 throw EDatabaseError("#113: Too many items in the database file.");
             sawIdLine = true;
             int32_t id = 0;
@@ -97,8 +90,9 @@ void TDatabase::LoadFromFile()
                 badIdLine = std::move(idLine);
                 break;
             }
-            TItem& item = staged.emplace_back();
+            TItem& item = staged[static_cast<size_t>(loaded++)];
             item.ID = id;
+            item.Deleted = false;
             // Reading past the end gives empty lines: a cut-off last item gets
             // empty texts for its missing lines.
             for (std::string& field : item.Fields)
@@ -106,12 +100,11 @@ void TDatabase::LoadFromFile()
         }
     }
 
-    // Apply what was read, as a line-by-line load would have left it: the
-    // completed items in place, the slots above them untouched.
+    // Take over what was read, as a line-by-line load would have left it: the
+    // completed items in place, the slots above them untouched. The replaced
+    // items go to the load buffer, whose texts the next load overwrites.
     FFileSize = static_cast<int32_t>(std::min<size_t>(data.size() / 128, INT32_MAX));
-    const int32_t loaded = static_cast<int32_t>(staged.size());
-    for (int32_t i = 0; i < loaded; ++i)
-        (*Items)[static_cast<size_t>(i)] = std::move(staged[static_cast<size_t>(i)]);
+    std::swap_ranges(staged.begin(), staged.begin() + loaded, Items->begin());
     if (noData)
         ItemCount = 0;
     else if (loaded > 0)

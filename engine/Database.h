@@ -47,9 +47,12 @@ public:
 private:
     int32_t FindSlot(int32_t ID) const; // first slot below ItemCount, or -1
 
-    // Both tables are allocated once with the engine and never resized.
+    // The tables are allocated once with the engine and never resized.
     std::unique_ptr<std::array<TItem, Capacity>> Items;
     std::unique_ptr<std::array<TItem, Capacity>> SortBuffer;
+    // LoadFromFile reads a file here first and takes it over only when the
+    // whole file fits the table.
+    std::unique_ptr<std::array<TItem, Capacity>> LoadBuffer;
     int32_t ItemCount = 0;
     TAlias FAliases;
     std::string FFileName;

@@ -59,8 +59,10 @@ TdlgPrint::TdlgPrint(QWidget* parent) : QDialog(parent), Font(QStringLiteral("MS
     grpOptions->setFont(bold);
     grpOptions->setGeometry(8, 8, 393, 153);
 
-    // The controls inside keep the dialog's normal weight.
-    const QFont normal = font();
+    // The controls inside keep the dialog's normal weight; the weight must be
+    // set explicitly, or they would inherit the group box's bold.
+    QFont normal = font();
+    normal.setBold(false);
     auto place = [&](auto* widget, int x, int y, int w, int h) {
         widget->setFont(normal);
         widget->setGeometry(x, y, w, h);

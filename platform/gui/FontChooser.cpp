@@ -7,6 +7,7 @@
 #include <QListWidget>
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -52,10 +53,13 @@ TFontChooser::TFontChooser(const QFont& initial, int minSize, int maxSize, QWidg
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 
     auto* layout = new QGridLayout(this);
-    layout->addWidget(new QLabel(QStringLiteral("&Font:"), this), 0, 0);
-    layout->addWidget(new QLabel(QStringLiteral("Font st&yle:"), this), 0, 1);
-    layout->addWidget(new QLabel(QStringLiteral("&Size:"), this), 0, 2);
-    layout->addWidget(Face, 1, 0);
+    const std::pair<const char*, QWidget*> captions[] = {{"&Font:", Face}, {"Font st&yle:", Style}, {"&Size:", Sizes}};
+    for (int column = 0; column < 3; ++column) {
+        auto* label = new QLabel(QString::fromLatin1(captions[column].first), this);
+        label->setBuddy(captions[column].second);
+        layout->addWidget(label, 0, column);
+    }
+    layout->addWidget(Face, 1, 0, Qt::AlignTop);
     layout->addWidget(Style, 1, 1);
     layout->addWidget(Sizes, 1, 2);
     layout->addWidget(Sample, 2, 0, 1, 3);

@@ -96,10 +96,13 @@ struct TReadCase {
     const char* Name;
     std::string Bytes;
     int32_t Count;
-    std::vector<std::string> Titles; // field 0 of the slots read
+    std::vector<std::string> Titles;         // field 0 of the slots read
     std::vector<std::string> LastItemFields; // all ten fields of the last item, when checked
 };
-void PrintTo(const TReadCase& c, std::ostream* os) { *os << c.Name; }
+void PrintTo(const TReadCase& c, std::ostream* os)
+{
+    *os << c.Name;
+}
 
 class DatabaseRead : public TEngineFixture, public ::testing::WithParamInterface<TReadCase> {};
 
@@ -134,14 +137,24 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         TReadCase{"CrLf", CrLfLines(TwoItemLines), 2, {"One", "Two"}, {"Two", "b", "", "", "", "", "", "", "", "y"}},
         TReadCase{"LfOnly", Lf(TwoItemLines), 2, {"One", "Two"}, {"Two", "b", "", "", "", "", "", "", "", "y"}},
-        TReadCase{"LoneCrDropped", "1\r\nO\rne\r\r\n" + CrLfLines({"", "", "", "", "", "", "", "", ""}), 1, {"One"}, {}},
-        TReadCase{"MissingLastLineEnd", CrLfLines(TwoItemLines).substr(0, CrLfLines(TwoItemLines).size() - 2), 2,
-                  {"One", "Two"}, {"Two", "b", "", "", "", "", "", "", "", "y"}},
+        TReadCase{
+            "LoneCrDropped", "1\r\nO\rne\r\r\n" + CrLfLines({"", "", "", "", "", "", "", "", ""}), 1, {"One"}, {}},
+        TReadCase{"MissingLastLineEnd",
+                  CrLfLines(TwoItemLines).substr(0, CrLfLines(TwoItemLines).size() - 2),
+                  2,
+                  {"One", "Two"},
+                  {"Two", "b", "", "", "", "", "", "", "", "y"}},
         TReadCase{"CtrlZEndsData", CrLfLines(TwoItemLines) + "\x1a" + CrLfLines({"3", "Three"}), 2, {"One", "Two"}, {}},
-        TReadCase{"CtrlZInsideText", CrLfLines({"1", "On"}) + "\x1a" + "e\r\n", 1, {"On"},
+        TReadCase{"CtrlZInsideText",
+                  CrLfLines({"1", "On"}) + "\x1a" + "e\r\n",
+                  1,
+                  {"On"},
                   {"On", "", "", "", "", "", "", "", "", ""}},
-        TReadCase{"CutOffLastItem", CrLfLines({"1", "One", "a", "", "", "", "", "", "", "", "z", "2", "Two", "b"}), 2,
-                  {"One", "Two"}, {"Two", "b", "", "", "", "", "", "", "", ""}},
+        TReadCase{"CutOffLastItem",
+                  CrLfLines({"1", "One", "a", "", "", "", "", "", "", "", "z", "2", "Two", "b"}),
+                  2,
+                  {"One", "Two"},
+                  {"Two", "b", "", "", "", "", "", "", "", ""}},
         TReadCase{"IdLineOnly", "7", 1, {""}, {"", "", "", "", "", "", "", "", "", ""}},
         TReadCase{"LongLine", CrLfLines({"1", std::string(100000, 'x')}), 1, {std::string(100000, 'x')}, {}},
         TReadCase{"BlanksAndSignInId", CrLfLines({"  +5", "A"}), 1, {"A"}, {}},
@@ -150,8 +163,8 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(DatabaseFile, IdLinesConvertLikeTheSettingsIntegers)
 {
-    OpenWith(CrLfLines({"  +5", "", "", "", "", "", "", "", "", "", "", "$1F", "", "", "", "", "", "", "", "", "", "",
-                        "-0", "", "", "", "", "", "", "", "", "", ""}));
+    OpenWith(CrLfLines({"  +5", "", "", "", "", "",   "", "", "", "", "", "$1F", "", "", "", "", "",
+                        "",     "", "", "", "", "-0", "", "", "", "", "", "",    "", "", "", ""}));
     EXPECT_EQ(Ids(), (std::vector<int32_t>{5, 31, 0}));
 }
 
@@ -171,7 +184,8 @@ TEST_F(DatabaseFile, SingleEmptyLineSetsEmptyUntilAnAdd)
     EXPECT_TRUE(db.Empty());
     // While Empty is set GetItem copies nothing and raises nothing.
     TItem item = Item(99, "kept");
-    for (auto [id, index] : std::initializer_list<std::pair<int32_t, int32_t>>{{-1, 0}, {-1, 5000}, {42, -1}, {-1, -7}}) {
+    for (auto [id, index] :
+         std::initializer_list<std::pair<int32_t, int32_t>>{{-1, 0}, {-1, 5000}, {42, -1}, {-1, -7}}) {
         db.GetItem(id, index, item);
         EXPECT_EQ(item.ID, 99);
         EXPECT_EQ(item.Fields[0], "kept");

@@ -36,7 +36,10 @@ struct TErrorCase {
     std::string Message;
     enum { Orbl, Invalid } Class;
 };
-void PrintTo(const TErrorCase& c, std::ostream* os) { *os << c.Name; }
+void PrintTo(const TErrorCase& c, std::ostream* os)
+{
+    *os << c.Name;
+}
 
 class DatabaseErrors : public TEngineFixture, public ::testing::WithParamInterface<TErrorCase> {
 protected:

@@ -37,7 +37,10 @@ struct TSearchCase {
     std::string Text;
     bool Found;
 };
-void PrintTo(const TSearchCase& c, std::ostream* os) { *os << c.Name; }
+void PrintTo(const TSearchCase& c, std::ostream* os)
+{
+    *os << c.Name;
+}
 
 class DatabaseSearch : public DatabaseQueries, public ::testing::WithParamInterface<TSearchCase> {};
 
@@ -201,8 +204,8 @@ std::vector<int32_t> ReferenceOrder(const std::vector<std::string>& texts)
 TEST_F(DatabaseQueries, SortAgreesWithTheNestedPassOnRandomTexts)
 {
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
-    const std::vector<std::string> pieces = {"a", "A", "\xE4", "\xC4", "b", "B", "ss", "\xDF", " ", "-", "e", "\xE9",
-                                             "1", "10", "2", "z"};
+    const std::vector<std::string> pieces = {"a", "A", "\xE4", "\xC4", "b", "B",  "ss", "\xDF",
+                                             " ", "-", "e",    "\xE9", "1", "10", "2",  "z"};
     std::mt19937 random(20240601);
     std::uniform_int_distribution<size_t> piece(0, pieces.size() - 1);
     std::uniform_int_distribution<int> length(0, 3);
@@ -224,8 +227,8 @@ TEST_F(DatabaseQueries, SortAgreesWithTheNestedPassOnRandomTexts)
 
 TEST_F(DatabaseQueries, ReplaceChangesExactWholeValuesOnly)
 {
-    TDatabase& db = OpenWith(FileOf({Item(1, "", "Ann"), Item(2, "", "ann"), Item(3, "", "Anne"), Item(4, "", "Ann"),
-                                     Item(5, "", "")}));
+    TDatabase& db = OpenWith(
+        FileOf({Item(1, "", "Ann"), Item(2, "", "ann"), Item(3, "", "Anne"), Item(4, "", "Ann"), Item(5, "", "")}));
     db.DeleteItem(4);
     db.ReplaceFieldValue("Book author", "Ann", "Bea");
     std::vector<std::string> authors;
@@ -244,8 +247,8 @@ TEST_F(DatabaseQueries, ReplaceChangesExactWholeValuesOnly)
 
 TEST_F(DatabaseQueries, DeleteWhereMarksExactMatchesUntilTheSave)
 {
-    TDatabase& db = OpenWith(FileOf({Item(1, "", "", "Otava"), Item(2, "", "", "otava"), Item(3, "", "", "Otava"),
-                                     Item(4, "", "", "WSOY")}));
+    TDatabase& db = OpenWith(FileOf(
+        {Item(1, "", "", "Otava"), Item(2, "", "", "otava"), Item(3, "", "", "Otava"), Item(4, "", "", "WSOY")}));
     db.DeleteWhere("Publisher", "Otava");
     EXPECT_EQ(db.Count(), 4);
     EXPECT_TRUE(Slot(0).Deleted);

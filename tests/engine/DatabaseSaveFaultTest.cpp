@@ -43,8 +43,11 @@ protected:
         }
         return state;
     }
-    std::string NewContent() const { return FileOf({Item(1, "Title 1"), Item(2, "Changed title", "Changed author"),
-                                                    Item(4, "Title 4"), Item(10, "Added")}); }
+    std::string NewContent() const
+    {
+        return FileOf(
+            {Item(1, "Title 1"), Item(2, "Changed title", "Changed author"), Item(4, "Title 4"), Item(10, "Added")});
+    }
 };
 
 TEST_F(DatabaseSaveFault, InjectedFaultAtEveryByteKeepsFileAndMemory)

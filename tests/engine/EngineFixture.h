@@ -18,9 +18,9 @@
 
 namespace EngineTest {
 
-inline const TAlias Aliases = {"Book title",           "Book author",          "Publisher", "Year published",
-                               "Other information (1)", "Other information (2)", "Loaner",    "Date loaned",
-                               "Spare one",             "Spare two"};
+inline const TAlias Aliases = {
+    "Book title", "Book author", "Publisher", "Year published", "Other information (1)", "Other information (2)",
+    "Loaner",     "Date loaned", "Spare one", "Spare two"};
 
 inline TItem Item(int32_t id, const std::string& title = {}, const std::string& author = {},
                   const std::string& publisher = {})

@@ -9,6 +9,7 @@
 #include "tests/support/AppFixture.h"
 
 #include <QCheckBox>
+#include <QGroupBox>
 #include <QFile>
 #include <QPrinter>
 #include <QPushButton>
@@ -96,6 +97,8 @@ TEST_F(PrintDialogTest, StartsWithNoOptionListFormatAndTheDefaultFont)
     EXPECT_TRUE(dialog.chkFormat1->isChecked());
     EXPECT_FALSE(dialog.chkFormat2->isChecked());
     EXPECT_TRUE(dialog.btnPrint->isDefault());
+    EXPECT_TRUE(dialog.grpOptions->font().bold());
+    EXPECT_FALSE(dialog.rbt1->font().bold()); // the caption's bold is not inherited
     EXPECT_EQ(dialog.Font.family(), "MS Sans Serif");
     EXPECT_EQ(dialog.Font.pointSize(), 8);
     const TPrintOptions options = dialog.Options();

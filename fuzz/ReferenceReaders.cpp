@@ -1,0 +1,189 @@
+// Reference readings of the two data files (see ReferenceReaders.h). Written for
+// obviousness, not speed: byte by byte, one rule a line.
+#include "fuzz/ReferenceReaders.h"
+
+#include <algorithm>
+#include <climits>
+
+namespace ReferenceReaders {
+
+namespace {
+
+bool IsDecimal(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+bool IsHex(char c)
+{
+    return IsDecimal(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
+
+std::optional<TValueKind> KindOfWord(const std::string& word)
+{
+    if (word == "vString")
+        return TValueKind::vString;
+    if (word == "vInteger")
+        return TValueKind::vInteger;
+    if (word == "vFloat")
+        return TValueKind::vFloat;
+    if (word == "vBoolean")
+        return TValueKind::vBoolean;
+    return std::nullopt;
+}
+
+const char* WordOfKind(TValueKind kind)
+{
+    switch (kind) {
+    case TValueKind::vString:
+        return "vString";
+    case TValueKind::vInteger:
+        return "vInteger";
+    case TValueKind::vFloat:
+        return "vFloat";
+    case TValueKind::vBoolean:
+        return "vBoolean";
+    case TValueKind::vUnsaved:
+        break;
+    }
+    return nullptr;
+}
+
+// Reading past the last line gives an empty line.
+std::string LineAt(const std::vector<std::string>& lines, size_t k)
+{
+    return k < lines.size() ? lines[k] : std::string();
+}
+
+} // namespace
+
+std::vector<std::string> Lines(std::string_view bytes)
+{
+    std::vector<std::string> lines;
+    std::string line;
+    bool lineStarted = false;
+    for (char c : bytes) {
+        if (c == '\x1a')
+            break;
+        if (c == '\n') {
+            lines.push_back(line);
+            line.clear();
+            lineStarted = false;
+            continue;
+        }
+        lineStarted = true; // a lone CR still starts a (possibly empty) line
+        if (c != '\r')
+            line.push_back(c);
+    }
+    if (lineStarted)
+        lines.push_back(line);
+    return lines;
+}
+
+std::optional<int32_t> Integer(std::string_view text)
+{
+    while (!text.empty() && text.front() == ' ')
+        text.remove_prefix(1);
+
+    for (std::string_view prefix : {"$", "x", "X", "0x", "0X"}) {
+        if (text.substr(0, prefix.size()) != prefix)
+            continue;
+        const std::string_view digits = text.substr(prefix.size());
+        if (digits.empty() || digits.size() > 8 || !std::all_of(digits.begin(), digits.end(), IsHex))
+            return std::nullopt;
+        const unsigned long pattern = std::stoul(std::string(digits), nullptr, 16);
+        return static_cast<int32_t>(static_cast<uint32_t>(pattern));
+    }
+
+    bool negative = false;
+    if (!text.empty() && (text.front() == '+' || text.front() == '-')) {
+        negative = text.front() == '-';
+        text.remove_prefix(1);
+    }
+    if (text.empty() || !std::all_of(text.begin(), text.end(), IsDecimal))
+        return std::nullopt;
+    while (text.size() > 1 && text.front() == '0')
+        text.remove_prefix(1);
+    if (text.size() > 10) // more digits than any 32-bit number has
+        return std::nullopt;
+    const long long magnitude = std::stoll(std::string(text));
+    const long long value = negative ? -magnitude : magnitude;
+    if (value < INT32_MIN || value > INT32_MAX)
+        return std::nullopt;
+    return static_cast<int32_t>(value);
+}
+
+TExpectedDatabase ExpectedDatabase(std::string_view bytes)
+{
+    using TOutcome = TExpectedDatabase::TOutcome;
+    TExpectedDatabase expected;
+    const std::vector<std::string> lines = Lines(bytes);
+    size_t k = 0;
+    while (k < lines.size()) {
+        const std::string& idLine = lines[k++];
+        if (idLine.empty()) {
+            // The rest of the file is ignored; the items before it stay.
+            expected.Empty = true;
+            break;
+        }
+        if (expected.Items.size() == TableSlots) {
+            expected.Outcome = TOutcome::TooManyItems;
+            break;
+        }
+        const std::optional<int32_t> id = Integer(idLine);
+        if (!id) {
+            expected.Outcome = TOutcome::BadIdLine;
+            expected.BadLine = idLine;
+            break;
+        }
+        TItem item;
+        item.ID = *id;
+        for (std::string& field : item.Fields)
+            field = LineAt(lines, k++);
+        expected.Items.push_back(std::move(item));
+    }
+    return expected;
+}
+
+std::string DatabaseFileOf(const std::vector<TItem>& items)
+{
+    std::string bytes;
+    for (const TItem& item : items) {
+        bytes += std::to_string(item.ID) + "\r\n";
+        for (const std::string& field : item.Fields)
+            bytes += field + "\r\n";
+    }
+    return bytes;
+}
+
+TExpectedSettings ExpectedSettings(std::string_view bytes)
+{
+    using TOutcome = TExpectedSettings::TOutcome;
+    TExpectedSettings expected;
+    const std::vector<std::string> lines = Lines(bytes);
+    // Whether the data has ended is asked only before an entry's name line.
+    for (size_t k = 0; k < lines.size(); k += 3) {
+        if (expected.Values.size() == TableSlots) {
+            expected.Outcome = TOutcome::TooManyValues;
+            break;
+        }
+        const std::optional<TValueKind> kind = KindOfWord(LineAt(lines, k + 2));
+        if (!kind) {
+            expected.Outcome = TOutcome::Corrupted;
+            break;
+        }
+        expected.Values.push_back(TValue{LineAt(lines, k), LineAt(lines, k + 1), *kind});
+    }
+    return expected;
+}
+
+std::string SettingsFileOf(const std::vector<TValue>& values)
+{
+    std::string bytes;
+    for (const TValue& value : values)
+        if (const char* word = WordOfKind(value.Kind))
+            bytes += value.Name + "\r\n" + value.Value + "\r\n" + word + "\r\n";
+    return bytes;
+}
+
+} // namespace ReferenceReaders

@@ -1,0 +1,15 @@
+// The fuzz harnesses in the ordinary test build: the very sources libFuzzer runs,
+// compiled with the regular compiler, each entry point renamed so both harnesses
+// fit in one test program.
+#include "tests/fuzz/FuzzHarnesses.h"
+
+#define LLVMFuzzerTestOneInput FuzzDatabaseFileOneInput
+#include "fuzz/DatabaseFuzz.cpp"
+#undef LLVMFuzzerTestOneInput
+
+#define LLVMFuzzerTestOneInput FuzzSettingsFileOneInput
+#include "fuzz/SettingsFuzz.cpp"
+#undef LLVMFuzzerTestOneInput
+
+#include "fuzz/FuzzSupport.cpp"
+#include "fuzz/ReferenceReaders.cpp"

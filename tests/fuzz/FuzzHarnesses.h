@@ -1,0 +1,9 @@
+// Entry points of the two fuzz harnesses as the test program knows them; each
+// returns 0 or aborts with a finding.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+extern "C" int FuzzDatabaseFileOneInput(const uint8_t* data, size_t size);
+extern "C" int FuzzSettingsFileOneInput(const uint8_t* data, size_t size);
