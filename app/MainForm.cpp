@@ -151,6 +151,7 @@ void TfrmMain::FormCreate()
     try {
         Settings = std::make_unique<TRFileSystem>(SettingsFileName);
         Database = std::make_unique<TDatabase>(*Settings);
+        Database->EnableStartOfRunBackup();
         CurrentIndex = Settings->ReadInteger("CurrentIndex");
         const std::string path = Settings->ReadString("orbl_databasefile");
         Ui.StatusPanels[3]->setText(Cp1252::ToQString(LastComponent(path)) +

@@ -141,10 +141,23 @@ void TDatabase::SaveToFile()
             content += "\r\n";
         }
     }
+    if (BackupPending) {
+        // The run's first save keeps the file as the run found it; without
+        // that copy the save does not go ahead.
+        TTextFile::WriteAtomically(BackupFileName(FFileName), BackupImage);
+        BackupPending = false;
+        std::string().swap(BackupImage);
+    }
     // The file is replaced only once the whole content is on disk; a failed
     // write leaves the old file and the store in memory as they were.
     TTextFile::WriteAtomically(FFileName, content);
     LoadFromFile();
+}
+
+void TDatabase::EnableStartOfRunBackup()
+{
+    BackupImage = TTextFile::ReadAll(FFileName);
+    BackupPending = true;
 }
 
 int32_t TDatabase::FindSlot(int32_t ID) const

@@ -40,6 +40,12 @@ public:
     void ReplaceFieldValue(const std::string& alias, const std::string& oldValue, const std::string& newValue);
     void DeleteWhere(const std::string& alias, const std::string& value);
 
+    // Keeps the file as it is now (just loaded) for the first save of the
+    // run: that save first writes it beside the file as "<file>.bak", so one
+    // mistaken bulk change can be undone by hand. A failed backup stops the save.
+    void EnableStartOfRunBackup();
+    static std::string BackupFileName(const std::string& fileName) { return fileName + ".bak"; }
+
     bool Empty() const { return FEmpty; }
     const std::string& FileName() const { return FFileName; }
     const TAlias& Aliases() const { return FAliases; }
@@ -57,5 +63,7 @@ private:
     TAlias FAliases;
     std::string FFileName;
     bool FEmpty = false;
+    bool BackupPending = false;
+    std::string BackupImage;
     int32_t FFileSize = 0;
 };

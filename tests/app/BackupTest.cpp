@@ -1,0 +1,31 @@
+// The start-of-run backup as a user meets it: one mistaken bulk removal can
+// be undone from "books.orbl.bak", and each run keeps the file as it found it.
+#include "app/Globals.h"
+#include "app/MainForm.h"
+#include "engine/ORBL.h"
+#include "tests/support/AppFixture.h"
+
+namespace {
+
+class BackupTest : public TAppFixture {};
+
+TEST_F(BackupTest, EachRunsFirstSaveKeepsTheFileAsThatRunFoundIt)
+{
+    Overrides["SortMethod"] = "ByPublisher";
+    WriteFiles({Book(1, "Emma", "Austen", "A"), Book(2, "Persuasion", "Austen", "B"), Book(3, "Dracula", "Stoker", "C")});
+    const std::string first = DatabaseText();
+    ASSERT_TRUE(Start());
+    EXPECT_FALSE(Folder.Exists("books.orbl.bak")) << "starting alone writes nothing";
+    frmMain->Database->DeleteWhere("Book author", "Austen");
+    frmMain->Database->SaveToFile();
+    EXPECT_EQ(Folder.ReadFile("books.orbl.bak"), first);
+    Stop();
+    const std::string second = DatabaseText();
+    EXPECT_EQ(Folder.ReadFile("books.orbl.bak"), first) << "the end of the run keeps the start's copy";
+
+    ASSERT_TRUE(Start());
+    Stop(); // the end of a run saves too, and that is this run's first save
+    EXPECT_EQ(Folder.ReadFile("books.orbl.bak"), second);
+}
+
+} // namespace
