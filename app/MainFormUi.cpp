@@ -163,6 +163,12 @@ void TMainFormUi::Setup(QMainWindow* window)
     tbtnListView->setCheckable(true);
     tbtnListView->setChecked(true);
     tbtnRefresh = ToolButton(ToolBar, "tbtnRefresh", TToolBarImages::Refresh, QStringLiteral("Refresh Book browser"));
+    // Qt's own overflow buttons are on the accessibility bus too (hidden until
+    // the bars run out of room); they get names like every other control.
+    if (auto* more = ToolBar->findChild<QToolButton*>(QStringLiteral("qt_toolbar_ext_button")))
+        more->setAccessibleName(QStringLiteral("More toolbar buttons"));
+    if (auto* more = menu->findChild<QToolButton*>(QStringLiteral("qt_menubar_ext_button")))
+        more->setAccessibleName(QStringLiteral("More menus"));
 
     // The book, its loan data, Save and Cancel, and the navigation row.
     auto* client = new QWidget(window);

@@ -98,6 +98,11 @@ TdlgEditSeveral::TdlgEditSeveral(QWidget* parent) : QDialog(parent)
 
     connect(btnEdit, &QPushButton::clicked, this, [this] { TErrorHandler::Guard([this] { btnEditClick(); }); });
     connect(btnCancel, &QPushButton::clicked, this, [this] { TErrorHandler::Guard([this] { btnCancelClick(); }); });
+    // Names a screen reader announces (the captions above the boxes are not their buddies).
+    edtOldValue->setAccessibleName(QStringLiteral("Old value"));
+    edtNewValue->setAccessibleName(QStringLiteral("New value"));
+    cmbTargetField->setAccessibleName(QStringLiteral("Target field"));
+    cmbTargetField->lineEdit()->setAccessibleName(QStringLiteral("Target field"));
 }
 
 void TdlgEditSeveral::FormActivate()

@@ -89,6 +89,10 @@ TdlgRemoveSeveral::TdlgRemoveSeveral(QWidget* parent) : QDialog(parent)
 
     connect(btnDelete, &QPushButton::clicked, this, [this] { TErrorHandler::Guard([this] { btnDeleteClick(); }); });
     connect(btnCancel, &QPushButton::clicked, this, [this] { TErrorHandler::Guard([this] { btnCancelClick(); }); });
+    // Names a screen reader announces (the captions above the boxes are not their buddies).
+    edtValue->setAccessibleName(QStringLiteral("Arvo"));
+    cmbTargetField->setAccessibleName(QStringLiteral("Kohdekentt\u00e4"));
+    cmbTargetField->lineEdit()->setAccessibleName(QStringLiteral("Kohdekentt\u00e4"));
 }
 
 void TdlgRemoveSeveral::FormActivate()

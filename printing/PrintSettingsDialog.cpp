@@ -111,6 +111,15 @@ TdlgPrintSettings::TdlgPrintSettings(QWidget* parent) : QDialog(parent)
 
     connect(btnAccept, &QPushButton::clicked, this, [this] { TErrorHandler::Guard([this] { btnAcceptClick(); }); });
     connect(btnCancel, &QPushButton::clicked, this, [this] { TErrorHandler::Guard([this] { btnCancelClick(); }); });
+    // Names a screen reader announces (the captions above the boxes are not their buddies).
+    const std::array<QComboBox*, 3> columns{cmbColumn1, cmbColumn2, cmbColumn3};
+    const std::array<QLineEdit*, 3> spacings{edtColumn1, edtColumn2, edtColumn3};
+    for (int i = 0; i < 3; ++i) {
+        const QString number = QString::number(i + 1);
+        columns[size_t(i)]->setAccessibleName(QStringLiteral("Column %1 field").arg(number));
+        columns[size_t(i)]->lineEdit()->setAccessibleName(QStringLiteral("Column %1 field").arg(number));
+        spacings[size_t(i)]->setAccessibleName(QStringLiteral("Column %1 spacing").arg(number));
+    }
 }
 
 void TdlgPrintSettings::showEvent(QShowEvent* event)
