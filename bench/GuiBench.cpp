@@ -6,6 +6,7 @@
 #include "app/Globals.h"
 #include "app/MainForm.h"
 #include "dialogs/BookBrowserForm.h"
+#include "dialogs/BookGrid.h"
 #include "dialogs/SearchBooksDialog.h"
 #include "platform/gui/GuardedApplication.h"
 #include "platform/gui/MessageLayer.h"
@@ -17,6 +18,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLineEdit>
+#include <QRadioButton>
 #include <QPushButton>
 #include <QTemporaryDir>
 
@@ -119,9 +121,10 @@ int main(int argc, char* argv[])
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    QElapsedTimer sinceStart;
-    sinceStart.start();
+    QElapsedTimer sinceMain;
+    sinceMain.start();
     TGuardedApplication app(argc, argv);
+    const double applicationMade = double(sinceMain.nsecsElapsed()) / 1e6;
     TGuardedApplication::setApplicationDisplayName(QStringLiteral("Volumnia"));
     TSilentMessages messages;
     TDrivenModal modal;
@@ -145,8 +148,7 @@ int main(int argc, char* argv[])
         }
         WriteFile("books.orbl", Books(1499));
     }
-    std::printf("application object made after        %8.2f ms (first run, from main)\n",
-                double(sinceStart.nsecsElapsed()) / 1e6 - startups.size() * Median(startups));
+    std::printf("application object made (from main)  %8.2f ms\n", applicationMade);
     std::printf("start-up to main window shown        %8.2f ms\n", Median(startups));
 
     TApplicationWindows windows;
@@ -161,16 +163,13 @@ int main(int argc, char* argv[])
                     frmMain->Ui.edtPublishyear->setText(QStringLiteral("1901"));
                     frmMain->btnSaveClick();
                 }));
-    modal.Action = [](QDialog& dialog) {
-        const auto boxes = dialog.findChildren<QLineEdit*>();
-        if (boxes.isEmpty())
-            return;
-        boxes.first()->setText(QStringLiteral("dickens"));
-        for (QPushButton* button : dialog.findChildren<QPushButton*>())
-            if (button->text() == QStringLiteral("&Search"))
-                button->click();
+    modal.Action = [](QDialog&) {
+        dlgSearchBooks->rbtAuthor->setChecked(true);
+        dlgSearchBooks->edtSearchstring->setText(QStringLiteral("dickens"));
+        dlgSearchBooks->btnSearchClick();
     };
-    std::printf("search (dialog, 187 books found)     %8.2f ms\n", Time(21, [] { frmMain->tbtnSearchClick(); }));
+    const double search = Time(21, [] { frmMain->tbtnSearchClick(); });
+    std::printf("search (dialog, %d books found)      %8.2f ms\n", frmBookBrowser->BookList->RowCount(), search);
     std::printf("show/hide of the browser             %8.2f ms\n", Time(21, [] {
                     frmMain->tbtnListViewClick();
                     frmMain->tbtnListViewClick();
