@@ -3,28 +3,21 @@
 // edited, but nothing reads what the user types.
 #include "dialogs/AboutDialog.h"
 
-#include "platform/gui/ErrorHandler.h"
+#include "dialogs/DialogControls.h"
 #include "platform/gui/Platform.h"
 #include "platform/gui/Shell.h"
 
 #include <QGroupBox>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
 
+using namespace DialogControls;
+
 namespace {
 
 const char* const Copyright = "Copyright (c) 2003 Quenfir.";
-
-QLabel* Label(const QString& text, QWidget* parent, int x, int y)
-{
-    auto* label = new QLabel(text, parent);
-    label->move(x, y);
-    label->adjustSize();
-    return label;
-}
 
 QLabel* Header(const QString& text, int points, QWidget* parent, int x, int y)
 {
@@ -54,16 +47,11 @@ QLabel* Link(const QString& text, QWidget* parent, int x, int y)
 
 } // namespace
 
-TdlgAbout::TdlgAbout(QWidget* parent) : QDialog(parent)
+TdlgAbout::TdlgAbout(QWidget* parent) : TDialogBase(parent)
 {
-    setWindowTitle(QStringLiteral("About Volumnia"));
-    setWindowFlag(Qt::MSWindowsFixedSizeDialogHint);
-    setFont(QFont(QStringLiteral("Tahoma"), 8));
-    setFixedSize(297, 385);
+    SetUpWindow(QStringLiteral("About Volumnia"), 297, 385);
 
-    btnClose = new QPushButton(QStringLiteral("&Close"), this);
-    btnClose->setGeometry(182, 8, 107, 25);
-    btnClose->setDefault(true);
+    btnClose = Button(QIcon(), QStringLiteral("&Close"), this, 182, 8, TButtonKind::Default);
 
     lblHeader1 = Header(QStringLiteral("Quenfir"), 16, this, 8, 8);
     lblHeader2 = Header(QStringLiteral("Volumnia"), 20, this, 8, 36);
@@ -76,14 +64,14 @@ TdlgAbout::TdlgAbout(QWidget* parent) : QDialog(parent)
     lblInternet = Link(QString::fromLatin1(WebAddress), this, 24, 180);
 
     grpCredits = new QGroupBox(QStringLiteral("Credits"), this);
-    QFont bold = grpCredits->font();
-    bold.setBold(true);
-    grpCredits->setFont(bold);
+    MakeBold(grpCredits);
     grpCredits->setGeometry(8, 204, 281, 173);
 
     Credits = new QPlainTextEdit(grpCredits);
     // The group's bold caption must not make the list bold too.
-    Credits->setFont(font());
+    QFont plain = font();
+    plain.setBold(false); // set explicitly, or the weight is inherited from the group
+    Credits->setFont(plain);
     Credits->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Credits->setLineWrapMode(QPlainTextEdit::NoWrap);
     Credits->setPlainText(CreditLines().join(QLatin1Char('\n')));
@@ -93,7 +81,7 @@ TdlgAbout::TdlgAbout(QWidget* parent) : QDialog(parent)
 
     lblEmail->installEventFilter(this);
     lblInternet->installEventFilter(this);
-    connect(btnClose, &QPushButton::clicked, this, [this] { TErrorHandler::Guard([this] { btnCloseClick(); }); });
+    ConnectClick(btnClose, &TdlgAbout::btnCloseClick);
 }
 
 QStringList TdlgAbout::CreditLines()
@@ -148,15 +136,4 @@ bool TdlgAbout::eventFilter(QObject* watched, QEvent* event)
         }
     }
     return QDialog::eventFilter(watched, event);
-}
-
-void TdlgAbout::keyPressEvent(QKeyEvent* event)
-{
-    // Only "&Close" and the close box end the dialog; Esc is not bound to a
-    // button here.
-    if (event->key() == Qt::Key_Escape) {
-        event->accept();
-        return;
-    }
-    QDialog::keyPressEvent(event);
 }

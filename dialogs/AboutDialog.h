@@ -3,14 +3,14 @@
 // credits list. It reads and writes no data.
 #pragma once
 
-#include <QDialog>
+#include "dialogs/DialogBase.h"
 
 class QGroupBox;
 class QLabel;
 class QPlainTextEdit;
 class QPushButton;
 
-class TdlgAbout : public QDialog {
+class TdlgAbout : public TDialogBase {
     Q_OBJECT
 
 public:
@@ -42,5 +42,4 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
 };

@@ -5,51 +5,27 @@
 
 #include "app/Globals.h"
 #include "app/MainForm.h"
+#include "dialogs/DialogControls.h"
 #include "platform/Cp1252.h"
-#include "platform/gui/ErrorHandler.h"
 #include "platform/gui/MessageLayer.h"
 #include "platform/gui/Platform.h"
 #include "platform/gui/SystemDialogs.h"
 #include "settings/KELT.h"
 
-#include <QFrame>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QStyle>
 #include <QToolButton>
 
-namespace {
+using namespace DialogControls;
 
-QPushButton* Button(const QString& caption, QStyle::StandardPixmap picture, QWidget* parent, int x, int y)
+TdlgDatabaseSettings::TdlgDatabaseSettings(QWidget* parent) : TDialogBase(parent)
 {
-    auto* button = new QPushButton(parent->style()->standardIcon(picture), caption, parent);
-    // Neither Enter nor Esc may press a button of this dialog.
-    button->setAutoDefault(false);
-    button->setDefault(false);
-    button->setGeometry(x, y, 107, 25);
-    return button;
-}
+    SetUpWindow(QStringLiteral("Database settings"), 409, 97);
 
-} // namespace
+    lblDatabase = BoldLabel(QStringLiteral("Database file"), this, 8, 8);
 
-TdlgDatabaseSettings::TdlgDatabaseSettings(QWidget* parent) : QDialog(parent)
-{
-    setWindowTitle(QStringLiteral("Database settings"));
-    setWindowFlag(Qt::MSWindowsFixedSizeDialogHint);
-    setFont(QFont(QStringLiteral("Tahoma"), 8));
-    setFixedSize(409, 97);
-
-    lblDatabase = new QLabel(QStringLiteral("Database file"), this);
-    QFont bold = lblDatabase->font();
-    bold.setBold(true);
-    lblDatabase->setFont(bold);
-    lblDatabase->move(8, 8);
-    lblDatabase->adjustSize();
-
-    edtDatabase = new QLineEdit(this);
-    edtDatabase->setGeometry(8, 24, 362, 21);
+    edtDatabase = EditBox(this, 8, 24, 362);
 
     btnOpen = new QToolButton(this);
     btnOpen->setIcon(style()->standardIcon(QStyle::SP_DirOpenIcon));
@@ -57,21 +33,18 @@ TdlgDatabaseSettings::TdlgDatabaseSettings(QWidget* parent) : QDialog(parent)
     btnOpen->setFocusPolicy(Qt::NoFocus);
     btnOpen->setGeometry(374, 23, 23, 22);
 
-    auto* rule = new QFrame(this);
-    rule->setFrameShape(QFrame::HLine);
-    rule->setFrameShadow(QFrame::Sunken);
-    rule->setGeometry(8, 54, 393, 2);
+    Rule(this, 8, 54, 393);
 
-    btnCancel = Button(QStringLiteral("&Cancel"), QStyle::SP_DialogCancelButton, this, 178, 64);
-    btnAccept = Button(QStringLiteral("&Accept"), QStyle::SP_DialogOkButton, this, 294, 64);
+    // Neither Enter nor Esc may press a button of this dialog.
+    btnCancel = Button(QStyle::SP_DialogCancelButton, QStringLiteral("&Cancel"), this, 178, 64, TButtonKind::Plain);
+    btnAccept = Button(QStyle::SP_DialogOkButton, QStringLiteral("&Accept"), this, 294, 64, TButtonKind::Plain);
 
-    setTabOrder(edtDatabase, btnAccept);
-    setTabOrder(btnAccept, btnCancel);
+    SetTabOrder({edtDatabase, btnAccept, btnCancel});
 
-    connect(btnOpen, &QToolButton::clicked, this, [this] { TErrorHandler::Guard([this] { btnOpenClick(); }); });
-    connect(btnAccept, &QPushButton::clicked, this, [this] { TErrorHandler::Guard([this] { btnAcceptClick(); }); });
-    connect(btnCancel, &QPushButton::clicked, this, [this] { TErrorHandler::Guard([this] { btnCancelClick(); }); });
-    // Names a screen reader announces (the captions above the boxes are not their buddies).
+    ConnectClick(btnOpen, &TdlgDatabaseSettings::btnOpenClick);
+    ConnectClick(btnAccept, &TdlgDatabaseSettings::btnAcceptClick);
+    ConnectClick(btnCancel, &TdlgDatabaseSettings::btnCancelClick);
+    // Names a screen reader announces (the caption above the box is not its buddy).
     edtDatabase->setAccessibleName(QStringLiteral("Database file"));
     btnOpen->setAccessibleName(QStringLiteral("Choose the database file"));
 }
@@ -105,21 +78,4 @@ void TdlgDatabaseSettings::btnAcceptClick()
 void TdlgDatabaseSettings::btnCancelClick()
 {
     reject();
-}
-
-void TdlgDatabaseSettings::showEvent(QShowEvent* event)
-{
-    QDialog::showEvent(event);
-    if (!event->spontaneous())
-        TErrorHandler::Guard([this] { FormActivate(); });
-}
-
-void TdlgDatabaseSettings::keyPressEvent(QKeyEvent* event)
-{
-    // No button has the cancel role, so Esc leaves the dialog open.
-    if (event->key() == Qt::Key_Escape) {
-        event->accept();
-        return;
-    }
-    QDialog::keyPressEvent(event);
 }

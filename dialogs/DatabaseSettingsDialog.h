@@ -3,14 +3,14 @@
 // it opened at start-up until it ends.
 #pragma once
 
-#include <QDialog>
+#include "dialogs/DialogBase.h"
 
 class QLabel;
 class QLineEdit;
 class QPushButton;
 class QToolButton;
 
-class TdlgDatabaseSettings : public QDialog {
+class TdlgDatabaseSettings : public TDialogBase {
     Q_OBJECT
 
 public:
@@ -20,7 +20,7 @@ public:
     explicit TdlgDatabaseSettings(QWidget* parent = nullptr);
 
     // Handlers; each may raise (the connections run them through the guard).
-    void FormActivate();
+    void FormActivate() override;
     void btnOpenClick();
     void btnAcceptClick();
     void btnCancelClick();
@@ -30,8 +30,4 @@ public:
     QToolButton* btnOpen = nullptr;
     QPushButton* btnAccept = nullptr;
     QPushButton* btnCancel = nullptr;
-
-protected:
-    void showEvent(QShowEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
 };

@@ -5,104 +5,44 @@
 
 #include "app/Globals.h"
 #include "app/MainForm.h"
+#include "dialogs/DialogControls.h"
 #include "engine/ORBL.h"
 #include "platform/Cp1252.h"
-#include "platform/gui/ErrorHandler.h"
 
 #include <QComboBox>
-#include <QFrame>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QStyle>
 
-namespace {
+using namespace DialogControls;
 
-// The field names the program offers, in field order; each reaches its field
-// only where the settings hold the same text as that field's alias.
-const QStringList TargetFields = {
-    QStringLiteral("Book title"),
-    QStringLiteral("Book author"),
-    QStringLiteral("Publisher"),
-    QStringLiteral("Year published"),
-    QStringLiteral("Other information (1)"),
-    QStringLiteral("Other information (2)"),
-    QStringLiteral("Loaner"),
-    QStringLiteral("Date loaned"),
-};
-
-QLabel* BoldLabel(const QString& caption, QWidget* parent, int x, int y)
+TdlgEditSeveral::TdlgEditSeveral(QWidget* parent) : TDialogBase(parent)
 {
-    auto* label = new QLabel(caption, parent);
-    QFont bold = label->font();
-    bold.setBold(true);
-    label->setFont(bold);
-    label->move(x, y);
-    label->adjustSize();
-    return label;
-}
-
-QLineEdit* Box(QWidget* parent, int x, int y)
-{
-    auto* box = new QLineEdit(parent);
-    box->setGeometry(x, y, 241, 21);
-    return box;
-}
-
-QPushButton* Button(const QString& caption, QStyle::StandardPixmap picture, QWidget* parent, int x, int y)
-{
-    auto* button = new QPushButton(parent->style()->standardIcon(picture), caption, parent);
-    // Neither Enter nor Esc may press a button of this dialog.
-    button->setAutoDefault(false);
-    button->setDefault(false);
-    button->setGeometry(x, y, 107, 25);
-    return button;
-}
-
-} // namespace
-
-TdlgEditSeveral::TdlgEditSeveral(QWidget* parent) : QDialog(parent)
-{
-    setWindowTitle(QStringLiteral("Edit several"));
-    setWindowFlag(Qt::MSWindowsFixedSizeDialogHint);
-    setFont(QFont(QStringLiteral("Tahoma"), 8));
-    setFixedSize(257, 193);
+    SetUpWindow(QStringLiteral("Edit several"), 257, 193);
 
     lblOldValue = BoldLabel(QStringLiteral("Old value"), this, 8, 8);
-    edtOldValue = Box(this, 8, 24);
+    edtOldValue = EditBox(this, 8, 24, 241);
     lblNewValue = BoldLabel(QStringLiteral("New value"), this, 8, 52);
-    edtNewValue = Box(this, 8, 68);
+    edtNewValue = EditBox(this, 8, 68, 241);
     lblTargetFieldCaption = BoldLabel(QStringLiteral("Target field"), this, 8, 96);
 
-    cmbTargetField = new QComboBox(this);
-    cmbTargetField->setEditable(true);
-    // Typing a text and pressing Enter must not add it to the list.
-    cmbTargetField->setInsertPolicy(QComboBox::NoInsert);
-    cmbTargetField->addItems(TargetFields);
+    cmbTargetField = FieldComboBox(this, QStringLiteral("Target field"));
     cmbTargetField->setCurrentIndex(0);
     cmbTargetField->setGeometry(8, 112, 241, 21);
 
-    auto* rule = new QFrame(this);
-    rule->setFrameShape(QFrame::HLine);
-    rule->setFrameShadow(QFrame::Sunken);
-    rule->setGeometry(8, 145, 241, 2);
+    Rule(this, 8, 145, 241);
 
-    btnCancel = Button(QStringLiteral("&Cancel"), QStyle::SP_DialogCancelButton, this, 8, 158);
-    btnEdit = Button(QStringLiteral("&Edit"), QStyle::SP_DialogApplyButton, this, 142, 158);
+    // Neither Enter nor Esc may press a button of this dialog.
+    btnCancel = Button(QStyle::SP_DialogCancelButton, QStringLiteral("&Cancel"), this, 8, 158, TButtonKind::Plain);
+    btnEdit = Button(QStyle::SP_DialogApplyButton, QStringLiteral("&Edit"), this, 142, 158, TButtonKind::Plain);
 
-    setTabOrder(edtOldValue, edtNewValue);
-    setTabOrder(edtNewValue, cmbTargetField);
-    setTabOrder(cmbTargetField, btnEdit);
-    setTabOrder(btnEdit, btnCancel);
+    SetTabOrder({edtOldValue, edtNewValue, cmbTargetField, btnEdit, btnCancel});
 
-    connect(btnEdit, &QPushButton::clicked, this, [this] { TErrorHandler::Guard([this] { btnEditClick(); }); });
-    connect(btnCancel, &QPushButton::clicked, this, [this] { TErrorHandler::Guard([this] { btnCancelClick(); }); });
+    ConnectClick(btnEdit, &TdlgEditSeveral::btnEditClick);
+    ConnectClick(btnCancel, &TdlgEditSeveral::btnCancelClick);
     // Names a screen reader announces (the captions above the boxes are not their buddies).
     edtOldValue->setAccessibleName(QStringLiteral("Old value"));
     edtNewValue->setAccessibleName(QStringLiteral("New value"));
-    cmbTargetField->setAccessibleName(QStringLiteral("Target field"));
-    cmbTargetField->lineEdit()->setAccessibleName(QStringLiteral("Target field"));
 }
 
 void TdlgEditSeveral::FormActivate()
@@ -126,21 +66,4 @@ void TdlgEditSeveral::btnEditClick()
 void TdlgEditSeveral::btnCancelClick()
 {
     reject();
-}
-
-void TdlgEditSeveral::showEvent(QShowEvent* event)
-{
-    QDialog::showEvent(event);
-    if (!event->spontaneous())
-        TErrorHandler::Guard([this] { FormActivate(); });
-}
-
-void TdlgEditSeveral::keyPressEvent(QKeyEvent* event)
-{
-    // No button has the cancel role, so Esc leaves the dialog open.
-    if (event->key() == Qt::Key_Escape) {
-        event->accept();
-        return;
-    }
-    QDialog::keyPressEvent(event);
 }

@@ -4,21 +4,21 @@
 // it held when the dialog last closed.
 #pragma once
 
-#include <QDialog>
+#include "dialogs/DialogBase.h"
 
 class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
 
-class TdlgEditSeveral : public QDialog {
+class TdlgEditSeveral : public TDialogBase {
     Q_OBJECT
 
 public:
     explicit TdlgEditSeveral(QWidget* parent = nullptr);
 
     // Handlers; each may raise (the connections run them through the guard).
-    void FormActivate();
+    void FormActivate() override;
     void btnEditClick();
     void btnCancelClick();
 
@@ -30,8 +30,4 @@ public:
     QComboBox* cmbTargetField = nullptr;
     QPushButton* btnEdit = nullptr;
     QPushButton* btnCancel = nullptr;
-
-protected:
-    void showEvent(QShowEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
 };

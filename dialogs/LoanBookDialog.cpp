@@ -3,78 +3,47 @@
 #include "app/Globals.h"
 #include "app/MainForm.h"
 #include "app/ToolBarImages.h"
+#include "dialogs/DialogControls.h"
 #include "platform/gui/Clock.h"
-#include "platform/gui/ErrorHandler.h"
 #include "platform/gui/Platform.h"
 
-#include <QFrame>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
 #include <QPushButton>
-#include <QStyle>
 
-namespace {
+using namespace DialogControls;
 
-QLabel* BoldLabel(const QString& text, QWidget* parent)
+TdlgLoanBook::TdlgLoanBook(QWidget* parent) : TDialogBase(parent)
 {
-    auto* label = new QLabel(text, parent);
-    QFont font = label->font();
-    font.setBold(true);
-    label->setFont(font);
-    return label;
-}
-
-} // namespace
-
-TdlgLoanBook::TdlgLoanBook(QWidget* parent) : QDialog(parent)
-{
-    setWindowTitle(QStringLiteral("Loan book"));
-    // A plain dialog border: no minimise box, no context help, no resizing.
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
-    setFont(QFont(QStringLiteral("Tahoma"), 8));
-    setFixedSize(409, 153);
+    SetUpWindow(QStringLiteral("Loan book"), 409, 153, ExactBorder);
 
     // Created in tab order, which Qt follows for focus chains.
     lblLoaner = BoldLabel(QStringLiteral("Loaner"), this);
     lblLoaner->setGeometry(8, 8, 393, 14);
-    edtLoaner = new QLineEdit(this);
-    edtLoaner->setGeometry(8, 24, 393, 21);
+    edtLoaner = EditBox(this, 8, 24, 393);
     lblLoaner->setBuddy(edtLoaner);
 
     lblLoanDate = BoldLabel(QStringLiteral("Date loaned"), this);
     lblLoanDate->setGeometry(8, 52, 129, 14);
-    edtLoanDate = new QLineEdit(this);
-    edtLoanDate->setGeometry(8, 68, 129, 21);
+    edtLoanDate = EditBox(this, 8, 68, 129);
     lblLoanDate->setBuddy(edtLoanDate);
 
     btnGetdate = new QPushButton(QStringLiteral("&Today"), this);
     btnGetdate->setGeometry(144, 67, 75, 23);
     btnGetdate->setAutoDefault(false);
 
-    bvlButtons = new QFrame(this);
-    bvlButtons->setFrameShape(QFrame::HLine);
-    bvlButtons->setFrameShadow(QFrame::Sunken);
-    bvlButtons->setGeometry(8, 104, 393, 2);
+    bvlButtons = Rule(this, 8, 104, 393);
 
-    btnLoan = new QPushButton(TToolBarImages::Icon(TToolBarImages::Loan), QStringLiteral("&Loan"), this);
-    btnLoan->setGeometry(294, 120, 107, 25);
-    btnLoan->setDefault(true);
+    btnLoan = Button(TToolBarImages::Icon(TToolBarImages::Loan), QStringLiteral("&Loan"), this, 294, 120,
+                     TButtonKind::Default);
+    btnCancel = Button(QStyle::SP_DialogCancelButton, QStringLiteral("&Cancel"), this, 178, 120, TButtonKind::Plain);
 
-    btnCancel = new QPushButton(style()->standardIcon(QStyle::SP_DialogCancelButton), QStringLiteral("&Cancel"), this);
-    btnCancel->setGeometry(178, 120, 107, 25);
-    btnCancel->setAutoDefault(false);
+    SetTabOrder({edtLoaner, edtLoanDate, btnGetdate, btnLoan, btnCancel});
 
-    setTabOrder(edtLoaner, edtLoanDate);
-    setTabOrder(edtLoanDate, btnGetdate);
-    setTabOrder(btnGetdate, btnLoan);
-    setTabOrder(btnLoan, btnCancel);
-
-    connect(btnGetdate, &QPushButton::clicked, this, [this] { TErrorHandler::Guard([this] { btnGetdateClick(); }); });
-    connect(btnLoan, &QPushButton::clicked, this, [this] { TErrorHandler::Guard([this] { btnLoanClick(); }); });
-    connect(btnCancel, &QPushButton::clicked, this, [this] { TErrorHandler::Guard([this] { btnCancelClick(); }); });
+    ConnectClick(btnGetdate, &TdlgLoanBook::btnGetdateClick);
+    ConnectClick(btnLoan, &TdlgLoanBook::btnLoanClick);
+    ConnectClick(btnCancel, &TdlgLoanBook::btnCancelClick);
 }
 
 void TdlgLoanBook::FormActivate()
@@ -107,22 +76,4 @@ void TdlgLoanBook::btnLoanClick()
 void TdlgLoanBook::btnCancelClick()
 {
     reject();
-}
-
-void TdlgLoanBook::showEvent(QShowEvent* event)
-{
-    QDialog::showEvent(event);
-    if (!event->spontaneous())
-        TErrorHandler::Guard([this] { FormActivate(); });
-}
-
-void TdlgLoanBook::keyPressEvent(QKeyEvent* event)
-{
-    // No button has the cancel role: Escape must not close the dialog and drop
-    // what was typed. The close box still closes it.
-    if (event->matches(QKeySequence::Cancel)) {
-        event->accept();
-        return;
-    }
-    QDialog::keyPressEvent(event);
 }

@@ -4,14 +4,14 @@
 // only hidden between uses; every opening starts with empty boxes.
 #pragma once
 
-#include <QDialog>
+#include "dialogs/DialogBase.h"
 
 class QFrame;
 class QLabel;
 class QLineEdit;
 class QPushButton;
 
-class TdlgLoanBook : public QDialog {
+class TdlgLoanBook : public TDialogBase {
     Q_OBJECT
 
 public:
@@ -28,12 +28,8 @@ public:
 
     // Handlers. Each may raise; the button connections run them through the
     // application-wide guard, so a failed Save leaves the dialog open.
-    void FormActivate();
+    void FormActivate() override;
     void btnGetdateClick();
     void btnLoanClick();
     void btnCancelClick();
-
-protected:
-    void showEvent(QShowEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
 };

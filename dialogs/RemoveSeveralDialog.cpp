@@ -5,94 +5,44 @@
 
 #include "app/Globals.h"
 #include "app/MainForm.h"
+#include "dialogs/DialogControls.h"
 #include "engine/ORBL.h"
 #include "platform/Cp1252.h"
-#include "platform/gui/ErrorHandler.h"
 
 #include <QComboBox>
-#include <QFrame>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QStyle>
 
-namespace {
+using namespace DialogControls;
 
-// The same English field names as everywhere else in the program, even though
-// this dialog's captions are Finnish.
-const QStringList TargetFields = {
-    QStringLiteral("Book title"),
-    QStringLiteral("Book author"),
-    QStringLiteral("Publisher"),
-    QStringLiteral("Year published"),
-    QStringLiteral("Other information (1)"),
-    QStringLiteral("Other information (2)"),
-    QStringLiteral("Loaner"),
-    QStringLiteral("Date loaned"),
-};
-
-QLabel* BoldLabel(const QString& caption, QWidget* parent, int x, int y)
+TdlgRemoveSeveral::TdlgRemoveSeveral(QWidget* parent) : TDialogBase(parent)
 {
-    auto* label = new QLabel(caption, parent);
-    QFont bold = label->font();
-    bold.setBold(true);
-    label->setFont(bold);
-    label->move(x, y);
-    label->adjustSize();
-    return label;
-}
-
-QPushButton* Button(const QString& caption, QStyle::StandardPixmap picture, QWidget* parent, int x, int y)
-{
-    auto* button = new QPushButton(parent->style()->standardIcon(picture), caption, parent);
-    // Neither Enter nor Esc may press a button of this dialog.
-    button->setAutoDefault(false);
-    button->setDefault(false);
-    button->setGeometry(x, y, 107, 25);
-    return button;
-}
-
-} // namespace
-
-TdlgRemoveSeveral::TdlgRemoveSeveral(QWidget* parent) : QDialog(parent)
-{
-    setWindowTitle(QStringLiteral("Poista useita"));
-    setWindowFlag(Qt::MSWindowsFixedSizeDialogHint);
-    setFont(QFont(QStringLiteral("Tahoma"), 8));
-    setFixedSize(257, 145);
+    SetUpWindow(QStringLiteral("Poista useita"), 257, 145);
 
     lblValue = BoldLabel(QStringLiteral("Arvo"), this, 8, 8);
-    edtValue = new QLineEdit(this);
-    edtValue->setGeometry(8, 24, 241, 21);
+    edtValue = EditBox(this, 8, 24, 241);
 
+    // The same English field names as everywhere else in the program, even
+    // though this dialog's captions are Finnish.
     lblTargetFieldCaption = BoldLabel(QString::fromUtf8("Kohdekentt\u00e4"), this, 8, 52);
-    cmbTargetField = new QComboBox(this);
-    cmbTargetField->setEditable(true);
-    cmbTargetField->setInsertPolicy(QComboBox::NoInsert);
-    cmbTargetField->addItems(TargetFields);
+    cmbTargetField = FieldComboBox(this, QStringLiteral("Kohdekentt\u00e4"));
     // Not one of the entries: the first removal fails until a field is picked.
     cmbTargetField->setEditText(QStringLiteral("Teoksen nimi"));
     cmbTargetField->setGeometry(8, 68, 241, 21);
 
-    auto* rule = new QFrame(this);
-    rule->setFrameShape(QFrame::HLine);
-    rule->setFrameShadow(QFrame::Sunken);
-    rule->setGeometry(8, 99, 241, 2);
+    Rule(this, 8, 99, 241);
 
-    btnCancel = Button(QStringLiteral("&Peruuta"), QStyle::SP_DialogCancelButton, this, 8, 111);
-    btnDelete = Button(QStringLiteral("&Poista"), QStyle::SP_TrashIcon, this, 142, 111);
+    // Neither Enter nor Esc may press a button of this dialog.
+    btnCancel = Button(QStyle::SP_DialogCancelButton, QStringLiteral("&Peruuta"), this, 8, 111, TButtonKind::Plain);
+    btnDelete = Button(QStyle::SP_TrashIcon, QStringLiteral("&Poista"), this, 142, 111, TButtonKind::Plain);
 
-    setTabOrder(edtValue, cmbTargetField);
-    setTabOrder(cmbTargetField, btnDelete);
-    setTabOrder(btnDelete, btnCancel);
+    SetTabOrder({edtValue, cmbTargetField, btnDelete, btnCancel});
 
-    connect(btnDelete, &QPushButton::clicked, this, [this] { TErrorHandler::Guard([this] { btnDeleteClick(); }); });
-    connect(btnCancel, &QPushButton::clicked, this, [this] { TErrorHandler::Guard([this] { btnCancelClick(); }); });
-    // Names a screen reader announces (the captions above the boxes are not their buddies).
+    ConnectClick(btnDelete, &TdlgRemoveSeveral::btnDeleteClick);
+    ConnectClick(btnCancel, &TdlgRemoveSeveral::btnCancelClick);
+    // The name a screen reader announces (the caption above is not the box's buddy).
     edtValue->setAccessibleName(QStringLiteral("Arvo"));
-    cmbTargetField->setAccessibleName(QStringLiteral("Kohdekentt\u00e4"));
-    cmbTargetField->lineEdit()->setAccessibleName(QStringLiteral("Kohdekentt\u00e4"));
 }
 
 void TdlgRemoveSeveral::FormActivate()
@@ -114,21 +64,4 @@ void TdlgRemoveSeveral::btnDeleteClick()
 void TdlgRemoveSeveral::btnCancelClick()
 {
     reject();
-}
-
-void TdlgRemoveSeveral::showEvent(QShowEvent* event)
-{
-    QDialog::showEvent(event);
-    if (!event->spontaneous())
-        TErrorHandler::Guard([this] { FormActivate(); });
-}
-
-void TdlgRemoveSeveral::keyPressEvent(QKeyEvent* event)
-{
-    // No button has the cancel role, so Esc leaves the dialog open.
-    if (event->key() == Qt::Key_Escape) {
-        event->accept();
-        return;
-    }
-    QDialog::keyPressEvent(event);
 }

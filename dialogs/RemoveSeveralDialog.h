@@ -4,21 +4,21 @@
 // Finnish text that names no field, so the user has to pick one first.
 #pragma once
 
-#include <QDialog>
+#include "dialogs/DialogBase.h"
 
 class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
 
-class TdlgRemoveSeveral : public QDialog {
+class TdlgRemoveSeveral : public TDialogBase {
     Q_OBJECT
 
 public:
     explicit TdlgRemoveSeveral(QWidget* parent = nullptr);
 
     // Handlers; each may raise (the connections run them through the guard).
-    void FormActivate();
+    void FormActivate() override;
     void btnDeleteClick();
     void btnCancelClick();
 
@@ -28,8 +28,4 @@ public:
     QComboBox* cmbTargetField = nullptr;
     QPushButton* btnDelete = nullptr;
     QPushButton* btnCancel = nullptr;
-
-protected:
-    void showEvent(QShowEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
 };

@@ -4,20 +4,19 @@
 #include "app/MainForm.h"
 #include "app/ToolBarImages.h"
 #include "dialogs/BookBrowserForm.h"
+#include "dialogs/BookFieldNames.h"
 #include "dialogs/BookGrid.h"
+#include "dialogs/DialogControls.h"
 #include "engine/ORBL.h"
 #include "platform/Cp1252.h"
-#include "platform/gui/ErrorHandler.h"
 #include "platform/gui/MessageLayer.h"
 #include "platform/gui/Platform.h"
 
 #include <QGroupBox>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QStyle>
 
 #include <algorithm>
 #include <vector>
@@ -29,31 +28,27 @@ const QChar LoanMark(0x2022);
 
 } // namespace
 
-TdlgSearchBooks::TdlgSearchBooks(QWidget* parent) : QDialog(parent)
+using namespace DialogControls;
+
+TdlgSearchBooks::TdlgSearchBooks(QWidget* parent) : TDialogBase(parent)
 {
-    setWindowTitle(QStringLiteral("Search"));
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+    SetUpWindow(QStringLiteral("Search"), 409, 153, ExactBorder);
     // The weight is set explicitly so that the group's bold caption font does
     // not pass it on to the controls inside.
-    QFont normal(QStringLiteral("Tahoma"), 8);
+    QFont normal = DialogFont();
     normal.setBold(false);
     setFont(normal);
-    setFixedSize(409, 153);
 
     // Only the group's caption is bold; its controls get the normal font back.
     grpSearchinfo = new QGroupBox(QStringLiteral("Search terms"), this);
-    QFont bold = normal;
-    bold.setBold(true);
-    grpSearchinfo->setFont(bold);
+    MakeBold(grpSearchinfo);
     grpSearchinfo->setGeometry(8, 4, 393, 108);
 
     lblSearchstringCaption = new QLabel(QStringLiteral("Keywords"), grpSearchinfo);
     lblSearchstringCaption->setFont(normal);
     lblSearchstringCaption->setGeometry(12, 22, 369, 14);
-    edtSearchstring = new QLineEdit(grpSearchinfo);
+    edtSearchstring = EditBox(grpSearchinfo, 12, 38, 369);
     edtSearchstring->setFont(normal);
-    edtSearchstring->setGeometry(12, 38, 369, 21);
     lblSearchstringCaption->setBuddy(edtSearchstring);
 
     // One row, in the order the search tests them.
@@ -76,34 +71,25 @@ TdlgSearchBooks::TdlgSearchBooks(QWidget* parent) : QDialog(parent)
     }
     rbtBookname->setChecked(true);
 
-    btnSearch = new QPushButton(TToolBarImages::Icon(TToolBarImages::Search), QStringLiteral("&Search"), this);
-    btnSearch->setGeometry(294, 120, 107, 25);
-    btnSearch->setDefault(true);
+    btnSearch = Button(TToolBarImages::Icon(TToolBarImages::Search), QStringLiteral("&Search"), this, 294, 120,
+                       TButtonKind::Default);
+    btnCancel = Button(QStyle::SP_DialogCancelButton, QStringLiteral("&Cancel"), this, 178, 120, TButtonKind::Plain);
 
-    btnCancel = new QPushButton(style()->standardIcon(QStyle::SP_DialogCancelButton), QStringLiteral("&Cancel"), this);
-    btnCancel->setGeometry(178, 120, 107, 25);
-    btnCancel->setAutoDefault(false);
+    SetTabOrder({edtSearchstring, rbtBookname, rbtAuthor, rbtPublisher, rbtMisc, btnSearch, btnCancel});
 
-    setTabOrder(edtSearchstring, rbtBookname);
-    setTabOrder(rbtBookname, rbtAuthor);
-    setTabOrder(rbtAuthor, rbtPublisher);
-    setTabOrder(rbtPublisher, rbtMisc);
-    setTabOrder(rbtMisc, btnSearch);
-    setTabOrder(btnSearch, btnCancel);
-
-    connect(btnSearch, &QPushButton::clicked, this, [this] { TErrorHandler::Guard([this] { btnSearchClick(); }); });
-    connect(btnCancel, &QPushButton::clicked, this, [this] { TErrorHandler::Guard([this] { btnCancelClick(); }); });
+    ConnectClick(btnSearch, &TdlgSearchBooks::btnSearchClick);
+    ConnectClick(btnCancel, &TdlgSearchBooks::btnCancelClick);
 }
 
 std::string TdlgSearchBooks::SelectedAlias() const
 {
     if (rbtBookname->isChecked())
-        return "Book title";
+        return BookFieldNames[0];
     if (rbtAuthor->isChecked())
-        return "Book author";
+        return BookFieldNames[1];
     if (rbtPublisher->isChecked())
-        return "Publisher";
-    return "Other information (1)";
+        return BookFieldNames[2];
+    return BookFieldNames[4];
 }
 
 void TdlgSearchBooks::FormActivate()
@@ -153,22 +139,4 @@ void TdlgSearchBooks::btnSearchClick()
 void TdlgSearchBooks::btnCancelClick()
 {
     reject();
-}
-
-void TdlgSearchBooks::showEvent(QShowEvent* event)
-{
-    QDialog::showEvent(event);
-    if (!event->spontaneous())
-        TErrorHandler::Guard([this] { FormActivate(); });
-}
-
-void TdlgSearchBooks::keyPressEvent(QKeyEvent* event)
-{
-    // No button has the cancel role, so Escape does nothing; the close box
-    // still closes the dialog.
-    if (event->matches(QKeySequence::Cancel)) {
-        event->accept();
-        return;
-    }
-    QDialog::keyPressEvent(event);
 }

@@ -5,7 +5,7 @@
 // every opening starts with an empty box and "Book title" chosen.
 #pragma once
 
-#include <QDialog>
+#include "dialogs/DialogBase.h"
 
 #include <string>
 
@@ -15,7 +15,7 @@ class QLineEdit;
 class QPushButton;
 class QRadioButton;
 
-class TdlgSearchBooks : public QDialog {
+class TdlgSearchBooks : public TDialogBase {
     Q_OBJECT
 
 public:
@@ -36,11 +36,7 @@ public:
 
     // Handlers. Each may raise; the button connections run them through the
     // application-wide guard, so an engine error leaves the dialog open.
-    void FormActivate();
+    void FormActivate() override;
     void btnSearchClick();
     void btnCancelClick();
-
-protected:
-    void showEvent(QShowEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
 };

@@ -4,8 +4,8 @@
 #include "app/MainForm.h"
 #include "dialogs/BookBrowserForm.h"
 #include "dialogs/BookGrid.h"
+#include "dialogs/DialogControls.h"
 #include "engine/ORBL.h"
-#include "platform/gui/ErrorHandler.h"
 #include "platform/gui/ModalRunner.h"
 #include "platform/gui/Platform.h"
 #include "platform/gui/QtPrintTarget.h"
@@ -15,22 +15,14 @@
 #include <QCheckBox>
 #include <QFontInfo>
 #include <QGroupBox>
-#include <QKeyEvent>
 #include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QStyle>
 
 namespace {
 
 constexpr int MinFontSize = 6;
 constexpr int MaxFontSize = 14;
-
-template <typename F>
-void Connect(QAbstractButton* button, QObject* context, F handler)
-{
-    QObject::connect(button, &QAbstractButton::clicked, context, [handler] { TErrorHandler::Guard(handler); });
-}
 
 TPrintFont ToPrintFont(const QFont& font)
 {
@@ -46,17 +38,14 @@ TPrintFont ToPrintFont(const QFont& font)
 
 } // namespace
 
-TdlgPrint::TdlgPrint(QWidget* parent) : QDialog(parent), Font(QStringLiteral("MS Sans Serif"), 8)
+using namespace DialogControls;
+
+TdlgPrint::TdlgPrint(QWidget* parent) : TDialogBase(parent), Font(QStringLiteral("MS Sans Serif"), 8)
 {
-    setWindowTitle(QStringLiteral("Print"));
-    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
-    setFixedSize(409, 209);
-    setFont(QFont(QStringLiteral("Tahoma"), 8));
+    SetUpWindow(QStringLiteral("Print"), 409, 209);
 
     grpOptions = new QGroupBox(QStringLiteral("Options"), this);
-    QFont bold = grpOptions->font();
-    bold.setBold(true);
-    grpOptions->setFont(bold);
+    MakeBold(grpOptions);
     grpOptions->setGeometry(8, 8, 393, 153);
 
     // The controls inside keep the dialog's normal weight; the weight must be
@@ -75,37 +64,26 @@ TdlgPrint::TdlgPrint(QWidget* parent) : QDialog(parent), Font(QStringLiteral("MS
     chkFormat2 = place(new QCheckBox(QStringLiteral("Use column format."), grpOptions), 16, 128, 240, 17);
     chkFormat1->setChecked(true);
 
-    btnPrintSettings = place(new QPushButton(QStringLiteral("&Format"), grpOptions), 272, 24, 107, 25);
-    btnFont = place(new QPushButton(style()->standardIcon(QStyle::SP_FileDialogDetailedView), QStringLiteral("&Font"),
-                                    grpOptions),
-                    272, 56, 107, 25);
-    btnPrinterSetup = place(new QPushButton(QStringLiteral("&Printer settings"), grpOptions), 272, 88, 107, 25);
+    btnPrintSettings = Button(QIcon(), QStringLiteral("&Format"), grpOptions, 272, 24, TButtonKind::Plain);
+    btnFont =
+        Button(QStyle::SP_FileDialogDetailedView, QStringLiteral("&Font"), grpOptions, 272, 56, TButtonKind::Plain);
+    btnPrinterSetup = Button(QIcon(), QStringLiteral("&Printer settings"), grpOptions, 272, 88, TButtonKind::Plain);
+    for (QPushButton* button : {btnPrintSettings, btnFont, btnPrinterSetup})
+        button->setFont(normal);
 
-    btnCancel = new QPushButton(style()->standardIcon(QStyle::SP_DialogCancelButton), QStringLiteral("&Cancel"), this);
-    btnCancel->setGeometry(178, 172, 107, 25);
-    btnPrint = new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton), QStringLiteral("&Print"), this);
-    btnPrint->setGeometry(294, 172, 107, 25);
-    for (QPushButton* button : {btnPrintSettings, btnFont, btnPrinterSetup, btnCancel})
-        button->setAutoDefault(false);
-    btnPrint->setDefault(true);
+    btnCancel = Button(QStyle::SP_DialogCancelButton, QStringLiteral("&Cancel"), this, 178, 172, TButtonKind::Plain);
+    btnPrint = Button(QStyle::SP_DialogOkButton, QStringLiteral("&Print"), this, 294, 172, TButtonKind::Default);
 
-    setTabOrder(rbt1, rbt2);
-    setTabOrder(rbt2, rbt3);
-    setTabOrder(rbt3, chkFormat1);
-    setTabOrder(chkFormat1, chkFormat2);
-    setTabOrder(chkFormat2, btnPrintSettings);
-    setTabOrder(btnPrintSettings, btnFont);
-    setTabOrder(btnFont, btnPrinterSetup);
-    setTabOrder(btnPrinterSetup, btnPrint);
-    setTabOrder(btnPrint, btnCancel);
+    SetTabOrder({rbt1, rbt2, rbt3, chkFormat1, chkFormat2, btnPrintSettings, btnFont, btnPrinterSetup, btnPrint,
+                 btnCancel});
 
-    Connect(chkFormat1, this, [this] { chkFormat1Click(); });
-    Connect(chkFormat2, this, [this] { chkFormat2Click(); });
-    Connect(btnPrintSettings, this, [this] { btnPrintSettingsClick(); });
-    Connect(btnFont, this, [this] { btnFontClick(); });
-    Connect(btnPrinterSetup, this, [this] { btnPrinterSetupClick(); });
-    Connect(btnPrint, this, [this] { btnPrintClick(); });
-    Connect(btnCancel, this, [this] { btnCancelClick(); });
+    ConnectClick(chkFormat1, &TdlgPrint::chkFormat1Click);
+    ConnectClick(chkFormat2, &TdlgPrint::chkFormat2Click);
+    ConnectClick(btnPrintSettings, &TdlgPrint::btnPrintSettingsClick);
+    ConnectClick(btnFont, &TdlgPrint::btnFontClick);
+    ConnectClick(btnPrinterSetup, &TdlgPrint::btnPrinterSetupClick);
+    ConnectClick(btnPrint, &TdlgPrint::btnPrintClick);
+    ConnectClick(btnCancel, &TdlgPrint::btnCancelClick);
 }
 
 TdlgPrint::~TdlgPrint() = default;
@@ -129,16 +107,6 @@ TPrintOptions TdlgPrint::Options() const
     options.ListFormat = chkFormat1->isChecked();
     options.Font = ToPrintFont(Font);
     return options;
-}
-
-void TdlgPrint::keyPressEvent(QKeyEvent* event)
-{
-    // No button has the cancel role: Esc does not close the dialog.
-    if (event->key() == Qt::Key_Escape) {
-        event->accept();
-        return;
-    }
-    QDialog::keyPressEvent(event);
 }
 
 void TdlgPrint::chkFormat1Click()

@@ -5,9 +5,9 @@
 // whole program run, and are never stored.
 #pragma once
 
+#include "dialogs/DialogBase.h"
 #include "printing/BookListPrinter.h"
 
-#include <QDialog>
 #include <QFont>
 
 #include <memory>
@@ -18,7 +18,7 @@ class QPrinter;
 class QPushButton;
 class QRadioButton;
 
-class TdlgPrint : public QDialog {
+class TdlgPrint : public TDialogBase {
     Q_OBJECT
 
 public:
@@ -54,9 +54,6 @@ public:
     void btnPrinterSetupClick();
     void btnPrintClick();
     void btnCancelClick();
-
-protected:
-    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     std::unique_ptr<QPrinter> FPrinter;

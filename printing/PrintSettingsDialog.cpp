@@ -2,57 +2,39 @@
 
 #include "app/Globals.h"
 #include "app/MainForm.h"
+#include "dialogs/DialogControls.h"
 #include "platform/Cp1252.h"
 #include "platform/IntegerConversion.h"
-#include "platform/gui/ErrorHandler.h"
 #include "platform/gui/MessageLayer.h"
 #include "platform/gui/Platform.h"
 #include "settings/KELT.h"
 
 #include <QComboBox>
-#include <QFrame>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QStyle>
 
-const std::array<const char*, 8> TdlgPrintSettings::FieldNames = {
-    "Book title",           "Book author",          "Publisher", "Year published",
-    "Other information (1)", "Other information (2)", "Loaner",    "Date loaned"};
+using namespace DialogControls;
 
 namespace {
 
-QLabel* BoldLabel(const QString& caption, QWidget* parent, int x, int y)
+// Column n's field: typed names are stored as typed, never added to the list.
+QComboBox* ColumnBox(int n, QWidget* parent, int x)
 {
-    auto* label = new QLabel(caption, parent);
-    QFont font = label->font();
-    font.setBold(true);
-    label->setFont(font);
-    label->move(x, y);
-    label->adjustSize();
-    return label;
-}
-
-QComboBox* ColumnBox(const QString& text, QWidget* parent, int x)
-{
-    auto* box = new QComboBox(parent);
-    box->setEditable(true);
-    // Typed names are stored as typed; they are not added to the list.
-    box->setInsertPolicy(QComboBox::NoInsert);
-    for (const char* name : TdlgPrintSettings::FieldNames)
-        box->addItem(QString::fromLatin1(name));
+    auto* box = FieldComboBox(parent, QStringLiteral("Column %1 field").arg(n));
     box->setCurrentIndex(-1);
-    box->setEditText(text);
+    box->setEditText(QStringLiteral("Column %1").arg(n));
     box->setGeometry(x, 32, 113, 21);
     return box;
 }
 
-QLineEdit* SpacingBox(const QString& text, QWidget* parent, int x)
+// Column n's left edge in printer pixels.
+QLineEdit* SpacingBox(int n, const QString& text, QWidget* parent, int x)
 {
     auto* edit = new QLineEdit(text, parent);
     edit->setMaxLength(4);
     edit->setGeometry(x, 88, 65, 21);
+    edit->setAccessibleName(QStringLiteral("Column %1 spacing").arg(n));
     return edit;
 }
 
@@ -73,69 +55,29 @@ void WriteInteger(TRFileSystem& settings, const char* name, const QLineEdit* edi
 
 } // namespace
 
-TdlgPrintSettings::TdlgPrintSettings(QWidget* parent) : QDialog(parent)
+// Refilled from the settings at every show, a restore after minimising included.
+TdlgPrintSettings::TdlgPrintSettings(QWidget* parent) : TDialogBase(parent, TActivation::EveryShow)
 {
-    setWindowTitle(QStringLiteral("Format settings"));
-    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
-    setFixedSize(385, 177);
-    setFont(QFont(QStringLiteral("Tahoma"), 8));
+    SetUpWindow(QStringLiteral("Format settings"), 385, 177);
 
     lblColumnFields = BoldLabel(QStringLiteral("Column fields"), this, 24, 12);
-    cmbColumn1 = ColumnBox(QStringLiteral("Column 1"), this, 24);
-    cmbColumn2 = ColumnBox(QStringLiteral("Column 2"), this, 144);
-    cmbColumn3 = ColumnBox(QStringLiteral("Column 3"), this, 264);
+    cmbColumn1 = ColumnBox(1, this, 24);
+    cmbColumn2 = ColumnBox(2, this, 144);
+    cmbColumn3 = ColumnBox(3, this, 264);
     lblColumnSpacing = BoldLabel(QStringLiteral("Column spacings"), this, 24, 68);
-    edtColumn1 = SpacingBox(QStringLiteral("20"), this, 24);
-    edtColumn2 = SpacingBox(QStringLiteral("950"), this, 144);
-    edtColumn3 = SpacingBox(QStringLiteral("1800"), this, 264);
+    edtColumn1 = SpacingBox(1, QStringLiteral("20"), this, 24);
+    edtColumn2 = SpacingBox(2, QStringLiteral("950"), this, 144);
+    edtColumn3 = SpacingBox(3, QStringLiteral("1800"), this, 264);
 
-    auto* rule = new QFrame(this);
-    rule->setFrameShape(QFrame::HLine);
-    rule->setFrameShadow(QFrame::Sunken);
-    rule->setGeometry(8, 126, 369, 2);
+    Rule(this, 8, 126, 369);
 
-    btnCancel = new QPushButton(style()->standardIcon(QStyle::SP_DialogCancelButton), QStringLiteral("&Cancel"), this);
-    btnCancel->setGeometry(154, 140, 107, 25);
-    btnCancel->setAutoDefault(false);
-    btnAccept = new QPushButton(style()->standardIcon(QStyle::SP_DialogApplyButton), QStringLiteral("&Accept"), this);
-    btnAccept->setGeometry(270, 140, 107, 25);
-    btnAccept->setDefault(true);
+    btnCancel = Button(QStyle::SP_DialogCancelButton, QStringLiteral("&Cancel"), this, 154, 140, TButtonKind::Plain);
+    btnAccept = Button(QStyle::SP_DialogApplyButton, QStringLiteral("&Accept"), this, 270, 140, TButtonKind::Default);
 
-    setTabOrder(cmbColumn1, cmbColumn2);
-    setTabOrder(cmbColumn2, cmbColumn3);
-    setTabOrder(cmbColumn3, edtColumn1);
-    setTabOrder(edtColumn1, edtColumn2);
-    setTabOrder(edtColumn2, edtColumn3);
-    setTabOrder(edtColumn3, btnAccept);
-    setTabOrder(btnAccept, btnCancel);
+    SetTabOrder({cmbColumn1, cmbColumn2, cmbColumn3, edtColumn1, edtColumn2, edtColumn3, btnAccept, btnCancel});
 
-    connect(btnAccept, &QPushButton::clicked, this, [this] { TErrorHandler::Guard([this] { btnAcceptClick(); }); });
-    connect(btnCancel, &QPushButton::clicked, this, [this] { TErrorHandler::Guard([this] { btnCancelClick(); }); });
-    // Names a screen reader announces (the captions above the boxes are not their buddies).
-    const std::array<QComboBox*, 3> columns{cmbColumn1, cmbColumn2, cmbColumn3};
-    const std::array<QLineEdit*, 3> spacings{edtColumn1, edtColumn2, edtColumn3};
-    for (int i = 0; i < 3; ++i) {
-        const QString number = QString::number(i + 1);
-        columns[size_t(i)]->setAccessibleName(QStringLiteral("Column %1 field").arg(number));
-        columns[size_t(i)]->lineEdit()->setAccessibleName(QStringLiteral("Column %1 field").arg(number));
-        spacings[size_t(i)]->setAccessibleName(QStringLiteral("Column %1 spacing").arg(number));
-    }
-}
-
-void TdlgPrintSettings::showEvent(QShowEvent* event)
-{
-    QDialog::showEvent(event);
-    TErrorHandler::Guard([this] { FormActivate(); });
-}
-
-void TdlgPrintSettings::keyPressEvent(QKeyEvent* event)
-{
-    // No button has the cancel role: Esc does not close the dialog.
-    if (event->key() == Qt::Key_Escape) {
-        event->accept();
-        return;
-    }
-    QDialog::keyPressEvent(event);
+    ConnectClick(btnAccept, &TdlgPrintSettings::btnAcceptClick);
+    ConnectClick(btnCancel, &TdlgPrintSettings::btnCancelClick);
 }
 
 void TdlgPrintSettings::FormActivate()

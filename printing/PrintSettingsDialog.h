@@ -4,7 +4,8 @@
 // keeps nothing of its own: every opening refills the controls from the store.
 #pragma once
 
-#include <QDialog>
+#include "dialogs/BookFieldNames.h"
+#include "dialogs/DialogBase.h"
 
 #include <array>
 
@@ -13,14 +14,14 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 
-class TdlgPrintSettings : public QDialog {
+class TdlgPrintSettings : public TDialogBase {
     Q_OBJECT
 
 public:
     explicit TdlgPrintSettings(QWidget* parent = nullptr);
 
     // The names of item fields 0 to 7, the combo boxes' entries.
-    static const std::array<const char*, 8> FieldNames;
+    static constexpr const std::array<const char*, 8>& FieldNames = BookFieldNames;
 
     QLabel* lblColumnFields = nullptr;
     QComboBox* cmbColumn1 = nullptr;
@@ -34,11 +35,7 @@ public:
     QPushButton* btnCancel = nullptr;
 
     // Handlers; each may raise (the connections run them through the guard).
-    void FormActivate();
+    void FormActivate() override;
     void btnAcceptClick();
     void btnCancelClick();
-
-protected:
-    void showEvent(QShowEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
 };

@@ -32,6 +32,7 @@ TEST_F(AboutTest, ShowsTheProductTextsAndTheCreditsInOrder)
     EXPECT_TRUE(dialog.lblEmail->font().underline());
     EXPECT_EQ(dialog.lblInternet->cursor().shape(), Qt::PointingHandCursor);
     EXPECT_TRUE(dialog.grpCredits->font().bold());
+    EXPECT_FALSE(dialog.Credits->font().bold()) << "only the caption is bold, not the list";
     EXPECT_EQ(dialog.grpCredits->title(), "Credits");
     EXPECT_TRUE(dialog.btnClose->isDefault());
     QWidget* first = dialog.nextInFocusChain();

@@ -1,0 +1,56 @@
+// The window behaviour every dialog shares: activation on opening and the
+// Escape rule. What a dialog does with its controls stays in the dialog.
+#include "dialogs/DialogBase.h"
+
+#include "dialogs/DialogControls.h"
+
+#include <QKeyEvent>
+#include <QShowEvent>
+
+TDialogBase::TDialogBase(QWidget* parent, TActivation activation) : QDialog(parent), FActivation(activation) {}
+
+void TDialogBase::SetUpWindow(const QString& caption, int width, int height)
+{
+    // No minimise box and no resizing; the title bar keeps its close box.
+    SetUpWindow(caption, width, height, windowFlags() | Qt::MSWindowsFixedSizeDialogHint);
+}
+
+void TDialogBase::SetUpWindow(const QString& caption, int width, int height, Qt::WindowFlags flags)
+{
+    setWindowTitle(caption);
+    setWindowFlags(flags);
+    setFont(DialogControls::DialogFont());
+    setFixedSize(width, height);
+}
+
+void TDialogBase::SetTabOrder(const QList<QWidget*>& widgets)
+{
+    QWidget* previous = nullptr;
+    for (QWidget* widget : widgets) {
+        if (previous)
+            setTabOrder(previous, widget);
+        previous = widget;
+    }
+}
+
+void TDialogBase::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    // A spontaneous show is the window system restoring a dialog that is
+    // already open, not a new opening.
+    if (!event->spontaneous() || FActivation == TActivation::EveryShow)
+        TErrorHandler::Guard([this] { FormActivate(); });
+}
+
+void TDialogBase::keyPressEvent(QKeyEvent* event)
+{
+    // QDialog would reject the dialog on Escape and drop what was typed; only
+    // the dialog's own buttons and the close box end it. The key itself and
+    // the platform's cancel sequence are both swallowed, with or without
+    // modifiers, so no variant slips through to QDialog.
+    if (event->key() == Qt::Key_Escape || event->matches(QKeySequence::Cancel)) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
