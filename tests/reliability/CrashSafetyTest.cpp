@@ -1,0 +1,255 @@
+/*
+ * A program killed in the middle of a save. A forked child saves two known
+ * contents in turn (A, then B, then A...) as fast as it can, and is killed
+ * with SIGKILL after a random delay; the file must then hold exactly A or
+ * exactly B, never a mix, a cut-off or nothing, and the only other file the
+ * kill may leave is the one temporary "<file>.saving". The next save in the
+ * parent must succeed and leave nothing but the data file behind.
+ */
+#include "engine/ORBL.h"
+#include "tests/reliability/ModelRun.h"
+#include "tests/reliability/StoreFolder.h"
+
+#include <QLocale>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <csignal>
+#include <functional>
+#include <iostream>
+#include <random>
+#include <thread>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+using namespace Reliability;
+
+// Kills a store in memory (where a save is quick) and on the disk (where most
+// of a save is spent waiting for the sync).
+#ifdef VOLUMNIA_SANITIZED
+constexpr int KillsInMemory = 60, KillsOnDisk = 20;
+#else
+constexpr int KillsInMemory = 250, KillsOnDisk = 100;
+#endif
+
+struct TKillRun {
+    std::function<void()> SaveA, SaveB; // in the child, in turn
+    std::function<void()> SaveInParent; // after the kill: writes A
+    std::string DataFile;
+    std::string ContentA, ContentB;
+    std::vector<std::string> Files; // what the folder holds between saves
+    uint32_t Seed;
+};
+
+struct TKillTally {
+    int Kills = 0, FoundA = 0, FoundB = 0, LeftTemporary = 0;
+};
+
+// Seconds one A save and one B save take together, measured in the parent.
+double CycleSeconds(const TKillRun& run)
+{
+    const auto start = std::chrono::steady_clock::now();
+    constexpr int Cycles = 3;
+    for (int i = 0; i < Cycles; ++i) {
+        run.SaveB();
+        run.SaveA();
+    }
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count() / Cycles;
+}
+
+// Returns what went wrong in one kill, or nothing.
+std::string KillOnce(TTempWorkingFolder& folder, const TKillRun& run, bool startWithB,
+                     std::chrono::microseconds delay, TKillTally& tally)
+{
+    int ready[2];
+    if (pipe(ready) != 0)
+        return "cannot make a pipe";
+    std::fflush(nullptr);
+    const pid_t pid = fork();
+    if (pid < 0)
+        return "cannot fork";
+    if (pid == 0) {
+        // One save before the go: a forked child first pays for copying the
+        // pages it touches, and the kills are meant for saves at full pace.
+        close(ready[0]);
+        bool b = startWithB;
+        try {
+            (b ? run.SaveB : run.SaveA)();
+            const char go = 1;
+            if (write(ready[1], &go, 1) != 1)
+                _exit(2);
+            for (;;) {
+                b = !b;
+                (b ? run.SaveB : run.SaveA)();
+            }
+        } catch (...) {
+            _exit(3);
+        }
+    }
+    close(ready[1]);
+    char go = 0;
+    const bool started = read(ready[0], &go, 1) == 1;
+    close(ready[0]);
+    if (started)
+        std::this_thread::sleep_for(delay);
+    kill(pid, SIGKILL);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    if (!started)
+        return "the child did not start";
+    if (!WIFSIGNALED(status) || WTERMSIG(status) != SIGKILL)
+        return "the child stopped on its own (exit code " + std::to_string(WEXITSTATUS(status)) + "): a save failed";
+    ++tally.Kills;
+
+    const std::string bytes = folder.ReadFile(run.DataFile);
+    if (bytes == run.ContentA)
+        ++tally.FoundA;
+    else if (bytes == run.ContentB)
+        ++tally.FoundB;
+    else
+        return "the file is neither content after a kill: " + std::to_string(bytes.size()) + " bytes (A has " +
+               std::to_string(run.ContentA.size()) + ", B " + std::to_string(run.ContentB.size()) + ")";
+
+    std::vector<std::string> files = folder.FileNames();
+    const auto temporary = std::find(files.begin(), files.end(), run.DataFile + ".saving");
+    if (temporary != files.end()) {
+        ++tally.LeftTemporary;
+        files.erase(temporary);
+    }
+    if (files != run.Files)
+        return "the kill left other files than the data file and its \".saving\" file";
+
+    // The next save goes through and takes the temporary file with it.
+    try {
+        run.SaveInParent();
+    } catch (const std::exception& e) {
+        return std::string("the save after the kill failed: ") + e.what();
+    }
+    if (folder.ReadFile(run.DataFile) != run.ContentA)
+        return "the save after the kill wrote something else";
+    if (folder.FileNames() != run.Files)
+        return "the save after the kill left a file behind";
+    return {};
+}
+
+// midWrite: whether some kills must find the temporary file, that is, land
+// while the new content is being written or synced.
+void KillDuringSaves(TTempWorkingFolder& folder, const TKillRun& run, int kills, bool midWrite, const char* store)
+{
+    // Delays spread over one and a half A-and-B cycles (two milliseconds at
+    // least), so the kills fall into every step of a save: writing, syncing,
+    // renaming, reading back. Half the children begin with B.
+    const double cycle = CycleSeconds(run);
+    const auto longest = std::chrono::microseconds(static_cast<int64_t>(std::max(cycle * 1.5, 0.002) * 1e6));
+    std::mt19937 random(run.Seed);
+    std::uniform_int_distribution<int64_t> delay(0, longest.count());
+    TKillTally tally;
+    for (int i = 0; i < kills; ++i) {
+        const bool startWithB = random() % 2 == 1;
+        const std::string problem =
+            KillOnce(folder, run, startWithB, std::chrono::microseconds(delay(random)), tally);
+        ASSERT_EQ(problem, "") << "kill " << i;
+    }
+    std::cout << "[ crashes  ] " << store << ": " << tally.Kills << " kills survived (file A " << tally.FoundA
+              << " times, B " << tally.FoundB << " times; " << tally.LeftTemporary
+              << " kills left the temporary file); one A and B cycle takes " << cycle * 1000 << " ms\n";
+    // Kills that never met a save half done would prove nothing.
+    EXPECT_GT(tally.FoundA, 0);
+    EXPECT_GT(tally.FoundB, 0);
+    // (A sanitizer slows the steps of a save unevenly, and its runs are short.)
+    if (midWrite && !SanitizedBuild) {
+        EXPECT_GT(tally.LeftTemporary, 0);
+    }
+}
+
+std::string BookFile(const std::string& prefix, int count)
+{
+    std::string bytes;
+    for (int id = 1; id <= count; ++id) {
+        bytes += std::to_string(id) + "\r\n" + prefix + " " + std::to_string(id) + "\r\n" + prefix +
+                 " author\r\nPublisher\r\n19" + std::to_string(id % 100) + "\r\n";
+        for (int f = 4; f < 10; ++f)
+            bytes += "\r\n";
+    }
+    return bytes;
+}
+
+class CrashSafety : public ::testing::Test {
+protected:
+    void SetUp() override { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
+};
+
+// Two engines on the same file, one loaded while it held A, one while it
+// held B, saving in turn in a child that is killed.
+void KillDatabaseSaves(TTempWorkingFolder& folder, int kills, bool midWrite, uint32_t seed, const char* where)
+{
+    const std::string contentA = BookFile("Alpha", 1499);
+    const std::string contentB = BookFile("Beta, a longer title", 1499);
+    folder.WriteFile("volumnia.kelt", DatabaseSettings("books.orbl"));
+    TRFileSystem settings("volumnia.kelt");
+    folder.WriteFile("books.orbl", contentB);
+    TDatabase databaseB(settings);
+    folder.WriteFile("books.orbl", contentA);
+    TDatabase databaseA(settings);
+    ASSERT_EQ(databaseA.Count(), 1499);
+    ASSERT_EQ(databaseB.Count(), 1499);
+
+    const TKillRun run{[&] { databaseA.SaveToFile(); },
+                       [&] { databaseB.SaveToFile(); },
+                       [&] { databaseA.SaveToFile(); },
+                       "books.orbl",
+                       contentA,
+                       contentB,
+                       {"books.orbl", "volumnia.kelt"},
+                       seed};
+    KillDuringSaves(folder, run, kills, midWrite, where);
+}
+
+TEST_F(CrashSafety, DatabaseFileIsWholeAfterAKillAtAnyMoment)
+{
+    // In memory the temporary file lives only for the microseconds of its
+    // write, and most kills fall into the reading back; the run on the disk
+    // is the one that must meet the writes.
+    const auto folder = RamFolder();
+    KillDatabaseSaves(*folder, KillsInMemory, false, 20240607, "database in memory");
+}
+
+TEST_F(CrashSafety, DatabaseFileOnTheDiskIsWholeAfterAKillAtAnyMoment)
+{
+    TTempWorkingFolder folder;
+    KillDatabaseSaves(folder, KillsOnDisk, true, 314, "database on the disk");
+}
+
+TEST_F(CrashSafety, SettingsFileIsWholeAfterAKillAtAnyMoment)
+{
+    const auto ram = RamFolder();
+    TTempWorkingFolder& folder = *ram;
+    std::string contentA, contentB;
+    for (int i = 0; i < 1499; ++i) {
+        contentA += "key" + std::to_string(i) + "\r\n" + std::to_string(i) + "\r\nvInteger\r\n";
+        contentB += "key" + std::to_string(i) + "\r\nthe value of key " + std::to_string(i) + "\r\nvString\r\n";
+    }
+    folder.WriteFile("volumnia.kelt", contentB);
+    TRFileSystem storeB("volumnia.kelt");
+    folder.WriteFile("volumnia.kelt", contentA);
+    TRFileSystem storeA("volumnia.kelt");
+    ASSERT_EQ(storeA.ReadInteger("key1498"), 1498);
+    ASSERT_EQ(storeB.ReadString("key1498"), "the value of key 1498");
+
+    const TKillRun run{[&] { storeA.SaveToFile(); },
+                       [&] { storeB.SaveToFile(); },
+                       [&] { storeA.SaveToFile(); },
+                       "volumnia.kelt",
+                       contentA,
+                       contentB,
+                       {"volumnia.kelt"},
+                       19990101};
+    KillDuringSaves(folder, run, KillsInMemory, true, "settings in memory");
+}
+
+} // namespace
