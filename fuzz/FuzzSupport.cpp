@@ -124,23 +124,34 @@ std::string Shown(std::string_view text)
     return shown;
 }
 
+std::string Mismatch(std::string_view got, std::string_view want)
+{
+    size_t at = 0;
+    while (at < got.size() && at < want.size() && got[at] == want[at])
+        ++at;
+    const size_t from = at > 16 ? at - 16 : 0;
+    return "got " + Shown(got.substr(from)) + ", expected " + Shown(want.substr(from)) + " (lengths " +
+           std::to_string(got.size()) + " and " + std::to_string(want.size()) + ", first difference at byte " +
+           std::to_string(at) + (from > 0 ? ", shown from byte " + std::to_string(from) : std::string()) + ")";
+}
+
 std::optional<TRefusal> DocumentedRefusal(const std::function<void()>& load)
 {
     try {
         load();
         return std::nullopt;
     } catch (const EDatabaseError& e) {
-        return TRefusal{"EDatabaseError", e.what()};
+        return TRefusal{"EDatabaseError", e.Message};
     } catch (const EORBLError& e) {
-        return TRefusal{"EORBLError", e.what()};
+        return TRefusal{"EORBLError", e.Message};
     } catch (const EInvalidParam& e) {
-        return TRefusal{"EInvalidParam", e.what()};
+        return TRefusal{"EInvalidParam", e.Message};
     } catch (const EKELTError& e) {
-        return TRefusal{"EKELTError", e.what()};
+        return TRefusal{"EKELTError", e.Message};
     } catch (const EConvertError& e) {
-        return TRefusal{"EConvertError", e.what()};
+        return TRefusal{"EConvertError", e.Message};
     } catch (const EInOutError& e) {
-        return TRefusal{"EInOutError", e.what()};
+        return TRefusal{"EInOutError", e.Message};
     }
 }
 

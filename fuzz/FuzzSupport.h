@@ -33,7 +33,11 @@ inline void Check(bool condition, const char* what)
 // A text made printable for a report: control and high bytes escaped, clipped.
 std::string Shown(std::string_view text);
 
-// An error the readers may raise on purpose, by class name and message.
+// Two texts that should be equal, shown from shortly before their first difference.
+std::string Mismatch(std::string_view got, std::string_view want);
+
+// An error the readers may raise on purpose, by class name and its whole message
+// (what() would stop at a NUL byte, and texts from the files may hold one).
 struct TRefusal {
     std::string Class;
     std::string Message;

@@ -49,34 +49,36 @@ const char* WordOfKind(TValueKind kind)
     return nullptr;
 }
 
-// Reading past the last line gives an empty line.
-std::string LineAt(const std::vector<std::string>& lines, size_t k)
-{
-    return k < lines.size() ? lines[k] : std::string();
-}
+// Hands out the lines of a data file one at a time; past the last one, empty
+// lines. A byte 26 ends the data, a line ends at LF, a CR is never text.
+class TLineCursor {
+public:
+    explicit TLineCursor(std::string_view bytes) : Rest(bytes.substr(0, bytes.find('\x1a'))) {}
+
+    // Any byte left, a lone CR included, starts one more line.
+    bool AtEnd() const { return Rest.empty(); }
+
+    std::string Next()
+    {
+        const size_t lf = Rest.find('\n');
+        const std::string_view raw = Rest.substr(0, lf);
+        Rest.remove_prefix(lf == std::string_view::npos ? Rest.size() : lf + 1);
+        std::string line(raw.size(), '\0');
+        line.erase(std::remove_copy(raw.begin(), raw.end(), line.begin(), '\r'), line.end());
+        return line;
+    }
+
+private:
+    std::string_view Rest;
+};
 
 } // namespace
 
 std::vector<std::string> Lines(std::string_view bytes)
 {
     std::vector<std::string> lines;
-    std::string line;
-    bool lineStarted = false;
-    for (char c : bytes) {
-        if (c == '\x1a')
-            break;
-        if (c == '\n') {
-            lines.push_back(line);
-            line.clear();
-            lineStarted = false;
-            continue;
-        }
-        lineStarted = true; // a lone CR still starts a (possibly empty) line
-        if (c != '\r')
-            line.push_back(c);
-    }
-    if (lineStarted)
-        lines.push_back(line);
+    for (TLineCursor cursor(bytes); !cursor.AtEnd();)
+        lines.push_back(cursor.Next());
     return lines;
 }
 
@@ -117,10 +119,10 @@ TExpectedDatabase ExpectedDatabase(std::string_view bytes)
 {
     using TOutcome = TExpectedDatabase::TOutcome;
     TExpectedDatabase expected;
-    const std::vector<std::string> lines = Lines(bytes);
-    size_t k = 0;
-    while (k < lines.size()) {
-        const std::string& idLine = lines[k++];
+    expected.Items.reserve(TableSlots); // one size for every input: cheap to recycle
+    TLineCursor cursor(bytes);
+    while (!cursor.AtEnd()) {
+        const std::string idLine = cursor.Next();
         if (idLine.empty()) {
             // The rest of the file is ignored; the items before it stay.
             expected.Empty = true;
@@ -136,11 +138,10 @@ TExpectedDatabase ExpectedDatabase(std::string_view bytes)
             expected.BadLine = idLine;
             break;
         }
-        TItem item;
+        TItem& item = expected.Items.emplace_back();
         item.ID = *id;
         for (std::string& field : item.Fields)
-            field = LineAt(lines, k++);
-        expected.Items.push_back(std::move(item));
+            field = cursor.Next();
     }
     return expected;
 }
@@ -160,19 +161,23 @@ TExpectedSettings ExpectedSettings(std::string_view bytes)
 {
     using TOutcome = TExpectedSettings::TOutcome;
     TExpectedSettings expected;
-    const std::vector<std::string> lines = Lines(bytes);
+    expected.Values.reserve(TableSlots);
     // Whether the data has ended is asked only before an entry's name line.
-    for (size_t k = 0; k < lines.size(); k += 3) {
+    for (TLineCursor cursor(bytes); !cursor.AtEnd();) {
         if (expected.Values.size() == TableSlots) {
             expected.Outcome = TOutcome::TooManyValues;
             break;
         }
-        const std::optional<TValueKind> kind = KindOfWord(LineAt(lines, k + 2));
+        TValue value;
+        value.Name = cursor.Next();
+        value.Value = cursor.Next();
+        const std::optional<TValueKind> kind = KindOfWord(cursor.Next());
         if (!kind) {
             expected.Outcome = TOutcome::Corrupted;
             break;
         }
-        expected.Values.push_back(TValue{LineAt(lines, k), LineAt(lines, k + 1), *kind});
+        value.Kind = *kind;
+        expected.Values.push_back(std::move(value));
     }
     return expected;
 }

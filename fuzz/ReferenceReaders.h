@@ -21,7 +21,8 @@ namespace ReferenceReaders {
 constexpr size_t TableSlots = 1500;
 
 // The lines of a data file: a byte 26 ends the data, a line ends at LF, a CR is
-// never part of a text, and the last line may lack its end.
+// never part of a text, and the last line may lack its end. The expectations
+// below read the same way, line by line.
 std::vector<std::string> Lines(std::string_view bytes);
 
 // A whole number as both files write it and read it: leading blanks, then a

@@ -21,6 +21,7 @@ namespace {
 
 using FuzzSupport::Check;
 using FuzzSupport::Fail;
+using FuzzSupport::Mismatch;
 using FuzzSupport::Shown;
 using ReferenceReaders::TExpectedSettings;
 
@@ -49,9 +50,9 @@ void CheckHolds(const TRFileSystem& store, const std::vector<TValue>& values, co
         const TValue& got = store.ValueAt(static_cast<int32_t>(i));
         const TValue& want = values[i];
         if (got.Name != want.Name)
-            Fail(Where(stage, i) + "name " + Shown(got.Name) + ", expected " + Shown(want.Name));
+            Fail(Where(stage, i) + "name: " + Mismatch(got.Name, want.Name));
         if (got.Value != want.Value)
-            Fail(Where(stage, i) + "value " + Shown(got.Value) + ", expected " + Shown(want.Value));
+            Fail(Where(stage, i) + "value: " + Mismatch(got.Value, want.Value));
         if (got.Kind != want.Kind)
             Fail(Where(stage, i) + "kind " + std::to_string(static_cast<int>(got.Kind)) + ", expected " +
                  std::to_string(static_cast<int>(want.Kind)));
@@ -67,15 +68,16 @@ void CheckLookups(const TRFileSystem& store, const std::vector<TValue>& values)
         longestName = std::max(longestName, value.Name.size());
     const std::string absent(longestName + 1, 'Q'); // longer than every name held
     const auto absentRefusal = FuzzSupport::DocumentedRefusal([&] { store.ReadString(absent); });
-    const std::string absentMessage = values.empty() ? "#104: No values saved." : "#105: Supplied value name not found.";
+    const std::string absentMessage =
+        values.empty() ? "#104: No values saved." : "#105: Supplied value name not found.";
     if (!absentRefusal || absentRefusal->Class != "EInvalidParam" || absentRefusal->Message != absentMessage)
         Fail("reading a name not held did not raise EInvalidParam " + Shown(absentMessage));
     Check(!store.ValueExists(absent), "ValueExists is true for a name not held");
 
     for (size_t i = 0; i < values.size() && i < LookupChecks; ++i) {
         const std::string& name = values[i].Name;
-        const TValue& first = *std::find_if(values.begin(), values.end(),
-                                            [&name](const TValue& value) { return value.Name == name; });
+        const TValue& first =
+            *std::find_if(values.begin(), values.end(), [&name](const TValue& value) { return value.Name == name; });
         Check(store.ValueExists(name), "ValueExists is false for a name held");
         if (store.ReadString(name) != first.Value)
             Fail(Where("lookup", i) + "ReadString(" + Shown(name) + ") does not give the first value of that name");
@@ -86,8 +88,11 @@ void CheckLookups(const TRFileSystem& store, const std::vector<TValue>& values)
         if (number && (refusal || read != *number))
             Fail(Where("lookup", i) + "ReadInteger of " + Shown(first.Value) + " is not " + std::to_string(*number));
         const std::string message = "'" + first.Value + "' is not a valid integer value";
-        if (!number && (!refusal || refusal->Class != "EConvertError" || refusal->Message != message))
-            Fail(Where("lookup", i) + "ReadInteger of " + Shown(first.Value) + " did not raise " + Shown(message));
+        if (!number && !refusal)
+            Fail(Where("lookup", i) + "ReadInteger took " + Shown(first.Value) + " as " + std::to_string(read));
+        if (!number && (refusal->Class != "EConvertError" || refusal->Message != message))
+            Fail(Where("lookup", i) + "ReadInteger raised " + refusal->Class + ": " +
+                 Mismatch(refusal->Message, message));
     }
 }
 
@@ -137,8 +142,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (saveRefusal)
         Fail("saving an accepted file raised " + saveRefusal->Class + " " + Shown(saveRefusal->Message));
     const std::string saved = FuzzSupport::ReadBytes(path);
-    if (saved != ReferenceReaders::SettingsFileOf(expected.Values))
-        Fail("the saved file is not the canonical form of the loaded values: " + Shown(saved));
+    const std::string canonical = ReferenceReaders::SettingsFileOf(expected.Values);
+    if (saved != canonical)
+        Fail("the saved file is not the canonical form of the loaded values: " + Mismatch(saved, canonical));
 
     std::unique_ptr<TRFileSystem> fresh;
     const auto reloadRefusal = FuzzSupport::DocumentedRefusal([&] { fresh = std::make_unique<TRFileSystem>(path); });

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -25,7 +26,8 @@ struct TInput {
 std::string TestNameOf(const std::string& set, const fs::path& file)
 {
     std::string name = set + "_" + file.filename().string();
-    std::replace_if(name.begin(), name.end(), [](char c) { return !std::isalnum(static_cast<unsigned char>(c)); }, '_');
+    std::replace_if(
+        name.begin(), name.end(), [](char c) { return !std::isalnum(static_cast<unsigned char>(c)); }, '_');
     return name;
 }
 
@@ -48,6 +50,11 @@ std::string BytesOf(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void PrintTo(const TInput& input, std::ostream* os)
+{
+    *os << input.Path;
 }
 
 class FuzzInputReplay : public ::testing::TestWithParam<TInput> {};
