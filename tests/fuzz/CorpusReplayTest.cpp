@@ -1,4 +1,4 @@
-// Replays every seed of fuzz/corpus and every past finding of fuzz/regressions
+// Replays every seed of fuzzing/corpus and every past finding of fuzzing/regressions
 // through the fuzz harnesses, one test a file. A harness aborts on a finding, so
 // a reader fault that once crashed the fuzzer fails its test here again.
 #include "tests/fuzz/FuzzHarnesses.h"
@@ -36,7 +36,7 @@ std::vector<TInput> InputsOf(const std::string& harness)
 {
     std::vector<TInput> inputs;
     for (const std::string set : {"corpus", "regressions"}) {
-        const fs::path folder = fs::path(VOLUMNIA_SOURCE_DIR) / "fuzz" / set / harness;
+        const fs::path folder = fs::path(VOLUMNIA_SOURCE_DIR) / "fuzzing" / set / harness;
         std::error_code error;
         for (const fs::directory_entry& entry : fs::directory_iterator(folder, error))
             if (entry.is_regular_file() && entry.path().filename().string().front() != '.')

@@ -4,12 +4,12 @@
 #include "tests/fuzz/FuzzHarnesses.h"
 
 #define LLVMFuzzerTestOneInput FuzzDatabaseFileOneInput
-#include "fuzz/DatabaseFuzz.cpp"
+#include "fuzzing/DatabaseFuzz.cpp"
 #undef LLVMFuzzerTestOneInput
 
 #define LLVMFuzzerTestOneInput FuzzSettingsFileOneInput
-#include "fuzz/SettingsFuzz.cpp"
+#include "fuzzing/SettingsFuzz.cpp"
 #undef LLVMFuzzerTestOneInput
 
-#include "fuzz/FuzzSupport.cpp"
-#include "fuzz/ReferenceReaders.cpp"
+#include "fuzzing/FuzzSupport.cpp"
+#include "fuzzing/ReferenceReaders.cpp"

@@ -2,7 +2,7 @@
 // must be right themselves: a wrong reference either floods the fuzzer with
 // false findings or, worse, agrees with a faulty engine. Checked here against
 // hand-made files whose content is known.
-#include "fuzz/ReferenceReaders.h"
+#include "fuzzing/ReferenceReaders.h"
 
 #include <gtest/gtest.h>
 

@@ -6,8 +6,8 @@
 // load again, in the same engine and in a fresh one, to the very same items.
 // Anything else aborts: a mismatch, an undocumented exception, a sanitizer report.
 #include "engine/ORBL.h"
-#include "fuzz/FuzzSupport.h"
-#include "fuzz/ReferenceReaders.h"
+#include "fuzzing/FuzzSupport.h"
+#include "fuzzing/ReferenceReaders.h"
 #include "settings/KELT.h"
 
 #include <cstddef>

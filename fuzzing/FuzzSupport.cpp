@@ -1,6 +1,6 @@
 // Scratch folder, raw file access, finding reports and the catch of the documented
 // errors for the fuzz harnesses (see FuzzSupport.h).
-#include "fuzz/FuzzSupport.h"
+#include "fuzzing/FuzzSupport.h"
 
 #include "engine/EDatabaseError.h"
 #include "engine/EORBLError.h"

@@ -5,8 +5,8 @@
 // save to its canonical bytes and load again, in a fresh store, to the very same
 // values. Anything else aborts: a mismatch, an undocumented exception, a
 // sanitizer report.
-#include "fuzz/FuzzSupport.h"
-#include "fuzz/ReferenceReaders.h"
+#include "fuzzing/FuzzSupport.h"
+#include "fuzzing/ReferenceReaders.h"
 #include "settings/KELT.h"
 
 #include <algorithm>

@@ -1,6 +1,6 @@
 // Reference readings of the two data files (see ReferenceReaders.h). Written for
 // obviousness, not speed: byte by byte, one rule a line.
-#include "fuzz/ReferenceReaders.h"
+#include "fuzzing/ReferenceReaders.h"
 
 #include <algorithm>
 #include <climits>
