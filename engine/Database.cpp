@@ -47,9 +47,7 @@ TItem SanitizedItem(const TItem& item)
 } // namespace
 
 TDatabase::TDatabase(TRFileSystem& settings)
-    : Items(std::make_unique<std::array<TItem, Capacity>>()),
-      SortBuffer(std::make_unique<std::array<TItem, Capacity>>()),
-      LoadBuffer(std::make_unique<std::array<TItem, Capacity>>())
+    : Items(std::make_unique<std::array<TItem, Capacity>>())
 {
     FFileName = settings.ReadString("orbl_databasefile");
     for (int32_t i = 0; i < FieldCount; ++i)
@@ -66,8 +64,10 @@ void TDatabase::LoadFromFile()
     TLineReader reader(data);
 
     // The items are read into the load buffer first, so a file holding more
-    // items than the table has slots is refused before anything changes.
-    std::array<TItem, Capacity>& staged = *LoadBuffer;
+    // items than the table has slots is refused before anything changes. The
+    // buffer grows to the largest file loaded and is kept, so later loads
+    // (every save reloads) reuse its texts' storage.
+    std::vector<TItem>& staged = LoadBuffer;
     int32_t loaded = 0;
     bool sawIdLine = false;
     bool emptyIdLine = false;
@@ -90,6 +90,8 @@ void TDatabase::LoadFromFile()
                 badIdLine = std::move(idLine);
                 break;
             }
+            if (static_cast<size_t>(loaded) == staged.size())
+                staged.emplace_back();
             TItem& item = staged[static_cast<size_t>(loaded++)];
             item.ID = id;
             item.Deleted = false;
@@ -265,6 +267,8 @@ void TDatabase::SortBy(const std::string& alias)
         return;
     const size_t field = static_cast<size_t>(FieldIndex(alias));
     std::array<TItem, Capacity>& items = *Items;
+    if (!SortBuffer)
+        SortBuffer = std::make_unique<std::array<TItem, Capacity>>();
     std::array<TItem, Capacity>& buffer = *SortBuffer;
 
     // Marked items take no part in the order; they follow the sorted ones.

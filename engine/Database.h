@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 class TRFileSystem;
 
@@ -53,12 +54,13 @@ public:
 private:
     int32_t FindSlot(int32_t ID) const; // first slot below ItemCount, or -1
 
-    // The tables are allocated once with the engine and never resized.
+    // The item table is allocated once with the engine and never resized; the
+    // sort's buffer of the same size at the first sort.
     std::unique_ptr<std::array<TItem, Capacity>> Items;
     std::unique_ptr<std::array<TItem, Capacity>> SortBuffer;
     // LoadFromFile reads a file here first and takes it over only when the
     // whole file fits the table.
-    std::unique_ptr<std::array<TItem, Capacity>> LoadBuffer;
+    std::vector<TItem> LoadBuffer;
     int32_t ItemCount = 0;
     TAlias FAliases;
     std::string FFileName;

@@ -33,7 +33,8 @@ struct TCachedBlock {
     size_t Size = 0;
 };
 
-std::array<TCachedBlock, 8> Cache;
+std::array<TCachedBlock, 16> Cache;
+size_t NextEviction = 0;
 std::atomic_flag CacheLock = ATOMIC_FLAG_INIT;
 
 class TCacheGuard {
@@ -59,20 +60,36 @@ void* TakeCached(size_t size)
     return nullptr;
 }
 
+// Keeps a freed large block; when every slot is taken, the slot next in turn
+// gives up its block. Without that, odd-sized blocks (libFuzzer's own copies of
+// big inputs) would fill the cache for good and the tables would miss it again.
 // True when the block was kept; false when the caller must free it.
 bool Keep(void* block)
 {
     const size_t size = malloc_usable_size(block); // the sanitizer reports the size asked for
     if (size < CachedFrom)
         return false;
-    TCacheGuard guard;
-    for (TCachedBlock& cached : Cache)
-        if (!cached.Block) {
-            ASAN_POISON_MEMORY_REGION(block, size);
-            cached = {block, size};
-            return true;
+    void* evicted = nullptr;
+    {
+        TCacheGuard guard;
+        TCachedBlock* slot = nullptr;
+        for (TCachedBlock& cached : Cache)
+            if (!cached.Block) {
+                slot = &cached;
+                break;
+            }
+        if (!slot) {
+            slot = &Cache[NextEviction];
+            NextEviction = (NextEviction + 1) % Cache.size();
+            evicted = slot->Block;
+            ASAN_UNPOISON_MEMORY_REGION(evicted, slot->Size);
         }
-    return false;
+        ASAN_POISON_MEMORY_REGION(block, size);
+        *slot = {block, size};
+    }
+    if (evicted)
+        __real__ZdlPv(evicted);
+    return true;
 }
 
 } // namespace
