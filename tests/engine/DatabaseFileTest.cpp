@@ -354,6 +354,17 @@ TEST_F(DatabaseFile, FileOfMoreThan1500ItemsIsRefusedWithoutChange)
         EXPECT_EQ(Slot(4).ID, 0);
         EXPECT_EQ(db.FileSize(), sizeBefore);
     }
+    // The refused loads leave their texts in the load buffer; a smaller file
+    // loaded next must take none of them over.
+    const std::vector<TItem> next = {Item(7, "Seven"), Item(8)};
+    WriteDatabase(FileOf(next));
+    db.LoadFromFile();
+    EXPECT_EQ(db.Count(), 2);
+    for (int32_t i = 0; i < 2; ++i) {
+        EXPECT_EQ(Slot(i).ID, next[static_cast<size_t>(i)].ID);
+        EXPECT_EQ(Slot(i).Fields, next[static_cast<size_t>(i)].Fields);
+    }
+    EXPECT_EQ(Slot(2).Fields[0], "Title 3");
 }
 
 TEST_F(DatabaseFile, OverFullFileFailsCreate)
