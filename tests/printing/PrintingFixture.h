@@ -5,6 +5,7 @@
 #include "engine/ORBL.h"
 #include "platform/Cp1252.h"
 #include "printing/BookListPrinter.h"
+#include "tests/support/DatabaseFile.h"
 #include "tests/support/RecordingPrintTarget.h"
 #include "tests/support/TempWorkingFolder.h"
 
@@ -80,13 +81,7 @@ protected:
             settings += name + "\r\n" + value + "\r\n" + (integer ? "vInteger" : "vString") + "\r\n";
         }
         Folder.WriteFile("volumnia.kelt", settings);
-        std::string database;
-        for (const TItem& item : books) {
-            database += std::to_string(item.ID) + "\r\n";
-            for (const std::string& field : item.Fields)
-                database += field + "\r\n";
-        }
-        Folder.WriteFile("books.orbl", database);
+        Folder.WriteFile("books.orbl", DatabaseFile(books));
         Store = std::make_unique<TRFileSystem>("volumnia.kelt");
         Database = std::make_unique<TDatabase>(*Store);
 

@@ -13,6 +13,7 @@
 #include "tests/reliability/DatabaseModel.h"
 #include "tests/reliability/SettingsModel.h"
 #include "tests/reliability/StoreFolder.h"
+#include "tests/support/DatabaseFile.h"
 
 #include <QDir>
 #include <QLocale>
@@ -34,17 +35,6 @@ using namespace Reliability;
 
 const TOutcome DiskFull{"EInOutError", "Disk full"};
 const TOutcome AccessDenied{"EInOutError", "File access denied"};
-
-std::string ItemsFile(const std::vector<TItem>& items)
-{
-    std::string bytes;
-    for (const TItem& item : items) {
-        bytes += std::to_string(item.ID) + "\r\n";
-        for (const std::string& field : item.Fields)
-            bytes += field + "\r\n";
-    }
-    return bytes;
-}
 
 TItem Book(int32_t id, const std::string& title, const std::string& author = {})
 {
@@ -128,12 +118,12 @@ protected:
     {
         QDir(Folder.Path()).mkdir("data");
         Folder.WriteFile("volumnia.kelt", DatabaseSettings("data/books.orbl"));
-        Folder.WriteFile("data/books.orbl", ItemsFile(StartItems));
+        Folder.WriteFile("data/books.orbl", DatabaseFile(StartItems));
         Settings = std::make_unique<TRFileSystem>("volumnia.kelt");
         Database = std::make_unique<TDatabase>(*Settings);
         TDatabaseModel::TFileLoad file;
         file.Items = StartItems;
-        file.Bytes = ItemsFile(StartItems).size();
+        file.Bytes = DatabaseFile(StartItems).size();
         Model.Loaded(file);
         Changes.OnEngine(*Database);
         Changes.OnModel(Model);
@@ -325,7 +315,7 @@ TEST_F(FileSystemFault, DatabaseSaveOnAFullDiskKeepsTheOldFile)
         std::vector<TItem> start;
         for (int32_t id = 1; id <= 40; ++id)
             start.push_back(Book(id, "Title " + std::to_string(id)));
-        const std::string oldFile = ItemsFile(start);
+        const std::string oldFile = DatabaseFile(start);
         Folder.WriteFile("disk/books.orbl", oldFile);
         Folder.WriteFile("volumnia.kelt", DatabaseSettings("disk/books.orbl"));
         TRFileSystem settings("volumnia.kelt");
@@ -438,7 +428,7 @@ void RunInReadOnlyFolder(TTempWorkingFolder& folder, const std::function<std::st
 
 TEST_F(FileSystemFault, DatabaseSaveInAReadOnlyFolderIsRefused)
 {
-    const std::string oldFile = ItemsFile(StartItems);
+    const std::string oldFile = DatabaseFile(StartItems);
     std::unique_ptr<TRFileSystem> settings;
     std::unique_ptr<TDatabase> db;
     RunInReadOnlyFolder(

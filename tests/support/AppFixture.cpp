@@ -53,17 +53,6 @@ std::string SettingsFile(const std::vector<std::pair<std::string, std::string>>&
     return text;
 }
 
-std::string DatabaseFile(const std::vector<TItem>& items)
-{
-    std::string text;
-    for (const TItem& item : items) {
-        text += std::to_string(item.ID) + "\r\n";
-        for (const std::string& field : item.Fields)
-            text += field + "\r\n";
-    }
-    return text;
-}
-
 TItem Book(int32_t id, const std::string& title, const std::string& author, const std::string& publisher,
            const std::string& year, const std::string& loaner, const std::string& date)
 {

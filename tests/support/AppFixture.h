@@ -6,6 +6,7 @@
 #pragma once
 
 #include "engine/Item.h"
+#include "tests/support/DatabaseFile.h"
 #include "tests/support/ScriptedPlatform.h"
 #include "tests/support/TempWorkingFolder.h"
 
@@ -23,8 +24,6 @@ class TApplicationWindows;
 std::vector<std::pair<std::string, std::string>> InstalledSettings();
 // A settings file (CR LF, kinds as the programs write them) for those pairs.
 std::string SettingsFile(const std::vector<std::pair<std::string, std::string>>& settings);
-// A database file for the items (11 lines each).
-std::string DatabaseFile(const std::vector<TItem>& items);
 // A book: title, author, publisher, year; loaner and loan date optional.
 TItem Book(int32_t id, const std::string& title, const std::string& author, const std::string& publisher,
            const std::string& year = "", const std::string& loaner = "", const std::string& date = "");
