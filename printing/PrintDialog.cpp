@@ -8,6 +8,7 @@
 #include "engine/ORBL.h"
 #include "platform/gui/ModalRunner.h"
 #include "platform/gui/Platform.h"
+#include "platform/gui/PrinterResolution.h"
 #include "platform/gui/QtPrintTarget.h"
 #include "platform/gui/SystemDialogs.h"
 #include "printing/PrintSettingsDialog.h"
@@ -152,6 +153,8 @@ void TdlgPrint::btnPrintClick()
         close();
         return;
     }
+    // The system print dialog may have chosen another printer or a file.
+    TPrinterResolution::Apply(Printer());
     TQtPrintTarget target(Printer());
     run.Print(target);
     close();

@@ -7,6 +7,7 @@
 #include "platform/IntegerConversion.h"
 #include "platform/gui/MessageLayer.h"
 #include "platform/gui/Platform.h"
+#include "printing/TypingLengthLimit.h"
 #include "settings/KELT.h"
 
 #include <QComboBox>
@@ -28,11 +29,15 @@ QComboBox* ColumnBox(int n, QWidget* parent, int x)
     return box;
 }
 
+// At most four characters can be typed into a spacing box; a longer stored
+// spacing is still shown whole, so that accepting unchanged stores it unchanged.
+constexpr int SpacingTypingLimit = 4;
+
 // Column n's left edge in printer pixels.
 QLineEdit* SpacingBox(int n, const QString& text, QWidget* parent, int x)
 {
     auto* edit = new QLineEdit(text, parent);
-    edit->setMaxLength(4);
+    new TTypingLengthLimit(SpacingTypingLimit, edit);
     edit->setGeometry(x, 88, 65, 21);
     edit->setAccessibleName(QStringLiteral("Column %1 spacing").arg(n));
     return edit;
@@ -45,7 +50,8 @@ void ReadString(QComboBox* box, const TRFileSystem& settings, const char* name)
 
 void ReadInteger(QLineEdit* edit, const TRFileSystem& settings, const char* name)
 {
-    edit->setText(QString::fromStdString(IntegerConversion::IntToStr(settings.ReadInteger(name))));
+    const QString text = QString::fromStdString(IntegerConversion::IntToStr(settings.ReadInteger(name)));
+    edit->findChild<TTypingLengthLimit*>()->Show(text);
 }
 
 void WriteInteger(TRFileSystem& settings, const char* name, const QLineEdit* edit)

@@ -1,6 +1,8 @@
 # Sourced by ./test and ./run: installs the Debian packages the build needs
 # when some are missing (as root), or names them and stops.
-VOLUMNIA_PACKAGES=(cmake ninja-build g++ qt6-base-dev libjpeg-dev libgtest-dev xvfb xauth)
+# libcups2-dev: the printer's own resolution; poppler-utils: the printing tests
+# read the PDF files they print back with pdftotext and pdftoppm.
+VOLUMNIA_PACKAGES=(cmake ninja-build g++ qt6-base-dev libjpeg-dev libcups2-dev libgtest-dev poppler-utils xvfb xauth)
 
 ensure_packages() {
     local missing=() package

@@ -8,6 +8,9 @@
 
 #include <QPrinter>
 
+#include <algorithm>
+#include <cstdlib>
+
 TQtPrintTarget::TQtPrintTarget(QPrinter& printer) : Printer(printer) {}
 
 TQtPrintTarget::~TQtPrintTarget()
@@ -110,5 +113,16 @@ void TQtPrintTarget::TextCentred(const TPrintRect& rect, const QString& text, co
 void TQtPrintTarget::Line(int x1, int y1, int x2, int y2)
 {
     RequireOpen("line");
+    if (y1 == y2 || x1 == x2) {
+        // A pen stroke is centred on the line, so a one-pixel pen on a whole
+        // pixel coordinate straddles two rows of pixels and each comes out
+        // grey, and some engines draw a thin line as a hairline. A straight
+        // line is therefore filled as the row (or column) of pixels it covers,
+        // from its start up to but not including its end point.
+        const QRect pixels = y1 == y2 ? QRect(QPoint(std::min(x1, x2), y1), QSize(std::abs(x2 - x1), 1))
+                                      : QRect(QPoint(x1, std::min(y1, y2)), QSize(1, std::abs(y2 - y1)));
+        Painter.fillRect(pixels, Qt::black);
+        return;
+    }
     Painter.drawLine(x1, y1, x2, y2);
 }

@@ -73,20 +73,33 @@ TEST_F(PrintSettingsTest, WindowControlsAndInitialTexts)
 
 TEST_F(PrintSettingsTest, OpeningShowsTheStoredValuesAndAcceptKeepsThem)
 {
-    Overrides = {{"pcol1", "Year published"}, {"pcol2", "Loaner"}, {"pcol3", "Caf\xE9"},
-                 {"pcol1_dst", "-999"},       {"pcol2_dst", "$10"}, {"pcol3_dst", "2400"}};
-    WriteFiles({});
-    ASSERT_TRUE(Start());
-    EXPECT_TRUE(Open([](TdlgPrintSettings& dialog) {
-        EXPECT_EQ(Shown(dialog), (QStringList{"Year published", "Loaner", QString::fromUtf8("Café"), "-999", "16",
-                                              "2400"}));
-        dialog.btnAccept->click();
-    }));
-    EXPECT_EQ(OnDisk("pcol1"), "Year published");
-    EXPECT_EQ(OnDisk("pcol3"), "Caf\xE9");
-    EXPECT_EQ(OnDisk("pcol1_dst"), "-999");
-    EXPECT_EQ(OnDisk("pcol2_dst"), "16");
-    EXPECT_TRUE(Platform.Messages.Boxes.empty());
+    struct Case {
+        const char *Column1, *Column2, *Column3; // stored spacings
+        QStringList Spacings;                    // as shown, and stored again by "&Accept"
+    };
+    const Case cases[] = {
+        {"-999", "$10", "2400", {"-999", "16", "2400"}},
+        // Longer than can be typed: shown whole and kept, and still no
+        // character can be typed to it.
+        {"-1000", "12345", "-2147483648", {"-1000", "12345", "-2147483648"}},
+    };
+    for (const Case& c : cases) {
+        Stop();
+        Overrides = {{"pcol1", "Year published"}, {"pcol2", "Loaner"}, {"pcol3", "Caf\xE9"},
+                     {"pcol1_dst", c.Column1},    {"pcol2_dst", c.Column2}, {"pcol3_dst", c.Column3}};
+        WriteFiles({});
+        ASSERT_TRUE(Start());
+        EXPECT_TRUE(Open([&](TdlgPrintSettings& dialog) {
+            QTest::keyClick(dialog.edtColumn3, Qt::Key_9);
+            EXPECT_EQ(Shown(dialog), QStringList({"Year published", "Loaner", QString::fromUtf8("Café")}) + c.Spacings);
+            dialog.btnAccept->click();
+        }));
+        EXPECT_EQ(OnDisk("pcol1"), "Year published");
+        EXPECT_EQ(OnDisk("pcol3"), "Caf\xE9");
+        for (int i = 0; i < 3; ++i)
+            EXPECT_EQ(OnDisk(Keys[3 + i]), c.Spacings[i].toStdString()) << c.Column1;
+        EXPECT_TRUE(Platform.Messages.Boxes.empty());
+    }
 }
 
 TEST_F(PrintSettingsTest, AcceptStoresTypedNamesAndFourCharacterSpacings)
