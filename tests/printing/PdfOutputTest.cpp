@@ -20,8 +20,9 @@ bool RunTool(const QString& program, const QStringList& arguments)
     QProcess process;
     process.start(program, arguments);
     if (!process.waitForFinished(60'000) || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
-        ADD_FAILURE() << program.toStdString() << " did not run (poppler-utils, which ./test installs): "
-                      << process.errorString().toStdString() << " " << process.readAllStandardError().toStdString();
+        ADD_FAILURE() << program.toStdString()
+                      << " did not run (poppler-utils, which ./test installs): " << process.errorString().toStdString()
+                      << " " << process.readAllStandardError().toStdString();
         return false;
     }
     return true;
@@ -141,8 +142,8 @@ TEST_F(PdfOutput, WorkedExampleLandsOnTheComputedLinesWithABlackRuleOnePixelHigh
     for (int page = 1; page <= 3; ++page) {
         const QString image = Folder.Path() + QStringLiteral("/rule%1").arg(page);
         ASSERT_TRUE(RunTool("pdftoppm", {"-r", QString::number(Dpi), "-f", QString::number(page), "-l",
-                                         QString::number(page), "-y", QString::number(MarginPixels + footerTop - 2 - 1), "-H",
-                                         "3", "-gray", "-singlefile", pdf, image}));
+                                         QString::number(page), "-y", QString::number(MarginPixels + footerTop - 2 - 1),
+                                         "-H", "3", "-gray", "-singlefile", pdf, image}));
         const QImage rows(image + ".pgm");
         ASSERT_EQ(rows.height(), 3) << page;
         int notWhiteAbove = 0, notBlack = 0, notWhiteBelow = 0;
