@@ -126,9 +126,17 @@ void TCsvImport::Run(const TCsvImportOptions& options, std::ostream& report)
     // Volumnia keeps its books in memory and writes them at its end: an import
     // into a folder it runs on would be lost, and its next book numbers reused.
     TWorkingFolderLock lock;
-    if (lock.TryLock() == TWorkingFolderLock::TResult::HeldElsewhere)
+    switch (lock.TryLock()) {
+    case TWorkingFolderLock::TResult::Locked:
+        break;
+    case TWorkingFolderLock::TResult::HeldElsewhere:
         throw ECsvRefusal("Volumnia or another program is working in this folder (" +
                           TWorkingFolderLock::FileName().toStdString() + "); close it and try again; nothing imported");
+    case TWorkingFolderLock::TResult::NotPossible:
+        // A folder that takes no new file still holds files we may rewrite.
+        report << "No lock can be made in this folder: make sure Volumnia is not running here.\n";
+        break;
+    }
 
     TCsvCatalogue catalogue;
     TDatabase& database = catalogue.Database();
@@ -143,9 +151,16 @@ void TCsvImport::Run(const TCsvImportOptions& options, std::ostream& report)
         throw ECsvRefusal(Name(options.File) + ": no header row; nothing imported");
     const std::vector<QString>& header = records.front().Fields;
     const TCsvColumns columns(header, database.Aliases());
-    if (columns.ColumnsOf(0).empty())
+    if (columns.ColumnsOf(0).empty()) {
+        // Spreadsheets in some languages separate with semicolons or tabs.
+        const bool otherSeparator = header.size() == 1 && (header[0].contains(u';') || header[0].contains(u'\t'));
         throw ECsvRefusal(Name(options.File) + ": no column holds the titles (a header \"Title\" or \"" +
-                          TCsvCatalogue::Utf8(database.Aliases()[0]) + "\"); nothing imported");
+                          TCsvCatalogue::Utf8(database.Aliases()[0]) + "\")" +
+                          (otherSeparator ? "; its columns seem to be separated by semicolons or tabs: save it "
+                                            "as CSV with commas"
+                                          : "") +
+                          "; nothing imported");
+    }
 
     std::vector<TRow> rows;
     std::vector<std::string> skipped, problems, blankedCells;
