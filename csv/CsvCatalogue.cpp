@@ -3,6 +3,8 @@
 #include "csv/ECsvRefusal.h"
 #include "platform/Cp1252.h"
 
+#include <QFile>
+
 #include <exception>
 #include <utility>
 
@@ -11,8 +13,9 @@ TCsvCatalogue::TCsvCatalogue()
     try {
         FSettings = std::make_unique<TRFileSystem>(SettingsFileName);
     } catch (const std::exception& error) {
+        const bool missing = !QFile::exists(QString::fromLatin1(SettingsFileName));
         throw ECsvRefusal(std::string(SettingsFileName) + ": " + Utf8(error.what()) +
-                          " (run volumnia-csv in Volumnia's folder)");
+                          (missing ? " (run volumnia-csv in Volumnia's folder)" : ""));
     }
     try {
         FDatabase = std::make_unique<TDatabase>(std::as_const(*FSettings), TDatabase::TLoadOnly{});

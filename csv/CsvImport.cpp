@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QStringDecoder>
 
+#include <array>
 #include <cstdio>
 #include <limits>
 #include <string>
