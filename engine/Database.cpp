@@ -18,6 +18,7 @@
 #include <numeric>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -46,14 +47,17 @@ TItem SanitizedItem(const TItem& item)
 
 } // namespace
 
-TDatabase::TDatabase(TRFileSystem& settings)
-    : Items(std::make_unique<std::array<TItem, Capacity>>())
+TDatabase::TDatabase(TRFileSystem& settings) : TDatabase(std::as_const(settings), TLoadOnly{})
+{
+    settings.WriteInteger("orbl_itemcount", ItemCount);
+}
+
+TDatabase::TDatabase(const TRFileSystem& settings, TLoadOnly) : Items(std::make_unique<std::array<TItem, Capacity>>())
 {
     FFileName = settings.ReadString("orbl_databasefile");
     for (int32_t i = 0; i < FieldCount; ++i)
         FAliases[static_cast<size_t>(i)] = settings.ReadString("orbl_alias" + std::to_string(i));
     LoadFromFile();
-    settings.WriteInteger("orbl_itemcount", ItemCount);
 }
 
 void TDatabase::LoadFromFile()

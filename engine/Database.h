@@ -23,6 +23,10 @@ public:
     // Create: reads orbl_databasefile and orbl_alias0..9, loads the file and
     // writes orbl_itemcount.
     explicit TDatabase(TRFileSystem& settings);
+    // The same without writing orbl_itemcount back, for programs that read the
+    // catalogue without changing the settings file.
+    struct TLoadOnly {};
+    TDatabase(const TRFileSystem& settings, TLoadOnly);
 
     void LoadFromFile();
     void SaveToFile();
@@ -34,6 +38,8 @@ public:
     void GetItem(int32_t ID, int32_t index, TItem& item) const;
     std::string GetField(int32_t ID, int32_t index, const std::string& alias) const;
     int32_t Count() const { return ItemCount; }
+    // The item in a slot below Count(); unlike GetItem, whatever the Empty mark.
+    const TItem& ItemAt(int32_t slot) const { return (*Items)[static_cast<size_t>(slot)]; }
     int32_t FileSize() const { return FFileSize; }
 
     Searchresult Search(const std::string& alias, const std::string& text) const;

@@ -1,0 +1,162 @@
+#include "csv/CsvCommand.h"
+
+#include "csv/CsvCatalogue.h"
+#include "csv/CsvExport.h"
+#include "csv/CsvImport.h"
+#include "csv/ECsvRefusal.h"
+
+#include <QString>
+
+#include <exception>
+#include <optional>
+
+namespace {
+
+constexpr const char* Program = "volumnia-csv";
+
+struct TUsageError {
+    std::string Message;
+};
+
+// "--name value" or "--name=value"; nullopt when the argument is not --name.
+std::optional<std::string> OptionValue(const std::vector<std::string>& arguments, size_t& i, const std::string& name)
+{
+    const std::string& argument = arguments[i];
+    if (argument.rfind(name + "=", 0) == 0)
+        return argument.substr(name.size() + 1);
+    if (argument != name)
+        return std::nullopt;
+    if (i + 1 == arguments.size())
+        throw TUsageError{name + " needs a value"};
+    return arguments[++i];
+}
+
+int SortField(const std::string& value)
+{
+    if (value == "title")
+        return 0;
+    if (value == "author")
+        return 1;
+    if (value == "publisher")
+        return 2;
+    throw TUsageError{"--sort takes title, author or publisher, not \"" + value + "\""};
+}
+
+bool Windows1252(const std::string& value)
+{
+    QString name = QString::fromLocal8Bit(value).toLower();
+    if (name == u"utf-8" || name == u"utf8")
+        return false;
+    if (name == u"windows-1252" || name == u"cp1252")
+        return true;
+    throw TUsageError{"--encoding takes utf-8 or windows-1252, not \"" + value + "\""};
+}
+
+int Export(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err)
+{
+    TCsvExportOptions options;
+    std::vector<std::string> files;
+    for (size_t i = 1; i < arguments.size(); ++i) {
+        if (auto sort = OptionValue(arguments, i, "--sort"))
+            options.SortField = SortField(*sort);
+        else if (arguments[i] == "--bom")
+            options.Bom = true;
+        else if (arguments[i].size() > 1 && arguments[i][0] == '-')
+            throw TUsageError{"export has no option " + arguments[i]};
+        else
+            files.push_back(arguments[i]);
+    }
+    if (files.size() > 1)
+        throw TUsageError{"export writes one file"};
+    if (!files.empty() && files[0] != "-")
+        options.File = QString::fromLocal8Bit(files[0]);
+    TCsvExport::Run(options, out, err);
+    return TCsvCommand::Done;
+}
+
+int Import(const std::vector<std::string>& arguments, std::ostream& out)
+{
+    TCsvImportOptions options;
+    std::vector<std::string> files;
+    for (size_t i = 1; i < arguments.size(); ++i) {
+        if (auto encoding = OptionValue(arguments, i, "--encoding"))
+            options.Windows1252 = Windows1252(*encoding);
+        else if (arguments[i] == "--dry-run")
+            options.DryRun = true;
+        else if (arguments[i].size() > 1 && arguments[i][0] == '-')
+            throw TUsageError{"import has no option " + arguments[i]};
+        else
+            files.push_back(arguments[i]);
+    }
+    if (files.size() != 1)
+        throw TUsageError{"import reads one FILE"};
+    options.File = QString::fromLocal8Bit(files[0]);
+    TCsvImport::Run(options, out);
+    return TCsvCommand::Done;
+}
+
+} // namespace
+
+const char* TCsvCommand::HelpText()
+{
+    return "Usage: volumnia-csv export [--sort title|author|publisher] [--bom] [FILE]\n"
+           "       volumnia-csv import [--dry-run] [--encoding utf-8|windows-1252] FILE\n"
+           "\n"
+           "Brings books into and out of the Volumnia catalogue of the working folder\n"
+           "(the folder of volumnia.kelt) as CSV.\n"
+           "\n"
+           "export   writes every book as CSV in UTF-8 to FILE, or to standard output\n"
+           "         when FILE is - or missing: a header row of ID and the eight field\n"
+           "         names, then one row a book.\n"
+           "  --sort title|author|publisher   in this order, as the book browser sorts\n"
+           "                                  (default: the order of the database file)\n"
+           "  --bom                           begin with a byte order mark, for\n"
+           "                                  spreadsheets that need one to see UTF-8\n"
+           "\n"
+           "import   adds the rows of FILE (- is standard input) as new books, with\n"
+           "         new numbers after CurrentIndex. Columns are matched by their\n"
+           "         header: the field names of the settings, or Title, Author,\n"
+           "         Publisher, Year, Notes, Private Notes, Borrowed By, Date Borrowed\n"
+           "         and the like; other columns are ignored, rows without a title\n"
+           "         skipped. Nothing is written when anything is refused.\n"
+           "  --dry-run                       tell what would be added, skipped or\n"
+           "                                  refused, and write nothing\n"
+           "  --encoding utf-8|windows-1252   the text of FILE (default: UTF-8; a\n"
+           "                                  byte order mark is allowed)\n"
+           "\n"
+           "Exit status: 0 done, 1 refused (the reason on standard error), 2 usage error.\n"
+           "Import is refused while Volumnia runs on the same folder.\n";
+}
+
+int TCsvCommand::Run(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err)
+{
+    try {
+        if (arguments.empty())
+            throw TUsageError{"no command given"};
+        const std::string& command = arguments[0];
+        if (command == "--help" || command == "-h" || command == "help") {
+            out << HelpText();
+            return Done;
+        }
+        for (const std::string& argument : arguments)
+            if (argument == "--help" || argument == "-h") {
+                out << HelpText();
+                return Done;
+            }
+        if (command == "export")
+            return Export(arguments, out, err);
+        if (command == "import")
+            return Import(arguments, out);
+        throw TUsageError{"unknown command \"" + command + "\""};
+    } catch (const TUsageError& usage) {
+        err << Program << ": " << usage.Message << "\nTry '" << Program << " --help'.\n";
+        return Usage;
+    } catch (const ECsvRefusal& refusal) {
+        err << Program << ": " << refusal.Message << "\n";
+        return Refused;
+    } catch (const std::exception& error) {
+        // An engine's or the platform's own error, in Windows-1252.
+        err << Program << ": " << TCsvCatalogue::Utf8(error.what()) << "\n";
+        return Refused;
+    }
+}

@@ -1,0 +1,286 @@
+#include "csv/CsvImport.h"
+
+#include "csv/CsvCatalogue.h"
+#include "csv/CsvColumns.h"
+#include "csv/CsvReader.h"
+#include "csv/ECsvRefusal.h"
+#include "platform/Cp1252.h"
+#include "platform/WorkingFolderLock.h"
+
+#include <QFile>
+#include <QStringDecoder>
+
+#include <array>
+#include <cstdio>
+#include <limits>
+#include <string>
+#include <vector>
+
+namespace {
+
+// At most this many problems or lines are listed; the rest are counted.
+constexpr size_t ListedAtMost = 20;
+
+std::string Name(const QString& file)
+{
+    return file == u"-" ? std::string("standard input") : file.toStdString();
+}
+
+QByteArray ReadInput(const QString& file)
+{
+    QByteArray data;
+    const auto tooLarge = [&] {
+        throw ECsvRefusal(Name(file) + ": larger than " + std::to_string(TCsvImport::MaxInputBytes / (1024 * 1024)) +
+                          " MB, far more than a catalogue of 1499 books holds; nothing imported");
+    };
+    if (file == u"-") {
+        char buffer[65536];
+        size_t read = 0;
+        while ((read = std::fread(buffer, 1, sizeof buffer, stdin)) > 0) {
+            data.append(buffer, static_cast<qsizetype>(read));
+            if (data.size() > TCsvImport::MaxInputBytes)
+                tooLarge();
+        }
+        if (std::ferror(stdin))
+            throw ECsvRefusal("cannot read standard input");
+        return data;
+    }
+    QFile in(file);
+    if (!in.open(QIODevice::ReadOnly))
+        throw ECsvRefusal(Name(file) + ": cannot open the file: " + in.errorString().toStdString());
+    data = in.read(TCsvImport::MaxInputBytes + 1);
+    if (in.error() != QFileDevice::NoError)
+        throw ECsvRefusal(Name(file) + ": cannot read the file: " + in.errorString().toStdString());
+    if (data.size() > TCsvImport::MaxInputBytes)
+        tooLarge();
+    return data;
+}
+
+QString Decode(const QString& file, QByteArray bytes, bool windows1252)
+{
+    if (windows1252)
+        return Cp1252::ToQString(bytes.toStdString());
+    if (bytes.startsWith("\xEF\xBB\xBF"))
+        bytes.remove(0, 3);
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringConverter::Flag::Stateless);
+    const QString text = decoder.decode(bytes);
+    if (!decoder.hasError())
+        return text;
+    const QList<QByteArray> lines = bytes.split('\n');
+    qsizetype line = 0;
+    while (line + 1 < lines.size()) {
+        QStringDecoder lineDecoder(QStringDecoder::Utf8, QStringConverter::Flag::Stateless);
+        const QString decoded = lineDecoder.decode(lines[line]);
+        if (lineDecoder.hasError())
+            break;
+        ++line;
+    }
+    throw ECsvRefusal(Name(file) + ": line " + std::to_string(line + 1) +
+                      ": not UTF-8 text (for a file in the Windows character set, add --encoding windows-1252); "
+                      "nothing imported");
+}
+
+// The field's bytes for the database; false with the first character that
+// Windows-1252 cannot hold. Line breaks and Ctrl+Z, which would break the
+// file's lines, become blanks as the engines make them.
+bool ToCp1252(const QString& text, std::string& bytes, char32_t& bad, bool& blanked)
+{
+    bytes.clear();
+    bytes.reserve(static_cast<size_t>(text.size()));
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text.at(i).unicode();
+        if (c == u'\r' || c == u'\n' || c == 0x1A) {
+            bytes.push_back(' ');
+            blanked = true;
+            continue;
+        }
+        const int byte = Cp1252::FromUnicode(c);
+        if (byte < 0) {
+            bad = QChar::isHighSurrogate(c) && i + 1 < text.size() ? QChar::surrogateToUcs4(c, text.at(i + 1).unicode())
+                                                                   : char32_t(c);
+            return false;
+        }
+        bytes.push_back(static_cast<char>(byte));
+    }
+    return true;
+}
+
+std::string Listed(const std::vector<std::string>& entries, const char* separator)
+{
+    std::string text;
+    for (size_t i = 0; i < entries.size() && i < ListedAtMost; ++i)
+        text += (i > 0 ? separator : "") + entries[i];
+    if (entries.size() > ListedAtMost)
+        text += std::string(separator) + "and " + std::to_string(entries.size() - ListedAtMost) + " more";
+    return text;
+}
+
+struct TRow {
+    int Line = 0;
+    TItem Item;
+};
+
+} // namespace
+
+void TCsvImport::Run(const TCsvImportOptions& options, std::ostream& report)
+{
+    // Volumnia keeps its books in memory and writes them at its end: an import
+    // into a folder it runs on would be lost, and its next book numbers reused.
+    TWorkingFolderLock lock;
+    switch (lock.TryLock()) {
+    case TWorkingFolderLock::TResult::Locked:
+        break;
+    case TWorkingFolderLock::TResult::HeldElsewhere:
+        throw ECsvRefusal("Volumnia or another program is working in this folder (" +
+                          TWorkingFolderLock::FileName().toStdString() + "); close it and try again; nothing imported");
+    case TWorkingFolderLock::TResult::NotPossible:
+        // A folder that takes no new file still holds files we may rewrite.
+        report << "No lock can be made in this folder: make sure Volumnia is not running here.\n";
+        break;
+    }
+
+    TCsvCatalogue catalogue;
+    TDatabase& database = catalogue.Database();
+    const QString text = Decode(options.File, ReadInput(options.File), options.Windows1252);
+    std::vector<TCsvRecord> records;
+    try {
+        records = TCsvReader::Parse(text);
+    } catch (const ECsvRefusal& malformed) {
+        throw ECsvRefusal(Name(options.File) + ": " + malformed.Message + "; nothing imported");
+    }
+    if (records.empty())
+        throw ECsvRefusal(Name(options.File) + ": no header row; nothing imported");
+    const std::vector<QString>& header = records.front().Fields;
+    const TCsvColumns columns(header, database.Aliases());
+    if (columns.ColumnsOf(0).empty()) {
+        // Spreadsheets in some languages separate with semicolons or tabs.
+        const bool otherSeparator = header.size() == 1 && (header[0].contains(u';') || header[0].contains(u'\t'));
+        throw ECsvRefusal(Name(options.File) + ": no column holds the titles (a header \"Title\" or \"" +
+                          TCsvCatalogue::Utf8(database.Aliases()[0]) + "\")" +
+                          (otherSeparator ? "; its columns seem to be separated by semicolons or tabs: save it "
+                                            "as CSV with commas"
+                                          : "") +
+                          "; nothing imported");
+    }
+
+    std::vector<TRow> rows;
+    std::vector<std::string> skipped, problems, blankedCells;
+    for (size_t r = 1; r < records.size(); ++r) {
+        const TCsvRecord& record = records[r];
+        const auto cell = [&record](int column) -> const QString& {
+            static const QString none;
+            return static_cast<size_t>(column) < record.Fields.size() ? record.Fields[static_cast<size_t>(column)]
+                                                                      : none;
+        };
+        for (size_t extra = header.size(); extra < record.Fields.size(); ++extra)
+            if (!record.Fields[extra].isEmpty()) {
+                problems.push_back("line " + std::to_string(record.Line()) + ": " +
+                                   std::to_string(record.Fields.size()) + " fields, but the header names " +
+                                   std::to_string(header.size()));
+                break;
+            }
+        TRow row;
+        row.Line = record.Line();
+        std::array<int, TCsvColumns::FieldCount> source;
+        for (int field = 0; field < TCsvColumns::FieldCount; ++field) {
+            source[static_cast<size_t>(field)] = -1;
+            for (int column : columns.ColumnsOf(field))
+                if (!cell(column).trimmed().isEmpty()) {
+                    source[static_cast<size_t>(field)] = column;
+                    break;
+                }
+        }
+        if (source[0] < 0) {
+            skipped.push_back(std::to_string(row.Line));
+            continue;
+        }
+        for (int field = 0; field < TCsvColumns::FieldCount; ++field) {
+            const int column = source[static_cast<size_t>(field)];
+            if (column < 0)
+                continue;
+            const std::string where = "line " + std::to_string(record.Lines[static_cast<size_t>(column)]) +
+                                      ", column " + std::to_string(column + 1) + " (" +
+                                      header[static_cast<size_t>(column)].trimmed().toStdString() + ")";
+            char32_t bad = 0;
+            bool blanked = false;
+            if (!ToCp1252(cell(column), row.Item.Fields[static_cast<size_t>(field)], bad, blanked)) {
+                problems.push_back(where + ": \"" + QString::fromUcs4(&bad, 1).toStdString() + "\" (U+" +
+                                   QString::number(bad, 16).toUpper().rightJustified(4, u'0').toStdString() +
+                                   ") has no place in the Windows character set the catalogue uses");
+            }
+            if (blanked)
+                blankedCells.push_back(where);
+        }
+        rows.push_back(std::move(row));
+    }
+
+    if (!columns.Unknown().isEmpty())
+        report << "Ignored columns: " << columns.Unknown().join(QStringLiteral(", ")).toStdString() << "\n";
+    if (!problems.empty())
+        throw ECsvRefusal(Name(options.File) + ": " + std::to_string(problems.size()) +
+                          (problems.size() == 1 ? " problem" : " problems") + "; nothing imported:\n  " +
+                          Listed(problems, "\n  "));
+    const int64_t total = int64_t(database.Count()) + int64_t(rows.size());
+    if (total > TDatabase::MaxItems)
+        throw ECsvRefusal(Name(options.File) + ": " + std::to_string(rows.size()) + " books to add to the " +
+                          std::to_string(database.Count()) + " held would make " + std::to_string(total) +
+                          ", more than " + std::to_string(TDatabase::MaxItems) + "; nothing imported");
+
+    // Each book takes CurrentIndex + 1 and raises it, as Add does; a number the
+    // catalogue already holds is passed over, as a second Save after "#104"
+    // would.
+    int32_t currentIndex = 0;
+    try {
+        currentIndex = catalogue.Settings().ReadInteger("CurrentIndex");
+    } catch (const std::exception& error) {
+        throw ECsvRefusal(std::string(TCsvCatalogue::SettingsFileName) +
+                          ": CurrentIndex: " + TCsvCatalogue::Utf8(error.what()) + "; nothing imported");
+    }
+    const int32_t firstIndex = currentIndex;
+    for (TRow& row : rows) {
+        do {
+            if (currentIndex == std::numeric_limits<int32_t>::max())
+                throw ECsvRefusal(std::string(TCsvCatalogue::SettingsFileName) +
+                                  ": CurrentIndex has no book numbers left; nothing imported");
+            ++currentIndex;
+        } while (database.ItemExists(currentIndex));
+        row.Item.ID = currentIndex;
+    }
+
+    const std::string verb = options.DryRun ? "Would add " : "Added ";
+    if (options.DryRun) {
+        report << "Dry run: nothing is written.\n";
+        for (const TRow& row : rows)
+            report << "line " << row.Line << ": ID " << row.Item.ID << ": " << TCsvCatalogue::Utf8(row.Item.Fields[0])
+                   << "\n";
+    } else if (!rows.empty()) {
+        database.EnableStartOfRunBackup();
+        for (const TRow& row : rows)
+            database.AddItem(row.Item);
+        try {
+            catalogue.Settings().WriteInteger("CurrentIndex", currentIndex);
+        } catch (const std::exception& error) {
+            throw ECsvRefusal(std::string(TCsvCatalogue::SettingsFileName) + ": " + TCsvCatalogue::Utf8(error.what()) +
+                              "; nothing imported");
+        }
+        try {
+            database.SaveToFile();
+        } catch (const std::exception& error) {
+            throw ECsvRefusal("database " + TCsvCatalogue::Utf8(database.FileName()) + ": " +
+                              TCsvCatalogue::Utf8(error.what()) + "; nothing imported (CurrentIndex stays at " +
+                              std::to_string(currentIndex) + ", so no book number is given out twice)");
+        }
+    }
+    report << verb << rows.size() << (rows.size() == 1 ? " book" : " books");
+    if (!rows.empty())
+        report << ", IDs " << rows.front().Item.ID << " to " << rows.back().Item.ID;
+    report << ".\n";
+    if (currentIndex - firstIndex > static_cast<int32_t>(rows.size()))
+        report << "Numbers already held were passed over.\n";
+    if (!skipped.empty())
+        report << (options.DryRun ? "Would skip " : "Skipped ") << skipped.size()
+               << (skipped.size() == 1 ? " row" : " rows") << " without a title: line " << Listed(skipped, ", ")
+               << ".\n";
+    if (!blankedCells.empty())
+        report << "Line breaks became blanks in " << Listed(blankedCells, "; ") << ".\n";
+}

@@ -1,0 +1,28 @@
+// TCsvImport: appends the rows of a CSV file to the working folder's catalogue
+// as new books. Everything is checked before anything is written, and a
+// refusal writes nothing. The new books take the numbers after CurrentIndex,
+// as Volumnia's Add does; CurrentIndex is raised in the settings file first
+// and the database saved once after it, so a failure at either step leaves
+// whole files and never a number given out twice.
+#pragma once
+
+#include <QString>
+
+#include <ostream>
+
+struct TCsvImportOptions {
+    QString File;             // "-": standard input
+    bool Windows1252 = false; // the file's text is Windows-1252, not UTF-8
+    bool DryRun = false;      // tell what would happen and write nothing
+};
+
+class TCsvImport {
+public:
+    // What was (or would be) added and skipped goes to report. Raises
+    // ECsvRefusal when the import is refused or a write fails.
+    static void Run(const TCsvImportOptions& options, std::ostream& report);
+
+    // Larger input is refused unread: a CSV file of 1499 books with long
+    // texts stays far below it.
+    static constexpr qint64 MaxInputBytes = 64 * 1024 * 1024;
+};

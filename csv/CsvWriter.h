@@ -1,0 +1,14 @@
+// TCsvWriter: CSV rows as RFC 4180 writes them, in UTF-8 with CR LF line ends.
+// A field is quoted when it holds a comma, a quote or a line break, or begins
+// or ends with a blank (which some readers would trim); quotes are doubled.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <vector>
+
+class TCsvWriter {
+public:
+    static void AppendRow(QByteArray& out, const std::vector<QString>& fields);
+};

@@ -1,0 +1,266 @@
+/*
+ * volumnia-csv in a working folder: the round trip of a catalogue through CSV,
+ * how imported text reaches the database, every refusal leaving both files as
+ * they were, and a failed save that gives no book number out twice.
+ */
+#include "csv/CsvCommand.h"
+#include "engine/ORBL.h"
+#include "platform/TextFile.h"
+#include "platform/WorkingFolderLock.h"
+#include "tests/support/DatabaseFile.h"
+#include "tests/support/TempWorkingFolder.h"
+
+#include <QLocale>
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+namespace {
+
+const TAlias Aliases = {
+    "Book title", "Book author", "Publisher", "Year published", "Other information (1)", "Other information (2)",
+    "Loaner",     "Date loaned", "Spare one", "Spare two"};
+
+struct TRun {
+    int Code;
+    std::string Out, Err;
+};
+
+TRun RunCsv(const std::vector<std::string>& arguments)
+{
+    std::ostringstream out, err;
+    const int code = TCsvCommand::Run(arguments, out, err);
+    return {code, out.str(), err.str()};
+}
+
+void WriteCatalogue(const TTempWorkingFolder& folder, int32_t currentIndex, const std::vector<TItem>& items)
+{
+    std::vector<std::string> lines{
+        "CurrentIndex", std::to_string(currentIndex), "vInteger", "orbl_databasefile", "books.orbl", "vString"};
+    for (size_t i = 0; i < Aliases.size(); ++i)
+        lines.insert(lines.end(), {"orbl_alias" + std::to_string(i), Aliases[i], "vString"});
+    folder.WriteFile("volumnia.kelt", CrLfLines(lines));
+    folder.WriteFile("books.orbl", DatabaseFile(items));
+}
+
+TItem Book(int32_t id, std::array<std::string, 8> fields)
+{
+    TItem item;
+    item.ID = id;
+    std::copy(fields.begin(), fields.end(), item.Fields.begin());
+    return item;
+}
+
+std::vector<TItem> Held()
+{
+    TRFileSystem settings("volumnia.kelt");
+    TDatabase database(std::as_const(settings), TDatabase::TLoadOnly{});
+    std::vector<TItem> items;
+    for (int32_t slot = 0; slot < database.Count(); ++slot)
+        items.push_back(database.ItemAt(slot));
+    return items;
+}
+
+int32_t CurrentIndex()
+{
+    return TRFileSystem("volumnia.kelt").ReadInteger("CurrentIndex");
+}
+
+class CsvCommand : public ::testing::Test {
+protected:
+    void SetUp() override { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
+    void TearDown() override { TTextFile::ClearWriteFault(); }
+};
+
+TEST_F(CsvCommand, ARoundTripKeepsEveryFieldAndNumbersTheBooksAnew)
+{
+    const std::vector<TItem> books = {
+        Book(7, {"G\xF6"
+                 "del, Escher, Bach",
+                 "Douglas \"Doug\" Hofstadter", "Basic Books", "1979", " leading blank", "trailing blank ", "Ann",
+                 "01.02.2026"}),
+        Book(12, {"Price \x80 5", "", "", "", "a\"b", "\x81 kept", "", ""}),
+        Book(30, {"apple", "Zed", "", "", "", "", "", ""}),
+    };
+    std::string csv;
+    {
+        TTempWorkingFolder folder;
+        WriteCatalogue(folder, 30, books);
+        const TRun exported = RunCsv({"export"});
+        ASSERT_EQ(exported.Code, 0) << exported.Err;
+        csv = exported.Out;
+        EXPECT_EQ(csv.substr(0, csv.find("\r\n")), "ID,Book title,Book author,Publisher,Year published,"
+                                                   "Other information (1),Other information (2),Loaner,Date loaned");
+        EXPECT_NE(csv.find("\"G\xC3\xB6"
+                           "del, Escher, Bach\",\"Douglas \"\"Doug\"\" Hofstadter\""),
+                  std::string::npos);
+        const TRun sorted = RunCsv({"export", "--sort", "title"});
+        std::vector<std::string> ids;
+        for (size_t at = sorted.Out.find("\r\n"); at + 2 < sorted.Out.size(); at = sorted.Out.find("\r\n", at + 2))
+            ids.push_back(sorted.Out.substr(at + 2, sorted.Out.find(',', at) - at - 2));
+        EXPECT_EQ(ids, (std::vector<std::string>{"30", "7", "12"}));
+    }
+
+    TTempWorkingFolder empty;
+    WriteCatalogue(empty, 99, {});
+    empty.WriteFile("list.csv", csv);
+    const TRun imported = RunCsv({"import", "list.csv"});
+    ASSERT_EQ(imported.Code, 0) << imported.Err;
+    const std::vector<TItem> held = Held();
+    ASSERT_EQ(held.size(), books.size());
+    for (size_t i = 0; i < books.size(); ++i) {
+        EXPECT_EQ(held[i].ID, 100 + static_cast<int32_t>(i));
+        for (size_t field = 0; field < 8; ++field)
+            EXPECT_EQ(held[i].Fields[field], books[i].Fields[field]) << "book " << i << " field " << field;
+    }
+    EXPECT_EQ(CurrentIndex(), 102);
+}
+
+TEST_F(CsvCommand, ImportedTextReachesTheDatabaseAsTheEnginesStoreIt)
+{
+    const struct {
+        const char* Name;
+        std::string Csv;
+        std::vector<std::string> Options;
+        std::array<std::string, 8> Fields;
+    } cases[] = {
+        {"UTF-8 with a byte order mark",
+         "\xEF\xBB\xBF"
+         "Title\nG\xC3\xB6"
+         "del\n",
+         {},
+         {"G\xF6"
+          "del"}},
+        {"Windows-1252",
+         "Title\nG\xF6"
+         "del \x80\n",
+         {"--encoding", "windows-1252"},
+         {"G\xF6"
+          "del \x80"}},
+        {"line breaks", "Title,Notes\n\"a\nb\",\"x\r\ny\"\n", {}, {"a b", "", "", "", "x  y"}},
+        {"first column with a value",
+         "Year Published,Original Publication Year,Title\n,1866,Crime\n",
+         {},
+         {"Crime", "", "", "1866"}},
+        {"row without a title", "Title,Author,ISBN\n,Nobody,1\nReal,Someone,2\n", {}, {"Real", "Someone"}},
+        {"loan columns",
+         "title,borrowed_by,Date Borrowed\nLent,Eve,03.04.2026\n",
+         {},
+         {"Lent", "", "", "", "", "", "Eve", "03.04.2026"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TTempWorkingFolder folder;
+        WriteCatalogue(folder, 41, {});
+        folder.WriteFile("in.csv", c.Csv);
+        std::vector<std::string> arguments{"import", "in.csv"};
+        arguments.insert(arguments.end(), c.Options.begin(), c.Options.end());
+        const TRun run = RunCsv(arguments);
+        ASSERT_EQ(run.Code, 0) << run.Err;
+        const std::vector<TItem> held = Held();
+        ASSERT_EQ(held.size(), 1u);
+        EXPECT_EQ(held[0].ID, 42);
+        for (size_t field = 0; field < 8; ++field)
+            EXPECT_EQ(held[0].Fields[field], c.Fields[field]) << "field " << field;
+    }
+}
+
+TEST_F(CsvCommand, ARefusalLeavesBothFilesAsTheyWere)
+{
+    const std::string oneBook = "Title,Author\nA,B\n";
+    const struct {
+        const char* Name;
+        std::string Csv;
+        std::vector<std::string> Arguments;
+        int Held;
+        bool Locked;
+        int Code;
+        const char* Said;
+    } cases[] = {
+        {"no Windows-1252 form",
+         "Title,Author\nA,B\nC,\xCE\xA8\n",
+         {"import", "in.csv"},
+         3,
+         false,
+         1,
+         "line 3, column 2 (Author): \"\xCE\xA8\" (U+03A8)"},
+        {"malformed",
+         "Title\n\"open\n",
+         {"import", "in.csv"},
+         3,
+         false,
+         1,
+         "in.csv: line 2: a quoted field is not closed; nothing imported"},
+        {"past 1499 books", "Title\nA\nB\n", {"import", "in.csv"}, 1498, false, 1, "would make 1500, more than 1499"},
+        {"Volumnia runs", oneBook, {"import", "in.csv"}, 3, true, 1, "working in this folder"},
+        {"lock held, dry run", oneBook, {"import", "--dry-run", "in.csv"}, 3, true, 1, "working in this folder"},
+        {"no title column", "Name,Author\nx,y\n", {"import", "in.csv"}, 3, false, 1, "no column holds the titles"},
+        {"not UTF-8",
+         "Title\nok\nG\xF6"
+         "del\n",
+         {"import", "in.csv"},
+         3,
+         false,
+         1,
+         "line 3: not UTF-8"},
+        {"more fields than headers",
+         "Title\nA,extra\n",
+         {"import", "in.csv"},
+         3,
+         false,
+         1,
+         "line 2: 2 fields, but the header names 1"},
+        {"dry run", oneBook, {"import", "--dry-run", "in.csv"}, 3, false, 0, ""},
+        {"export over the database", "", {"export", "books.orbl"}, 3, false, 1, "a file of the catalogue itself"},
+        {"usage", "", {"import", "in.csv", "more.csv"}, 3, false, 2, "import reads one FILE"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TTempWorkingFolder folder;
+        std::vector<TItem> items;
+        for (int i = 1; i <= c.Held; ++i)
+            items.push_back(Book(i, {"Title " + std::to_string(i)}));
+        WriteCatalogue(folder, c.Held, items);
+        folder.WriteFile("in.csv", c.Csv);
+        TWorkingFolderLock volumnia(folder.Path());
+        if (c.Locked) {
+            ASSERT_EQ(volumnia.TryLock(), TWorkingFolderLock::TResult::Locked);
+        }
+        const std::string settings = folder.ReadFile("volumnia.kelt");
+        const std::string database = folder.ReadFile("books.orbl");
+        const std::vector<std::string> files = folder.FileNames();
+
+        const TRun run = RunCsv(c.Arguments);
+        EXPECT_EQ(run.Code, c.Code) << run.Err;
+        EXPECT_NE(run.Err.find(c.Said), std::string::npos) << run.Err;
+        EXPECT_EQ(folder.ReadFile("volumnia.kelt"), settings);
+        EXPECT_EQ(folder.ReadFile("books.orbl"), database);
+        EXPECT_EQ(folder.FileNames(), files);
+    }
+}
+
+TEST_F(CsvCommand, AFailedSaveKeepsTheDatabaseAndGivesNoNumberTwice)
+{
+    TTempWorkingFolder folder;
+    // Two long books: the database is far larger than the settings file, so a
+    // write cut after 2000 bytes passes the settings and fails the database.
+    WriteCatalogue(folder, 2, {Book(1, {std::string(1500, 'a')}), Book(2, {std::string(1500, 'b')})});
+    folder.WriteFile("in.csv", "Title\nNew\n");
+    const std::string database = folder.ReadFile("books.orbl");
+    TTextFile::InjectWriteFault(2000, true);
+
+    const TRun failed = RunCsv({"import", "in.csv"});
+    EXPECT_EQ(failed.Code, 1);
+    EXPECT_NE(failed.Err.find("nothing imported (CurrentIndex stays at 3"), std::string::npos) << failed.Err;
+    EXPECT_EQ(folder.ReadFile("books.orbl"), database);
+    EXPECT_EQ(CurrentIndex(), 3);
+
+    ASSERT_EQ(RunCsv({"import", "in.csv"}).Code, 0);
+    const std::vector<TItem> held = Held();
+    ASSERT_EQ(held.size(), 3u);
+    EXPECT_EQ(held[2].ID, 4);
+    EXPECT_EQ(CurrentIndex(), 4);
+}
+
+} // namespace
