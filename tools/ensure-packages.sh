@@ -1,6 +1,7 @@
 # Sourced by ./test and ./run: installs the Debian packages the build needs
 # when some are missing (as root), or names them and stops.
-VOLUMNIA_PACKAGES=(cmake ninja-build g++ qt6-base-dev libjpeg-dev libgtest-dev xvfb xauth)
+# librsvg2-bin renders the application icon.
+VOLUMNIA_PACKAGES=(cmake ninja-build g++ qt6-base-dev libjpeg-dev libgtest-dev xvfb xauth librsvg2-bin)
 
 ensure_packages() {
     local missing=() package
