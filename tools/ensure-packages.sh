@@ -1,7 +1,9 @@
 # Sourced by ./test and ./run: installs the Debian packages the build needs
 # when some are missing (as root), or names them and stops.
-# librsvg2-bin renders the application icon.
-VOLUMNIA_PACKAGES=(cmake ninja-build g++ qt6-base-dev libjpeg-dev libgtest-dev xvfb xauth librsvg2-bin)
+# librsvg2-bin renders the application icon; the install test validates the
+# desktop entry and metainfo and builds the Debian package (dpkg-shlibdeps).
+VOLUMNIA_PACKAGES=(cmake ninja-build g++ qt6-base-dev libjpeg-dev libgtest-dev xvfb xauth librsvg2-bin
+    desktop-file-utils appstream dpkg-dev)
 
 ensure_packages() {
     local missing=() package
