@@ -4,6 +4,7 @@
 #include "app/ApplicationWindows.h"
 #include "app/Globals.h"
 #include "app/MainForm.h"
+#include "desktop/DesktopIntegration.h"
 #include "platform/gui/GuardedApplication.h"
 #include "platform/gui/TerminationSignal.h"
 
@@ -12,6 +13,7 @@ int main(int argc, char* argv[])
     TGuardedApplication app(argc, argv);
     TGuardedApplication::setApplicationName(QStringLiteral("Volumnia"));
     TGuardedApplication::setApplicationDisplayName(QStringLiteral("Volumnia"));
+    TDesktopIntegration::Apply();
     // The run ends with the main window, not with the last visible window.
     TGuardedApplication::setQuitOnLastWindowClosed(false);
 

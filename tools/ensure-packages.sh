@@ -1,8 +1,11 @@
 # Sourced by ./test and ./run: installs the Debian packages the build needs
 # when some are missing (as root), or names them and stops.
 # libcups2-dev: the printer's own resolution; poppler-utils: the printing tests
-# read the PDF files they print back with pdftotext and pdftoppm.
-VOLUMNIA_PACKAGES=(cmake ninja-build g++ qt6-base-dev libjpeg-dev libcups2-dev libgtest-dev poppler-utils xvfb xauth)
+# read the PDF files they print back with pdftotext and pdftoppm. librsvg2-bin
+# renders the application icon; the install test validates the desktop entry
+# and metainfo and builds the Debian package (dpkg-shlibdeps).
+VOLUMNIA_PACKAGES=(cmake ninja-build g++ qt6-base-dev libjpeg-dev libcups2-dev libgtest-dev poppler-utils xvfb xauth
+    librsvg2-bin desktop-file-utils appstream dpkg-dev)
 
 ensure_packages() {
     local missing=() package
