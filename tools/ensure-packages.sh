@@ -1,6 +1,9 @@
 # Sourced by ./test and ./run: installs the Debian packages the build needs
-# when some are missing (as root), or names them and stops.
-VOLUMNIA_PACKAGES=(cmake ninja-build g++ qt6-base-dev libjpeg-dev libgtest-dev xvfb xauth)
+# when some are missing (as root), or names them and stops. The second line
+# is the real-desktop test's: an X server, a window manager, the tools that
+# drive and read windows, and a D-Bus session with the accessibility bus.
+VOLUMNIA_PACKAGES=(cmake ninja-build g++ qt6-base-dev libjpeg-dev libgtest-dev xvfb xauth
+    openbox xdotool x11-utils dbus-daemon at-spi2-core python3-pyatspi)
 
 ensure_packages() {
     local missing=() package
