@@ -7,7 +7,8 @@ demo folder (42 books). What it checks:
   - each window's title bar (_NET_WM_NAME) is its caption, no more;
   - Enter with the focus on Cancel leaves the database file unchanged;
   - Ctrl+A keeps the main window on top without a new native window, and
-    every dialog the keyboard opens stacks above it, owned by it;
+    every dialog the keyboard opens, and a message box, stacks above it;
+  - Ctrl+R puts both frames at the default places;
   - the items label's text is readable through AT-SPI.
 
 usage: scenario.py VOLUMNIA DEMO_FOLDER
@@ -146,11 +147,35 @@ def keys_and_dialogs(program, folder):
             window_gone(inner)
         dialog.key("alt+F4")
         window_gone(dialog)
+
+    # A question: a message box titled with the application title, above the
+    # main window; Escape answers No and nothing is removed.
+    main.key("F3")
+    box = find_window("Volumnia")
+    check(box.title() == "Volumnia", "the message box title bar reads 'Volumnia' (%r)" % box.title())
+    check(above(box, main), "the message box stacks above the always-on-top main window")
+    box.key("Escape")
+    window_gone(box)
+    with open(os.path.join(folder, "books.orbl"), "rb") as file:
+        check(file.read() == books, "answering No removes nothing")
+
+    # Restore windows puts both frames at the default places, the hidden
+    # browser's too (seen when it is shown again).
+    main.key("F6")
+    window_gone(browser)
+    main.key("ctrl+r")
+    time.sleep(0.3)
+    check(main.frame_position() == (300, 300), "Ctrl+R: main window frame at 300, 300 (%s)"
+          % (main.frame_position(),))
+    main.key("F6")
+    browser = find_window(BROWSER)
+    check(browser.frame_position() == (100, 100), "Ctrl+R: browser frame at 100, 100 (%s)"
+          % (browser.frame_position(),))
     volumnia.end()
     after = read_settings(folder)
     check(after["AlwaysOnTop"] == "true", "Always on top was stored")
-    check([after[k] for k in POSITIONS] == ["150", "200", "600", "40"],
-          "the moved positions are kept (%s)" % "/".join(after[k] for k in POSITIONS))
+    check([after[k] for k in POSITIONS] == ["300", "300", "100", "100"],
+          "the restored positions are stored (%s)" % "/".join(after[k] for k in POSITIONS))
 
 
 def main(argv):
