@@ -5,6 +5,7 @@
 #include "dialogs/BookBrowserForm.h"
 #include "dialogs/BookGrid.h"
 #include "dialogs/DatabaseSettingsDialog.h"
+#include "dialogs/DialogControls.h"
 #include "dialogs/EditSeveralDialog.h"
 #include "dialogs/LoanBookDialog.h"
 #include "dialogs/RemoveSeveralDialog.h"
@@ -13,6 +14,8 @@
 #include "platform/Cp1252.h"
 #include "platform/IntegerConversion.h"
 #include "platform/gui/Clock.h"
+#include "platform/gui/DataLabelAccessible.h"
+#include "platform/gui/DesktopWindow.h"
 #include "platform/gui/ErrorHandler.h"
 #include "platform/gui/MessageLayer.h"
 #include "platform/gui/ModalRunner.h"
@@ -29,6 +32,7 @@
 #include <QLineEdit>
 #include <QLocale>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
@@ -55,12 +59,26 @@ QString ShortDate(const QDateTime& now)
     return QLocale().toString(now.date(), QLocale::ShortFormat);
 }
 
-// The long time format, with seconds, without the time zone Qt adds to it.
+// The long time format, with seconds, without the time zone Qt adds to it:
+// the zone field goes (never a quoted literal's letter t), and so do the
+// brackets and blanks that stood around it ("H:mm:ss (t)" in Catalan).
 QString LongTime(const QDateTime& now)
 {
-    QString format = QLocale().timeFormat(QLocale::LongFormat);
-    format.remove(QLatin1Char('t'));
-    return QLocale().toString(now.time(), format.trimmed());
+    const QLocale locale;
+    const QString format = locale.timeFormat(QLocale::LongFormat);
+    QString kept;
+    bool quoted = false;
+    for (const QChar c : format) {
+        if (c == QLatin1Char('\''))
+            quoted = !quoted;
+        if (quoted || c != QLatin1Char('t'))
+            kept += c;
+    }
+    static const QRegularExpression emptyBrackets(QStringLiteral("[(\\[]\\s*[)\\]]"));
+    static const QRegularExpression doubleBlanks(QStringLiteral(" {2,}"));
+    kept.remove(emptyBrackets);
+    kept.replace(doubleBlanks, QStringLiteral(" "));
+    return locale.toString(now.time(), kept.trimmed());
 }
 
 TBookGrid& BookList()
@@ -82,6 +100,15 @@ TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent)
     frmMain = this;
     setObjectName(QStringLiteral("frmMain"));
     Ui.Setup(this);
+    // An edit box claims Ctrl+A (select all) before the menu sees it; in this
+    // window the key belongs to "Always on top" wherever the focus is.
+    for (QLineEdit* box : findChildren<QLineEdit*>())
+        box->installEventFilter(this);
+    // The labels that show data tell a screen reader what they show.
+    for (QLabel* label : {Ui.lblItems, Ui.lblLoaner, Ui.lblLoanDate})
+        TDataLabelAccessible::Attach(label);
+    for (QLabel* panel : Ui.StatusPanels)
+        TDataLabelAccessible::Attach(panel);
     ConnectHandlers();
     FormCreate();
 }
@@ -185,7 +212,7 @@ void TfrmMain::FormActivate()
     PositionRestored = true; // even a failing first attempt is not repeated
     const int32_t left = Settings->ReadInteger("MF_X");
     const int32_t top = Settings->ReadInteger("MF_Y");
-    move(left, top);
+    DesktopWindow::MoveFrameTo(*this, QPoint(left, top));
 }
 
 void TfrmMain::FormDestroy()
@@ -193,6 +220,7 @@ void TfrmMain::FormDestroy()
     if (FStartupFailed || !Settings || !Database)
         return;
     try {
+        // The frame's corner, as FormActivate and Restore windows place it.
         Settings->WriteInteger("MF_X", x());
         Settings->WriteInteger("MF_Y", y());
         Settings->WriteInteger("CurrentIndex", CurrentIndex);
@@ -215,6 +243,9 @@ void TfrmMain::changeEvent(QEvent* event)
 void TfrmMain::showEvent(QShowEvent* event)
 {
     QMainWindow::showEvent(event);
+    // Centred on the first show, where it stays when FormActivate fails.
+    if (!PositionRestored)
+        DesktopWindow::CentreOnScreen(*this);
     // The window is activated as it is first shown; platforms without a window
     // manager never report that activation, so the first show counts as one.
     TErrorHandler::Guard([this] { FormActivate(); });
@@ -229,13 +260,26 @@ void TfrmMain::closeEvent(QCloseEvent* event)
 
 void TfrmMain::keyPressEvent(QKeyEvent* event)
 {
-    // Save is the window's default button: Enter presses it while it is shown.
+    // Enter on a focused button presses it (Cancel cancels). Elsewhere Save is
+    // the window's default button: Enter presses it while it is shown.
+    if (DialogControls::PressFocusedButton(this, event))
+        return;
     if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && Ui.btnSave->isVisible() &&
         Ui.btnSave->isEnabled()) {
         Ui.btnSave->click();
         return;
     }
     QMainWindow::keyPressEvent(event);
+}
+
+bool TfrmMain::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::ShortcutOverride &&
+        QKeySequence(static_cast<QKeyEvent*>(event)->keyCombination()) == Ui.mnuView_AlwaysOnTop->shortcut()) {
+        event->ignore(); // not overridden: the shortcut runs
+        return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 // ---------------------------------------------------------------- book view
@@ -502,10 +546,7 @@ void TfrmMain::mnuView_AlwaysOnTopClick()
 {
     const bool wasOnTop = Ui.mnuView_AlwaysOnTop->isChecked();
     Settings->WriteString("AlwaysOnTop", wasOnTop ? "false" : "true");
-    const bool visible = isVisible();
-    setWindowFlag(Qt::WindowStaysOnTopHint, !wasOnTop);
-    if (visible)
-        show(); // changing the flags hides the window
+    DesktopWindow::SetStaysOnTop(*this, !wasOnTop);
     Ui.mnuView_AlwaysOnTop->setChecked(!wasOnTop);
 }
 
@@ -515,8 +556,9 @@ void TfrmMain::mnuView_RestoreWindowsClick()
     Settings->WriteInteger("LV_Y", 100);
     Settings->WriteInteger("MF_X", 300);
     Settings->WriteInteger("MF_Y", 300);
-    move(300, 300);
-    frmBookBrowser->move(100, 100); // even while hidden; it is not shown by this
+    DesktopWindow::MoveFrameTo(*this, QPoint(300, 300));
+    // Even while hidden; it is not shown by this.
+    DesktopWindow::MoveFrameTo(*frmBookBrowser, QPoint(100, 100));
 }
 
 void TfrmMain::mnuHelp_ContentsClick()

@@ -11,8 +11,10 @@
 int main(int argc, char* argv[])
 {
     TGuardedApplication app(argc, argv);
+    // The application title of message boxes and the task bar. Only the name
+    // is set: the display name defaults to it, and a display name set on its
+    // own would be appended by Qt to every window's caption in the title bar.
     TGuardedApplication::setApplicationName(QStringLiteral("Volumnia"));
-    TGuardedApplication::setApplicationDisplayName(QStringLiteral("Volumnia"));
     TDesktopIntegration::Apply();
     // The run ends with the main window, not with the last visible window.
     TGuardedApplication::setQuitOnLastWindowClosed(false);

@@ -4,6 +4,7 @@
 #include "app/MainForm.h"
 #include "dialogs/BookGrid.h"
 #include "engine/ORBL.h"
+#include "platform/gui/DesktopWindow.h"
 #include "platform/gui/ErrorHandler.h"
 
 #include <QCloseEvent>
@@ -98,7 +99,7 @@ void TfrmBookBrowser::FormActivate()
     PositionRestored = true; // even a failing first attempt is not repeated
     const int32_t left = frmMain->Settings->ReadInteger("LV_X");
     const int32_t top = frmMain->Settings->ReadInteger("LV_Y");
-    move(left, top);
+    DesktopWindow::MoveFrameTo(*this, QPoint(left, top));
     frmMain->Database->SortBy(SortAliasFor(frmMain->Settings->ReadString("SortMethod")));
     frmMain->LoadList();
     frmMain->LoadBook(0);
@@ -156,6 +157,9 @@ void TfrmBookBrowser::changeEvent(QEvent* event)
 void TfrmBookBrowser::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
+    // Centred on the first show, where it stays when FormActivate fails.
+    if (!PositionRestored)
+        DesktopWindow::CentreOnScreen(*this);
     // The first show is the first activation, also where no window manager reports one.
     TErrorHandler::Guard([this] { FormActivate(); });
 }
@@ -184,15 +188,27 @@ void TfrmBookBrowser::mouseMoveEvent(QMouseEvent* event)
 
 bool TfrmBookBrowser::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::MouseButtonRelease && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+    const bool title = watched == Author || watched == Bookname || watched == Publisher;
+    if (title && event->type() == QEvent::MouseButtonPress &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+        PressedTitle = watched;
+        return QWidget::eventFilter(watched, event);
+    }
+    if (title && event->type() == QEvent::MouseButtonRelease &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+        // Like a button: a title sorts when the press began on it and the
+        // release comes over it; moving off before releasing calls it off.
+        const bool pressedHere = PressedTitle == watched;
+        PressedTitle = nullptr;
+        const auto* link = static_cast<QWidget*>(watched);
+        if (!pressedHere || !link->rect().contains(static_cast<QMouseEvent*>(event)->position().toPoint()))
+            return true;
         if (watched == Author)
             TErrorHandler::Guard([this] { AuthorClick(); });
         else if (watched == Bookname)
             TErrorHandler::Guard([this] { BooknameClick(); });
-        else if (watched == Publisher)
-            TErrorHandler::Guard([this] { PublisherClick(); });
         else
-            return QWidget::eventFilter(watched, event);
+            TErrorHandler::Guard([this] { PublisherClick(); });
         return true;
     }
     return QWidget::eventFilter(watched, event);

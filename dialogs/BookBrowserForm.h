@@ -48,4 +48,7 @@ protected:
 private:
     void FormCreate();
     void SortClick(const char* method, const char* alias);
+
+    // The column title a left press landed on; its release over it sorts.
+    QObject* PressedTitle = nullptr;
 };

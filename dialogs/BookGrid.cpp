@@ -4,6 +4,7 @@
 #include "platform/EBaseError.h"
 
 #include <QHeaderView>
+#include <QMouseEvent>
 
 namespace {
 
@@ -84,6 +85,28 @@ void TBookGrid::SelectRowSilently(int row)
     setCurrentIndex(Model->index(row, 1));
     Silent = false;
     Selected = row;
+}
+
+void TBookGrid::mousePressEvent(QMouseEvent* event)
+{
+    const QModelIndex pressed = indexAt(event->position().toPoint());
+    const bool onSelected = event->button() == Qt::LeftButton && pressed.isValid() && pressed.row() == Selected;
+    QTableView::mousePressEvent(event);
+    PressedOnSelected = onSelected ? Selected : -1;
+}
+
+void TBookGrid::mouseReleaseEvent(QMouseEvent* event)
+{
+    // A click on the selected row selects nothing new, yet it is the user's
+    // selection of that row as much as a click on another one: its book is
+    // shown again (the main window may show another one, or edited text).
+    const int pressed = PressedOnSelected;
+    PressedOnSelected = -1;
+    QTableView::mouseReleaseEvent(event);
+    const QModelIndex released = indexAt(event->position().toPoint());
+    if (event->button() == Qt::LeftButton && pressed >= 0 && released.isValid() && released.row() == pressed &&
+        pressed == Selected)
+        emit RowSelected(Selected);
 }
 
 void TBookGrid::OnCurrentChanged(const QModelIndex& current)

@@ -36,8 +36,13 @@ public:
     void SelectRowSilently(int row);
 
 signals:
-    // The user (or the program through SelectRow) selected another row.
+    // The user (or the program through SelectRow) selected another row, or
+    // the user clicked the row that was already selected.
     void RowSelected(int row);
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
     void OnCurrentChanged(const QModelIndex& current);
@@ -45,4 +50,6 @@ private:
     TBookGridModel* Model = nullptr;
     int Selected = 0;
     bool Silent = false;
+    // The row a left press landed on when it was already the selected row.
+    int PressedOnSelected = -1;
 };

@@ -2,7 +2,10 @@
 // Escape rule. What a dialog does with its controls stays in the dialog.
 #include "dialogs/DialogBase.h"
 
+#include "app/Globals.h"
+#include "app/MainForm.h"
 #include "dialogs/DialogControls.h"
+#include "platform/gui/DesktopWindow.h"
 
 #include <QKeyEvent>
 #include <QShowEvent>
@@ -35,7 +38,12 @@ void TDialogBase::SetTabOrder(const QList<QWidget*>& widgets)
 
 void TDialogBase::showEvent(QShowEvent* event)
 {
-    QDialog::showEvent(event);
+    QDialog::showEvent(event); // centres a new opening on the screen
+    // Owned by the main window, so that the window manager keeps the dialog
+    // above it, also while the main window is kept on top. Set after the
+    // centring, which would otherwise centre it over its owner.
+    if (!event->spontaneous())
+        DesktopWindow::SetOwner(*this, frmMain);
     // A spontaneous show is the window system restoring a dialog that is
     // already open, not a new opening.
     if (!event->spontaneous() || FActivation == TActivation::EveryShow)
@@ -52,5 +60,7 @@ void TDialogBase::keyPressEvent(QKeyEvent* event)
         event->accept();
         return;
     }
+    if (DialogControls::PressFocusedButton(this, event))
+        return;
     QDialog::keyPressEvent(event);
 }

@@ -9,6 +9,7 @@
 #include <QFont>
 #include <QFrame>
 #include <QIcon>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -88,6 +89,18 @@ QPushButton* Button(QStyle::StandardPixmap picture, const QString& caption, QWid
                     TButtonKind kind)
 {
     return Button(parent->style()->standardIcon(picture), caption, parent, x, y, kind);
+}
+
+bool PressFocusedButton(const QWidget* window, QKeyEvent* event)
+{
+    if (event->key() != Qt::Key_Return && event->key() != Qt::Key_Enter)
+        return false;
+    auto* button = qobject_cast<QPushButton*>(window->focusWidget());
+    if (!button || !button->isVisible() || !button->isEnabled())
+        return false;
+    event->accept();
+    button->click();
+    return true;
 }
 
 QStringList FieldNameList()

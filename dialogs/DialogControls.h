@@ -11,6 +11,7 @@ class QComboBox;
 class QFont;
 class QFrame;
 class QIcon;
+class QKeyEvent;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -22,9 +23,11 @@ constexpr int ButtonWidth = 107;
 constexpr int ButtonHeight = 25;
 constexpr int EditHeight = 21;
 
-// What Enter does to a command button. QDialog makes every push button an
-// "auto default" one, which Enter presses while it has the focus; a plain
-// button opts out of that, so Enter never presses it.
+// Whether a command button is the window's default button, which Enter
+// presses wherever the focus is not on another button. QDialog makes every
+// push button an "auto default" one, which takes over the default's look while
+// it has the focus; a plain button opts out of that (Enter still presses it
+// while it has the focus: PressFocusedButton).
 enum class TButtonKind { Plain, Default };
 
 // The dialogs' face.
@@ -50,6 +53,12 @@ QPushButton* Button(const QIcon& icon, const QString& caption, QWidget* parent, 
 // The same with one of the style's standard pictures.
 QPushButton* Button(QStyle::StandardPixmap picture, const QString& caption, QWidget* parent, int x, int y,
                     TButtonKind kind);
+
+// Enter or Return with the focus on an enabled push button of the window
+// presses that button, whatever the window's default button is: the default
+// button only answers Enter where the focus is not on a button. True when the
+// key pressed the focused button (the event is then accepted).
+bool PressFocusedButton(const QWidget* window, QKeyEvent* event);
 
 // BookFieldNames as the lists show them.
 QStringList FieldNameList();

@@ -7,6 +7,7 @@
 #include "engine/ORBL.h"
 #include "tests/support/AppFixture.h"
 
+#include <QAccessible>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -66,6 +67,26 @@ TEST_F(BookViewTest, LoanStateShowsInGroupAndToolbar)
     EXPECT_FALSE(frmMain->Ui.tbtnLoanBook->isEnabled());
     EXPECT_TRUE(frmMain->Ui.tbtnReturnBook->isEnabled());
     EXPECT_EQ(frmMain->Ui.edtPublishyear->text(), "1999");
+
+    // A screen reader gets each data label's name and what it shows.
+    const auto& panels = frmMain->Ui.StatusPanels;
+    const std::vector<std::pair<QLabel*, QString>> labels = {
+        {frmMain->Ui.lblItems, "Number of books"}, {frmMain->Ui.lblLoaner, "Loaner"},
+        {frmMain->Ui.lblLoanDate, "Date loaned"},  {panels[0], "Date"},
+        {panels[1], "Time"},                       {panels[2], "Database engine"},
+        {panels[3], "Database file"},
+    };
+    for (const auto& [label, name] : labels) {
+        SCOPED_TRACE(name.toStdString());
+        QAccessibleInterface* face = QAccessible::queryAccessibleInterface(label);
+        ASSERT_NE(face, nullptr);
+        EXPECT_EQ(face->text(QAccessible::Name), name);
+        EXPECT_EQ(face->text(QAccessible::Value), label->text());
+        QAccessibleTextInterface* text = face->textInterface();
+        ASSERT_NE(text, nullptr);
+        EXPECT_FALSE(label->text().isEmpty());
+        EXPECT_EQ(text->text(0, text->characterCount()), label->text());
+    }
 
     frmMain->btnNextClick();
     EXPECT_EQ(Shown(), "Named only");
@@ -203,6 +224,30 @@ TEST_F(BookViewTest, FileStartingWithAnEmptyLineShowsAnEmptyBook)
     ASSERT_TRUE(Start());
     EXPECT_TRUE(Platform.Messages.Boxes.empty());
     EXPECT_EQ(Shown(), "");
+}
+
+TEST_F(BookViewTest, TimePanelShowsHoursMinutesAndSecondsInEveryLocale)
+{
+    WriteFiles(Books(1));
+    ASSERT_TRUE(Start());
+    const QTime time(15, 4, 5);
+    Platform.Clock.Time = QDateTime(QDate(2026, 12, 7), time);
+    const QString zone = Platform.Clock.Time.timeZoneAbbreviation();
+    const QLocale kept;
+    for (const QLocale& locale :
+         QLocale::matchingLocales(QLocale::AnyLanguage, QLocale::AnyScript, QLocale::AnyTerritory)) {
+        QLocale::setDefault(locale);
+        frmMain->ClockTimer();
+        const QString shown = frmMain->Ui.StatusPanels[1]->text();
+        SCOPED_TRACE((locale.name() + ": " + shown).toStdString());
+        EXPECT_TRUE(shown.contains(locale.toString(time, QStringLiteral("m"))));
+        EXPECT_TRUE(shown.contains(locale.toString(time, QStringLiteral("s"))));
+        for (const QString& leftover : {QStringLiteral("("), QStringLiteral(")"), QStringLiteral("["), zone})
+            EXPECT_FALSE(shown.contains(leftover));
+        EXPECT_EQ(shown, shown.trimmed());
+        EXPECT_FALSE(shown.contains(QStringLiteral("  ")));
+    }
+    QLocale::setDefault(kept);
 }
 
 TEST_F(BookViewTest, ClockRenewsDateAndTime)

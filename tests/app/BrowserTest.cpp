@@ -100,6 +100,33 @@ TEST_F(BrowserTest, RowClickShowsThatBookInTheMainWindow)
     EXPECT_EQ(frmMain->Ui.edtBookname->text(), "Emma");
 }
 
+TEST_F(BrowserTest, ClickOnTheSelectedRowShowsItsBookAgain)
+{
+    Overrides["SortMethod"] = "ByPublisher";
+    WriteFiles(Books);
+    ASSERT_TRUE(Start());
+    frmMain->tbtnEditBookClick();
+    frmMain->Ui.edtBookname->setText("typed over");
+    const QRect cell = Grid().visualRect(Grid().model()->index(Grid().SelectedRow(), 2));
+    QTest::mouseClick(Grid().viewport(), Qt::LeftButton, {}, cell.center());
+    EXPECT_EQ(frmMain->Ui.edtBookname->text(), "Dracula");
+}
+
+TEST_F(BrowserTest, TitleSortsOnlyOnAReleaseOverIt)
+{
+    Overrides["SortMethod"] = "ByPublisher";
+    WriteFiles(Books);
+    ASSERT_TRUE(Start());
+    QLabel* title = frmBookBrowser->Bookname;
+    QTest::mousePress(title, Qt::LeftButton);
+    QTest::mouseRelease(title, Qt::LeftButton, {}, QPoint(-30, title->height() / 2)); // moved off first
+    QTest::mouseRelease(title, Qt::LeftButton); // no press began on it
+    EXPECT_EQ(Ids(), (std::vector<int32_t>{3, 2, 1, 4}));
+    std::string method;
+    ASSERT_TRUE(SettingOnDisk("SortMethod", method));
+    EXPECT_EQ(method, "ByPublisher");
+}
+
 TEST_F(BrowserTest, CloseWritesPositionAndNavigationStillWorks)
 {
     WriteFiles(Books);

@@ -87,6 +87,20 @@ TEST_F(EditingCommandsTest, AddGivesTheNextIdAndAppendsTheBook)
     EXPECT_EQ(index, "42");
 }
 
+TEST_F(EditingCommandsTest, EnterOnCancelCancelsTheEdit)
+{
+    WriteFiles(ByPublisher(FourBooks));
+    ASSERT_TRUE(Start());
+    const std::string before = DatabaseText();
+    frmMain->tbtnEditBookClick();
+    Type(frmMain->Ui.edtBookname, "Changed");
+    frmMain->Ui.btnCancel->setFocus();
+    QTest::keyClick(frmMain->Ui.btnCancel, Qt::Key_Return); // Save stays the default elsewhere
+    EXPECT_EQ(DatabaseText(), before);
+    EXPECT_TRUE(frmMain->Ui.btnSave->isHidden());
+    EXPECT_EQ(frmMain->Ui.edtBookname->text(), "Dracula");
+}
+
 TEST_F(EditingCommandsTest, AddThenCancelStoresNothing)
 {
     WriteFiles(ByPublisher(FourBooks));

@@ -24,7 +24,9 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QToolBar>
+#include <QTest>
 #include <QToolButton>
+#include <QWindow>
 
 namespace {
 
@@ -82,10 +84,17 @@ TEST_F(ViewCommandsTest, AlwaysOnTopAcrossARestart)
     WriteFiles(Books);
     ASSERT_TRUE(Start());
     QAction* item = frmMain->Ui.mnuView_AlwaysOnTop;
-    item->trigger();
+    // Ctrl+A is the window's, even where an edit box would take it to select all.
+    const QWindow* native = frmMain->windowHandle();
+    frmMain->activateWindow(); // shortcuts go to the active window
+    ASSERT_TRUE(QTest::qWaitForWindowActive(frmMain));
+    frmMain->Ui.edtCurrentItem->setFocus();
+    QTest::keyClick(frmMain->Ui.edtCurrentItem, Qt::Key_A, Qt::ControlModifier);
     EXPECT_TRUE(item->isChecked());
     EXPECT_TRUE(frmMain->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
     EXPECT_EQ(Setting("AlwaysOnTop"), "true");
+    EXPECT_EQ(frmMain->windowHandle(), native) << "the native window is kept";
+    EXPECT_TRUE(frmMain->isVisible());
     Stop();
 
     ASSERT_TRUE(Start());

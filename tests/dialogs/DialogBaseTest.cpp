@@ -129,7 +129,7 @@ TEST_F(DialogBaseTest, FailingActivationIsShownAndTheDialogStillOpens)
     EXPECT_EQ(dialog.edtText->text(), QString());
 }
 
-TEST_F(DialogBaseTest, EscapeNeverClosesAndEnterPressesOnlyTheDefaultButton)
+TEST_F(DialogBaseTest, EscapeNeverClosesAndEnterPressesTheFocusedButtonElseTheDefault)
 {
     struct TCase {
         const char* Name;
@@ -146,9 +146,9 @@ TEST_F(DialogBaseTest, EscapeNeverClosesAndEnterPressesOnlyTheDefaultButton)
         {"Escape on a button", true, true, Qt::Key_Escape, Qt::NoModifier, 0, 0},
         {"Return presses the default", true, false, Qt::Key_Return, Qt::NoModifier, 1, 0},
         {"keypad Enter presses the default", true, false, Qt::Key_Enter, Qt::KeypadModifier, 1, 0},
-        {"Return on a plain button still means the default", true, true, Qt::Key_Return, Qt::NoModifier, 1, 0},
+        {"Return on a focused plain button presses it", true, true, Qt::Key_Return, Qt::NoModifier, 0, 1},
         {"Return without a default presses nothing", false, false, Qt::Key_Return, Qt::NoModifier, 0, 0},
-        {"Return on a plain button without a default", false, true, Qt::Key_Return, Qt::NoModifier, 0, 0},
+        {"keypad Enter on a focused plain button", false, true, Qt::Key_Enter, Qt::KeypadModifier, 0, 1},
         {"Space still presses a focused plain button", false, true, Qt::Key_Space, Qt::NoModifier, 0, 1},
     };
     for (const TCase& c : cases) {

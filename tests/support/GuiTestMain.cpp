@@ -10,7 +10,6 @@ int main(int argc, char** argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     TGuardedApplication app(argc, argv);
     TGuardedApplication::setApplicationName(QStringLiteral("Volumnia"));
-    TGuardedApplication::setApplicationDisplayName(QStringLiteral("Volumnia"));
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

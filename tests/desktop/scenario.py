@@ -1,0 +1,205 @@
+#!/usr/bin/python3
+"""Volumnia on a real desktop: the program itself on Xvfb with openbox and the
+xcb platform, where windows have frames and title bars, run from a copy of the
+demo folder (42 books). What it checks:
+  - three runs without moving anything leave MF_X, MF_Y, LV_X and LV_Y as they
+    were, and each window's frame stands at its stored position;
+  - each window's title bar (_NET_WM_NAME) is its caption, no more;
+  - Enter with the focus on Cancel leaves the database file unchanged;
+  - Ctrl+A keeps the main window on top without a new native window, and
+    every dialog the keyboard opens, and a message box, stacks above it;
+  - Ctrl+R puts both frames at the default places;
+  - the items label's text is readable through AT-SPI.
+
+usage: scenario.py VOLUMNIA DEMO_FOLDER
+Exit status 0 when every check holds, 1 otherwise (a desktop that cannot be
+started is a failure too, never a skip).
+"""
+import os
+import shutil
+import sys
+import tempfile
+import time
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from desktop import (Desktop, DesktopError, Volumnia, accessible_text, find_window,  # noqa: E402
+                     stacking, window_gone)
+
+MAIN = "Quenfir Volumnia 2.1"
+BROWSER = "Book browser"
+# The dialogs the keyboard opens from the main window: keys, caption, and
+# the dialogs opened from that one by a click (the point of a button in it).
+DIALOGS = [
+    (["F5"], "Search", []),
+    (["ctrl+F2"], "Edit several", []),
+    (["ctrl+F3"], "Poista useita", []),
+    (["alt+d", "t"], "Database settings", []),
+    (["alt+h", "a"], "About Volumnia", []),
+    # "&Format" and "&Font" share Alt+F in the print dialog: a click it is.
+    (["ctrl+p"], "Print", [((8 + 272 + 40, 8 + 24 + 12), "Format settings")]),
+]
+POSITIONS = ("MF_X", "MF_Y", "LV_X", "LV_Y")
+
+failures = []
+
+
+def check(condition, what):
+    print(("ok   " if condition else "FAIL ") + what, flush=True)
+    if not condition:
+        failures.append(what)
+
+
+def read_settings(folder):
+    with open(os.path.join(folder, "volumnia.kelt"), "rb") as file:
+        lines = file.read().decode("cp1252").split("\r\n")
+    return {lines[i]: lines[i + 1] for i in range(0, len(lines) - 2, 3)}
+
+
+def write_settings(folder, changes):
+    path = os.path.join(folder, "volumnia.kelt")
+    with open(path, "rb") as file:
+        lines = file.read().decode("cp1252").split("\r\n")
+    for i in range(0, len(lines) - 2, 3):
+        if lines[i] in changes:
+            lines[i + 1] = changes[lines[i]]
+    with open(path, "wb") as file:
+        file.write("\r\n".join(lines).encode("cp1252"))
+
+
+def stored(settings, x, y):
+    return int(settings[x]), int(settings[y])
+
+
+def above(window, other):
+    order = stacking()
+    return window.xid in order and other.xid in order and order.index(window.xid) > order.index(other.xid)
+
+
+def plain_runs(program, folder):
+    """Three runs in a row that only start, close the browser and end."""
+    before = read_settings(folder)
+    for run in (1, 2, 3):
+        volumnia = Volumnia(program, folder)
+        main = find_window(MAIN)
+        browser = find_window(BROWSER)
+        if run == 1:
+            check(main.title() == MAIN, "main window title bar reads %r (%r)" % (MAIN, main.title()))
+            check(browser.title() == BROWSER, "browser title bar reads %r (%r)" % (BROWSER, browser.title()))
+        check(main.frame_position() == stored(before, "MF_X", "MF_Y"),
+              "run %d: main window frame at MF_X, MF_Y %s (%s)" % (run, stored(before, "MF_X", "MF_Y"),
+                                                                   main.frame_position()))
+        check(browser.frame_position() == stored(before, "LV_X", "LV_Y"),
+              "run %d: browser frame at LV_X, LV_Y %s (%s)" % (run, stored(before, "LV_X", "LV_Y"),
+                                                               browser.frame_position()))
+        main.key("F6")  # closes the browser, which writes LV_X and LV_Y
+        window_gone(browser)
+        volumnia.end()
+        after = read_settings(folder)
+        check(all(after[k] == before[k] for k in POSITIONS),
+              "run %d leaves %s as they were (%s)" % (run, "/".join(POSITIONS),
+                                                      "/".join(after[k] for k in POSITIONS)))
+
+
+def keys_and_dialogs(program, folder):
+    """One run with other stored positions: Enter on Cancel, Always on top
+    with the dialogs above, and the items label read by a screen reader."""
+    write_settings(folder, {"MF_X": "150", "MF_Y": "200", "LV_X": "600", "LV_Y": "40", "AlwaysOnTop": "false"})
+    volumnia = Volumnia(program, folder)
+    main = find_window(MAIN)
+    browser = find_window(BROWSER)
+    check(main.frame_position() == (150, 200), "main window frame at a moved place (%s)" % (main.frame_position(),))
+    check(browser.frame_position() == (600, 40), "browser frame at a moved place (%s)" % (browser.frame_position(),))
+
+    try:
+        shown = accessible_text(("Volumnia", "volumnia"), "Number of books")
+    except DesktopError as error:
+        shown = str(error)
+    check(shown == " / 42", "AT-SPI reads the items label as ' / 42' (%r)" % shown)
+
+    with open(os.path.join(folder, "books.orbl"), "rb") as file:
+        books = file.read()
+    # Edit the first book, type into its title, Tab to Cancel (after the six
+    # boxes and Save) and press Enter there.
+    main.key("F2", "x", *["Tab"] * 7, "Return")
+    time.sleep(0.5)
+    with open(os.path.join(folder, "books.orbl"), "rb") as file:
+        check(file.read() == books, "Enter with the focus on Cancel leaves the database file unchanged")
+
+    main.key("ctrl+a")
+    deadline = time.monotonic() + 5
+    while "_NET_WM_STATE_ABOVE" not in main.states() and time.monotonic() < deadline:
+        time.sleep(0.05)
+    check("_NET_WM_STATE_ABOVE" in main.states(), "Ctrl+A keeps the main window above others")
+    check(find_window(MAIN).xid == main.xid, "the main window keeps its native window")
+
+    for keys, caption, nested in DIALOGS:
+        main.key(*keys)
+        dialog = find_window(caption)
+        check(dialog.title() == caption, "title bar reads %r (%r)" % (caption, dialog.title()))
+        check(dialog.transient_for() == main.xid, "%r is owned by the main window" % caption)
+        check(above(dialog, main), "%r stacks above the always-on-top main window" % caption)
+        for (x, y), inner_caption in nested:
+            dialog.click(x, y)
+            inner = find_window(inner_caption)
+            check(inner.title() == inner_caption, "title bar reads %r (%r)" % (inner_caption, inner.title()))
+            check(above(inner, main), "%r stacks above the always-on-top main window" % inner_caption)
+            inner.key("alt+F4")
+            window_gone(inner)
+        dialog.key("alt+F4")
+        window_gone(dialog)
+
+    # A question: a message box titled with the application title, above the
+    # main window; Escape answers No and nothing is removed.
+    main.key("F3")
+    box = find_window("Volumnia")
+    check(box.title() == "Volumnia", "the message box title bar reads 'Volumnia' (%r)" % box.title())
+    check(above(box, main), "the message box stacks above the always-on-top main window")
+    box.key("Escape")
+    window_gone(box)
+    with open(os.path.join(folder, "books.orbl"), "rb") as file:
+        check(file.read() == books, "answering No removes nothing")
+
+    # Restore windows puts both frames at the default places, the hidden
+    # browser's too (seen when it is shown again).
+    main.key("F6")
+    window_gone(browser)
+    main.key("ctrl+r")
+    time.sleep(0.3)
+    check(main.frame_position() == (300, 300), "Ctrl+R: main window frame at 300, 300 (%s)"
+          % (main.frame_position(),))
+    main.key("F6")
+    browser = find_window(BROWSER)
+    check(browser.frame_position() == (100, 100), "Ctrl+R: browser frame at 100, 100 (%s)"
+          % (browser.frame_position(),))
+    volumnia.end()
+    after = read_settings(folder)
+    check(after["AlwaysOnTop"] == "true", "Always on top was stored")
+    check([after[k] for k in POSITIONS] == ["300", "300", "100", "100"],
+          "the restored positions are stored (%s)" % "/".join(after[k] for k in POSITIONS))
+
+
+def main(argv):
+    if len(argv) != 3:
+        print(__doc__.strip().split("\n\n")[1], file=sys.stderr)
+        return 2
+    program, demo = os.path.abspath(argv[1]), argv[2]
+    started = time.monotonic()
+    folder = tempfile.mkdtemp(prefix="volumnia-demo-")
+    try:
+        for name in ("volumnia.kelt", "books.orbl"):
+            shutil.copy(os.path.join(demo, name), folder)
+        with Desktop():
+            plain_runs(program, folder)
+            keys_and_dialogs(program, folder)
+    except Exception as error:  # noqa: BLE001 - whatever stops the scenario is its failure
+        what = str(error) if isinstance(error, DesktopError) else "%s: %s" % (type(error).__name__, error)
+        failures.append(what)
+        print("FAIL " + what, flush=True)
+    finally:
+        shutil.rmtree(folder, ignore_errors=True)
+    print("%d failure(s) in %.1f s" % (len(failures), time.monotonic() - started))
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv))
