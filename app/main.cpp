@@ -6,6 +6,7 @@
 #include "app/MainForm.h"
 #include "platform/gui/GuardedApplication.h"
 #include "platform/gui/TerminationSignal.h"
+#include "platform/gui/WindowFonts.h"
 
 int main(int argc, char* argv[])
 {
@@ -14,6 +15,7 @@ int main(int argc, char* argv[])
     TGuardedApplication::setApplicationDisplayName(QStringLiteral("Volumnia"));
     // The run ends with the main window, not with the last visible window.
     TGuardedApplication::setQuitOnLastWindowClosed(false);
+    WindowFonts::Register();
 
     int exitCode = 0;
     {

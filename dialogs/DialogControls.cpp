@@ -4,6 +4,7 @@
 #include "dialogs/DialogControls.h"
 
 #include "dialogs/BookFieldNames.h"
+#include "dialogs/StandardIconEngine.h"
 
 #include <QComboBox>
 #include <QFont>
@@ -87,7 +88,7 @@ QPushButton* Button(const QIcon& icon, const QString& caption, QWidget* parent, 
 QPushButton* Button(QStyle::StandardPixmap picture, const QString& caption, QWidget* parent, int x, int y,
                     TButtonKind kind)
 {
-    return Button(parent->style()->standardIcon(picture), caption, parent, x, y, kind);
+    return Button(TStandardIconEngine::Icon(picture), caption, parent, x, y, kind);
 }
 
 QStringList FieldNameList()

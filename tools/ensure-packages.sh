@@ -1,6 +1,8 @@
 # Sourced by ./test and ./run: installs the Debian packages the build needs
 # when some are missing (as root), or names them and stops.
-VOLUMNIA_PACKAGES=(cmake ninja-build g++ qt6-base-dev libjpeg-dev libgtest-dev xvfb xauth)
+# fonts-wine: free Tahoma and MS Sans Serif with the metrics the windows and
+# printing are laid out for.
+VOLUMNIA_PACKAGES=(cmake ninja-build g++ qt6-base-dev libjpeg-dev libgtest-dev xvfb xauth fonts-wine)
 
 ensure_packages() {
     local missing=() package
