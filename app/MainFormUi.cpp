@@ -2,7 +2,7 @@
 
 #include "app/DataLabel.h"
 #include "app/ToolBarImages.h"
-#include "dialogs/StandardIconEngine.h"
+#include "dialogs/LazyIconEngine.h"
 
 #include <QAction>
 #include <QFrame>
@@ -216,9 +216,9 @@ void TMainFormUi::Setup(QMainWindow* window)
     grpLoaninfo->hide();
 
     btnCancel = Button(grpBookData, "btnCancel", QStringLiteral("&Cancel"), QRect(224, 216, 91, 25));
-    btnCancel->setIcon(TStandardIconEngine::Icon(QStyle::SP_DialogCancelButton));
+    btnCancel->setIcon(TLazyIconEngine::Standard(QStyle::SP_DialogCancelButton));
     btnSave = Button(grpBookData, "btnSave", QStringLiteral("&Save"), QRect(322, 216, 91, 25));
-    btnSave->setIcon(TStandardIconEngine::Icon(QStyle::SP_DialogSaveButton));
+    btnSave->setIcon(TLazyIconEngine::Standard(QStyle::SP_DialogSaveButton));
     btnSave->setDefault(true);
     btnCancel->hide();
     btnSave->hide();
