@@ -9,6 +9,7 @@
 #include "dialogs/LoanBookDialog.h"
 #include "dialogs/RemoveSeveralDialog.h"
 #include "dialogs/SearchBooksDialog.h"
+#include "dialogs/TextFit.h"
 #include "printing/PrintDialog.h"
 #include "printing/PrintSettingsDialog.h"
 
@@ -37,6 +38,11 @@ TApplicationWindows::TApplicationWindows()
     dlgDatabaseSettings = new TdlgDatabaseSettings;
     dlgRemoveSeveral = new TdlgRemoveSeveral;
     dlgEditSeveral = new TdlgEditSeveral;
+    // Only where the system lacks the windows' face do captions need more room.
+    for (QWidget* window :
+         std::initializer_list<QWidget*>{frmMain, frmBookBrowser, dlgLoanBook, dlgSearchBooks, dlgAbout, dlgPrint,
+                                         dlgPrintSettings, dlgDatabaseSettings, dlgRemoveSeveral, dlgEditSeveral})
+        TextFit::FitWindow(window);
 }
 
 namespace {

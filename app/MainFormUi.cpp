@@ -1,6 +1,8 @@
 #include "app/MainFormUi.h"
 
+#include "app/DataLabel.h"
 #include "app/ToolBarImages.h"
+#include "dialogs/LazyIconEngine.h"
 
 #include <QAction>
 #include <QFrame>
@@ -177,7 +179,12 @@ void TMainFormUi::Setup(QMainWindow* window)
 
     grpBookData = new QGroupBox(QStringLiteral("Book data"), client);
     grpBookData->setObjectName(QStringLiteral("grpBookData"));
-    grpBookData->setStyleSheet(QStringLiteral("QGroupBox#grpBookData { font-weight: bold; }"));
+    // A bold font, not a style sheet: a style sheet puts the group's controls
+    // back on the application's default face. Its controls get the normal
+    // weight back below.
+    QFont bold = window->font();
+    bold.setBold(true);
+    grpBookData->setFont(bold);
     grpBookData->setGeometry(8, 4, 425, 288);
     grpBookData->setAccessibleName(QStringLiteral("Book data"));
 
@@ -196,23 +203,22 @@ void TMainFormUi::Setup(QMainWindow* window)
     grpLoaninfo->setAccessibleName(QStringLiteral("Loan data"));
     auto* loanerCaption = new QLabel(QStringLiteral("Loaner:"), grpLoaninfo);
     loanerCaption->setGeometry(10, 24, 70, 16);
-    lblLoaner = new QLabel(QStringLiteral("N/A"), grpLoaninfo);
+    lblLoaner = new TDataLabel(QStringLiteral("N/A"), grpLoaninfo);
     lblLoaner->setObjectName(QStringLiteral("lblLoaner"));
     lblLoaner->setGeometry(80, 24, 101, 16);
     lblLoaner->setAccessibleName(QStringLiteral("Loaner"));
     auto* dateCaption = new QLabel(QStringLiteral("Date loaned:"), grpLoaninfo);
     dateCaption->setGeometry(10, 48, 70, 16);
-    lblLoanDate = new QLabel(QStringLiteral("N/A"), grpLoaninfo);
+    lblLoanDate = new TDataLabel(QStringLiteral("N/A"), grpLoaninfo);
     lblLoanDate->setObjectName(QStringLiteral("lblLoanDate"));
     lblLoanDate->setGeometry(80, 48, 101, 16);
     lblLoanDate->setAccessibleName(QStringLiteral("Date loaned"));
     grpLoaninfo->hide();
 
-    const QStyle* style = window->style();
     btnCancel = Button(grpBookData, "btnCancel", QStringLiteral("&Cancel"), QRect(224, 216, 91, 25));
-    btnCancel->setIcon(style->standardIcon(QStyle::SP_DialogCancelButton));
+    btnCancel->setIcon(TLazyIconEngine::Standard(QStyle::SP_DialogCancelButton));
     btnSave = Button(grpBookData, "btnSave", QStringLiteral("&Save"), QRect(322, 216, 91, 25));
-    btnSave->setIcon(style->standardIcon(QStyle::SP_DialogSaveButton));
+    btnSave->setIcon(TLazyIconEngine::Standard(QStyle::SP_DialogSaveButton));
     btnSave->setDefault(true);
     btnCancel->hide();
     btnSave->hide();
@@ -231,7 +237,7 @@ void TMainFormUi::Setup(QMainWindow* window)
     edtCurrentItem->setGeometry(84, 257, 40, 21);
     edtCurrentItem->setMaxLength(4);
     edtCurrentItem->setAccessibleName(QStringLiteral("Current book number"));
-    lblItems = new QLabel(QStringLiteral("/ 0"), grpBookData);
+    lblItems = new TDataLabel(QStringLiteral("/ 0"), grpBookData);
     lblItems->setObjectName(QStringLiteral("lblItems"));
     lblItems->setGeometry(128, 260, 50, 16);
     lblItems->setAccessibleName(QStringLiteral("Number of books"));
@@ -239,6 +245,11 @@ void TMainFormUi::Setup(QMainWindow* window)
                      QStringLiteral("Next book"));
     btnLast = Button(grpBookData, "btnLast", QStringLiteral(">|"), QRect(216, 256, 32, 23),
                      QStringLiteral("Last book"));
+
+    QFont normal = window->font();
+    normal.setBold(false);
+    for (QWidget* control : grpBookData->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        control->setFont(normal);
 
     QWidget::setTabOrder(edtBookname, edtAuthor);
     QWidget::setTabOrder(edtAuthor, edtPublishyear);
@@ -263,7 +274,7 @@ void TMainFormUi::Setup(QMainWindow* window)
     const std::array<int, 4> widths{80, 60, 80, 50};
     const std::array<const char*, 4> names{"Date", "Time", "Database engine", "Database file"};
     for (size_t i = 0; i < StatusPanels.size(); ++i) {
-        auto* panel = new QLabel(StatusBar);
+        auto* panel = new TDataLabel(QString(), StatusBar);
         panel->setMinimumWidth(widths[i]);
         if (i < 3)
             panel->setFixedWidth(widths[i]);

@@ -2,6 +2,9 @@
 // into the program as resources under ":/icons/".
 #include "app/ToolBarImages.h"
 
+#include "dialogs/LazyIconEngine.h"
+
+#include <QFile>
 #include <QPixmap>
 #include <QString>
 
@@ -30,11 +33,12 @@ QIcon TToolBarImages::Icon(Index index)
 {
     if (!IsImage(index))
         return QIcon();
-    // Loaded on every call rather than cached in a static: a pixmap must not
-    // outlive the application object, and the images are only asked for while
-    // the windows are built.
-    const QPixmap image(QStringLiteral(":/icons/%1.xpm").arg(QLatin1String(ImageNames[index])));
-    if (image.isNull())
+    const QString file = QStringLiteral(":/icons/%1.xpm").arg(QLatin1String(ImageNames[index]));
+    if (!QFile::exists(file))
         return QIcon();
-    return QIcon(image);
+    // Parsed when first drawn, not while the windows are built: the menus'
+    // images stay unseen until a menu opens. Each icon reads its own copy
+    // rather than one cached in a static, as a pixmap must not outlive the
+    // application object.
+    return TLazyIconEngine::Icon([file] { return QIcon(QPixmap(file)); });
 }

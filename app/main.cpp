@@ -7,6 +7,7 @@
 #include "desktop/DesktopIntegration.h"
 #include "platform/gui/GuardedApplication.h"
 #include "platform/gui/TerminationSignal.h"
+#include "platform/gui/WindowFonts.h"
 
 int main(int argc, char* argv[])
 {
@@ -18,6 +19,7 @@ int main(int argc, char* argv[])
     TDesktopIntegration::Apply();
     // The run ends with the main window, not with the last visible window.
     TGuardedApplication::setQuitOnLastWindowClosed(false);
+    WindowFonts::Register();
 
     int exitCode = 0;
     {

@@ -23,7 +23,6 @@ QLabel* SortLink(QWidget* parent, const char* name, const QString& caption, int 
     font.setUnderline(true);
     font.setBold(false);
     link->setFont(font);
-    link->setStyleSheet(QStringLiteral("QLabel { font-weight: normal; }"));
     link->setCursor(Qt::PointingHandCursor);
     link->setGeometry(x, 18, 160, 15);
     link->setAccessibleName(caption);
@@ -48,7 +47,11 @@ TfrmBookBrowser::TfrmBookBrowser(QWidget* parent) : QWidget(parent, Qt::Window)
 
     grpListView = new QGroupBox(QStringLiteral("Books in database"), this);
     grpListView->setObjectName(QStringLiteral("grpListView"));
-    grpListView->setStyleSheet(QStringLiteral("QGroupBox#grpListView { font-weight: bold; }"));
+    // Bold by its font, not a style sheet, which would put the group's
+    // controls back on the application's default face.
+    QFont bold = font();
+    bold.setBold(true);
+    grpListView->setFont(bold);
     grpListView->setGeometry(8, 8, 545, 417);
     grpListView->setAccessibleName(QStringLiteral("Books in database"));
 
@@ -62,6 +65,7 @@ TfrmBookBrowser::TfrmBookBrowser(QWidget* parent) : QWidget(parent, Qt::Window)
 
     BookList = new TBookGrid(grpListView);
     BookList->setObjectName(QStringLiteral("BookList"));
+    BookList->setFont(font());
     BookList->setAccessibleName(QStringLiteral("Books"));
     BookList->setGeometry(gridLeft, 36, 529, 373);
     connect(BookList, &TBookGrid::RowSelected, this,

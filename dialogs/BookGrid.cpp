@@ -5,6 +5,7 @@
 
 #include <QHeaderView>
 #include <QMouseEvent>
+#include <QPalette>
 
 namespace {
 
@@ -34,7 +35,11 @@ TBookGrid::TBookGrid(QWidget* parent) : QTableView(parent), Model(new TBookGridM
     setShowGrid(true);
     setWordWrap(false);
     setFrameShape(QFrame::Box);
-    setStyleSheet(QStringLiteral("QTableView { background: white; }"));
+    // White by its palette: a style sheet would give the rows the
+    // application's default face instead of the window's.
+    QPalette colours = palette();
+    colours.setColor(QPalette::Base, Qt::white);
+    setPalette(colours);
     connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex& current) { OnCurrentChanged(current); });
     SelectRowSilently(0);

@@ -6,6 +6,7 @@
 #include "app/Globals.h"
 #include "app/MainForm.h"
 #include "dialogs/DialogControls.h"
+#include "dialogs/LazyIconEngine.h"
 #include "platform/Cp1252.h"
 #include "platform/gui/MessageLayer.h"
 #include "platform/gui/Platform.h"
@@ -28,7 +29,7 @@ TdlgDatabaseSettings::TdlgDatabaseSettings(QWidget* parent) : TDialogBase(parent
     edtDatabase = EditBox(this, 8, 24, 362);
 
     btnOpen = new QToolButton(this);
-    btnOpen->setIcon(style()->standardIcon(QStyle::SP_DirOpenIcon));
+    btnOpen->setIcon(TLazyIconEngine::Standard(QStyle::SP_DirOpenIcon));
     btnOpen->setAutoRaise(true);
     btnOpen->setFocusPolicy(Qt::NoFocus);
     btnOpen->setGeometry(374, 23, 23, 22);

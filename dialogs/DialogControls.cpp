@@ -4,6 +4,7 @@
 #include "dialogs/DialogControls.h"
 
 #include "dialogs/BookFieldNames.h"
+#include "dialogs/LazyIconEngine.h"
 
 #include <QComboBox>
 #include <QFont>
@@ -88,7 +89,7 @@ QPushButton* Button(const QIcon& icon, const QString& caption, QWidget* parent, 
 QPushButton* Button(QStyle::StandardPixmap picture, const QString& caption, QWidget* parent, int x, int y,
                     TButtonKind kind)
 {
-    return Button(parent->style()->standardIcon(picture), caption, parent, x, y, kind);
+    return Button(TLazyIconEngine::Standard(picture), caption, parent, x, y, kind);
 }
 
 bool PressFocusedButton(const QWidget* window, QKeyEvent* event)

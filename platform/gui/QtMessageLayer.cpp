@@ -20,17 +20,20 @@ QString Title()
 void TQtMessageLayer::Information(const QString& text)
 {
     QMessageBox box(QMessageBox::NoIcon, Title(), text, QMessageBox::Ok, Owner());
+    box.setTextFormat(Qt::PlainText);
     box.exec();
 }
 
 void TQtMessageLayer::Error(const QString& text)
 {
     QMessageBox box(QMessageBox::Critical, Title(), text, QMessageBox::Ok, Owner());
+    box.setTextFormat(Qt::PlainText);
     box.exec();
 }
 
 bool TQtMessageLayer::Question(const QString& text)
 {
     QMessageBox box(QMessageBox::NoIcon, Title(), text, QMessageBox::Yes | QMessageBox::No, Owner());
+    box.setTextFormat(Qt::PlainText);
     return box.exec() == QMessageBox::Yes;
 }

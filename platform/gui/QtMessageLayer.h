@@ -1,4 +1,5 @@
-// Message boxes shown with QMessageBox.
+// Message boxes shown with QMessageBox, their texts always plain: they may
+// quote what the user typed.
 #pragma once
 
 #include "platform/gui/MessageLayer.h"

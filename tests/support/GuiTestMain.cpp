@@ -1,6 +1,10 @@
 // Test entry for window tests: a guarded application on the offscreen
 // platform, titled like the program, so message boxes carry "Volumnia".
+// The windows get the faces the program registers at start, unless
+// VOLUMNIA_TEST_SYSTEM_FONTS is set: then they run on whatever the system
+// substitutes, as on a machine without fonts-wine.
 #include "platform/gui/GuardedApplication.h"
+#include "platform/gui/WindowFonts.h"
 
 #include <gtest/gtest.h>
 
@@ -10,6 +14,8 @@ int main(int argc, char** argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     TGuardedApplication app(argc, argv);
     TGuardedApplication::setApplicationName(QStringLiteral("Volumnia"));
+    if (qEnvironmentVariableIsEmpty("VOLUMNIA_TEST_SYSTEM_FONTS"))
+        WindowFonts::Register();
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }
