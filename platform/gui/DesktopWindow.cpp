@@ -28,8 +28,8 @@ void CentreOnScreen(QWidget& window)
     // Before the window is framed the frame is as large as the window.
     const QRect frame = window.frameGeometry();
     const QRect area = screen->availableGeometry();
-    MoveFrameTo(window, QPoint(area.x() + (area.width() - frame.width()) / 2,
-                               area.y() + (area.height() - frame.height()) / 2));
+    MoveFrameTo(window,
+                QPoint(area.x() + (area.width() - frame.width()) / 2, area.y() + (area.height() - frame.height()) / 2));
 }
 
 void SetStaysOnTop(QWidget& window, bool onTop)

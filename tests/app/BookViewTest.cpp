@@ -71,9 +71,12 @@ TEST_F(BookViewTest, LoanStateShowsInGroupAndToolbar)
     // A screen reader gets each data label's name and what it shows.
     const auto& panels = frmMain->Ui.StatusPanels;
     const std::vector<std::pair<QLabel*, QString>> labels = {
-        {frmMain->Ui.lblItems, "Number of books"}, {frmMain->Ui.lblLoaner, "Loaner"},
-        {frmMain->Ui.lblLoanDate, "Date loaned"},  {panels[0], "Date"},
-        {panels[1], "Time"},                       {panels[2], "Database engine"},
+        {frmMain->Ui.lblItems, "Number of books"},
+        {frmMain->Ui.lblLoaner, "Loaner"},
+        {frmMain->Ui.lblLoanDate, "Date loaned"},
+        {panels[0], "Date"},
+        {panels[1], "Time"},
+        {panels[2], "Database engine"},
         {panels[3], "Database file"},
     };
     for (const auto& [label, name] : labels) {
