@@ -80,7 +80,7 @@ prefix=$work/root/usr
 data=$prefix/share/volumnia
 for file in bin/Volumnia bin/volumnia-start libexec/volumnia/update share/volumnia/template/volumnia.kelt \
     share/volumnia/demo/volumnia.kelt share/volumnia/demo/books.orbl share/volumnia/volumnia.pdf \
-    share/man/man1/volumnia-start.1 share/applications/$id.desktop share/metainfo/$id.metainfo.xml; do
+    share/man/man1/volumnia-start.1.gz share/applications/$id.desktop share/metainfo/$id.metainfo.xml; do
     [ -f "$prefix/$file" ] || fail "not installed: $file"
 done
 # Only our own names in bin: no generic one like update.
