@@ -120,13 +120,17 @@ struct TRow {
     TItem Item;
 };
 
-} // namespace
+// What the rows of a file become: the books to add, and what was skipped,
+// refused or changed on the way.
+struct TPlan {
+    std::vector<TRow> Rows;
+    std::vector<std::string> Skipped, Problems, Blanked;
+};
 
-void TCsvImport::Run(const TCsvImportOptions& options, std::ostream& report)
+// Volumnia keeps its books in memory and writes them at its end: an import
+// into a folder it runs on would be lost, and its next book numbers reused.
+void TakeLock(TWorkingFolderLock& lock, std::ostream& report)
 {
-    // Volumnia keeps its books in memory and writes them at its end: an import
-    // into a folder it runs on would be lost, and its next book numbers reused.
-    TWorkingFolderLock lock;
     switch (lock.TryLock()) {
     case TWorkingFolderLock::TResult::Locked:
         break;
@@ -138,9 +142,10 @@ void TCsvImport::Run(const TCsvImportOptions& options, std::ostream& report)
         report << "No lock can be made in this folder: make sure Volumnia is not running here.\n";
         break;
     }
+}
 
-    TCsvCatalogue catalogue;
-    TDatabase& database = catalogue.Database();
+std::vector<TCsvRecord> ReadRecords(const TCsvImportOptions& options)
+{
     const QString text = Decode(options.File, ReadInput(options.File), options.Windows1252);
     std::vector<TCsvRecord> records;
     try {
@@ -150,21 +155,25 @@ void TCsvImport::Run(const TCsvImportOptions& options, std::ostream& report)
     }
     if (records.empty())
         throw ECsvRefusal(Name(options.File) + ": no header row; nothing imported");
-    const std::vector<QString>& header = records.front().Fields;
-    const TCsvColumns columns(header, database.Aliases());
-    if (columns.ColumnsOf(0).empty()) {
-        // Spreadsheets in some languages separate with semicolons or tabs.
-        const bool otherSeparator = header.size() == 1 && (header[0].contains(u';') || header[0].contains(u'\t'));
-        throw ECsvRefusal(Name(options.File) + ": no column holds the titles (a header \"Title\" or \"" +
-                          TCsvCatalogue::Utf8(database.Aliases()[0]) + "\")" +
-                          (otherSeparator ? "; its columns seem to be separated by semicolons or tabs: save it "
-                                            "as CSV with commas"
-                                          : "") +
-                          "; nothing imported");
-    }
+    return records;
+}
 
-    std::vector<TRow> rows;
-    std::vector<std::string> skipped, problems, blankedCells;
+void RefuseWithoutTitles(const QString& file, const std::vector<QString>& header, const TAlias& aliases)
+{
+    // Spreadsheets in some languages separate with semicolons or tabs.
+    const bool otherSeparator = header.size() == 1 && (header[0].contains(u';') || header[0].contains(u'\t'));
+    throw ECsvRefusal(Name(file) + ": no column holds the titles (a header \"Title\" or \"" +
+                      TCsvCatalogue::Utf8(aliases[0]) + "\")" +
+                      (otherSeparator ? "; its columns seem to be separated by semicolons or tabs: save it "
+                                        "as CSV with commas"
+                                      : "") +
+                      "; nothing imported");
+}
+
+TPlan PlanRows(const std::vector<TCsvRecord>& records, const TCsvColumns& columns)
+{
+    const std::vector<QString>& header = records.front().Fields;
+    TPlan plan;
     for (size_t r = 1; r < records.size(); ++r) {
         const TCsvRecord& record = records[r];
         const auto cell = [&record](int column) -> const QString& {
@@ -174,26 +183,26 @@ void TCsvImport::Run(const TCsvImportOptions& options, std::ostream& report)
         };
         for (size_t extra = header.size(); extra < record.Fields.size(); ++extra)
             if (!record.Fields[extra].isEmpty()) {
-                problems.push_back("line " + std::to_string(record.Line()) + ": " +
-                                   std::to_string(record.Fields.size()) + " fields, but the header names " +
-                                   std::to_string(header.size()));
+                plan.Problems.push_back("line " + std::to_string(record.Line()) + ": " +
+                                        std::to_string(record.Fields.size()) + " fields, but the header names " +
+                                        std::to_string(header.size()));
                 break;
             }
-        TRow row;
-        row.Line = record.Line();
+        // Each field from the first of its columns that holds a value.
         std::array<int, TCsvColumns::FieldCount> source;
-        for (int field = 0; field < TCsvColumns::FieldCount; ++field) {
-            source[static_cast<size_t>(field)] = -1;
+        source.fill(-1);
+        for (int field = 0; field < TCsvColumns::FieldCount; ++field)
             for (int column : columns.ColumnsOf(field))
                 if (!cell(column).trimmed().isEmpty()) {
                     source[static_cast<size_t>(field)] = column;
                     break;
                 }
-        }
         if (source[0] < 0) {
-            skipped.push_back(std::to_string(row.Line));
+            plan.Skipped.push_back(std::to_string(record.Line()));
             continue;
         }
+        TRow row;
+        row.Line = record.Line();
         for (int field = 0; field < TCsvColumns::FieldCount; ++field) {
             const int column = source[static_cast<size_t>(field)];
             if (column < 0)
@@ -203,32 +212,24 @@ void TCsvImport::Run(const TCsvImportOptions& options, std::ostream& report)
                                       header[static_cast<size_t>(column)].trimmed().toStdString() + ")";
             char32_t bad = 0;
             bool blanked = false;
-            if (!ToCp1252(cell(column), row.Item.Fields[static_cast<size_t>(field)], bad, blanked)) {
-                problems.push_back(where + ": \"" + QString::fromUcs4(&bad, 1).toStdString() + "\" (U+" +
-                                   QString::number(bad, 16).toUpper().rightJustified(4, u'0').toStdString() +
-                                   ") has no place in the Windows character set the catalogue uses");
-            }
+            if (!ToCp1252(cell(column), row.Item.Fields[static_cast<size_t>(field)], bad, blanked))
+                plan.Problems.push_back(where + ": \"" + QString::fromUcs4(&bad, 1).toStdString() + "\" (U+" +
+                                        QString::number(bad, 16).toUpper().rightJustified(4, u'0').toStdString() +
+                                        ") has no place in the Windows character set the catalogue uses");
             if (blanked)
-                blankedCells.push_back(where);
+                plan.Blanked.push_back(where);
         }
-        rows.push_back(std::move(row));
+        plan.Rows.push_back(std::move(row));
     }
+    return plan;
+}
 
-    if (!columns.Unknown().isEmpty())
-        report << "Ignored columns: " << columns.Unknown().join(QStringLiteral(", ")).toStdString() << "\n";
-    if (!problems.empty())
-        throw ECsvRefusal(Name(options.File) + ": " + std::to_string(problems.size()) +
-                          (problems.size() == 1 ? " problem" : " problems") + "; nothing imported:\n  " +
-                          Listed(problems, "\n  "));
-    const int64_t total = int64_t(database.Count()) + int64_t(rows.size());
-    if (total > TDatabase::MaxItems)
-        throw ECsvRefusal(Name(options.File) + ": " + std::to_string(rows.size()) + " books to add to the " +
-                          std::to_string(database.Count()) + " held would make " + std::to_string(total) +
-                          ", more than " + std::to_string(TDatabase::MaxItems) + "; nothing imported");
-
-    // Each book takes CurrentIndex + 1 and raises it, as Add does; a number the
-    // catalogue already holds is passed over, as a second Save after "#104"
-    // would.
+// Each book takes CurrentIndex + 1 and raises it, as Add does; a number the
+// catalogue already holds is passed over, as a second Save after "#104"
+// would. Returns how many numbers were passed over.
+int NumberRows(std::vector<TRow>& rows, TCsvCatalogue& catalogue)
+{
+    int passedOver = 0;
     int32_t currentIndex = 0;
     try {
         currentIndex = catalogue.Settings().ReadInteger("CurrentIndex");
@@ -236,51 +237,94 @@ void TCsvImport::Run(const TCsvImportOptions& options, std::ostream& report)
         throw ECsvRefusal(std::string(TCsvCatalogue::SettingsFileName) +
                           ": CurrentIndex: " + TCsvCatalogue::Utf8(error.what()) + "; nothing imported");
     }
-    const int32_t firstIndex = currentIndex;
     for (TRow& row : rows) {
-        do {
+        for (;;) {
             if (currentIndex == std::numeric_limits<int32_t>::max())
                 throw ECsvRefusal(std::string(TCsvCatalogue::SettingsFileName) +
                                   ": CurrentIndex has no book numbers left; nothing imported");
             ++currentIndex;
-        } while (database.ItemExists(currentIndex));
+            if (!catalogue.Database().ItemExists(currentIndex))
+                break;
+            ++passedOver;
+        }
         row.Item.ID = currentIndex;
     }
+    return passedOver;
+}
 
-    const std::string verb = options.DryRun ? "Would add " : "Added ";
+// The counter reaches the settings file before the books reach the database:
+// a failure after it leaves a gap in the numbers, never a number used twice.
+void Save(TCsvCatalogue& catalogue, const std::vector<TRow>& rows, int32_t currentIndex)
+{
+    TDatabase& database = catalogue.Database();
+    database.EnableStartOfRunBackup();
+    for (const TRow& row : rows)
+        database.AddItem(row.Item);
+    try {
+        catalogue.Settings().WriteInteger("CurrentIndex", currentIndex);
+    } catch (const std::exception& error) {
+        throw ECsvRefusal(std::string(TCsvCatalogue::SettingsFileName) + ": " + TCsvCatalogue::Utf8(error.what()) +
+                          "; nothing imported");
+    }
+    try {
+        database.SaveToFile();
+    } catch (const std::exception& error) {
+        throw ECsvRefusal("database " + TCsvCatalogue::Utf8(database.FileName()) + ": " +
+                          TCsvCatalogue::Utf8(error.what()) + "; nothing imported (CurrentIndex stays at " +
+                          std::to_string(currentIndex) + ", so no book number is given out twice)");
+    }
+}
+
+} // namespace
+
+void TCsvImport::Run(const TCsvImportOptions& options, std::ostream& report)
+{
+    TWorkingFolderLock lock;
+    TakeLock(lock, report);
+    TCsvCatalogue catalogue;
+    TDatabase& database = catalogue.Database();
+    const std::vector<TCsvRecord> records = ReadRecords(options);
+    const TCsvColumns columns(records.front().Fields, database.Aliases());
+    if (columns.ColumnsOf(0).empty())
+        RefuseWithoutTitles(options.File, records.front().Fields, database.Aliases());
+    TPlan plan = PlanRows(records, columns);
+
+    if (!columns.Unknown().isEmpty())
+        report << "Ignored columns: " << columns.Unknown().join(QStringLiteral(", ")).toStdString() << "\n";
+    if (!plan.Problems.empty())
+        throw ECsvRefusal(Name(options.File) + ": " + std::to_string(plan.Problems.size()) +
+                          (plan.Problems.size() == 1 ? " problem" : " problems") + "; nothing imported:\n  " +
+                          Listed(plan.Problems, "\n  "));
+    std::vector<TRow>& rows = plan.Rows;
+    const int64_t total = int64_t(database.Count()) + int64_t(rows.size());
+    if (total > TDatabase::MaxItems)
+        throw ECsvRefusal(Name(options.File) + ": " + std::to_string(rows.size()) + " books to add to the " +
+                          std::to_string(database.Count()) + " held would make " + std::to_string(total) +
+                          ", more than " + std::to_string(TDatabase::MaxItems) + "; nothing imported");
+    const int passedOver = NumberRows(rows, catalogue);
+
     if (options.DryRun) {
         report << "Dry run: nothing is written.\n";
         for (const TRow& row : rows)
             report << "line " << row.Line << ": ID " << row.Item.ID << ": " << TCsvCatalogue::Utf8(row.Item.Fields[0])
                    << "\n";
     } else if (!rows.empty()) {
-        database.EnableStartOfRunBackup();
-        for (const TRow& row : rows)
-            database.AddItem(row.Item);
-        try {
-            catalogue.Settings().WriteInteger("CurrentIndex", currentIndex);
-        } catch (const std::exception& error) {
-            throw ECsvRefusal(std::string(TCsvCatalogue::SettingsFileName) + ": " + TCsvCatalogue::Utf8(error.what()) +
-                              "; nothing imported");
-        }
-        try {
-            database.SaveToFile();
-        } catch (const std::exception& error) {
-            throw ECsvRefusal("database " + TCsvCatalogue::Utf8(database.FileName()) + ": " +
-                              TCsvCatalogue::Utf8(error.what()) + "; nothing imported (CurrentIndex stays at " +
-                              std::to_string(currentIndex) + ", so no book number is given out twice)");
-        }
+        Save(catalogue, rows, rows.back().Item.ID);
     }
-    report << verb << rows.size() << (rows.size() == 1 ? " book" : " books");
-    if (!rows.empty())
+    report << (options.DryRun ? "Would add " : "Added ") << rows.size() << (rows.size() == 1 ? " book" : " books");
+    if (rows.size() == 1)
+        report << ", ID " << rows.front().Item.ID;
+    else if (!rows.empty())
         report << ", IDs " << rows.front().Item.ID << " to " << rows.back().Item.ID;
     report << ".\n";
-    if (currentIndex - firstIndex > static_cast<int32_t>(rows.size()))
-        report << "Numbers already held were passed over.\n";
-    if (!skipped.empty())
-        report << (options.DryRun ? "Would skip " : "Skipped ") << skipped.size()
-               << (skipped.size() == 1 ? " row" : " rows") << " without a title: line " << Listed(skipped, ", ")
-               << ".\n";
-    if (!blankedCells.empty())
-        report << "Line breaks became blanks in " << Listed(blankedCells, "; ") << ".\n";
+    if (passedOver > 0)
+        report << passedOver << (passedOver == 1 ? " number" : " numbers")
+               << " after CurrentIndex already held by books " << (options.DryRun ? "would be" : "were")
+               << " passed over.\n";
+    if (!plan.Skipped.empty())
+        report << (options.DryRun ? "Would skip " : "Skipped ") << plan.Skipped.size()
+               << (plan.Skipped.size() == 1 ? " row" : " rows") << " without a title: line "
+               << Listed(plan.Skipped, ", ") << ".\n";
+    if (!plan.Blanked.empty())
+        report << "Line breaks became blanks in " << Listed(plan.Blanked, "; ") << ".\n";
 }

@@ -240,6 +240,20 @@ TEST_F(CsvCommand, ARefusalLeavesBothFilesAsTheyWere)
     }
 }
 
+TEST_F(CsvCommand, ANumberAlreadyHeldIsPassedOver)
+{
+    TTempWorkingFolder folder;
+    // A counter behind the database, as after a database file copied in by hand.
+    WriteCatalogue(folder, 41, {Book(42, {"Held"}), Book(44, {"Held too"})});
+    folder.WriteFile("in.csv", "Title\nA\nB\n");
+    ASSERT_EQ(RunCsv({"import", "in.csv"}).Code, 0);
+    const std::vector<TItem> held = Held();
+    ASSERT_EQ(held.size(), 4u);
+    EXPECT_EQ(held[2].ID, 43);
+    EXPECT_EQ(held[3].ID, 45);
+    EXPECT_EQ(CurrentIndex(), 45);
+}
+
 TEST_F(CsvCommand, AFailedSaveKeepsTheDatabaseAndGivesNoNumberTwice)
 {
     TTempWorkingFolder folder;
