@@ -78,7 +78,7 @@ DESTDIR=$work/root "$cmake" --install "$build" --prefix /usr >"$work/install.log
     { cat "$work/install.log" >&2; fail "cmake --install"; }
 prefix=$work/root/usr
 data=$prefix/share/volumnia
-for file in bin/Volumnia bin/volumnia-start libexec/volumnia/update share/volumnia/template/volumnia.kelt \
+for file in bin/Volumnia bin/volumnia-start bin/volumnia-csv libexec/volumnia/update share/volumnia/template/volumnia.kelt \
     share/volumnia/demo/volumnia.kelt share/volumnia/demo/books.orbl share/volumnia/volumnia.pdf \
     share/man/man1/volumnia-start.1.gz share/applications/$id.desktop share/metainfo/$id.metainfo.xml; do
     [ -f "$prefix/$file" ] || fail "not installed: $file"
@@ -156,7 +156,7 @@ for package in fonts-wine libqt6widgets6 libjpeg62-turbo; do
     grep -q "\b$package\b" <<<"$depends" || fail "the package does not depend on $package: $depends"
 done
 contents=$(dpkg-deb -c "$deb")
-for file in ./usr/bin/Volumnia ./usr/bin/volumnia-start ./usr/libexec/volumnia/update \
+for file in ./usr/bin/Volumnia ./usr/bin/volumnia-start ./usr/bin/volumnia-csv ./usr/libexec/volumnia/update \
     ./usr/share/applications/$id.desktop ./usr/share/volumnia/volumnia.pdf; do
     grep -q " $file\$" <<<"$contents" || fail "the package lacks $file"
 done
