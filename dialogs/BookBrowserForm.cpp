@@ -65,7 +65,10 @@ TfrmBookBrowser::TfrmBookBrowser(QWidget* parent) : QWidget(parent, Qt::Window)
 
     BookList = new TBookGrid(grpListView);
     BookList->setObjectName(QStringLiteral("BookList"));
-    BookList->setFont(font());
+    // The weight is set explicitly, or the rows would take the group's bold.
+    QFont normal = font();
+    normal.setBold(false);
+    BookList->setFont(normal);
     BookList->setAccessibleName(QStringLiteral("Books"));
     BookList->setGeometry(gridLeft, 36, 529, 373);
     connect(BookList, &TBookGrid::RowSelected, this,

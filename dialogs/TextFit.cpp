@@ -16,7 +16,7 @@ namespace TextFit {
 
 namespace {
 
-// Room kept between two controls that had to move apart, at most.
+// Room kept between two controls that had to move apart.
 constexpr int NarrowGap = 4;
 // The narrowest a self-shortening label is made.
 constexpr int NarrowestLabel = 24;
@@ -60,17 +60,15 @@ void FitRow(std::vector<TSlot>& row, int left, int right)
 {
     std::vector<int> x(row.size());
     std::vector<int> width(row.size());
-    std::vector<int> gap(row.size(), 0);
+    const int gap = NarrowGap;
     for (size_t i = 0; i < row.size(); ++i) {
         x[i] = row[i].Before.x();
         width[i] = row[i].Width;
-        if (i > 0)
-            gap[i] = std::clamp(row[i].Before.x() - (row[i - 1].Before.right() + 1), 0, NarrowGap);
     }
     // Left to right: push each control clear of the one before it; a
     // flexible one keeps its right edge and narrows instead, while it can.
     for (size_t i = 1; i < row.size(); ++i) {
-        const int start = x[i - 1] + width[i - 1] + gap[i];
+        const int start = x[i - 1] + width[i - 1] + gap;
         if (start <= x[i])
             continue;
         if (Flexible(row[i].Control) && x[i] + width[i] - start >= NarrowestLabel)
@@ -82,7 +80,7 @@ void FitRow(std::vector<TSlot>& row, int left, int right)
     for (size_t i = row.size(); i-- > 0;) {
         if (x[i] + width[i] > limit)
             x[i] = std::max(left, limit - width[i]);
-        limit = x[i] - gap[i];
+        limit = x[i] - gap;
     }
     for (size_t i = 0; i < row.size(); ++i)
         row[i].Control->setGeometry(x[i], row[i].Before.y(), width[i], row[i].Before.height());

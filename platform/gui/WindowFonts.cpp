@@ -31,11 +31,14 @@ QStringList Register(const QStringList& folders)
         {"Tahoma", {QStringLiteral("tahoma.ttf")}},
         {"MS Sans Serif", {QStringLiteral("ms_sans_serif.ttf")}},
     };
+    // The families themselves, not hasFamily(), which also counts a family
+    // fontconfig would only substitute (and asks fontconfig each time).
+    const QStringList known = QFontDatabase::families();
     QStringList registered;
     for (const TFace& face : faces) {
         const QString family = QString::fromLatin1(face.Family);
         // A system that has the face (the real one, say) keeps it.
-        if (QFontDatabase::hasFamily(family))
+        if (known.contains(family, Qt::CaseInsensitive))
             continue;
         for (const QString& folder : folders) {
             const QDir dir(folder);
