@@ -2,20 +2,10 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QFont>
 #include <QFontDatabase>
 
-#include <algorithm>
-
 namespace WindowFonts {
-
-namespace {
-
-struct TFace {
-    const char* Family;
-    QStringList Files; // a face is taken only when all its files are there
-};
-
-} // namespace
 
 QStringList Folders()
 {
@@ -24,37 +14,34 @@ QStringList Folders()
 
 QStringList Register(const QStringList& folders)
 {
-    const TFace faces[] = {
-        // Not tahomabd.ttf: its character map is empty in fonts-wine, so bold
-        // text would fall back to another face. Bold is drawn from the
-        // regular face instead.
-        {"Tahoma", {QStringLiteral("tahoma.ttf")}},
-        {"MS Sans Serif", {QStringLiteral("ms_sans_serif.ttf")}},
-    };
+    // Not tahomabd.ttf: its character map is empty in fonts-wine, so bold text
+    // would fall back to another face. Bold is drawn from the regular face.
+    const QString tahoma = QStringLiteral("Tahoma");
     // The families themselves, not hasFamily(), which also counts a family
     // fontconfig would only substitute (and asks fontconfig each time).
     const QStringList known = QFontDatabase::families();
     QStringList registered;
-    for (const TFace& face : faces) {
-        const QString family = QString::fromLatin1(face.Family);
-        // A system that has the face (the real one, say) keeps it.
-        if (known.contains(family, Qt::CaseInsensitive))
-            continue;
+    // A system that has the face (the real one, say) keeps it.
+    if (!known.contains(tahoma, Qt::CaseInsensitive)) {
         for (const QString& folder : folders) {
-            const QDir dir(folder);
-            const bool complete = std::all_of(face.Files.begin(), face.Files.end(), [&dir](const QString& file) {
-                return QFileInfo(dir.filePath(file)).isFile();
-            });
-            if (!complete)
+            const QString file = QDir(folder).filePath(QStringLiteral("tahoma.ttf"));
+            if (!QFileInfo(file).isFile())
                 continue;
-            bool added = true;
-            for (const QString& file : face.Files)
-                added = QFontDatabase::addApplicationFont(dir.filePath(file)) >= 0 && added;
-            if (added)
-                registered << family;
+            if (QFontDatabase::addApplicationFont(file) >= 0)
+                registered << tahoma;
             break;
         }
     }
+    // MS Sans Serif is a bitmap face in fonts-wine as on Windows: a few screen
+    // pixel sizes, no outlines. Printed at a printer's resolution it would come
+    // out a few pixels high and a PDF could not embed it, so, as Windows does
+    // for its printers, the print font takes a scalable face of the same
+    // family of designs instead: Tahoma.
+    const QString msSansSerif = QStringLiteral("MS Sans Serif");
+    const bool scalableMsSansSerif = known.contains(msSansSerif, Qt::CaseInsensitive)
+                                     && QFontDatabase::isScalable(msSansSerif);
+    if (!scalableMsSansSerif && (registered.contains(tahoma) || known.contains(tahoma, Qt::CaseInsensitive)))
+        QFont::insertSubstitution(msSansSerif, tahoma);
     return registered;
 }
 
