@@ -265,7 +265,9 @@ void TTextFile::WriteAtomically(const std::string& path, const std::string& data
         // file stays shared), then the exact mode, which the umask may have
         // narrowed; both best effort. The owner first: a change of owner
         // clears set-id bits.
-        if ((old.st_uid != ::geteuid() || old.st_gid != ::getegid()) && ::fchown(fd, old.st_uid, old.st_gid) != 0)
+        struct stat made = {};
+        const bool differs = ::fstat(fd, &made) != 0 || made.st_uid != old.st_uid || made.st_gid != old.st_gid;
+        if (differs && ::fchown(fd, old.st_uid, old.st_gid) != 0)
             (void)!::fchown(fd, static_cast<uid_t>(-1), old.st_gid);
         ::fchmod(fd, mode);
     }
