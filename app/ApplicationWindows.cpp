@@ -11,6 +11,9 @@
 #include "dialogs/SearchBooksDialog.h"
 #include "dialogs/TextFit.h"
 #include "printing/PrintDialog.h"
+#include "platform/WorkingFolderLock.h"
+#include "platform/gui/MessageLayer.h"
+#include "platform/gui/Platform.h"
 #include "printing/PrintSettingsDialog.h"
 
 TfrmMain* frmMain = nullptr;
@@ -24,8 +27,13 @@ TdlgDatabaseSettings* dlgDatabaseSettings = nullptr;
 TdlgRemoveSeveral* dlgRemoveSeveral = nullptr;
 TdlgEditSeveral* dlgEditSeveral = nullptr;
 
-TApplicationWindows::TApplicationWindows()
+TApplicationWindows::TApplicationWindows() : Lock(std::make_unique<TWorkingFolderLock>())
 {
+    if (Lock->TryLock() == TWorkingFolderLock::TResult::HeldElsewhere) {
+        TPlatform::Messages().Information(QString::fromLatin1(AlreadyRunningMessage));
+        return;
+    }
+    Made = true;
     frmMain = new TfrmMain;
     if (frmMain->StartupFailed())
         return;
@@ -47,8 +55,7 @@ TApplicationWindows::TApplicationWindows()
 
 namespace {
 
-template <typename T>
-void Destroy(T*& window)
+template <typename T> void Destroy(T*& window)
 {
     delete window;
     window = nullptr;
@@ -58,6 +65,8 @@ void Destroy(T*& window)
 
 TApplicationWindows::~TApplicationWindows()
 {
+    if (!Made)
+        return;
     Destroy(dlgEditSeveral);
     Destroy(dlgRemoveSeveral);
     Destroy(dlgDatabaseSettings);
@@ -72,5 +81,5 @@ TApplicationWindows::~TApplicationWindows()
 
 bool TApplicationWindows::Started() const
 {
-    return frmMain && !frmMain->StartupFailed();
+    return Made && frmMain && !frmMain->StartupFailed();
 }

@@ -1,7 +1,16 @@
 // Creates the ten windows of Volumnia once each, in their fixed order, and
 // destroys them in reverse order with the main window last. When the main
 // window's start-up fails, no other window is made.
+//
+// Before anything is read, the run takes the working folder's lock: a second
+// Volumnia on the same folder (whose end would overwrite the first one's
+// books and settings) says so and makes no window. Where no lock can be made
+// (a folder that takes no new file) the run goes on without one.
 #pragma once
+
+#include <memory>
+
+class TWorkingFolderLock;
 
 class TApplicationWindows {
 public:
@@ -12,4 +21,11 @@ public:
 
     // False when start-up failed and the program must end at once.
     bool Started() const;
+
+    static constexpr const char* AlreadyRunningMessage =
+        "Volumnia is already running in this folder. Only one Volumnia can work on a folder's books at a time.";
+
+private:
+    std::unique_ptr<TWorkingFolderLock> Lock;
+    bool Made = false; // whether the windows are this object's to destroy
 };

@@ -40,8 +40,7 @@
 namespace {
 
 // Runs a handler of the main window through the application-wide guard.
-template <typename Handler>
-auto Guarded(TfrmMain* window, Handler handler)
+template <typename Handler> auto Guarded(TfrmMain* window, Handler handler)
 {
     return [window, handler] { TErrorHandler::Guard([&] { (window->*handler)(); }); };
 }
@@ -179,6 +178,9 @@ void TfrmMain::FormCreate()
         Settings = std::make_unique<TRFileSystem>(SettingsFileName);
         Database = std::make_unique<TDatabase>(*Settings);
         Database->EnableStartOfRunBackup();
+        Database->OnBackupProblem = [](const std::string& text) {
+            TPlatform::Messages().Information(Cp1252::ToQString(text));
+        };
         CurrentIndex = Settings->ReadInteger("CurrentIndex");
         const std::string path = Settings->ReadString("orbl_databasefile");
         Ui.StatusPanels[3]->setText(Cp1252::ToQString(LastComponent(path)) +

@@ -21,11 +21,25 @@ int main(int argc, char* argv[])
     TGuardedApplication::setQuitOnLastWindowClosed(false);
     WindowFonts::Register();
 
+    // SIGTERM or SIGINT: an orderly end. Before the main window runs, a
+    // start-up message box may be waiting for OK: its loop is ended, and the
+    // run ends as after the box, writing nothing.
+    bool running = false;
+    bool terminated = false;
+    TTerminationSignal termination([&] {
+        if (running) {
+            frmMain->mnuFile_ExitClick();
+        } else {
+            terminated = true;
+            TGuardedApplication::exit(1);
+        }
+    });
+
     int exitCode = 0;
     {
         TApplicationWindows windows;
-        if (windows.Started()) {
-            TTerminationSignal termination([] { frmMain->mnuFile_ExitClick(); });
+        if (windows.Started() && !terminated) {
+            running = true;
             frmMain->show();
             exitCode = TGuardedApplication::exec();
         }

@@ -66,6 +66,12 @@ void TdlgDatabaseSettings::btnOpenClick()
 
 void TdlgDatabaseSettings::btnAcceptClick()
 {
+    // The settings file holds Windows-1252 text: a path with other characters
+    // would be stored with "?" in their place and name no file at the next start.
+    if (!Cp1252::CanHold(edtDatabase->text())) {
+        TPlatform::Messages().Information(QString::fromLatin1(PathNotStorableMessage));
+        return;
+    }
     try {
         frmMain->Settings->WriteString("orbl_databasefile", Cp1252::FromQString(edtDatabase->text()));
     } catch (const EKELTError&) {

@@ -16,6 +16,8 @@ class TdlgDatabaseSettings : public TDialogBase {
 public:
     static constexpr const char* OpenFilter = "Quenfir ORBL database (*.orbl)";
     static constexpr const char* SettingsFullMessage = "102-7: KELT -error. File full or corrupted.";
+    static constexpr const char* PathNotStorableMessage =
+        "This path cannot be stored: it holds characters that the settings file (Windows-1252) cannot hold.";
 
     explicit TdlgDatabaseSettings(QWidget* parent = nullptr);
 

@@ -64,7 +64,13 @@ void TDatabase::LoadFromFile()
 {
     if (!TTextFile::Exists(FFileName))
         throw EDatabaseError("#102: File error.");
-    const std::string data = TTextFile::ReadAll(FFileName);
+    std::string data;
+    try {
+        data = TTextFile::ReadAll(FFileName);
+    } catch (const EUnusableFile&) {
+        // A FIFO, a device or a file far too big for any collection.
+        throw EDatabaseError("#102: File error.");
+    }
     TLineReader reader(data);
 
     // The items are read into the load buffer first, so a file holding more
@@ -82,6 +88,12 @@ void TDatabase::LoadFromFile()
         while (!reader.AtEnd()) {
             std::string idLine = reader.ReadLine();
             if (idLine.empty()) {
+                // What follows an empty ID line is ignored and lost at the next
+                // save; a file that still holds text there has been damaged (a
+                // hand edit, a sync tool), and loading it would destroy books.
+                while (!reader.AtEnd())
+                    if (!reader.ReadLine().empty())
+                        throw EDatabaseError("#114: Database file corrupted.");
                 emptyIdLine = true;
                 break;
             }
@@ -147,17 +159,47 @@ void TDatabase::SaveToFile()
             content += "\r\n";
         }
     }
+    // The run's first save keeps the file as the run found it. The copy is a
+    // help, not a condition: when it cannot be written the save goes ahead.
+    bool backupJustWritten = false;
     if (BackupPending) {
-        // The run's first save keeps the file as the run found it; without
-        // that copy the save does not go ahead.
-        TTextFile::WriteAtomically(BackupFileName(FFileName), BackupImage);
-        BackupPending = false;
-        std::string().swap(BackupImage);
+        try {
+            TTextFile::WriteAtomically(BackupFileName(FFileName), BackupImage);
+            backupJustWritten = true;
+        } catch (const EInOutError& error) {
+            TellBackupProblem("The backup copy " + BackupFileName(FFileName) + " could not be written (" +
+                              error.what() + "); the books are saved without it.");
+        }
     }
     // The file is replaced only once the whole content is on disk; a failed
     // write leaves the old file and the store in memory as they were.
-    TTextFile::WriteAtomically(FFileName, content);
+    try {
+        TTextFile::WriteAtomically(FFileName, content);
+    } catch (const EInOutError& error) {
+        // On a disk with room for two copies of the file but not three, the
+        // copy just written leaves no room for the new content. It equals the
+        // file still on the disk, so nothing is lost by removing it.
+        if (!backupJustWritten || std::string(error.what()) != "Disk full")
+            throw;
+        TTextFile::Remove(BackupFileName(FFileName));
+        TellBackupProblem("The backup copy " + BackupFileName(FFileName) +
+                          " was removed to make room on the disk; the books are saved without it.");
+        TTextFile::WriteAtomically(FFileName, content);
+    }
+    if (BackupPending) {
+        BackupPending = false;
+        std::string().swap(BackupImage);
+    }
     LoadFromFile();
+}
+
+void TDatabase::TellBackupProblem(const std::string& text)
+{
+    if (BackupProblemTold)
+        return;
+    BackupProblemTold = true;
+    if (OnBackupProblem)
+        OnBackupProblem(text);
 }
 
 void TDatabase::EnableStartOfRunBackup()

@@ -9,6 +9,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -49,9 +50,11 @@ public:
 
     // Keeps the file as it is now (just loaded) for the first save of the
     // run: that save first writes it beside the file as "<file>.bak", so one
-    // mistaken bulk change can be undone by hand. A failed backup stops the save.
+    // mistaken bulk change can be undone by hand. A backup that cannot be
+    // written does not stop the save; OnBackupProblem hears of it, once a run.
     void EnableStartOfRunBackup();
     static std::string BackupFileName(const std::string& fileName) { return fileName + ".bak"; }
+    std::function<void(const std::string& text)> OnBackupProblem;
 
     bool Empty() const { return FEmpty; }
     const std::string& FileName() const { return FFileName; }
@@ -59,6 +62,7 @@ public:
 
 private:
     int32_t FindSlot(int32_t ID) const; // first slot below ItemCount, or -1
+    void TellBackupProblem(const std::string& text);
 
     // The item table is allocated once with the engine and never resized; the
     // sort's buffer of the same size at the first sort.
@@ -72,6 +76,7 @@ private:
     std::string FFileName;
     bool FEmpty = false;
     bool BackupPending = false;
+    bool BackupProblemTold = false;
     std::string BackupImage;
     int32_t FFileSize = 0;
 };

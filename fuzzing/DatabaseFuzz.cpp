@@ -127,13 +127,18 @@ void CheckRefusal(const std::optional<FuzzSupport::TRefusal>& refusal, const TEx
             Fail("a readable file was refused with " + refusal->Class + " " + Shown(refusal->Message));
         return;
     case TOutcome::BadIdLine: {
-        const std::string message = "'" + expected.BadLine + "' is not a valid integer value";
+        const std::string message = ReferenceReaders::NotAnIntegerMessage(expected.BadLine);
         if (!refusal)
             Fail("the ID line " + Shown(expected.BadLine) + " was taken as a number");
         if (refusal->Class != "EConvertError" || refusal->Message != message)
             Fail("a bad ID line raised " + refusal->Class + ": " + Mismatch(refusal->Message, message));
         return;
     }
+    case TOutcome::TextAfterEmptyIdLine:
+        if (!refusal || refusal->Class != "EDatabaseError" || refusal->Message != "#114: Database file corrupted.")
+            Fail("text after an empty ID line was not refused as a damaged file" +
+                 (refusal ? ", but with " + refusal->Class + " " + Shown(refusal->Message) : std::string()));
+        return;
     case TOutcome::TooManyItems:
         // The table cannot take the file; the engine refuses it whole.
         if (!refusal || refusal->Class != "EDatabaseError")

@@ -124,7 +124,11 @@ TExpectedDatabase ExpectedDatabase(std::string_view bytes)
     while (!cursor.AtEnd()) {
         const std::string idLine = cursor.Next();
         if (idLine.empty()) {
-            // The rest of the file is ignored; the items before it stay.
+            // The rest of the file is ignored, the items before it stay;
+            // unless text follows, which marks a damaged file.
+            while (!cursor.AtEnd())
+                if (!cursor.Next().empty())
+                    expected.Outcome = TOutcome::TextAfterEmptyIdLine;
             expected.Empty = true;
             break;
         }
@@ -144,6 +148,12 @@ TExpectedDatabase ExpectedDatabase(std::string_view bytes)
             field = cursor.Next();
     }
     return expected;
+}
+
+std::string NotAnIntegerMessage(const std::string& text)
+{
+    const std::string quoted = text.size() <= 100 ? text : text.substr(0, 100) + "...";
+    return "'" + quoted + "' is not a valid integer value";
 }
 
 std::string DatabaseFileOf(const std::vector<TItem>& items)

@@ -31,15 +31,20 @@ std::vector<std::string> Lines(std::string_view bytes);
 std::optional<int32_t> Integer(std::string_view text);
 
 struct TExpectedDatabase {
-    enum class TOutcome { Loaded, BadIdLine, TooManyItems };
+    enum class TOutcome { Loaded, BadIdLine, TooManyItems, TextAfterEmptyIdLine };
     TOutcome Outcome = TOutcome::Loaded;
     std::vector<TItem> Items; // the items completed before the load ended
     bool Empty = false;       // an empty line stood where an ID was due
     std::string BadLine;      // the ID line that is no number
 };
 
-// What a freshly made engine must hold after loading these bytes.
+// What a freshly made engine must hold after loading these bytes. A file in
+// which a non-empty line follows an empty ID line is damaged and refused.
 TExpectedDatabase ExpectedDatabase(std::string_view bytes);
+
+// The conversion error's message for a text: at most its first 100
+// characters are quoted, then "...".
+std::string NotAnIntegerMessage(const std::string& text);
 
 // The bytes a save of these items must write.
 std::string DatabaseFileOf(const std::vector<TItem>& items);

@@ -87,7 +87,7 @@ void CheckLookups(const TRFileSystem& store, const std::vector<TValue>& values)
         const auto refusal = FuzzSupport::DocumentedRefusal([&] { read = store.ReadInteger(name); });
         if (number && (refusal || read != *number))
             Fail(Where("lookup", i) + "ReadInteger of " + Shown(first.Value) + " is not " + std::to_string(*number));
-        const std::string message = "'" + first.Value + "' is not a valid integer value";
+        const std::string message = ReferenceReaders::NotAnIntegerMessage(first.Value);
         if (!number && !refusal)
             Fail(Where("lookup", i) + "ReadInteger took " + Shown(first.Value) + " as " + std::to_string(read));
         if (!number && (refusal->Class != "EConvertError" || refusal->Message != message))

@@ -16,6 +16,21 @@ QCollator MakeCollator()
     return collator;
 }
 
+// In the C locale (LANG=C, C.UTF-8) the collator compares code points and
+// ignores the case setting, at least in its sort keys: there the texts are
+// case-folded first, so the order ignores case in every locale.
+bool FoldsCase(const QCollator& collator)
+{
+    return collator.sortKey(QStringLiteral("a")).compare(collator.sortKey(QStringLiteral("A"))) == 0 &&
+           collator.compare(QStringLiteral("a"), QStringLiteral("A")) == 0;
+}
+
+QString Collated(const std::string& text, bool foldFirst)
+{
+    const QString unicode = Cp1252::ToQString(text);
+    return foldFirst ? unicode.toCaseFolded() : unicode;
+}
+
 TLowerTable BuildLowerTable(const QLocale& locale)
 {
     TLowerTable table{};
@@ -65,16 +80,19 @@ std::string LowerCase(std::string_view text)
 
 int CompareText(const std::string& a, const std::string& b)
 {
-    return MakeCollator().compare(Cp1252::ToQString(a), Cp1252::ToQString(b));
+    const QCollator collator = MakeCollator();
+    const bool fold = !FoldsCase(collator);
+    return collator.compare(Collated(a, fold), Collated(b, fold));
 }
 
 std::vector<QCollatorSortKey> CollationKeys(const std::vector<std::string>& texts)
 {
     const QCollator collator = MakeCollator();
+    const bool fold = !FoldsCase(collator);
     std::vector<QCollatorSortKey> keys;
     keys.reserve(texts.size());
     for (const std::string& text : texts)
-        keys.push_back(collator.sortKey(Cp1252::ToQString(text)));
+        keys.push_back(collator.sortKey(Collated(text, fold)));
     return keys;
 }
 

@@ -51,4 +51,12 @@ std::string FromQString(const QString& text)
     return bytes;
 }
 
+bool CanHold(const QString& text)
+{
+    for (const QChar ch : text)
+        if (FromUnicode(ch.unicode()) < 0)
+            return false;
+    return true;
+}
+
 } // namespace Cp1252

@@ -11,6 +11,8 @@ namespace Cp1252 {
 QString ToQString(const std::string& bytes);
 // Characters that Windows-1252 cannot hold become "?".
 std::string FromQString(const QString& text);
+// Whether every character of text has a Windows-1252 byte.
+bool CanHold(const QString& text);
 
 // One byte <-> one code point; bytes 0x81, 0x8D, 0x8F, 0x90 and 0x9D map to
 // the C1 control of the same value, as Windows does.

@@ -6,9 +6,15 @@
 class EConvertError : public EBaseError {
 public:
     using EBaseError::EBaseError;
-    // The standard message: "'<text>' is not a valid integer value".
+    // The standard message: "'<text>' is not a valid integer value". A text
+    // longer than QuotedLength is quoted only in part (ended by "..."): a
+    // whole line of a damaged file may be megabytes long, and the message
+    // ends up in a message box.
+    static constexpr size_t QuotedLength = 100;
     static EConvertError NotAnInteger(const std::string& text)
     {
-        return EConvertError("'" + text + "' is not a valid integer value");
+        if (text.size() <= QuotedLength)
+            return EConvertError("'" + text + "' is not a valid integer value");
+        return EConvertError("'" + text.substr(0, QuotedLength) + "...' is not a valid integer value");
     }
 };

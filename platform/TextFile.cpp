@@ -1,12 +1,12 @@
 #include "platform/TextFile.h"
 
 #include "platform/Cp1252.h"
-#include "platform/EInOutError.h"
 
 #include <QFile>
 #include <QFileInfo>
 
 #include <cerrno>
+#include <cstdlib>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -25,20 +25,143 @@ QString Path(const std::string& path)
     return Cp1252::ToQString(path);
 }
 
-EInOutError ErrorFor(QFileDevice::FileError error, int savedErrno)
+// A native path back in the text of the messages.
+std::string Shown(const QByteArray& native)
 {
-    if (savedErrno != 0)
-        return EInOutError::FromErrno(savedErrno);
-    switch (error) {
-    case QFileDevice::PermissionsError:
-        return EInOutError::FromErrno(EACCES);
-    case QFileDevice::ResourceError:
-        return EInOutError::FromErrno(ENOSPC);
-    case QFileDevice::OpenError:
-        return EInOutError::FromErrno(ENOENT);
-    default:
-        return EInOutError::FromErrno(EIO);
+    return Cp1252::FromQString(QFile::decodeName(native));
+}
+
+EInOutError NotARegularFile(const QByteArray& native)
+{
+    return EInOutError("Not a regular file: " + Shown(native));
+}
+
+EInOutError InTheWay(const QByteArray& native)
+{
+    return EInOutError("The file " + Shown(native) + " is in the way of the save");
+}
+
+// The number of bytes the next write may put down before the injected fault;
+// the whole size when no fault is armed or it lies beyond the content.
+int64_t AcceptedBytes(int64_t size, bool& injected)
+{
+    injected = FaultAfter >= 0 && FaultAfter <= size;
+    if (!injected)
+        return size;
+    const int64_t accepted = FaultAfter;
+    if (FaultOnce)
+        FaultAfter = -1;
+    return accepted;
+}
+
+// Writes count bytes at offset; 0 or the errno of the failure (ENOSPC for a
+// write that takes nothing).
+int WriteAt(int fd, const char* bytes, int64_t count, int64_t offset)
+{
+    int64_t done = 0;
+    while (done < count) {
+        const ssize_t written =
+            ::pwrite(fd, bytes + done, static_cast<size_t>(count - done), static_cast<off_t>(offset + done));
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written < 0)
+            return errno;
+        if (written == 0)
+            return ENOSPC;
+        done += written;
     }
+    return 0;
+}
+
+// Writes data at the start of fd, honouring an injected fault; 0 or an errno.
+int WriteContent(int fd, const std::string& data)
+{
+    bool injected = false;
+    const int64_t accepted = AcceptedBytes(static_cast<int64_t>(data.size()), injected);
+    if (const int error = WriteAt(fd, data.data(), accepted, 0))
+        return error;
+    return injected ? ENOSPC : 0;
+}
+
+// The whole of an open file from its start; false on a read error.
+bool ReadFrom(int fd, std::string& bytes, int64_t limit)
+{
+    bytes.clear();
+    char buffer[65536];
+    for (;;) {
+        const ssize_t got = ::read(fd, buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            return false;
+        if (got == 0)
+            return true;
+        bytes.append(buffer, static_cast<size_t>(got));
+        if (static_cast<int64_t>(bytes.size()) > limit)
+            return true;
+    }
+}
+
+// The rename must survive a power cut too.
+void SyncFolderOf(const QByteArray& native)
+{
+    const QByteArray folder = QFile::encodeName(QFileInfo(QFile::decodeName(native)).absolutePath());
+    const int dir = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+        ::fsync(dir);
+        ::close(dir);
+    }
+}
+
+// Rewrites the file itself: for a file with several names, which a rename
+// would split, and in a folder that takes no new file. Not atomic, so the old
+// content is read first and written back when the new one cannot be put down.
+void WriteInPlace(const QByteArray& target, const std::string& data)
+{
+    const int fd = ::open(target.constData(), O_RDWR | O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0)
+        throw EInOutError::FromErrno(errno);
+    std::string old;
+    if (!ReadFrom(fd, old, INT64_MAX)) {
+        const int error = errno;
+        ::close(fd);
+        throw EInOutError::FromErrno(error);
+    }
+    int error = WriteContent(fd, data);
+    if (error == 0 && ::ftruncate(fd, static_cast<off_t>(data.size())) != 0)
+        error = errno;
+    if (error == 0 && ::fsync(fd) != 0)
+        error = errno;
+    if (error != 0) {
+        // Put the old content back: it fitted before, so it fits again.
+        WriteAt(fd, old.data(), static_cast<int64_t>(old.size()), 0);
+        if (::ftruncate(fd, static_cast<off_t>(old.size())) == 0)
+            ::fsync(fd);
+        ::close(fd);
+        throw EInOutError::FromErrno(error);
+    }
+    if (::close(fd) != 0)
+        throw EInOutError::FromErrno(errno);
+}
+
+// Makes "<file>.saving" new, never through a link, never wider than mode. A
+// leftover of a killed save (a regular file of ours) is removed first; anything
+// else at that name is in the way. -1 with errno when the folder refuses.
+int CreateTemporary(const QByteArray& temporary, mode_t mode)
+{
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        const int fd = ::open(temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode & 0777);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
+        struct stat leftover = {};
+        if (::lstat(temporary.constData(), &leftover) != 0)
+            continue; // gone in between
+        if (!S_ISREG(leftover.st_mode) || leftover.st_uid != ::geteuid())
+            throw InTheWay(temporary);
+        if (::unlink(temporary.constData()) != 0 && errno != ENOENT)
+            throw InTheWay(temporary);
+    }
+    throw InTheWay(temporary);
 }
 
 } // namespace
@@ -51,60 +174,106 @@ bool TTextFile::Exists(const std::string& path)
 
 std::string TTextFile::ReadAll(const std::string& path)
 {
-    QFile file(Path(path));
-    errno = 0;
-    if (!file.open(QIODevice::ReadOnly))
-        throw ErrorFor(file.error(), errno);
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        throw ErrorFor(file.error(), errno);
-    return bytes.toStdString();
+    const QByteArray native = QFile::encodeName(Path(path));
+    // Non-blocking, so that opening a FIFO without a writer does not hang;
+    // the kind check below then refuses it.
+    const int fd = ::open(native.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        throw EInOutError::FromErrno(errno);
+    struct stat info = {};
+    if (::fstat(fd, &info) != 0) {
+        const int error = errno;
+        ::close(fd);
+        throw EInOutError::FromErrno(error);
+    }
+    if (!S_ISREG(info.st_mode)) {
+        ::close(fd);
+        throw EUnusableFile(NotARegularFile(native).what());
+    }
+    if (info.st_size > MaxFileSize) {
+        ::close(fd);
+        throw EUnusableFile("File too large: " + Shown(native));
+    }
+    std::string bytes;
+    bytes.reserve(static_cast<size_t>(info.st_size));
+    const bool read = ReadFrom(fd, bytes, MaxFileSize);
+    const int error = errno;
+    ::close(fd);
+    if (!read)
+        throw EInOutError::FromErrno(error);
+    if (static_cast<int64_t>(bytes.size()) > MaxFileSize) // it grew while being read
+        throw EUnusableFile("File too large: " + Shown(native));
+    return bytes;
 }
 
 void TTextFile::WriteAtomically(const std::string& path, const std::string& data)
 {
-    const QByteArray target = QFile::encodeName(Path(path));
-    // One fixed name for the new content: a save killed half way leaves at
-    // most this file, and the next save truncates it and renames it away.
-    const QByteArray temporary = target + ".saving";
+    const QByteArray named = QFile::encodeName(Path(path));
+    QByteArray target = named;
 
     struct stat old = {};
-    const bool replacing = ::stat(target.constData(), &old) == 0;
-    if (replacing && S_ISDIR(old.st_mode))
-        throw EInOutError::FromErrno(EISDIR);
-
-    const int fd = ::open(temporary.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd < 0)
+    bool replacing = false;
+    struct stat entry = {};
+    if (::lstat(named.constData(), &entry) == 0) {
+        // A symbolic link stays; its target gets the content.
+        if (S_ISLNK(entry.st_mode)) {
+            char* real = ::realpath(named.constData(), nullptr);
+            if (!real)
+                throw EInOutError::FromErrno(errno);
+            target = real;
+            std::free(real);
+        }
+        if (::stat(target.constData(), &old) != 0)
+            throw EInOutError::FromErrno(errno);
+        if (!S_ISREG(old.st_mode))
+            throw NotARegularFile(named);
+        if (::access(target.constData(), W_OK) != 0)
+            throw EInOutError::FromErrno(errno);
+        replacing = true;
+    } else if (errno != ENOENT) {
         throw EInOutError::FromErrno(errno);
+    }
+
+    // A rename would give this name a new file and leave the other names of a
+    // hard-linked file with the old content.
+    if (replacing && old.st_nlink > 1) {
+        WriteInPlace(target, data);
+        return;
+    }
+
+    // One fixed name for the new content: a save killed half way leaves at
+    // most this file, and the next save removes it.
+    const QByteArray temporary = target + ".saving";
+    const mode_t mode = replacing ? (old.st_mode & 07777) : 0666;
+    const int fd = CreateTemporary(temporary, mode);
+    if (fd < 0) {
+        const int error = errno;
+        // A folder that takes no new file, holding a file we may write.
+        if (replacing && (error == EACCES || error == EPERM)) {
+            WriteInPlace(target, data);
+            return;
+        }
+        throw EInOutError::FromErrno(error);
+    }
     const auto fail = [&](int error) {
         ::close(fd);
         ::unlink(temporary.constData());
         throw EInOutError::FromErrno(error);
     };
-    if (replacing)
-        ::fchmod(fd, old.st_mode & 07777); // the new file keeps the old one's permissions
+    if (replacing) {
+        // Owner and group where the process may set them (a group-shared
+        // file stays shared), then the exact mode, which the umask may have
+        // narrowed; both best effort. The owner first: a change of owner
+        // clears set-id bits.
+        struct stat made = {};
+        const bool differs = ::fstat(fd, &made) != 0 || made.st_uid != old.st_uid || made.st_gid != old.st_gid;
+        if (differs && ::fchown(fd, old.st_uid, old.st_gid) != 0)
+            (void)!::fchown(fd, static_cast<uid_t>(-1), old.st_gid);
+        ::fchmod(fd, mode);
+    }
 
-    const int64_t size = static_cast<int64_t>(data.size());
-    int64_t accepted = size;
-    const bool injected = FaultAfter >= 0 && FaultAfter <= size;
-    if (injected) {
-        accepted = FaultAfter;
-        if (FaultOnce)
-            FaultAfter = -1;
-    }
-    int64_t done = 0;
-    while (done < accepted) {
-        const ssize_t written = ::write(fd, data.data() + done, static_cast<size_t>(accepted - done));
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written < 0)
-            fail(errno);
-        if (written == 0)
-            fail(ENOSPC);
-        done += written;
-    }
-    if (injected)
-        fail(ENOSPC);
+    if (const int error = WriteContent(fd, data))
+        fail(error);
     // The content must be on the disk before the rename makes it the file.
     if (::fsync(fd) != 0)
         fail(errno);
@@ -118,13 +287,37 @@ void TTextFile::WriteAtomically(const std::string& path, const std::string& data
         ::unlink(temporary.constData());
         throw EInOutError::FromErrno(error);
     }
-    // And the rename itself must survive a power cut.
-    const QByteArray folder = QFile::encodeName(QFileInfo(Path(path)).absolutePath());
-    const int dir = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir >= 0) {
-        ::fsync(dir);
-        ::close(dir);
+    SyncFolderOf(target);
+}
+
+bool TTextFile::WriteIfChanged(const std::string& path, const std::string& data)
+{
+    try {
+        if (ReadAll(path) == data) {
+            // Nothing to write; a leftover of a killed save still goes.
+            const QByteArray named = QFile::encodeName(Path(path));
+            char* real = ::realpath(named.constData(), nullptr);
+            const QByteArray temporary = QByteArray(real ? real : named.constData()) + ".saving";
+            std::free(real);
+            struct stat leftover = {};
+            if (::lstat(temporary.constData(), &leftover) == 0 && S_ISREG(leftover.st_mode) &&
+                leftover.st_uid == ::geteuid())
+                ::unlink(temporary.constData());
+            return false;
+        }
+    } catch (const EInOutError&) {
+        // Unreadable as it stands: the write replaces it or says why not.
     }
+    WriteAtomically(path, data);
+    return true;
+}
+
+void TTextFile::Remove(const std::string& path)
+{
+    const QByteArray native = QFile::encodeName(Path(path));
+    struct stat entry = {};
+    if (::lstat(native.constData(), &entry) == 0 && S_ISREG(entry.st_mode))
+        ::unlink(native.constData());
 }
 
 void TTextFile::InjectWriteFault(int64_t failAfterBytes, bool failOnce)

@@ -8,7 +8,9 @@
  * - a load parses into a staging list and only a complete, valid file replaces
  *   what is held, so a corrupt or oversized file never leaves half a store;
  * - a save goes through TTextFile::WriteAtomically, so a full disk or another
- *   write failure leaves the old file untouched instead of a truncated one.
+ *   write failure leaves the old file untouched instead of a truncated one;
+ * - a save that would leave the file's bytes as they are writes nothing;
+ * - a file that is no regular file, or far too big, is refused as corrupted.
  */
 #include "settings/RFileSystem.h"
 
@@ -89,7 +91,13 @@ void TRFileSystem::LoadFromFile()
 {
     if (!TTextFile::Exists(FFileName))
         throw EKELTError(LoadFileMissing);
-    const std::string data = TTextFile::ReadAll(FFileName);
+    std::string data;
+    try {
+        data = TTextFile::ReadAll(FFileName);
+    } catch (const EUnusableFile&) {
+        // A FIFO, a device or a file far too big to be settings.
+        throw EKELTError(FileCorrupted);
+    }
     TLineReader reader(data);
     if (reader.AtEnd())
         return; // an empty file leaves the count as it was
@@ -126,7 +134,10 @@ void TRFileSystem::SaveToFile()
         content.append(entry.Value).append("\r\n");
         content.append(word).append("\r\n");
     }
-    TTextFile::WriteAtomically(FFileName, content);
+    // Most writes store what the file holds already (the browser writes its
+    // position at every mouse move over its margin): then the file is left as
+    // it is, with no rename and no sync.
+    TTextFile::WriteIfChanged(FFileName, content);
 }
 
 int32_t TRFileSystem::Find(const std::string& name) const

@@ -1,7 +1,8 @@
 // TRFileSystem: the settings store. Named text values held in memory and
 // mirrored in one plain text file (three lines a value: name, value, kind
 // word; CR LF line ends). Every add or update rewrites the whole file
-// atomically and reads it back. The store never creates its file.
+// atomically (unless its bytes would not change) and reads it back. The store
+// never creates its file.
 #pragma once
 
 #include "settings/Value.h"

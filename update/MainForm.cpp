@@ -1,5 +1,7 @@
 #include "update/MainForm.h"
 
+#include "platform/EBaseError.h"
+#include "platform/WorkingFolderLock.h"
 #include "platform/gui/ErrorHandler.h"
 #include "settings/KELT.h"
 #include "update/DefaultSettings.h"
@@ -62,6 +64,12 @@ void TfrmMain::LoadPicture()
 
 void TfrmMain::FormActivate()
 {
+    // Volumnia writes its whole settings file back at its end, which would
+    // undo these writes: while it runs on this folder, nothing is written.
+    // The folder is held for the writes only.
+    TWorkingFolderLock lock;
+    if (lock.TryLock() == TWorkingFolderLock::TResult::HeldElsewhere)
+        throw EBaseError(VolumniaRunningMessage);
     Settings = std::make_unique<TRFileSystem>(TDefaultSettings::FileName);
     TDefaultSettings::Write(*Settings);
     SettingsWritten = true;
@@ -93,5 +101,6 @@ void TfrmMain::showEvent(QShowEvent* event)
     if (ShownBefore)
         return;
     ShownBefore = true;
-    QMetaObject::invokeMethod(this, [this] { Activated(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this] { Activated(); }, Qt::QueuedConnection);
 }

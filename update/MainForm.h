@@ -28,8 +28,11 @@ public:
     ~TfrmMain() override;
 
     // The activation handler: makes the store, writes the nine settings, saves
-    // once more and asks the program to end. Raises what the store raises.
+    // once more and asks the program to end. Raises what the store raises, and
+    // VolumniaRunningMessage while Volumnia holds the working folder.
     void FormActivate();
+    static constexpr const char* VolumniaRunningMessage =
+        "Volumnia is running in this folder; end it, then run update again";
 
     // What activation runs: FormActivate through the error handler, tried once
     // per run, so a failure is reported once and closing the report (which

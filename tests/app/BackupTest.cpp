@@ -5,6 +5,8 @@
 #include "engine/ORBL.h"
 #include "tests/support/AppFixture.h"
 
+#include <QDir>
+
 namespace {
 
 class BackupTest : public TAppFixture {};
@@ -26,6 +28,20 @@ TEST_F(BackupTest, EachRunsFirstSaveKeepsTheFileAsThatRunFoundIt)
     ASSERT_TRUE(Start());
     Stop(); // the end of a run saves too, and that is this run's first save
     EXPECT_EQ(Folder.ReadFile("books.orbl.bak"), second);
+}
+
+TEST_F(BackupTest, ABackupThatCannotBeWrittenIsToldOnceAndTheSavesGoAhead)
+{
+    WriteFiles({Book(1, "Emma", "Austen", "A"), Book(2, "Persuasion", "Austen", "B"), Book(3, "Dracula", "Stoker", "C")});
+    ASSERT_TRUE(QDir(Folder.Path()).mkdir("books.orbl.bak"));
+    ASSERT_TRUE(Start());
+    frmMain->Database->DeleteWhere("Book author", "Austen");
+    frmMain->Database->SaveToFile();
+    Stop(); // the end of the run saves once more
+    ASSERT_EQ(Platform.Messages.Boxes.size(), 1u);
+    EXPECT_EQ(Platform.Messages.Boxes[0].Kind, TRecordedBox::Information);
+    EXPECT_TRUE(Platform.Messages.Boxes[0].Text.startsWith("The backup copy books.orbl.bak could not be written"));
+    EXPECT_EQ(DatabaseText(), DatabaseFile({Book(3, "Dracula", "Stoker", "C")}));
 }
 
 } // namespace

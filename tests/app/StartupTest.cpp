@@ -1,5 +1,6 @@
 // Start-up and the end of the run: the messages for missing files, what is
 // (and is not) written back, the status bar and the always-on-top mark.
+#include "app/ApplicationWindows.h"
 #include "app/Globals.h"
 #include "app/MainForm.h"
 #include "dialogs/BookBrowserForm.h"
@@ -32,6 +33,29 @@ TEST_F(StartupTest, NoSettingsFileReportsCorruptedAndCreatesNothing)
     EXPECT_EQ(frmBookBrowser, nullptr) << "no other window is made after a failed start";
     Stop();
     EXPECT_FALSE(Folder.Exists("volumnia.kelt"));
+}
+
+TEST_F(StartupTest, ASecondVolumniaOnTheFolderIsRefusedAndTheFirstKeepsItsBook)
+{
+    WriteFiles(ThreeBooks);
+    ASSERT_TRUE(Start());
+    TfrmMain* const first = frmMain;
+    const std::string settings = SettingsText();
+    const std::string books = DatabaseText();
+    {
+        TApplicationWindows second;
+        EXPECT_FALSE(second.Started());
+    }
+    EXPECT_EQ(Platform.Messages.Texts(), QStringList{TApplicationWindows::AlreadyRunningMessage});
+    EXPECT_EQ(frmMain, first) << "the refused run touched no window of the first";
+    EXPECT_EQ(SettingsText(), settings);
+    EXPECT_EQ(DatabaseText(), books);
+
+    frmMain->Database->AddItem(Book(4, "Walden", "Thoreau", "Ticknor"));
+    frmMain->Database->SaveToFile();
+    Stop();
+    EXPECT_NE(DatabaseText().find("Walden"), std::string::npos);
+    EXPECT_TRUE(Start()) << "the folder is free once the first run has ended";
 }
 
 TEST_F(StartupTest, MissingDatabaseReportsItAndLeavesTheSettingsAlone)

@@ -137,6 +137,17 @@ TEST_F(DatabaseSettingsTest, FileSystemFailureGoesToTheGuardAndStaysOpen)
     EXPECT_EQ(SettingsText(), before);
 }
 
+TEST_F(DatabaseSettingsTest, APathWindows1252CannotHoldIsRefusedAndTheDialogStaysOpen)
+{
+    const std::string before = SettingsText();
+    EXPECT_FALSE(Open([](TdlgDatabaseSettings& dialog) {
+        dialog.edtDatabase->setText(QString::fromUtf8("/home/anna/\u041a\u043d\u0438\u0433\u0438/books.orbl"));
+        dialog.btnAccept->click();
+    }));
+    EXPECT_EQ(Platform.Messages.Texts(), QStringList{TdlgDatabaseSettings::PathNotStorableMessage});
+    EXPECT_EQ(SettingsText(), before);
+}
+
 TEST_F(DatabaseSettingsTest, MissingSettingIsReportedAndTheBoxKeepsItsText)
 {
     EXPECT_TRUE(Open([](TdlgDatabaseSettings& dialog) {

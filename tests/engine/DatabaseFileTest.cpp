@@ -195,14 +195,33 @@ TEST_F(DatabaseFile, SingleEmptyLineSetsEmptyUntilAnAdd)
     EXPECT_EQ(Slot(0).Fields[0], "first");
 }
 
-TEST_F(DatabaseFile, EmptyIdLineStopsReadingAndLaterLinesAreLostAtSave)
+TEST_F(DatabaseFile, EmptyIdLineFollowedOnlyByEmptyLinesStopsReading)
 {
-    TDatabase& db = OpenWith(FileOf(Numbered(3)) + "\r\n" + FileOf({Item(4, "Lost")}));
+    TDatabase& db = OpenWith(FileOf(Numbered(3)) + "\r\n\r\n\r\r\n");
     EXPECT_EQ(db.Count(), 3);
     EXPECT_TRUE(db.Empty());
     db.SaveToFile();
     EXPECT_EQ(DatabaseBytes(), FileOf(Numbered(3)));
     EXPECT_FALSE(db.Empty());
+}
+
+// Text after an empty ID line (a hand edit, a sync tool) would be lost at the
+// next save: such a file is refused whole and the store stays as it was.
+TEST_F(DatabaseFile, TextAfterAnEmptyIdLineIsRefusedAsDamaged)
+{
+    const std::string cases[] = {
+        FileOf(Numbered(3)) + "\r\n" + FileOf({Item(4, "Lost")}),
+        "\r\n" + FileOf(Numbered(5)),
+        FileOf(Numbered(1)) + "\n\n\n" + "x",
+    };
+    for (const std::string& bytes : cases) {
+        TDatabase& db = OpenWith(FileOf(Numbered(2)));
+        WriteDatabase(bytes);
+        EXPECT_EQ(ErrorOf<EDatabaseError>([&] { db.LoadFromFile(); }), "#114: Database file corrupted.") << bytes;
+        EXPECT_EQ(Ids(), (std::vector<int32_t>{1, 2}));
+        EXPECT_FALSE(db.Empty());
+        EXPECT_EQ(DatabaseBytes(), bytes);
+    }
 }
 
 TEST_F(DatabaseFile, ZeroByteReloadKeepsEmptyAsItWas)
@@ -221,7 +240,7 @@ TEST_F(DatabaseFile, ZeroByteReloadKeepsEmptyAsItWas)
 TEST_F(DatabaseFile, EmptyFirstIdLineLeavesTheStoreAsItWas)
 {
     TDatabase& db = OpenWith(FileOf(Numbered(2)));
-    WriteDatabase("\r\n" + FileOf(Numbered(5)));
+    WriteDatabase("\r\n\r\n");
     db.LoadFromFile();
     EXPECT_EQ(db.Count(), 2);
     EXPECT_TRUE(db.Empty());

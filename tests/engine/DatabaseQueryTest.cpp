@@ -153,6 +153,16 @@ TEST_F(DatabaseQueries, SortFollowsTheDefaultLocale)
     EXPECT_EQ(Ids(), (std::vector<int32_t>{4, 3, 1, 2})); // Ä comes after Z
 }
 
+// The C locale's collator compares code points (capitals before small
+// letters); the sort still ignores case there.
+TEST_F(DatabaseQueries, SortIgnoresCaseInTheCLocale)
+{
+    QLocale::setDefault(QLocale::c());
+    TDatabase& db = OpenTitles({"apple", "Banana", "APPLE", "cherry", "Apple", "banana"});
+    db.SortBy("Book title");
+    EXPECT_EQ(Ids(), (std::vector<int32_t>{1, 3, 5, 2, 6, 4}));
+}
+
 TEST_F(DatabaseQueries, SortKeepsMarkedItemsMarkedAfterTheSortedOnes)
 {
     TDatabase& db = OpenTitles({"d", "c", "b", "a"});

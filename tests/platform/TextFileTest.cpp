@@ -6,6 +6,7 @@
 #include "platform/EInOutError.h"
 #include "platform/TextFile.h"
 #include "tests/platform/FileSizeLimit.h"
+#include "tests/support/OrdinaryUser.h"
 #include "tests/support/TempWorkingFolder.h"
 
 #include <QDir>
@@ -15,6 +16,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -74,6 +76,23 @@ TEST_F(TextFile, ReadAllOfWhatCannotBeReadRaisesAFileError)
     }
 }
 
+// What is no data file is refused at once, before any byte is read: a FIFO
+// without a writer (which would block), a device that never ends, a folder,
+// and a file beyond MaxFileSize (sparse here, so it costs no disk).
+TEST_F(TextFile, ReadAllRefusesWhatIsNoDataFileAtOnce)
+{
+    ASSERT_EQ(mkfifo("fifo", 0644), 0);
+    ASSERT_EQ(mkdir("folder", 0755), 0);
+    ASSERT_EQ(symlink("/dev/zero", "zero"), 0);
+    Folder.WriteFile("huge", "");
+    ASSERT_EQ(truncate("huge", TTextFile::MaxFileSize + 1), 0);
+    Folder.WriteFile("largest", "");
+    ASSERT_EQ(truncate("largest", TTextFile::MaxFileSize), 0);
+    for (const std::string path : {"fifo", "folder", "zero", "huge"})
+        EXPECT_THROW(TTextFile::ReadAll(path), EUnusableFile) << path;
+    EXPECT_EQ(TTextFile::ReadAll("largest").size(), static_cast<size_t>(TTextFile::MaxFileSize));
+}
+
 TEST_F(TextFile, PathsAreWindows1252Text)
 {
     // "\xE4iti.txt" is "äiti.txt" in Windows-1252; the file system sees the character, not the byte.
@@ -111,27 +130,42 @@ TEST_F(TextFile, WriteIntoAMissingFolderFailsAndMakesNothing)
     EXPECT_FALSE(QDir(Folder.Path()).exists("nofolder"));
 }
 
+// Both ways of writing: a new file renamed over the old one, and the rewrite
+// in place of a file with a second name (a hard link), which puts the old
+// content back when the new one cannot be written.
 TEST_F(TextFile, AFaultAtAnyByteLeavesTheOldFileWhole)
 {
     const std::string old = "old content\r\nstays\r\n";
     std::string next;
     for (int i = 0; i < 40; ++i)
         next += "line " + std::to_string(i) + "\r\n";
-    Folder.WriteFile("data.txt", old);
-    for (int64_t n = 0; n <= static_cast<int64_t>(next.size()); ++n) {
-        TTextFile::InjectWriteFault(n, true);
-        try {
-            TTextFile::WriteAtomically("data.txt", next);
-            ADD_FAILURE() << "no error with a fault after " << n << " bytes";
-        } catch (const EInOutError& e) {
-            EXPECT_STREQ(e.what(), "Disk full") << n;
+    for (const bool hardLinked : {false, true}) {
+        SCOPED_TRACE(hardLinked ? "hard-linked" : "plain");
+        Folder.WriteFile("data.txt", old);
+        std::vector<std::string> names{"data.txt"};
+        if (hardLinked) {
+            ASSERT_EQ(link("data.txt", "other.txt"), 0);
+            names.push_back("other.txt");
         }
-        ASSERT_EQ(Folder.ReadFile("data.txt"), old) << "fault after " << n << " bytes";
-        ASSERT_EQ(Folder.FileNames(), std::vector<std::string>{"data.txt"}) << "fault after " << n << " bytes";
+        for (int64_t n = 0; n <= static_cast<int64_t>(next.size()); ++n) {
+            TTextFile::InjectWriteFault(n, true);
+            try {
+                TTextFile::WriteAtomically("data.txt", next);
+                ADD_FAILURE() << "no error with a fault after " << n << " bytes";
+            } catch (const EInOutError& e) {
+                EXPECT_STREQ(e.what(), "Disk full") << n;
+            }
+            ASSERT_EQ(Folder.ReadFile("data.txt"), old) << "fault after " << n << " bytes";
+            ASSERT_EQ(Folder.FileNames(), names) << "fault after " << n << " bytes";
+        }
+        // The one-shot fault is spent: the next write goes through.
+        TTextFile::WriteAtomically("data.txt", next);
+        EXPECT_EQ(Folder.ReadFile("data.txt"), next);
+        if (hardLinked) {
+            EXPECT_EQ(Folder.ReadFile("other.txt"), next);
+            Folder.Remove("other.txt");
+        }
     }
-    // The one-shot fault is spent: the next write goes through.
-    TTextFile::WriteAtomically("data.txt", next);
-    EXPECT_EQ(Folder.ReadFile("data.txt"), next);
 }
 
 TEST_F(TextFile, ALastingFaultFailsEveryWriteUntilCleared)
@@ -177,18 +211,19 @@ TEST_F(TextFile, ARealShortWriteLeavesTheOldFileWhole)
 
 TEST_F(TextFile, AReadOnlyFileIsNotReplaced)
 {
-    if (geteuid() == 0)
-        GTEST_SKIP() << "file permissions do not bind the superuser";
-    Folder.WriteFile("data.txt", "old");
-    QFile::setPermissions(QString::fromStdString(Folder.FilePath("data.txt")), QFile::ReadOwner);
-    try {
-        TTextFile::WriteAtomically("data.txt", "new");
-        ADD_FAILURE() << "a read-only file was replaced";
-    } catch (const EInOutError& e) {
-        EXPECT_STREQ(e.what(), "File access denied");
-    }
-    EXPECT_EQ(Folder.ReadFile("data.txt"), "old");
-    EXPECT_EQ(Folder.FileNames(), std::vector<std::string>{"data.txt"});
+    OrdinaryUser::Run([] {
+        TTempWorkingFolder own;
+        own.WriteFile("data.txt", "old");
+        QFile::setPermissions(QString::fromStdString(own.FilePath("data.txt")), QFile::ReadOwner);
+        try {
+            TTextFile::WriteAtomically("data.txt", "new");
+            ADD_FAILURE() << "a read-only file was replaced";
+        } catch (const EInOutError& e) {
+            EXPECT_STREQ(e.what(), "File access denied");
+        }
+        EXPECT_EQ(own.ReadFile("data.txt"), "old");
+        EXPECT_EQ(own.FileNames(), std::vector<std::string>{"data.txt"});
+    });
 }
 
 TEST_F(TextFile, LeftoverOfASaveKilledHalfWayIsGoneAfterTheNextSave)

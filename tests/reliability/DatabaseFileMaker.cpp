@@ -61,8 +61,15 @@ std::string TDatabaseFileMaker::Make(TDatabaseModel::TFileLoad& file, std::strin
     case 3:
         shape = "empty ID line";
         AddItems(Random.Uniform(0, 12), smallId);
-        // A line of CRs alone is empty too.
-        Bytes += (Random.Chance(0.5) ? "" : "\r") + end() + "99" + end() + "lost" + end();
+        // A line of CRs alone is empty too. Text after it marks a damaged file;
+        // empty lines alone after it do not.
+        Bytes += (Random.Chance(0.5) ? "" : "\r") + end();
+        if (Random.Chance(0.5)) {
+            Bytes += "99" + end() + "lost" + end();
+            file.TextAfterEmptyIdLine = true;
+        } else {
+            Bytes += end() + "\r" + end();
+        }
         file.EmptyIdLine = true;
         break;
     case 4:

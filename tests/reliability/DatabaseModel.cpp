@@ -308,6 +308,8 @@ TOutcome TDatabaseModel::Loaded(const TFileLoad& file)
 {
     if (file.TooMany)
         return {"EDatabaseError", "#113: Too many items in the database file."};
+    if (file.TextAfterEmptyIdLine)
+        return {"EDatabaseError", "#114: Database file corrupted."};
     Blocks = static_cast<int32_t>(file.Bytes / 128);
     if (file.NoData) {
         ItemCount = 0;
@@ -325,6 +327,6 @@ TOutcome TDatabaseModel::Loaded(const TFileLoad& file)
     if (file.EmptyIdLine)
         EmptyMark = true;
     if (file.BadIdLine)
-        return {"EConvertError", "'" + file.BadLine + "' is not a valid integer value"};
+        return {"EConvertError", NotAnIntegerMessage(file.BadLine)};
     return NoError();
 }

@@ -69,7 +69,7 @@ std::string BinaryText()
 
 std::string NotAnInteger(const std::string& text)
 {
-    return "'" + text + "' is not a valid integer value";
+    return NotAnIntegerMessage(text);
 }
 
 class HostileInput : public ::testing::Test {

@@ -39,6 +39,14 @@ inline TOutcome NoError()
     return {};
 }
 
+// The conversion error's message for a text, which quotes at most its first
+// 100 characters (then "...").
+inline std::string NotAnIntegerMessage(const std::string& text)
+{
+    const std::string quoted = text.size() <= 100 ? text : text.substr(0, 100) + "...";
+    return "'" + quoted + "' is not a valid integer value";
+}
+
 // Runs f and names what it raised. The error classes all derive from the
 // platform's base error directly, so the order of the handlers is free.
 template <typename F> TOutcome Capture(F&& f)

@@ -5,7 +5,7 @@ namespace {
 
 TOutcome NotAnInteger(const std::string& text)
 {
-    return {"EConvertError", "'" + text + "' is not a valid integer value"};
+    return {"EConvertError", NotAnIntegerMessage(text)};
 }
 
 int HexValue(char c)

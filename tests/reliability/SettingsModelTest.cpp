@@ -102,7 +102,7 @@ private:
     bool DoWrite(TOp op);
     bool DoLoad(bool fromOutside);
 
-    TDisk DiskFor(size_t contentSize) const;
+    TDisk DiskFor(const std::string& content) const;
 
     const TRunConfig& Config;
     TTempWorkingFolder& Folder;
@@ -215,11 +215,14 @@ bool TSettingsRun::SameDisk()
            Expect(Folder.ReadFile(FileName) == *Disk, "the file does not hold what it should");
 }
 
-TDisk TSettingsRun::DiskFor(size_t contentSize) const
+TDisk TSettingsRun::DiskFor(const std::string& content) const
 {
     if (!Disk)
         return TDisk::FileMissing;
-    if (FaultAfter >= 0 && static_cast<size_t>(FaultAfter) <= contentSize)
+    // A save that leaves the file's bytes as they are writes nothing.
+    if (*Disk == content)
+        return TDisk::Writable;
+    if (FaultAfter >= 0 && static_cast<size_t>(FaultAfter) <= content.size())
         return TDisk::WriteFails;
     return TDisk::Writable;
 }
@@ -258,15 +261,16 @@ bool TSettingsRun::DoWrite(TOp op)
     // Now and then the write meets a fault: once, or lasting for this write
     // and a save right after it.
     const int fault = Uniform(0, 99); // < 10: once, < 14: lasting
-    size_t size = 0; // of the file the write makes, when a fault is to meet it
+    std::string content; // what the write makes of the file, when a fault is to meet it
     if (fault < 14) {
         TSettingsModel trial = Model;
         if (op == WriteString)
             trial.WriteString(name, text, TDisk::Writable);
         else if (op == WriteInteger)
             trial.WriteInteger(name, number, TDisk::Writable);
-        size = trial.FileContent().size();
+        content = trial.FileContent();
     }
+    const size_t size = content.size();
     FaultAfter = fault < 14 ? Uniform(0, static_cast<int>(size)) : -1;
     NoteOp([=, faultAfter = FaultAfter, hasFile = Disk.has_value()] {
         const std::string call = op == WriteString    ? "WriteString(" + Quoted(name) + ", " + Quoted(text) + ")"
@@ -280,7 +284,7 @@ bool TSettingsRun::DoWrite(TOp op)
     if (FaultAfter >= 0)
         TTextFile::InjectWriteFault(FaultAfter, fault < 10);
 
-    const TDisk disk = DiskFor(size);
+    const TDisk disk = DiskFor(content);
     TOutcome expected, outcome;
     if (op == WriteString) {
         expected = Model.WriteString(name, text, disk);
@@ -295,7 +299,7 @@ bool TSettingsRun::DoWrite(TOp op)
     bool ok = SameOutcome(outcome, expected, OpNames[op]);
     if (ok && fault >= 10 && fault < 14 && disk == TDisk::WriteFails) {
         // A lasting fault fails the next save too, and keeps the change held.
-        ok = SameOutcome(Capture([&] { Store->SaveToFile(); }), Model.Save(DiskFor(Model.FileContent().size())),
+        ok = SameOutcome(Capture([&] { Store->SaveToFile(); }), Model.Save(DiskFor(Model.FileContent())),
                          "SaveToFile under a lasting fault");
     }
     TTextFile::ClearWriteFault();

@@ -7,6 +7,7 @@
 #include "platform/TextFile.h"
 #include "tests/platform/FileSizeLimit.h"
 #include "tests/settings/SettingsFixture.h"
+#include "tests/support/OrdinaryUser.h"
 
 #include <QFile>
 
@@ -123,11 +124,12 @@ TEST_F(SettingsSaveFailure, ARealShortWriteLeavesTheOldFile)
 
 TEST_F(SettingsSaveFailure, AnUnreadableFileReportsThePlatformError)
 {
-    if (geteuid() == 0)
-        GTEST_SKIP() << "file permissions do not bind the superuser";
-    WriteLines(Installed);
-    QFile::setPermissions(QString::fromStdString(Folder.FilePath(FileName)), QFileDevice::WriteOwner);
-    EXPECT_EQ(ErrorOf<EInOutError>([&] { Open(); }), "File access denied");
+    OrdinaryUser::Run([] {
+        TTempWorkingFolder own;
+        own.WriteFile(FileName, CrLfLines(Installed));
+        QFile::setPermissions(QString::fromStdString(own.FilePath(FileName)), QFileDevice::WriteOwner);
+        EXPECT_EQ(ErrorOf<EInOutError>([&] { TRFileSystem store(FileName); }), "File access denied");
+    });
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 
 #include "platform/EInOutError.h"
 #include "platform/TextFile.h"
+#include "platform/WorkingFolderLock.h"
 #include "platform/gui/ErrorHandler.h"
 #include "settings/KELT.h"
 #include "tests/support/ScriptedPlatform.h"
@@ -18,6 +19,7 @@
 
 #include <cerrno>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -117,7 +119,7 @@ std::string FullSettingsFile(const char* alwaysOnTop)
 struct TFailureCase {
     const char* Name;
     std::function<void(TTempWorkingFolder&)> Arrange;
-    std::string Message;                                // as the error box shows it
+    std::string Message;                                   // as the error box shows it
     std::function<std::optional<std::string>()> FileAfter; // nullopt: no file at all
 };
 
@@ -130,9 +132,23 @@ std::string FirstDefaults(int count)
     return all.substr(0, end);
 }
 
+// The lock a running Volumnia holds on the test's folder, while a case needs it.
+std::unique_ptr<TWorkingFolderLock>& HeldByVolumnia()
+{
+    static std::unique_ptr<TWorkingFolderLock> lock;
+    return lock;
+}
+
 const std::vector<TFailureCase>& FailureCases()
 {
     static const std::vector<TFailureCase> cases{
+        {"VolumniaRunningOnTheFolderWritesNothing",
+         [](TTempWorkingFolder& folder) {
+             folder.WriteFile("volumnia.kelt", UpdateTestData("installed.kelt"));
+             HeldByVolumnia() = std::make_unique<TWorkingFolderLock>(folder.Path());
+             ASSERT_EQ(HeldByVolumnia()->TryLock(), TWorkingFolderLock::TResult::Locked);
+         },
+         TErrorHandler::DisplayText(TfrmMain::VolumniaRunningMessage), [] { return UpdateTestData("installed.kelt"); }},
         {"MissingFileIsReportedAndNotCreated", [](TTempWorkingFolder&) {}, "#103: File does not exist.",
          [] { return std::nullopt; }},
         {"KindWordInLowerCaseIsCorrupt",
@@ -182,6 +198,7 @@ TEST_P(SettingsFailure, IsReportedOnceAndTheProgramStaysOpen)
         EXPECT_TRUE(Folder.FileNames().empty());
     EXPECT_EQ(EndRequests, 0);
     EXPECT_EQ(Window.ExitCode(), 1);
+    HeldByVolumnia().reset();
 }
 
 INSTANTIATE_TEST_SUITE_P(Update, SettingsFailure, ::testing::Range<size_t>(0, FailureCases().size()),

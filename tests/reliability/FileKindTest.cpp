@@ -1,0 +1,251 @@
+/*
+ * The two data files as they are found on a real desktop: reached through a
+ * symbolic or a hard link, shared with a group, made read-only, replaced by a
+ * FIFO, a device or a folder, in a folder that takes no new file, or with a
+ * link planted at the save's temporary name. Every kind is tried on both
+ * stores, run as an ordinary user (permissions do not bind root): what
+ * becomes of the data, the link's target, the link, and the file's metadata.
+ */
+#include "engine/ORBL.h"
+#include "settings/KELT.h"
+#include "tests/reliability/ChildProcess.h"
+#include "tests/reliability/StoreFolder.h"
+#include "tests/support/DatabaseFile.h"
+#include "tests/support/OrdinaryUser.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+using namespace Reliability;
+
+// One store under test: its data file in the folder "data", the file's bytes
+// before and after one change, and what opening it says of a path that is no
+// data file (a FIFO or a device) and of a folder.
+struct TStore {
+    const char* Name;
+    std::string Base;
+    std::string Before, After;
+    std::string NotAFile, AFolder;
+    std::function<void(TTempWorkingFolder&)> Prepare; // the other files it needs
+    std::function<void()> OpenAndChange;              // opens the store and saves one change
+    std::string File() const { return "data/" + Base; }
+};
+
+TItem Book(int32_t id, const std::string& title)
+{
+    TItem item;
+    item.ID = id;
+    item.Fields[0] = title;
+    return item;
+}
+
+std::vector<TStore> Stores()
+{
+    return {
+        {"settings", "volumnia.kelt", CrLfLines({"MF_X", "300", "vInteger"}), CrLfLines({"MF_X", "777", "vInteger"}),
+         "#102: File corrupted.", "#103: File does not exist.", [](TTempWorkingFolder&) {},
+         [] {
+             TRFileSystem settings("data/volumnia.kelt");
+             settings.WriteInteger("MF_X", 777);
+         }},
+        {"database", "books.orbl", DatabaseFile({Book(1, "Emma")}), DatabaseFile({Book(1, "Emma"), Book(2, "Walden")}),
+         "#102: File error.", "#102: File error.",
+         [](TTempWorkingFolder& folder) { folder.WriteFile("volumnia.kelt", DatabaseSettings("data/books.orbl")); },
+         [] {
+             TRFileSystem settings("volumnia.kelt");
+             TDatabase database(settings);
+             database.AddItem(Book(2, "Walden"));
+             database.SaveToFile();
+         }},
+    };
+}
+
+std::string Outcome(const std::function<void()>& run)
+{
+    try {
+        run();
+        return "saved";
+    } catch (const std::exception& e) {
+        return e.what();
+    }
+}
+
+struct stat Lstat(const std::string& path)
+{
+    struct stat info = {};
+    EXPECT_EQ(lstat(path.c_str(), &info), 0) << path;
+    return info;
+}
+
+std::string LinkTarget(const std::string& path)
+{
+    char buffer[4096];
+    const ssize_t n = readlink(path.c_str(), buffer, sizeof buffer);
+    return n < 0 ? std::string() : std::string(buffer, static_cast<size_t>(n));
+}
+
+struct TKind {
+    const char* Name;
+    // Makes the store's file (its bytes are s.Before) in this kind.
+    std::function<void(TTempWorkingFolder&, const TStore&)> Arrange;
+    std::function<void(TTempWorkingFolder&, const TStore&, const std::string& outcome)> Check;
+};
+
+void PlainFile(TTempWorkingFolder& folder, const TStore& s)
+{
+    folder.WriteFile(s.File(), s.Before);
+}
+
+const std::vector<TKind>& Kinds()
+{
+    static const std::vector<TKind> kinds{
+        {"symbolic link: the target gets the content, the link stays",
+         [](TTempWorkingFolder& folder, const TStore& s) {
+             ASSERT_EQ(mkdir("elsewhere", 0755), 0);
+             folder.WriteFile("elsewhere/" + s.Base, s.Before);
+             ASSERT_EQ(symlink(folder.FilePath("elsewhere/" + s.Base).c_str(), s.File().c_str()), 0);
+         },
+         [](TTempWorkingFolder& folder, const TStore& s, const std::string& outcome) {
+             EXPECT_EQ(outcome, "saved");
+             EXPECT_TRUE(S_ISLNK(Lstat(s.File()).st_mode));
+             EXPECT_EQ(folder.ReadFile("elsewhere/" + s.Base), s.After);
+             EXPECT_EQ(EntriesOf("data"), std::vector<std::string>{s.Base});
+             EXPECT_EQ(EntriesOf("elsewhere"), std::vector<std::string>{s.Base});
+         }},
+        {"hard link: both names get the content",
+         [](TTempWorkingFolder& folder, const TStore& s) {
+             PlainFile(folder, s);
+             ASSERT_EQ(link(s.File().c_str(), "data/second-name"), 0);
+         },
+         [](TTempWorkingFolder& folder, const TStore& s, const std::string& outcome) {
+             EXPECT_EQ(outcome, "saved");
+             EXPECT_EQ(folder.ReadFile(s.File()), s.After);
+             EXPECT_EQ(folder.ReadFile("data/second-name"), s.After);
+             EXPECT_EQ(Lstat(s.File()).st_nlink, 2u);
+         }},
+        {"group-shared 0660: mode and group kept",
+         [](TTempWorkingFolder& folder, const TStore& s) {
+             PlainFile(folder, s);
+             ASSERT_EQ(chown(s.File().c_str(), static_cast<uid_t>(-1), OrdinaryUser::SharedGroup()), 0);
+             ASSERT_EQ(chmod(s.File().c_str(), 0660), 0);
+         },
+         [](TTempWorkingFolder& folder, const TStore& s, const std::string& outcome) {
+             EXPECT_EQ(outcome, "saved");
+             EXPECT_EQ(folder.ReadFile(s.File()), s.After);
+             const struct stat info = Lstat(s.File());
+             EXPECT_EQ(info.st_mode & 07777, 0660u);
+             EXPECT_EQ(info.st_gid, OrdinaryUser::SharedGroup());
+             EXPECT_EQ(info.st_uid, geteuid());
+         }},
+        {"read-only 0444: refused, nothing changes",
+         [](TTempWorkingFolder& folder, const TStore& s) {
+             PlainFile(folder, s);
+             ASSERT_EQ(chmod(s.File().c_str(), 0444), 0);
+         },
+         [](TTempWorkingFolder& folder, const TStore& s, const std::string& outcome) {
+             EXPECT_EQ(outcome, "File access denied");
+             EXPECT_EQ(folder.ReadFile(s.File()), s.Before);
+             EXPECT_EQ(Lstat(s.File()).st_mode & 07777, 0444u);
+             EXPECT_EQ(EntriesOf("data"), std::vector<std::string>{s.Base});
+         }},
+        {"FIFO: refused at once, never replaced",
+         [](TTempWorkingFolder&, const TStore& s) { ASSERT_EQ(mkfifo(s.File().c_str(), 0644), 0); },
+         [](TTempWorkingFolder&, const TStore& s, const std::string& outcome) {
+             EXPECT_EQ(outcome, s.NotAFile);
+             EXPECT_TRUE(S_ISFIFO(Lstat(s.File()).st_mode));
+         }},
+        {"device: refused at once, never replaced",
+         [](TTempWorkingFolder&, const TStore& s) { ASSERT_EQ(symlink("/dev/zero", s.File().c_str()), 0); },
+         [](TTempWorkingFolder&, const TStore& s, const std::string& outcome) {
+             EXPECT_EQ(outcome, s.NotAFile);
+             EXPECT_EQ(LinkTarget(s.File()), "/dev/zero");
+         }},
+        {"folder: refused, stays a folder",
+         [](TTempWorkingFolder&, const TStore& s) { ASSERT_EQ(mkdir(s.File().c_str(), 0755), 0); },
+         [](TTempWorkingFolder&, const TStore& s, const std::string& outcome) {
+             EXPECT_EQ(outcome, s.AFolder);
+             EXPECT_TRUE(S_ISDIR(Lstat(s.File()).st_mode));
+         }},
+        {"folder that takes no new file: the file is rewritten in place",
+         [](TTempWorkingFolder& folder, const TStore& s) {
+             PlainFile(folder, s);
+             ASSERT_EQ(chmod("data", 0555), 0);
+         },
+         [](TTempWorkingFolder& folder, const TStore& s, const std::string& outcome) {
+             EXPECT_EQ(outcome, "saved");
+             EXPECT_EQ(folder.ReadFile(s.File()), s.After);
+             EXPECT_EQ(EntriesOf("data"), std::vector<std::string>{s.Base});
+             chmod("data", 0755);
+         }},
+        {"link at the temporary name: refused naming it, the link's target untouched",
+         [](TTempWorkingFolder& folder, const TStore& s) {
+             PlainFile(folder, s);
+             folder.WriteFile("victim.txt", "not ours");
+             ASSERT_EQ(symlink("../victim.txt", (s.File() + ".saving").c_str()), 0);
+         },
+         [](TTempWorkingFolder& folder, const TStore& s, const std::string& outcome) {
+             EXPECT_NE(outcome.find(s.Base + ".saving is in the way"), std::string::npos) << outcome;
+             EXPECT_EQ(folder.ReadFile(s.File()), s.Before);
+             EXPECT_EQ(folder.ReadFile("victim.txt"), "not ours");
+             EXPECT_EQ(LinkTarget(s.File() + ".saving"), "../victim.txt");
+         }},
+        {"folder at the temporary name: refused naming it, the folder stays",
+         [](TTempWorkingFolder& folder, const TStore& s) {
+             PlainFile(folder, s);
+             ASSERT_EQ(mkdir((s.File() + ".saving").c_str(), 0755), 0);
+         },
+         [](TTempWorkingFolder& folder, const TStore& s, const std::string& outcome) {
+             EXPECT_NE(outcome.find(s.Base + ".saving is in the way"), std::string::npos) << outcome;
+             EXPECT_EQ(folder.ReadFile(s.File()), s.Before);
+             EXPECT_TRUE(S_ISDIR(Lstat(s.File() + ".saving").st_mode));
+         }},
+    };
+    return kinds;
+}
+
+TEST(FileKinds, EachKindOfFileOnBothStoresAsAnOrdinaryUser)
+{
+    OrdinaryUser::Run([] {
+        for (const TStore& store : Stores()) {
+            for (const TKind& kind : Kinds()) {
+                SCOPED_TRACE(std::string(store.Name) + ", " + kind.Name);
+                TTempWorkingFolder folder;
+                ASSERT_EQ(mkdir("data", 0755), 0);
+                store.Prepare(folder);
+                kind.Arrange(folder, store);
+                kind.Check(folder, store, Outcome(store.OpenAndChange));
+            }
+        }
+    });
+}
+
+// Root may give the new file the old one's owner: a file of another account
+// that root saves stays that account's.
+TEST(FileKinds, ASaveByTheSuperuserKeepsTheFilesOwner)
+{
+    if (geteuid() != 0)
+        GTEST_SKIP() << "only the superuser may give a file to another account";
+    for (const TStore& store : Stores()) {
+        SCOPED_TRACE(store.Name);
+        TTempWorkingFolder folder;
+        ASSERT_EQ(mkdir("data", 0755), 0);
+        store.Prepare(folder);
+        PlainFile(folder, store);
+        ASSERT_EQ(chown(store.File().c_str(), 4321, 4322), 0);
+        EXPECT_EQ(Outcome(store.OpenAndChange), "saved");
+        EXPECT_EQ(folder.ReadFile(store.File()), store.After);
+        const struct stat info = Lstat(store.File());
+        EXPECT_EQ(info.st_uid, 4321u);
+        EXPECT_EQ(info.st_gid, 4322u);
+    }
+}
+
+} // namespace
