@@ -309,6 +309,11 @@ void TCsvImport::Run(const TCsvImportOptions& options, std::ostream& report)
             report << "line " << row.Line << ": ID " << row.Item.ID << ": " << TCsvCatalogue::Utf8(row.Item.Fields[0])
                    << "\n";
     } else if (!rows.empty()) {
+        // A safety copy that cannot be written does not stop the import; the
+        // user hears of it with the summary.
+        database.OnBackupProblem = [&report](const std::string& text) {
+            report << "Note: " << TCsvCatalogue::Utf8(text) << "\n";
+        };
         Save(catalogue, rows, rows.back().Item.ID);
     }
     report << (options.DryRun ? "Would add " : "Added ") << rows.size() << (rows.size() == 1 ? " book" : " books");
