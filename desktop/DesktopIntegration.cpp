@@ -12,7 +12,7 @@
 namespace {
 
 // One size of the icon from its raw pixels (desktop/IconPixels.cpp writes
-// them): the width and height, then premultiplied ARGB rows. A null image
+// them): the width and height, then ARGB rows (not premultiplied). A null image
 // where the data does not hold what its size says.
 QImage RawIcon(const QString& path)
 {
@@ -31,7 +31,7 @@ QImage RawIcon(const QString& path)
     // Copied row by row: resource data need not be aligned for 32-bit pixels.
     const int width = int(extent[0]);
     const int height = int(extent[1]);
-    QImage image(width, height, QImage::Format_ARGB32_Premultiplied);
+    QImage image(width, height, QImage::Format_ARGB32);
     const size_t row = size_t(extent[0]) * 4;
     for (int y = 0; y < image.height(); ++y)
         std::memcpy(image.scanLine(y), data + sizeof extent + size_t(y) * row, row);
@@ -46,8 +46,11 @@ QIcon TDesktopIntegration::Icon()
     const QDir sizes(QStringLiteral(":/desktop"));
     for (const QString& name : sizes.entryList(QDir::Files)) {
         const QImage image = RawIcon(sizes.filePath(name));
+        // Kept in the format the X11 window icon property takes: every window
+        // made hands each size to the X server, which would otherwise undo
+        // the premultiplied alpha Qt gives a pixmap, pixel by pixel, each time.
         if (!image.isNull())
-            icon.addPixmap(QPixmap::fromImage(image));
+            icon.addPixmap(QPixmap::fromImage(image, Qt::NoFormatConversion));
     }
     return icon;
 }

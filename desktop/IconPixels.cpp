@@ -4,7 +4,7 @@
 // it would load cost more than the rest of the icon's set-up).
 //   IconPixels INPUT.png OUTPUT
 // OUTPUT: the width and the height as 32-bit numbers, then the pixels as
-// premultiplied 32-bit ARGB, row after row, in this machine's byte order.
+// 32-bit ARGB (not premultiplied), row after row, in this machine's byte order.
 #include <QFile>
 #include <QImage>
 
@@ -22,7 +22,7 @@ int main(int argc, char* argv[])
         std::fprintf(stderr, "IconPixels: cannot read %s\n", argv[1]);
         return 1;
     }
-    image.convertTo(QImage::Format_ARGB32_Premultiplied);
+    image.convertTo(QImage::Format_ARGB32);
     QFile output(QString::fromLocal8Bit(argv[2]));
     if (!output.open(QIODevice::WriteOnly)) {
         std::fprintf(stderr, "IconPixels: cannot write %s\n", argv[2]);
