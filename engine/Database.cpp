@@ -78,6 +78,10 @@ void TDatabase::LoadFromFile()
     // buffer grows to the largest file loaded and is kept, so later loads
     // (every save reloads) reuse its texts' storage.
     std::vector<TItem>& staged = LoadBuffer;
+    // Room for every item the file can hold (an item is at least eleven
+    // two-byte lines), so the buffer does not move its items while it grows.
+    constexpr size_t SmallestItem = 11 * 2;
+    staged.reserve(std::min(static_cast<size_t>(Capacity), data.size() / SmallestItem + 1));
     int32_t loaded = 0;
     bool sawIdLine = false;
     bool emptyIdLine = false;

@@ -27,8 +27,12 @@ std::string TLineReader::ReadLine()
     Pos += lf ? length + 1 : length;
 
     std::string_view raw(begin, length);
-    if (raw.find('\r') == std::string_view::npos)
+    const size_t cr = raw.find('\r');
+    if (cr == std::string_view::npos)
         return std::string(raw);
+    // The usual line: its only CR the one before LF, copied whole without it.
+    if (cr + 1 == length)
+        return std::string(raw.substr(0, cr));
     // Any CR inside the line, the one before LF included, is not text.
     std::string line;
     line.reserve(length);

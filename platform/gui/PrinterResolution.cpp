@@ -2,24 +2,72 @@
 // every job to CUPS as a PDF and reports no resolution for a queue, while the
 // queue's driver (its PPD or the printer itself over IPP) states the default
 // it prints at as the attribute printer-resolution-default.
+// The CUPS library is loaded when a print run first asks, not linked: linked,
+// it and the libraries it needs (TLS, Kerberos, Avahi) would be loaded and
+// initialised at every start of the program. Qt's own CUPS plug-in loads the
+// same library when printing begins.
 #include "platform/gui/PrinterResolution.h"
 
+#include <QLibrary>
 #include <QPrinter>
 
 #include <cups/cups.h>
 
 #include <cmath>
+#include <type_traits>
 
 namespace {
 
-// Reads the vertical resolution of a resolution attribute in dots per inch.
-int DotsPerInch(ipp_attribute_t* attribute)
+// The few CUPS functions used here, resolved from the library at first use.
+struct TCups {
+    decltype(&cupsGetNamedDest) GetNamedDest = nullptr;
+    decltype(&cupsCopyDestInfo) CopyDestInfo = nullptr;
+    decltype(&cupsFindDestDefault) FindDestDefault = nullptr;
+    decltype(&cupsFreeDestInfo) FreeDestInfo = nullptr;
+    decltype(&cupsFreeDests) FreeDests = nullptr;
+    decltype(&ippGetValueTag) GetValueTag = nullptr;
+    decltype(&ippGetCount) GetCount = nullptr;
+    decltype(&ippGetResolution) GetResolution = nullptr;
+
+    bool Complete() const
+    {
+        return GetNamedDest && CopyDestInfo && FindDestDefault && FreeDestInfo && FreeDests && GetValueTag &&
+               GetCount && GetResolution;
+    }
+};
+
+// The CUPS functions, or nullptr where the library or one of them is missing.
+const TCups* Cups()
 {
-    if (!attribute || ippGetValueTag(attribute) != IPP_TAG_RESOLUTION || ippGetCount(attribute) < 1)
+    static const TCups* const cups = []() -> const TCups* {
+        static QLibrary library(QStringLiteral("cups"), 2);
+        static TCups functions;
+        if (!library.load())
+            return nullptr;
+        const auto resolve = [](auto& function, const char* name) {
+            function = reinterpret_cast<std::remove_reference_t<decltype(function)>>(library.resolve(name));
+        };
+        resolve(functions.GetNamedDest, "cupsGetNamedDest");
+        resolve(functions.CopyDestInfo, "cupsCopyDestInfo");
+        resolve(functions.FindDestDefault, "cupsFindDestDefault");
+        resolve(functions.FreeDestInfo, "cupsFreeDestInfo");
+        resolve(functions.FreeDests, "cupsFreeDests");
+        resolve(functions.GetValueTag, "ippGetValueTag");
+        resolve(functions.GetCount, "ippGetCount");
+        resolve(functions.GetResolution, "ippGetResolution");
+        return functions.Complete() ? &functions : nullptr;
+    }();
+    return cups;
+}
+
+// Reads the vertical resolution of a resolution attribute in dots per inch.
+int DotsPerInch(const TCups& cups, ipp_attribute_t* attribute)
+{
+    if (!attribute || cups.GetValueTag(attribute) != IPP_TAG_RESOLUTION || cups.GetCount(attribute) < 1)
         return 0;
     int vertical = 0;
     ipp_res_t units = IPP_RES_PER_INCH;
-    ippGetResolution(attribute, 0, &vertical, &units);
+    cups.GetResolution(attribute, 0, &vertical, &units);
     if (vertical <= 0)
         return 0;
     return units == IPP_RES_PER_CM ? static_cast<int>(std::lround(vertical * 2.54)) : vertical;
@@ -40,15 +88,18 @@ int TPrinterResolution::DriverResolution(const QString& printerName)
     // default queue.
     const QByteArray name = printerName.section(QLatin1Char('/'), 0, 0).toLocal8Bit();
     const QByteArray instance = printerName.section(QLatin1Char('/'), 1).toLocal8Bit();
-    cups_dest_t* dest = cupsGetNamedDest(CUPS_HTTP_DEFAULT, name.isEmpty() ? nullptr : name.constData(),
-                                         instance.isEmpty() ? nullptr : instance.constData());
+    const TCups* cups = Cups();
+    if (!cups)
+        return 0;
+    cups_dest_t* dest = cups->GetNamedDest(CUPS_HTTP_DEFAULT, name.isEmpty() ? nullptr : name.constData(),
+                                           instance.isEmpty() ? nullptr : instance.constData());
     if (!dest)
         return 0;
     int result = 0;
-    if (cups_dinfo_t* info = cupsCopyDestInfo(CUPS_HTTP_DEFAULT, dest)) {
-        result = DotsPerInch(cupsFindDestDefault(CUPS_HTTP_DEFAULT, dest, info, "printer-resolution"));
-        cupsFreeDestInfo(info);
+    if (cups_dinfo_t* info = cups->CopyDestInfo(CUPS_HTTP_DEFAULT, dest)) {
+        result = DotsPerInch(*cups, cups->FindDestDefault(CUPS_HTTP_DEFAULT, dest, info, "printer-resolution"));
+        cups->FreeDestInfo(info);
     }
-    cupsFreeDests(1, dest);
+    cups->FreeDests(1, dest);
     return result;
 }
