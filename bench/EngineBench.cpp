@@ -1,6 +1,7 @@
 // Timing of the database engine on a full store: 1499 books with fields of
 // realistic lengths in a temporary folder. Each operation runs many times and
 // the median is printed in milliseconds, beside its target where there is one.
+#include "bench/BenchBooks.h"
 #include "engine/ORBL.h"
 #include "platform/TextFile.h"
 
@@ -10,102 +11,20 @@
 #include <QTemporaryDir>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
-#include <functional>
-#include <random>
 #include <string>
 #include <vector>
 
 namespace {
 
-std::mt19937 Random(1499);
+using namespace BenchBooks;
 
-std::string Words(int minLength, int maxLength)
+// The books in random order, as a store that was never sorted.
+std::vector<TItem> ShuffledBooks(int count)
 {
-    static const std::vector<std::string> words = {"the",
-                                                   "of",
-                                                   "and",
-                                                   "history",
-                                                   "garden",
-                                                   "night",
-                                                   "winter",
-                                                   "S\xF6"
-                                                   "derstr\xF6m",
-                                                   "M\xFCller",
-                                                   "Otava",
-                                                   "Penguin",
-                                                   "\xC9lise",
-                                                   "river",
-                                                   "collected",
-                                                   "poems",
-                                                   "house",
-                                                   "Virtanen",
-                                                   "a",
-                                                   "journey",
-                                                   "Dark",
-                                                   "letters",
-                                                   "\xC5sa",
-                                                   "Press",
-                                                   "Books",
-                                                   "second",
-                                                   "edition",
-                                                   "Smith"};
-    std::uniform_int_distribution<int> length(minLength, maxLength);
-    std::uniform_int_distribution<size_t> pick(0, words.size() - 1);
-    const size_t wanted = static_cast<size_t>(length(Random));
-    std::string text;
-    while (text.size() < wanted) {
-        if (!text.empty())
-            text += ' ';
-        text += words[pick(Random)];
-    }
-    return text;
-}
-
-std::vector<TItem> Books(int count)
-{
-    std::vector<TItem> books;
-    std::uniform_int_distribution<int> year(1850, 2024), loaned(0, 9);
-    for (int i = 1; i <= count; ++i) {
-        TItem book;
-        book.ID = i;
-        book.Fields[0] = Words(8, 60);
-        book.Fields[1] = Words(8, 28);
-        book.Fields[2] = Words(4, 20);
-        book.Fields[3] = std::to_string(year(Random));
-        book.Fields[4] = Words(0, 60);
-        book.Fields[5] = Words(0, 30);
-        if (loaned(Random) == 0) {
-            book.Fields[6] = Words(6, 20);
-            book.Fields[7] = "12.03.2024";
-        }
-        books.push_back(book);
-    }
-    std::shuffle(books.begin(), books.end(), Random);
+    std::vector<TItem> books = Books(count);
+    std::shuffle(books.begin(), books.end(), Random());
     return books;
-}
-
-std::string Lines(const std::vector<std::string>& lines)
-{
-    std::string text;
-    for (const std::string& line : lines)
-        text += line + "\r\n";
-    return text;
-}
-
-double MedianMs(int runs, const std::function<void()>& prepare, const std::function<void()>& operation)
-{
-    std::vector<double> times;
-    for (int i = 0; i < runs; ++i) {
-        prepare();
-        const auto start = std::chrono::steady_clock::now();
-        operation();
-        const auto end = std::chrono::steady_clock::now();
-        times.push_back(std::chrono::duration<double, std::milli>(end - start).count());
-    }
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
 }
 
 void Report(const char* name, double ms, const char* target = "")
@@ -133,12 +52,7 @@ int main(int argc, char** argv)
         settings.insert(settings.end(), {"orbl_alias" + std::to_string(i), aliases[i], "vString"});
     TTextFile::WriteAtomically("volumnia.kelt", Lines(settings));
 
-    std::string bytes;
-    for (const TItem& book : Books(TDatabase::MaxItems)) {
-        std::vector<std::string> lines{std::to_string(book.ID)};
-        lines.insert(lines.end(), book.Fields.begin(), book.Fields.end());
-        bytes += Lines(lines);
-    }
+    const std::string bytes = DatabaseFile(ShuffledBooks(TDatabase::MaxItems));
     TTextFile::WriteAtomically("books.orbl", bytes);
 
     TRFileSystem store("volumnia.kelt");
