@@ -18,14 +18,38 @@
 
 TfrmMain* frmMain = nullptr;
 TfrmBookBrowser* frmBookBrowser = nullptr;
-TdlgLoanBook* dlgLoanBook = nullptr;
-TdlgSearchBooks* dlgSearchBooks = nullptr;
-TdlgAbout* dlgAbout = nullptr;
-TdlgPrint* dlgPrint = nullptr;
-TdlgPrintSettings* dlgPrintSettings = nullptr;
-TdlgDatabaseSettings* dlgDatabaseSettings = nullptr;
-TdlgRemoveSeveral* dlgRemoveSeveral = nullptr;
-TdlgEditSeveral* dlgEditSeveral = nullptr;
+TWindowSlot<TdlgLoanBook> dlgLoanBook;
+TWindowSlot<TdlgSearchBooks> dlgSearchBooks;
+TWindowSlot<TdlgAbout> dlgAbout;
+TWindowSlot<TdlgPrint> dlgPrint;
+TWindowSlot<TdlgPrintSettings> dlgPrintSettings;
+TWindowSlot<TdlgDatabaseSettings> dlgDatabaseSettings;
+TWindowSlot<TdlgRemoveSeveral> dlgRemoveSeveral;
+TWindowSlot<TdlgEditSeveral> dlgEditSeveral;
+
+namespace {
+
+// A dialog as its slot makes it: captions given room where the system lacks
+// the windows' face.
+template <typename T> T* MakeDialog()
+{
+    T* dialog = new T;
+    TextFit::FitWindow(dialog);
+    return dialog;
+}
+
+template <typename T> void Destroy(T*& window)
+{
+    delete window;
+    window = nullptr;
+}
+
+template <typename T> void Destroy(TWindowSlot<T>& slot)
+{
+    slot.Destroy();
+}
+
+} // namespace
 
 TApplicationWindows::TApplicationWindows() : Lock(std::make_unique<TWorkingFolderLock>())
 {
@@ -38,30 +62,19 @@ TApplicationWindows::TApplicationWindows() : Lock(std::make_unique<TWorkingFolde
     if (frmMain->StartupFailed())
         return;
     frmBookBrowser = new TfrmBookBrowser;
-    dlgLoanBook = new TdlgLoanBook;
-    dlgSearchBooks = new TdlgSearchBooks;
-    dlgAbout = new TdlgAbout;
-    dlgPrint = new TdlgPrint;
-    dlgPrintSettings = new TdlgPrintSettings;
-    dlgDatabaseSettings = new TdlgDatabaseSettings;
-    dlgRemoveSeveral = new TdlgRemoveSeveral;
-    dlgEditSeveral = new TdlgEditSeveral;
+    // The dialogs, in the windows' order; each is made when first reached.
+    dlgLoanBook.Arm(&MakeDialog<TdlgLoanBook>);
+    dlgSearchBooks.Arm(&MakeDialog<TdlgSearchBooks>);
+    dlgAbout.Arm(&MakeDialog<TdlgAbout>);
+    dlgPrint.Arm(&MakeDialog<TdlgPrint>);
+    dlgPrintSettings.Arm(&MakeDialog<TdlgPrintSettings>);
+    dlgDatabaseSettings.Arm(&MakeDialog<TdlgDatabaseSettings>);
+    dlgRemoveSeveral.Arm(&MakeDialog<TdlgRemoveSeveral>);
+    dlgEditSeveral.Arm(&MakeDialog<TdlgEditSeveral>);
     // Only where the system lacks the windows' face do captions need more room.
-    for (QWidget* window :
-         std::initializer_list<QWidget*>{frmMain, frmBookBrowser, dlgLoanBook, dlgSearchBooks, dlgAbout, dlgPrint,
-                                         dlgPrintSettings, dlgDatabaseSettings, dlgRemoveSeveral, dlgEditSeveral})
-        TextFit::FitWindow(window);
+    TextFit::FitWindow(frmMain);
+    TextFit::FitWindow(frmBookBrowser);
 }
-
-namespace {
-
-template <typename T> void Destroy(T*& window)
-{
-    delete window;
-    window = nullptr;
-}
-
-} // namespace
 
 TApplicationWindows::~TApplicationWindows()
 {

@@ -1,6 +1,7 @@
-// Creates the ten windows of Volumnia once each, in their fixed order, and
-// destroys them in reverse order with the main window last. When the main
-// window's start-up fails, no other window is made.
+// Creates the main window and the book browser, arms the eight dialogs to be
+// made on their first use, and destroys all that were made in the reverse of
+// their fixed order, the main window last. When the main window's start-up
+// fails, no other window is made.
 //
 // Before anything is read, the run takes the working folder's lock: a second
 // Volumnia on the same folder (whose end would overwrite the first one's

@@ -1,6 +1,10 @@
 // The ten windows of Volumnia: one global instance each for the whole run,
-// created in this order by TApplicationWindows and destroyed in reverse.
+// destroyed in the reverse of this order. The main window and the book
+// browser are made at start by TApplicationWindows; each dialog is made on its
+// first use (TWindowSlot).
 #pragma once
+
+#include "app/WindowSlot.h"
 
 class TfrmMain;
 class TfrmBookBrowser;
@@ -15,11 +19,11 @@ class TdlgEditSeveral;
 
 extern TfrmMain* frmMain;
 extern TfrmBookBrowser* frmBookBrowser;
-extern TdlgLoanBook* dlgLoanBook;
-extern TdlgSearchBooks* dlgSearchBooks;
-extern TdlgAbout* dlgAbout;
-extern TdlgPrint* dlgPrint;
-extern TdlgPrintSettings* dlgPrintSettings;
-extern TdlgDatabaseSettings* dlgDatabaseSettings;
-extern TdlgRemoveSeveral* dlgRemoveSeveral;
-extern TdlgEditSeveral* dlgEditSeveral;
+extern TWindowSlot<TdlgLoanBook> dlgLoanBook;
+extern TWindowSlot<TdlgSearchBooks> dlgSearchBooks;
+extern TWindowSlot<TdlgAbout> dlgAbout;
+extern TWindowSlot<TdlgPrint> dlgPrint;
+extern TWindowSlot<TdlgPrintSettings> dlgPrintSettings;
+extern TWindowSlot<TdlgDatabaseSettings> dlgDatabaseSettings;
+extern TWindowSlot<TdlgRemoveSeveral> dlgRemoveSeveral;
+extern TWindowSlot<TdlgEditSeveral> dlgEditSeveral;

@@ -5,6 +5,7 @@
 #include "app/MainForm.h"
 #include "dialogs/BookBrowserForm.h"
 #include "dialogs/BookGrid.h"
+#include "dialogs/SearchBooksDialog.h"
 #include "engine/ORBL.h"
 #include "tests/support/AppFixture.h"
 
@@ -31,6 +32,7 @@ TEST_F(StartupTest, NoSettingsFileReportsCorruptedAndCreatesNothing)
     EXPECT_EQ(Platform.Messages.Boxes.at(0).Kind, TRecordedBox::Information);
     EXPECT_EQ(Platform.Messages.Boxes.at(0).Title, "Volumnia");
     EXPECT_EQ(frmBookBrowser, nullptr) << "no other window is made after a failed start";
+    EXPECT_EQ(dlgAbout.Get(), nullptr) << "nor any dialog later";
     Stop();
     EXPECT_FALSE(Folder.Exists("volumnia.kelt"));
 }
@@ -56,6 +58,20 @@ TEST_F(StartupTest, ASecondVolumniaOnTheFolderIsRefusedAndTheFirstKeepsItsBook)
     Stop();
     EXPECT_NE(DatabaseText().find("Walden"), std::string::npos);
     EXPECT_TRUE(Start()) << "the folder is free once the first run has ended";
+}
+
+TEST_F(StartupTest, ADialogIsMadeOnItsFirstUseAndKeptUntilTheEnd)
+{
+    WriteFiles(ThreeBooks);
+    ASSERT_TRUE(Start());
+    EXPECT_FALSE(dlgSearchBooks.Made()) << "start-up makes no dialog";
+    TdlgSearchBooks* const made = dlgSearchBooks;
+    ASSERT_NE(made, nullptr);
+    EXPECT_TRUE(dlgSearchBooks.Made());
+    EXPECT_EQ(dlgSearchBooks.Get(), made) << "one dialog for the whole run";
+    Stop();
+    EXPECT_FALSE(dlgSearchBooks.Made());
+    EXPECT_EQ(dlgSearchBooks.Get(), nullptr) << "no dialog is made once the windows are gone";
 }
 
 TEST_F(StartupTest, MissingDatabaseReportsItAndLeavesTheSettingsAlone)
