@@ -311,6 +311,49 @@ Searchresult TDatabase::Search(const std::string& alias, const std::string& text
     return result;
 }
 
+std::vector<int32_t> TDatabase::UnmarkedSlots() const
+{
+    std::vector<int32_t> unmarked;
+    unmarked.reserve(static_cast<size_t>(ItemCount));
+    for (int32_t i = 0; i < ItemCount; ++i)
+        if (!(*Items)[static_cast<size_t>(i)].Deleted)
+            unmarked.push_back(i);
+    return unmarked;
+}
+
+std::vector<std::string> TDatabase::FieldTexts(const std::vector<int32_t>& itemSlots, size_t field) const
+{
+    std::vector<std::string> texts;
+    texts.reserve(itemSlots.size());
+    for (int32_t slot : itemSlots)
+        texts.push_back((*Items)[static_cast<size_t>(slot)].Fields[field]);
+    return texts;
+}
+
+void TDatabase::PrepareSortBy(const std::string& alias)
+{
+    Prepared.reset();
+    if (ItemCount == 0)
+        return;
+    auto prepared = std::make_unique<TPreparedKeys>();
+    prepared->Field = static_cast<size_t>(FieldIndex(alias));
+    prepared->Locale = AnsiText::CollationLocale();
+    prepared->Texts = FieldTexts(UnmarkedSlots(), prepared->Field);
+    prepared->Keys = AnsiText::CollationKeys(prepared->Texts);
+    Prepared = std::move(prepared);
+}
+
+// The prepared keys, once, when they were made for these texts of this field
+// in the locale in force now; none otherwise.
+std::vector<QCollatorSortKey> TDatabase::TakePreparedKeys(size_t field, const std::vector<std::string>& texts)
+{
+    const std::unique_ptr<TPreparedKeys> prepared = std::move(Prepared);
+    if (!prepared || prepared->Field != field || prepared->Texts != texts ||
+        prepared->Locale != AnsiText::CollationLocale())
+        return {};
+    return std::move(prepared->Keys);
+}
+
 void TDatabase::SortBy(const std::string& alias)
 {
     if (ItemCount == 0)
@@ -322,17 +365,11 @@ void TDatabase::SortBy(const std::string& alias)
     std::array<TItem, Capacity>& buffer = *SortBuffer;
 
     // Marked items take no part in the order; they follow the sorted ones.
-    std::vector<int32_t> unmarked;
-    unmarked.reserve(static_cast<size_t>(ItemCount));
-    for (int32_t i = 0; i < ItemCount; ++i)
-        if (!items[static_cast<size_t>(i)].Deleted)
-            unmarked.push_back(i);
-
-    std::vector<std::string> texts;
-    texts.reserve(unmarked.size());
-    for (int32_t slot : unmarked)
-        texts.push_back(items[static_cast<size_t>(slot)].Fields[field]);
-    const auto keys = AnsiText::CollationKeys(texts);
+    const std::vector<int32_t> unmarked = UnmarkedSlots();
+    const std::vector<std::string> texts = FieldTexts(unmarked, field);
+    std::vector<QCollatorSortKey> keys = TakePreparedKeys(field, texts);
+    if (keys.size() != texts.size())
+        keys = AnsiText::CollationKeys(texts);
 
     // Sorted once by collation key. Stable, so texts the collation finds equal
     // (Smith and SMITH) come in the order they first appear in the store.

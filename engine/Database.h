@@ -7,6 +7,8 @@
 #include "engine/Item.h"
 #include "engine/Searchresult.h"
 
+#include <QCollatorSortKey>
+
 #include <array>
 #include <cstdint>
 #include <functional>
@@ -45,6 +47,11 @@ public:
 
     Searchresult Search(const std::string& alias, const std::string& text) const;
     void SortBy(const std::string& alias);
+    // Makes the sort keys SortBy(alias) needs ahead of it, on another thread
+    // while nothing else uses the engine: the next SortBy takes them when the
+    // field, its texts and the locale are still the ones they were made from,
+    // and makes its own otherwise.
+    void PrepareSortBy(const std::string& alias);
     void ReplaceFieldValue(const std::string& alias, const std::string& oldValue, const std::string& newValue);
     void DeleteWhere(const std::string& alias, const std::string& value);
 
@@ -62,12 +69,23 @@ public:
 
 private:
     int32_t FindSlot(int32_t ID) const; // first slot below ItemCount, or -1
+    std::vector<int32_t> UnmarkedSlots() const;
+    std::vector<std::string> FieldTexts(const std::vector<int32_t>& itemSlots, size_t field) const;
+    std::vector<QCollatorSortKey> TakePreparedKeys(size_t field, const std::vector<std::string>& texts);
     void TellBackupProblem(const std::string& text);
 
     // The item table is allocated once with the engine and never resized; the
     // sort's buffer of the same size at the first sort.
     std::unique_ptr<std::array<TItem, Capacity>> Items;
     std::unique_ptr<std::array<TItem, Capacity>> SortBuffer;
+    // Sort keys made by PrepareSortBy, with what they were made from.
+    struct TPreparedKeys {
+        size_t Field = 0;
+        QString Locale;
+        std::vector<std::string> Texts;
+        std::vector<QCollatorSortKey> Keys;
+    };
+    std::unique_ptr<TPreparedKeys> Prepared;
     // LoadFromFile reads a file here first and takes it over only when the
     // whole file fits the table.
     std::vector<TItem> LoadBuffer;

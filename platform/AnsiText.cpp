@@ -96,4 +96,11 @@ std::vector<QCollatorSortKey> CollationKeys(const std::vector<std::string>& text
     return keys;
 }
 
+QString CollationLocale()
+{
+    // The name tells C from English, the BCP 47 name tells the scripts apart.
+    const QLocale locale;
+    return locale.name() + QLatin1Char('/') + locale.bcp47Name();
+}
+
 } // namespace AnsiText

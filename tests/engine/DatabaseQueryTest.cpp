@@ -5,6 +5,7 @@
 
 #include "platform/AnsiText.h"
 
+#include <functional>
 #include <random>
 
 using namespace EngineTest;
@@ -152,6 +153,47 @@ TEST_F(DatabaseQueries, SortFollowsTheDefaultLocale)
     db.SortBy("Book title");
     EXPECT_EQ(Ids(), (std::vector<int32_t>{4, 3, 1, 2})); // Ä comes after Z
 }
+
+// Keys prepared ahead serve the sort only while they still fit: what changed
+// in between makes the sort collate afresh.
+struct TPreparedSortCase {
+    const char* Name;
+    const char* PreparedBy;                    // the alias the keys were made for
+    QLocale::Language PreparedIn;              // the locale they were made in
+    std::function<void(TDatabase&)> Meanwhile; // what happens before the sort
+    std::vector<int32_t> Sorted;               // the order by title, in German
+};
+void PrintTo(const TPreparedSortCase& c, std::ostream* os)
+{
+    *os << c.Name;
+}
+
+class PreparedSort : public DatabaseQueries, public ::testing::WithParamInterface<TPreparedSortCase> {};
+
+TEST_P(PreparedSort, GivesTheOrderOfASortMadeAfresh)
+{
+    const TPreparedSortCase& c = GetParam();
+    QLocale::setDefault(QLocale(c.PreparedIn));
+    TDatabase& db = OpenTitles({"Zebra", "\xC4pfel", "Birne", "Apfel"});
+    db.PrepareSortBy(c.PreparedBy);
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    c.Meanwhile(db);
+    db.SortBy("Book title");
+    EXPECT_EQ(Ids(), c.Sorted);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, PreparedSort,
+    ::testing::Values(
+        TPreparedSortCase{"StillFitting", "Book title", QLocale::German, [](TDatabase&) {}, {4, 2, 3, 1}},
+        // Finnish places \xC4 after Z.
+        TPreparedSortCase{"MadeInAnotherLocale", "Book title", QLocale::Finnish, [](TDatabase&) {}, {4, 2, 3, 1}},
+        TPreparedSortCase{"MadeForAnotherField", "Book author", QLocale::German, [](TDatabase&) {}, {4, 2, 3, 1}},
+        TPreparedSortCase{"ATitleChanged", "Book title", QLocale::German,
+                          [](TDatabase& db) { db.UpdateItem(Item(3, "Aal")); }, {3, 4, 2, 1}},
+        TPreparedSortCase{"AnItemMarked", "Book title", QLocale::German, [](TDatabase& db) { db.DeleteItem(4); },
+                          {2, 3, 1, 4}}),
+    [](const auto& info) { return std::string(info.param.Name); });
 
 // The C locale's collator compares code points (capitals before small
 // letters); the sort still ignores case there.
