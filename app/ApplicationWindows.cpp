@@ -2,6 +2,7 @@
 
 #include "app/Globals.h"
 #include "app/MainForm.h"
+#include "app/StartupFiles.h"
 #include "dialogs/AboutDialog.h"
 #include "dialogs/BookBrowserForm.h"
 #include "dialogs/DatabaseSettingsDialog.h"
@@ -11,7 +12,6 @@
 #include "dialogs/SearchBooksDialog.h"
 #include "dialogs/TextFit.h"
 #include "printing/PrintDialog.h"
-#include "platform/WorkingFolderLock.h"
 #include "platform/gui/MessageLayer.h"
 #include "platform/gui/Platform.h"
 #include "printing/PrintSettingsDialog.h"
@@ -51,14 +51,16 @@ template <typename T> void Destroy(TWindowSlot<T>& slot)
 
 } // namespace
 
-TApplicationWindows::TApplicationWindows() : Lock(std::make_unique<TWorkingFolderLock>())
+TApplicationWindows::TApplicationWindows() : TApplicationWindows(std::make_unique<TStartupFiles>()) {}
+
+TApplicationWindows::TApplicationWindows(std::unique_ptr<TStartupFiles> files) : Files(std::move(files))
 {
-    if (Lock->TryLock() == TWorkingFolderLock::TResult::HeldElsewhere) {
+    if (Files->HeldElsewhere()) {
         TPlatform::Messages().Information(QString::fromLatin1(AlreadyRunningMessage));
         return;
     }
     Made = true;
-    frmMain = new TfrmMain;
+    frmMain = new TfrmMain(*Files);
     if (frmMain->StartupFailed())
         return;
     frmBookBrowser = new TfrmBookBrowser;

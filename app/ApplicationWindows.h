@@ -11,11 +11,14 @@
 
 #include <memory>
 
-class TWorkingFolderLock;
+class TStartupFiles;
 
 class TApplicationWindows {
 public:
+    // Takes the lock and reads the files now.
     TApplicationWindows();
+    // Starts from files whose lock and reading began earlier (see main).
+    explicit TApplicationWindows(std::unique_ptr<TStartupFiles> files);
     ~TApplicationWindows();
     TApplicationWindows(const TApplicationWindows&) = delete;
     TApplicationWindows& operator=(const TApplicationWindows&) = delete;
@@ -27,6 +30,6 @@ public:
         "Volumnia is already running in this folder. Only one Volumnia can work on a folder's books at a time.";
 
 private:
-    std::unique_ptr<TWorkingFolderLock> Lock;
+    std::unique_ptr<TStartupFiles> Files; // holds the folder's lock for the run
     bool Made = false; // whether the windows are this object's to destroy
 };

@@ -1,6 +1,7 @@
 #include "app/MainForm.h"
 
 #include "app/Globals.h"
+#include "app/StartupFiles.h"
 #include "dialogs/AboutDialog.h"
 #include "dialogs/BookBrowserForm.h"
 #include "dialogs/BookGrid.h"
@@ -92,7 +93,7 @@ std::string Text(const QLineEdit* box)
 
 } // namespace
 
-TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent)
+TfrmMain::TfrmMain(TStartupFiles& files, QWidget* parent) : QMainWindow(parent), StartupFiles(&files)
 {
     // The global names the window from the start, as the windows made during
     // its creation reach it through the global.
@@ -175,8 +176,9 @@ void TfrmMain::FormCreate()
     PositionRestored = false;
     ClockTimer();
     try {
-        Settings = std::make_unique<TRFileSystem>(SettingsFileName);
-        Database = std::make_unique<TDatabase>(*Settings);
+        // Settings on the settings file, then Database on the file they name:
+        // read at start (TStartupFiles), taken here with what their reading raised.
+        StartupFiles->TakeEngines(Settings, Database);
         Database->EnableStartOfRunBackup();
         Database->OnBackupProblem = [](const std::string& text) {
             TPlatform::Messages().Information(Cp1252::ToQString(text));
@@ -308,9 +310,11 @@ void TfrmMain::LoadList()
 {
     const int32_t n = Database->Count();
     std::vector<TBookGrid::TRow> rows(static_cast<size_t>(std::max(n, 1)));
-    TItem item;
+    // Each slot's item as GetItem(-1, r) would copy it, read in place: while
+    // the database is marked empty, GetItem gives nothing (an empty item).
+    const TItem none;
     for (int32_t r = 0; r < n; ++r) {
-        Database->GetItem(-1, r, item);
+        const TItem& item = Database->Empty() ? none : Database->ItemAt(r);
         RowIds[static_cast<size_t>(r)] = item.ID;
         TBookGrid::TRow& row = rows[static_cast<size_t>(r)];
         row[0] = item.Fields[7].empty() ? QString() : QString(QChar(0x2022));

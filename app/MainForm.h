@@ -17,6 +17,7 @@
 class QTimer;
 class TDatabase;
 class TRFileSystem;
+class TStartupFiles;
 
 class TfrmMain : public QMainWindow {
     Q_OBJECT
@@ -24,7 +25,8 @@ class TfrmMain : public QMainWindow {
 public:
     static constexpr const char* SettingsFileName = "volumnia.kelt";
 
-    explicit TfrmMain(QWidget* parent = nullptr); // runs FormCreate
+    // Runs FormCreate, which takes the engines from the files read at start.
+    explicit TfrmMain(TStartupFiles& files, QWidget* parent = nullptr);
     ~TfrmMain() override;                         // runs FormDestroy
 
     // True when start-up could not make both engines: the program ends at
@@ -99,5 +101,6 @@ private:
     int32_t SelectedRow() const;
 
     bool FStartupFailed = false;
+    TStartupFiles* StartupFiles; // until FormCreate has taken the engines
     QTimer* Clock = nullptr;
 };

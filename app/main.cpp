@@ -4,6 +4,7 @@
 #include "app/ApplicationWindows.h"
 #include "app/Globals.h"
 #include "app/MainForm.h"
+#include "app/StartupFiles.h"
 #include "desktop/DesktopIntegration.h"
 #include "platform/gui/GuardedApplication.h"
 #include "platform/gui/TerminationSignal.h"
@@ -15,7 +16,11 @@ int main(int argc, char* argv[])
     // The application title of message boxes and the task bar. Only the name
     // is set: the display name defaults to it, and a display name set on its
     // own would be appended by Qt to every window's caption in the title bar.
+    // Set before the folder's lock is taken, as the lock records it.
     TGuardedApplication::setApplicationName(QStringLiteral("Volumnia"));
+    // The lock first; then the files are read on a thread of their own while
+    // this one loads the fonts and builds the main window.
+    auto files = std::make_unique<TStartupFiles>();
     TDesktopIntegration::Apply();
     // The run ends with the main window, not with the last visible window.
     TGuardedApplication::setQuitOnLastWindowClosed(false);
@@ -37,7 +42,7 @@ int main(int argc, char* argv[])
 
     int exitCode = 0;
     {
-        TApplicationWindows windows;
+        TApplicationWindows windows(std::move(files));
         if (windows.Started() && !terminated) {
             running = true;
             frmMain->show();

@@ -1,0 +1,55 @@
+#include "app/StartupFiles.h"
+
+#include "app/MainForm.h"
+#include "dialogs/BookBrowserForm.h"
+#include "engine/ORBL.h"
+
+#include <system_error>
+
+TStartupFiles::TStartupFiles() : LockResult(Lock.TryLock())
+{
+    if (HeldElsewhere())
+        return;
+    try {
+        Reader = std::thread([this] { Read(); });
+    } catch (const std::system_error&) {
+        // No thread to be had: TakeEngines reads the files itself.
+    }
+}
+
+TStartupFiles::~TStartupFiles()
+{
+    if (Reader.joinable())
+        Reader.join();
+}
+
+void TStartupFiles::Read()
+{
+    ReadDone = true;
+    try {
+        Settings = std::make_unique<TRFileSystem>(TfrmMain::SettingsFileName);
+        Database = std::make_unique<TDatabase>(*Settings);
+    } catch (...) {
+        Error = std::current_exception();
+        return;
+    }
+    // The book browser sorts the books by the stored order as it first shows;
+    // the collation keys of that sort, the bulk of its cost, are made here.
+    // Only a help: where the setting is missing the browser reports it.
+    try {
+        Database->PrepareSortBy(TfrmBookBrowser::SortAliasFor(Settings->ReadString("SortMethod")));
+    } catch (...) {
+    }
+}
+
+void TStartupFiles::TakeEngines(std::unique_ptr<TRFileSystem>& settings, std::unique_ptr<TDatabase>& database)
+{
+    if (Reader.joinable())
+        Reader.join();
+    else if (!ReadDone)
+        Read();
+    settings = std::move(Settings);
+    database = std::move(Database);
+    if (Error)
+        std::rethrow_exception(std::exchange(Error, nullptr));
+}

@@ -1,0 +1,43 @@
+// The files a run of Volumnia starts from. Made as soon as the application
+// object exists: it takes the working folder's lock and, when the folder is
+// this run's, reads the settings and the database on a thread of its own
+// while the program loads its fonts and builds the main window. The main
+// window's FormCreate then takes the two engines, or the error their reading
+// raised, at the step where it would have read them itself.
+#pragma once
+
+#include "platform/WorkingFolderLock.h"
+
+#include <exception>
+#include <memory>
+#include <thread>
+
+class TDatabase;
+class TRFileSystem;
+
+class TStartupFiles {
+public:
+    TStartupFiles();
+    ~TStartupFiles();
+    TStartupFiles(const TStartupFiles&) = delete;
+    TStartupFiles& operator=(const TStartupFiles&) = delete;
+
+    // Whether another running program holds the folder; then nothing is read.
+    bool HeldElsewhere() const { return LockResult == TWorkingFolderLock::TResult::HeldElsewhere; }
+
+    // Waits for the reading and hands over what it made: the settings engine,
+    // when it was made, and the database engine, when it was made too. Then
+    // raises what the reading raised, if anything. Once only.
+    void TakeEngines(std::unique_ptr<TRFileSystem>& settings, std::unique_ptr<TDatabase>& database);
+
+private:
+    void Read();
+
+    TWorkingFolderLock Lock;
+    TWorkingFolderLock::TResult LockResult;
+    std::thread Reader;
+    bool ReadDone = false;
+    std::unique_ptr<TRFileSystem> Settings;
+    std::unique_ptr<TDatabase> Database;
+    std::exception_ptr Error;
+};
