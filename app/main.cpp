@@ -6,6 +6,7 @@
 #include "app/MainForm.h"
 #include "app/StartupFiles.h"
 #include "desktop/DesktopIntegration.h"
+#include "dialogs/ExtensionIconStyle.h"
 #include "platform/gui/GuardedApplication.h"
 #include "platform/gui/TerminationSignal.h"
 #include "platform/gui/WindowFonts.h"
@@ -21,6 +22,7 @@ int main(int argc, char* argv[])
     // The lock first; then the files are read on a thread of their own while
     // this one loads the fonts and builds the main window.
     auto files = std::make_unique<TStartupFiles>();
+    TGuardedApplication::setStyle(new TExtensionIconStyle);
     TDesktopIntegration::Apply();
     // The run ends with the main window, not with the last visible window.
     TGuardedApplication::setQuitOnLastWindowClosed(false);
