@@ -321,13 +321,26 @@ std::vector<int32_t> TDatabase::UnmarkedSlots() const
     return unmarked;
 }
 
-std::vector<std::string> TDatabase::FieldTexts(const std::vector<int32_t>& itemSlots, size_t field) const
+std::vector<std::string_view> TDatabase::FieldTexts(const std::vector<int32_t>& itemSlots, size_t field) const
 {
-    std::vector<std::string> texts;
+    std::vector<std::string_view> texts;
     texts.reserve(itemSlots.size());
     for (int32_t slot : itemSlots)
         texts.push_back((*Items)[static_cast<size_t>(slot)].Fields[field]);
     return texts;
+}
+
+std::vector<int32_t> TDatabase::CollatedOrder(const std::vector<std::string_view>& texts)
+{
+    const std::vector<QCollatorSortKey> keys = AnsiText::CollationKeys(texts);
+    // Stable, so texts the collation finds equal (Smith and SMITH) come in
+    // the order they first appear in the store.
+    std::vector<int32_t> order(texts.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(), [&keys](int32_t a, int32_t b) {
+        return keys[static_cast<size_t>(a)].compare(keys[static_cast<size_t>(b)]) < 0;
+    });
+    return order;
 }
 
 void TDatabase::PrepareSortBy(const std::string& alias)
@@ -335,23 +348,28 @@ void TDatabase::PrepareSortBy(const std::string& alias)
     Prepared.reset();
     if (ItemCount == 0)
         return;
-    auto prepared = std::make_unique<TPreparedKeys>();
+    auto prepared = std::make_unique<TPreparedOrder>();
     prepared->Field = static_cast<size_t>(FieldIndex(alias));
     prepared->Locale = AnsiText::CollationLocale();
-    prepared->Texts = FieldTexts(UnmarkedSlots(), prepared->Field);
-    prepared->Keys = AnsiText::CollationKeys(prepared->Texts);
+    const std::vector<std::string_view> texts = FieldTexts(UnmarkedSlots(), prepared->Field);
+    prepared->Texts.assign(texts.begin(), texts.end());
+    prepared->Order = CollatedOrder(texts);
     Prepared = std::move(prepared);
+    // The sort's buffer too: half a megabyte of fresh memory, first touched here.
+    if (!SortBuffer)
+        SortBuffer = std::make_unique<std::array<TItem, Capacity>>();
 }
 
-// The prepared keys, once, when they were made for these texts of this field
+// The prepared order, once, when it was made for these texts of this field
 // in the locale in force now; none otherwise.
-std::vector<QCollatorSortKey> TDatabase::TakePreparedKeys(size_t field, const std::vector<std::string>& texts)
+std::vector<int32_t> TDatabase::TakePreparedOrder(size_t field, const std::vector<std::string_view>& texts)
 {
-    const std::unique_ptr<TPreparedKeys> prepared = std::move(Prepared);
-    if (!prepared || prepared->Field != field || prepared->Texts != texts ||
+    const std::unique_ptr<TPreparedOrder> prepared = std::move(Prepared);
+    if (!prepared || prepared->Field != field || prepared->Texts.size() != texts.size() ||
+        !std::equal(texts.begin(), texts.end(), prepared->Texts.begin()) ||
         prepared->Locale != AnsiText::CollationLocale())
         return {};
-    return std::move(prepared->Keys);
+    return std::move(prepared->Order);
 }
 
 void TDatabase::SortBy(const std::string& alias)
@@ -366,18 +384,10 @@ void TDatabase::SortBy(const std::string& alias)
 
     // Marked items take no part in the order; they follow the sorted ones.
     const std::vector<int32_t> unmarked = UnmarkedSlots();
-    const std::vector<std::string> texts = FieldTexts(unmarked, field);
-    std::vector<QCollatorSortKey> keys = TakePreparedKeys(field, texts);
-    if (keys.size() != texts.size())
-        keys = AnsiText::CollationKeys(texts);
-
-    // Sorted once by collation key. Stable, so texts the collation finds equal
-    // (Smith and SMITH) come in the order they first appear in the store.
-    std::vector<int32_t> order(unmarked.size());
-    std::iota(order.begin(), order.end(), 0);
-    std::stable_sort(order.begin(), order.end(), [&keys](int32_t a, int32_t b) {
-        return keys[static_cast<size_t>(a)].compare(keys[static_cast<size_t>(b)]) < 0;
-    });
+    const std::vector<std::string_view> texts = FieldTexts(unmarked, field);
+    std::vector<int32_t> order = TakePreparedOrder(field, texts);
+    if (order.size() != texts.size())
+        order = CollatedOrder(texts);
 
     // Items with byte-equal texts form one group, kept in slot order; the
     // first sorted entry of a text places its whole group.

@@ -7,13 +7,14 @@
 #include "engine/Item.h"
 #include "engine/Searchresult.h"
 
-#include <QCollatorSortKey>
+#include <QString>
 
 #include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 class TRFileSystem;
@@ -47,10 +48,10 @@ public:
 
     Searchresult Search(const std::string& alias, const std::string& text) const;
     void SortBy(const std::string& alias);
-    // Makes the sort keys SortBy(alias) needs ahead of it, on another thread
-    // while nothing else uses the engine: the next SortBy takes them when the
-    // field, its texts and the locale are still the ones they were made from,
-    // and makes its own otherwise.
+    // Collates the texts SortBy(alias) orders ahead of it, on another thread
+    // while nothing else uses the engine: the next SortBy takes that order
+    // when the field, its texts and the locale are still the ones it was made
+    // from, and collates afresh otherwise.
     void PrepareSortBy(const std::string& alias);
     void ReplaceFieldValue(const std::string& alias, const std::string& oldValue, const std::string& newValue);
     void DeleteWhere(const std::string& alias, const std::string& value);
@@ -70,22 +71,25 @@ public:
 private:
     int32_t FindSlot(int32_t ID) const; // first slot below ItemCount, or -1
     std::vector<int32_t> UnmarkedSlots() const;
-    std::vector<std::string> FieldTexts(const std::vector<int32_t>& itemSlots, size_t field) const;
-    std::vector<QCollatorSortKey> TakePreparedKeys(size_t field, const std::vector<std::string>& texts);
+    // Views of the field's texts of those slots, valid until the items change.
+    std::vector<std::string_view> FieldTexts(const std::vector<int32_t>& itemSlots, size_t field) const;
+    // The positions of the texts in their collation order.
+    static std::vector<int32_t> CollatedOrder(const std::vector<std::string_view>& texts);
+    std::vector<int32_t> TakePreparedOrder(size_t field, const std::vector<std::string_view>& texts);
     void TellBackupProblem(const std::string& text);
 
     // The item table is allocated once with the engine and never resized; the
     // sort's buffer of the same size at the first sort.
     std::unique_ptr<std::array<TItem, Capacity>> Items;
     std::unique_ptr<std::array<TItem, Capacity>> SortBuffer;
-    // Sort keys made by PrepareSortBy, with what they were made from.
-    struct TPreparedKeys {
+    // The collation order made by PrepareSortBy, with what it was made from.
+    struct TPreparedOrder {
         size_t Field = 0;
         QString Locale;
         std::vector<std::string> Texts;
-        std::vector<QCollatorSortKey> Keys;
+        std::vector<int32_t> Order;
     };
-    std::unique_ptr<TPreparedKeys> Prepared;
+    std::unique_ptr<TPreparedOrder> Prepared;
     // LoadFromFile reads a file here first and takes it over only when the
     // whole file fits the table.
     std::vector<TItem> LoadBuffer;

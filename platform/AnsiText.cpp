@@ -25,7 +25,7 @@ bool FoldsCase(const QCollator& collator)
            collator.compare(QStringLiteral("a"), QStringLiteral("A")) == 0;
 }
 
-QString Collated(const std::string& text, bool foldFirst)
+QString Collated(std::string_view text, bool foldFirst)
 {
     const QString unicode = Cp1252::ToQString(text);
     return foldFirst ? unicode.toCaseFolded() : unicode;
@@ -85,15 +85,20 @@ int CompareText(const std::string& a, const std::string& b)
     return collator.compare(Collated(a, fold), Collated(b, fold));
 }
 
-std::vector<QCollatorSortKey> CollationKeys(const std::vector<std::string>& texts)
+std::vector<QCollatorSortKey> CollationKeys(const std::vector<std::string_view>& texts)
 {
     const QCollator collator = MakeCollator();
     const bool fold = !FoldsCase(collator);
     std::vector<QCollatorSortKey> keys;
     keys.reserve(texts.size());
-    for (const std::string& text : texts)
+    for (const std::string_view text : texts)
         keys.push_back(collator.sortKey(Collated(text, fold)));
     return keys;
+}
+
+std::vector<QCollatorSortKey> CollationKeys(const std::vector<std::string>& texts)
+{
+    return CollationKeys(std::vector<std::string_view>(texts.begin(), texts.end()));
 }
 
 QString CollationLocale()

@@ -25,6 +25,7 @@ int CompareText(const std::string& a, const std::string& b);
 
 // Sort keys for CompareText, made in one go for many texts: comparing two keys
 // gives the same order as CompareText on their texts, at a fraction of the cost.
+std::vector<QCollatorSortKey> CollationKeys(const std::vector<std::string_view>& texts);
 std::vector<QCollatorSortKey> CollationKeys(const std::vector<std::string>& texts);
 // The locale whose collation CollationKeys follows now.
 QString CollationLocale();
