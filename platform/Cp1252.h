@@ -5,10 +5,11 @@
 #include <QString>
 
 #include <string>
+#include <string_view>
 
 namespace Cp1252 {
 
-QString ToQString(const std::string& bytes);
+QString ToQString(std::string_view bytes);
 // Characters that Windows-1252 cannot hold become "?".
 std::string FromQString(const QString& text);
 // Whether every character of text has a Windows-1252 byte.

@@ -40,6 +40,25 @@ TEST(Cp1252, BytesMapToTheirCharacters)
     }
 }
 
+// Texts are widened eight bytes at a time: a character of 0x80..0x9F is
+// mapped wherever it stands, at the edges of those blocks and in the tail.
+TEST(Cp1252, TextsMapEveryCharacterWhereverItStands)
+{
+    for (size_t length = 1; length <= 24; ++length) {
+        for (size_t at = 0; at < length; ++at) {
+            std::string bytes(length, 'a');
+            bytes[at] = '\x80';
+            if (at + 1 < length)
+                bytes[length - 1] = '\x9F';
+            const QString text = Cp1252::ToQString(bytes);
+            ASSERT_EQ(text.size(), qsizetype(length));
+            for (size_t i = 0; i < length; ++i)
+                EXPECT_EQ(text[qsizetype(i)].unicode(), Cp1252::ToUnicode(static_cast<unsigned char>(bytes[i])))
+                    << "length " << length << ", 0x80 at " << at << ", character " << i;
+        }
+    }
+}
+
 TEST(Cp1252, UnmappableCharactersBecomeOneQuestionMarkEach)
 {
     const struct {
