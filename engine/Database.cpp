@@ -355,9 +355,6 @@ void TDatabase::PrepareSortBy(const std::string& alias)
     prepared->Texts.assign(texts.begin(), texts.end());
     prepared->Order = CollatedOrder(texts);
     Prepared = std::move(prepared);
-    // The sort's buffer too: half a megabyte of fresh memory, first touched here.
-    if (!SortBuffer)
-        SortBuffer = std::make_unique<std::array<TItem, Capacity>>();
 }
 
 // The prepared order, once, when it was made for these texts of this field
@@ -378,9 +375,6 @@ void TDatabase::SortBy(const std::string& alias)
         return;
     const size_t field = static_cast<size_t>(FieldIndex(alias));
     std::array<TItem, Capacity>& items = *Items;
-    if (!SortBuffer)
-        SortBuffer = std::make_unique<std::array<TItem, Capacity>>();
-    std::array<TItem, Capacity>& buffer = *SortBuffer;
 
     // Marked items take no part in the order; they follow the sorted ones.
     const std::vector<int32_t> unmarked = UnmarkedSlots();
@@ -407,9 +401,10 @@ void TDatabase::SortBy(const std::string& alias)
         entryGroup[k] = group;
     }
 
-    // SortBuffer holds only empty items between calls; swapping items through
-    // it moves their texts without copying them.
-    size_t placed = 0;
+    // The slot each position takes its item from: the groups in sorted
+    // order, then the marked items in slot order.
+    std::vector<int32_t> source;
+    source.reserve(static_cast<size_t>(ItemCount));
     std::vector<bool> groupPlaced(groupFirst.size(), false);
     for (int32_t entry : order) {
         const int32_t group = entryGroup[static_cast<size_t>(entry)];
@@ -417,12 +412,31 @@ void TDatabase::SortBy(const std::string& alias)
             continue;
         groupPlaced[static_cast<size_t>(group)] = true;
         for (int32_t k = groupFirst[static_cast<size_t>(group)]; k >= 0; k = next[static_cast<size_t>(k)])
-            std::swap(buffer[placed++], items[static_cast<size_t>(unmarked[static_cast<size_t>(k)])]);
+            source.push_back(unmarked[static_cast<size_t>(k)]);
     }
     for (int32_t i = 0; i < ItemCount; ++i)
         if (items[static_cast<size_t>(i)].Deleted)
-            std::swap(buffer[placed++], items[static_cast<size_t>(i)]);
-    std::swap_ranges(buffer.begin(), buffer.begin() + ItemCount, items.begin());
+            source.push_back(i);
+
+    // Moved into place cycle by cycle: each item moves once (its texts are
+    // not copied), and one per cycle waits aside.
+    std::vector<bool> done(source.size(), false);
+    for (size_t start = 0; start < source.size(); ++start) {
+        if (done[start] || source[start] == static_cast<int32_t>(start))
+            continue;
+        TItem aside = std::move(items[start]);
+        size_t to = start;
+        for (;;) {
+            done[to] = true;
+            const auto from = static_cast<size_t>(source[to]);
+            if (from == start) {
+                items[to] = std::move(aside);
+                break;
+            }
+            items[to] = std::move(items[from]);
+            to = from;
+        }
+    }
 }
 
 void TDatabase::ReplaceFieldValue(const std::string& alias, const std::string& oldValue, const std::string& newValue)

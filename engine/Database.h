@@ -78,10 +78,8 @@ private:
     std::vector<int32_t> TakePreparedOrder(size_t field, const std::vector<std::string_view>& texts);
     void TellBackupProblem(const std::string& text);
 
-    // The item table is allocated once with the engine and never resized; the
-    // sort's buffer of the same size at the first sort.
+    // The item table is allocated once with the engine and never resized.
     std::unique_ptr<std::array<TItem, Capacity>> Items;
-    std::unique_ptr<std::array<TItem, Capacity>> SortBuffer;
     // The collation order made by PrepareSortBy, with what it was made from.
     struct TPreparedOrder {
         size_t Field = 0;
