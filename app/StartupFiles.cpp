@@ -6,15 +6,27 @@
 
 #include <system_error>
 
-TStartupFiles::TStartupFiles() : LockResult(Lock.TryLock())
+TStartupFiles::TStartupFiles()
 {
-    if (HeldElsewhere())
-        return;
     try {
-        Reader = std::thread([this] { Read(); });
+        Reader = std::thread([this] { LockAndRead(); });
     } catch (const std::system_error&) {
-        // No thread to be had: TakeEngines reads the files itself.
+        // No thread to be had: the lock is taken now, and TakeEngines reads
+        // the files itself.
+        LockTried.set_value(Lock.TryLock());
     }
+}
+
+bool TStartupFiles::HeldElsewhere() const
+{
+    return LockResult.get() == TWorkingFolderLock::TResult::HeldElsewhere;
+}
+
+void TStartupFiles::LockAndRead()
+{
+    LockTried.set_value(Lock.TryLock());
+    if (!HeldElsewhere())
+        Read();
 }
 
 TStartupFiles::~TStartupFiles()
@@ -46,7 +58,7 @@ void TStartupFiles::TakeEngines(std::unique_ptr<TRFileSystem>& settings, std::un
 {
     if (Reader.joinable())
         Reader.join();
-    else if (!ReadDone)
+    else if (!ReadDone && !HeldElsewhere())
         Read();
     settings = std::move(Settings);
     database = std::move(Database);

@@ -1,14 +1,16 @@
 // The files a run of Volumnia starts from. Made as soon as the application
-// object exists: it takes the working folder's lock and, when the folder is
-// this run's, reads the settings and the database on a thread of its own
-// while the program loads its fonts and builds the main window. The main
-// window's FormCreate then takes the two engines, or the error their reading
-// raised, at the step where it would have read them itself.
+// object exists: on a thread of its own it takes the working folder's lock
+// (whose file is synced to disk) and, when the folder is this run's, reads
+// the settings and the database, while the program loads its fonts and
+// builds the main window. The main window's FormCreate then takes the two
+// engines, or the error their reading raised, at the step where it would
+// have read them itself.
 #pragma once
 
 #include "platform/WorkingFolderLock.h"
 
 #include <exception>
+#include <future>
 #include <memory>
 #include <thread>
 
@@ -23,7 +25,8 @@ public:
     TStartupFiles& operator=(const TStartupFiles&) = delete;
 
     // Whether another running program holds the folder; then nothing is read.
-    bool HeldElsewhere() const { return LockResult == TWorkingFolderLock::TResult::HeldElsewhere; }
+    // Waits for the lock to be tried.
+    bool HeldElsewhere() const;
 
     // Waits for the reading and hands over what it made: the settings engine,
     // when it was made, and the database engine, when it was made too. Then
@@ -31,10 +34,12 @@ public:
     void TakeEngines(std::unique_ptr<TRFileSystem>& settings, std::unique_ptr<TDatabase>& database);
 
 private:
+    void LockAndRead();
     void Read();
 
     TWorkingFolderLock Lock;
-    TWorkingFolderLock::TResult LockResult;
+    std::promise<TWorkingFolderLock::TResult> LockTried;
+    std::shared_future<TWorkingFolderLock::TResult> LockResult = LockTried.get_future().share();
     std::thread Reader;
     bool ReadDone = false;
     std::unique_ptr<TRFileSystem> Settings;
