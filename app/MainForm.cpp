@@ -33,7 +33,6 @@
 #include <QLineEdit>
 #include <QLocale>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
@@ -74,11 +73,30 @@ QString LongTime(const QDateTime& now)
         if (quoted || c != QLatin1Char('t'))
             kept += c;
     }
-    static const QRegularExpression emptyBrackets(QStringLiteral("[(\\[]\\s*[)\\]]"));
-    static const QRegularExpression doubleBlanks(QStringLiteral(" {2,}"));
-    kept.remove(emptyBrackets);
-    kept.replace(doubleBlanks, QStringLiteral(" "));
-    return locale.toString(now.time(), kept.trimmed());
+    // An opening bracket, blanks, a closing one: gone. Runs of spaces: one.
+    // (By hand: a regular expression's compilation cost the first tick a
+    // quarter of a millisecond.)
+    const auto blank = [](QChar c) {
+        return c == u' ' || c == u'\t' || c == u'\n' || c == u'\v' || c == u'\f' || c == u'\r';
+    };
+    QString cleaned;
+    cleaned.reserve(kept.size());
+    for (qsizetype i = 0; i < kept.size(); ++i) {
+        const QChar c = kept[i];
+        if (c == u'(' || c == u'[') {
+            qsizetype close = i + 1;
+            while (close < kept.size() && blank(kept[close]))
+                ++close;
+            if (close < kept.size() && (kept[close] == u')' || kept[close] == u']')) {
+                i = close;
+                continue;
+            }
+        }
+        if (c == u' ' && cleaned.endsWith(u' '))
+            continue;
+        cleaned += c;
+    }
+    return locale.toString(now.time(), cleaned.trimmed());
 }
 
 TBookGrid& BookList()
