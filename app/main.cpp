@@ -7,13 +7,16 @@
 #include "app/StartupFiles.h"
 #include "desktop/DesktopIntegration.h"
 #include "dialogs/ExtensionIconStyle.h"
+#include "platform/gui/FontConfigPreload.h"
 #include "platform/gui/GuardedApplication.h"
 #include "platform/gui/TerminationSignal.h"
 #include "platform/gui/WindowFonts.h"
 
 int main(int argc, char* argv[])
 {
+    TFontConfigPreload fontConfig;
     TGuardedApplication app(argc, argv);
+    fontConfig.Wait();
     // The application title of message boxes and the task bar. Only the name
     // is set: the display name defaults to it, and a display name set on its
     // own would be appended by Qt to every window's caption in the title bar.

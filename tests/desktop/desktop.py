@@ -233,9 +233,13 @@ class Volumnia:
             raise DesktopError("Volumnia did not end within 15 seconds of SIGTERM")
         finally:
             Volumnia.running.remove(self.process)
+        errors = self.process.stderr.read().decode()
         if self.process.returncode != 0:
-            raise DesktopError("Volumnia ended with %d: %s" % (self.process.returncode,
-                                                                self.process.stderr.read().decode()[-600:]))
+            raise DesktopError("Volumnia ended with %d: %s" % (self.process.returncode, errors[-600:]))
+        # Qt's word for a QObject made on another thread before the application
+        # object (start-up work runs on threads of its own there).
+        if "not created in the main thread" in errors:
+            raise DesktopError("Volumnia's application object is not on its main thread: %s" % errors[-600:])
 
 
 def accessible_text(applications, name, seconds=10.0):
