@@ -46,8 +46,8 @@ void TStartupFiles::Read()
         return;
     }
     // The book browser sorts the books by the stored order as it first shows;
-    // the collation keys of that sort, the bulk of its cost, are made here.
-    // Only a help: where the setting is missing the browser reports it.
+    // the collation of that sort, the bulk of its cost, is done here. Only a
+    // help: where the setting is missing, the browser reports it.
     try {
         Database->PrepareSortBy(TfrmBookBrowser::SortAliasFor(Settings->ReadString("SortMethod")));
     } catch (...) {
