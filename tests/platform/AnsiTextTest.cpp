@@ -5,6 +5,8 @@
  */
 #include "platform/AnsiText.h"
 
+#include "platform/Cp1252.h"
+
 #include <QLocale>
 
 #include <gtest/gtest.h>
@@ -117,6 +119,24 @@ TEST_F(AnsiText, CollationKeysOrderAsCompareText)
         for (size_t j = 0; j < texts.size(); ++j)
             EXPECT_EQ(Sign(keys[i].compare(keys[j])), Sign(::AnsiText::CompareText(texts[i], texts[j])))
                 << texts[i] << " / " << texts[j];
+}
+
+// In the C locale the texts are case-folded before they are collated: two
+// characters of the code page collate equal exactly when they fold alike.
+TEST_F(AnsiText, TheCLocaleCollatesEveryCharacterByItsCaseFolding)
+{
+    QLocale::setDefault(QLocale::c());
+    std::vector<std::string> texts;
+    std::vector<QString> folded;
+    for (int b = 1; b < 256; ++b) {
+        texts.emplace_back(1, static_cast<char>(b));
+        folded.push_back(Cp1252::ToQString(texts.back()).toCaseFolded());
+    }
+    const auto keys = ::AnsiText::CollationKeys(texts);
+    ASSERT_EQ(keys.size(), texts.size());
+    for (size_t i = 0; i < texts.size(); ++i)
+        for (size_t j = 0; j < texts.size(); ++j)
+            ASSERT_EQ(keys[i].compare(keys[j]) == 0, folded[i] == folded[j]) << i + 1 << " / " << j + 1;
 }
 
 } // namespace
