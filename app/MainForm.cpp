@@ -327,18 +327,15 @@ void TfrmMain::SetStatus(bool browsing, bool editing)
 void TfrmMain::LoadList()
 {
     const int32_t n = Database->Count();
-    std::vector<TBookGrid::TRow> rows(static_cast<size_t>(std::max(n, 1)));
+    TBookRows rows;
+    rows.Reserve(n);
     // Each slot's item as GetItem(-1, r) would copy it, read in place: while
     // the database is marked empty, GetItem gives nothing (an empty item).
     const TItem none;
     for (int32_t r = 0; r < n; ++r) {
         const TItem& item = Database->Empty() ? none : Database->ItemAt(r);
         RowIds[static_cast<size_t>(r)] = item.ID;
-        TBookGrid::TRow& row = rows[static_cast<size_t>(r)];
-        row[0] = item.Fields[7].empty() ? QString() : QString(QChar(0x2022));
-        row[1] = Cp1252::ToQString(item.Fields[1]);
-        row[2] = Cp1252::ToQString(item.Fields[0]);
-        row[3] = Cp1252::ToQString(item.Fields[2]);
+        rows.Add(item);
     }
     if (n == 0)
         RowIds[0] = 0;

@@ -60,7 +60,7 @@ void TBookGrid::SetRowCount(int rows)
 QString TBookGrid::Cell(int row, int column) const
 {
     CheckRow(row, RowCount());
-    return Model->Rows()[static_cast<size_t>(row)][static_cast<size_t>(column)];
+    return Model->Cell(row, column);
 }
 
 void TBookGrid::SetCell(int row, int column, const QString& text)
@@ -69,7 +69,7 @@ void TBookGrid::SetCell(int row, int column, const QString& text)
     Model->SetCell(row, column, text);
 }
 
-void TBookGrid::SetRows(std::vector<TRow> rows)
+void TBookGrid::SetRows(TBookRows rows)
 {
     Model->SetRows(std::move(rows));
     SelectRowSilently(0);

@@ -4,10 +4,9 @@
 // one reset rather than thousands of item objects.
 #pragma once
 
-#include <QTableView>
+#include "dialogs/BookRows.h"
 
-#include <array>
-#include <vector>
+#include <QTableView>
 
 class TBookGridModel;
 
@@ -15,9 +14,6 @@ class TBookGrid : public QTableView {
     Q_OBJECT
 
 public:
-    static constexpr int ColumnCount = 4;
-    using TRow = std::array<QString, ColumnCount>;
-
     explicit TBookGrid(QWidget* parent = nullptr);
 
     int RowCount() const;
@@ -26,7 +22,7 @@ public:
     QString Cell(int row, int column) const;
     void SetCell(int row, int column, const QString& text);
     // Replaces every row at once (at least one row stays).
-    void SetRows(std::vector<TRow> rows);
+    void SetRows(TBookRows rows);
 
     int SelectedRow() const { return Selected; }
     // Moves the selection like the user would: emits RowSelected when the row

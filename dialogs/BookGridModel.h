@@ -1,5 +1,9 @@
-// The cells of the browser's grid: rows of four texts, read-only.
+// The cells of the browser's grid: rows of four texts, read-only. A refill
+// keeps the books' rows as they came (TBookRows) and turns a row into text
+// the first time it is shown or read, so only the rows on screen pay for it.
 #pragma once
+
+#include "dialogs/BookRows.h"
 
 #include <QAbstractTableModel>
 
@@ -10,18 +14,25 @@ class TBookGridModel : public QAbstractTableModel {
     Q_OBJECT
 
 public:
-    using TRow = std::array<QString, 4>;
+    using TRow = std::array<QString, TBookRows::ColumnCount>;
     using QAbstractTableModel::QAbstractTableModel;
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role) const override;
 
-    const std::vector<TRow>& Rows() const { return FRows; }
-    void SetRows(std::vector<TRow> rows);
+    const QString& Cell(int row, int column) const;
+    // Replaces every row; no rows leave one blank row.
+    void SetRows(TBookRows rows);
     void SetRowCount(int rows);
     void SetCell(int row, int column, const QString& text);
 
 private:
-    std::vector<TRow> FRows{TRow{}};
+    const TRow& Row(int row) const;
+
+    // Row r's texts, once made; until then Pending[r] says they are still
+    // Source's row r.
+    mutable std::vector<TRow> Rows{TRow{}};
+    mutable std::vector<bool> Pending{false};
+    TBookRows Source;
 };

@@ -21,13 +21,6 @@
 #include <algorithm>
 #include <vector>
 
-namespace {
-
-// The loan mark of a browser row (byte 0x95 in the files).
-const QChar LoanMark(0x2022);
-
-} // namespace
-
 using namespace DialogControls;
 
 TdlgSearchBooks::TdlgSearchBooks(QWidget* parent) : TDialogBase(parent)
@@ -116,15 +109,12 @@ void TdlgSearchBooks::btnSearchClick()
     // whose ID is RowIds[r]. Both tables are as large as the store's, so a
     // result always fits; the bound only keeps a broken count from overrunning.
     const int count = std::min<int>(result.ItemCount, static_cast<int>(frmMain->RowIds.size()));
-    std::vector<TBookGrid::TRow> rows(static_cast<size_t>(count));
+    TBookRows rows;
+    rows.Reserve(count);
     for (int r = 0; r < count; ++r) {
         const TItem& item = result.Items[static_cast<size_t>(r)];
         frmMain->RowIds[static_cast<size_t>(r)] = item.ID;
-        TBookGrid::TRow& row = rows[static_cast<size_t>(r)];
-        row[0] = item.Fields[7].empty() ? QString() : QString(LoanMark);
-        row[1] = Cp1252::ToQString(item.Fields[1]);
-        row[2] = Cp1252::ToQString(item.Fields[0]);
-        row[3] = Cp1252::ToQString(item.Fields[2]);
+        rows.Add(item);
     }
     TBookGrid* list = frmBookBrowser->BookList;
     list->SetRows(std::move(rows));

@@ -1,0 +1,77 @@
+// The browser's cells made from a refill's rows only when read: what a cell
+// shows must not depend on which rows were read before, on edits of single
+// cells, or on the number of rows changing in between.
+#include "dialogs/BookGridModel.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TItem Book(const std::string& title, const std::string& author, const std::string& publisher, bool onLoan)
+{
+    TItem item;
+    item.Fields[0] = title;
+    item.Fields[1] = author;
+    item.Fields[2] = publisher;
+    if (onLoan)
+        item.Fields[7] = "A Friend";
+    return item;
+}
+
+QStringList Row(const TBookGridModel& model, int row)
+{
+    QStringList texts;
+    for (int column = 0; column < model.columnCount(); ++column)
+        texts << model.data(model.index(row, column), Qt::DisplayRole).toString();
+    return texts;
+}
+
+TBookGridModel& Filled(TBookGridModel& model)
+{
+    TBookRows rows;
+    rows.Reserve(1); // fewer than added: the buffer grows as needed
+    rows.Add(Book("Emma", "Jane Austen", "", false));
+    rows.Add(Book("Caf\xe9 \x93Zo\x94", "", "\x8a" "koda", true));
+    rows.Add(Book("", "Mary Shelley", "Lackington", false));
+    model.SetRows(std::move(rows));
+    return model;
+}
+
+TEST(BookGridModel, CellsReadInAnyOrderShowTheirBooksInBrowserColumns)
+{
+    const QString bullet(QChar(0x2022));
+    const std::vector<QStringList> expected{{"", "Jane Austen", "Emma", ""},
+                                            {bullet, "", QString::fromUtf8("Café “Zo”"), QString::fromUtf8("Škoda")},
+                                            {"", "Mary Shelley", "", "Lackington"}};
+    TBookGridModel model;
+    Filled(model);
+    ASSERT_EQ(model.rowCount(), 3);
+    for (const int r : {2, 0, 1, 2})
+        EXPECT_EQ(Row(model, r), expected[static_cast<size_t>(r)]) << r;
+}
+
+TEST(BookGridModel, EditsAndRowCountChangesKeepTheOtherCells)
+{
+    TBookGridModel model;
+    Filled(model);
+    model.SetCell(1, 2, QStringLiteral("Edited")); // a row never read before
+    EXPECT_EQ(Row(model, 1), (QStringList{QString(QChar(0x2022)), "", "Edited", QString::fromUtf8("Škoda")}));
+
+    model.SetRowCount(5); // rows added after a refill are blank
+    EXPECT_EQ(Row(model, 2), (QStringList{"", "Mary Shelley", "", "Lackington"}));
+    EXPECT_EQ(Row(model, 4), (QStringList{"", "", "", ""}));
+
+    model.SetRowCount(1);
+    model.SetRowCount(3); // rows cut off and added again come back blank
+    EXPECT_EQ(Row(model, 0), (QStringList{"", "Jane Austen", "Emma", ""}));
+    EXPECT_EQ(Row(model, 2), (QStringList{"", "", "", ""}));
+
+    Filled(model); // a refill replaces an edited row
+    EXPECT_EQ(Row(model, 1)[2], QString::fromUtf8("Café “Zo”"));
+
+    model.SetRows(TBookRows{});
+    ASSERT_EQ(model.rowCount(), 1); // no books leave one blank row
+    EXPECT_EQ(Row(model, 0), (QStringList{"", "", "", ""}));
+}
+
+} // namespace
