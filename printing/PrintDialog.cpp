@@ -8,15 +8,13 @@
 #include "engine/ORBL.h"
 #include "platform/gui/ModalRunner.h"
 #include "platform/gui/Platform.h"
-#include "platform/gui/PrinterResolution.h"
-#include "platform/gui/QtPrintTarget.h"
+#include "platform/gui/PrintSupport.h"
 #include "platform/gui/SystemDialogs.h"
 #include "printing/PrintSettingsDialog.h"
 
 #include <QCheckBox>
 #include <QFontInfo>
 #include <QGroupBox>
-#include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
 
@@ -92,7 +90,7 @@ TdlgPrint::~TdlgPrint() = default;
 QPrinter& TdlgPrint::Printer()
 {
     if (!FPrinter)
-        FPrinter = std::make_unique<QPrinter>(QPrinter::HighResolution);
+        FPrinter = PrintSupport::NewPrinter();
     return *FPrinter;
 }
 
@@ -154,9 +152,9 @@ void TdlgPrint::btnPrintClick()
         return;
     }
     // The system print dialog may have chosen another printer or a file.
-    TPrinterResolution::Apply(Printer());
-    TQtPrintTarget target(Printer());
-    run.Print(target);
+    PrintSupport::Get().ApplyResolution(Printer());
+    const std::unique_ptr<IPrintTarget> target = PrintSupport::Get().NewTarget(Printer());
+    run.Print(*target);
     close();
 }
 

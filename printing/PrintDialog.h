@@ -6,11 +6,10 @@
 #pragma once
 
 #include "dialogs/DialogBase.h"
+#include "platform/gui/PrintSupport.h"
 #include "printing/BookListPrinter.h"
 
 #include <QFont>
-
-#include <memory>
 
 class QCheckBox;
 class QGroupBox;
@@ -56,5 +55,5 @@ public:
     void btnCancelClick();
 
 private:
-    std::unique_ptr<QPrinter> FPrinter;
+    PrintSupport::TPrinterPtr FPrinter;
 };

@@ -1,11 +1,9 @@
 #include "platform/gui/QtSystemDialogs.h"
 
 #include "platform/gui/FontChooser.h"
+#include "platform/gui/PrintSupport.h"
 
 #include <QFileDialog>
-#include <QPageSetupDialog>
-#include <QPrintDialog>
-#include <QPrinter>
 
 bool TQtSystemDialogs::OpenFile(QWidget* parent, const QString& filter, QString& chosenPath)
 {
@@ -22,14 +20,12 @@ bool TQtSystemDialogs::OpenFile(QWidget* parent, const QString& filter, QString&
 
 bool TQtSystemDialogs::Print(QWidget* parent, QPrinter& printer)
 {
-    QPrintDialog dialog(&printer, parent);
-    return dialog.exec() == QDialog::Accepted;
+    return PrintSupport::Get().PrintDialog(parent, printer);
 }
 
 bool TQtSystemDialogs::PrinterSetup(QWidget* parent, QPrinter& printer)
 {
-    QPageSetupDialog dialog(&printer, parent);
-    return dialog.exec() == QDialog::Accepted;
+    return PrintSupport::Get().PageSetupDialog(parent, printer);
 }
 
 bool TQtSystemDialogs::Font(QWidget* parent, QFont& font, int minSize, int maxSize)

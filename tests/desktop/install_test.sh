@@ -83,6 +83,12 @@ for file in bin/Volumnia bin/volumnia-start bin/volumnia-csv libexec/volumnia/up
     share/man/man1/volumnia-start.1.gz share/applications/$id.desktop share/metainfo/$id.metainfo.xml; do
     [ -f "$prefix/$file" ] || fail "not installed: $file"
 done
+# The printing module where the installed program looks for it: the folder
+# it names (a UTF-16 text) relative to its own.
+module_dir=$(strings -e l -n 6 "$prefix/bin/Volumnia" | grep -m1 -x '\.\./.*/volumnia/') ||
+    fail "the program names no folder of its printing module"
+module=$(realpath -m --relative-to="$prefix" "$prefix/bin/${module_dir}volumnia-print.so")
+[ -f "$prefix/$module" ] || fail "no printing module in bin/$module_dir"
 # Only our own names in bin: no generic one like update.
 for file in "$prefix/bin"/*; do
     case $(basename "$file") in
@@ -152,12 +158,12 @@ books=$(($(wc -l <"$data/demo/books.orbl") / 11))
 deb=$work/package/volumnia_2.1_$(dpkg --print-architecture).deb
 [ -f "$deb" ] || fail "no $(basename "$deb"): $(ls "$work/package")"
 depends=$(dpkg-deb -f "$deb" Depends)
-for package in fonts-wine libqt6widgets6 libjpeg62-turbo; do
+for package in fonts-wine libqt6widgets6 libqt6printsupport6 libjpeg62-turbo; do
     grep -q "\b$package\b" <<<"$depends" || fail "the package does not depend on $package: $depends"
 done
 contents=$(dpkg-deb -c "$deb")
 for file in ./usr/bin/Volumnia ./usr/bin/volumnia-start ./usr/bin/volumnia-csv ./usr/libexec/volumnia/update \
-    ./usr/share/applications/$id.desktop ./usr/share/volumnia/volumnia.pdf; do
+    "./usr/$module" ./usr/share/applications/$id.desktop ./usr/share/volumnia/volumnia.pdf; do
     grep -q " $file\$" <<<"$contents" || fail "the package lacks $file"
 done
 echo "install test passed"

@@ -1,7 +1,7 @@
 // The print run through the Qt printer into a PDF file, read back with
 // poppler's pdftotext and pdftoppm (installed by ./test): where the lines,
 // the page breaks and the footer rule really land on the page.
-#include "platform/gui/QtPrintTarget.h"
+#include "platform/print/QtPrintTarget.h"
 #include "tests/printing/PrintingFixture.h"
 
 #include <QImage>

@@ -2,9 +2,11 @@
 // platform, titled like the program, so message boxes carry "Volumnia".
 // The windows get the faces the program registers at start, unless
 // VOLUMNIA_TEST_SYSTEM_FONTS is set: then they run on whatever the system
-// substitutes, as on a machine without fonts-wine.
+// substitutes, as on a machine without fonts-wine. Printing is linked in
+// rather than loaded from its module (one printing test loads the module).
 #include "platform/gui/GuardedApplication.h"
 #include "platform/gui/WindowFonts.h"
+#include "platform/print/QtPrintSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -16,6 +18,8 @@ int main(int argc, char** argv)
     TGuardedApplication::setApplicationName(QStringLiteral("Volumnia"));
     if (qEnvironmentVariableIsEmpty("VOLUMNIA_TEST_SYSTEM_FONTS"))
         WindowFonts::Register();
+    TQtPrintSupport printing;
+    PrintSupport::Use(&printing);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

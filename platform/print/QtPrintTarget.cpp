@@ -2,7 +2,7 @@
 // the printer's own resolution and puts the origin at the printable area's top
 // left corner (the printer is not in full-page mode), so the coordinates the
 // print run computes are used as they are.
-#include "platform/gui/QtPrintTarget.h"
+#include "platform/print/QtPrintTarget.h"
 
 #include "platform/gui/EPrinterError.h"
 

@@ -6,7 +6,7 @@
 // it and the libraries it needs (TLS, Kerberos, Avahi) would be loaded and
 // initialised at every start of the program. Qt's own CUPS plug-in loads the
 // same library when printing begins.
-#include "platform/gui/PrinterResolution.h"
+#include "platform/print/PrinterResolution.h"
 
 #include <QLibrary>
 #include <QPrinter>
