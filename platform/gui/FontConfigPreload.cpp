@@ -1,6 +1,8 @@
 #include "platform/gui/FontConfigPreload.h"
 
 #include <dlfcn.h>
+#include <pthread.h>
+#include <sched.h>
 
 #include <system_error>
 
@@ -21,12 +23,29 @@ void LoadConfiguration()
     dlclose(library);
 }
 
+// Only the processors' idle time for this thread; where the system refuses,
+// it runs as any other.
+void RunAtIdlePriority()
+{
+    sched_param parameters{};
+    pthread_setschedparam(pthread_self(), SCHED_IDLE, &parameters);
+}
+
 } // namespace
 
-TFontConfigPreload::TFontConfigPreload()
+TFontConfigPreload::TFontConfigPreload() : TFontConfigPreload(LoadConfiguration) {}
+
+TFontConfigPreload::TFontConfigPreload(std::function<void()> work)
 {
     try {
-        Loader = std::thread(LoadConfiguration);
+        // The state is the thread's too: it may outlive this object.
+        Loader = std::thread([state = State, work = std::move(work)] {
+            RunAtIdlePriority();
+            work();
+            const std::lock_guard<std::mutex> lock(state->Lock);
+            state->Done = true;
+            state->Changed.notify_all();
+        });
     } catch (const std::system_error&) {
         // No thread to be had: Qt loads the configuration when it needs it.
     }
@@ -34,11 +53,18 @@ TFontConfigPreload::TFontConfigPreload()
 
 TFontConfigPreload::~TFontConfigPreload()
 {
-    Wait();
+    if (!Loader.joinable())
+        return;
+    if (Wait(std::chrono::milliseconds(0)))
+        Loader.join();
+    else
+        Loader.detach();
 }
 
-void TFontConfigPreload::Wait()
+bool TFontConfigPreload::Wait(std::chrono::milliseconds limit)
 {
-    if (Loader.joinable())
-        Loader.join();
+    if (!Loader.joinable())
+        return false;
+    std::unique_lock<std::mutex> lock(State->Lock);
+    return State->Changed.wait_for(lock, limit, [this] { return State->Done; });
 }
