@@ -12,6 +12,8 @@
 #include "platform/gui/TerminationSignal.h"
 #include "platform/gui/WindowFonts.h"
 
+#include <QAccessible>
+
 int main(int argc, char* argv[])
 {
     TFontConfigPreload fontConfig;
@@ -22,6 +24,12 @@ int main(int argc, char* argv[])
     // own would be appended by Qt to every window's caption in the title bar.
     // Set before the folder's lock is taken, as the lock records it.
     TGuardedApplication::setApplicationName(QStringLiteral("Volumnia"));
+    // Qt's accessibility bridge connects to the session bus on the first
+    // control made. Where no session bus runs, the D-Bus library forks the
+    // program to look for one, which costs more the larger the program has
+    // grown and the more threads it runs; made now, before the files are
+    // read and the windows built, the bridge costs least.
+    QAccessible::isActive();
     // The lock first; then the files are read on a thread of their own while
     // this one loads the fonts and builds the main window.
     auto files = std::make_unique<TStartupFiles>();
