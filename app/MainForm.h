@@ -23,8 +23,6 @@ class TfrmMain : public QMainWindow {
     Q_OBJECT
 
 public:
-    static constexpr const char* SettingsFileName = "volumnia.kelt";
-
     // Runs FormCreate, which takes the engines from the files read at start.
     explicit TfrmMain(TStartupFiles& files, QWidget* parent = nullptr);
     ~TfrmMain() override;                         // runs FormDestroy

@@ -6,6 +6,7 @@
 #include "engine/ORBL.h"
 #include "platform/gui/DesktopWindow.h"
 #include "platform/gui/ErrorHandler.h"
+#include "settings/SettingsKeys.h"
 
 #include <QCloseEvent>
 #include <QGroupBox>
@@ -90,15 +91,6 @@ void TfrmBookBrowser::FormCreate()
     show();
 }
 
-const char* TfrmBookBrowser::SortAliasFor(const std::string& sortMethod)
-{
-    if (sortMethod == "ByName")
-        return "Book title";
-    if (sortMethod == "ByAuthor")
-        return "Book author";
-    return "Publisher";
-}
-
 void TfrmBookBrowser::FormActivate()
 {
     if (PositionRestored)
@@ -107,7 +99,7 @@ void TfrmBookBrowser::FormActivate()
     const int32_t left = frmMain->Settings->ReadInteger("LV_X");
     const int32_t top = frmMain->Settings->ReadInteger("LV_Y");
     DesktopWindow::MoveFrameTo(*this, QPoint(left, top));
-    frmMain->Database->SortBy(SortAliasFor(frmMain->Settings->ReadString("SortMethod")));
+    frmMain->Database->SortBy(TSettingsKeys::SortAliasFor(frmMain->Settings->ReadString("SortMethod")));
     frmMain->LoadList();
     frmMain->LoadBook(0);
 }
