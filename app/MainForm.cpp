@@ -2,15 +2,9 @@
 
 #include "app/Globals.h"
 #include "app/StartupFiles.h"
-#include "dialogs/AboutDialog.h"
 #include "dialogs/BookBrowserForm.h"
 #include "dialogs/BookGrid.h"
-#include "dialogs/DatabaseSettingsDialog.h"
 #include "dialogs/DialogControls.h"
-#include "dialogs/EditSeveralDialog.h"
-#include "dialogs/LoanBookDialog.h"
-#include "dialogs/RemoveSeveralDialog.h"
-#include "dialogs/SearchBooksDialog.h"
 #include "engine/ORBL.h"
 #include "platform/Cp1252.h"
 #include "platform/IntegerConversion.h"
@@ -23,7 +17,6 @@
 #include "platform/gui/ModalRunner.h"
 #include "platform/gui/Platform.h"
 #include "platform/gui/Shell.h"
-#include "printing/PrintDialog.h"
 
 #include <QAction>
 #include <QApplication>
@@ -483,7 +476,7 @@ void TfrmMain::tbtnRemoveBookClick()
 
 void TfrmMain::tbtnLoanBookClick()
 {
-    TPlatform::Modal().Exec(*dlgLoanBook);
+    TPlatform::Modal().Exec(dlgLoanBook.Dialog());
     LoadList();
     LoadBook(0);
 }
@@ -543,32 +536,32 @@ void TfrmMain::mnuHelp_ContentsClick()
 
 void TfrmMain::mnuHelp_AboutClick()
 {
-    TPlatform::Modal().Exec(*dlgAbout);
+    TPlatform::Modal().Exec(dlgAbout.Dialog());
 }
 
 void TfrmMain::mnuDatabase_SettingsClick()
 {
-    TPlatform::Modal().Exec(*dlgDatabaseSettings);
+    TPlatform::Modal().Exec(dlgDatabaseSettings.Dialog());
 }
 
 void TfrmMain::mnuDatabase_EditSeveralClick()
 {
-    TPlatform::Modal().Exec(*dlgEditSeveral);
+    TPlatform::Modal().Exec(dlgEditSeveral.Dialog());
 }
 
 void TfrmMain::mnuDatabase_RemoveSeveralClick()
 {
-    TPlatform::Modal().Exec(*dlgRemoveSeveral);
+    TPlatform::Modal().Exec(dlgRemoveSeveral.Dialog());
 }
 
 void TfrmMain::tbtnSearchClick()
 {
-    TPlatform::Modal().Exec(*dlgSearchBooks);
+    TPlatform::Modal().Exec(dlgSearchBooks.Dialog());
 }
 
 void TfrmMain::tbtnPrintClick()
 {
-    TPlatform::Modal().Exec(*dlgPrint);
+    TPlatform::Modal().Exec(dlgPrint.Dialog());
 }
 
 void TfrmMain::mnuFile_ExitClick()

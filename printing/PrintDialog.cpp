@@ -122,7 +122,7 @@ void TdlgPrint::chkFormat2Click()
 
 void TdlgPrint::btnPrintSettingsClick()
 {
-    TPlatform::Modal().Exec(*dlgPrintSettings);
+    TPlatform::Modal().Exec(dlgPrintSettings.Dialog());
 }
 
 void TdlgPrint::btnFontClick()
