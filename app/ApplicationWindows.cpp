@@ -10,11 +10,11 @@
 #include "dialogs/LoanBookDialog.h"
 #include "dialogs/RemoveSeveralDialog.h"
 #include "dialogs/SearchBooksDialog.h"
-#include "dialogs/TextFit.h"
-#include "printing/PrintDialog.h"
 #include "platform/gui/MessageLayer.h"
 #include "platform/gui/Platform.h"
+#include "printing/PrintDialog.h"
 #include "printing/PrintSettingsDialog.h"
+#include "widgets/TextFit.h"
 
 TfrmMain* frmMain = nullptr;
 TfrmBookBrowser* frmBookBrowser = nullptr;

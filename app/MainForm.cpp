@@ -3,8 +3,6 @@
 #include "app/Globals.h"
 #include "app/StartupFiles.h"
 #include "dialogs/BookBrowserForm.h"
-#include "dialogs/BookGrid.h"
-#include "dialogs/DialogControls.h"
 #include "engine/ORBL.h"
 #include "platform/Cp1252.h"
 #include "platform/IntegerConversion.h"
@@ -17,6 +15,8 @@
 #include "platform/gui/ModalRunner.h"
 #include "platform/gui/Platform.h"
 #include "platform/gui/Shell.h"
+#include "widgets/BookGrid.h"
+#include "widgets/DialogControls.h"
 
 #include <QAction>
 #include <QApplication>

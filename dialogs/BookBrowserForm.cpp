@@ -2,11 +2,11 @@
 
 #include "app/Globals.h"
 #include "app/MainForm.h"
-#include "dialogs/BookGrid.h"
 #include "engine/ORBL.h"
 #include "platform/gui/DesktopWindow.h"
 #include "platform/gui/ErrorHandler.h"
 #include "settings/SettingsKeys.h"
+#include "widgets/BookGrid.h"
 
 #include <QCloseEvent>
 #include <QGroupBox>

@@ -2,11 +2,11 @@
 
 #include "app/Globals.h"
 #include "app/MainForm.h"
-#include "app/ToolBarImages.h"
-#include "dialogs/DialogControls.h"
 #include "platform/LocaleTexts.h"
 #include "platform/gui/Clock.h"
 #include "platform/gui/Platform.h"
+#include "widgets/DialogControls.h"
+#include "widgets/ToolBarImages.h"
 
 #include <QLabel>
 #include <QLineEdit>

@@ -3,14 +3,14 @@
 #include "app/Globals.h"
 #include "app/MainForm.h"
 #include "dialogs/BookBrowserForm.h"
-#include "dialogs/BookGrid.h"
-#include "dialogs/DialogControls.h"
 #include "engine/ORBL.h"
 #include "platform/gui/ModalRunner.h"
 #include "platform/gui/Platform.h"
 #include "platform/gui/PrintSupport.h"
 #include "platform/gui/SystemDialogs.h"
 #include "printing/PrintSettingsDialog.h"
+#include "widgets/BookGrid.h"
+#include "widgets/DialogControls.h"
 
 #include <QCheckBox>
 #include <QFontInfo>

@@ -1,9 +1,9 @@
 // The window behaviour every dialog shares: activation on opening and the
 // Escape rule. What a dialog does with its controls stays in the dialog.
-#include "dialogs/DialogBase.h"
+#include "widgets/DialogBase.h"
 
-#include "dialogs/DialogControls.h"
 #include "platform/gui/DesktopWindow.h"
+#include "widgets/DialogControls.h"
 
 #include <QKeyEvent>
 #include <QShowEvent>
