@@ -25,7 +25,7 @@ class TfrmMain : public QMainWindow {
 public:
     // Runs FormCreate, which takes the engines from the files read at start.
     explicit TfrmMain(TStartupFiles& files, QWidget* parent = nullptr);
-    ~TfrmMain() override;                         // runs FormDestroy
+    ~TfrmMain() override; // runs FormDestroy
 
     // True when start-up could not make both engines: the program ends at
     // once and nothing is written back.

@@ -72,8 +72,7 @@ TfrmBookBrowser::TfrmBookBrowser(QWidget* parent) : QWidget(parent, Qt::Window)
     BookList->setFont(normal);
     BookList->setAccessibleName(QStringLiteral("Books"));
     BookList->setGeometry(gridLeft, 36, 529, 373);
-    connect(BookList, &TBookGrid::RowSelected, this,
-            [this] { TErrorHandler::Guard([this] { BookListClick(); }); });
+    connect(BookList, &TBookGrid::RowSelected, this, [this] { TErrorHandler::Guard([this] { BookListClick(); }); });
 
     TErrorHandler::Guard([this] { FormCreate(); });
 }

@@ -73,8 +73,8 @@ TdlgPrint::TdlgPrint(QWidget* parent) : TDialogBase(parent), Font(QStringLiteral
     btnCancel = Button(QStyle::SP_DialogCancelButton, QStringLiteral("&Cancel"), this, 178, 172, TButtonKind::Plain);
     btnPrint = Button(QStyle::SP_DialogOkButton, QStringLiteral("&Print"), this, 294, 172, TButtonKind::Default);
 
-    SetTabOrder({rbt1, rbt2, rbt3, chkFormat1, chkFormat2, btnPrintSettings, btnFont, btnPrinterSetup, btnPrint,
-                 btnCancel});
+    SetTabOrder(
+        {rbt1, rbt2, rbt3, chkFormat1, chkFormat2, btnPrintSettings, btnFont, btnPrinterSetup, btnPrint, btnCancel});
 
     ConnectClick(chkFormat1, &TdlgPrint::chkFormat1Click);
     ConnectClick(chkFormat2, &TdlgPrint::chkFormat2Click);
