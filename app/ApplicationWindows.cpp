@@ -10,11 +10,11 @@
 #include "dialogs/LoanBookDialog.h"
 #include "dialogs/RemoveSeveralDialog.h"
 #include "dialogs/SearchBooksDialog.h"
-#include "dialogs/TextFit.h"
-#include "printing/PrintDialog.h"
 #include "platform/gui/MessageLayer.h"
 #include "platform/gui/Platform.h"
+#include "printing/PrintDialog.h"
 #include "printing/PrintSettingsDialog.h"
+#include "widgets/TextFit.h"
 
 TfrmMain* frmMain = nullptr;
 TfrmBookBrowser* frmBookBrowser = nullptr;
@@ -29,12 +29,14 @@ TWindowSlot<TdlgEditSeveral> dlgEditSeveral;
 
 namespace {
 
-// A dialog as its slot makes it: captions given room where the system lacks
-// the windows' face.
-template <typename T> T* MakeDialog()
+// A dialog as its slot makes it: owned by the main window, and captions given
+// room where the system lacks the windows' face.
+template <typename T> T* MakeDialog(QDialog*& asDialog)
 {
     T* dialog = new T;
+    dialog->SetOwnerWindow(frmMain);
     TextFit::FitWindow(dialog);
+    asDialog = dialog;
     return dialog;
 }
 

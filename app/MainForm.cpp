@@ -2,18 +2,11 @@
 
 #include "app/Globals.h"
 #include "app/StartupFiles.h"
-#include "dialogs/AboutDialog.h"
 #include "dialogs/BookBrowserForm.h"
-#include "dialogs/BookGrid.h"
-#include "dialogs/DatabaseSettingsDialog.h"
-#include "dialogs/DialogControls.h"
-#include "dialogs/EditSeveralDialog.h"
-#include "dialogs/LoanBookDialog.h"
-#include "dialogs/RemoveSeveralDialog.h"
-#include "dialogs/SearchBooksDialog.h"
 #include "engine/ORBL.h"
 #include "platform/Cp1252.h"
 #include "platform/IntegerConversion.h"
+#include "platform/LocaleTexts.h"
 #include "platform/gui/Clock.h"
 #include "platform/gui/DataLabelAccessible.h"
 #include "platform/gui/DesktopWindow.h"
@@ -22,7 +15,8 @@
 #include "platform/gui/ModalRunner.h"
 #include "platform/gui/Platform.h"
 #include "platform/gui/Shell.h"
-#include "printing/PrintDialog.h"
+#include "widgets/BookGrid.h"
+#include "widgets/DialogControls.h"
 
 #include <QAction>
 #include <QApplication>
@@ -31,7 +25,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QLocale>
 #include <QPushButton>
 #include <QTimer>
 #include <QToolBar>
@@ -51,52 +44,6 @@ std::string LastComponent(const std::string& path)
 {
     const size_t cut = path.find_last_of("\\/:");
     return cut == std::string::npos ? path : path.substr(cut + 1);
-}
-
-QString ShortDate(const QDateTime& now)
-{
-    return QLocale().toString(now.date(), QLocale::ShortFormat);
-}
-
-// The long time format, with seconds, without the time zone Qt adds to it:
-// the zone field goes (never a quoted literal's letter t), and so do the
-// brackets and blanks that stood around it ("H:mm:ss (t)" in Catalan).
-QString LongTime(const QDateTime& now)
-{
-    const QLocale locale;
-    const QString format = locale.timeFormat(QLocale::LongFormat);
-    QString kept;
-    bool quoted = false;
-    for (const QChar c : format) {
-        if (c == QLatin1Char('\''))
-            quoted = !quoted;
-        if (quoted || c != QLatin1Char('t'))
-            kept += c;
-    }
-    // An opening bracket, blanks, a closing one: gone. Runs of spaces: one.
-    // (By hand: a regular expression's compilation cost the first tick a
-    // quarter of a millisecond.)
-    const auto blank = [](QChar c) {
-        return c == u' ' || c == u'\t' || c == u'\n' || c == u'\v' || c == u'\f' || c == u'\r';
-    };
-    QString cleaned;
-    cleaned.reserve(kept.size());
-    for (qsizetype i = 0; i < kept.size(); ++i) {
-        const QChar c = kept[i];
-        if (c == u'(' || c == u'[') {
-            qsizetype close = i + 1;
-            while (close < kept.size() && blank(kept[close]))
-                ++close;
-            if (close < kept.size() && (kept[close] == u')' || kept[close] == u']')) {
-                i = close;
-                continue;
-            }
-        }
-        if (c == u' ' && cleaned.endsWith(u' '))
-            continue;
-        cleaned += c;
-    }
-    return locale.toString(now.time(), cleaned.trimmed());
 }
 
 TBookGrid& BookList()
@@ -445,8 +392,8 @@ void TfrmMain::edtCurrentItemChange()
 void TfrmMain::ClockTimer()
 {
     const QDateTime now = TPlatform::Clock().Now();
-    Ui.StatusPanels[0]->setText(ShortDate(now));
-    Ui.StatusPanels[1]->setText(LongTime(now));
+    Ui.StatusPanels[0]->setText(LocaleTexts::ShortDate(now.date()));
+    Ui.StatusPanels[1]->setText(LocaleTexts::LongTime(now.time()));
 }
 
 // ---------------------------------------------------------------- editing commands
@@ -529,7 +476,7 @@ void TfrmMain::tbtnRemoveBookClick()
 
 void TfrmMain::tbtnLoanBookClick()
 {
-    TPlatform::Modal().Exec(*dlgLoanBook);
+    TPlatform::Modal().Exec(dlgLoanBook.Dialog());
     LoadList();
     LoadBook(0);
 }
@@ -589,32 +536,32 @@ void TfrmMain::mnuHelp_ContentsClick()
 
 void TfrmMain::mnuHelp_AboutClick()
 {
-    TPlatform::Modal().Exec(*dlgAbout);
+    TPlatform::Modal().Exec(dlgAbout.Dialog());
 }
 
 void TfrmMain::mnuDatabase_SettingsClick()
 {
-    TPlatform::Modal().Exec(*dlgDatabaseSettings);
+    TPlatform::Modal().Exec(dlgDatabaseSettings.Dialog());
 }
 
 void TfrmMain::mnuDatabase_EditSeveralClick()
 {
-    TPlatform::Modal().Exec(*dlgEditSeveral);
+    TPlatform::Modal().Exec(dlgEditSeveral.Dialog());
 }
 
 void TfrmMain::mnuDatabase_RemoveSeveralClick()
 {
-    TPlatform::Modal().Exec(*dlgRemoveSeveral);
+    TPlatform::Modal().Exec(dlgRemoveSeveral.Dialog());
 }
 
 void TfrmMain::tbtnSearchClick()
 {
-    TPlatform::Modal().Exec(*dlgSearchBooks);
+    TPlatform::Modal().Exec(dlgSearchBooks.Dialog());
 }
 
 void TfrmMain::tbtnPrintClick()
 {
-    TPlatform::Modal().Exec(*dlgPrint);
+    TPlatform::Modal().Exec(dlgPrint.Dialog());
 }
 
 void TfrmMain::mnuFile_ExitClick()

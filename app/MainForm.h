@@ -23,11 +23,9 @@ class TfrmMain : public QMainWindow {
     Q_OBJECT
 
 public:
-    static constexpr const char* SettingsFileName = "volumnia.kelt";
-
     // Runs FormCreate, which takes the engines from the files read at start.
     explicit TfrmMain(TStartupFiles& files, QWidget* parent = nullptr);
-    ~TfrmMain() override;                         // runs FormDestroy
+    ~TfrmMain() override; // runs FormDestroy
 
     // True when start-up could not make both engines: the program ends at
     // once and nothing is written back.

@@ -1,8 +1,8 @@
 #include "app/MainFormUi.h"
 
-#include "app/DataLabel.h"
-#include "app/ToolBarImages.h"
-#include "dialogs/LazyIconEngine.h"
+#include "widgets/DataLabel.h"
+#include "widgets/LazyIconEngine.h"
+#include "widgets/ToolBarImages.h"
 
 #include <QAction>
 #include <QFrame>

@@ -1,8 +1,7 @@
 #include "app/StartupFiles.h"
 
-#include "app/MainForm.h"
-#include "dialogs/BookBrowserForm.h"
 #include "engine/ORBL.h"
+#include "settings/SettingsKeys.h"
 
 #include <system_error>
 
@@ -39,7 +38,7 @@ void TStartupFiles::Read()
 {
     ReadDone = true;
     try {
-        Settings = std::make_unique<TRFileSystem>(TfrmMain::SettingsFileName);
+        Settings = std::make_unique<TRFileSystem>(TSettingsKeys::FileName);
         Database = std::make_unique<TDatabase>(*Settings);
     } catch (...) {
         Error = std::current_exception();
@@ -49,7 +48,7 @@ void TStartupFiles::Read()
     // the collation of that sort, the bulk of its cost, is done here. Only a
     // help: where the setting is missing, the browser reports it.
     try {
-        Database->PrepareSortBy(TfrmBookBrowser::SortAliasFor(Settings->ReadString("SortMethod")));
+        Database->PrepareSortBy(TSettingsKeys::SortAliasFor(Settings->ReadString("SortMethod")));
     } catch (...) {
     }
 }

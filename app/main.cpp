@@ -6,11 +6,11 @@
 #include "app/MainForm.h"
 #include "app/StartupFiles.h"
 #include "desktop/DesktopIntegration.h"
-#include "dialogs/ExtensionIconStyle.h"
 #include "platform/gui/FontConfigPreload.h"
 #include "platform/gui/GuardedApplication.h"
 #include "platform/gui/TerminationSignal.h"
 #include "platform/gui/WindowFonts.h"
+#include "widgets/ExtensionIconStyle.h"
 
 #include <QAccessible>
 

@@ -6,12 +6,12 @@
 #include "app/Globals.h"
 #include "app/MainForm.h"
 #include "dialogs/BookBrowserForm.h"
-#include "dialogs/BookGrid.h"
 #include "dialogs/SearchBooksDialog.h"
 #include "platform/gui/GuardedApplication.h"
 #include "platform/gui/MessageLayer.h"
 #include "platform/gui/ModalRunner.h"
 #include "platform/gui/Platform.h"
+#include "widgets/BookGrid.h"
 
 #include <QDialog>
 #include <QDir>

@@ -2,6 +2,7 @@
 
 #include "csv/ECsvRefusal.h"
 #include "platform/Cp1252.h"
+#include "settings/SettingsKeys.h"
 
 #include <QFile>
 
@@ -11,10 +12,10 @@
 TCsvCatalogue::TCsvCatalogue()
 {
     try {
-        FSettings = std::make_unique<TRFileSystem>(SettingsFileName);
+        FSettings = std::make_unique<TRFileSystem>(TSettingsKeys::FileName);
     } catch (const std::exception& error) {
-        const bool missing = !QFile::exists(QString::fromLatin1(SettingsFileName));
-        throw ECsvRefusal(std::string(SettingsFileName) + ": " + Utf8(error.what()) +
+        const bool missing = !QFile::exists(QString::fromLatin1(TSettingsKeys::FileName));
+        throw ECsvRefusal(std::string(TSettingsKeys::FileName) + ": " + Utf8(error.what()) +
                           (missing ? " (run volumnia-csv in Volumnia's folder)" : ""));
     }
     try {

@@ -14,8 +14,6 @@
 
 class TCsvCatalogue {
 public:
-    static constexpr const char* SettingsFileName = "volumnia.kelt";
-
     TCsvCatalogue();
 
     TRFileSystem& Settings() { return *FSettings; }

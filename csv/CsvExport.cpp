@@ -6,6 +6,7 @@
 #include "csv/ECsvRefusal.h"
 #include "platform/Cp1252.h"
 #include "platform/WorkingFolderLock.h"
+#include "settings/SettingsKeys.h"
 
 #include <QFileInfo>
 #include <QSaveFile>
@@ -21,7 +22,7 @@ void RefuseCatalogueFile(const QString& file, const QString& databasePath)
     if (!target.exists())
         return;
     const QString targetPath = target.canonicalFilePath();
-    const QString ownFiles[] = {QString::fromLatin1(TCsvCatalogue::SettingsFileName), databasePath,
+    const QString ownFiles[] = {QString::fromLatin1(TSettingsKeys::FileName), databasePath,
                                 databasePath + QStringLiteral(".bak"), TWorkingFolderLock::FileName()};
     for (const QString& own : ownFiles) {
         const QFileInfo info(own);

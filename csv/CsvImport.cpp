@@ -6,6 +6,7 @@
 #include "csv/ECsvRefusal.h"
 #include "platform/Cp1252.h"
 #include "platform/WorkingFolderLock.h"
+#include "settings/SettingsKeys.h"
 
 #include <QFile>
 #include <QStringDecoder>
@@ -234,13 +235,13 @@ int NumberRows(std::vector<TRow>& rows, TCsvCatalogue& catalogue)
     try {
         currentIndex = catalogue.Settings().ReadInteger("CurrentIndex");
     } catch (const std::exception& error) {
-        throw ECsvRefusal(std::string(TCsvCatalogue::SettingsFileName) +
+        throw ECsvRefusal(std::string(TSettingsKeys::FileName) +
                           ": CurrentIndex: " + TCsvCatalogue::Utf8(error.what()) + "; nothing imported");
     }
     for (TRow& row : rows) {
         for (;;) {
             if (currentIndex == std::numeric_limits<int32_t>::max())
-                throw ECsvRefusal(std::string(TCsvCatalogue::SettingsFileName) +
+                throw ECsvRefusal(std::string(TSettingsKeys::FileName) +
                                   ": CurrentIndex has no book numbers left; nothing imported");
             ++currentIndex;
             if (!catalogue.Database().ItemExists(currentIndex))
@@ -263,7 +264,7 @@ void Save(TCsvCatalogue& catalogue, const std::vector<TRow>& rows, int32_t curre
     try {
         catalogue.Settings().WriteInteger("CurrentIndex", currentIndex);
     } catch (const std::exception& error) {
-        throw ECsvRefusal(std::string(TCsvCatalogue::SettingsFileName) + ": " + TCsvCatalogue::Utf8(error.what()) +
+        throw ECsvRefusal(std::string(TSettingsKeys::FileName) + ": " + TCsvCatalogue::Utf8(error.what()) +
                           "; nothing imported");
     }
     try {

@@ -3,9 +3,9 @@
 // edited, but nothing reads what the user types.
 #include "dialogs/AboutDialog.h"
 
-#include "dialogs/DialogControls.h"
 #include "platform/gui/Platform.h"
 #include "platform/gui/Shell.h"
+#include "widgets/DialogControls.h"
 
 #include <QGroupBox>
 #include <QLabel>

@@ -3,7 +3,7 @@
 // credits list. It reads and writes no data.
 #pragma once
 
-#include "dialogs/DialogBase.h"
+#include "widgets/DialogBase.h"
 
 class QGroupBox;
 class QLabel;

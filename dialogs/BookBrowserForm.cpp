@@ -2,10 +2,11 @@
 
 #include "app/Globals.h"
 #include "app/MainForm.h"
-#include "dialogs/BookGrid.h"
 #include "engine/ORBL.h"
 #include "platform/gui/DesktopWindow.h"
 #include "platform/gui/ErrorHandler.h"
+#include "settings/SettingsKeys.h"
+#include "widgets/BookGrid.h"
 
 #include <QCloseEvent>
 #include <QGroupBox>
@@ -71,8 +72,7 @@ TfrmBookBrowser::TfrmBookBrowser(QWidget* parent) : QWidget(parent, Qt::Window)
     BookList->setFont(normal);
     BookList->setAccessibleName(QStringLiteral("Books"));
     BookList->setGeometry(gridLeft, 36, 529, 373);
-    connect(BookList, &TBookGrid::RowSelected, this,
-            [this] { TErrorHandler::Guard([this] { BookListClick(); }); });
+    connect(BookList, &TBookGrid::RowSelected, this, [this] { TErrorHandler::Guard([this] { BookListClick(); }); });
 
     TErrorHandler::Guard([this] { FormCreate(); });
 }
@@ -90,15 +90,6 @@ void TfrmBookBrowser::FormCreate()
     show();
 }
 
-const char* TfrmBookBrowser::SortAliasFor(const std::string& sortMethod)
-{
-    if (sortMethod == "ByName")
-        return "Book title";
-    if (sortMethod == "ByAuthor")
-        return "Book author";
-    return "Publisher";
-}
-
 void TfrmBookBrowser::FormActivate()
 {
     if (PositionRestored)
@@ -107,7 +98,7 @@ void TfrmBookBrowser::FormActivate()
     const int32_t left = frmMain->Settings->ReadInteger("LV_X");
     const int32_t top = frmMain->Settings->ReadInteger("LV_Y");
     DesktopWindow::MoveFrameTo(*this, QPoint(left, top));
-    frmMain->Database->SortBy(SortAliasFor(frmMain->Settings->ReadString("SortMethod")));
+    frmMain->Database->SortBy(TSettingsKeys::SortAliasFor(frmMain->Settings->ReadString("SortMethod")));
     frmMain->LoadList();
     frmMain->LoadBook(0);
 }

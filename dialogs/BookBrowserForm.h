@@ -35,9 +35,6 @@ public:
     void BooknameClick();
     void PublisherClick();
 
-    // The sort method a SortMethod value stands for, as an alias.
-    static const char* SortAliasFor(const std::string& sortMethod);
-
 protected:
     void changeEvent(QEvent* event) override;
     void showEvent(QShowEvent* event) override;

@@ -5,13 +5,13 @@
 
 #include "app/Globals.h"
 #include "app/MainForm.h"
-#include "dialogs/DialogControls.h"
-#include "dialogs/LazyIconEngine.h"
 #include "platform/Cp1252.h"
 #include "platform/gui/MessageLayer.h"
 #include "platform/gui/Platform.h"
 #include "platform/gui/SystemDialogs.h"
 #include "settings/KELT.h"
+#include "widgets/DialogControls.h"
+#include "widgets/LazyIconEngine.h"
 
 #include <QLabel>
 #include <QLineEdit>

@@ -3,7 +3,7 @@
 // it opened at start-up until it ends.
 #pragma once
 
-#include "dialogs/DialogBase.h"
+#include "widgets/DialogBase.h"
 
 class QLabel;
 class QLineEdit;

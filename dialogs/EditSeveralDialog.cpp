@@ -5,9 +5,9 @@
 
 #include "app/Globals.h"
 #include "app/MainForm.h"
-#include "dialogs/DialogControls.h"
 #include "engine/ORBL.h"
 #include "platform/Cp1252.h"
+#include "widgets/DialogControls.h"
 
 #include <QComboBox>
 #include <QLabel>

@@ -4,7 +4,7 @@
 // it held when the dialog last closed.
 #pragma once
 
-#include "dialogs/DialogBase.h"
+#include "widgets/DialogBase.h"
 
 class QComboBox;
 class QLabel;

@@ -2,14 +2,14 @@
 
 #include "app/Globals.h"
 #include "app/MainForm.h"
-#include "app/ToolBarImages.h"
-#include "dialogs/DialogControls.h"
+#include "platform/LocaleTexts.h"
 #include "platform/gui/Clock.h"
 #include "platform/gui/Platform.h"
+#include "widgets/DialogControls.h"
+#include "widgets/ToolBarImages.h"
 
 #include <QLabel>
 #include <QLineEdit>
-#include <QLocale>
 #include <QPushButton>
 
 using namespace DialogControls;
@@ -58,7 +58,7 @@ void TdlgLoanBook::btnGetdateClick()
 {
     // The user's short date format, as in the main window's status bar.
     const QDate today = TPlatform::Clock().Now().date();
-    edtLoanDate->setText(QLocale().toString(today, QLocale::ShortFormat));
+    edtLoanDate->setText(LocaleTexts::ShortDate(today));
 }
 
 void TdlgLoanBook::btnLoanClick()

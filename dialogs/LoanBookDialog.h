@@ -4,7 +4,7 @@
 // only hidden between uses; every opening starts with empty boxes.
 #pragma once
 
-#include "dialogs/DialogBase.h"
+#include "widgets/DialogBase.h"
 
 class QFrame;
 class QLabel;

@@ -4,7 +4,7 @@
 // Finnish text that names no field, so the user has to pick one first.
 #pragma once
 
-#include "dialogs/DialogBase.h"
+#include "widgets/DialogBase.h"
 
 class QComboBox;
 class QLabel;

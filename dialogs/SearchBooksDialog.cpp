@@ -2,15 +2,15 @@
 
 #include "app/Globals.h"
 #include "app/MainForm.h"
-#include "app/ToolBarImages.h"
 #include "dialogs/BookBrowserForm.h"
-#include "dialogs/BookFieldNames.h"
-#include "dialogs/BookGrid.h"
-#include "dialogs/DialogControls.h"
 #include "engine/ORBL.h"
 #include "platform/Cp1252.h"
 #include "platform/gui/MessageLayer.h"
 #include "platform/gui/Platform.h"
+#include "widgets/BookFieldNames.h"
+#include "widgets/BookGrid.h"
+#include "widgets/DialogControls.h"
+#include "widgets/ToolBarImages.h"
 
 #include <QGroupBox>
 #include <QLabel>

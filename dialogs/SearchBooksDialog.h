@@ -5,7 +5,7 @@
 // every opening starts with an empty box and "Book title" chosen.
 #pragma once
 
-#include "dialogs/DialogBase.h"
+#include "widgets/DialogBase.h"
 
 #include <string>
 

@@ -3,14 +3,14 @@
 #include "app/Globals.h"
 #include "app/MainForm.h"
 #include "dialogs/BookBrowserForm.h"
-#include "dialogs/BookGrid.h"
-#include "dialogs/DialogControls.h"
 #include "engine/ORBL.h"
 #include "platform/gui/ModalRunner.h"
 #include "platform/gui/Platform.h"
 #include "platform/gui/PrintSupport.h"
 #include "platform/gui/SystemDialogs.h"
 #include "printing/PrintSettingsDialog.h"
+#include "widgets/BookGrid.h"
+#include "widgets/DialogControls.h"
 
 #include <QCheckBox>
 #include <QFontInfo>
@@ -73,8 +73,8 @@ TdlgPrint::TdlgPrint(QWidget* parent) : TDialogBase(parent), Font(QStringLiteral
     btnCancel = Button(QStyle::SP_DialogCancelButton, QStringLiteral("&Cancel"), this, 178, 172, TButtonKind::Plain);
     btnPrint = Button(QStyle::SP_DialogOkButton, QStringLiteral("&Print"), this, 294, 172, TButtonKind::Default);
 
-    SetTabOrder({rbt1, rbt2, rbt3, chkFormat1, chkFormat2, btnPrintSettings, btnFont, btnPrinterSetup, btnPrint,
-                 btnCancel});
+    SetTabOrder(
+        {rbt1, rbt2, rbt3, chkFormat1, chkFormat2, btnPrintSettings, btnFont, btnPrinterSetup, btnPrint, btnCancel});
 
     ConnectClick(chkFormat1, &TdlgPrint::chkFormat1Click);
     ConnectClick(chkFormat2, &TdlgPrint::chkFormat2Click);
@@ -122,7 +122,7 @@ void TdlgPrint::chkFormat2Click()
 
 void TdlgPrint::btnPrintSettingsClick()
 {
-    TPlatform::Modal().Exec(*dlgPrintSettings);
+    TPlatform::Modal().Exec(dlgPrintSettings.Dialog());
 }
 
 void TdlgPrint::btnFontClick()

@@ -5,9 +5,9 @@
 // whole program run, and are never stored.
 #pragma once
 
-#include "dialogs/DialogBase.h"
 #include "platform/gui/PrintSupport.h"
 #include "printing/BookListPrinter.h"
+#include "widgets/DialogBase.h"
 
 #include <QFont>
 

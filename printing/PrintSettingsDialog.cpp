@@ -2,13 +2,13 @@
 
 #include "app/Globals.h"
 #include "app/MainForm.h"
-#include "dialogs/DialogControls.h"
 #include "platform/Cp1252.h"
 #include "platform/IntegerConversion.h"
 #include "platform/gui/MessageLayer.h"
 #include "platform/gui/Platform.h"
 #include "printing/TypingLengthLimit.h"
 #include "settings/KELT.h"
+#include "widgets/DialogControls.h"
 
 #include <QComboBox>
 #include <QLabel>

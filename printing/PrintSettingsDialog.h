@@ -4,8 +4,8 @@
 // keeps nothing of its own: every opening refills the controls from the store.
 #pragma once
 
-#include "dialogs/BookFieldNames.h"
-#include "dialogs/DialogBase.h"
+#include "widgets/BookFieldNames.h"
+#include "widgets/DialogBase.h"
 
 #include <array>
 

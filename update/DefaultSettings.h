@@ -15,9 +15,6 @@ struct TDefaultSetting {
 
 class TDefaultSettings {
 public:
-    // Opened by its bare name, so the settings of the current working folder.
-    static constexpr const char* FileName = "volumnia.kelt";
-
     // In the order they are written; a file that lacks them gets them appended
     // in this order.
     static constexpr std::array<TDefaultSetting, 9> Table{{

@@ -4,6 +4,7 @@
 #include "platform/WorkingFolderLock.h"
 #include "platform/gui/ErrorHandler.h"
 #include "settings/KELT.h"
+#include "settings/SettingsKeys.h"
 #include "update/DefaultSettings.h"
 #include "update/JpegDecoder.h"
 #include "update/SplashPicture.h"
@@ -70,7 +71,7 @@ void TfrmMain::FormActivate()
     TWorkingFolderLock lock;
     if (lock.TryLock() == TWorkingFolderLock::TResult::HeldElsewhere)
         throw EBaseError(VolumniaRunningMessage);
-    Settings = std::make_unique<TRFileSystem>(TDefaultSettings::FileName);
+    Settings = std::make_unique<TRFileSystem>(TSettingsKeys::FileName);
     TDefaultSettings::Write(*Settings);
     SettingsWritten = true;
     if (EndProgram)

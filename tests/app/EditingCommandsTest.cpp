@@ -3,10 +3,10 @@
 #include "app/Globals.h"
 #include "app/MainForm.h"
 #include "dialogs/BookBrowserForm.h"
-#include "dialogs/BookGrid.h"
 #include "engine/ORBL.h"
 #include "platform/TextFile.h"
 #include "tests/support/AppFixture.h"
+#include "widgets/BookGrid.h"
 
 #include <QGroupBox>
 #include <QLabel>

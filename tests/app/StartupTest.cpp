@@ -4,10 +4,10 @@
 #include "app/Globals.h"
 #include "app/MainForm.h"
 #include "dialogs/BookBrowserForm.h"
-#include "dialogs/BookGrid.h"
 #include "dialogs/SearchBooksDialog.h"
 #include "engine/ORBL.h"
 #include "tests/support/AppFixture.h"
+#include "widgets/BookGrid.h"
 
 #include <QAction>
 #include <QLabel>

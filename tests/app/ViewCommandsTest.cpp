@@ -2,9 +2,8 @@
 // top, restore windows, help, and the menu's captions and shortcuts.
 #include "app/Globals.h"
 #include "app/MainForm.h"
-#include "dialogs/BookBrowserForm.h"
-#include "dialogs/BookGrid.h"
 #include "dialogs/AboutDialog.h"
+#include "dialogs/BookBrowserForm.h"
 #include "dialogs/DatabaseSettingsDialog.h"
 #include "dialogs/EditSeveralDialog.h"
 #include "dialogs/LoanBookDialog.h"
@@ -13,6 +12,7 @@
 #include "printing/PrintDialog.h"
 #include "printing/PrintSettingsDialog.h"
 #include "tests/support/AppFixture.h"
+#include "widgets/BookGrid.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemView>

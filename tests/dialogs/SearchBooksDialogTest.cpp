@@ -3,9 +3,9 @@
 #include "app/Globals.h"
 #include "app/MainForm.h"
 #include "dialogs/BookBrowserForm.h"
-#include "dialogs/BookGrid.h"
 #include "dialogs/SearchBooksDialog.h"
 #include "tests/support/AppFixture.h"
+#include "widgets/BookGrid.h"
 
 #include <QGroupBox>
 #include <QLabel>

@@ -4,9 +4,9 @@
 #include "app/Globals.h"
 #include "app/MainForm.h"
 #include "dialogs/BookBrowserForm.h"
-#include "dialogs/BookGrid.h"
 #include "printing/PrintDialog.h"
 #include "tests/support/AppFixture.h"
+#include "widgets/BookGrid.h"
 
 #include <QCheckBox>
 #include <QGroupBox>

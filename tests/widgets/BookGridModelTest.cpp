@@ -1,7 +1,7 @@
 // The browser's cells made from a refill's rows only when read: what a cell
 // shows must not depend on which rows were read before, on edits of single
 // cells, or on the number of rows changing in between.
-#include "dialogs/BookGridModel.h"
+#include "widgets/BookGridModel.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "dialogs/LazyIconEngine.h"
+#include "widgets/LazyIconEngine.h"
 
 #include <QApplication>
 

@@ -1,4 +1,4 @@
-#include "dialogs/TextFit.h"
+#include "widgets/TextFit.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>

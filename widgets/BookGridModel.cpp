@@ -1,4 +1,4 @@
-#include "dialogs/BookGridModel.h"
+#include "widgets/BookGridModel.h"
 
 int TBookGridModel::rowCount(const QModelIndex& parent) const
 {

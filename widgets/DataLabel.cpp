@@ -1,4 +1,4 @@
-#include "app/DataLabel.h"
+#include "widgets/DataLabel.h"
 
 #include <QHelpEvent>
 #include <QPainter>

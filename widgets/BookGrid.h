@@ -4,7 +4,7 @@
 // one reset rather than thousands of item objects.
 #pragma once
 
-#include "dialogs/BookRows.h"
+#include "widgets/BookRows.h"
 
 #include <QTableView>
 

@@ -2,7 +2,6 @@
 // whatever face the system gives for Tahoma: ctest runs this file once with
 // the faces the program registers and once on the system's own substitutes
 // (VOLUMNIA_TEST_SYSTEM_FONTS). Data labels show markup as typed.
-#include "app/DataLabel.h"
 #include "app/Globals.h"
 #include "app/MainForm.h"
 #include "dialogs/AboutDialog.h"
@@ -12,10 +11,11 @@
 #include "dialogs/LoanBookDialog.h"
 #include "dialogs/RemoveSeveralDialog.h"
 #include "dialogs/SearchBooksDialog.h"
+#include "platform/gui/WindowFonts.h"
 #include "printing/PrintDialog.h"
 #include "printing/PrintSettingsDialog.h"
-#include "platform/gui/WindowFonts.h"
 #include "tests/support/AppFixture.h"
+#include "widgets/DataLabel.h"
 
 #include <QCheckBox>
 #include <QFontDatabase>

@@ -1,8 +1,8 @@
 // The eleven toolbar and menu images, drawn as 16 x 16 XPM files and compiled
 // into the program as resources under ":/icons/".
-#include "app/ToolBarImages.h"
+#include "widgets/ToolBarImages.h"
 
-#include "dialogs/LazyIconEngine.h"
+#include "widgets/LazyIconEngine.h"
 
 #include <QFile>
 #include <QPixmap>

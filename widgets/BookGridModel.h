@@ -3,7 +3,7 @@
 // the first time it is shown or read, so only the rows on screen pay for it.
 #pragma once
 
-#include "dialogs/BookRows.h"
+#include "widgets/BookRows.h"
 
 #include <QAbstractTableModel>
 

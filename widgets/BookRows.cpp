@@ -1,4 +1,4 @@
-#include "dialogs/BookRows.h"
+#include "widgets/BookRows.h"
 
 #include "platform/Cp1252.h"
 

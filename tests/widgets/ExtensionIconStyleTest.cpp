@@ -1,6 +1,6 @@
 // The application style with lazily read extension pictures: what it draws is
 // what the style underneath draws, for those pictures and for the others.
-#include "dialogs/ExtensionIconStyle.h"
+#include "widgets/ExtensionIconStyle.h"
 
 #include <QImage>
 

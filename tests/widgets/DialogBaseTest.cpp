@@ -1,10 +1,10 @@
 // The behaviour every dialog inherits (activation, Escape and Enter, guarded
 // handlers, tab order) and the shared control factories, tried on a small
 // dialog of the test's own so that no engine or file is involved.
-#include "dialogs/BookFieldNames.h"
-#include "dialogs/DialogBase.h"
-#include "dialogs/DialogControls.h"
 #include "tests/support/ScriptedPlatform.h"
+#include "widgets/BookFieldNames.h"
+#include "widgets/DialogBase.h"
+#include "widgets/DialogControls.h"
 
 #include <QComboBox>
 #include <QFrame>
@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QWindow>
 
 #include <gtest/gtest.h>
 
@@ -271,4 +272,27 @@ TEST_F(DialogBaseTest, FieldListOffersTheEightNamesAndNeverGrows)
     QTest::keyClick(box->lineEdit(), Qt::Key_Return);
     EXPECT_EQ(box->count(), 8);
     EXPECT_EQ(box->currentText(), QStringLiteral("Shelf"));
+}
+
+TEST_F(DialogBaseTest, OpeningMakesTheDialogOwnedByTheWindowItWasGiven)
+{
+    QWidget owner;
+    owner.show();
+    TProbeDialog owned(TActivation::OnOpening, true);
+    owned.SetOwnerWindow(&owner);
+    owned.show();
+    ASSERT_NE(owned.windowHandle(), nullptr);
+    EXPECT_EQ(owned.windowHandle()->transientParent(), owner.windowHandle());
+
+    // An owner that is gone by the opening leaves the dialog without one.
+    TProbeDialog orphan(TActivation::OnOpening, true);
+    {
+        QWidget gone;
+        gone.show();
+        orphan.SetOwnerWindow(&gone);
+    }
+    orphan.show();
+    ASSERT_NE(orphan.windowHandle(), nullptr);
+    EXPECT_NE(orphan.windowHandle()->transientParent(), owner.windowHandle());
+    EXPECT_EQ(orphan.Activations, 1);
 }

@@ -1,7 +1,7 @@
-#include "dialogs/BookGrid.h"
+#include "widgets/BookGrid.h"
 
-#include "dialogs/BookGridModel.h"
 #include "platform/EBaseError.h"
+#include "widgets/BookGridModel.h"
 
 #include <QHeaderView>
 #include <QMouseEvent>

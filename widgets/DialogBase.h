@@ -10,6 +10,7 @@
 #include <QAbstractButton>
 #include <QDialog>
 #include <QList>
+#include <QPointer>
 
 class TDialogBase : public QDialog {
     Q_OBJECT
@@ -25,6 +26,11 @@ public:
     // Fills the controls for a new opening; nothing by default. May raise:
     // the error is shown and the dialog still opens.
     virtual void FormActivate() {}
+
+    // The window that owns the dialog from its next opening on, so that the
+    // window manager keeps the dialog above it. Set by the code that makes
+    // the dialogs; a dialog without one is owned by no window.
+    void SetOwnerWindow(QWidget* owner) { OwnerWindow = owner; }
 
 protected:
     // A border of exactly a title with its system menu and close box: no
@@ -42,8 +48,7 @@ protected:
     void SetTabOrder(const QList<QWidget*>& widgets);
 
     // Runs the handler, guarded, when the button is clicked.
-    template <typename TDialog>
-    void ConnectClick(QAbstractButton* button, void (TDialog::*handler)())
+    template <typename TDialog> void ConnectClick(QAbstractButton* button, void (TDialog::*handler)())
     {
         auto* dialog = static_cast<TDialog*>(this);
         connect(button, &QAbstractButton::clicked, this,
@@ -55,4 +60,5 @@ protected:
 
 private:
     TActivation FActivation;
+    QPointer<QWidget> OwnerWindow;
 };

@@ -1,11 +1,9 @@
 // The window behaviour every dialog shares: activation on opening and the
 // Escape rule. What a dialog does with its controls stays in the dialog.
-#include "dialogs/DialogBase.h"
+#include "widgets/DialogBase.h"
 
-#include "app/Globals.h"
-#include "app/MainForm.h"
-#include "dialogs/DialogControls.h"
 #include "platform/gui/DesktopWindow.h"
+#include "widgets/DialogControls.h"
 
 #include <QKeyEvent>
 #include <QShowEvent>
@@ -39,11 +37,11 @@ void TDialogBase::SetTabOrder(const QList<QWidget*>& widgets)
 void TDialogBase::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event); // centres a new opening on the screen
-    // Owned by the main window, so that the window manager keeps the dialog
-    // above it, also while the main window is kept on top. Set after the
-    // centring, which would otherwise centre it over its owner.
+    // Owned by its owner window (the main window), so that the window manager
+    // keeps the dialog above it, also while that window is kept on top. Set
+    // after the centring, which would otherwise centre it over its owner.
     if (!event->spontaneous())
-        DesktopWindow::SetOwner(*this, frmMain);
+        DesktopWindow::SetOwner(*this, OwnerWindow.data());
     // A spontaneous show is the window system restoring a dialog that is
     // already open, not a new opening.
     if (!event->spontaneous() || FActivation == TActivation::EveryShow)

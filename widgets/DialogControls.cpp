@@ -1,10 +1,10 @@
 // The shared control factories of the dialogs. Each sets only what every
 // caller wants; a dialog adds its own touches (geometry of odd controls,
 // fonts inside bold group boxes) after the call.
-#include "dialogs/DialogControls.h"
+#include "widgets/DialogControls.h"
 
-#include "dialogs/BookFieldNames.h"
-#include "dialogs/LazyIconEngine.h"
+#include "widgets/BookFieldNames.h"
+#include "widgets/LazyIconEngine.h"
 
 #include <QComboBox>
 #include <QFont>

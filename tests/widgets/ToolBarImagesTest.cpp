@@ -1,7 +1,7 @@
 // The toolbar image list: every image is compiled in and reachable by its
 // index, is a 16 x 16 picture on a transparent background, the eleven share
 // one small palette, and no two of them are the same picture.
-#include "app/ToolBarImages.h"
+#include "widgets/ToolBarImages.h"
 
 #include <QImage>
 #include <QPixmap>

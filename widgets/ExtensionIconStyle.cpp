@@ -1,6 +1,6 @@
-#include "dialogs/ExtensionIconStyle.h"
+#include "widgets/ExtensionIconStyle.h"
 
-#include "dialogs/LazyIconEngine.h"
+#include "widgets/LazyIconEngine.h"
 
 TExtensionIconStyle::TExtensionIconStyle() = default;
 
