@@ -1,10 +1,12 @@
 #include "platform/TextFile.h"
 
 #include "platform/Cp1252.h"
+#include "platform/FileWriteStep.h"
 
 #include <QFile>
 #include <QFileInfo>
 
+#include <atomic>
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
@@ -13,8 +15,9 @@
 
 namespace {
 
-int64_t FaultAfter = -1;
-bool FaultOnce = false;
+TFileWriteStep FileWriteStep;
+// nullptr: the plain write of TFileWriteStep.
+std::atomic<IWriteStep*> InstalledWriteStep{nullptr};
 
 // Paths arrive as Windows-1252 text like every other text below the widgets
 // (the database path is a setting, the file dialog's choice stored through
@@ -41,46 +44,11 @@ EInOutError InTheWay(const QByteArray& native)
     return EInOutError("The file " + Shown(native) + " is in the way of the save");
 }
 
-// The number of bytes the next write may put down before the injected fault;
-// the whole size when no fault is armed or it lies beyond the content.
-int64_t AcceptedBytes(int64_t size, bool& injected)
-{
-    injected = FaultAfter >= 0 && FaultAfter <= size;
-    if (!injected)
-        return size;
-    const int64_t accepted = FaultAfter;
-    if (FaultOnce)
-        FaultAfter = -1;
-    return accepted;
-}
-
-// Writes count bytes at offset; 0 or the errno of the failure (ENOSPC for a
-// write that takes nothing).
-int WriteAt(int fd, const char* bytes, int64_t count, int64_t offset)
-{
-    int64_t done = 0;
-    while (done < count) {
-        const ssize_t written =
-            ::pwrite(fd, bytes + done, static_cast<size_t>(count - done), static_cast<off_t>(offset + done));
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written < 0)
-            return errno;
-        if (written == 0)
-            return ENOSPC;
-        done += written;
-    }
-    return 0;
-}
-
-// Writes data at the start of fd, honouring an injected fault; 0 or an errno.
+// Writes data at the start of fd through the installed write step; 0 or an
+// errno.
 int WriteContent(int fd, const std::string& data)
 {
-    bool injected = false;
-    const int64_t accepted = AcceptedBytes(static_cast<int64_t>(data.size()), injected);
-    if (const int error = WriteAt(fd, data.data(), accepted, 0))
-        return error;
-    return injected ? ENOSPC : 0;
+    return TTextFile::WriteStep().Write(fd, data.data(), static_cast<int64_t>(data.size()), 0);
 }
 
 // The whole of an open file from its start; false on a read error.
@@ -133,8 +101,9 @@ void WriteInPlace(const QByteArray& target, const std::string& data)
     if (error == 0 && ::fsync(fd) != 0)
         error = errno;
     if (error != 0) {
-        // Put the old content back: it fitted before, so it fits again.
-        WriteAt(fd, old.data(), static_cast<int64_t>(old.size()), 0);
+        // Put the old content back: it fitted before, so it fits again. This
+        // is the recovery, not the save: it goes straight to the file.
+        FileWriteStep.Write(fd, old.data(), static_cast<int64_t>(old.size()), 0);
         if (::ftruncate(fd, static_cast<off_t>(old.size())) == 0)
             ::fsync(fd);
         ::close(fd);
@@ -320,8 +289,13 @@ void TTextFile::Remove(const std::string& path)
         ::unlink(native.constData());
 }
 
-void TTextFile::InjectWriteFault(int64_t failAfterBytes, bool failOnce)
+IWriteStep& TTextFile::WriteStep()
 {
-    FaultAfter = failAfterBytes;
-    FaultOnce = failOnce;
+    IWriteStep* const installed = InstalledWriteStep.load();
+    return installed ? *installed : FileWriteStep;
+}
+
+IWriteStep* TTextFile::SetWriteStep(IWriteStep* step)
+{
+    return InstalledWriteStep.exchange(step);
 }

@@ -20,6 +20,7 @@
 #pragma once
 
 #include "platform/EInOutError.h"
+#include "platform/WriteStep.h"
 
 #include <cstdint>
 #include <string>
@@ -50,9 +51,11 @@ public:
     // best effort, a file that cannot be removed stays.
     static void Remove(const std::string& path);
 
-    // Test hook for injected faults: when set to N >= 0, the next atomic writes
-    // accept only N bytes of content and then fail as a full disk would.
-    // FailOnce resets the hook after the first failure it causes.
-    static void InjectWriteFault(int64_t failAfterBytes, bool failOnce);
-    static void ClearWriteFault() { InjectWriteFault(-1, false); }
+    // The step that puts a save's new content into the file; TFileWriteStep
+    // unless another is installed.
+    static IWriteStep& WriteStep();
+    // Installs step for every save from now on (nullptr: TFileWriteStep again)
+    // and returns the one installed before, nullptr for TFileWriteStep. The
+    // caller keeps ownership.
+    static IWriteStep* SetWriteStep(IWriteStep* step);
 };

@@ -6,6 +6,7 @@
 #include "engine/ORBL.h"
 #include "platform/TextFile.h"
 #include "tests/support/AppFixture.h"
+#include "tests/support/FailingWriteStep.h"
 #include "widgets/BookGrid.h"
 
 #include <QGroupBox>
@@ -236,9 +237,10 @@ TEST_F(EditingCommandsTest, FailedSaveAfterAddStoresTheBookOnceWhenSavedAgain)
     frmMain->tbtnAddBookClick();
     Type(frmMain->Ui.edtBookname, "Saved once");
     // Lasting: the run's backup copy fails first, and that alone stops no save.
-    TTextFile::InjectWriteFault(10, false);
-    QTest::mouseClick(frmMain->Ui.btnSave, Qt::LeftButton);
-    TTextFile::ClearWriteFault();
+    {
+        TFailingWriteStep writeFault(10, false);
+        QTest::mouseClick(frmMain->Ui.btnSave, Qt::LeftButton);
+    }
     ASSERT_EQ(Platform.Messages.Errors(), QStringList{"Disk full."});
     EXPECT_EQ(OnDisk().size(), 4u) << "the old file survives whole";
     EXPECT_FALSE(frmMain->Ui.btnSave->isHidden());

@@ -8,6 +8,7 @@
 #include "platform/TextFile.h"
 #include "platform/WorkingFolderLock.h"
 #include "tests/support/DatabaseFile.h"
+#include "tests/support/FailingWriteStep.h"
 #include "tests/support/TempWorkingFolder.h"
 
 #include <QLocale>
@@ -70,7 +71,7 @@ int32_t CurrentIndex()
 class CsvCommand : public ::testing::Test {
 protected:
     void SetUp() override { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
-    void TearDown() override { TTextFile::ClearWriteFault(); }
+    TFailingWriteStep WriteFault; // every save writes through it; no fault until armed
 };
 
 TEST_F(CsvCommand, ARoundTripKeepsEveryFieldAndNumbersTheBooksAnew)
@@ -263,10 +264,10 @@ TEST_F(CsvCommand, AFailedSaveKeepsTheDatabaseAndGivesNoNumberTwice)
     folder.WriteFile("in.csv", "Title\nNew\n");
     const std::string database = folder.ReadFile("books.orbl");
     // Lasting: the safety copy is written first, and its failure alone does not stop the save.
-    TTextFile::InjectWriteFault(2000, false);
+    WriteFault.FailAfter(2000, false);
 
     const TRun failed = RunCsv({"import", "in.csv"});
-    TTextFile::ClearWriteFault();
+    WriteFault.Clear();
     EXPECT_EQ(failed.Code, 1);
     EXPECT_NE(failed.Err.find("nothing imported (CurrentIndex stays at 3"), std::string::npos) << failed.Err;
     EXPECT_EQ(folder.ReadFile("books.orbl"), database);

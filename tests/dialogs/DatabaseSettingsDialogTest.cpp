@@ -7,6 +7,7 @@
 #include "platform/TextFile.h"
 #include "settings/KELT.h"
 #include "tests/support/AppFixture.h"
+#include "tests/support/FailingWriteStep.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -27,7 +28,7 @@ protected:
         WriteFiles(Books);
         ASSERT_TRUE(Start());
     }
-    void TearDown() override { TTextFile::ClearWriteFault(); }
+    TFailingWriteStep WriteFault; // every save writes through it; no fault until armed
     // Opens the dialog from the menu, runs action inside it and says whether
     // the dialog closed.
     bool Open(std::function<void(TdlgDatabaseSettings&)> action)
@@ -127,7 +128,7 @@ TEST_F(DatabaseSettingsTest, SettingsStoreFailureGetsItsOwnMessageAndCloses)
 TEST_F(DatabaseSettingsTest, FileSystemFailureGoesToTheGuardAndStaysOpen)
 {
     const std::string before = SettingsText();
-    TTextFile::InjectWriteFault(10, true);
+    WriteFault.FailAfter(10, true);
     EXPECT_FALSE(Open([](TdlgDatabaseSettings& dialog) {
         dialog.edtDatabase->setText("other.orbl");
         dialog.btnAccept->click();

@@ -6,6 +6,7 @@
 #include "dialogs/LoanBookDialog.h"
 #include "platform/TextFile.h"
 #include "tests/support/AppFixture.h"
+#include "tests/support/FailingWriteStep.h"
 #include "widgets/BookGrid.h"
 
 #include <QGroupBox>
@@ -197,8 +198,9 @@ TEST_F(LoanBookTest, FailedSaveKeepsTheDialogOpenWithItsText)
         Stop();
         StartWith(c.Books);
         const std::string before = DatabaseText();
+        TFailingWriteStep writeFault;
         if (c.DiskFull) // lasting: the run's backup copy fails first, and that alone stops no save
-            TTextFile::InjectWriteFault(10, false);
+            writeFault.FailAfter(10, false);
         Loan([&](TdlgLoanBook& dialog) {
             dialog.edtLoaner->setText(QStringLiteral("Ann"));
             dialog.edtLoanDate->setText(QStringLiteral("1.1.2004"));
@@ -208,7 +210,7 @@ TEST_F(LoanBookTest, FailedSaveKeepsTheDialogOpenWithItsText)
             EXPECT_EQ(dialog.edtLoanDate->text(), "1.1.2004");
             dialog.btnCancel->click();
         });
-        TTextFile::ClearWriteFault();
+        writeFault.Clear();
         EXPECT_EQ(Platform.Messages.Errors(), QStringList{QString::fromLatin1(c.Error)});
         EXPECT_EQ(DatabaseText(), before);
     }

@@ -3,6 +3,7 @@
 // cannot be written does not stop the save.
 #include "platform/TextFile.h"
 #include "tests/engine/EngineFixture.h"
+#include "tests/support/FailingWriteStep.h"
 
 #include <QDir>
 
@@ -13,7 +14,7 @@ namespace {
 
 class DatabaseBackup : public TEngineFixture {
 protected:
-    void TearDown() override { TTextFile::ClearWriteFault(); }
+    TFailingWriteStep WriteFault; // every save writes through it; no fault until armed
 };
 
 TEST_F(DatabaseBackup, OnlyAnEngineAskedForItWritesABackup)
@@ -50,7 +51,7 @@ TEST_F(DatabaseBackup, ABackupThatCannotBeWrittenDoesNotStopTheSave)
         std::function<void(TTempWorkingFolder&)> Arrange;
         std::string Told;
     } cases[] = {
-        {"disk full", [](TTempWorkingFolder&) { TTextFile::InjectWriteFault(5, true); },
+        {"disk full", [this](TTempWorkingFolder&) { WriteFault.FailAfter(5, true); },
          "The backup copy books.orbl.bak could not be written (Disk full); the books are saved without it."},
         {"a folder of that name",
          [](TTempWorkingFolder& folder) { ASSERT_TRUE(QDir(folder.Path()).mkdir("books.orbl.bak")); },
@@ -87,7 +88,7 @@ TEST_F(DatabaseBackup, ABackupThatLeavesNoRoomForTheSaveIsRemoved)
     Database->EnableStartOfRunBackup();
     Database->AddItem(Item(3, "Title 3"));
     // Room for the backup's bytes, not for the longer new content.
-    TTextFile::InjectWriteFault(static_cast<int64_t>(original.size()) + 1, true);
+    WriteFault.FailAfter(static_cast<int64_t>(original.size()) + 1, true);
     Database->SaveToFile();
     EXPECT_EQ(DatabaseBytes(), FileOf(Numbered(3)));
     EXPECT_FALSE(Folder.Exists("books.orbl.bak"));

@@ -6,6 +6,7 @@
 #include "tests/engine/EngineFixture.h"
 
 #include "platform/TextFile.h"
+#include "tests/support/FailingWriteStep.h"
 
 #include <QDir>
 
@@ -20,7 +21,7 @@ namespace {
 
 class DatabaseSaveFault : public TEngineFixture {
 protected:
-    void TearDown() override { TTextFile::ClearWriteFault(); }
+    TFailingWriteStep WriteFault; // every save writes through it; no fault until armed
 
     // A store whose next save differs from its file: one item changed, one
     // added, one marked deleted.
@@ -59,13 +60,13 @@ TEST_F(DatabaseSaveFault, InjectedFaultAtEveryByteKeepsFileAndMemory)
     const int64_t size = static_cast<int64_t>(NewContent().size());
 
     for (int64_t n = 0; n <= size; ++n) {
-        TTextFile::InjectWriteFault(n, true);
+        WriteFault.FailAfter(n, true);
         EXPECT_THROW(db.SaveToFile(), EInOutError) << "fault after " << n << " bytes";
         ASSERT_EQ(DatabaseBytes(), oldFile) << "fault after " << n << " bytes";
         ASSERT_EQ(MemoryState(), memory) << "fault after " << n << " bytes";
         ASSERT_EQ(Folder.FileNames(), files) << "fault after " << n << " bytes";
     }
-    TTextFile::ClearWriteFault();
+    WriteFault.Clear();
     db.SaveToFile();
     EXPECT_EQ(DatabaseBytes(), NewContent());
     EXPECT_EQ(Ids(), (std::vector<int32_t>{1, 2, 4, 10}));

@@ -6,6 +6,7 @@
 #include "platform/EInOutError.h"
 #include "platform/TextFile.h"
 #include "tests/platform/FileSizeLimit.h"
+#include "tests/support/FailingWriteStep.h"
 #include "tests/support/OrdinaryUser.h"
 #include "tests/support/TempWorkingFolder.h"
 
@@ -15,6 +16,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -23,7 +25,7 @@ namespace {
 
 class TextFile : public ::testing::Test {
 protected:
-    void TearDown() override { TTextFile::ClearWriteFault(); }
+    TFailingWriteStep WriteFault; // every save writes through it; no fault until armed
 
     TTempWorkingFolder Folder;
 };
@@ -148,7 +150,7 @@ TEST_F(TextFile, AFaultAtAnyByteLeavesTheOldFileWhole)
             names.push_back("other.txt");
         }
         for (int64_t n = 0; n <= static_cast<int64_t>(next.size()); ++n) {
-            TTextFile::InjectWriteFault(n, true);
+            WriteFault.FailAfter(n, true);
             try {
                 TTextFile::WriteAtomically("data.txt", next);
                 ADD_FAILURE() << "no error with a fault after " << n << " bytes";
@@ -171,11 +173,11 @@ TEST_F(TextFile, AFaultAtAnyByteLeavesTheOldFileWhole)
 TEST_F(TextFile, ALastingFaultFailsEveryWriteUntilCleared)
 {
     Folder.WriteFile("data.txt", "old");
-    TTextFile::InjectWriteFault(2, false);
+    WriteFault.FailAfter(2, false);
     EXPECT_THROW(TTextFile::WriteAtomically("data.txt", "new content"), EInOutError);
     EXPECT_THROW(TTextFile::WriteAtomically("data.txt", "new content"), EInOutError);
     EXPECT_EQ(Folder.ReadFile("data.txt"), "old");
-    TTextFile::ClearWriteFault();
+    WriteFault.Clear();
     TTextFile::WriteAtomically("data.txt", "new content");
     EXPECT_EQ(Folder.ReadFile("data.txt"), "new content");
 }
@@ -183,12 +185,46 @@ TEST_F(TextFile, ALastingFaultFailsEveryWriteUntilCleared)
 TEST_F(TextFile, AFaultBeyondTheContentDoesNotFire)
 {
     Folder.WriteFile("data.txt", "old");
-    TTextFile::InjectWriteFault(100, true);
+    WriteFault.FailAfter(100, true);
     TTextFile::WriteAtomically("data.txt", "short");
     EXPECT_EQ(Folder.ReadFile("data.txt"), "short");
     // Still armed: a longer content meets it.
     EXPECT_THROW(TTextFile::WriteAtomically("data.txt", std::string(200, 'y')), EInOutError);
     EXPECT_EQ(Folder.ReadFile("data.txt"), "short");
+}
+
+// Steps stack: the inner one writes through the outer one while it lives and
+// gives the saves back to it when it goes; the error a step reports is the
+// save's error.
+TEST_F(TextFile, AWriteStepWritesThroughTheOneBeforeItAndPutsItBack)
+{
+    Folder.WriteFile("data.txt", "old");
+    WriteFault.FailAfter(8, false);
+    {
+        TFailingWriteStep inner(4, true);
+        EXPECT_EQ(&TTextFile::WriteStep(), &inner);
+        EXPECT_THROW(TTextFile::WriteAtomically("data.txt", "short"), EInOutError);
+        TTextFile::WriteAtomically("data.txt", "short"); // inner spent, outer not reached
+        EXPECT_THROW(TTextFile::WriteAtomically("data.txt", "long enough"), EInOutError);
+    }
+    EXPECT_EQ(&TTextFile::WriteStep(), &WriteFault);
+    EXPECT_THROW(TTextFile::WriteAtomically("data.txt", "long enough"), EInOutError);
+    EXPECT_EQ(Folder.ReadFile("data.txt"), "short");
+
+    struct : IWriteStep {
+        int Write(int, const char*, int64_t, int64_t) override { return EIO; }
+    } broken;
+    IWriteStep* const before = TTextFile::SetWriteStep(&broken);
+    EXPECT_EQ(before, &WriteFault);
+    try {
+        TTextFile::WriteAtomically("data.txt", "x");
+        ADD_FAILURE() << "a failing write step went unnoticed";
+    } catch (const EInOutError& e) {
+        EXPECT_EQ(std::string(e.what()), EInOutError::FromErrno(EIO).what());
+    }
+    EXPECT_EQ(TTextFile::SetWriteStep(before), &broken);
+    EXPECT_EQ(Folder.ReadFile("data.txt"), "short");
+    EXPECT_EQ(Folder.FileNames(), std::vector<std::string>{"data.txt"});
 }
 
 TEST_F(TextFile, ARealShortWriteLeavesTheOldFileWhole)

@@ -6,6 +6,7 @@
 #include "printing/PrintDialog.h"
 #include "printing/PrintSettingsDialog.h"
 #include "tests/support/AppFixture.h"
+#include "tests/support/FailingWriteStep.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -19,7 +20,7 @@ namespace {
 class PrintSettingsTest : public TAppFixture {
 protected:
     void SetUp() override { WriteFiles({Book(1, "Dune", "Herbert", "Ace")}); }
-    void TearDown() override { TTextFile::ClearWriteFault(); }
+    TFailingWriteStep WriteFault; // every save writes through it; no fault until armed
 
     // Opens the format settings from the print dialog, runs action inside it
     // and says whether it closed.
@@ -209,9 +210,9 @@ TEST_F(PrintSettingsTest, StoreErrorIsReportedAsOneOhThreeSevenAndClosesTheDialo
 TEST_F(PrintSettingsTest, FileSystemFailureReachesTheErrorHandlerAndTheDialogStaysOpen)
 {
     ASSERT_TRUE(Start());
-    EXPECT_FALSE(Open([](TdlgPrintSettings& dialog) {
+    EXPECT_FALSE(Open([this](TdlgPrintSettings& dialog) {
         dialog.cmbColumn1->setEditText("Loaner");
-        TTextFile::InjectWriteFault(0, true);
+        WriteFault.FailAfter(0, true);
         dialog.btnAccept->click();
     }));
     ASSERT_EQ(Platform.Messages.Errors().size(), 1);

@@ -13,6 +13,7 @@
 #include "tests/reliability/DatabaseModel.h"
 #include "tests/reliability/ModelRun.h"
 #include "tests/reliability/StoreFolder.h"
+#include "tests/support/FailingWriteStep.h"
 
 #include <QLocale>
 
@@ -92,6 +93,8 @@ private:
     TDatabaseModel Model;
     std::unique_ptr<Searchresult> SearchBuffer = std::make_unique<Searchresult>(); // 1500 slots, made once
     std::string Disk; // what the database file must hold
+    // Every save of the run writes through it.
+    TFailingWriteStep WriteFault;
     TDatabaseFileMaker Files{*this, [this] { return FieldText(); }};
 };
 
@@ -250,7 +253,7 @@ bool TDatabaseRun::DoSave()
                (mode < 18 ? std::to_string(failAfter) + " of " + std::to_string(size) + " bytes" : "");
     });
     if (mode < 18)
-        TTextFile::InjectWriteFault(failAfter, mode < 12);
+        WriteFault.FailAfter(failAfter, mode < 12);
     TOutcome outcome = Capture([&] { Db->SaveToFile(); });
     if (mode >= 12 && mode < 18) {
         // A lasting fault fails the next save as well.
@@ -258,7 +261,7 @@ bool TDatabaseRun::DoSave()
         if (!SameOutcome(again, outcome, "second Save under a lasting fault"))
             return false;
     }
-    TTextFile::ClearWriteFault();
+    WriteFault.Clear();
 
     const std::vector<std::string> files{"books.orbl", "volumnia.kelt"};
     if (mode < 18) {
@@ -476,7 +479,7 @@ bool TDatabaseRun::FinalCheck()
 {
     CurrentStep = ModelOpsPerSeed;
     NoteOp([] { return "final Save"; });
-    TTextFile::ClearWriteFault();
+    WriteFault.Clear();
     const std::string content = Model.FileContent();
     if (!SameOutcome(Capture([&] { Db->SaveToFile(); }), NoError(), "final Save"))
         return false;
@@ -484,10 +487,7 @@ bool TDatabaseRun::FinalCheck()
     return Expect(Folder.ReadFile("books.orbl") == content, "the last save's file differs") && SameFreshEngine();
 }
 
-class DatabaseModel : public ::testing::TestWithParam<TRunConfig> {
-protected:
-    void TearDown() override { TTextFile::ClearWriteFault(); }
-};
+class DatabaseModel : public ::testing::TestWithParam<TRunConfig> {};
 
 TEST_P(DatabaseModel, AgreesWithTheReferenceModel)
 {

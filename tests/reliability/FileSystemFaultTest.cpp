@@ -14,6 +14,7 @@
 #include "tests/reliability/SettingsModel.h"
 #include "tests/reliability/StoreFolder.h"
 #include "tests/support/DatabaseFile.h"
+#include "tests/support/FailingWriteStep.h"
 
 #include <QDir>
 #include <QLocale>
@@ -110,7 +111,7 @@ const TDatabaseScript Changes = {
 class FileSystemFault : public ::testing::Test {
 protected:
     void SetUp() override { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
-    void TearDown() override { TTextFile::ClearWriteFault(); }
+    TFailingWriteStep WriteFault; // every save writes through it; no fault until armed
 
     // An engine on "data/books.orbl" holding StartItems, then changed; the
     // model of it goes along.
@@ -161,13 +162,13 @@ TEST_F(FileSystemFault, DatabaseSaveFailingAfterAnyByteOnceOrLastingLosesNothing
     for (const bool once : {true, false}) {
         for (size_t n = 0; n <= content.size(); ++n, ++cases) {
             SCOPED_TRACE((once ? "once, after " : "lasting, after ") + std::to_string(n) + " bytes");
-            TTextFile::InjectWriteFault(static_cast<int64_t>(n), once);
+            WriteFault.FailAfter(static_cast<int64_t>(n), once);
             EXPECT_EQ(Capture([&] { db.SaveToFile(); }), DiskFull);
             // A lasting fault meets the next save as well; a spent one does not.
             if (!once) {
                 EXPECT_EQ(Capture([&] { db.SaveToFile(); }), DiskFull);
             }
-            TTextFile::ClearWriteFault();
+            WriteFault.Clear();
             ASSERT_EQ(Folder.ReadFile("data/books.orbl"), oldFile);
             ASSERT_EQ(EntriesOf(Folder.FilePath("data")), std::vector<std::string>{"books.orbl"});
             ASSERT_EQ(EngineState(db), memory);
@@ -232,13 +233,13 @@ TEST_F(FileSystemFault, SettingsWriteFailingAfterAnyByteOnceOrLastingKeepsTheOld
                 SCOPED_TRACE((once ? "once, after " : "lasting, after ") + std::to_string(n) + " bytes");
                 Folder.WriteFile("volumnia.kelt", SettingsFile);
                 TRFileSystem store("volumnia.kelt");
-                TTextFile::InjectWriteFault(static_cast<int64_t>(n), once);
+                WriteFault.FailAfter(static_cast<int64_t>(n), once);
                 TSettingsModel model = SettingsModelOfFile();
                 EXPECT_EQ(Capture([&] { write.OnStore(store); }), write.OnModel(model, TDisk::WriteFails));
                 if (!once) { // the change is held, and the next save fails too
                     EXPECT_EQ(Capture([&] { store.SaveToFile(); }), DiskFull);
                 }
-                TTextFile::ClearWriteFault();
+                WriteFault.Clear();
                 ASSERT_EQ(Folder.ReadFile("volumnia.kelt"), SettingsFile);
                 ASSERT_EQ(Folder.FileNames(), std::vector<std::string>{"volumnia.kelt"});
                 ASSERT_EQ(SettingsState(store), ModelState(model)) << "the change is not held as written";

@@ -15,6 +15,7 @@
 #include "tests/reliability/SettingsFileMaker.h"
 #include "tests/reliability/SettingsModel.h"
 #include "tests/reliability/StoreFolder.h"
+#include "tests/support/FailingWriteStep.h"
 
 #include <QLocale>
 
@@ -111,6 +112,8 @@ private:
     std::optional<std::string> Disk;   // the file's bytes; none when it is missing
     TSettingsModel::TFileLoad DiskShape; // what a load of the file must give
     int64_t FaultAfter = -1;           // the fault armed for the next write
+    // Every save of the run writes through it.
+    TFailingWriteStep WriteFault;
     TSettingsFileMaker Files{*this, [this] { return AnyName(true); },
                              [this] { return Chance(0.5) ? NumberText(AnyNumber()) : Text(false); }};
 };
@@ -282,7 +285,7 @@ bool TSettingsRun::DoWrite(TOp op)
                (hasFile ? "" : ", no file");
     });
     if (FaultAfter >= 0)
-        TTextFile::InjectWriteFault(FaultAfter, fault < 10);
+        WriteFault.FailAfter(FaultAfter, fault < 10);
 
     const TDisk disk = DiskFor(content);
     TOutcome expected, outcome;
@@ -302,7 +305,7 @@ bool TSettingsRun::DoWrite(TOp op)
         ok = SameOutcome(Capture([&] { Store->SaveToFile(); }), Model.Save(DiskFor(Model.FileContent())),
                          "SaveToFile under a lasting fault");
     }
-    TTextFile::ClearWriteFault();
+    WriteFault.Clear();
     FaultAfter = -1;
     if (!ok)
         return false;
@@ -432,10 +435,7 @@ bool TSettingsRun::FinalCheck()
     return SameDisk() && (Model.Values().empty() || SameFreshStore());
 }
 
-class SettingsModel : public ::testing::TestWithParam<TRunConfig> {
-protected:
-    void TearDown() override { TTextFile::ClearWriteFault(); }
-};
+class SettingsModel : public ::testing::TestWithParam<TRunConfig> {};
 
 TEST_P(SettingsModel, AgreesWithTheReferenceModel)
 {

@@ -7,6 +7,7 @@
 #include "platform/TextFile.h"
 #include "tests/platform/FileSizeLimit.h"
 #include "tests/settings/SettingsFixture.h"
+#include "tests/support/FailingWriteStep.h"
 #include "tests/support/OrdinaryUser.h"
 
 #include <QFile>
@@ -23,7 +24,7 @@ const std::vector<std::string> Installed = {"AlwaysOnTop", "false", "vString",  
 
 class SettingsSaveFailure : public TSettingsFixture {
 protected:
-    void TearDown() override { TTextFile::ClearWriteFault(); }
+    TFailingWriteStep WriteFault; // every save writes through it; no fault until armed
 
     void ExpectFileUntouched(const std::string& before)
     {
@@ -74,7 +75,7 @@ TEST_F(SettingsSaveFailure, AFaultAtAnyByteLeavesTheOldFile)
         SCOPED_TRACE(c.What);
         TRFileSystem& store = OpenWith(before);
         for (size_t n = 0; n <= c.NewSize; ++n) {
-            TTextFile::InjectWriteFault(static_cast<int64_t>(n), true);
+            WriteFault.FailAfter(static_cast<int64_t>(n), true);
             EXPECT_EQ(ErrorOf<EInOutError>([&] { c.Write(store); }), "Disk full") << n;
             ExpectFileUntouched(before);
             if (HasFailure())
@@ -94,7 +95,7 @@ TEST_F(SettingsSaveFailure, AFailedSaveKeepsTheChangeInMemoryOnly)
 {
     TRFileSystem& store = OpenWith(CrLfLines(Installed));
     const std::string before = FileBytes();
-    TTextFile::InjectWriteFault(3, true);
+    WriteFault.FailAfter(3, true);
     EXPECT_THROW(store.WriteString("AlwaysOnTop", "true"), EInOutError);
     EXPECT_EQ(store.ReadString("AlwaysOnTop"), "true");
     ExpectFileUntouched(before);

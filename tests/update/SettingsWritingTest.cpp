@@ -8,6 +8,7 @@
 #include "platform/WorkingFolderLock.h"
 #include "platform/gui/ErrorHandler.h"
 #include "settings/KELT.h"
+#include "tests/support/FailingWriteStep.h"
 #include "tests/support/ScriptedPlatform.h"
 #include "tests/support/TempWorkingFolder.h"
 #include "update/MainForm.h"
@@ -27,13 +28,20 @@
 
 namespace {
 
+// The full disk a case arranges, for the rest of its test.
+std::unique_ptr<TFailingWriteStep>& FullDisk()
+{
+    static std::unique_ptr<TFailingWriteStep> disk;
+    return disk;
+}
+
 class SettingsWriting : public ::testing::Test {
 protected:
     void SetUp() override
     {
         Window.EndProgram = [this] { ++EndRequests; };
     }
-    void TearDown() override { TTextFile::ClearWriteFault(); }
+    void TearDown() override { FullDisk().reset(); }
 
     TTempWorkingFolder Folder;
     TScriptedPlatform Platform;
@@ -164,7 +172,7 @@ const std::vector<TFailureCase>& FailureCases()
          [](TTempWorkingFolder& folder) {
              folder.WriteFile("volumnia.kelt", "");
              // Any write longer than the file after three settings fails.
-             TTextFile::InjectWriteFault(static_cast<int64_t>(FirstDefaults(3).size()) + 1, false);
+             FullDisk() = std::make_unique<TFailingWriteStep>(static_cast<int64_t>(FirstDefaults(3).size()) + 1, false);
          },
          TErrorHandler::DisplayText(EInOutError::FromErrno(ENOSPC).what()), [] { return FirstDefaults(3); }},
     };
@@ -182,7 +190,7 @@ TEST_P(SettingsFailure, IsReportedOnceAndTheProgramStaysOpen)
     // Closing the report activates the splash again; nothing more may happen.
     Window.Activated();
     Window.Activated();
-    TTextFile::ClearWriteFault();
+    FullDisk().reset();
 
     ASSERT_EQ(Platform.Messages.Boxes.size(), 1u) << Platform.Messages.Texts().join('|').toStdString();
     const TRecordedBox& box = Platform.Messages.Boxes.front();
