@@ -278,7 +278,7 @@ void TfrmMain::LoadList()
     rows.Reserve(n);
     // Each slot's item as GetItem(-1, r) would copy it, read in place: while
     // the database is marked empty, GetItem gives nothing (an empty item).
-    const TItem none;
+    const TItem none{};
     for (int32_t r = 0; r < n; ++r) {
         const TItem& item = Database->Empty() ? none : Database->ItemAt(r);
         RowIds[static_cast<size_t>(r)] = item.ID;

@@ -71,7 +71,9 @@ QString Decode(const QString& file, QByteArray bytes, bool windows1252)
     qsizetype line = 0;
     while (line + 1 < lines.size()) {
         QStringDecoder lineDecoder(QStringDecoder::Utf8, QStringConverter::Flag::Stateless);
-        const QString decoded = lineDecoder.decode(lines[line]);
+        // The bytes are decoded when the result becomes a QString; only the
+        // decoder's error flag is wanted here.
+        static_cast<void>(QString(lineDecoder.decode(lines[line])));
         if (lineDecoder.hasError())
             break;
         ++line;

@@ -52,9 +52,9 @@ TDatabase::TDatabase(TRFileSystem& settings) : TDatabase(std::as_const(settings)
     settings.WriteInteger("orbl_itemcount", ItemCount);
 }
 
-TDatabase::TDatabase(const TRFileSystem& settings, TLoadOnly) : Items(std::make_unique<std::array<TItem, Capacity>>())
+TDatabase::TDatabase(const TRFileSystem& settings, TLoadOnly)
+    : Items(std::make_unique<std::array<TItem, Capacity>>()), FFileName(settings.ReadString("orbl_databasefile"))
 {
-    FFileName = settings.ReadString("orbl_databasefile");
     for (int32_t i = 0; i < FieldCount; ++i)
         FAliases[static_cast<size_t>(i)] = settings.ReadString("orbl_alias" + std::to_string(i));
     LoadFromFile();
@@ -88,38 +88,36 @@ void TDatabase::LoadFromFile()
     bool convertFailed = false;
     std::string badIdLine;
     const bool noData = reader.AtEnd(); // 0 bytes, or a Ctrl+Z first
-    if (!noData) {
-        while (!reader.AtEnd()) {
-            std::string idLine = reader.ReadLine();
-            if (idLine.empty()) {
-                // What follows an empty ID line is ignored and lost at the next
-                // save; a file that still holds text there has been damaged (a
-                // hand edit, a sync tool), and loading it would destroy books.
-                while (!reader.AtEnd())
-                    if (!reader.ReadLine().empty())
-                        throw EDatabaseError("#114: Database file corrupted.");
-                emptyIdLine = true;
-                break;
-            }
-            if (loaded == Capacity)
-                throw EDatabaseError("#113: Too many items in the database file.");
-            sawIdLine = true;
-            int32_t id = 0;
-            if (!IntegerConversion::TryStrToInt(idLine, id)) {
-                convertFailed = true;
-                badIdLine = std::move(idLine);
-                break;
-            }
-            if (static_cast<size_t>(loaded) == staged.size())
-                staged.emplace_back();
-            TItem& item = staged[static_cast<size_t>(loaded++)];
-            item.ID = id;
-            item.Deleted = false;
-            // Reading past the end gives empty lines: a cut-off last item gets
-            // empty texts for its missing lines.
-            for (std::string& field : item.Fields)
-                field = reader.ReadLine();
+    while (!reader.AtEnd()) {
+        std::string idLine = reader.ReadLine();
+        if (idLine.empty()) {
+            // What follows an empty ID line is ignored and lost at the next
+            // save; a file that still holds text there has been damaged (a
+            // hand edit, a sync tool), and loading it would destroy books.
+            while (!reader.AtEnd())
+                if (!reader.ReadLine().empty())
+                    throw EDatabaseError("#114: Database file corrupted.");
+            emptyIdLine = true;
+            break;
         }
+        if (loaded == Capacity)
+            throw EDatabaseError("#113: Too many items in the database file.");
+        sawIdLine = true;
+        int32_t id = 0;
+        if (!IntegerConversion::TryStrToInt(idLine, id)) {
+            convertFailed = true;
+            badIdLine = std::move(idLine);
+            break;
+        }
+        if (static_cast<size_t>(loaded) == staged.size())
+            staged.emplace_back();
+        TItem& item = staged[static_cast<size_t>(loaded++)];
+        item.ID = id;
+        item.Deleted = false;
+        // Reading past the end gives empty lines: a cut-off last item gets
+        // empty texts for its missing lines.
+        for (std::string& field : item.Fields)
+            field = reader.ReadLine();
     }
 
     // Take over what was read, as a line-by-line load would have left it: the

@@ -100,8 +100,8 @@ void TdlgPrintSettings::FormActivate()
 
 void TdlgPrintSettings::btnAcceptClick()
 {
-    TRFileSystem& settings = *frmMain->Settings;
     try {
+        TRFileSystem& settings = *frmMain->Settings;
         settings.WriteString("pcol1", Cp1252::FromQString(cmbColumn1->currentText()));
         settings.WriteString("pcol2", Cp1252::FromQString(cmbColumn2->currentText()));
         settings.WriteString("pcol3", Cp1252::FromQString(cmbColumn3->currentText()));

@@ -11,6 +11,9 @@
 VOLUMNIA_PACKAGES=(cmake ninja-build g++ qt6-base-dev libjpeg-dev libcups2-dev libgtest-dev poppler-utils xvfb xauth
     librsvg2-bin desktop-file-utils appstream dpkg-dev fonts-wine
     openbox xdotool x11-utils dbus-daemon at-spi2-core python3-pyatspi)
+# The checks CI runs besides the suite (.ci/run): the format check and the
+# static analyser.
+VOLUMNIA_CHECK_PACKAGES=(clang-format cppcheck)
 
 ensure_packages() {
     local missing=() package

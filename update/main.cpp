@@ -9,6 +9,6 @@ int main(int argc, char* argv[])
     TGuardedApplication app(argc, argv);
     TfrmMain frmMain;
     frmMain.show();
-    TGuardedApplication::exec();
+    app.exec();
     return frmMain.ExitCode();
 }

@@ -15,7 +15,8 @@ TQtPrintTarget::TQtPrintTarget(QPrinter& printer) : Printer(printer) {}
 
 TQtPrintTarget::~TQtPrintTarget()
 {
-    Abort();
+    // This class's own Abort: no override of a derived class runs from here.
+    TQtPrintTarget::Abort();
 }
 
 QFont TQtPrintTarget::ToQFont(const TPrintFont& font)

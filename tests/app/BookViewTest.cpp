@@ -22,7 +22,7 @@ std::vector<TItem> Books(int count)
 {
     std::vector<TItem> books;
     for (int i = 1; i <= count; ++i) {
-        char title[16];
+        char title[24]; // room for "Title " and any int
         std::snprintf(title, sizeof title, "Title %02d", i);
         books.push_back(Book(100 + i, title, "Author " + std::to_string(i), "Publisher " + std::to_string(i)));
     }
