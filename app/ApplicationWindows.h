@@ -31,5 +31,5 @@ public:
 
 private:
     std::unique_ptr<TStartupFiles> Files; // holds the folder's lock for the run
-    bool Made = false; // whether the windows are this object's to destroy
+    bool Made = false;                    // whether the windows are this object's to destroy
 };

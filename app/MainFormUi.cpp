@@ -34,8 +34,7 @@ QString Plain(const QString& caption)
     return text;
 }
 
-QAction* MenuItem(QMenu* menu, const char* name, const QString& caption, const QKeySequence& shortcut,
-                  int image = -1)
+QAction* MenuItem(QMenu* menu, const char* name, const QString& caption, const QKeySequence& shortcut, int image = -1)
 {
     auto* action = menu->addAction(caption);
     action->setObjectName(QLatin1String(name));
@@ -93,8 +92,8 @@ void TMainFormUi::Setup(QMainWindow* window)
     window->setWindowTitle(QStringLiteral("Quenfir Volumnia 2.1"));
     window->setAccessibleName(QStringLiteral("Quenfir Volumnia 2.1"));
     window->setFont(QFont(QStringLiteral("Tahoma"), 8));
-    window->setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+    window->setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
 
     // Main menu.
     QMenuBar* menu = window->menuBar();
@@ -107,8 +106,8 @@ void TMainFormUi::Setup(QMainWindow* window)
     QMenu* database = menu->addMenu(QStringLiteral("&Database"));
     mnuDatabase_Add = MenuItem(database, "mnuDatabase_Add", QStringLiteral("&Add item"), QKeySequence(Qt::Key_F1),
                                TToolBarImages::Add);
-    mnuDatabase_Edit = MenuItem(database, "mnuDatabase_Edit", QStringLiteral("&Edit item"),
-                                QKeySequence(Qt::Key_F2), TToolBarImages::Edit);
+    mnuDatabase_Edit = MenuItem(database, "mnuDatabase_Edit", QStringLiteral("&Edit item"), QKeySequence(Qt::Key_F2),
+                                TToolBarImages::Edit);
     mnuDatabase_EditSeveral = MenuItem(database, "mnuDatabase_EditSeveral", QStringLiteral("E&dit several..."),
                                        QKeySequence(Qt::CTRL | Qt::Key_F2));
     mnuDatabase_Remove = MenuItem(database, "mnuDatabase_Remove", QStringLiteral("&Remove item..."),
@@ -119,18 +118,17 @@ void TMainFormUi::Setup(QMainWindow* window)
     mnuDatabase_Search = MenuItem(database, "mnuDatabase_Search", QStringLiteral("&Search..."),
                                   QKeySequence(Qt::Key_F5), TToolBarImages::Search);
     database->addSeparator();
-    mnuDatabase_Settings =
-        MenuItem(database, "mnuDatabase_Settings", QStringLiteral("Se&ttings..."), QKeySequence());
+    mnuDatabase_Settings = MenuItem(database, "mnuDatabase_Settings", QStringLiteral("Se&ttings..."), QKeySequence());
 
     QMenu* view = menu->addMenu(QStringLiteral("&View"));
-    mnuView_ShowHideBookBrowser = MenuItem(view, "mnuView_ShowHideBookBrowser",
-                                           QStringLiteral("&Show/hide Book browser"), QKeySequence(Qt::Key_F6),
-                                           TToolBarImages::Browser);
+    mnuView_ShowHideBookBrowser =
+        MenuItem(view, "mnuView_ShowHideBookBrowser", QStringLiteral("&Show/hide Book browser"),
+                 QKeySequence(Qt::Key_F6), TToolBarImages::Browser);
     mnuView_UpdateBookBrowser = MenuItem(view, "mnuView_UpdateBookBrowser", QStringLiteral("&Refresh Book browser"),
                                          QKeySequence(Qt::Key_F7), TToolBarImages::Refresh);
     view->addSeparator();
-    mnuView_AlwaysOnTop = MenuItem(view, "mnuView_AlwaysOnTop", QStringLiteral("&Always on top"),
-                                   QKeySequence(Qt::CTRL | Qt::Key_A));
+    mnuView_AlwaysOnTop =
+        MenuItem(view, "mnuView_AlwaysOnTop", QStringLiteral("&Always on top"), QKeySequence(Qt::CTRL | Qt::Key_A));
     mnuView_AlwaysOnTop->setCheckable(true);
     mnuView_RestoreWindows = MenuItem(view, "mnuView_RestoreWindows", QStringLiteral("R&estore windows"),
                                       QKeySequence(Qt::CTRL | Qt::Key_R));
@@ -190,8 +188,7 @@ void TMainFormUi::Setup(QMainWindow* window)
 
     edtBookname = BookBox(grpBookData, "edtBookname", QStringLiteral("Book title"), QRect(12, 36, 401, 21));
     edtAuthor = BookBox(grpBookData, "edtAuthor", QStringLiteral("Book author"), QRect(12, 76, 401, 21));
-    edtPublishyear = BookBox(grpBookData, "edtPublishyear", QStringLiteral("Year published"),
-                             QRect(12, 116, 200, 21));
+    edtPublishyear = BookBox(grpBookData, "edtPublishyear", QStringLiteral("Year published"), QRect(12, 116, 200, 21));
     edtPublisher = BookBox(grpBookData, "edtPublisher", QStringLiteral("Publisher"), QRect(12, 156, 200, 21));
     edtMisc1 = BookBox(grpBookData, "edtMisc1", QStringLiteral("Other information"), QRect(12, 196, 200, 21));
     edtMisc2 = BookBox(grpBookData, "edtMisc2", QString(), QRect(12, 220, 200, 21));
@@ -228,8 +225,8 @@ void TMainFormUi::Setup(QMainWindow* window)
     rule->setFrameShadow(QFrame::Sunken);
     rule->setGeometry(12, 248, 401, 2);
 
-    btnFirst = Button(grpBookData, "btnFirst", QStringLiteral("|<"), QRect(12, 256, 32, 23),
-                      QStringLiteral("First book"));
+    btnFirst =
+        Button(grpBookData, "btnFirst", QStringLiteral("|<"), QRect(12, 256, 32, 23), QStringLiteral("First book"));
     btnPrevious = Button(grpBookData, "btnPrevious", QStringLiteral("<"), QRect(46, 256, 32, 23),
                          QStringLiteral("Previous book"));
     edtCurrentItem = new QLineEdit(QStringLiteral("0"), grpBookData);
@@ -241,10 +238,9 @@ void TMainFormUi::Setup(QMainWindow* window)
     lblItems->setObjectName(QStringLiteral("lblItems"));
     lblItems->setGeometry(128, 260, 50, 16);
     lblItems->setAccessibleName(QStringLiteral("Number of books"));
-    btnNext = Button(grpBookData, "btnNext", QStringLiteral(">"), QRect(182, 256, 32, 23),
-                     QStringLiteral("Next book"));
-    btnLast = Button(grpBookData, "btnLast", QStringLiteral(">|"), QRect(216, 256, 32, 23),
-                     QStringLiteral("Last book"));
+    btnNext = Button(grpBookData, "btnNext", QStringLiteral(">"), QRect(182, 256, 32, 23), QStringLiteral("Next book"));
+    btnLast =
+        Button(grpBookData, "btnLast", QStringLiteral(">|"), QRect(216, 256, 32, 23), QStringLiteral("Last book"));
 
     QFont normal = window->font();
     normal.setBold(false);

@@ -25,10 +25,34 @@ inline std::mt19937& Random()
 // join the common ones (the CSV benchmark adds words with commas and quotes).
 inline std::string Words(int minLength, int maxLength, const std::vector<std::string>& extraWords = {})
 {
-    static const std::vector<std::string> common = {
-        "the",   "of",      "and",    "history",  "garden", "night",   "winter",  "S\xF6" "derstr\xF6m",
-        "M\xFCller", "Otava", "Penguin", "\xC9lise", "river", "collected", "poems", "house", "Virtanen", "a",
-        "journey", "Dark",  "letters", "\xC5sa",  "Press",  "Books",   "second",  "edition", "Smith"};
+    static const std::vector<std::string> common = {"the",
+                                                    "of",
+                                                    "and",
+                                                    "history",
+                                                    "garden",
+                                                    "night",
+                                                    "winter",
+                                                    "S\xF6"
+                                                    "derstr\xF6m",
+                                                    "M\xFCller",
+                                                    "Otava",
+                                                    "Penguin",
+                                                    "\xC9lise",
+                                                    "river",
+                                                    "collected",
+                                                    "poems",
+                                                    "house",
+                                                    "Virtanen",
+                                                    "a",
+                                                    "journey",
+                                                    "Dark",
+                                                    "letters",
+                                                    "\xC5sa",
+                                                    "Press",
+                                                    "Books",
+                                                    "second",
+                                                    "edition",
+                                                    "Smith"};
     std::vector<std::string> words = common;
     words.insert(words.end(), extraWords.begin(), extraWords.end());
     std::uniform_int_distribution<int> length(minLength, maxLength);

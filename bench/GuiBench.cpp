@@ -61,16 +61,24 @@ void WriteFile(const QString& path, const std::string& bytes)
 std::string Settings()
 {
     const char* rows[][3] = {
-        {"AlwaysOnTop", "false", "vString"},      {"CurrentIndex", "1499", "vInteger"},
-        {"MF_X", "300", "vInteger"},              {"MF_Y", "300", "vInteger"},
-        {"LV_X", "100", "vInteger"},              {"LV_Y", "100", "vInteger"},
-        {"SortMethod", "ByName", "vString"},      {"orbl_databasefile", "books.orbl", "vString"},
-        {"orbl_alias0", "Book title", "vString"}, {"orbl_alias1", "Book author", "vString"},
-        {"orbl_alias2", "Publisher", "vString"},  {"orbl_alias3", "Year published", "vString"},
+        {"AlwaysOnTop", "false", "vString"},
+        {"CurrentIndex", "1499", "vInteger"},
+        {"MF_X", "300", "vInteger"},
+        {"MF_Y", "300", "vInteger"},
+        {"LV_X", "100", "vInteger"},
+        {"LV_Y", "100", "vInteger"},
+        {"SortMethod", "ByName", "vString"},
+        {"orbl_databasefile", "books.orbl", "vString"},
+        {"orbl_alias0", "Book title", "vString"},
+        {"orbl_alias1", "Book author", "vString"},
+        {"orbl_alias2", "Publisher", "vString"},
+        {"orbl_alias3", "Year published", "vString"},
         {"orbl_alias4", "Other information (1)", "vString"},
         {"orbl_alias5", "Other information (2)", "vString"},
-        {"orbl_alias6", "Loaner", "vString"},     {"orbl_alias7", "Date loaned", "vString"},
-        {"orbl_alias8", "Reserved (8)", "vString"}, {"orbl_alias9", "Reserved (9)", "vString"},
+        {"orbl_alias6", "Loaner", "vString"},
+        {"orbl_alias7", "Date loaned", "vString"},
+        {"orbl_alias8", "Reserved (8)", "vString"},
+        {"orbl_alias9", "Reserved (9)", "vString"},
     };
     std::string text;
     for (const auto& row : rows)
@@ -80,8 +88,8 @@ std::string Settings()
 
 std::string Books(int count)
 {
-    static const char* authors[] = {"Jane Austen", "Charles Dickens", "Leo Tolstoy", "Herbert George Wells",
-                                    "Mary Shelley", "Victor Hugo", "Franz Kafka", "Aleksis Kivi"};
+    static const char* authors[] = {"Jane Austen",  "Charles Dickens", "Leo Tolstoy", "Herbert George Wells",
+                                    "Mary Shelley", "Victor Hugo",     "Franz Kafka", "Aleksis Kivi"};
     std::string text;
     for (int i = 1; i <= count; ++i) {
         text += std::to_string(i) + "\r\n";
@@ -102,8 +110,7 @@ double Median(std::vector<double> samples)
     return samples[samples.size() / 2];
 }
 
-template <typename F>
-double Time(int runs, F&& work)
+template <typename F> double Time(int runs, F&& work)
 {
     std::vector<double> samples;
     for (int i = 0; i < runs; ++i) {
@@ -171,9 +178,9 @@ int main(int argc, char* argv[])
     const double search = Time(21, [] { frmMain->tbtnSearchClick(); });
     std::printf("search (dialog, %d books found)      %8.2f ms\n", frmBookBrowser->BookList->RowCount(), search);
     std::printf("show/hide of the browser             %8.2f ms\n", Time(21, [] {
-                    frmMain->tbtnListViewClick();
-                    frmMain->tbtnListViewClick();
-                }) / 2);
+                                                                       frmMain->tbtnListViewClick();
+                                                                       frmMain->tbtnListViewClick();
+                                                                   }) / 2);
     TPlatform::SetMessages(nullptr);
     TPlatform::SetModal(nullptr);
     return 0;

@@ -4,8 +4,7 @@
 
 TExtensionIconStyle::TExtensionIconStyle() = default;
 
-QIcon TExtensionIconStyle::standardIcon(StandardPixmap picture, const QStyleOption* option,
-                                        const QWidget* widget) const
+QIcon TExtensionIconStyle::standardIcon(StandardPixmap picture, const QStyleOption* option, const QWidget* widget) const
 {
     if (picture != SP_ToolBarHorizontalExtensionButton && picture != SP_ToolBarVerticalExtensionButton)
         return QProxyStyle::standardIcon(picture, option, widget);

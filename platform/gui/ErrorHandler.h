@@ -17,8 +17,7 @@ public:
     static void ShowUnknown();
 
     // Runs handler; returns false when it raised (the error is then shown).
-    template <typename F>
-    static bool Guard(F&& handler)
+    template <typename F> static bool Guard(F&& handler)
     {
         try {
             std::forward<F>(handler)();

@@ -14,8 +14,7 @@ IClock* CurrentClock = nullptr;
 IModalRunner* CurrentModal = nullptr;
 ISystemDialogs* CurrentDialogs = nullptr;
 
-template <typename TDefault, typename TInterface>
-TInterface& OrDefault(TInterface* current)
+template <typename TDefault, typename TInterface> TInterface& OrDefault(TInterface* current)
 {
     static TDefault fallback;
     return current ? *current : fallback;
@@ -23,14 +22,44 @@ TInterface& OrDefault(TInterface* current)
 
 } // namespace
 
-IMessageLayer& TPlatform::Messages() { return OrDefault<TQtMessageLayer>(CurrentMessages); }
-IShell& TPlatform::Shell() { return OrDefault<TQtShell>(CurrentShell); }
-IClock& TPlatform::Clock() { return OrDefault<TSystemClock>(CurrentClock); }
-IModalRunner& TPlatform::Modal() { return OrDefault<TQtModalRunner>(CurrentModal); }
-ISystemDialogs& TPlatform::Dialogs() { return OrDefault<TQtSystemDialogs>(CurrentDialogs); }
+IMessageLayer& TPlatform::Messages()
+{
+    return OrDefault<TQtMessageLayer>(CurrentMessages);
+}
+IShell& TPlatform::Shell()
+{
+    return OrDefault<TQtShell>(CurrentShell);
+}
+IClock& TPlatform::Clock()
+{
+    return OrDefault<TSystemClock>(CurrentClock);
+}
+IModalRunner& TPlatform::Modal()
+{
+    return OrDefault<TQtModalRunner>(CurrentModal);
+}
+ISystemDialogs& TPlatform::Dialogs()
+{
+    return OrDefault<TQtSystemDialogs>(CurrentDialogs);
+}
 
-void TPlatform::SetMessages(IMessageLayer* layer) { CurrentMessages = layer; }
-void TPlatform::SetShell(IShell* shell) { CurrentShell = shell; }
-void TPlatform::SetClock(IClock* clock) { CurrentClock = clock; }
-void TPlatform::SetModal(IModalRunner* runner) { CurrentModal = runner; }
-void TPlatform::SetDialogs(ISystemDialogs* dialogs) { CurrentDialogs = dialogs; }
+void TPlatform::SetMessages(IMessageLayer* layer)
+{
+    CurrentMessages = layer;
+}
+void TPlatform::SetShell(IShell* shell)
+{
+    CurrentShell = shell;
+}
+void TPlatform::SetClock(IClock* clock)
+{
+    CurrentClock = clock;
+}
+void TPlatform::SetModal(IModalRunner* runner)
+{
+    CurrentModal = runner;
+}
+void TPlatform::SetDialogs(ISystemDialogs* dialogs)
+{
+    CurrentDialogs = dialogs;
+}

@@ -7,7 +7,7 @@
 void TQtShell::Open(const QString& target)
 {
     // A bare file name is looked up in the working folder, like a shell would.
-    const QUrl url = QUrl(target).scheme().size() > 1 ? QUrl(target)
-                                                      : QUrl::fromLocalFile(QDir::current().absoluteFilePath(target));
+    const QUrl url =
+        QUrl(target).scheme().size() > 1 ? QUrl(target) : QUrl::fromLocalFile(QDir::current().absoluteFilePath(target));
     QDesktopServices::openUrl(url);
 }

@@ -38,8 +38,8 @@ QStringList Register(const QStringList& folders)
     // for its printers, the print font takes a scalable face of the same
     // family of designs instead: Tahoma.
     const QString msSansSerif = QStringLiteral("MS Sans Serif");
-    const bool scalableMsSansSerif = known.contains(msSansSerif, Qt::CaseInsensitive)
-                                     && QFontDatabase::isScalable(msSansSerif);
+    const bool scalableMsSansSerif =
+        known.contains(msSansSerif, Qt::CaseInsensitive) && QFontDatabase::isScalable(msSansSerif);
     if (!scalableMsSansSerif && (registered.contains(tahoma) || known.contains(tahoma, Qt::CaseInsensitive)))
         QFont::insertSubstitution(msSansSerif, tahoma);
     return registered;

@@ -14,7 +14,8 @@ class BackupTest : public TAppFixture {};
 TEST_F(BackupTest, EachRunsFirstSaveKeepsTheFileAsThatRunFoundIt)
 {
     Overrides["SortMethod"] = "ByPublisher";
-    WriteFiles({Book(1, "Emma", "Austen", "A"), Book(2, "Persuasion", "Austen", "B"), Book(3, "Dracula", "Stoker", "C")});
+    WriteFiles(
+        {Book(1, "Emma", "Austen", "A"), Book(2, "Persuasion", "Austen", "B"), Book(3, "Dracula", "Stoker", "C")});
     const std::string first = DatabaseText();
     ASSERT_TRUE(Start());
     EXPECT_FALSE(Folder.Exists("books.orbl.bak")) << "starting alone writes nothing";
@@ -32,7 +33,8 @@ TEST_F(BackupTest, EachRunsFirstSaveKeepsTheFileAsThatRunFoundIt)
 
 TEST_F(BackupTest, ABackupThatCannotBeWrittenIsToldOnceAndTheSavesGoAhead)
 {
-    WriteFiles({Book(1, "Emma", "Austen", "A"), Book(2, "Persuasion", "Austen", "B"), Book(3, "Dracula", "Stoker", "C")});
+    WriteFiles(
+        {Book(1, "Emma", "Austen", "A"), Book(2, "Persuasion", "Austen", "B"), Book(3, "Dracula", "Stoker", "C")});
     ASSERT_TRUE(QDir(Folder.Path()).mkdir("books.orbl.bak"));
     ASSERT_TRUE(Start());
     frmMain->Database->DeleteWhere("Book author", "Austen");

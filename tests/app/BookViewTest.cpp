@@ -146,9 +146,12 @@ TEST_F(BookViewTest, CurrentItemBoxIgnoresOutOfRangeAndReportsNonNumbers)
         QString Text;
         QString Error;
     };
-    const std::vector<Case> cases = {
-        {"0", ""}, {"-1", ""}, {"4", ""}, {"abc", "'abc' is not a valid integer value."},
-        {"", "'' is not a valid integer value."}, {" 3x", "' 3x' is not a valid integer value."}};
+    const std::vector<Case> cases = {{"0", ""},
+                                     {"-1", ""},
+                                     {"4", ""},
+                                     {"abc", "'abc' is not a valid integer value."},
+                                     {"", "'' is not a valid integer value."},
+                                     {" 3x", "' 3x' is not a valid integer value."}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Text.toStdString());
         Platform.Messages.Clear();

@@ -37,9 +37,7 @@ TEST_F(BrowserTest, RememberedSortMethodSortsAtFirstActivation)
         std::vector<int32_t> Order;
     };
     const std::vector<Case> cases = {
-        {"ByName", {4, 3, 2, 1}},
-        {"ByAuthor", {4, 2, 3, 1}},
-        {"ByPublisher", {3, 2, 1, 4}},
+        {"ByName", {4, 3, 2, 1}}, {"ByAuthor", {4, 2, 3, 1}}, {"ByPublisher", {3, 2, 1, 4}},
         {"byname", {3, 2, 1, 4}}, // any other text sorts by publisher
         {"", {3, 2, 1, 4}},
     };
@@ -120,7 +118,7 @@ TEST_F(BrowserTest, TitleSortsOnlyOnAReleaseOverIt)
     QLabel* title = frmBookBrowser->Bookname;
     QTest::mousePress(title, Qt::LeftButton);
     QTest::mouseRelease(title, Qt::LeftButton, {}, QPoint(-30, title->height() / 2)); // moved off first
-    QTest::mouseRelease(title, Qt::LeftButton); // no press began on it
+    QTest::mouseRelease(title, Qt::LeftButton);                                       // no press began on it
     EXPECT_EQ(Ids(), (std::vector<int32_t>{3, 2, 1, 4}));
     std::string method;
     ASSERT_TRUE(SettingOnDisk("SortMethod", method));

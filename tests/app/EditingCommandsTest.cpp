@@ -33,10 +33,7 @@ protected:
         Overrides["CurrentIndex"] = "41";
     }
     TBookGrid& Grid() { return *frmBookBrowser->BookList; }
-    void Type(QLineEdit* box, const QString& text)
-    {
-        box->setText(text);
-    }
+    void Type(QLineEdit* box, const QString& text) { box->setText(text); }
     std::vector<TItem> OnDisk()
     {
         TRFileSystem settings("volumnia.kelt");

@@ -201,9 +201,9 @@ TEST_F(ViewCommandsTest, EveryControlOfEveryWindowHasANameForScreenReaders)
 {
     WriteFiles(Books);
     ASSERT_TRUE(Start());
-    const std::vector<QWidget*> windows = {frmMain,           frmBookBrowser,      dlgLoanBook,         dlgSearchBooks,
-                                           dlgAbout,          dlgPrint,            dlgPrintSettings,    dlgDatabaseSettings,
-                                           dlgRemoveSeveral,  dlgEditSeveral};
+    const std::vector<QWidget*> windows = {frmMain,          frmBookBrowser, dlgLoanBook,      dlgSearchBooks,
+                                           dlgAbout,         dlgPrint,       dlgPrintSettings, dlgDatabaseSettings,
+                                           dlgRemoveSeveral, dlgEditSeveral};
     for (QWidget* window : windows) {
         ASSERT_NE(window, nullptr);
         SCOPED_TRACE(window->windowTitle().toStdString());

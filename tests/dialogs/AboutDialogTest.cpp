@@ -43,9 +43,13 @@ TEST_F(AboutTest, ShowsTheProductTextsAndTheCreditsInOrder)
 
     const QStringList lines = dialog.Credits->toPlainText().split('\n');
     ASSERT_EQ(lines.size(), 14);
-    const std::vector<std::pair<int, QString>> fixed = {
-        {4, "(installation software)"}, {5, ""},   {6, "Quenfir ORBL 1.4 (12.11.2003)"}, {9, "(database)"},
-        {10, ""}, {11, "Quenfir KELT 1.1 (12.11.2003)"}, {14, "(settings database)"}};
+    const std::vector<std::pair<int, QString>> fixed = {{4, "(installation software)"},
+                                                        {5, ""},
+                                                        {6, "Quenfir ORBL 1.4 (12.11.2003)"},
+                                                        {9, "(database)"},
+                                                        {10, ""},
+                                                        {11, "Quenfir KELT 1.1 (12.11.2003)"},
+                                                        {14, "(settings database)"}};
     for (const auto& [line, text] : fixed)
         EXPECT_EQ(lines[line - 1], text) << "line " << line;
     // The maker's lines name the maker; nothing points outside the example domain.

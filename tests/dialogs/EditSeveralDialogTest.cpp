@@ -62,7 +62,11 @@ struct TReplaceCase {
 TEST_F(EditSeveralTest, ReplacesOnlyExactWholeValuesAndSavesAtOnce)
 {
     const std::vector<TReplaceCase> cases = {
-        {"case and prefix differ", "Publisher", "Acme", "Acme Press", 2,
+        {"case and prefix differ",
+         "Publisher",
+         "Acme",
+         "Acme Press",
+         2,
          {"Acme Press", "acme", "Acme Press", "Acme Press"}},
         {"empty old value fills empty fields", "Year published", "", "n.d.", 3, {"1965", "n.d.", "n.d.", "1969"}},
         {"loan fields are fields too", "Loaner", "Anna", "Bert", 6, {"", "", "", "Bert"}},
@@ -178,9 +182,9 @@ TEST_F(EditSeveralTest, PastedLineBreakKeepsTheFileOneTextALine)
 TEST(EditSeveralDialog, OffersTheEightFieldNamesInFieldOrder)
 {
     TdlgEditSeveral dialog;
-    const QStringList expected = {"Book title",     "Book author",           "Publisher",
-                                  "Year published", "Other information (1)", "Other information (2)",
-                                  "Loaner",         "Date loaned"};
+    const QStringList expected = {
+        "Book title", "Book author", "Publisher", "Year published", "Other information (1)", "Other information (2)",
+        "Loaner",     "Date loaned"};
     QStringList offered;
     for (int i = 0; i < dialog.cmbTargetField->count(); ++i)
         offered << dialog.cmbTargetField->itemText(i);

@@ -33,16 +33,15 @@ TEST(HelpDocumentTest, BuildMakesAPdfOfSeveralPages)
         ++pageObjects;
     }
     EXPECT_GT(pageObjects, 1);
-    const auto count = QRegularExpression(QStringLiteral("/Type\\s*/Pages\\b[^>]*/Count\\s+(\\d+)"))
-                           .match(QString::fromLatin1(pdf));
+    const auto count =
+        QRegularExpression(QStringLiteral("/Type\\s*/Pages\\b[^>]*/Count\\s+(\\d+)")).match(QString::fromLatin1(pdf));
     ASSERT_TRUE(count.hasMatch());
     EXPECT_EQ(count.captured(1).toInt(), pageObjects);
 }
 
 TEST(HelpDocumentTest, ManualExplainsEveryMessageAndShortcut)
 {
-    const QString manual =
-        QString::fromUtf8(ReadAll(QStringLiteral(VOLUMNIA_SOURCE_DIR "/docs/manual/volumnia.md")));
+    const QString manual = QString::fromUtf8(ReadAll(QStringLiteral(VOLUMNIA_SOURCE_DIR "/docs/manual/volumnia.md")));
     ASSERT_FALSE(manual.isEmpty());
     const char* const mentioned[] = {
         // the program's own messages
@@ -84,8 +83,18 @@ TEST(HelpDocumentTest, ManualExplainsEveryMessageAndShortcut)
         "volumnia.pdf",
         ".bak",
         // shortcuts
-        "| F1 |", "| F2 |", "| F3 |", "| F5 |", "| F6 |", "| F7 |",
-        "| Ctrl+A |", "| Ctrl+R |", "| Ctrl+P |", "| Ctrl+F1 |", "| Ctrl+F2 |", "| Ctrl+F3 |",
+        "| F1 |",
+        "| F2 |",
+        "| F3 |",
+        "| F5 |",
+        "| F6 |",
+        "| F7 |",
+        "| Ctrl+A |",
+        "| Ctrl+R |",
+        "| Ctrl+P |",
+        "| Ctrl+F1 |",
+        "| Ctrl+F2 |",
+        "| Ctrl+F3 |",
     };
     for (const char* text : mentioned)
         EXPECT_TRUE(manual.contains(QString::fromUtf8(text))) << text;

@@ -137,8 +137,7 @@ TEST_F(LoanBookTest, EveryOpeningStartsEmptyWithTheLoanerFocused)
 {
     StartWith(Books);
     const std::vector<std::function<void(TdlgLoanBook&)>> leaveWith = {
-        [](TdlgLoanBook& dialog) { dialog.btnCancel->click(); },
-        [](TdlgLoanBook& dialog) { dialog.close(); },
+        [](TdlgLoanBook& dialog) { dialog.btnCancel->click(); }, [](TdlgLoanBook& dialog) { dialog.close(); },
         [](TdlgLoanBook& dialog) { dialog.btnLoan->click(); }, // a stored loan is not carried over either
     };
     for (size_t i = 0; i <= leaveWith.size(); ++i) {
@@ -234,7 +233,8 @@ TEST_F(LoanBookTest, WindowCaptionsAndTabOrder)
     TdlgLoanBook& dialog = *dlgLoanBook;
     EXPECT_EQ(dialog.windowTitle(), "Loan book");
     EXPECT_EQ(dialog.size(), QSize(409, 153));
-    const std::pair<QLabel*, const char*> labels[] = {{dialog.lblLoaner, "Loaner"}, {dialog.lblLoanDate, "Date loaned"}};
+    const std::pair<QLabel*, const char*> labels[] = {{dialog.lblLoaner, "Loaner"},
+                                                      {dialog.lblLoanDate, "Date loaned"}};
     for (const auto& [label, caption] : labels) {
         EXPECT_EQ(label->text(), caption);
         EXPECT_TRUE(label->font().bold());
@@ -243,7 +243,8 @@ TEST_F(LoanBookTest, WindowCaptionsAndTabOrder)
     EXPECT_EQ(dialog.btnLoan->text(), "&Loan");
     EXPECT_EQ(dialog.btnCancel->text(), "&Cancel");
     EXPECT_TRUE(dialog.btnLoan->isDefault());
-    const QWidget* order[] = {dialog.edtLoaner, dialog.edtLoanDate, dialog.btnGetdate, dialog.btnLoan, dialog.btnCancel};
+    const QWidget* order[] = {dialog.edtLoaner, dialog.edtLoanDate, dialog.btnGetdate, dialog.btnLoan,
+                              dialog.btnCancel};
     for (size_t i = 0; i + 1 < std::size(order); ++i)
         EXPECT_EQ(NextTabStop(order[i]), order[i + 1]) << i;
 }

@@ -91,13 +91,13 @@ TEST_F(SearchBooksTest, FindsTheTextAnywhereInTheChosenFieldIgnoringCase)
         std::vector<int32_t> Ids; // in store order
     };
     const TCase cases[] = {
-        {Author, "ER", {17, 40}},          // Herbert and Verne, not the title holding Herbert
-        {Title, "herbert", {29}},          // the field chosen decides
+        {Author, "ER", {17, 40}}, // Herbert and Verne, not the title holding Herbert
+        {Title, "herbert", {29}}, // the field chosen decides
         {Publisher, "acme", {29}},
-        {Publisher, "m", {4, 29, 8}},      // Murray, Acme, Macmillan
-        {Misc, "SIGN", {17}},              // the first line only
-        {Title, "walden", {2}},            // the last book
-        {Author, "Frank Herbert", {17}},   // the whole field
+        {Publisher, "m", {4, 29, 8}},    // Murray, Acme, Macmillan
+        {Misc, "SIGN", {17}},            // the first line only
+        {Title, "walden", {2}},          // the last book
+        {Author, "Frank Herbert", {17}}, // the whole field
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.Text);

@@ -189,10 +189,13 @@ INSTANTIATE_TEST_SUITE_P(
         // Finnish places \xC4 after Z.
         TPreparedSortCase{"MadeInAnotherLocale", "Book title", QLocale::Finnish, [](TDatabase&) {}, {4, 2, 3, 1}},
         TPreparedSortCase{"MadeForAnotherField", "Book author", QLocale::German, [](TDatabase&) {}, {4, 2, 3, 1}},
-        TPreparedSortCase{"ATitleChanged", "Book title", QLocale::German,
-                          [](TDatabase& db) { db.UpdateItem(Item(3, "Aal")); }, {3, 4, 2, 1}},
-        TPreparedSortCase{"AnItemMarked", "Book title", QLocale::German, [](TDatabase& db) { db.DeleteItem(4); },
-                          {2, 3, 1, 4}}),
+        TPreparedSortCase{"ATitleChanged",
+                          "Book title",
+                          QLocale::German,
+                          [](TDatabase& db) { db.UpdateItem(Item(3, "Aal")); },
+                          {3, 4, 2, 1}},
+        TPreparedSortCase{
+            "AnItemMarked", "Book title", QLocale::German, [](TDatabase& db) { db.DeleteItem(4); }, {2, 3, 1, 4}}),
     [](const auto& info) { return std::string(info.param.Name); });
 
 // The C locale's collator compares code points (capitals before small

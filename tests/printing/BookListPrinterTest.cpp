@@ -26,15 +26,15 @@ TEST(BookListPrinterGeometry, FontHeightRoundsHalvesAwayFromZero)
         int64_t Expected;
     };
     const Case cases[] = {
-        {10, 600, 83}, // 83.33
+        {10, 600, 83},  // 83.33
         {14, 600, 117}, // 116.67
         {6, 600, 50},
-        {8, 300, 33},  // 33.33
-        {9, 4, 1},     // exactly one half
-        {1, 35, 0},    // just under one half
-        {3, 36, 2},    // one and a half
-        {-10, 600, 83}, // the absolute value
-        {14, 2'000'000'000, 388'888'889},                  // no 32-bit overflow on the way
+        {8, 300, 33},                                   // 33.33
+        {9, 4, 1},                                      // exactly one half
+        {1, 35, 0},                                     // just under one half
+        {3, 36, 2},                                     // one and a half
+        {-10, 600, 83},                                 // the absolute value
+        {14, 2'000'000'000, 388'888'889},               // no 32-bit overflow on the way
         {INT32_MAX, INT32_MAX, 64'051'194'640'728'064}, // nor at the extremes
     };
     for (const Case& c : cases)
@@ -161,8 +161,7 @@ TEST_F(BookListPrinter, EmptyListsPrintOnePageWithTitleHeadingAndFooter)
 
 TEST_F(BookListPrinter, LoanedBooksInListFormatWithDefaultColumns)
 {
-    Open({PrintBook(1, "Dune", "Herbert", "Ace", "Anna", "01.02.2004"),
-          PrintBook(2, "Emma", "Austen", "Penguin"),
+    Open({PrintBook(1, "Dune", "Herbert", "Ace", "Anna", "01.02.2004"), PrintBook(2, "Emma", "Austen", "Penguin"),
           PrintBook(3, "Ulysses", "Joyce", "Bodley", "Ben", "03.04.2004")});
     TRecordingPrintTarget target;
     const TBookListPrinter run = Run(Options(TPrintChoice::LoanedBooks), target);
@@ -193,17 +192,13 @@ TEST_F(BookListPrinter, ColumnFormatPlacesEachTextAtItsColumn)
         std::vector<QString> Heading, Book;
     };
     const std::vector<Case> cases = {
-        {TPrintChoice::AllBooks,
-         {"Book title", "Book author", "Publisher"},
-         {"Dune", "Herbert", "Ace"}},
+        {TPrintChoice::AllBooks, {"Book title", "Book author", "Publisher"}, {"Dune", "Herbert", "Ace"}},
         {TPrintChoice::LoanedBooks,
          {"Book title", "Book author", "Loaner & date loaned"},
          {"Dune", "Herbert", "Anna, 01.02.2004"}},
         // The headings come from the settings, the data from the browser's
         // columns: author, title, publisher.
-        {TPrintChoice::BrowserBooks,
-         {"Book title", "Book author", "Publisher"},
-         {"Herbert", "Dune", "Ace"}},
+        {TPrintChoice::BrowserBooks, {"Book title", "Book author", "Publisher"}, {"Herbert", "Dune", "Ace"}},
     };
     for (const Case& c : cases) {
         Open({PrintBook(1, "Dune", "Herbert", "Ace", "Anna", "01.02.2004")});

@@ -79,8 +79,8 @@ std::vector<TItem> ManyBooks(int n)
 {
     std::vector<TItem> books;
     for (int i = 1; i <= n; ++i)
-        books.push_back(Book(i, "Title " + std::to_string(i), "Author " + std::to_string(i), "Publisher",
-                             "", i % 10 == 0 ? "Anna" : "", i % 10 == 0 ? "01.02.2004" : ""));
+        books.push_back(Book(i, "Title " + std::to_string(i), "Author " + std::to_string(i), "Publisher", "",
+                             i % 10 == 0 ? "Anna" : "", i % 10 == 0 ? "01.02.2004" : ""));
     return books;
 }
 
@@ -104,13 +104,14 @@ TEST_F(PrintDialogTest, StartsWithNoOptionListFormatAndTheDefaultFont)
     EXPECT_EQ(options.Choice, TPrintChoice::None);
     EXPECT_TRUE(options.ListFormat);
     EXPECT_EQ(options.Font.Size, 8);
-    const QStringList captions = {dialog.rbt1->text(), dialog.rbt2->text(), dialog.rbt3->text(),
-                                  dialog.chkFormat1->text(), dialog.chkFormat2->text(), dialog.btnPrintSettings->text(),
-                                  dialog.btnFont->text(), dialog.btnPrinterSetup->text(), dialog.btnPrint->text(),
-                                  dialog.btnCancel->text()};
+    const QStringList captions = {dialog.rbt1->text(),       dialog.rbt2->text(),
+                                  dialog.rbt3->text(),       dialog.chkFormat1->text(),
+                                  dialog.chkFormat2->text(), dialog.btnPrintSettings->text(),
+                                  dialog.btnFont->text(),    dialog.btnPrinterSetup->text(),
+                                  dialog.btnPrint->text(),   dialog.btnCancel->text()};
     EXPECT_EQ(captions, (QStringList{"Print all books.", "Print loaned books.", "Print books in books browser.",
-                                     "Use list format.", "Use column format.", "&Format", "&Font",
-                                     "&Printer settings", "&Print", "&Cancel"}));
+                                     "Use list format.", "Use column format.", "&Format", "&Font", "&Printer settings",
+                                     "&Print", "&Cancel"}));
 }
 
 TEST_F(PrintDialogTest, FormatBoxesUncheckEachOtherButNeverCheckEachOther)
@@ -122,12 +123,10 @@ TEST_F(PrintDialogTest, FormatBoxesUncheckEachOtherButNeverCheckEachOther)
         bool List, Columns;
     };
     const Step steps[] = {
-        {dialog.chkFormat2, false, true}, // checking columns unchecks list
+        {dialog.chkFormat2, false, true},  // checking columns unchecks list
         {dialog.chkFormat2, false, false}, // unchecking leaves both unchecked
-        {dialog.chkFormat1, true, false},
-        {dialog.chkFormat1, false, false},
-        {dialog.chkFormat2, false, true},
-        {dialog.chkFormat1, true, false},
+        {dialog.chkFormat1, true, false},  {dialog.chkFormat1, false, false},
+        {dialog.chkFormat2, false, true},  {dialog.chkFormat1, true, false},
     };
     for (const Step& step : steps) {
         step.Box->click();

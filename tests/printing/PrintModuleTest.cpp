@@ -19,9 +19,8 @@ TEST(PrintModule, IsLoadedWhenFirstAskedForAndPrintsThroughItsOwnCode)
 {
     // The tests run with printing linked in; put that back at the end.
     IPrintSupport& linked = PrintSupport::Get();
-    const std::unique_ptr<IPrintSupport, void (*)(IPrintSupport*)> restore(&linked, [](IPrintSupport* support) {
-        PrintSupport::Use(support);
-    });
+    const std::unique_ptr<IPrintSupport, void (*)(IPrintSupport*)> restore(
+        &linked, [](IPrintSupport* support) { PrintSupport::Use(support); });
     PrintSupport::Use(nullptr);
 
     // Nothing beside the test program: the first place looked in is named.

@@ -86,7 +86,7 @@ TEST_F(PrintSettingsTest, OpeningShowsTheStoredValuesAndAcceptKeepsThem)
     };
     for (const Case& c : cases) {
         Stop();
-        Overrides = {{"pcol1", "Year published"}, {"pcol2", "Loaner"}, {"pcol3", "Caf\xE9"},
+        Overrides = {{"pcol1", "Year published"}, {"pcol2", "Loaner"},      {"pcol3", "Caf\xE9"},
                      {"pcol1_dst", c.Column1},    {"pcol2_dst", c.Column2}, {"pcol3_dst", c.Column3}};
         WriteFiles({});
         ASSERT_TRUE(Start());
@@ -149,11 +149,17 @@ TEST_F(PrintSettingsTest, FailingReadStopsActivationAndAcceptCreatesTheMissingKe
     // The stored positions differ from the initial texts, so a box that was
     // filled can be told from one that was not.
     const std::vector<Case> cases = {
-        {"pcol2_dst", nullptr, {"Book title", "Book author", "Publisher", "7", "950", "1800"},
+        {"pcol2_dst",
+         nullptr,
+         {"Book title", "Book author", "Publisher", "7", "950", "1800"},
          "#105: Supplied value name not found."},
-        {"pcol2", nullptr, {"Book title", "Column 2", "Column 3", "20", "950", "1800"},
+        {"pcol2",
+         nullptr,
+         {"Book title", "Column 2", "Column 3", "20", "950", "1800"},
          "#105: Supplied value name not found."},
-        {"pcol3_dst", "far", {"Book title", "Book author", "Publisher", "7", "8", "1800"},
+        {"pcol3_dst",
+         "far",
+         {"Book title", "Book author", "Publisher", "7", "8", "1800"},
          "'far' is not a valid integer value."},
     };
     for (const Case& c : cases) {

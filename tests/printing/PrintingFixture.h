@@ -49,23 +49,23 @@ protected:
     static std::map<std::string, std::string> DefaultSettings()
     {
         return {
-        {"orbl_databasefile", "books.orbl"},
-        {"orbl_alias0", "Book title"},
-        {"orbl_alias1", "Book author"},
-        {"orbl_alias2", "Publisher"},
-        {"orbl_alias3", "Year published"},
-        {"orbl_alias4", "Other information (1)"},
-        {"orbl_alias5", "Other information (2)"},
-        {"orbl_alias6", "Loaner"},
-        {"orbl_alias7", "Date loaned"},
-        {"orbl_alias8", "Reserved (8)"},
-        {"orbl_alias9", "Reserved (9)"},
-        {"pcol1", "Book title"},
-        {"pcol2", "Book author"},
-        {"pcol3", "Publisher"},
-        {"pcol1_dst", "20"},
-        {"pcol2_dst", "950"},
-        {"pcol3_dst", "1800"},
+            {"orbl_databasefile", "books.orbl"},
+            {"orbl_alias0", "Book title"},
+            {"orbl_alias1", "Book author"},
+            {"orbl_alias2", "Publisher"},
+            {"orbl_alias3", "Year published"},
+            {"orbl_alias4", "Other information (1)"},
+            {"orbl_alias5", "Other information (2)"},
+            {"orbl_alias6", "Loaner"},
+            {"orbl_alias7", "Date loaned"},
+            {"orbl_alias8", "Reserved (8)"},
+            {"orbl_alias9", "Reserved (9)"},
+            {"pcol1", "Book title"},
+            {"pcol2", "Book author"},
+            {"pcol3", "Publisher"},
+            {"pcol1_dst", "20"},
+            {"pcol2_dst", "950"},
+            {"pcol3_dst", "1800"},
         };
     }
     std::map<std::string, std::string> Settings = DefaultSettings();
@@ -96,10 +96,9 @@ protected:
 
     TBrowserRows Browser()
     {
-        return {[this] { return static_cast<int>(Grid.size()); },
-                [this](int row, int column) {
-                    return Grid.at(static_cast<size_t>(row)).at(static_cast<size_t>(column));
-                }};
+        return {
+            [this] { return static_cast<int>(Grid.size()); },
+            [this](int row, int column) { return Grid.at(static_cast<size_t>(row)).at(static_cast<size_t>(column)); }};
     }
 
     static TPrintOptions Options(TPrintChoice choice, bool listFormat = true, int size = 10)

@@ -63,8 +63,8 @@ double CycleSeconds(const TKillRun& run)
 }
 
 // Returns what went wrong in one kill, or nothing.
-std::string KillOnce(TTempWorkingFolder& folder, const TKillRun& run, bool startWithB,
-                     std::chrono::microseconds delay, TKillTally& tally)
+std::string KillOnce(TTempWorkingFolder& folder, const TKillRun& run, bool startWithB, std::chrono::microseconds delay,
+                     TKillTally& tally)
 {
     int ready[2];
     if (pipe(ready) != 0)
@@ -151,8 +151,7 @@ void KillDuringSaves(TTempWorkingFolder& folder, const TKillRun& run, int kills,
     TKillTally tally;
     for (int i = 0; i < kills; ++i) {
         const bool startWithB = random() % 2 == 1;
-        const std::string problem =
-            KillOnce(folder, run, startWithB, std::chrono::microseconds(delay(random)), tally);
+        const std::string problem = KillOnce(folder, run, startWithB, std::chrono::microseconds(delay(random)), tally);
         ASSERT_EQ(problem, "") << "kill " << i;
     }
     std::cout << "[ crashes  ] " << store << ": " << tally.Kills << " kills survived (file A " << tally.FoundA

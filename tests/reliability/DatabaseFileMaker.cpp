@@ -5,9 +5,28 @@
 namespace {
 
 // ID lines that are no whole number.
-const std::vector<std::string> BadIdLines = {
-    "12a", "1 2",  "2147483648", "-2147483649", "-", "+",   "0x",       "$", "$123456789", "\xEF\xBB\xBF" "7",
-    "7 ",  "\t7", "--1",        "0x-1",        "x", "1e3", "\xA0" "1", std::string("\0" "1", 2)};
+const std::vector<std::string> BadIdLines = {"12a",
+                                             "1 2",
+                                             "2147483648",
+                                             "-2147483649",
+                                             "-",
+                                             "+",
+                                             "0x",
+                                             "$",
+                                             "$123456789",
+                                             "\xEF\xBB\xBF"
+                                             "7",
+                                             "7 ",
+                                             "\t7",
+                                             "--1",
+                                             "0x-1",
+                                             "x",
+                                             "1e3",
+                                             "\xA0"
+                                             "1",
+                                             std::string("\0"
+                                                         "1",
+                                                         2)};
 
 } // namespace
 
@@ -25,8 +44,7 @@ void TDatabaseFileMaker::AddItems(int count, const std::function<int32_t(int)>& 
     }
 }
 
-std::string TDatabaseFileMaker::Clean(int count, const std::function<int32_t(int)>& id,
-                                      TDatabaseModel::TFileLoad& file)
+std::string TDatabaseFileMaker::Clean(int count, const std::function<int32_t(int)>& id, TDatabaseModel::TFileLoad& file)
 {
     File = &file;
     Bytes.clear();
@@ -87,7 +105,8 @@ std::string TDatabaseFileMaker::Make(TDatabaseModel::TFileLoad& file, std::strin
     case 6:
         shape = Random.Chance(0.5) ? "zero bytes" : "Ctrl+Z first";
         if (shape != "zero bytes")
-            Bytes = "\x1a" "1\r\nhidden\r\n";
+            Bytes = "\x1a"
+                    "1\r\nhidden\r\n";
         break;
     case 7: {
         shape = "cut-off last item";
@@ -108,7 +127,8 @@ std::string TDatabaseFileMaker::Make(TDatabaseModel::TFileLoad& file, std::strin
     default:
         shape = "Ctrl+Z after the items";
         AddItems(Random.Uniform(1, 10), smallId);
-        Bytes += "\x1a" "5\r\nafter the end\r\n";
+        Bytes += "\x1a"
+                 "5\r\nafter the end\r\n";
         break;
     }
     file.Bytes = Bytes.size();

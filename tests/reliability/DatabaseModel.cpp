@@ -256,8 +256,8 @@ std::string TDatabaseModel::CheckSort(const std::string& alias, const std::vecto
         // collation ignores (a NUL), while the keys find the two equal.
         QCollatorSortKey key = collator.sortKey(Cp1252::ToQString(text));
         if (at > 0 && previous.compare(key) > 0)
-            return "out of order at slot " + std::to_string(at) + ": " + Quoted(sorted[at - 1].Fields[f]) +
-                   " before " + Quoted(text);
+            return "out of order at slot " + std::to_string(at) + ": " + Quoted(sorted[at - 1].Fields[f]) + " before " +
+                   Quoted(text);
         for (int32_t i : run->second) {
             if (at >= unmarked || !SameItem(sorted[at], Slot(i)))
                 return "slot " + std::to_string(at) + " holds " + Describe(sorted[at]) + ", expected " +

@@ -28,7 +28,7 @@ public:
     const TAlias& Aliases() const { return AliasNames; }
 
     bool Exists(int32_t id) const;
-    int32_t FirstSlot(int32_t id) const; // -1 when not held
+    int32_t FirstSlot(int32_t id) const;             // -1 when not held
     int32_t FieldOf(const std::string& alias) const; // -1 when no alias matches
 
     TOutcome Add(const TItem& item);
@@ -55,14 +55,14 @@ public:
 
     // A database file put in place from outside, as its reader must take it.
     struct TFileLoad {
-        std::vector<TItem> Items;     // the items the reader completes, in order
-        bool NoData = false;          // 0 bytes, or a Ctrl+Z first
-        bool EmptyIdLine = false;     // an empty line where the next ID line is due
+        std::vector<TItem> Items;          // the items the reader completes, in order
+        bool NoData = false;               // 0 bytes, or a Ctrl+Z first
+        bool EmptyIdLine = false;          // an empty line where the next ID line is due
         bool TextAfterEmptyIdLine = false; // and a non-empty line after it: a damaged file
-        bool BadIdLine = false;       // the next ID line is no whole number
-        std::string BadLine;          // that line, as read
-        bool TooMany = false;         // more items than the table has slots
-        size_t Bytes = 0;             // the file's length
+        bool BadIdLine = false;            // the next ID line is no whole number
+        std::string BadLine;               // that line, as read
+        bool TooMany = false;              // more items than the table has slots
+        size_t Bytes = 0;                  // the file's length
     };
     TOutcome Loaded(const TFileLoad& file);
 

@@ -92,7 +92,7 @@ private:
     std::unique_ptr<TDatabase> Db;
     TDatabaseModel Model;
     std::unique_ptr<Searchresult> SearchBuffer = std::make_unique<Searchresult>(); // 1500 slots, made once
-    std::string Disk; // what the database file must hold
+    std::string Disk;                                                              // what the database file must hold
     // Every save of the run writes through it.
     TFailingWriteStep WriteFault;
     TDatabaseFileMaker Files{*this, [this] { return FieldText(); }};
@@ -189,7 +189,8 @@ bool TDatabaseRun::SameSlots(int32_t from, int32_t to)
                 }))
                 return false;
         }
-        if (i < Model.Count() && !Expect(Db->ItemExists(expected.ID), [&] { return "ID " + std::to_string(expected.ID) + " lost"; }))
+        if (i < Model.Count() &&
+            !Expect(Db->ItemExists(expected.ID), [&] { return "ID " + std::to_string(expected.ID) + " lost"; }))
             return false;
     }
     return true;
@@ -228,10 +229,12 @@ bool TDatabaseRun::Start()
         file.NoData = true;
         break;
     case TStart::Full:
-        Disk = Files.Clean(1499, [](int i) { return i * 3; }, file);
+        Disk = Files.Clean(
+            1499, [](int i) { return i * 3; }, file);
         break;
     case TStart::Duplicates:
-        Disk = Files.Clean(30, [this](int) { return Uniform(0, 9); }, file);
+        Disk = Files.Clean(
+            30, [this](int) { return Uniform(0, 9); }, file);
         break;
     }
     file.Bytes = Disk.size();
@@ -249,7 +252,10 @@ bool TDatabaseRun::DoSave()
     const int mode = Uniform(0, 99); // < 12: one failing write, < 18: failing until cleared
     const int64_t failAfter = Uniform(0, static_cast<int>(content.size()));
     NoteOp([mode, failAfter, size = content.size()] {
-        return "Save" + std::string(mode < 12 ? " failing once after " : mode < 18 ? " failing always after " : "") +
+        return "Save" +
+               std::string(mode < 12   ? " failing once after "
+                           : mode < 18 ? " failing always after "
+                                       : "") +
                (mode < 18 ? std::to_string(failAfter) + " of " + std::to_string(size) + " bytes" : "");
     });
     if (mode < 18)
@@ -400,7 +406,9 @@ bool TDatabaseRun::Step(int step)
         const int32_t f = Model.FieldOf(alias);
         const std::string oldValue = Chance(0.05) ? Text(4, true) : HeldText(f < 0 ? 0 : static_cast<size_t>(f));
         const std::string newValue = Text(5, Chance(0.1));
-        NoteOp([=] { return "ReplaceFieldValue(" + Quoted(alias) + ", " + Quoted(oldValue) + ", " + Quoted(newValue) + ")"; });
+        NoteOp([=] {
+            return "ReplaceFieldValue(" + Quoted(alias) + ", " + Quoted(oldValue) + ", " + Quoted(newValue) + ")";
+        });
         const TOutcome expected = Model.Replace(alias, oldValue, newValue);
         ok = SameOutcome(Capture([&] { Db->ReplaceFieldValue(alias, oldValue, newValue); }), expected,
                          "ReplaceFieldValue") &&
@@ -442,7 +450,9 @@ bool TDatabaseRun::Step(int step)
                         [&] { return "GetItem gave " + Describe(engineItem) + ", model " + Describe(modelItem); });
         } else {
             const std::string alias = AnyAlias();
-            NoteOp([=] { return "GetField(" + std::to_string(id) + ", " + std::to_string(index) + ", " + Quoted(alias) + ")"; });
+            NoteOp([=] {
+                return "GetField(" + std::to_string(id) + ", " + std::to_string(index) + ", " + Quoted(alias) + ")";
+            });
             std::string engineText = "sentinel", modelText = "sentinel";
             const TOutcome expected = Model.GetField(id, index, alias, modelText);
             ok = SameOutcome(Capture([&] { engineText = Db->GetField(id, index, alias); }), expected, "GetField") &&
@@ -508,8 +518,8 @@ TEST_P(DatabaseModel, AgreesWithTheReferenceModel)
     QLocale::setDefault(QLocale::c());
     ASSERT_TRUE(ok) << "stopped at operation " << step;
 
-    std::cout << "[ model    ] " << config.Name << ": " << step << " operations, largest store " << run.MaxCount
-              << "; " << run.SeenSummary() << "\n";
+    std::cout << "[ model    ] " << config.Name << ": " << step << " operations, largest store " << run.MaxCount << "; "
+              << run.SeenSummary() << "\n";
 
     // The run must have reached the cases it is meant to exercise.
     if (ModelOpsPerSeed < 30000)
@@ -525,11 +535,11 @@ TEST_P(DatabaseModel, AgreesWithTheReferenceModel)
 
 INSTANTIATE_TEST_SUITE_P(
     Seeds, DatabaseModel,
-    ::testing::Values(TRunConfig{"EnglishFromOneEmptyLine", 1, QLocale::English, QLocale::UnitedStates,
-                                 TStart::OneEmptyLine},
-                      TRunConfig{"SwedishFromZeroBytes", 20240229, QLocale::Swedish, QLocale::Sweden, TStart::ZeroBytes},
-                      TRunConfig{"GermanFromAFullFile", 77, QLocale::German, QLocale::Germany, TStart::Full},
-                      TRunConfig{"FrenchFromDuplicates", 4242, QLocale::French, QLocale::France, TStart::Duplicates}),
+    ::testing::Values(
+        TRunConfig{"EnglishFromOneEmptyLine", 1, QLocale::English, QLocale::UnitedStates, TStart::OneEmptyLine},
+        TRunConfig{"SwedishFromZeroBytes", 20240229, QLocale::Swedish, QLocale::Sweden, TStart::ZeroBytes},
+        TRunConfig{"GermanFromAFullFile", 77, QLocale::German, QLocale::Germany, TStart::Full},
+        TRunConfig{"FrenchFromDuplicates", 4242, QLocale::French, QLocale::France, TStart::Duplicates}),
     [](const ::testing::TestParamInfo<TRunConfig>& info) { return std::string(info.param.Name); });
 
 } // namespace

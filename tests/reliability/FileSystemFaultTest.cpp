@@ -88,25 +88,24 @@ struct TDatabaseScript {
 // update, an add with a line break in it, a mark and a sort.
 const std::vector<TItem> StartItems = {Book(5, "Zebra", "Ann"), Book(-7, "\xC4pfel"), Book(5, "second five"),
                                        Book(INT32_MAX, "max"), Book(0, std::string("nul\0byte", 8), "\x95")};
-const TDatabaseScript Changes = {
-    [](TDatabase& db) {
-        db.UpdateItem(Book(-7, "\xE4pfel", "B\xF6ll"));
-        db.AddItem(Book(42, "two\r\nlines", "x"));
-        db.AddItem(Book(INT32_MIN, "min"));
-        db.DeleteItem(5);
-        db.SortBy("Book title");
-    },
-    [](TDatabaseModel& model) {
-        model.Update(Book(-7, "\xE4pfel", "B\xF6ll"));
-        model.Add(Book(42, "two\r\nlines", "x"));
-        model.Add(Book(INT32_MIN, "min"));
-        model.Delete(5);
-        // The order the engine must reach: by title, the marked item last.
-        std::vector<TItem> sorted;
-        for (int32_t slot : {1, 3, 6, 4, 2, 5, 0})
-            sorted.push_back(model.Slot(slot));
-        EXPECT_EQ(model.CheckSort("Book title", sorted), "");
-    }};
+const TDatabaseScript Changes = {[](TDatabase& db) {
+                                     db.UpdateItem(Book(-7, "\xE4pfel", "B\xF6ll"));
+                                     db.AddItem(Book(42, "two\r\nlines", "x"));
+                                     db.AddItem(Book(INT32_MIN, "min"));
+                                     db.DeleteItem(5);
+                                     db.SortBy("Book title");
+                                 },
+                                 [](TDatabaseModel& model) {
+                                     model.Update(Book(-7, "\xE4pfel", "B\xF6ll"));
+                                     model.Add(Book(42, "two\r\nlines", "x"));
+                                     model.Add(Book(INT32_MIN, "min"));
+                                     model.Delete(5);
+                                     // The order the engine must reach: by title, the marked item last.
+                                     std::vector<TItem> sorted;
+                                     for (int32_t slot : {1, 3, 6, 4, 2, 5, 0})
+                                         sorted.push_back(model.Slot(slot));
+                                     EXPECT_EQ(model.CheckSort("Book title", sorted), "");
+                                 }};
 
 class FileSystemFault : public ::testing::Test {
 protected:
@@ -249,7 +248,8 @@ TEST_F(FileSystemFault, SettingsWriteFailingAfterAnyByteOnceOrLastingKeepsTheOld
             }
         }
     }
-    std::cout << "[ faults   ] settings: " << cases << " failing writes (every byte of four writes, once and lasting)\n";
+    std::cout << "[ faults   ] settings: " << cases
+              << " failing writes (every byte of four writes, once and lasting)\n";
 }
 
 // --- A real full disk -------------------------------------------------------
@@ -339,7 +339,8 @@ TEST_F(FileSystemFault, DatabaseSaveOnAFullDiskKeepsTheOldFile)
         const std::string memory = EngineState(db);
 
         const TOutcome full = Capture([&] { db.SaveToFile(); });
-        problem += Check(full == DiskFull, "the save on a full disk gave " + (full.Raised() ? full.Message : "no error"));
+        problem +=
+            Check(full == DiskFull, "the save on a full disk gave " + (full.Raised() ? full.Message : "no error"));
         problem += Check(Folder.ReadFile("disk/books.orbl") == oldFile, "the old file changed");
         problem += Check(EntriesOf(disk) == std::vector<std::string>{"books.orbl", "filler"}, "a file was left");
         problem += Check(EngineState(db) == memory, "the store in memory changed");
@@ -370,7 +371,8 @@ TEST_F(FileSystemFault, SettingsWriteOnAFullDiskKeepsTheOldFile)
         const std::string big(20000, 'v');
         const TOutcome full = Capture([&] { store.WriteString("orbl_databasefile", big); });
         model.WriteString("orbl_databasefile", big, TSettingsModel::TDisk::WriteFails);
-        problem += Check(full == DiskFull, "the write on a full disk gave " + (full.Raised() ? full.Message : "no error"));
+        problem +=
+            Check(full == DiskFull, "the write on a full disk gave " + (full.Raised() ? full.Message : "no error"));
         problem += Check(Folder.ReadFile("disk/volumnia.kelt") == SettingsFile, "the old file changed");
         problem += Check(EntriesOf(disk) == std::vector<std::string>{"filler", "volumnia.kelt"}, "a file was left");
         problem += Check(store.ReadString("orbl_databasefile") == big, "the value written is not held");
@@ -380,7 +382,8 @@ TEST_F(FileSystemFault, SettingsWriteOnAFullDiskKeepsTheOldFile)
         model.WriteInteger("MF_Y", 7, TSettingsModel::TDisk::Writable);
         problem += Check(written == NoError(), "the write with room failed: " + written.Message);
         problem += Check(Folder.ReadFile("disk/volumnia.kelt") == model.FileContent(), "the file lost a value");
-        problem += Check(EntriesOf(disk) == std::vector<std::string>{"volumnia.kelt"}, "a file was left after the write");
+        problem +=
+            Check(EntriesOf(disk) == std::vector<std::string>{"volumnia.kelt"}, "a file was left after the write");
         return problem;
     });
 }
@@ -445,9 +448,9 @@ TEST_F(FileSystemFault, DatabaseSaveInAReadOnlyFolderIsRefused)
         [&](const std::string& locked) -> std::string {
             const std::string memory = EngineState(*db);
             const TOutcome refused = Capture([&] { db->SaveToFile(); });
-            std::string problem = Check(refused == AccessDenied, "the save gave " + (refused.Raised()
-                                                                                         ? refused.Class + " " + refused.Message
-                                                                                         : "no error"));
+            std::string problem =
+                Check(refused == AccessDenied,
+                      "the save gave " + (refused.Raised() ? refused.Class + " " + refused.Message : "no error"));
             problem += Check(Folder.ReadFile("locked/books.orbl") == oldFile, "the old file changed");
             problem += Check(EntriesOf(locked) == std::vector<std::string>{"books.orbl"}, "a file was left");
             problem += Check(EngineState(*db) == memory, "the store in memory changed");
@@ -477,10 +480,9 @@ TEST_F(FileSystemFault, SettingsWriteInAReadOnlyFolderIsRefused)
             if (chdir(locked.c_str()) != 0)
                 return "cannot enter the read-only folder";
             const TOutcome refused = Capture([&] { store->WriteString("AlwaysOnTop", "true"); });
-            std::string problem = Check(refused == AccessDenied, "the write gave " + (refused.Raised()
-                                                                                          ? refused.Class + " " +
-                                                                                                refused.Message
-                                                                                          : "no error"));
+            std::string problem =
+                Check(refused == AccessDenied,
+                      "the write gave " + (refused.Raised() ? refused.Class + " " + refused.Message : "no error"));
             problem += Check(Folder.ReadFile("locked/volumnia.kelt") == SettingsFile, "the old file changed");
             problem += Check(store->ValueExists("AlwaysOnTop") && store->ReadInteger("MF_X") == 300,
                              "the values read from the file were lost");

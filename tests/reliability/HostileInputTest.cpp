@@ -123,15 +123,13 @@ TEST_F(HostileInput, DatabaseFiles)
         {"only a Ctrl+Z", [] { return std::string("\x1a"); }, NoError(), 0, false, nullptr},
         {"a UTF-8 byte-order mark before the first ID",
          [] { return "\xEF\xBB\xBF" + Record("1", "One"); },
-         {"EConvertError", NotAnInteger("\xEF\xBB\xBF" "1")},
+         {"EConvertError", NotAnInteger("\xEF\xBB\xBF"
+                                        "1")},
          3,
          false,
          HoldsTheStartItems},
         {"every byte value in the texts",
-         [&] { return Record("1", binary, binary) + Record("2", std::string("\0", 1)); },
-         NoError(),
-         2,
-         false,
+         [&] { return Record("1", binary, binary) + Record("2", std::string("\0", 1)); }, NoError(), 2, false,
          [&](TDatabase& db, const std::string& bytes) {
              EXPECT_TRUE(db.GetField(1, -1, "Book title") == binary);
              EXPECT_TRUE(db.GetField(2, -1, "Book title") == std::string("\0", 1));
@@ -143,11 +141,7 @@ TEST_F(HostileInput, DatabaseFiles)
          3,
          false,
          HoldsTheStartItems},
-        {"a text line of ten megabytes without a line end",
-         [&] { return "7\r\n" + bigText; },
-         NoError(),
-         1,
-         false,
+        {"a text line of ten megabytes without a line end", [&] { return "7\r\n" + bigText; }, NoError(), 1, false,
          [&](TDatabase& db, const std::string&) {
              EXPECT_EQ(db.GetField(7, -1, "Book title").size(), TenMegabytes);
              EXPECT_EQ(db.GetField(7, -1, "Book author"), "");
@@ -161,23 +155,15 @@ TEST_F(HostileInput, DatabaseFiles)
          3,
          false,
          HoldsTheStartItems},
-        {"ten megabytes of LF alone",
-         [] { return std::string(TenMegabytes, '\n'); },
-         NoError(),
-         3,
-         true,
-         nullptr},
+        {"ten megabytes of LF alone", [] { return std::string(TenMegabytes, '\n'); }, NoError(), 3, true, nullptr},
         {"ten megabytes of one-line records",
          [] { return Repeated("1\n", TenMegabytes); },
          {"EDatabaseError", "#113: Too many items in the database file."},
          3,
          false,
          RefusedWhole},
-        {"CR LF, LF and lone CRs mixed",
-         [] { return std::string("5\nA\r\nB\rC\r\r\n\n\n\n\n\n\n\nZ\r6\r\n6\r"); },
-         NoError(),
-         2,
-         false,
+        {"CR LF, LF and lone CRs mixed", [] { return std::string("5\nA\r\nB\rC\r\r\n\n\n\n\n\n\n\nZ\r6\r\n6\r"); },
+         NoError(), 2, false,
          [](TDatabase& db, const std::string&) {
              TItem item;
              db.GetItem(5, -1, item);
@@ -187,11 +173,7 @@ TEST_F(HostileInput, DatabaseFiles)
              EXPECT_EQ(item.Fields[9], "Z6");
              EXPECT_TRUE(db.ItemExists(6));
          }},
-        {"a record cut off inside a text",
-         [] { return Record("1", "One") + "2\r\nTw"; },
-         NoError(),
-         2,
-         false,
+        {"a record cut off inside a text", [] { return Record("1", "One") + "2\r\nTw"; }, NoError(), 2, false,
          [](TDatabase& db, const std::string&) {
              EXPECT_EQ(db.GetField(2, -1, "Book title"), "Tw");
              EXPECT_EQ(db.GetField(2, -1, "Book author"), "");
@@ -202,14 +184,12 @@ TEST_F(HostileInput, DatabaseFiles)
          1,
          false,
          [](TDatabase& db, const std::string&) { EXPECT_EQ(db.GetField(-1, 0, "Book title"), "One"); }},
-        {"1500 records",
-         [] { return Records(1500); },
-         NoError(),
-         1500,
-         false,
+        {"1500 records", [] { return Records(1500); }, NoError(), 1500, false,
          [](TDatabase& db, const std::string&) {
              EXPECT_EQ(db.GetField(-1, 1499, "Book title"), "Title 1500");
-             EXPECT_EQ(Capture([&] { db.AddItem(TItem{99999, {}, false}); }),
+             EXPECT_EQ(Capture([&] {
+                           db.AddItem(TItem{99999, {}, false});
+                       }),
                        (TOutcome{"EORBLError", "#103: Database full."}));
          }},
         {"10 000 records",
@@ -220,9 +200,7 @@ TEST_F(HostileInput, DatabaseFiles)
          RefusedWhole},
         {"the widest IDs in every spelling",
          [] { return Record("-2147483648") + Record("$FFFFFFFF") + Record(" 2147483647") + Record("0x80000001"); },
-         NoError(),
-         4,
-         false,
+         NoError(), 4, false,
          [](TDatabase& db, const std::string&) {
              for (int32_t id : {INT32_MIN, -1, INT32_MAX, INT32_MIN + 1})
                  EXPECT_TRUE(db.ItemExists(id)) << id;
@@ -292,18 +270,22 @@ TEST_F(HostileInput, SettingsFiles)
     const TSettingsCase cases[] = {
         {"an empty file", [] { return std::string(); }, NoError(), 2, HoldsTheStartValues},
         {"a UTF-8 byte-order mark before the first name",
-         [] { return "\xEF\xBB\xBF" + Lines({"AlwaysOnTop", "true", "vString"}); },
-         NoError(),
-         1,
+         [] {
+             return "\xEF\xBB\xBF" + Lines({"AlwaysOnTop", "true", "vString"});
+         },
+         NoError(), 1,
          [](TRFileSystem& store, const std::string&) {
-             EXPECT_EQ(store.ReadString("\xEF\xBB\xBF" "AlwaysOnTop"), "true");
+             EXPECT_EQ(store.ReadString("\xEF\xBB\xBF"
+                                        "AlwaysOnTop"),
+                       "true");
              EXPECT_EQ(Capture([&] { store.ReadString("AlwaysOnTop"); }),
                        (TOutcome{"EInvalidParam", "#105: Supplied value name not found."}));
          }},
         {"every byte value in a name and a value",
-         [&] { return Lines({binary, binary, "vString", std::string("\0", 1), "", "vBoolean"}); },
-         NoError(),
-         2,
+         [&] {
+             return Lines({binary, binary, "vString", std::string("\0", 1), "", "vBoolean"});
+         },
+         NoError(), 2,
          [&](TRFileSystem& store, const std::string& bytes) {
              EXPECT_TRUE(store.ReadString(binary) == binary);
              EXPECT_TRUE(store.ValueExists(std::string("\0", 1)));
@@ -311,19 +293,16 @@ TEST_F(HostileInput, SettingsFiles)
              WritesTheSameBytes(store, bytes);
          }},
         {"a NUL after a kind word",
-         [] { return Lines({"a", "1", std::string("vString\0", 8)}); },
-         corrupted,
-         2,
-         HoldsTheStartValues},
-        {"a single line of ten megabytes",
-         [&] { return big; },
-         corrupted,
-         2,
-         HoldsTheStartValues},
+         [] {
+             return Lines({"a", "1", std::string("vString\0", 8)});
+         },
+         corrupted, 2, HoldsTheStartValues},
+        {"a single line of ten megabytes", [&] { return big; }, corrupted, 2, HoldsTheStartValues},
         {"a value of ten megabytes",
-         [&] { return Lines({"orbl_databasefile", big, "vString"}); },
-         NoError(),
-         1,
+         [&] {
+             return Lines({"orbl_databasefile", big, "vString"});
+         },
+         NoError(), 1,
          [&](TRFileSystem& store, const std::string& bytes) {
              EXPECT_EQ(store.ReadString("orbl_databasefile").size(), TenMegabytes);
              WritesTheSameBytes(store, bytes);
@@ -331,20 +310,12 @@ TEST_F(HostileInput, SettingsFiles)
              store.WriteInteger("MF_X", 1);
              EXPECT_EQ(TTextFile::ReadAll("volumnia.kelt").size(), bytes.size() + 19);
          }},
-        {"ten megabytes of line ends",
-         [] { return std::string(TenMegabytes, '\n'); },
-         corrupted,
-         2,
+        {"ten megabytes of line ends", [] { return std::string(TenMegabytes, '\n'); }, corrupted, 2,
          HoldsTheStartValues},
-        {"ten megabytes of entries",
-         [] { return Repeated("a\nb\nvString\n", TenMegabytes); },
-         tooMany,
-         2,
+        {"ten megabytes of entries", [] { return Repeated("a\nb\nvString\n", TenMegabytes); }, tooMany, 2,
          HoldsTheStartValues},
         {"CR LF, LF and lone CRs mixed",
-         [] { return std::string("Al\rways\nfa\r\rlse\r\r\nvInteger\nMF_X\r\n-7\r\nvStr\ring"); },
-         NoError(),
-         2,
+         [] { return std::string("Al\rways\nfa\r\rlse\r\r\nvInteger\nMF_X\r\n-7\r\nvStr\ring"); }, NoError(), 2,
          [](TRFileSystem& store, const std::string&) {
              EXPECT_EQ(store.ReadString("Always"), "false");
              EXPECT_EQ(store.ValueAt(0).Kind, TValueKind::vInteger);
@@ -352,19 +323,17 @@ TEST_F(HostileInput, SettingsFiles)
              EXPECT_EQ(store.ValueAt(1).Kind, TValueKind::vString);
          }},
         {"a last entry cut off after its name",
-         [] { return Lines({"a", "1", "vString"}) + "b"; },
-         corrupted,
-         2,
-         HoldsTheStartValues},
+         [] {
+             return Lines({"a", "1", "vString"}) + "b";
+         },
+         corrupted, 2, HoldsTheStartValues},
         {"a Ctrl+Z inside a value",
-         [] { return std::string("a\r\nb\x1a" "c\r\nvString\r\n"); },
-         corrupted,
-         2,
-         HoldsTheStartValues},
-        {"1500 entries",
-         [] { return Entries(1500); },
-         NoError(),
-         1500,
+         [] {
+             return std::string("a\r\nb\x1a"
+                                "c\r\nvString\r\n");
+         },
+         corrupted, 2, HoldsTheStartValues},
+        {"1500 entries", [] { return Entries(1500); }, NoError(), 1500,
          [](TRFileSystem& store, const std::string&) {
              EXPECT_EQ(store.ReadInteger("key1499"), 1499);
              EXPECT_EQ(Capture([&] { store.WriteString("new", "x"); }),

@@ -8,7 +8,7 @@ const std::vector<TValueKind> Kinds = {TValueKind::vString, TValueKind::vInteger
                                        TValueKind::vBoolean};
 
 // Kind lines that are no kind word.
-const std::vector<std::string> BadKindWords = {"vstring", "VSTRING", "vString ", " vString",
+const std::vector<std::string> BadKindWords = {"vstring",  "VSTRING", "vString ", " vString",
                                                "vUnsaved", "Integer", "",         "vBool"};
 
 // Ends of a file that stop inside an entry.

@@ -35,10 +35,10 @@ public:
     // A settings file put in place from outside, as its reader must take it.
     struct TFileLoad {
         std::vector<TValue> Entries;
-        bool Missing = false;  // no file at all
-        bool NoData = false;   // 0 bytes, or a Ctrl+Z first
-        bool Corrupt = false;  // a kind line that is no kind word
-        bool TooMany = false;  // more entries than the store has positions
+        bool Missing = false; // no file at all
+        bool NoData = false;  // 0 bytes, or a Ctrl+Z first
+        bool Corrupt = false; // a kind line that is no kind word
+        bool TooMany = false; // more entries than the store has positions
     };
     TOutcome Loaded(const TFileLoad& file);
 

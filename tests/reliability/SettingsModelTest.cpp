@@ -59,9 +59,8 @@ enum TOp {
     Restart,
     OpCount
 };
-const char* const OpNames[] = {"WriteString", "WriteInteger",    "ReadString", "ReadInteger", "ValueExists",
-                               "Save",        "Reload",          "Load",       "DeleteFile",  "PutFileBack",
-                               "Restart"};
+const char* const OpNames[] = {"WriteString", "WriteInteger", "ReadString", "ReadInteger", "ValueExists", "Save",
+                               "Reload",      "Load",         "DeleteFile", "PutFileBack", "Restart"};
 const double Weights[OpCount] = {25, 10, 15, 15, 10, 3, 2, 2, 0.3, 0, 0.5};
 
 bool SameValue(const TValue& a, const TValue& b)
@@ -109,9 +108,9 @@ private:
     TTempWorkingFolder& Folder;
     std::unique_ptr<TRFileSystem> Store;
     TSettingsModel Model;
-    std::optional<std::string> Disk;   // the file's bytes; none when it is missing
+    std::optional<std::string> Disk;     // the file's bytes; none when it is missing
     TSettingsModel::TFileLoad DiskShape; // what a load of the file must give
-    int64_t FaultAfter = -1;           // the fault armed for the next write
+    int64_t FaultAfter = -1;             // the fault armed for the next write
     // Every save of the run writes through it.
     TFailingWriteStep WriteFault;
     TSettingsFileMaker Files{*this, [this] { return AnyName(true); },
@@ -138,9 +137,12 @@ std::string TSettingsRun::Text(bool lineBreaks)
 // empty name, and (through the API only) names holding line breaks.
 std::string TSettingsRun::AnyName(bool forFile)
 {
-    static const std::vector<std::string> fixed = {
-        "MF_X", "mf_x", "MF_Y", "AlwaysOnTop", "orbl_alias0", "", " ", "a b", "\xE4iti", "SortMethod", "pcol1"};
-    static const std::vector<std::string> broken = {"a\rb", "a\nb", "a\x1a" "b", "MF_X\r\n", "\n"};
+    static const std::vector<std::string> fixed = {"MF_X", "mf_x", "MF_Y",    "AlwaysOnTop", "orbl_alias0", "",
+                                                   " ",    "a b",  "\xE4iti", "SortMethod",  "pcol1"};
+    static const std::vector<std::string> broken = {"a\rb", "a\nb",
+                                                    "a\x1a"
+                                                    "b",
+                                                    "MF_X\r\n", "\n"};
     const int pick = Uniform(0, 99);
     if (pick < 30)
         return PickFrom(fixed);
@@ -153,9 +155,29 @@ std::string TSettingsRun::AnyName(bool forFile)
 
 std::string TSettingsRun::AnyValueText()
 {
-    static const std::vector<std::string> notNumbers = {
-        "",      "  ",  "12 ", "1 2", "+",  "-",  "$",   "0x",   "x",       "$123456789", "2147483648", "-2147483649",
-        "- 5",   "--5", "\t5", "5.0", "1e3", "0x-1", "$G",  "\xA0" "1", "3,5", "true"};
+    static const std::vector<std::string> notNumbers = {"",
+                                                        "  ",
+                                                        "12 ",
+                                                        "1 2",
+                                                        "+",
+                                                        "-",
+                                                        "$",
+                                                        "0x",
+                                                        "x",
+                                                        "$123456789",
+                                                        "2147483648",
+                                                        "-2147483649",
+                                                        "- 5",
+                                                        "--5",
+                                                        "\t5",
+                                                        "5.0",
+                                                        "1e3",
+                                                        "0x-1",
+                                                        "$G",
+                                                        "\xA0"
+                                                        "1",
+                                                        "3,5",
+                                                        "true"};
     const int pick = Uniform(0, 9);
     if (pick < 3)
         return NumberText(AnyNumber());
@@ -264,7 +286,7 @@ bool TSettingsRun::DoWrite(TOp op)
     // Now and then the write meets a fault: once, or lasting for this write
     // and a save right after it.
     const int fault = Uniform(0, 99); // < 10: once, < 14: lasting
-    std::string content; // what the write makes of the file, when a fault is to meet it
+    std::string content;              // what the write makes of the file, when a fault is to meet it
     if (fault < 14) {
         TSettingsModel trial = Model;
         if (op == WriteString)
@@ -276,12 +298,14 @@ bool TSettingsRun::DoWrite(TOp op)
     const size_t size = content.size();
     FaultAfter = fault < 14 ? Uniform(0, static_cast<int>(size)) : -1;
     NoteOp([=, faultAfter = FaultAfter, hasFile = Disk.has_value()] {
-        const std::string call = op == WriteString    ? "WriteString(" + Quoted(name) + ", " + Quoted(text) + ")"
-                                 : op == WriteInteger ? "WriteInteger(" + Quoted(name) + ", " + std::to_string(number) + ")"
-                                                      : std::string("SaveToFile()");
-        return call + (faultAfter >= 0 ? " failing " + std::string(fault < 10 ? "once" : "always") + " after " +
-                                             std::to_string(faultAfter) + " of " + std::to_string(size) + " bytes"
-                                       : "") +
+        const std::string call = op == WriteString ? "WriteString(" + Quoted(name) + ", " + Quoted(text) + ")"
+                                 : op == WriteInteger
+                                     ? "WriteInteger(" + Quoted(name) + ", " + std::to_string(number) + ")"
+                                     : std::string("SaveToFile()");
+        return call +
+               (faultAfter >= 0 ? " failing " + std::string(fault < 10 ? "once" : "always") + " after " +
+                                      std::to_string(faultAfter) + " of " + std::to_string(size) + " bytes"
+                                : "") +
                (hasFile ? "" : ", no file");
     });
     if (FaultAfter >= 0)
@@ -449,8 +473,8 @@ TEST_P(SettingsModel, AgreesWithTheReferenceModel)
         ok = run.Step(step);
     ok = ok && run.FinalCheck();
     ASSERT_TRUE(ok) << "stopped at operation " << step;
-    std::cout << "[ model    ] " << config.Name << ": " << step << " operations, largest store " << run.MaxCount
-              << "; " << run.SeenSummary() << "\n";
+    std::cout << "[ model    ] " << config.Name << ": " << step << " operations, largest store " << run.MaxCount << "; "
+              << run.SeenSummary() << "\n";
 
     if (ModelOpsPerSeed < 30000)
         return;

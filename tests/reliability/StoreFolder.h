@@ -16,8 +16,9 @@ namespace Reliability {
 // Exact matching is part of what is tested: field 8 repeats the alias of field
 // 2 (so the first wins and field 8 has no alias of its own), field 9's alias is
 // the empty text, and one alias holds an 8-bit letter.
-inline const TAlias Aliases = {"Book title",   "Book author", "Publisher", "Year published", "Other information (1)",
-                               "Other \xE4 (2)", "Loaner",      "Date loaned", "Publisher",    ""};
+inline const TAlias Aliases = {
+    "Book title",     "Book author", "Publisher",   "Year published", "Other information (1)",
+    "Other \xE4 (2)", "Loaner",      "Date loaned", "Publisher",      ""};
 
 inline std::string DatabaseSettings(const std::string& databasePath)
 {

@@ -87,10 +87,10 @@ TEST(SplashPicture, IsABaselineJfifOf150By60WithThreeEightBitComponents)
     ASSERT_NE(frame, nullptr);
     const TBytes& sof = frame->Payload;
     ASSERT_GE(sof.size(), 6u);
-    EXPECT_EQ(sof[0], 8);                // sample precision
-    EXPECT_EQ(sof[1] << 8 | sof[2], 60); // lines
+    EXPECT_EQ(sof[0], 8);                 // sample precision
+    EXPECT_EQ(sof[1] << 8 | sof[2], 60);  // lines
     EXPECT_EQ(sof[3] << 8 | sof[4], 150); // samples per line
-    EXPECT_EQ(sof[5], 3);                // components
+    EXPECT_EQ(sof[5], 3);                 // components
 }
 
 TEST(SplashPicture, DecodesToItsNaturalSizeAndShowsALogo)

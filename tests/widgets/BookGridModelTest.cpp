@@ -31,7 +31,10 @@ TBookGridModel& Filled(TBookGridModel& model)
     TBookRows rows;
     rows.Reserve(1); // fewer than added: the buffer grows as needed
     rows.Add(Book("Emma", "Jane Austen", "", false));
-    rows.Add(Book("Caf\xe9 \x93Zo\x94", "", "\x8a" "koda", true));
+    rows.Add(Book("Caf\xe9 \x93Zo\x94", "",
+                  "\x8a"
+                  "koda",
+                  true));
     rows.Add(Book("", "Mary Shelley", "Lackington", false));
     model.SetRows(std::move(rows));
     return model;

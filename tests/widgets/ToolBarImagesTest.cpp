@@ -21,9 +21,9 @@ struct TImageRow {
 
 // Index -> resource file, as the toolbar and the menu expect them.
 const std::vector<TImageRow> Images = {
-    {TToolBarImages::Browser, "browser"}, {TToolBarImages::Add, "add"},         {TToolBarImages::Edit, "edit"},
-    {TToolBarImages::Remove, "remove"},   {TToolBarImages::Loan, "loan"},       {TToolBarImages::Return, "return"},
-    {TToolBarImages::Print, "print"},     {TToolBarImages::Search, "search"},   {TToolBarImages::Refresh, "refresh"},
+    {TToolBarImages::Browser, "browser"}, {TToolBarImages::Add, "add"},       {TToolBarImages::Edit, "edit"},
+    {TToolBarImages::Remove, "remove"},   {TToolBarImages::Loan, "loan"},     {TToolBarImages::Return, "return"},
+    {TToolBarImages::Print, "print"},     {TToolBarImages::Search, "search"}, {TToolBarImages::Refresh, "refresh"},
     {TToolBarImages::Help, "help"},       {TToolBarImages::Exit, "exit"},
 };
 

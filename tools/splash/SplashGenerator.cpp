@@ -96,8 +96,8 @@ const TGlyph& GlyphFor(char letter)
 
 // One square a set pixel of the font, scaled; letters advance by 6 cells.
 // A bold weight widens every square to the right.
-void AddText(std::vector<TShape>& shapes, const std::string& text, double left, double top, double cell,
-             double bold, TColour colour)
+void AddText(std::vector<TShape>& shapes, const std::string& text, double left, double top, double cell, double bold,
+             TColour colour)
 {
     for (size_t n = 0; n < text.size(); ++n) {
         const TGlyph& glyph = GlyphFor(text[n]);
