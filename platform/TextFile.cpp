@@ -291,8 +291,10 @@ void TTextFile::Remove(const std::string& path)
 
 IWriteStep& TTextFile::WriteStep()
 {
-    IWriteStep* const installed = InstalledWriteStep.load();
-    return installed ? *installed : FileWriteStep;
+    IWriteStep* step = InstalledWriteStep.load();
+    if (step == nullptr)
+        step = &FileWriteStep;
+    return *step;
 }
 
 IWriteStep* TTextFile::SetWriteStep(IWriteStep* step)
