@@ -189,13 +189,17 @@ std::string Listed(const std::vector<std::string>& entries, const char* separato
 struct TRow {
     int Line = 0;
     TItem Item;
+    // What became of the row's text on the way, told when the row is added.
+    std::vector<std::string> Blanked, Substituted;
+    bool DatedToday = false;
 };
 
 // What the rows of a file become: the books to add, and what was skipped,
 // refused or changed on the way.
 struct TPlan {
     std::vector<TRow> Rows;
-    std::vector<std::string> Skipped, Problems, Blanked, Substituted, Duplicates, DatedToday;
+    std::vector<std::string> Skipped, Problems, Duplicates;
+    std::vector<std::string> Blanked, Substituted, DatedToday; // of the rows added
 };
 
 // Volumnia keeps its books in memory and writes them at its end: an import
@@ -299,17 +303,17 @@ TPlan PlanRows(const std::vector<TCsvRecord>& records, const TCsvColumns& column
                     ") has no place in the Windows character set the catalogue uses" +
                     (options.Substitute ? "" : " (--substitute puts its closest form in its place)"));
             if (blanked)
-                plan.Blanked.push_back(where);
+                row.Blanked.push_back(where);
             if (substituted)
-                plan.Substituted.push_back(where + ": \"" + value.toStdString() + "\" -> \"" +
-                                           TCsvCatalogue::Utf8(bytes) + "\"");
+                row.Substituted.push_back(where + ": \"" + value.toStdString() + "\" -> \"" +
+                                          TCsvCatalogue::Utf8(bytes) + "\"");
         }
         // A lent book without its date would show as at home.
         std::string& loanDate = row.Item.Fields[7];
         if (!Cp1252::ToQString(row.Item.Fields[6]).trimmed().isEmpty() &&
             Cp1252::ToQString(loanDate).trimmed().isEmpty()) {
             loanDate = Cp1252::FromQString(LocaleTexts::ShortDate(options.Today));
-            plan.DatedToday.push_back(std::to_string(row.Line));
+            row.DatedToday = true;
         }
         plan.Rows.push_back(std::move(row));
     }
@@ -331,6 +335,17 @@ void PassOverDuplicates(TPlan& plan, const TDatabase& database)
             plan.Duplicates.push_back(std::to_string(row.Line));
     }
     plan.Rows = std::move(kept);
+}
+
+// What the rows to be added went through, for the summary.
+void CollectChanges(TPlan& plan)
+{
+    for (const TRow& row : plan.Rows) {
+        plan.Blanked.insert(plan.Blanked.end(), row.Blanked.begin(), row.Blanked.end());
+        plan.Substituted.insert(plan.Substituted.end(), row.Substituted.begin(), row.Substituted.end());
+        if (row.DatedToday)
+            plan.DatedToday.push_back(std::to_string(row.Line));
+    }
 }
 
 // Each book takes CurrentIndex + 1 and raises it, as Add does; a number the
@@ -409,6 +424,7 @@ void TCsvImport::Run(const TCsvImportOptions& options, std::ostream& report)
                           Listed(plan.Problems, "\n  "));
     if (!options.KeepDuplicates)
         PassOverDuplicates(plan, database);
+    CollectChanges(plan);
     std::vector<TRow>& rows = plan.Rows;
     const int64_t total = int64_t(database.Count()) + int64_t(rows.size());
     if (total > TDatabase::MaxItems)
