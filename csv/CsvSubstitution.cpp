@@ -11,6 +11,8 @@ namespace {
 
 struct TEntry {
     char32_t Letter; // a lower case letter, or a sign without case
+    // Read through the iterator std::lower_bound returns, which cppcheck does not follow.
+    // cppcheck-suppress unusedStructMember
     const char* Latin;
 };
 
