@@ -294,7 +294,13 @@ TPlan PlanRows(const std::vector<TCsvRecord>& records, const TCsvColumns& column
                                       header[static_cast<size_t>(column)].trimmed().toStdString() + ")";
             char32_t bad = 0;
             bool blanked = false, substituted = false;
-            const QString& value = text[static_cast<size_t>(field)];
+            // Letters written as a base and a combining mark (as macOS writes
+            // file names and some programs their text) are joined first: é
+            // so written is a letter the catalogue holds. Every Windows-1252
+            // character is its own composed form, so other text is unchanged.
+            QString& value = text[static_cast<size_t>(field)];
+            if (!Cp1252::CanHold(value))
+                value = value.normalized(QString::NormalizationForm_C);
             std::string& bytes = row.Item.Fields[static_cast<size_t>(field)];
             if (!ToCp1252(value, options.Substitute, bytes, bad, blanked, substituted))
                 plan.Problems.push_back(

@@ -225,6 +225,7 @@ TEST_F(CsvCommand, ImportedTextReachesTheDatabaseAsTheEnginesStoreIt)
          {},
          {"X", "", "", "", "", "", "Bob", LocaleTexts::ShortDate(QDate::currentDate()).toStdString()}},
         {"a formula written as text", "Title\n'=SUM(1+1)\n", {}, {"=SUM(1+1)"}},
+        {"letters with combining marks", "Title\nCafe\xCC\x81 A\xCC\x8A\n", {}, {"Caf\xE9 \xC5"}},
         {"UTF-16 with a byte order mark",
          std::string("\xFF\xFET\0i\0t\0l\0e\0\n\0G\0\xF6\0d\0e\0l\0\n\0", 26),
          {"--encoding", "windows-1252"},
