@@ -2,15 +2,27 @@
 
 #include "platform/Cp1252.h"
 
+#include <algorithm>
+
 namespace {
+
+enum class TKind {
+    Plain,    // the whole cell fills the field
+    Fallback, // tried after the others: a whole date, or a copyright year, for the year field
+    Comments, // both notes, the second after a line break; a single line is the notes
+    Private,  // both notes, the second after a line break; a single line is the second notes
+};
 
 struct TOtherHeader {
     const char* Name;
     int Field;
+    TKind Kind = TKind::Plain;
 };
 
-// Headers that spreadsheets and other book catalogues (Goodreads, Libib,
-// Tellico, GCstar, Readerware) write for the fields we keep.
+// Headers that spreadsheets and other book catalogues write for the fields we
+// keep: Goodreads (and the reading sites that take its layout), LibraryThing
+// (its current and its older quoted headers), BookBuddy, Libib, Calibre's
+// catalog, Tellico, GCstar, Readerware. One row a header.
 constexpr TOtherHeader OtherHeaders[] = {
     {"title", 0},
     {"author", 1},
@@ -18,41 +30,79 @@ constexpr TOtherHeader OtherHeaders[] = {
     {"author(s)", 1},
     {"creators", 1},
     {"writer", 1},
+    {"primary author", 1},
+    {"author (first, last)", 1},
     {"publisher", 2},
+    {"publication", 2},
     {"year", 3},
     {"year published", 3},
     {"original publication year", 3},
+    {"original year published", 3},
     {"publication year", 3},
-    {"copyright year", 3},
-    {"published", 3},
-    {"publish date", 3},
-    {"publication date", 3},
-    {"date published", 3},
+    {"copyright year", 3, TKind::Fallback},
+    {"date", 3},
+    {"published", 3, TKind::Fallback},
+    {"publish date", 3, TKind::Fallback},
+    {"publication date", 3, TKind::Fallback},
+    {"date published", 3, TKind::Fallback},
+    {"original date published", 3, TKind::Fallback},
+    {"pubdate", 3, TKind::Fallback},
     {"notes", 4},
     {"note", 4},
-    {"comments", 4},
     {"comment", 4},
-    {"private notes", 5},
+    {"comments", 4, TKind::Comments},
+    {"private notes", 5, TKind::Private},
     {"personal notes", 5},
+    {"private comment", 5},
     {"borrowed by", 6},
     {"loaned to", 6},
     {"lent to", 6},
     {"borrower", 6},
     {"loaner", 6},
+    {"lending patron", 6},
     {"date borrowed", 7},
     {"date loaned", 7},
     {"date lent", 7},
     {"loan date", 7},
+    {"loaned date", 7},
+    {"lending start", 7},
 };
+
+// Columns every program writes that no book field takes: our numbers are new.
+constexpr const char* IgnoredHeaders[] = {"id", "book id"};
 
 QString Normalized(const QString& header)
 {
     QString name = header;
     name.replace(u'_', u' ');
-    return name.simplified().toCaseFolded();
+    name = name.simplified();
+    if (name.size() >= 2 && name.front() == u'\'' && name.back() == u'\'')
+        name = name.mid(1, name.size() - 2).simplified();
+    return name.toCaseFolded();
+}
+
+qsizetype LineBreak(const QString& cell)
+{
+    for (qsizetype i = 0; i < cell.size(); ++i)
+        if (cell.at(i) == u'\r' || cell.at(i) == u'\n')
+            return i;
+    return -1;
 }
 
 } // namespace
+
+QString TCsvColumns::PartOf(const QString& cell, TPart part)
+{
+    if (part == TPart::Whole)
+        return cell;
+    const qsizetype at = LineBreak(cell);
+    if (at < 0)
+        return part == TPart::FirstLineOrWhole || part == TPart::RestOrWhole ? cell : QString();
+    if (part == TPart::FirstLineOrWhole || part == TPart::FirstLineOnly)
+        return cell.left(at);
+    const qsizetype rest = cell.at(at) == u'\r' && at + 1 < cell.size() && cell.at(at + 1) == u'\n' ? at + 2 : at + 1;
+    return cell.mid(rest);
+}
 
 TCsvColumns::TCsvColumns(const std::vector<QString>& header, const TAlias& aliases)
 {
@@ -60,23 +110,61 @@ TCsvColumns::TCsvColumns(const std::vector<QString>& header, const TAlias& alias
     for (int field = 0; field < FieldCount; ++field)
         names[static_cast<size_t>(field)] = Normalized(Cp1252::ToQString(aliases[static_cast<size_t>(field)]));
 
-    for (size_t column = 0; column < header.size(); ++column) {
-        const QString name = Normalized(header[column]);
-        int field = -1;
-        for (int f = 0; f < FieldCount && field < 0; ++f)
-            if (!name.isEmpty() && name == names[static_cast<size_t>(f)])
-                field = f;
-        for (const TOtherHeader& other : OtherHeaders)
-            if (field < 0 && name == QLatin1String(other.Name))
-                field = other.Field;
-        if (field >= 0)
-            Columns[static_cast<size_t>(field)].push_back(static_cast<int>(column));
-        else if (name != u"id") {
-            const QString shown = header[column].trimmed().isEmpty()
+    // The sources of each field with their rank: whole dates after years.
+    struct TRanked {
+        TSource Source;
+        int Rank;
+    };
+    std::array<std::vector<TRanked>, FieldCount> ranked;
+    const auto add = [&ranked](int field, int column, TPart part, int rank) {
+        ranked[static_cast<size_t>(field)].push_back({{column, part}, rank});
+    };
+    for (size_t c = 0; c < header.size(); ++c) {
+        const int column = static_cast<int>(c);
+        const QString name = Normalized(header[c]);
+        bool known = false;
+        for (int f = 0; f < FieldCount && !known; ++f)
+            if (!name.isEmpty() && name == names[static_cast<size_t>(f)]) {
+                add(f, column, TPart::Whole, 0);
+                known = true;
+            }
+        for (const TOtherHeader& other : OtherHeaders) {
+            if (known || name != QLatin1String(other.Name))
+                continue;
+            known = true;
+            switch (other.Kind) {
+            case TKind::Plain:
+                add(other.Field, column, TPart::Whole, 0);
+                break;
+            case TKind::Fallback:
+                add(other.Field, column, TPart::Whole, 1);
+                break;
+            case TKind::Comments:
+                add(4, column, TPart::FirstLineOrWhole, 0);
+                add(5, column, TPart::RestOnly, 0);
+                break;
+            case TKind::Private:
+                add(4, column, TPart::FirstLineOnly, 0);
+                add(5, column, TPart::RestOrWhole, 0);
+                break;
+            }
+        }
+        for (const char* ignored : IgnoredHeaders)
+            known = known || name == QLatin1String(ignored);
+        if (!known) {
+            const QString shown = header[c].trimmed().isEmpty()
                                       ? QStringLiteral("(column %1, no header)").arg(column + 1)
-                                      : header[column].trimmed();
+                                      : header[c].trimmed();
             if (!FUnknown.contains(shown, Qt::CaseInsensitive))
                 FUnknown.append(shown);
+        }
+    }
+    for (size_t field = 0; field < ranked.size(); ++field) {
+        std::stable_sort(ranked[field].begin(), ranked[field].end(),
+                         [](const TRanked& a, const TRanked& b) { return a.Rank < b.Rank; });
+        for (const TRanked& source : ranked[field]) {
+            Sources[field].push_back(source.Source);
+            Columns[field].push_back(source.Source.Column);
         }
     }
 }

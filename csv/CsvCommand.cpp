@@ -42,6 +42,17 @@ int SortField(const std::string& value)
     throw TUsageError{"--sort takes title, author or publisher, not \"" + value + "\""};
 }
 
+TCsvFormat Format(const std::string& value)
+{
+    if (value == "volumnia")
+        return TCsvFormat::Volumnia;
+    if (value == "tellico")
+        return TCsvFormat::Tellico;
+    if (value == "goodreads")
+        return TCsvFormat::Goodreads;
+    throw TUsageError{"--format takes volumnia, tellico or goodreads, not \"" + value + "\""};
+}
+
 bool Windows1252(const std::string& value)
 {
     QString name = QString::fromLocal8Bit(value).toLower();
@@ -59,6 +70,8 @@ int Export(const std::vector<std::string>& arguments, std::ostream& out, std::os
     for (size_t i = 1; i < arguments.size(); ++i) {
         if (auto sort = OptionValue(arguments, i, "--sort"))
             options.SortField = SortField(*sort);
+        else if (auto format = OptionValue(arguments, i, "--format"))
+            options.Format = Format(*format);
         else if (arguments[i] == "--bom")
             options.Bom = true;
         else if (arguments[i].size() > 1 && arguments[i][0] == '-')
@@ -83,6 +96,10 @@ int Import(const std::vector<std::string>& arguments, std::ostream& out)
             options.Windows1252 = Windows1252(*encoding);
         else if (arguments[i] == "--dry-run")
             options.DryRun = true;
+        else if (arguments[i] == "--substitute")
+            options.Substitute = true;
+        else if (arguments[i] == "--keep-duplicates")
+            options.KeepDuplicates = true;
         else if (arguments[i].size() > 1 && arguments[i][0] == '-')
             throw TUsageError{"import has no option " + arguments[i]};
         else
@@ -99,15 +116,23 @@ int Import(const std::vector<std::string>& arguments, std::ostream& out)
 
 const char* TCsvCommand::HelpText()
 {
-    return "Usage: volumnia-csv export [--sort title|author|publisher] [--bom] [FILE]\n"
-           "       volumnia-csv import [--dry-run] [--encoding utf-8|windows-1252] FILE\n"
+    return "Usage: volumnia-csv export [--format volumnia|tellico|goodreads]\n"
+           "                          [--sort title|author|publisher] [--bom] [FILE]\n"
+           "       volumnia-csv import [--dry-run] [--encoding utf-8|windows-1252]\n"
+           "                          [--substitute] [--keep-duplicates] FILE\n"
            "\n"
            "Brings books into and out of the Volumnia catalogue of the working folder\n"
            "(the folder of volumnia.kelt) as CSV.\n"
            "\n"
            "export   writes every book as CSV in UTF-8 to FILE, or to standard output\n"
            "         when FILE is - or missing: a header row of ID and the eight field\n"
-           "         names, then one row a book.\n"
+           "         names, then one row a book. A field a spreadsheet would take\n"
+           "         for a formula (beginning with = + - @) gets an apostrophe before\n"
+           "         it, which import takes off again.\n"
+           "  --format tellico|goodreads      the header Tellico's CSV import, or the\n"
+           "                                  reading sites' (Goodreads' library export),\n"
+           "                                  reads without help; both notes share one\n"
+           "                                  cell, on two lines (default: volumnia)\n"
            "  --sort title|author|publisher   in this order, as the book browser sorts\n"
            "                                  (default: the order of the database file)\n"
            "  --bom                           begin with a byte order mark, for\n"
@@ -117,12 +142,23 @@ const char* TCsvCommand::HelpText()
            "         new numbers after CurrentIndex. Columns are matched by their\n"
            "         header: the field names of the settings, or Title, Author,\n"
            "         Publisher, Year, Notes, Private Notes, Borrowed By, Date Borrowed\n"
-           "         and the like; other columns are ignored, rows without a title\n"
-           "         skipped. Nothing is written when anything is refused.\n"
+           "         and the like, and the exports of Goodreads, LibraryThing, BookBuddy,\n"
+           "         Libib, Calibre and Tellico; other columns are ignored, rows without\n"
+           "         a title skipped, and rows whose title and author the catalogue\n"
+           "         or an earlier row holds passed over. A lent book without a loan\n"
+           "         date is lent from today. Nothing is written when anything is\n"
+           "         refused.\n"
            "  --dry-run                       tell what would be added, skipped or\n"
            "                                  refused, and write nothing\n"
            "  --encoding utf-8|windows-1252   the text of FILE (default: UTF-8; a\n"
-           "                                  byte order mark is allowed)\n"
+           "                                  byte order mark is allowed; UTF-16 with a\n"
+           "                                  byte order mark is read as such)\n"
+           "  --substitute                    a letter the Windows character set has no\n"
+           "                                  place for takes its closest form (\xC5\x82 -> l,\n"
+           "                                  Cyrillic and Greek in Latin letters, others\n"
+           "                                  ?), each change listed, instead of a refusal\n"
+           "  --keep-duplicates               add rows whose title and author are held\n"
+           "                                  already\n"
            "\n"
            "Exit status: 0 done, 1 refused (the reason on standard error), 2 usage error.\n"
            "Import is refused while Volumnia runs on the same folder.\n";

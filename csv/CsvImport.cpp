@@ -2,9 +2,12 @@
 
 #include "csv/CsvCatalogue.h"
 #include "csv/CsvColumns.h"
+#include "csv/CsvFormulas.h"
 #include "csv/CsvReader.h"
+#include "csv/CsvSubstitution.h"
 #include "csv/ECsvRefusal.h"
 #include "platform/Cp1252.h"
+#include "platform/LocaleTexts.h"
 #include "platform/WorkingFolderLock.h"
 #include "settings/SettingsKeys.h"
 
@@ -14,6 +17,7 @@
 #include <array>
 #include <cstdio>
 #include <limits>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -57,10 +61,58 @@ QByteArray ReadInput(const QString& file)
     return data;
 }
 
+// The line of the first byte at or after offset.
+int LineAt(const QByteArray& bytes, qsizetype offset)
+{
+    return static_cast<int>(bytes.left(offset).count('\n')) + 1;
+}
+
+QString DecodeUtf16(const QString& file, QByteArray bytes)
+{
+    const bool little = bytes.startsWith("\xFF\xFE");
+    bytes.remove(0, 2);
+    QStringDecoder decoder(little ? QStringDecoder::Utf16LE : QStringDecoder::Utf16BE,
+                           QStringConverter::Flag::Stateless);
+    QString text = decoder.decode(bytes);
+    if (decoder.hasError() || bytes.size() % 2 != 0)
+        throw ECsvRefusal(Name(file) + ": begins as UTF-16 text (a byte order mark) but is not whole UTF-16; "
+                                       "nothing imported");
+    return text;
+}
+
+// Windows-1252 was asked for: text that is valid UTF-8 and holds letters of
+// more than one byte is UTF-8, and reading it byte by byte would store
+// "CafÃ©" for "Café".
+void RefuseUtf8AsWindows1252(const QString& file, const QByteArray& bytes)
+{
+    qsizetype first = -1;
+    for (qsizetype i = 0; i < bytes.size() && first < 0; ++i)
+        if (static_cast<unsigned char>(bytes[i]) >= 0x80)
+            first = i;
+    if (first < 0)
+        return;
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringConverter::Flag::Stateless);
+    static_cast<void>(QString(decoder.decode(bytes)));
+    if (decoder.hasError())
+        return;
+    throw ECsvRefusal(Name(file) + ": line " + std::to_string(LineAt(bytes, first)) +
+                      ": this is UTF-8 text, not Windows-1252 (read as Windows-1252 its letters would turn into "
+                      "others); import it without --encoding windows-1252; nothing imported");
+}
+
 QString Decode(const QString& file, QByteArray bytes, bool windows1252)
 {
-    if (windows1252)
+    // A byte order mark says what the text is, whatever was asked.
+    if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF"))
+        return DecodeUtf16(file, std::move(bytes));
+    if (const qsizetype zero = bytes.indexOf('\0'); zero >= 0)
+        throw ECsvRefusal(Name(file) + ": line " + std::to_string(LineAt(bytes, zero)) +
+                          ": holds zero bytes, as UTF-16 text without a byte order mark does; save it as UTF-8; "
+                          "nothing imported");
+    if (windows1252) {
+        RefuseUtf8AsWindows1252(file, bytes);
         return Cp1252::ToQString(bytes.toStdString());
+    }
     if (bytes.startsWith("\xEF\xBB\xBF"))
         bytes.remove(0, 3);
     QStringDecoder decoder(QStringDecoder::Utf8, QStringConverter::Flag::Stateless);
@@ -84,9 +136,10 @@ QString Decode(const QString& file, QByteArray bytes, bool windows1252)
 }
 
 // The field's bytes for the database; false with the first character that
-// Windows-1252 cannot hold. Line breaks and Ctrl+Z, which would break the
-// file's lines, become blanks as the engines make them.
-bool ToCp1252(const QString& text, std::string& bytes, char32_t& bad, bool& blanked)
+// Windows-1252 cannot hold, unless substitute, which puts its closest form in
+// its place and sets substituted. Line breaks and Ctrl+Z, which would break
+// the file's lines, become blanks as the engines make them.
+bool ToCp1252(const QString& text, bool substitute, std::string& bytes, char32_t& bad, bool& blanked, bool& substituted)
 {
     bytes.clear();
     bytes.reserve(static_cast<size_t>(text.size()));
@@ -98,14 +151,29 @@ bool ToCp1252(const QString& text, std::string& bytes, char32_t& bad, bool& blan
             continue;
         }
         const int byte = Cp1252::FromUnicode(c);
-        if (byte < 0) {
-            bad = QChar::isHighSurrogate(c) && i + 1 < text.size() ? QChar::surrogateToUcs4(c, text.at(i + 1).unicode())
-                                                                   : char32_t(c);
+        if (byte >= 0) {
+            bytes.push_back(static_cast<char>(byte));
+            continue;
+        }
+        const bool pair = QChar::isHighSurrogate(c) && i + 1 < text.size() && text.at(i + 1).isLowSurrogate();
+        const char32_t point = pair ? QChar::surrogateToUcs4(c, text.at(i + 1).unicode()) : char32_t(c);
+        if (!substitute) {
+            bad = point;
             return false;
         }
-        bytes.push_back(static_cast<char>(byte));
+        if (pair)
+            ++i;
+        bytes += Cp1252::FromQString(TCsvSubstitution::For(point));
+        substituted = true;
     }
     return true;
+}
+
+// Title and author as the duplicate rule compares them.
+QString DuplicateKey(const TItem& item)
+{
+    return Cp1252::ToQString(item.Fields[0]).trimmed().toCaseFolded() + u'\n' +
+           Cp1252::ToQString(item.Fields[1]).trimmed().toCaseFolded();
 }
 
 std::string Listed(const std::vector<std::string>& entries, const char* separator)
@@ -121,13 +189,17 @@ std::string Listed(const std::vector<std::string>& entries, const char* separato
 struct TRow {
     int Line = 0;
     TItem Item;
+    // What became of the row's text on the way, told when the row is added.
+    std::vector<std::string> Blanked, Substituted;
+    bool DatedToday = false;
 };
 
 // What the rows of a file become: the books to add, and what was skipped,
 // refused or changed on the way.
 struct TPlan {
     std::vector<TRow> Rows;
-    std::vector<std::string> Skipped, Problems, Blanked;
+    std::vector<std::string> Skipped, Problems, Duplicates;
+    std::vector<std::string> Blanked, Substituted, DatedToday; // of the rows added
 };
 
 // Volumnia keeps its books in memory and writes them at its end: an import
@@ -156,6 +228,9 @@ std::vector<TCsvRecord> ReadRecords(const TCsvImportOptions& options)
     } catch (const ECsvRefusal& malformed) {
         throw ECsvRefusal(Name(options.File) + ": " + malformed.Message + "; nothing imported");
     }
+    for (TCsvRecord& record : records)
+        for (QString& field : record.Fields)
+            field = TCsvFormulas::Restored(field);
     if (records.empty())
         throw ECsvRefusal(Name(options.File) + ": no header row; nothing imported");
     return records;
@@ -173,7 +248,7 @@ void RefuseWithoutTitles(const QString& file, const std::vector<QString>& header
                       "; nothing imported");
 }
 
-TPlan PlanRows(const std::vector<TCsvRecord>& records, const TCsvColumns& columns)
+TPlan PlanRows(const std::vector<TCsvRecord>& records, const TCsvColumns& columns, const TCsvImportOptions& options)
 {
     const std::vector<QString>& header = records.front().Fields;
     TPlan plan;
@@ -193,13 +268,17 @@ TPlan PlanRows(const std::vector<TCsvRecord>& records, const TCsvColumns& column
             }
         // Each field from the first of its columns that holds a value.
         std::array<int, TCsvColumns::FieldCount> source;
+        std::array<QString, TCsvColumns::FieldCount> text;
         source.fill(-1);
         for (int field = 0; field < TCsvColumns::FieldCount; ++field)
-            for (int column : columns.ColumnsOf(field))
-                if (!cell(column).trimmed().isEmpty()) {
-                    source[static_cast<size_t>(field)] = column;
+            for (const TCsvColumns::TSource& from : columns.SourcesOf(field)) {
+                QString part = TCsvColumns::PartOf(cell(from.Column), from.Part);
+                if (!part.trimmed().isEmpty()) {
+                    source[static_cast<size_t>(field)] = from.Column;
+                    text[static_cast<size_t>(field)] = std::move(part);
                     break;
                 }
+            }
         if (source[0] < 0) {
             plan.Skipped.push_back(std::to_string(record.Line()));
             continue;
@@ -214,17 +293,65 @@ TPlan PlanRows(const std::vector<TCsvRecord>& records, const TCsvColumns& column
                                       ", column " + std::to_string(column + 1) + " (" +
                                       header[static_cast<size_t>(column)].trimmed().toStdString() + ")";
             char32_t bad = 0;
-            bool blanked = false;
-            if (!ToCp1252(cell(column), row.Item.Fields[static_cast<size_t>(field)], bad, blanked))
-                plan.Problems.push_back(where + ": \"" + QString::fromUcs4(&bad, 1).toStdString() + "\" (U+" +
-                                        QString::number(bad, 16).toUpper().rightJustified(4, u'0').toStdString() +
-                                        ") has no place in the Windows character set the catalogue uses");
+            bool blanked = false, substituted = false;
+            // Letters written as a base and a combining mark (as macOS writes
+            // file names and some programs their text) are joined first: é
+            // so written is a letter the catalogue holds. Every Windows-1252
+            // character is its own composed form, so other text is unchanged.
+            QString& value = text[static_cast<size_t>(field)];
+            if (!Cp1252::CanHold(value))
+                value = value.normalized(QString::NormalizationForm_C);
+            std::string& bytes = row.Item.Fields[static_cast<size_t>(field)];
+            if (!ToCp1252(value, options.Substitute, bytes, bad, blanked, substituted))
+                plan.Problems.push_back(
+                    where + ": \"" + QString::fromUcs4(&bad, 1).toStdString() + "\" (U+" +
+                    QString::number(bad, 16).toUpper().rightJustified(4, u'0').toStdString() +
+                    ") has no place in the Windows character set the catalogue uses" +
+                    (options.Substitute ? "" : " (--substitute puts its closest form in its place)"));
             if (blanked)
-                plan.Blanked.push_back(where);
+                row.Blanked.push_back(where);
+            if (substituted)
+                row.Substituted.push_back(where + ": \"" + value.toStdString() + "\" -> \"" +
+                                          TCsvCatalogue::Utf8(bytes) + "\"");
+        }
+        // A lent book without its date would show as at home.
+        std::string& loanDate = row.Item.Fields[7];
+        if (!Cp1252::ToQString(row.Item.Fields[6]).trimmed().isEmpty() &&
+            Cp1252::ToQString(loanDate).trimmed().isEmpty()) {
+            loanDate = Cp1252::FromQString(LocaleTexts::ShortDate(options.Today));
+            row.DatedToday = true;
         }
         plan.Rows.push_back(std::move(row));
     }
     return plan;
+}
+
+// Rows whose title and author the catalogue or an earlier row holds are
+// passed over.
+void PassOverDuplicates(TPlan& plan, const TDatabase& database)
+{
+    std::set<QString> held;
+    for (int32_t slot = 0; slot < database.Count(); ++slot)
+        held.insert(DuplicateKey(database.ItemAt(slot)));
+    std::vector<TRow> kept;
+    for (TRow& row : plan.Rows) {
+        if (held.insert(DuplicateKey(row.Item)).second)
+            kept.push_back(std::move(row));
+        else
+            plan.Duplicates.push_back(std::to_string(row.Line));
+    }
+    plan.Rows = std::move(kept);
+}
+
+// What the rows to be added went through, for the summary.
+void CollectChanges(TPlan& plan)
+{
+    for (const TRow& row : plan.Rows) {
+        plan.Blanked.insert(plan.Blanked.end(), row.Blanked.begin(), row.Blanked.end());
+        plan.Substituted.insert(plan.Substituted.end(), row.Substituted.begin(), row.Substituted.end());
+        if (row.DatedToday)
+            plan.DatedToday.push_back(std::to_string(row.Line));
+    }
 }
 
 // Each book takes CurrentIndex + 1 and raises it, as Add does; a number the
@@ -290,7 +417,10 @@ void TCsvImport::Run(const TCsvImportOptions& options, std::ostream& report)
     const TCsvColumns columns(records.front().Fields, database.Aliases());
     if (columns.ColumnsOf(0).empty())
         RefuseWithoutTitles(options.File, records.front().Fields, database.Aliases());
-    TPlan plan = PlanRows(records, columns);
+    TCsvImportOptions planned = options;
+    if (planned.Today.isNull())
+        planned.Today = QDate::currentDate();
+    TPlan plan = PlanRows(records, columns, planned);
 
     if (!columns.Unknown().isEmpty())
         report << "Ignored columns: " << columns.Unknown().join(QStringLiteral(", ")).toStdString() << "\n";
@@ -298,6 +428,9 @@ void TCsvImport::Run(const TCsvImportOptions& options, std::ostream& report)
         throw ECsvRefusal(Name(options.File) + ": " + std::to_string(plan.Problems.size()) +
                           (plan.Problems.size() == 1 ? " problem" : " problems") + "; nothing imported:\n  " +
                           Listed(plan.Problems, "\n  "));
+    if (!options.KeepDuplicates)
+        PassOverDuplicates(plan, database);
+    CollectChanges(plan);
     std::vector<TRow>& rows = plan.Rows;
     const int64_t total = int64_t(database.Count()) + int64_t(rows.size());
     if (total > TDatabase::MaxItems)
@@ -333,6 +466,21 @@ void TCsvImport::Run(const TCsvImportOptions& options, std::ostream& report)
         report << (options.DryRun ? "Would skip " : "Skipped ") << plan.Skipped.size()
                << (plan.Skipped.size() == 1 ? " row" : " rows") << " without a title: line "
                << Listed(plan.Skipped, ", ") << ".\n";
+    if (!plan.Duplicates.empty())
+        report << (options.DryRun ? "Would pass over " : "Passed over ") << plan.Duplicates.size()
+               << (plan.Duplicates.size() == 1 ? " row" : " rows")
+               << " whose title and author the catalogue or an earlier row holds already: line "
+               << Listed(plan.Duplicates, ", ") << " (--keep-duplicates adds them).\n";
     if (!plan.Blanked.empty())
         report << "Line breaks became blanks in " << Listed(plan.Blanked, "; ") << ".\n";
+    if (!plan.DatedToday.empty())
+        report << "Lent without a loan date, so lent from today ("
+               << LocaleTexts::ShortDate(planned.Today).toStdString() << "): line " << Listed(plan.DatedToday, ", ")
+               << ".\n";
+    if (!plan.Substituted.empty()) {
+        report << "Letters the Windows character set has no place for took their closest form in "
+               << plan.Substituted.size() << (plan.Substituted.size() == 1 ? " field" : " fields") << ":\n";
+        for (const std::string& change : plan.Substituted)
+            report << "  " << change << "\n";
+    }
 }

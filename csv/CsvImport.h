@@ -4,16 +4,27 @@
 // as Volumnia's Add does; CurrentIndex is raised in the settings file first
 // and the database saved once after it, so a failure at either step leaves
 // whole files and never a number given out twice.
+//
+// A row whose title and author (ignoring case and blanks at either end) match
+// a book of the catalogue or an earlier row is passed over unless
+// KeepDuplicates, so the same file imported twice adds nothing the second
+// time. A book with a loaner but no loan date is lent from the day of the
+// import. Fields written with a leading apostrophe against spreadsheets'
+// formulas get their own text back (TCsvFormulas).
 #pragma once
 
+#include <QDate>
 #include <QString>
 
 #include <ostream>
 
 struct TCsvImportOptions {
-    QString File;             // "-": standard input
-    bool Windows1252 = false; // the file's text is Windows-1252, not UTF-8
-    bool DryRun = false;      // tell what would happen and write nothing
+    QString File;                // "-": standard input
+    bool Windows1252 = false;    // the file's text is Windows-1252, not UTF-8
+    bool DryRun = false;         // tell what would happen and write nothing
+    bool Substitute = false;     // letters Windows-1252 cannot hold take their closest form, not refused
+    bool KeepDuplicates = false; // add rows whose title and author the catalogue holds already
+    QDate Today;                 // the loan date of a lent book without one; null: the system's date
 };
 
 class TCsvImport {

@@ -1,5 +1,7 @@
 #include "csv/CsvWriter.h"
 
+#include "csv/CsvFormulas.h"
+
 namespace {
 
 bool NeedsQuotes(const QString& field)
@@ -21,7 +23,7 @@ void TCsvWriter::AppendRow(QByteArray& out, const std::vector<QString>& fields)
     for (size_t i = 0; i < fields.size(); ++i) {
         if (i > 0)
             out += ',';
-        const QString& field = fields[i];
+        const QString field = TCsvFormulas::Defused(fields[i]);
         if (NeedsQuotes(field)) {
             QString quoted = field;
             quoted.replace(u'"', QStringLiteral("\"\""));

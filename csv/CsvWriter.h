@@ -1,6 +1,8 @@
 // TCsvWriter: CSV rows as RFC 4180 writes them, in UTF-8 with CR LF line ends.
 // A field is quoted when it holds a comma, a quote or a line break, or begins
 // or ends with a blank (which some readers would trim); quotes are doubled.
+// A field a spreadsheet would run as a formula is written with an apostrophe
+// before it (TCsvFormulas).
 #pragma once
 
 #include <QByteArray>

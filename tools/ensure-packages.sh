@@ -3,13 +3,13 @@
 # libcups2-dev: the printer's own resolution; poppler-utils: the printing tests
 # read the PDF files they print back with pdftotext and pdftoppm. librsvg2-bin
 # renders the application icon; the install test validates the desktop entry
-# and metainfo and builds the Debian package (dpkg-shlibdeps). fonts-wine: free
-# Tahoma and MS Sans Serif with the metrics the windows and printing are laid
-# out for. The last line is the real-desktop test's: an X server, a window
+# and metainfo, builds the Debian package (dpkg-shlibdeps) and checks it with
+# lintian. fonts-wine: free Tahoma and MS Sans Serif with the metrics the
+# windows and printing are laid out for. The last line is the real-desktop test's: an X server, a window
 # manager, the tools that drive and read windows, and a D-Bus session with the
 # accessibility bus.
 VOLUMNIA_PACKAGES=(cmake ninja-build g++ qt6-base-dev libjpeg-dev libcups2-dev libgtest-dev poppler-utils xvfb xauth
-    librsvg2-bin desktop-file-utils appstream dpkg-dev fonts-wine
+    librsvg2-bin desktop-file-utils appstream dpkg-dev fonts-wine lintian
     openbox xdotool x11-utils dbus-daemon at-spi2-core python3-pyatspi)
 # The checks CI runs besides the suite (.ci/run): the format check and the
 # static analyser.

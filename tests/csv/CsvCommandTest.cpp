@@ -5,12 +5,14 @@
  */
 #include "csv/CsvCommand.h"
 #include "engine/ORBL.h"
+#include "platform/LocaleTexts.h"
 #include "platform/TextFile.h"
 #include "platform/WorkingFolderLock.h"
 #include "tests/support/DatabaseFile.h"
 #include "tests/support/FailingWriteStep.h"
 #include "tests/support/TempWorkingFolder.h"
 
+#include <QDate>
 #include <QLocale>
 
 #include <gtest/gtest.h>
@@ -118,6 +120,60 @@ TEST_F(CsvCommand, ARoundTripKeepsEveryFieldAndNumbersTheBooksAnew)
     EXPECT_EQ(CurrentIndex(), 102);
 }
 
+// Every layout comes back whole, spreadsheet formulas included; the other
+// programs' headers are theirs.
+TEST_F(CsvCommand, EveryFormatImportsBackWhole)
+{
+    const std::vector<TItem> books = {
+        Book(1, {"=SUM(1+1)", "+Author", "-", "@2001", "\tnote", "'=private", "Ann", "01.02.2026"}),
+        Book(2, {"''+y", "'tis", "Pub", "1979", "", "only the second notes", "", ""}),
+        Book(3, {"Title C", "=HYPERLINK(\"x\")", "", "", "only the notes", "", "", ""}),
+        Book(4, {"'", "@", "a, b", "", "both", "notes", "", ""}),
+    };
+    const struct {
+        const char* Format;
+        const char* Header;
+    } cases[] = {
+        {"volumnia", "ID,Book title,Book author,Publisher,Year published,Other information (1),"
+                     "Other information (2),Loaner,Date loaned"},
+        {"tellico", "Title,Author,Publisher,Publication Year,Comments,Loaned To,Loan Date"},
+        {"goodreads", "Book Id,Title,Author,Author l-f,Additional Authors,ISBN,ISBN13,My Rating,Average Rating,"
+                      "Publisher,Binding,Number of Pages,Year Published,Original Publication Year,Date Read,"
+                      "Date Added,Bookshelves,Bookshelves with positions,Exclusive Shelf,My Review,Spoiler,"
+                      "Private Notes,Read Count,Owned Copies,Loaned To,Loan Date"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Format);
+        std::string csv;
+        {
+            TTempWorkingFolder folder;
+            WriteCatalogue(folder, 4, books);
+            const TRun exported = RunCsv({"export", "--format", c.Format});
+            ASSERT_EQ(exported.Code, 0) << exported.Err;
+            csv = exported.Out;
+        }
+        EXPECT_EQ(csv.substr(0, csv.find("\r\n")), c.Header);
+        // What a spreadsheet runs as a formula is written as text.
+        for (const char* defused : {"'=SUM(1+1),", ",'+Author,",
+                                    "''"
+                                    "'+y,",
+                                    "'=HYPERLINK(", ",'@,"})
+            EXPECT_NE(csv.find(defused), std::string::npos) << defused << "\n" << csv;
+        EXPECT_EQ(csv.find(",=SUM"), std::string::npos) << csv;
+
+        TTempWorkingFolder empty;
+        WriteCatalogue(empty, 0, {});
+        empty.WriteFile("list.csv", csv);
+        const TRun imported = RunCsv({"import", "list.csv"});
+        ASSERT_EQ(imported.Code, 0) << imported.Err;
+        const std::vector<TItem> held = Held();
+        ASSERT_EQ(held.size(), books.size());
+        for (size_t i = 0; i < books.size(); ++i)
+            for (size_t field = 0; field < 8; ++field)
+                EXPECT_EQ(held[i].Fields[field], books[i].Fields[field]) << "book " << i << " field " << field;
+    }
+}
+
 TEST_F(CsvCommand, ImportedTextReachesTheDatabaseAsTheEnginesStoreIt)
 {
     const struct {
@@ -149,6 +205,41 @@ TEST_F(CsvCommand, ImportedTextReachesTheDatabaseAsTheEnginesStoreIt)
          "title,borrowed_by,Date Borrowed\nLent,Eve,03.04.2026\n",
          {},
          {"Lent", "", "", "", "", "", "Eve", "03.04.2026"}},
+        {"LibraryThing",
+         "Book Id,Title,Primary Author,Publication,Date,Comment,Private Comment,Lending Patron,Lending Start\n"
+         "1,Dune,Frank Herbert,\"Chilton (1965)\",1965,c,p,Eve,2024-03-05\n",
+         {},
+         {"Dune", "Frank Herbert", "Chilton (1965)", "1965", "c", "p", "Eve", "2024-03-05"}},
+        {"BookBuddy: the year, not the date",
+         "Title,Author,Publisher,Date Published,Year Published,Loaned To,Loaned Date\n"
+         "The Hobbit,Tolkien,Allen & Unwin,\"Sep 21, 1937\",1937,Bob,\"Jan 2, 2026\"\n",
+         {},
+         {"The Hobbit", "Tolkien", "Allen & Unwin", "1937", "", "", "Bob", "Jan 2, 2026"}},
+        {"a date where no year is given", "Title,pubdate\nX,2008-10-15\n", {}, {"X", "", "", "2008-10-15"}},
+        {"both notes in one cell",
+         "Title,Private Notes\nX,\"first\nsecond\nthird\"\n",
+         {},
+         {"X", "", "", "", "first", "second third"}},
+        {"a loaner without a date",
+         "Title,Loaned To\nX,Bob\n",
+         {},
+         {"X", "", "", "", "", "", "Bob", LocaleTexts::ShortDate(QDate::currentDate()).toStdString()}},
+        {"a formula written as text", "Title\n'=SUM(1+1)\n", {}, {"=SUM(1+1)"}},
+        {"letters with combining marks", "Title\nCafe\xCC\x81 A\xCC\x8A\n", {}, {"Caf\xE9 \xC5"}},
+        {"UTF-16 with a byte order mark",
+         std::string("\xFF\xFET\0i\0t\0l\0e\0\n\0G\0\xF6\0d\0e\0l\0\n\0", 26),
+         {"--encoding", "windows-1252"},
+         {"G\xF6"
+          "del"}},
+        {"UTF-16 big-endian", std::string("\xFE\xFF\0T\0i\0t\0l\0e\0\n\0\xD0\0\n", 18), {}, {"\xD0"}},
+        {"substituted",
+         "Title,Author,Publisher\n\xC5\x81\xC3\xB3\x64\xC5\xBA,"
+         "\xD0\x94\xD0\xBE\xD1\x81\xD1\x82\xD0\xBE\xD0\xB5\xD0\xB2\xD1\x81\xD0\xBA\xD0\xB8\xD0\xB9,"
+         "\xE6\x97\xA5\xE6\x9C\xAC\n",
+         {"--substitute"},
+         {"L\xF3"
+          "dz",
+          "Dostoevskiy", "??"}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Name);
@@ -215,6 +306,35 @@ TEST_F(CsvCommand, ARefusalLeavesBothFilesAsTheyWere)
         {"dry run", oneBook, {"import", "--dry-run", "in.csv"}, 3, false, 0, ""},
         {"export over the database", "", {"export", "books.orbl"}, 3, false, 1, "a file of the catalogue itself"},
         {"usage", "", {"import", "in.csv", "more.csv"}, 3, false, 2, "import reads one FILE"},
+        {"UTF-8 read as Windows-1252",
+         "Title\nok\nCaf\xC3\xA9 Cr\xC3\xA8me\n",
+         {"import", "--encoding", "windows-1252", "in.csv"},
+         3,
+         false,
+         1,
+         "in.csv: line 3: this is UTF-8 text, not Windows-1252"},
+        {"UTF-16 without a byte order mark",
+         std::string("T\0i\0t\0l\0e\0\n\0", 12),
+         {"import", "in.csv"},
+         3,
+         false,
+         1,
+         "line 1: holds zero bytes, as UTF-16 text"},
+        {"UTF-16 cut in a letter",
+         std::string("\xFF\xFET\0i", 5),
+         {"import", "in.csv"},
+         3,
+         false,
+         1,
+         "is not whole UTF-16"},
+        {"substitution not asked for",
+         "Title\n\xC5\x81\n",
+         {"import", "in.csv"},
+         3,
+         false,
+         1,
+         "(--substitute puts its closest form in its place)"},
+        {"no such format", "", {"export", "--format", "excel"}, 3, false, 2, "--format takes volumnia"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Name);
@@ -239,6 +359,54 @@ TEST_F(CsvCommand, ARefusalLeavesBothFilesAsTheyWere)
         EXPECT_EQ(folder.ReadFile("books.orbl"), database);
         EXPECT_EQ(folder.FileNames(), files);
     }
+}
+
+TEST_F(CsvCommand, SubstitutionListsEveryChange)
+{
+    TTempWorkingFolder folder;
+    WriteCatalogue(folder, 0, {});
+    folder.WriteFile("in.csv", "Title,Author\n\xCE\x9F\xCE\xB4\xCF\x8D\xCF\x83\xCF\x83\xCE\xB5\xCE\xB9\xCE\xB1,"
+                               "Homer\nPlain,Someone\nW\xC5\x82"
+                               "adys\xC5\x82"
+                               "aw,\xC5\x81\n");
+    const TRun run = RunCsv({"import", "--substitute", "in.csv"});
+    ASSERT_EQ(run.Code, 0) << run.Err;
+    EXPECT_NE(
+        run.Out.find("closest form in 3 fields:\n"
+                     "  line 2, column 1 (Title): \"\xCE\x9F\xCE\xB4\xCF\x8D\xCF\x83\xCF\x83\xCE\xB5\xCE\xB9\xCE\xB1\""
+                     " -> \"Odysseia\"\n"
+                     "  line 4, column 1 (Title): \"W\xC5\x82"
+                     "adys\xC5\x82"
+                     "aw\" -> \"Wladyslaw\"\n"
+                     "  line 4, column 2 (Author): \"\xC5\x81\" -> \"L\"\n"),
+        std::string::npos)
+        << run.Out;
+    EXPECT_EQ(Held().size(), 3u);
+}
+
+// Title and author, ignoring case and outer blanks, against the catalogue and
+// the rows before; a second import of one file adds nothing.
+TEST_F(CsvCommand, ADuplicateIsPassedOverUnlessKept)
+{
+    TTempWorkingFolder folder;
+    WriteCatalogue(folder, 1, {Book(1, {"Dune", "Frank Herbert"})});
+    folder.WriteFile("in.csv", "Title,Author\n dune ,FRANK HERBERT\nDune,Brian Herbert\nNew,A\nnew ,a\n");
+    const TRun first = RunCsv({"import", "in.csv"});
+    ASSERT_EQ(first.Code, 0) << first.Err;
+    EXPECT_NE(first.Out.find("Added 2 books, IDs 2 to 3.\nPassed over 2 rows whose title and author the catalogue "
+                             "or an earlier row holds already: line 2, 5 (--keep-duplicates adds them)."),
+              std::string::npos)
+        << first.Out;
+    ASSERT_EQ(Held().size(), 3u);
+    EXPECT_EQ(Held()[2].Fields[0], "New");
+
+    const TRun again = RunCsv({"import", "in.csv"});
+    ASSERT_EQ(again.Code, 0) << again.Err;
+    EXPECT_NE(again.Out.find("Added 0 books."), std::string::npos) << again.Out;
+    EXPECT_EQ(Held().size(), 3u);
+
+    ASSERT_EQ(RunCsv({"import", "--keep-duplicates", "in.csv"}).Code, 0);
+    EXPECT_EQ(Held().size(), 7u);
 }
 
 TEST_F(CsvCommand, ANumberAlreadyHeldIsPassedOver)

@@ -4,7 +4,9 @@
 # validators, every icon size, then the launcher with a temporary HOME on the
 # offscreen platform: a first start that makes the catalogue folder (update
 # writes its nine defaults), a later start that leaves the settings alone, a
-# first start with the demo books, and the Debian package.
+# first start with the demo books, a start through a symbolic link, a first
+# start killed while update runs and the start after it, an error shown in a
+# window when there is no terminal, and the Debian package with lintian.
 #   install_test.sh <build folder> <cmake> <cpack>
 set -euo pipefail
 
@@ -58,7 +60,7 @@ volumnia_up() {
 run_launcher() {
     local home=$1 status
     shift
-    HOME=$home "$prefix/bin/volumnia-start" "$@" &
+    HOME=$home "${launcher:-$prefix/bin/volumnia-start}" "$@" &
     pid=$!
     for _ in $(seq 600); do
         volumnia_up "$pid" && break
@@ -85,7 +87,7 @@ for file in bin/Volumnia bin/volumnia-start bin/volumnia-csv libexec/volumnia/up
 done
 # The printing module where the installed program looks for it: the folder
 # it names (a UTF-16 text) relative to its own.
-module_dir=$(strings -e l -n 6 "$prefix/bin/Volumnia" | grep -m1 -x '\.\./.*/volumnia/') ||
+module_dir=$(strings -e l -n 6 "$prefix/bin/Volumnia" | grep -m1 -x '\.\./.*/volumnia/modules/') ||
     fail "the program names no folder of its printing module"
 module=$(realpath -m --relative-to="$prefix" "$prefix/bin/${module_dir}volumnia-print.so")
 [ -f "$prefix/$module" ] || fail "no printing module in bin/$module_dir"
@@ -152,10 +154,59 @@ books=$(($(wc -l <"$data/demo/books.orbl") / 11))
 [ "$(kelt_value "$folder/volumnia.kelt" CurrentIndex)" = 42 ] || fail "the demo catalogue lost its last book number"
 [ ! -e "$work/home2/.local" ] || fail "the demo start ignored XDG_DATA_HOME"
 
+# --- Through a symbolic link, as from ~/bin.
+mkdir "$work/home3" "$work/links"
+ln -s "$prefix/bin/volumnia-start" "$work/links/volumnia-start"
+launcher=$work/links/volumnia-start run_launcher "$work/home3"
+[ -f "$work/home3/.local/share/volumnia/volumnia.kelt" ] || fail "the launcher through a link made no catalogue"
+
+# --- A first start killed while update runs leaves its folder aside; the
+# next start removes it. A stand-in update that waits holds the first start
+# there until it is killed, with everything it started.
+mkdir "$work/home4"
+share=$work/home4/.local/share
+mv "$prefix/libexec/volumnia/update" "$work/update"
+printf '#!/bin/sh\nexec sleep 60\n' >"$prefix/libexec/volumnia/update"
+chmod +x "$prefix/libexec/volumnia/update"
+HOME=$work/home4 setsid "$prefix/bin/volumnia-start" </dev/null &
+killed=$!
+for _ in $(seq 200); do
+    pgrep -s "$killed" -x sleep >/dev/null && break
+    sleep 0.05
+done
+pgrep -s "$killed" -x sleep >/dev/null || fail "the first start did not reach update"
+kill -KILL -- "-$killed"
+wait "$killed" || true
+mv "$work/update" "$prefix/libexec/volumnia/update"
+staging=$(compgen -G "$share/.volumnia-first-start.*") || fail "the killed first start left no folder aside"
+[ ! -e "$share/volumnia/volumnia.kelt" ] || fail "the killed first start left a settings file"
+run_launcher "$work/home4"
+[ ! -e "$staging" ] || fail "the start after a killed one left $staging"
+[ -f "$share/volumnia/volumnia.kelt" ] || fail "the start after a killed one made no catalogue"
+
+# --- An error with no terminal, as from the menu, is shown in a window. A
+# stand-in for the message program records what it was given; the real one
+# shows its window and waits (offscreen) until it is closed.
+mkdir -p "$work/home5/.local/share/volumnia"
+: >"$work/home5/.local/share/volumnia/books.orbl"
+message=$prefix/libexec/volumnia/launcher-message
+mv "$message" "$work/launcher-message"
+printf '#!/bin/sh\nprintf "%%s" "$1" >"%s/shown"\n' "$work" >"$message"
+chmod +x "$message"
+! HOME=$work/home5 DISPLAY=:99 "$prefix/bin/volumnia-start" </dev/null 2>"$work/stderr" ||
+    fail "the launcher made a settings file for a database without one"
+mv "$work/launcher-message" "$message"
+grep -q "holds books.orbl but no volumnia.kelt" "$work/stderr" || fail "the error did not reach standard error"
+grep -q "^volumnia-start: .*holds books.orbl but no volumnia.kelt" "$work/shown" ||
+    fail "the error was not shown in a window: $(cat "$work/shown" 2>/dev/null)"
+status=0
+timeout 5 "$message" "volumnia-start: a test" || status=$?
+[ "$status" = 124 ] || fail "launcher-message ended with $status instead of showing its window"
+
 # --- The Debian package.
 "$cpack" -G DEB -B "$work/package" --config "$build/CPackConfig.cmake" >"$work/cpack.log" ||
     { cat "$work/cpack.log" >&2; fail "cpack"; }
-deb=$work/package/volumnia_2.1_$(dpkg --print-architecture).deb
+deb=$work/package/volumnia_2.1-1_$(dpkg --print-architecture).deb
 [ -f "$deb" ] || fail "no $(basename "$deb"): $(ls "$work/package")"
 depends=$(dpkg-deb -f "$deb" Depends)
 for package in fonts-wine libqt6widgets6 libqt6printsupport6 libjpeg62-turbo; do
@@ -166,4 +217,12 @@ for file in ./usr/bin/Volumnia ./usr/bin/volumnia-start ./usr/bin/volumnia-csv .
     "./usr/$module" ./usr/share/applications/$id.desktop ./usr/share/volumnia/volumnia.pdf; do
     grep -q " $file\$" <<<"$contents" || fail "the package lacks $file"
 done
+for file in ./usr/share/doc/volumnia/changelog.Debian.gz ./usr/share/man/man1/Volumnia.1.gz \
+    ./usr/share/man/man1/volumnia-csv.1.gz ./usr/share/man/man1/volumnia-start.1.gz; do
+    grep -q " $file\$" <<<"$contents" || fail "the package lacks $file"
+done
+# lintian's errors and warnings; the informational tags are not counted.
+lintian_out=$(lintian --fail-on error,warning --tag-display-limit 0 "$deb" 2>&1) ||
+    fail "lintian on the package:
+$lintian_out"
 echo "install test passed"
