@@ -14,15 +14,20 @@ bool TLoanRows::ReadDate(const QString& text, const QString& format, const QDate
     const QString trimmed = text.trimmed();
     if (trimmed.isEmpty())
         return false;
+    const bool shortYear = format.contains(QLatin1String("yy")) && !format.contains(QLatin1String("yyyy"));
     QDate read = QLocale().toDate(trimmed, format);
-    if (!read.isValid())
-        return false;
-    // Qt reads "yy" as 19yy; a loan date is not in the future, so the year
-    // moves on by centuries while it stays at or before today.
-    if (format.contains(QLatin1String("yy")) && !format.contains(QLatin1String("yyyy"))) {
+    if (read.isValid() && shortYear) {
+        // Qt reads "yy" as 19yy; a loan date is not in the future, so the
+        // year moves on by centuries while it stays at or before today.
         while (read.addYears(100).isValid() && read.addYears(100) <= today)
             read = read.addYears(100);
+    } else if (!read.isValid() && shortYear) {
+        // The same format with the year written in full ("02.11.2026" where
+        // the format is dd.MM.yy), as people and other programs write it.
+        read = QLocale().toDate(trimmed, QString(format).replace(QLatin1String("yy"), QLatin1String("yyyy")));
     }
+    if (!read.isValid())
+        return false;
     date = read;
     return true;
 }

@@ -48,7 +48,7 @@ public:
 
     // Reads a stored date in a date format. A format with a two-digit year
     // puts the year in the last hundred years up to today, as a loan date
-    // written "today" lies in the past.
+    // written "today" lies in the past, and also reads the year in full.
     static bool ReadDate(const QString& text, const QString& format, const QDate& today, QDate& date);
 
 private:

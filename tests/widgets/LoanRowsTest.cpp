@@ -56,6 +56,9 @@ TEST_F(LoanRowsTest, DaysComeFromTheShortDateFormatAndAreBlankWhenTheTextDoesNot
         {QLocale(QLocale::English, QLocale::UnitedKingdom), "05/02/2004", true, 29},
         {QLocale(QLocale::English, QLocale::UnitedStates), "2/5/04", true, 29},     // two-digit year: 2004
         {QLocale(QLocale::English, QLocale::UnitedStates), "12/31/99", true, 1526}, // 1999, not 2099
+        {QLocale(QLocale::English, QLocale::UnitedStates), "3/1/2004", true, 4},    // the year in full
+        {QLocale(QLocale::German, QLocale::Germany), "02.03.2004", true, 3},        // dd.MM.yy, year in full
+        {QLocale(QLocale::German, QLocale::Germany), "02.03.20004", false, 0},
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.Date);
