@@ -42,7 +42,11 @@ QPushButton* SortTitle(QWidget* parent, int column, int x, int width)
     font.setBold(false);
     title->setFont(font);
     title->setCursor(Qt::PointingHandCursor);
-    title->setStyleSheet(QStringLiteral("text-align: left; padding: 0px; border: none;"));
+    // Flat and left-aligned like a link; the title with the focus is
+    // highlighted, as a flat button draws no focus frame of its own here.
+    title->setStyleSheet(QStringLiteral("QPushButton { text-align: left; padding: 0px; border: none; }"
+                                        "QPushButton:focus { background: palette(highlight);"
+                                        " color: palette(highlighted-text); }"));
     title->setGeometry(x, 16, width, 18);
     title->setAccessibleName(caption);
     title->setAccessibleDescription(QStringLiteral("Sorts the loans by this column"));
