@@ -175,6 +175,13 @@ TEST_F(LoansFormTest, PlaceIsKeptInNewKeysAndTheirAbsenceLeavesTheWindowCentred)
     ASSERT_TRUE(SettingOnDisk("LN_Y", value));
     EXPECT_EQ(value, std::to_string(loans.y()));
 
+    // Still open when the run ends: its place is stored too.
+    Open().move(60, 70);
+    const QPoint last = frmLoans->pos();
+    Stop();
+    ASSERT_TRUE(SettingOnDisk("LN_X", value));
+    EXPECT_EQ(value, std::to_string(last.x()));
+
     // A stored place is taken; an unreadable one leaves it centred, silently.
     struct TCase {
         const char* X;
