@@ -8,8 +8,10 @@
 #include "dialogs/DatabaseSettingsDialog.h"
 #include "dialogs/EditSeveralDialog.h"
 #include "dialogs/LoanBookDialog.h"
+#include "dialogs/LoansForm.h"
 #include "dialogs/RemoveSeveralDialog.h"
 #include "dialogs/SearchBooksDialog.h"
+#include "platform/gui/ErrorHandler.h"
 #include "platform/gui/MessageLayer.h"
 #include "platform/gui/Platform.h"
 #include "printing/PrintDialog.h"
@@ -26,6 +28,7 @@ TWindowSlot<TdlgPrintSettings> dlgPrintSettings;
 TWindowSlot<TdlgDatabaseSettings> dlgDatabaseSettings;
 TWindowSlot<TdlgRemoveSeveral> dlgRemoveSeveral;
 TWindowSlot<TdlgEditSeveral> dlgEditSeveral;
+TWindowSlot<TfrmLoans> frmLoans;
 
 namespace {
 
@@ -38,6 +41,16 @@ template <typename T> T* MakeDialog(QDialog*& asDialog)
     TextFit::FitWindow(dialog);
     asDialog = dialog;
     return dialog;
+}
+
+// The Loans window as its slot makes it: a window of its own beside the
+// browser, not a dialog, so the slot hands out no dialog.
+TfrmLoans* MakeLoansWindow(QDialog*& asDialog)
+{
+    auto* window = new TfrmLoans;
+    TextFit::FitWindow(window);
+    asDialog = nullptr;
+    return window;
 }
 
 template <typename T> void Destroy(T*& window)
@@ -75,6 +88,7 @@ TApplicationWindows::TApplicationWindows(std::unique_ptr<TStartupFiles> files) :
     dlgDatabaseSettings.Arm(&MakeDialog<TdlgDatabaseSettings>);
     dlgRemoveSeveral.Arm(&MakeDialog<TdlgRemoveSeveral>);
     dlgEditSeveral.Arm(&MakeDialog<TdlgEditSeveral>);
+    frmLoans.Arm(&MakeLoansWindow);
     // Only where the system lacks the windows' face do captions need more room.
     TextFit::FitWindow(frmMain);
     TextFit::FitWindow(frmBookBrowser);
@@ -84,6 +98,10 @@ TApplicationWindows::~TApplicationWindows()
 {
     if (!Made)
         return;
+    // The Loans window, shown at the end of the run, keeps its place for the next.
+    if (frmLoans.Made() && frmLoans->isVisible())
+        TErrorHandler::Guard([] { frmLoans->FormClose(); });
+    Destroy(frmLoans);
     Destroy(dlgEditSeveral);
     Destroy(dlgRemoveSeveral);
     Destroy(dlgDatabaseSettings);

@@ -16,6 +16,7 @@ class TdlgPrintSettings;
 class TdlgDatabaseSettings;
 class TdlgRemoveSeveral;
 class TdlgEditSeveral;
+class TfrmLoans;
 
 extern TfrmMain* frmMain;
 extern TfrmBookBrowser* frmBookBrowser;
@@ -27,3 +28,5 @@ extern TWindowSlot<TdlgPrintSettings> dlgPrintSettings;
 extern TWindowSlot<TdlgDatabaseSettings> dlgDatabaseSettings;
 extern TWindowSlot<TdlgRemoveSeveral> dlgRemoveSeveral;
 extern TWindowSlot<TdlgEditSeveral> dlgEditSeveral;
+// Not one of the ten: the Loans window, made on its first use like a dialog.
+extern TWindowSlot<TfrmLoans> frmLoans;

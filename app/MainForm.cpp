@@ -3,6 +3,7 @@
 #include "app/Globals.h"
 #include "app/StartupFiles.h"
 #include "dialogs/BookBrowserForm.h"
+#include "dialogs/LoansForm.h"
 #include "engine/ORBL.h"
 #include "platform/Cp1252.h"
 #include "platform/IntegerConversion.h"
@@ -108,6 +109,7 @@ void TfrmMain::ConnectHandlers()
     connect(Ui.mnuDatabase_Settings, &QAction::triggered, this, Guarded(this, &TfrmMain::mnuDatabase_SettingsClick));
     connect(Ui.mnuView_ShowHideBookBrowser, &QAction::triggered, this, Guarded(this, &TfrmMain::tbtnListViewClick));
     connect(Ui.mnuView_UpdateBookBrowser, &QAction::triggered, this, Guarded(this, &TfrmMain::tbtnRefreshClick));
+    connect(Ui.mnuView_Loans, &QAction::triggered, this, Guarded(this, &TfrmMain::mnuView_LoansClick));
     // A check item toggles itself before its handler runs; the handler decides
     // from the state the user saw, and sets the mark only when it succeeds.
     connect(Ui.mnuView_AlwaysOnTop, &QAction::triggered, this, [this](bool checked) {
@@ -288,6 +290,7 @@ void TfrmMain::LoadList()
         RowIds[0] = 0;
     BookList().SetRows(std::move(rows));
     BookList().SelectRowSilently(0);
+    emit ListLoaded();
 }
 
 bool TfrmMain::ListHoldsNoBook(int32_t r) const
@@ -508,6 +511,13 @@ void TfrmMain::tbtnRefreshClick()
 {
     LoadList();
     LoadBook(0);
+}
+
+void TfrmMain::mnuView_LoansClick()
+{
+    frmLoans->show();
+    frmLoans->raise();
+    frmLoans->activateWindow();
 }
 
 void TfrmMain::mnuView_AlwaysOnTopClick()

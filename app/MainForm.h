@@ -68,6 +68,7 @@ public:
 
     void tbtnListViewClick();
     void tbtnRefreshClick();
+    void mnuView_LoansClick();
     void mnuView_AlwaysOnTopClick();
     void mnuView_RestoreWindowsClick();
     void mnuHelp_ContentsClick();
@@ -81,6 +82,11 @@ public:
 
     // The controls, public as other windows and tests reach them by name.
     TMainFormUi Ui;
+
+signals:
+    // LoadList refilled the browser's list: every command that changes books
+    // ends with it, so the windows that show books follow it.
+    void ListLoaded();
 
 protected:
     void changeEvent(QEvent* event) override;

@@ -126,6 +126,7 @@ void TMainFormUi::Setup(QMainWindow* window)
                  QKeySequence(Qt::Key_F6), TToolBarImages::Browser);
     mnuView_UpdateBookBrowser = MenuItem(view, "mnuView_UpdateBookBrowser", QStringLiteral("&Refresh Book browser"),
                                          QKeySequence(Qt::Key_F7), TToolBarImages::Refresh);
+    mnuView_Loans = MenuItem(view, "mnuView_Loans", QStringLiteral("&Loans..."), QKeySequence(Qt::CTRL | Qt::Key_F6));
     view->addSeparator();
     mnuView_AlwaysOnTop =
         MenuItem(view, "mnuView_AlwaysOnTop", QStringLiteral("&Always on top"), QKeySequence(Qt::CTRL | Qt::Key_A));

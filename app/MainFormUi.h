@@ -41,6 +41,7 @@ public:
     QAction* mnuDatabase_Settings = nullptr;
     QAction* mnuView_ShowHideBookBrowser = nullptr;
     QAction* mnuView_UpdateBookBrowser = nullptr;
+    QAction* mnuView_Loans = nullptr;
     QAction* mnuView_AlwaysOnTop = nullptr;
     QAction* mnuView_RestoreWindows = nullptr;
     QAction* mnuHelp_Contents = nullptr;

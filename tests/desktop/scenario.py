@@ -9,7 +9,8 @@ demo folder (42 books). What it checks:
   - Ctrl+A keeps the main window on top without a new native window, and
     every dialog the keyboard opens, and a message box, stacks above it;
   - Ctrl+R puts both frames at the default places;
-  - the items label's text is readable through AT-SPI.
+  - the items label's text is readable through AT-SPI;
+  - Ctrl+F6 opens the Loans window, whose summary AT-SPI reads.
 
 usage: scenario.py VOLUMNIA DEMO_FOLDER
 Exit status 0 when every check holds, 1 otherwise (a desktop that cannot be
@@ -27,6 +28,7 @@ from desktop import (Desktop, DesktopError, Volumnia, accessible_text, find_wind
 
 MAIN = "Quenfir Volumnia 2.1"
 BROWSER = "Book browser"
+LOANS = "Loans"
 # The dialogs the keyboard opens from the main window: keys, caption, and
 # the dialogs opened from that one by a click (the point of a button in it).
 DIALOGS = [
@@ -73,6 +75,44 @@ def stored(settings, x, y):
 def above(window, other):
     order = stacking()
     return window.xid in order and other.xid in order and order.index(window.xid) > order.index(other.xid)
+
+
+def loans_table():
+    """The Loans window's list as AT-SPI gives it: its column names and the
+    cells of its rows (Table interface), or a text saying what failed."""
+    import pyatspi  # connects to the session bus of this desktop
+
+    def find(node, depth=0):
+        if node is None or depth > 30:
+            return None
+        try:
+            if node.name == "Books on loan" and node.getRole() == pyatspi.ROLE_TABLE:
+                return node
+            for i in range(node.childCount):
+                found = find(node.getChildAtIndex(i), depth + 1)
+                if found:
+                    return found
+        except Exception:  # a node that went away while walking
+            return None
+        return None
+
+    deadline = time.monotonic() + 10
+    while time.monotonic() < deadline:
+        desktop = pyatspi.Registry.getDesktop(0)
+        for i in range(desktop.childCount):
+            app = desktop.getChildAtIndex(i)
+            if app is not None and app.name in ("Volumnia", "volumnia"):
+                node = find(app)
+                if node is not None:
+                    table = node.queryTable()
+                    columns = [table.getColumnDescription(c) or
+                               (table.getColumnHeader(c).name if table.getColumnHeader(c) else "")
+                               for c in range(table.nColumns)]
+                    rows = [[table.getAccessibleAt(r, c).name for c in range(table.nColumns)]
+                            for r in range(table.nRows)]
+                    return columns, rows
+        time.sleep(0.1)
+    return "no table 'Books on loan' on the accessibility bus", []
 
 
 def plain_runs(program, folder):
@@ -148,6 +188,27 @@ def keys_and_dialogs(program, folder):
         dialog.key("alt+F4")
         window_gone(dialog)
 
+    # The Loans window from its key: its own caption, the demo's four loans
+    # read through AT-SPI from the line under its list; Escape closes it.
+    main.key("ctrl+F6")
+    loans = find_window(LOANS)
+    check(loans.title() == LOANS, "title bar reads %r (%r)" % (LOANS, loans.title()))
+    try:
+        summary = accessible_text(("Volumnia", "volumnia"), "Loans summary")
+    except DesktopError as error:
+        summary = str(error)
+    check(summary.startswith("4 books on loan, "), "AT-SPI reads the Loans window's summary (%r)" % summary)
+    try:
+        columns, rows = loans_table()
+    except Exception as error:  # noqa: BLE001 - an interface AT-SPI does not offer is a failure
+        columns, rows = "%s: %s" % (type(error).__name__, error), []
+    check(columns == ["Book title", "Book author", "Loaner", "Date loaned", "Days on loan"],
+          "AT-SPI names the Loans list's columns (%r)" % (columns,))
+    check(sorted(row[2] for row in rows) == ["Anna Virtanen", "Liisa Mäkelä", "Marie Laurent", "Tom Baker"],
+          "AT-SPI reads the four loaners in the Loans list (%r)" % (rows,))
+    loans.key("Escape")
+    window_gone(loans)
+
     # A question: a message box titled with the application title, above the
     # main window; Escape answers No and nothing is removed.
     main.key("F3")
@@ -174,6 +235,7 @@ def keys_and_dialogs(program, folder):
     volumnia.end()
     after = read_settings(folder)
     check(after["AlwaysOnTop"] == "true", "Always on top was stored")
+    check("LN_X" in after and "LN_Y" in after, "closing the Loans window stored its place")
     check([after[k] for k in POSITIONS] == ["300", "300", "100", "100"],
           "the restored positions are stored (%s)" % "/".join(after[k] for k in POSITIONS))
 

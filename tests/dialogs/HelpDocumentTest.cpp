@@ -5,6 +5,8 @@
 
 #include <QFile>
 #include <QRegularExpression>
+#include <QSet>
+#include <QStringList>
 
 #include <string>
 
@@ -54,6 +56,7 @@ TEST(HelpDocumentTest, ManualExplainsEveryMessageAndShortcut)
         "Sure to return this book?",
         "No books found.",
         "Found books.",
+        "Save or cancel the book being edited in the main window first.",
         // the database's
         "#101: Supplied field was invalid or alias bad.",
         "#102: File error.",
@@ -95,9 +98,35 @@ TEST(HelpDocumentTest, ManualExplainsEveryMessageAndShortcut)
         "| Ctrl+F1 |",
         "| Ctrl+F2 |",
         "| Ctrl+F3 |",
+        "| Ctrl+F6 |",
     };
     for (const char* text : mentioned)
         EXPECT_TRUE(manual.contains(QString::fromUtf8(text))) << text;
+}
+
+TEST(HelpDocumentTest, ManualHoldsEveryPictureItNames)
+{
+    // The pictures the text names, each once, and the image objects in the PDF.
+    const QString manual = QString::fromUtf8(ReadAll(QStringLiteral(VOLUMNIA_SOURCE_DIR "/docs/manual/volumnia.md")));
+    QStringList named;
+    auto pictures = QRegularExpression(QStringLiteral("!\\[[^\\]]*\\]\\(([^)]+)\\)")).globalMatch(manual);
+    while (pictures.hasNext())
+        named << pictures.next().captured(1);
+    EXPECT_EQ(named.size(), QSet<QString>(named.begin(), named.end()).size())
+        << named.join(QLatin1Char(' ')).toStdString();
+    for (const char* window : {"main-window", "browser", "loan", "search", "edit-several", "remove-several",
+                               "database-settings", "about", "print", "print-format", "loans"})
+        EXPECT_TRUE(named.contains(QString::fromLatin1(window) + QStringLiteral(".png"))) << window;
+
+    const QByteArray pdf = ReadAll(QStringLiteral(VOLUMNIA_BINARY_DIR "/volumnia.pdf"));
+    ASSERT_FALSE(pdf.isEmpty());
+    auto images = QRegularExpression(QStringLiteral("/Subtype\\s*/Image\\b")).globalMatch(QString::fromLatin1(pdf));
+    int imageObjects = 0;
+    while (images.hasNext()) {
+        images.next();
+        ++imageObjects;
+    }
+    EXPECT_GE(imageObjects, named.size());
 }
 
 } // namespace

@@ -2,11 +2,16 @@
 // QTextDocument and writes it as an A4 PDF: a title page, a contents list
 // with page numbers, every chapter on a new page and the page number at the
 // foot of every page. Run at build time:
-//     volumnia_manual_tool <manual.md> <output.pdf>
+//     volumnia_manual_tool <manual.md> <output.pdf> [picture folder]
+// Pictures are Markdown images with a bare file name, looked up in the
+// picture folder; a picture that cannot be read fails the run, so the PDF
+// never ships with a hole where a window should be.
 // The first level-one heading is the title; what follows it up to the next
 // level-one heading is the title page. Each further level-one heading starts
 // a chapter; level-two headings are its sections.
 #include <QColor>
+#include <QImage>
+#include <QUrl>
 #include <QFile>
 #include <QGuiApplication>
 #include <QPainter>
@@ -19,6 +24,7 @@
 #include <QTextTable>
 #include <QAbstractTextDocumentLayout>
 
+#include <algorithm>
 #include <cstdio>
 #include <vector>
 
@@ -242,13 +248,50 @@ void DrawFooter(QPainter& painter, const QRectF& band, int page, int pages)
 
 } // namespace
 
+// Gives every picture its size: a screen pixel as a 120-dpi dot (windows
+// come out a little smaller than on the screen), never wider than the text.
+// False when a picture cannot be read.
+bool SizePictures(QTextDocument& document, double textWidth)
+{
+    struct TPicture {
+        int Position;
+        QTextImageFormat Format;
+    };
+    std::vector<TPicture> pictures;
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        for (auto fragment = block.begin(); !fragment.atEnd(); ++fragment) {
+            const QTextFragment part = fragment.fragment();
+            if (part.charFormat().isImageFormat())
+                pictures.push_back({part.position(), part.charFormat().toImageFormat()});
+        }
+    }
+    for (TPicture& picture : pictures) {
+        const QVariant resource = document.resource(QTextDocument::ImageResource, QUrl(picture.Format.name()));
+        QImage image = resource.value<QImage>();
+        if (image.isNull() && resource.canConvert<QByteArray>())
+            image = QImage::fromData(resource.toByteArray());
+        if (image.isNull()) {
+            Fail(QStringLiteral("cannot read the picture %1").arg(picture.Format.name()));
+            return false;
+        }
+        const double width = std::min(image.width() * 96.0 / 120.0, textWidth);
+        picture.Format.setWidth(width);
+        picture.Format.setHeight(width * image.height() / image.width());
+        QTextCursor cursor(&document);
+        cursor.setPosition(picture.Position);
+        cursor.setPosition(picture.Position + 1, QTextCursor::KeepAnchor); // an image is one character
+        cursor.setCharFormat(picture.Format);
+    }
+    return true;
+}
+
 int main(int argc, char* argv[])
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
-    if (argc != 3) {
-        Fail(QStringLiteral("usage: volumnia_manual_tool <manual.md> <output.pdf>"));
+    if (argc != 3 && argc != 4) {
+        Fail(QStringLiteral("usage: volumnia_manual_tool <manual.md> <output.pdf> [picture folder]"));
         return 2;
     }
     const QString sourcePath = QString::fromLocal8Bit(argv[1]);
@@ -281,6 +324,8 @@ int main(int argc, char* argv[])
     QTextDocument document;
     document.documentLayout()->setPaintDevice(&writer); // fonts measured at the PDF's resolution
     document.setDefaultFont(QFont(QStringLiteral("DejaVu Sans"), 10));
+    if (argc == 4)
+        document.setBaseUrl(QUrl::fromLocalFile(QString::fromLocal8Bit(argv[3]) + QLatin1Char('/')));
     document.setMarkdown(markdown, QTextDocument::MarkdownDialectGitHub);
     if (document.isEmpty()) {
         Fail(QStringLiteral("%1 holds no text").arg(sourcePath));
@@ -289,6 +334,9 @@ int main(int argc, char* argv[])
     StyleHeadings(document);
     StyleSections(document);
     StyleTables(document);
+    const QRectF textArea = writer.pageLayout().paintRectPixels(Resolution);
+    if (!SizePictures(document, textArea.width() * 96.0 / Resolution))
+        return 1;
 
     std::vector<THeading> headings;
     for (const QTextBlock& block : ChapterHeadings(document))

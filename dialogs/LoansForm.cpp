@@ -1,0 +1,334 @@
+#include "dialogs/LoansForm.h"
+
+#include "app/Globals.h"
+#include "app/MainForm.h"
+#include "dialogs/BookBrowserForm.h"
+#include "engine/ORBL.h"
+#include "platform/gui/Clock.h"
+#include "platform/gui/DataLabelAccessible.h"
+#include "platform/gui/DesktopWindow.h"
+#include "platform/gui/ErrorHandler.h"
+#include "platform/gui/MessageLayer.h"
+#include "platform/gui/Platform.h"
+#include "settings/RFileSystem.h"
+#include "widgets/BookGrid.h"
+#include "widgets/DialogControls.h"
+#include "widgets/LoanListModel.h"
+
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QTableView>
+
+namespace {
+
+constexpr int ListLeft = 8;
+constexpr std::array<int, TLoanListModel::ColumnCount> ColumnWidths = {190, 130, 120, 76, 60};
+
+// A column title that looks like the browser's sort links (underlined, hand
+// cursor) and, being a flat button, is reached with Tab and pressed with
+// Space or Enter.
+QPushButton* SortTitle(QWidget* parent, int column, int x, int width)
+{
+    const QString caption = TLoanListModel::ColumnName(column);
+    auto* title = new QPushButton(caption, parent);
+    title->setObjectName(QStringLiteral("SortBy") + QString(caption).remove(QLatin1Char(' ')));
+    title->setFlat(true);
+    QFont font = title->font();
+    font.setUnderline(true);
+    font.setBold(false);
+    title->setFont(font);
+    title->setCursor(Qt::PointingHandCursor);
+    // Flat and left-aligned like a link; the title with the focus is
+    // highlighted, as a flat button draws no focus frame of its own here.
+    title->setStyleSheet(QStringLiteral("QPushButton { text-align: left; padding: 0px; border: none; }"
+                                        "QPushButton:focus { background: palette(highlight);"
+                                        " color: palette(highlighted-text); }"));
+    title->setGeometry(x, 16, width, 18);
+    title->setAccessibleName(caption);
+    title->setAccessibleDescription(QStringLiteral("Sorts the loans by this column"));
+    return title;
+}
+
+// The window's place: new keys, which no other program writes.
+const char* const PositionKeyX = "LN_X";
+const char* const PositionKeyY = "LN_Y";
+
+} // namespace
+
+TfrmLoans::TfrmLoans(QWidget* parent) : QWidget(parent, Qt::Window)
+{
+    setObjectName(QStringLiteral("frmLoans"));
+    setWindowTitle(QStringLiteral("Loans"));
+    setAccessibleName(QStringLiteral("Loans"));
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+    setFont(QFont(QStringLiteral("Tahoma"), 8));
+    setFixedSize(626, 398);
+
+    grpLoans = new QGroupBox(QStringLiteral("Books on loan"), this);
+    grpLoans->setObjectName(QStringLiteral("grpLoans"));
+    QFont bold = font();
+    bold.setBold(true);
+    grpLoans->setFont(bold);
+    grpLoans->setGeometry(8, 8, 610, 349);
+    grpLoans->setAccessibleName(QStringLiteral("Books on loan"));
+
+    int x = ListLeft + 1;
+    for (int column = 0; column < TLoanListModel::ColumnCount; ++column) {
+        SortTitles[static_cast<size_t>(column)] = SortTitle(grpLoans, column, x + 2, ColumnWidths[column] - 4);
+        x += ColumnWidths[column];
+    }
+    const TLoanRows::TOrder orders[] = {TLoanRows::TOrder::Title, TLoanRows::TOrder::Author, TLoanRows::TOrder::Loaner,
+                                        TLoanRows::TOrder::LongestOut, TLoanRows::TOrder::LongestOut};
+    for (size_t column = 0; column < SortTitles.size(); ++column) {
+        const TLoanRows::TOrder order = orders[column];
+        connect(SortTitles[column], &QPushButton::clicked, this,
+                [this, order] { TErrorHandler::Guard([this, order] { SortTitleClick(order); }); });
+    }
+
+    FModel = new TLoanListModel(this);
+    lstLoans = new QTableView(grpLoans);
+    lstLoans->setObjectName(QStringLiteral("lstLoans"));
+    QFont normal = font();
+    normal.setBold(false);
+    lstLoans->setFont(normal);
+    lstLoans->setModel(FModel);
+    lstLoans->setAccessibleName(QStringLiteral("Books on loan"));
+    lstLoans->horizontalHeader()->hide();
+    lstLoans->verticalHeader()->hide();
+    lstLoans->verticalHeader()->setMinimumSectionSize(15);
+    lstLoans->verticalHeader()->setDefaultSectionSize(15);
+    lstLoans->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    lstLoans->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    for (int column = 0; column < TLoanListModel::ColumnCount; ++column)
+        lstLoans->setColumnWidth(column, ColumnWidths[column]);
+    lstLoans->setSelectionBehavior(QAbstractItemView::SelectRows);
+    lstLoans->setSelectionMode(QAbstractItemView::SingleSelection);
+    lstLoans->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    lstLoans->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    lstLoans->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    lstLoans->setWordWrap(false);
+    lstLoans->setTabKeyNavigation(false); // Tab leaves the list: one stop
+    lstLoans->setGeometry(ListLeft, 36, 594, 284);
+    lstLoans->installEventFilter(this);
+    connect(lstLoans, &QTableView::doubleClicked, this, [this] { TErrorHandler::Guard([this] { btnShowClick(); }); });
+
+    lblSummary = new QLabel(grpLoans);
+    lblSummary->setObjectName(QStringLiteral("lblSummary"));
+    lblSummary->setFont(normal);
+    lblSummary->setGeometry(ListLeft, 324, 594, 18);
+    lblSummary->setAccessibleName(QStringLiteral("Loans summary"));
+    TDataLabelAccessible::Attach(lblSummary);
+
+    using DialogControls::TButtonKind;
+    const int buttonTop = 365;
+    btnShow = DialogControls::Button(QIcon(), QStringLiteral("&Show book"), this, 626 - 8 - 3 * 107 - 16, buttonTop,
+                                     TButtonKind::Plain);
+    btnReturn = DialogControls::Button(QIcon(), QStringLiteral("&Return"), this, 626 - 8 - 2 * 107 - 8, buttonTop,
+                                       TButtonKind::Plain);
+    btnClose =
+        DialogControls::Button(QIcon(), QStringLiteral("&Close"), this, 626 - 8 - 107, buttonTop, TButtonKind::Plain);
+    btnShow->setObjectName(QStringLiteral("btnShow"));
+    btnReturn->setObjectName(QStringLiteral("btnReturn"));
+    btnClose->setObjectName(QStringLiteral("btnClose"));
+    connect(btnShow, &QPushButton::clicked, this, [this] { TErrorHandler::Guard([this] { btnShowClick(); }); });
+    connect(btnReturn, &QPushButton::clicked, this, [this] { TErrorHandler::Guard([this] { btnReturnClick(); }); });
+    connect(btnClose, &QPushButton::clicked, this, &QWidget::close);
+
+    // Tab order: the titles, the list, the buttons.
+    QWidget* previous = SortTitles[0];
+    for (QWidget* next :
+         {static_cast<QWidget*>(SortTitles[1]), static_cast<QWidget*>(SortTitles[2]),
+          static_cast<QWidget*>(SortTitles[3]), static_cast<QWidget*>(SortTitles[4]), static_cast<QWidget*>(lstLoans),
+          static_cast<QWidget*>(btnShow), static_cast<QWidget*>(btnReturn), static_cast<QWidget*>(btnClose)}) {
+        setTabOrder(previous, next);
+        previous = next;
+    }
+
+    connect(frmMain, &TfrmMain::ListLoaded, this, &TfrmLoans::BooksChanged);
+}
+
+int TfrmLoans::SelectedRow() const
+{
+    const QModelIndex current = lstLoans->currentIndex();
+    return current.isValid() && lstLoans->selectionModel()->isRowSelected(current.row(), QModelIndex()) ? current.row()
+                                                                                                        : -1;
+}
+
+void TfrmLoans::SelectRow(int row)
+{
+    if (row < 0 || row >= FModel->rowCount()) {
+        lstLoans->clearSelection();
+        lstLoans->setCurrentIndex(QModelIndex());
+        return;
+    }
+    lstLoans->setCurrentIndex(FModel->index(row, 0));
+    lstLoans->selectRow(row);
+}
+
+void TfrmLoans::Refresh()
+{
+    const int oldRow = SelectedRow();
+    const int32_t oldId = oldRow >= 0 ? FModel->Rows().Row(oldRow).ID : 0;
+
+    TLoanRows rows(TPlatform::Clock().Now().date());
+    const TDatabase& database = *frmMain->Database;
+    // While the database is marked empty it hands out no book.
+    if (!database.Empty()) {
+        for (int32_t slot = 0; slot < database.Count(); ++slot)
+            rows.Add(database.ItemAt(slot));
+    }
+    rows.Sort(Order);
+    const int onLoan = rows.Count();
+    const int longLoans = rows.OutLongerThan(LongLoanDays);
+    const int keep = oldRow >= 0 ? rows.RowOf(oldId) : -1;
+    FModel->SetRows(std::move(rows));
+    Stale = false;
+
+    lblSummary->setText(QStringLiteral("%1 %2 on loan, %3 for more than %4 days.")
+                            .arg(onLoan)
+                            .arg(onLoan == 1 ? QStringLiteral("book") : QStringLiteral("books"))
+                            .arg(longLoans)
+                            .arg(LongLoanDays));
+    // The same book stays selected; a book that left gives its place to the next.
+    if (keep >= 0)
+        SelectRow(keep);
+    else if (oldRow >= 0)
+        SelectRow(std::min(oldRow, FModel->rowCount() - 1));
+    else
+        SelectRow(FModel->rowCount() > 0 ? 0 : -1);
+    btnShow->setEnabled(FModel->rowCount() > 0);
+    btnReturn->setEnabled(FModel->rowCount() > 0);
+}
+
+void TfrmLoans::BooksChanged()
+{
+    Stale = true;
+    if (isVisible())
+        Refresh();
+}
+
+bool TfrmLoans::ShowBook(int32_t id)
+{
+    const auto rowOf = [id] {
+        const int rows = frmBookBrowser->BookList->RowCount();
+        for (int r = 0; r < rows; ++r) {
+            if (frmMain->RowIds[static_cast<size_t>(r)] == id)
+                return r;
+        }
+        return -1;
+    };
+    int row = rowOf();
+    if (row < 0) {
+        frmMain->LoadList(); // the browser showed a search's result
+        row = rowOf();
+    }
+    if (row < 0)
+        return false;
+    frmBookBrowser->BookList->SelectRow(row);
+    frmMain->LoadBook(row);
+    return true;
+}
+
+void TfrmLoans::btnShowClick()
+{
+    const int row = SelectedRow();
+    if (row < 0)
+        return;
+    ShowBook(FModel->Rows().Row(row).ID);
+}
+
+void TfrmLoans::btnReturnClick()
+{
+    const int row = SelectedRow();
+    if (row < 0)
+        return;
+    // The main window's Return is not reachable while it edits a book: its
+    // Save would store the boxes of another book.
+    if (frmMain->Ui.btnSave->isVisible()) {
+        TPlatform::Messages().Information(
+            QStringLiteral("Save or cancel the book being edited in the main window first."));
+        return;
+    }
+    if (ShowBook(FModel->Rows().Row(row).ID))
+        frmMain->tbtnReturnBookClick();
+}
+
+void TfrmLoans::SortTitleClick(TLoanRows::TOrder order)
+{
+    Order = order;
+    Refresh();
+}
+
+void TfrmLoans::FormClose()
+{
+    frmMain->Settings->WriteInteger(PositionKeyX, x());
+    frmMain->Settings->WriteInteger(PositionKeyY, y());
+}
+
+void TfrmLoans::RestorePosition()
+{
+    PositionRestored = true;
+    const TRFileSystem& settings = *frmMain->Settings;
+    // New keys: an installation made before this window has none, and a
+    // missing or unreadable place leaves the window centred.
+    if (settings.ValueExists(PositionKeyX) && settings.ValueExists(PositionKeyY)) {
+        try {
+            const QPoint place(settings.ReadInteger(PositionKeyX), settings.ReadInteger(PositionKeyY));
+            DesktopWindow::MoveFrameTo(*this, place);
+            return;
+        } catch (const std::exception&) {
+        }
+    }
+    DesktopWindow::CentreOnScreen(*this);
+}
+
+void TfrmLoans::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (!PositionRestored)
+        RestorePosition();
+    if (Stale)
+        TErrorHandler::Guard([this] { Refresh(); });
+    lstLoans->setFocus();
+}
+
+void TfrmLoans::closeEvent(QCloseEvent* event)
+{
+    if (frmMain && frmMain->Ending) {
+        event->accept();
+        return;
+    }
+    // A failed write keeps the window open, as the close did not complete.
+    if (TErrorHandler::Guard([this] { FormClose(); }))
+        event->accept();
+    else
+        event->ignore();
+}
+
+void TfrmLoans::keyPressEvent(QKeyEvent* event)
+{
+    if (DialogControls::PressFocusedButton(this, event))
+        return;
+    if (event->key() == Qt::Key_Escape) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+bool TfrmLoans::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == lstLoans && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            TErrorHandler::Guard([this] { btnShowClick(); });
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}

@@ -1,0 +1,206 @@
+// The Loans window, opened from the View menu as the user opens it: its rows
+// and their order, the days on loan, showing a book in the main window, Return
+// (read back from the database file on disk) and following the main window's
+// changes.
+#include "app/Globals.h"
+#include "app/MainForm.h"
+#include "dialogs/BookBrowserForm.h"
+#include "dialogs/LoansForm.h"
+#include "dialogs/SearchBooksDialog.h"
+#include "tests/support/AppFixture.h"
+#include "widgets/BookGrid.h"
+#include "widgets/LoanListModel.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTableView>
+#include <QTest>
+#include <QToolButton>
+
+namespace {
+
+// The fixture's clock says 5 March 2004; the locale is British (dd/MM/yyyy).
+const std::vector<TItem> Books = {
+    Book(1, "Dune", "Herbert", "Chilton", "1965", "Ann", "01/03/2004"),
+    Book(2, "Emma", "Austen", "Murray", "1815"),
+    Book(3, "Ivanhoe", "Scott", "Constable", "1819", "Bob", "not yet"),
+    Book(4, "Walden", "Thoreau", "Ticknor", "1854", "Carl", "01/01/2004"),
+    Book(5, "Zadig", "Voltaire", "Ticknor", "1747", "Dora", "05/03/2004"),
+};
+
+class LoansFormTest : public TAppFixture {
+protected:
+    void SetUp() override { Overrides["SortMethod"] = "ByName"; }
+    void StartWith(const std::vector<TItem>& books)
+    {
+        WriteFiles(books);
+        ASSERT_TRUE(Start());
+        Platform.Messages.Clear();
+    }
+    // Opens the window from its menu item.
+    TfrmLoans& Open()
+    {
+        frmMain->Ui.mnuView_Loans->trigger();
+        return *frmLoans;
+    }
+    QStringList Column(int column)
+    {
+        const TLoanListModel& model = frmLoans->Model();
+        QStringList texts;
+        for (int r = 0; r < model.rowCount(); ++r)
+            texts << model.data(model.index(r, column), Qt::DisplayRole).toString();
+        return texts;
+    }
+};
+
+TEST_F(LoansFormTest, ListsTheBooksOnLoanLongestOutFirstWithTheirDays)
+{
+    StartWith(Books);
+    EXPECT_FALSE(frmLoans.Made()); // start-up does not pay for it
+    TfrmLoans& loans = Open();
+    EXPECT_TRUE(loans.isVisible());
+    EXPECT_EQ(Column(TLoanListModel::Title), (QStringList{"Walden", "Dune", "Zadig", "Ivanhoe"}));
+    EXPECT_EQ(Column(TLoanListModel::Loaner), (QStringList{"Carl", "Ann", "Dora", "Bob"}));
+    EXPECT_EQ(Column(TLoanListModel::DateLoaned), (QStringList{"01/01/2004", "01/03/2004", "05/03/2004", "not yet"}));
+    EXPECT_EQ(Column(TLoanListModel::DaysOnLoan), (QStringList{"64", "4", "0", ""}));
+    EXPECT_EQ(loans.lblSummary->text(), QStringLiteral("4 books on loan, 1 for more than 30 days."));
+    EXPECT_EQ(loans.SelectedRow(), 0);
+
+    loans.SortTitles[TLoanListModel::Loaner]->click();
+    EXPECT_EQ(Column(TLoanListModel::Loaner), (QStringList{"Ann", "Bob", "Carl", "Dora"}));
+    QTest::keyClick(loans.SortTitles[TLoanListModel::DaysOnLoan], Qt::Key_Space); // from the keyboard
+    EXPECT_EQ(Column(TLoanListModel::Title), (QStringList{"Walden", "Dune", "Zadig", "Ivanhoe"}));
+    EXPECT_TRUE(Platform.Messages.Boxes.empty());
+}
+
+TEST_F(LoansFormTest, EnterShowsTheBookInTheMainWindowThroughTheBrowsersRow)
+{
+    StartWith(Books);
+    TfrmLoans& loans = Open();
+    // A search left only Emma in the browser: the whole list comes back.
+    frmMain->Ui.tbtnSearch->setEnabled(true);
+    Platform.Modal.Actions.push_back([](QDialog&) {
+        dlgSearchBooks->edtSearchstring->setText(QStringLiteral("Emma"));
+        dlgSearchBooks->btnSearchClick();
+    });
+    frmMain->tbtnSearchClick();
+    ASSERT_EQ(frmBookBrowser->BookList->RowCount(), 1);
+    Platform.Messages.Clear(); // the search's own message
+
+    loans.SelectRow(0); // Walden, row 3 of the title order
+    QTest::keyClick(loans.lstLoans, Qt::Key_Return);
+    EXPECT_EQ(frmBookBrowser->BookList->RowCount(), 5);
+    EXPECT_EQ(frmBookBrowser->BookList->SelectedRow(), 3);
+    EXPECT_EQ(frmMain->RowIds[3], 4);
+    EXPECT_EQ(frmMain->Ui.edtBookname->text(), QStringLiteral("Walden"));
+    EXPECT_EQ(frmMain->Ui.lblLoaner->text(), QStringLiteral("Carl"));
+    EXPECT_TRUE(frmMain->Ui.tbtnReturnBook->isEnabled());
+    EXPECT_EQ(loans.SelectedRow(), 0); // the list was rebuilt, the row kept
+    EXPECT_TRUE(Platform.Messages.Boxes.empty());
+}
+
+TEST_F(LoansFormTest, ReturnAsksStoresTheReturnAndTheRowLeaves)
+{
+    StartWith(Books);
+    TfrmLoans& loans = Open();
+    loans.SelectRow(1); // Dune
+
+    Platform.Messages.Answers.push_back(false);
+    loans.btnReturn->click();
+    ASSERT_EQ(Platform.Messages.Texts(), QStringList{QStringLiteral("Sure to return this book?")});
+    EXPECT_EQ(DatabaseText(), DatabaseFile(Books)); // No changes nothing
+    EXPECT_EQ(loans.Model().rowCount(), 4);
+
+    Platform.Messages.Answers.push_back(true);
+    loans.btnReturn->click();
+    std::vector<TItem> expected = Books;
+    expected[0].Fields[7].clear(); // the loaner's name stays, as the main window's Return keeps it
+    EXPECT_EQ(DatabaseText(), DatabaseFile(expected));
+    EXPECT_EQ(Column(TLoanListModel::Title), (QStringList{"Walden", "Zadig", "Ivanhoe"}));
+    EXPECT_EQ(loans.SelectedRow(), 1); // the next loan takes its place
+    EXPECT_EQ(loans.lblSummary->text(), QStringLiteral("3 books on loan, 1 for more than 30 days."));
+    EXPECT_EQ(Platform.Messages.Boxes.size(), 2u);
+}
+
+TEST_F(LoansFormTest, ReturnWaitsWhileTheMainWindowEditsABook)
+{
+    StartWith(Books);
+    TfrmLoans& loans = Open();
+    frmMain->tbtnEditBookClick();
+    frmMain->Ui.edtPublishyear->setText(QStringLiteral("typed"));
+    loans.btnReturn->click();
+    ASSERT_EQ(Platform.Messages.Boxes.size(), 1u);
+    EXPECT_EQ(Platform.Messages.Boxes[0].Kind, TRecordedBox::Information); // no question asked
+    EXPECT_EQ(DatabaseText(), DatabaseFile(Books));
+    EXPECT_EQ(frmMain->Ui.edtPublishyear->text(), QStringLiteral("typed")); // the edit goes on
+}
+
+TEST_F(LoansFormTest, FollowsEveryChangeOfBooksAlsoWhileHidden)
+{
+    StartWith(Books);
+    TfrmLoans& loans = Open();
+    // An edit in the main window: Emma (row 1 by title) lent by hand.
+    frmMain->Ui.edtCurrentItem->setText(QStringLiteral("2"));
+    frmMain->tbtnEditBookClick();
+    frmMain->Ui.lblLoaner->setText(QStringLiteral("Eve"));
+    frmMain->Ui.lblLoanDate->setText(QStringLiteral("01/02/2004"));
+    frmMain->btnSaveClick();
+    EXPECT_EQ(Column(TLoanListModel::Title), (QStringList{"Walden", "Emma", "Dune", "Zadig", "Ivanhoe"}));
+    EXPECT_EQ(loans.lblSummary->text(), QStringLiteral("5 books on loan, 2 for more than 30 days."));
+
+    // Closed, then a removal in the main window: the list is right when shown again.
+    loans.close();
+    EXPECT_FALSE(loans.isVisible());
+    Platform.Messages.Answers.push_back(true);
+    frmMain->Ui.edtCurrentItem->setText(QStringLiteral("5")); // Zadig
+    frmMain->tbtnRemoveBookClick();
+    Open();
+    EXPECT_EQ(Column(TLoanListModel::Title), (QStringList{"Walden", "Emma", "Dune", "Ivanhoe"}));
+}
+
+TEST_F(LoansFormTest, PlaceIsKeptInNewKeysAndTheirAbsenceLeavesTheWindowCentred)
+{
+    StartWith(Books); // the installed settings have no place for it
+    std::string value;
+    TfrmLoans& loans = Open();
+    EXPECT_TRUE(Platform.Messages.Boxes.empty());
+    EXPECT_FALSE(SettingOnDisk("LN_X", value));
+    loans.move(120, 140);
+    loans.close();
+    ASSERT_TRUE(SettingOnDisk("LN_X", value));
+    EXPECT_EQ(value, std::to_string(loans.x()));
+    ASSERT_TRUE(SettingOnDisk("LN_Y", value));
+    EXPECT_EQ(value, std::to_string(loans.y()));
+
+    // Still open when the run ends: its place is stored too.
+    Open().move(60, 70);
+    const QPoint last = frmLoans->pos();
+    Stop();
+    ASSERT_TRUE(SettingOnDisk("LN_X", value));
+    EXPECT_EQ(value, std::to_string(last.x()));
+
+    // A stored place is taken; an unreadable one leaves it centred, silently.
+    struct TCase {
+        const char* X;
+        const char* Y;
+        bool Taken;
+    };
+    for (const TCase& c : {TCase{"150", "160", true}, TCase{"NaN", "40", false}}) {
+        SCOPED_TRACE(c.X);
+        Stop();
+        auto settings = InstalledSettings();
+        settings.emplace_back("LN_X", c.X);
+        settings.emplace_back("LN_Y", c.Y);
+        Folder.WriteFile("volumnia.kelt", SettingsFile(settings));
+        Folder.WriteFile("books.orbl", DatabaseFile(Books));
+        ASSERT_TRUE(Start());
+        TfrmLoans& again = Open();
+        EXPECT_EQ(again.pos() == QPoint(150, 160), c.Taken);
+        EXPECT_TRUE(Platform.Messages.Boxes.empty());
+    }
+}
+
+} // namespace

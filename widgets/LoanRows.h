@@ -1,0 +1,58 @@
+// The rows of the Loans window: one per book on loan (its date loaned not
+// empty) with title, author, loaner, the date as stored, and the days on loan
+// counted from today to that date read in the locale's short date format,
+// the format the loan dialog's "Today" writes. A date that does not read in
+// that format has no day count; such rows sort after every dated one.
+#pragma once
+
+#include "engine/Item.h"
+
+#include <QDate>
+#include <QString>
+
+#include <cstdint>
+#include <vector>
+
+class TLoanRows {
+public:
+    // The orders of the list: the longest out first, or one text column
+    // ascending in the locale's collation (ties keep the longest out first).
+    enum class TOrder { LongestOut, Title, Author, Loaner };
+
+    struct TRow {
+        int32_t ID = 0;
+        QString Title;
+        QString Author;
+        QString Loaner;
+        QString Date;       // as stored
+        bool Dated = false; // the date read in the short format
+        int64_t Days = 0;   // today minus the date, when Dated
+    };
+
+    // A new, empty list counted from today in the default locale's short
+    // date format.
+    explicit TLoanRows(const QDate& today);
+
+    // Takes a book into the list when it is on loan.
+    void Add(const TItem& item);
+    void Sort(TOrder order);
+
+    int Count() const { return static_cast<int>(Rows.size()); }
+    const TRow& Row(int row) const { return Rows[static_cast<size_t>(row)]; }
+    // The row of the book with this ID, or -1.
+    int RowOf(int32_t id) const;
+    // How many books have been out for more than this many days.
+    int OutLongerThan(int64_t days) const;
+    // The days column's text: the count, or nothing for a date that does not read.
+    QString DaysText(int row) const;
+
+    // Reads a stored date in a date format. A format with a two-digit year
+    // puts the year in the last hundred years up to today, as a loan date
+    // written "today" lies in the past, and also reads the year in full.
+    static bool ReadDate(const QString& text, const QString& format, const QDate& today, QDate& date);
+
+private:
+    QDate Today;
+    QString Format;
+    std::vector<TRow> Rows;
+};
