@@ -8,6 +8,7 @@
 // offered for storing.
 #pragma once
 
+#include <QMargins>
 #include <QObject>
 #include <QPoint>
 
@@ -38,7 +39,10 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    QPoint FrameCorner() const;
+
     QWidget& Window;
+    QMargins LastMargins;        // the frame's, as last known
     std::optional<QPoint> Held;  // what the settings hold for the window
     std::optional<QPoint> Where; // where the window stood when that was so
     // Placed before the window manager framed the window: the frame's size
