@@ -16,6 +16,7 @@ import signal
 import subprocess
 import sys
 import tempfile
+import threading
 import time
 
 POSITIONS = ("MF_X", "MF_Y", "LV_X", "LV_Y")
@@ -104,25 +105,41 @@ class Compositor:
 
 
 def one_run(program, folder, compositor):
-    """Starts the program, lets its windows come up, ends it as a session end does."""
-    process = subprocess.Popen([program], cwd=folder, env=compositor.environment(),
+    """Starts the program, waits until both its windows are up on the
+    compositor, and ends it as a session end does."""
+    # The client's side of the protocol, on its error output: the windows'
+    # titles tell that they are made and shown.
+    environment = dict(compositor.environment(), WAYLAND_DEBUG="client")
+    process = subprocess.Popen([program], cwd=folder, env=environment,
                                stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+    lines = []
+    reader = threading.Thread(target=lambda: lines.extend(process.stderr), daemon=True)
+    reader.start()
+
+    def shown(title):
+        marker = ('set_title("%s")' % title).encode()
+        return any(marker in line for line in list(lines))
     try:
-        time.sleep(3)  # the windows are shown and activated, the run settles
-        if process.poll() is not None:
-            raise WaylandError("Volumnia ended by itself with %d on the wayland platform: %s"
-                               % (process.returncode, process.stderr.read().decode()[-600:]))
+        deadline = time.monotonic() + 30
+        while not (shown("Quenfir Volumnia 2.1") and shown("Book browser")):
+            if process.poll() is not None:
+                reader.join(5)
+                raise WaylandError("Volumnia ended by itself with %d on the wayland platform: %s"
+                                   % (process.returncode, b"".join(lines[-20:]).decode(errors="replace")))
+            if time.monotonic() > deadline:
+                raise WaylandError("Volumnia showed no windows on weston within 30 seconds")
+            time.sleep(0.05)
+        time.sleep(1)  # activation and the first frames
         process.send_signal(signal.SIGTERM)
         process.wait(timeout=15)
     except subprocess.TimeoutExpired:
         process.kill()
         process.wait()
         raise WaylandError("Volumnia did not end within 15 seconds of SIGTERM")
-    errors = process.stderr.read().decode()
+    reader.join(5)
+    errors = b"".join(line for line in lines if not line.startswith(b"[")).decode(errors="replace")
     if process.returncode != 0:
         raise WaylandError("Volumnia ended with %d: %s" % (process.returncode, errors[-600:]))
-    if "Could not load the Qt platform plugin" in errors or "Failed to create wl_display" in errors:
-        raise WaylandError("Volumnia did not run on the wayland platform: " + errors[-600:])
 
 
 def main(argv):
