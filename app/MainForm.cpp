@@ -16,6 +16,7 @@
 #include "platform/gui/ModalRunner.h"
 #include "platform/gui/Platform.h"
 #include "platform/gui/Shell.h"
+#include "platform/gui/StoredPosition.h"
 #include "widgets/BookGrid.h"
 #include "widgets/DialogControls.h"
 
@@ -66,6 +67,7 @@ TfrmMain::TfrmMain(TStartupFiles& files, QWidget* parent) : QMainWindow(parent),
     frmMain = this;
     setObjectName(QStringLiteral("frmMain"));
     Ui.Setup(this);
+    Position = new TStoredPosition(*this);
     // An edit box claims Ctrl+A (select all) before the menu sees it; in this
     // window the key belongs to "Always on top" wherever the focus is.
     for (QLineEdit* box : findChildren<QLineEdit*>())
@@ -105,6 +107,8 @@ void TfrmMain::ConnectHandlers()
     connect(Ui.mnuDatabase_Remove, &QAction::triggered, this, Guarded(this, &TfrmMain::tbtnRemoveBookClick));
     connect(Ui.mnuDatabase_RemoveSeveral, &QAction::triggered, this,
             Guarded(this, &TfrmMain::mnuDatabase_RemoveSeveralClick));
+    connect(Ui.mnuDatabase_Loan, &QAction::triggered, this, Guarded(this, &TfrmMain::tbtnLoanBookClick));
+    connect(Ui.mnuDatabase_Return, &QAction::triggered, this, Guarded(this, &TfrmMain::tbtnReturnBookClick));
     connect(Ui.mnuDatabase_Search, &QAction::triggered, this, Guarded(this, &TfrmMain::tbtnSearchClick));
     connect(Ui.mnuDatabase_Settings, &QAction::triggered, this, Guarded(this, &TfrmMain::mnuDatabase_SettingsClick));
     connect(Ui.mnuView_ShowHideBookBrowser, &QAction::triggered, this, Guarded(this, &TfrmMain::tbtnListViewClick));
@@ -183,7 +187,7 @@ void TfrmMain::FormActivate()
     PositionRestored = true; // even a failing first attempt is not repeated
     const int32_t left = Settings->ReadInteger("MF_X");
     const int32_t top = Settings->ReadInteger("MF_Y");
-    DesktopWindow::MoveFrameTo(*this, QPoint(left, top));
+    Position->PlaceAt(QPoint(left, top));
 }
 
 void TfrmMain::FormDestroy()
@@ -191,9 +195,12 @@ void TfrmMain::FormDestroy()
     if (FStartupFailed || !Settings || !Database)
         return;
     try {
-        // The frame's corner, as FormActivate and Restore windows place it.
-        Settings->WriteInteger("MF_X", x());
-        Settings->WriteInteger("MF_Y", y());
+        // The frame's corner, as FormActivate and Restore windows place it;
+        // nothing where the platform cannot tell where the window is.
+        if (const std::optional<QPoint> corner = Position->ToStore()) {
+            Settings->WriteInteger("MF_X", corner->x());
+            Settings->WriteInteger("MF_Y", corner->y());
+        }
         Settings->WriteInteger("CurrentIndex", CurrentIndex);
         Settings->SaveToFile();
         Database->SaveToFile();
@@ -271,6 +278,14 @@ void TfrmMain::SetStatus(bool browsing, bool editing)
         box->setReadOnly(browsing);
     Ui.btnSave->setVisible(editing);
     Ui.btnCancel->setVisible(editing);
+    EnableLoanItems();
+}
+
+void TfrmMain::EnableLoanItems()
+{
+    // The menu items follow their toolbar buttons, the bar's own state included.
+    Ui.mnuDatabase_Loan->setEnabled(Ui.tbtnLoanBook->isEnabled());
+    Ui.mnuDatabase_Return->setEnabled(Ui.tbtnReturnBook->isEnabled());
 }
 
 void TfrmMain::LoadList()
@@ -306,6 +321,7 @@ void TfrmMain::ShowLoanState(bool onLoan)
     Ui.grpLoaninfo->setVisible(onLoan);
     Ui.tbtnLoanBook->setEnabled(!onLoan);
     Ui.tbtnReturnBook->setEnabled(onLoan);
+    EnableLoanItems();
 }
 
 void TfrmMain::ShowEmptyBook()
@@ -534,9 +550,9 @@ void TfrmMain::mnuView_RestoreWindowsClick()
     Settings->WriteInteger("LV_Y", 100);
     Settings->WriteInteger("MF_X", 300);
     Settings->WriteInteger("MF_Y", 300);
-    DesktopWindow::MoveFrameTo(*this, QPoint(300, 300));
+    Position->PlaceAt(QPoint(300, 300));
     // Even while hidden; it is not shown by this.
-    DesktopWindow::MoveFrameTo(*frmBookBrowser, QPoint(100, 100));
+    frmBookBrowser->Position->PlaceAt(QPoint(100, 100));
 }
 
 void TfrmMain::mnuHelp_ContentsClick()

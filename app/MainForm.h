@@ -18,6 +18,7 @@ class QTimer;
 class TDatabase;
 class TRFileSystem;
 class TStartupFiles;
+class TStoredPosition;
 
 class TfrmMain : public QMainWindow {
     Q_OBJECT
@@ -102,9 +103,11 @@ private:
     void ShowEmptyBook();
     bool ListHoldsNoBook(int32_t r) const;
     void ShowLoanState(bool onLoan);
+    void EnableLoanItems();
     int32_t SelectedRow() const;
 
     bool FStartupFailed = false;
     TStartupFiles* StartupFiles; // until FormCreate has taken the engines
     QTimer* Clock = nullptr;
+    TStoredPosition* Position = nullptr; // MF_X and MF_Y
 };

@@ -114,6 +114,11 @@ void TMainFormUi::Setup(QMainWindow* window)
                                   QKeySequence(Qt::Key_F3), TToolBarImages::Remove);
     mnuDatabase_RemoveSeveral = MenuItem(database, "mnuDatabase_RemoveSeveral", QStringLiteral("Re&move several..."),
                                          QKeySequence(Qt::CTRL | Qt::Key_F3));
+    // The toolbar's loan and return, for the keyboard: they act on the shown book.
+    mnuDatabase_Loan =
+        MenuItem(database, "mnuDatabase_Loan", QStringLiteral("&Loan book..."), QKeySequence(), TToolBarImages::Loan);
+    mnuDatabase_Return = MenuItem(database, "mnuDatabase_Return", QStringLiteral("Ret&urn book..."), QKeySequence(),
+                                  TToolBarImages::Return);
     database->addSeparator();
     mnuDatabase_Search = MenuItem(database, "mnuDatabase_Search", QStringLiteral("&Search..."),
                                   QKeySequence(Qt::Key_F5), TToolBarImages::Search);

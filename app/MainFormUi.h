@@ -37,6 +37,8 @@ public:
     QAction* mnuDatabase_EditSeveral = nullptr;
     QAction* mnuDatabase_Remove = nullptr;
     QAction* mnuDatabase_RemoveSeveral = nullptr;
+    QAction* mnuDatabase_Loan = nullptr;
+    QAction* mnuDatabase_Return = nullptr;
     QAction* mnuDatabase_Search = nullptr;
     QAction* mnuDatabase_Settings = nullptr;
     QAction* mnuView_ShowHideBookBrowser = nullptr;

@@ -5,11 +5,14 @@
 #include "engine/ORBL.h"
 #include "platform/gui/DesktopWindow.h"
 #include "platform/gui/ErrorHandler.h"
+#include "platform/gui/StoredPosition.h"
+#include "platform/gui/WindowAccessible.h"
 #include "settings/SettingsKeys.h"
 #include "widgets/BookGrid.h"
 
 #include <QCloseEvent>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QToolButton>
@@ -28,6 +31,8 @@ QLabel* SortLink(QWidget* parent, const char* name, const QString& caption, int 
     link->setGeometry(x, 18, 160, 15);
     link->setAccessibleName(caption);
     link->setAccessibleDescription(QStringLiteral("Sorts the books by this field"));
+    // A Tab stop of its own: Space or Enter on it sorts as a click does.
+    link->setFocusPolicy(Qt::StrongFocus);
     return link;
 }
 
@@ -40,11 +45,13 @@ TfrmBookBrowser::TfrmBookBrowser(QWidget* parent) : QWidget(parent, Qt::Window)
     setObjectName(QStringLiteral("frmBookBrowser"));
     setWindowTitle(QStringLiteral("Book browser"));
     setAccessibleName(QStringLiteral("Book browser"));
+    WindowAccessible::Attach(this);
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     setFont(QFont(QStringLiteral("Tahoma"), 8));
     setFixedSize(561, 433);
     setMouseTracking(true);
+    Position = new TStoredPosition(*this);
 
     grpListView = new QGroupBox(QStringLiteral("Books in database"), this);
     grpListView->setObjectName(QStringLiteral("grpListView"));
@@ -72,9 +79,19 @@ TfrmBookBrowser::TfrmBookBrowser(QWidget* parent) : QWidget(parent, Qt::Window)
     BookList->setFont(normal);
     BookList->setAccessibleName(QStringLiteral("Books"));
     BookList->setGeometry(gridLeft, 36, 529, 373);
+    // One Tab stop for the grid: Tab leaves it rather than moving through cells.
+    BookList->setTabKeyNavigation(false);
+    setTabOrder(Author, Bookname);
+    setTabOrder(Bookname, Publisher);
+    setTabOrder(Publisher, BookList);
     connect(BookList, &TBookGrid::RowSelected, this, [this] { TErrorHandler::Guard([this] { BookListClick(); }); });
 
     TErrorHandler::Guard([this] { FormCreate(); });
+}
+
+TfrmBookBrowser::~TfrmBookBrowser()
+{
+    TErrorHandler::Guard([this] { RunEnd(); });
 }
 
 void TfrmBookBrowser::FormCreate()
@@ -97,24 +114,39 @@ void TfrmBookBrowser::FormActivate()
     PositionRestored = true; // even a failing first attempt is not repeated
     const int32_t left = frmMain->Settings->ReadInteger("LV_X");
     const int32_t top = frmMain->Settings->ReadInteger("LV_Y");
-    DesktopWindow::MoveFrameTo(*this, QPoint(left, top));
+    Position->PlaceAt(QPoint(left, top));
     frmMain->Database->SortBy(TSettingsKeys::SortAliasFor(frmMain->Settings->ReadString("SortMethod")));
     frmMain->LoadList();
     frmMain->LoadBook(0);
 }
 
+void TfrmBookBrowser::WritePosition()
+{
+    // The frame's corner; nothing where the platform cannot tell where it is.
+    const std::optional<QPoint> corner = Position->ToStore();
+    if (!corner)
+        return;
+    frmMain->Settings->WriteInteger("LV_X", corner->x());
+    frmMain->Settings->WriteInteger("LV_Y", corner->y());
+    Position->Stored(*corner);
+}
+
 void TfrmBookBrowser::FormClose()
 {
-    frmMain->Settings->WriteInteger("LV_X", x());
-    frmMain->Settings->WriteInteger("LV_Y", y());
+    WritePosition();
     frmMain->BrowserShown = false;
     frmMain->Ui.tbtnListView->setChecked(false);
 }
 
 void TfrmBookBrowser::FormMouseMove()
 {
-    frmMain->Settings->WriteInteger("LV_X", x());
-    frmMain->Settings->WriteInteger("LV_Y", y());
+    WritePosition();
+}
+
+void TfrmBookBrowser::RunEnd()
+{
+    if (frmMain && frmMain->Settings && Position->MovedSinceStored())
+        WritePosition();
 }
 
 void TfrmBookBrowser::BookListClick()
@@ -184,9 +216,33 @@ void TfrmBookBrowser::mouseMoveEvent(QMouseEvent* event)
         TErrorHandler::Guard([this] { FormMouseMove(); });
 }
 
+void TfrmBookBrowser::TitleClick(QObject* title)
+{
+    if (title == Author)
+        TErrorHandler::Guard([this] { AuthorClick(); });
+    else if (title == Bookname)
+        TErrorHandler::Guard([this] { BooknameClick(); });
+    else
+        TErrorHandler::Guard([this] { PublisherClick(); });
+}
+
 bool TfrmBookBrowser::eventFilter(QObject* watched, QEvent* event)
 {
     const bool title = watched == Author || watched == Bookname || watched == Publisher;
+    if (title && (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut)) {
+        // A label draws no focus mark of its own: a thin box shows the focus.
+        static_cast<QLabel*>(watched)->setFrameStyle(event->type() == QEvent::FocusIn ? QFrame::Box | QFrame::Plain
+                                                                                      : QFrame::NoFrame);
+    }
+    if (title && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const bool press = key->key() == Qt::Key_Space || key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+        if (press && (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+            if (!key->isAutoRepeat())
+                TitleClick(watched);
+            return true;
+        }
+    }
     if (title && event->type() == QEvent::MouseButtonPress &&
         static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
         PressedTitle = watched;
@@ -201,12 +257,7 @@ bool TfrmBookBrowser::eventFilter(QObject* watched, QEvent* event)
         const auto* link = static_cast<QWidget*>(watched);
         if (!pressedHere || !link->rect().contains(static_cast<QMouseEvent*>(event)->position().toPoint()))
             return true;
-        if (watched == Author)
-            TErrorHandler::Guard([this] { AuthorClick(); });
-        else if (watched == Bookname)
-            TErrorHandler::Guard([this] { BooknameClick(); });
-        else
-            TErrorHandler::Guard([this] { PublisherClick(); });
+        TitleClick(watched);
         return true;
     }
     return QWidget::eventFilter(watched, event);

@@ -12,12 +12,14 @@
 class QGroupBox;
 class QLabel;
 class TBookGrid;
+class TStoredPosition;
 
 class TfrmBookBrowser : public QWidget {
     Q_OBJECT
 
 public:
     explicit TfrmBookBrowser(QWidget* parent = nullptr); // runs FormCreate
+    ~TfrmBookBrowser() override;                         // keeps a place moved to since the last write
 
     bool PositionRestored = false;
     TBookGrid* BookList = nullptr;
@@ -25,6 +27,7 @@ public:
     QLabel* Author = nullptr;
     QLabel* Bookname = nullptr;
     QLabel* Publisher = nullptr;
+    TStoredPosition* Position = nullptr; // LV_X and LV_Y
 
     // Handlers; each may raise (the connections run them through the guard).
     void FormActivate();
@@ -34,6 +37,9 @@ public:
     void AuthorClick();
     void BooknameClick();
     void PublisherClick();
+    // At the end of the run: writes LV_X and LV_Y when the window has moved
+    // since they were last written, so a move is not lost with the run.
+    void RunEnd();
 
 protected:
     void changeEvent(QEvent* event) override;
@@ -45,6 +51,8 @@ protected:
 private:
     void FormCreate();
     void SortClick(const char* method, const char* alias);
+    void WritePosition();
+    void TitleClick(QObject* title);
 
     // The column title a left press landed on; its release over it sorts.
     QObject* PressedTitle = nullptr;

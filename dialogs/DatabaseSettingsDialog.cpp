@@ -31,7 +31,8 @@ TdlgDatabaseSettings::TdlgDatabaseSettings(QWidget* parent) : TDialogBase(parent
     btnOpen = new QToolButton(this);
     btnOpen->setIcon(TLazyIconEngine::Standard(QStyle::SP_DirOpenIcon));
     btnOpen->setAutoRaise(true);
-    btnOpen->setFocusPolicy(Qt::NoFocus);
+    // In the Tab chain after the box, so the keyboard reaches the file choice.
+    btnOpen->setFocusPolicy(Qt::StrongFocus);
     btnOpen->setGeometry(374, 23, 23, 22);
 
     Rule(this, 8, 54, 393);
@@ -40,7 +41,7 @@ TdlgDatabaseSettings::TdlgDatabaseSettings(QWidget* parent) : TDialogBase(parent
     btnCancel = Button(QStyle::SP_DialogCancelButton, QStringLiteral("&Cancel"), this, 178, 64, TButtonKind::Plain);
     btnAccept = Button(QStyle::SP_DialogOkButton, QStringLiteral("&Accept"), this, 294, 64, TButtonKind::Plain);
 
-    SetTabOrder({edtDatabase, btnAccept, btnCancel});
+    SetTabOrder({edtDatabase, btnOpen, btnAccept, btnCancel});
 
     ConnectClick(btnOpen, &TdlgDatabaseSettings::btnOpenClick);
     ConnectClick(btnAccept, &TdlgDatabaseSettings::btnAcceptClick);

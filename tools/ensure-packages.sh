@@ -5,12 +5,16 @@
 # renders the application icon; the install test validates the desktop entry
 # and metainfo, builds the Debian package (dpkg-shlibdeps) and checks it with
 # lintian. fonts-wine: free Tahoma and MS Sans Serif with the metrics the
-# windows and printing are laid out for. The last line is the real-desktop test's: an X server, a window
+# windows and printing are laid out for; fonts-dejavu-core: the one face the
+# manual's pictures are drawn in, so they come out the same on every machine.
+# The last line is the real-desktop test's: an X server, a window
 # manager, the tools that drive and read windows, and a D-Bus session with the
-# accessibility bus.
+# accessibility bus. weston and qt6-wayland: the Wayland test's compositor and
+# Qt's wayland platform.
 VOLUMNIA_PACKAGES=(cmake ninja-build g++ qt6-base-dev libjpeg-dev libcups2-dev libgtest-dev poppler-utils xvfb xauth
-    librsvg2-bin desktop-file-utils appstream dpkg-dev fonts-wine lintian
-    openbox xdotool x11-utils dbus-daemon at-spi2-core python3-pyatspi)
+    librsvg2-bin desktop-file-utils appstream dpkg-dev fonts-wine fonts-dejavu-core lintian
+    openbox xdotool x11-utils dbus-daemon at-spi2-core python3-pyatspi
+    weston qt6-wayland)
 # The checks CI runs besides the suite (.ci/run): the format check and the
 # static analyser.
 VOLUMNIA_CHECK_PACKAGES=(clang-format cppcheck)

@@ -1,5 +1,14 @@
 #include "widgets/BookGridModel.h"
 
+#include "widgets/BookFieldNames.h"
+
+namespace {
+
+// The loan column's name, and what its mark says in words.
+const QString OnLoan = QStringLiteral("On loan");
+
+} // namespace
+
 int TBookGridModel::rowCount(const QModelIndex& parent) const
 {
     return parent.isValid() ? 0 : static_cast<int>(Rows.size());
@@ -14,11 +23,35 @@ QVariant TBookGridModel::data(const QModelIndex& index, int role) const
 {
     if (!index.isValid() || index.row() >= static_cast<int>(Rows.size()))
         return {};
-    if (role == Qt::DisplayRole || role == Qt::AccessibleTextRole)
+    if (role == Qt::DisplayRole)
         return Cell(index.row(), index.column());
+    if (role == Qt::AccessibleTextRole) {
+        // The loan mark is a bullet, which a screen reader reads as a symbol.
+        const QString& text = Cell(index.row(), index.column());
+        return index.column() == 0 && !text.isEmpty() ? OnLoan : text;
+    }
     if (role == Qt::TextAlignmentRole && index.column() == 0)
         return int(Qt::AlignCenter);
     return {};
+}
+
+QVariant TBookGridModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || (role != Qt::DisplayRole && role != Qt::AccessibleTextRole))
+        return QAbstractTableModel::headerData(section, orientation, role);
+    // Column 0 the loan mark, 1 author, 2 title, 3 publisher.
+    switch (section) {
+    case 0:
+        return OnLoan;
+    case 1:
+        return QString::fromLatin1(BookFieldNames[1]);
+    case 2:
+        return QString::fromLatin1(BookFieldNames[0]);
+    case 3:
+        return QString::fromLatin1(BookFieldNames[2]);
+    default:
+        return QAbstractTableModel::headerData(section, orientation, role);
+    }
 }
 
 const TBookGridModel::TRow& TBookGridModel::Row(int row) const

@@ -20,6 +20,9 @@ public:
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role) const override;
+    // The columns' names, as the titles above them name them (the header
+    // itself is not shown): what a screen reader announces for a column.
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
     const QString& Cell(int row, int column) const;
     // Replaces every row; no rows leave one blank row.

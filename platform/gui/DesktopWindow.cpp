@@ -1,11 +1,35 @@
 #include "platform/gui/DesktopWindow.h"
 
+#include "platform/WindowPlacement.h"
+
+#include <QGuiApplication>
 #include <QPoint>
 #include <QScreen>
 #include <QWidget>
 #include <QWindow>
 
 namespace DesktopWindow {
+
+namespace {
+
+std::optional<bool> PositionsKnownOverride;
+
+// The frame's size: before the window manager has framed the window, the
+// window's own size (the frame is not known yet).
+QRect FrameAt(const QWidget& window, const QPoint& topLeft)
+{
+    return QRect(topLeft, window.frameGeometry().size());
+}
+
+std::vector<QRect> AvailableAreas()
+{
+    std::vector<QRect> areas;
+    for (const QScreen* screen : QGuiApplication::screens())
+        areas.push_back(screen->availableGeometry());
+    return areas;
+}
+
+} // namespace
 
 void MoveFrameTo(QWidget& window, const QPoint& topLeft)
 {
@@ -28,8 +52,29 @@ void CentreOnScreen(QWidget& window)
     // Before the window is framed the frame is as large as the window.
     const QRect frame = window.frameGeometry();
     const QRect area = screen->availableGeometry();
-    MoveFrameTo(window,
-                QPoint(area.x() + (area.width() - frame.width()) / 2, area.y() + (area.height() - frame.height()) / 2));
+    const QPoint centred(area.x() + (area.width() - frame.width()) / 2,
+                         area.y() + (area.height() - frame.height()) / 2);
+    MoveFrameTo(window, WindowPlacement::OnScreen(QRect(centred, frame.size()), {area}));
+}
+
+QPoint PlaceFrameOnScreen(QWidget& window, const QPoint& topLeft)
+{
+    const QPoint corner = WindowPlacement::OnScreen(FrameAt(window, topLeft), AvailableAreas());
+    MoveFrameTo(window, corner);
+    return corner;
+}
+
+bool PositionsKnown()
+{
+    if (PositionsKnownOverride)
+        return *PositionsKnownOverride;
+    // "wayland", and its variants such as "wayland-egl".
+    return !QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+}
+
+void OverridePositionsKnown(std::optional<bool> known)
+{
+    PositionsKnownOverride = known;
 }
 
 void SetStaysOnTop(QWidget& window, bool onTop)

@@ -4,13 +4,18 @@
 #include "app/MainForm.h"
 #include "dialogs/BookBrowserForm.h"
 #include "engine/ORBL.h"
+#include "platform/gui/DesktopWindow.h"
 #include "tests/support/AppFixture.h"
 #include "widgets/BookGrid.h"
 
+#include <QAccessible>
 #include <QLabel>
+#include <QScreen>
 #include <QLineEdit>
 #include <QTest>
 #include <QToolButton>
+
+#include <functional>
 
 namespace {
 
@@ -154,15 +159,162 @@ TEST_F(BrowserTest, MouseOverTheMarginWritesThePosition)
     EXPECT_EQ(value, "55");
 }
 
-TEST_F(BrowserTest, EndOfRunDoesNotWriteTheBrowserPosition)
+TEST_F(BrowserTest, EndOfRunKeepsAPlaceMovedToSinceTheLastWrite)
 {
+    struct TCase {
+        const char* Name;
+        std::function<void()> During;
+        std::string X, Y; // on disk after the run
+    };
+    const std::vector<TCase> cases = {
+        {"not moved", [] {}, "100", "100"},
+        {"moved, then the run ends", [] { frmBookBrowser->move(5, 6); }, "5", "6"},
+        {"moved while hidden",
+         [] {
+             frmBookBrowser->close();
+             frmBookBrowser->move(7, 8);
+         },
+         "7", "8"},
+        {"moved and closed, not moved again: the close's write stands",
+         [] {
+             frmBookBrowser->move(40, 50);
+             frmBookBrowser->close();
+             frmMain->Settings->WriteInteger("LV_X", 1); // no second write would put 40 back
+         },
+         "1", "50"},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        WriteFiles(Books);
+        ASSERT_TRUE(Start());
+        c.During();
+        Stop();
+        std::string x, y;
+        ASSERT_TRUE(SettingOnDisk("LV_X", x));
+        ASSERT_TRUE(SettingOnDisk("LV_Y", y));
+        EXPECT_EQ(x + "/" + y, c.X + "/" + c.Y);
+    }
+}
+
+TEST_F(BrowserTest, StoredPlaceOffEveryScreenIsShownOnScreenButStaysStored)
+{
+    Overrides["LV_X"] = "-3000";
+    Overrides["LV_Y"] = "-200";
+    Overrides["MF_X"] = "5000";
+    Overrides["MF_Y"] = "40";
     WriteFiles(Books);
     ASSERT_TRUE(Start());
-    frmBookBrowser->move(5, 6);
+    const QRect area = frmBookBrowser->screen()->availableGeometry();
+    EXPECT_TRUE(area.contains(frmBookBrowser->frameGeometry())) << "browser off screen";
+    EXPECT_TRUE(area.contains(frmMain->frameGeometry())) << "main window off screen";
+    EXPECT_EQ(frmMain->y(), 40) << "moved the least: only across";
+    QTest::mouseMove(frmBookBrowser, QPoint(3, 3)); // the margin writes where the browser "is"
+    frmBookBrowser->close();
     Stop();
     std::string value;
-    ASSERT_TRUE(SettingOnDisk("LV_X", value));
-    EXPECT_EQ(value, "100");
+    std::vector<std::string> values;
+    for (const char* key : {"LV_X", "LV_Y", "MF_X", "MF_Y"}) {
+        ASSERT_TRUE(SettingOnDisk(key, value));
+        values.push_back(value);
+    }
+    EXPECT_EQ(values, (std::vector<std::string>{"-3000", "-200", "5000", "40"}));
+}
+
+TEST_F(BrowserTest, UnknownPositionsAreNeverStoredButRestoreWindowsIs)
+{
+    const auto positions = [this] {
+        std::string value, all;
+        for (const char* key : {"LV_X", "LV_Y", "MF_X", "MF_Y"}) {
+            EXPECT_TRUE(SettingOnDisk(key, value)) << key;
+            all += value + "/";
+        }
+        return all;
+    };
+    Overrides = {{"LV_X", "11"}, {"LV_Y", "12"}, {"MF_X", "13"}, {"MF_Y", "14"}};
+    WriteFiles(Books);
+    struct TUnknownPositions { // as on Wayland, for this test only
+        TUnknownPositions() { DesktopWindow::OverridePositionsKnown(false); }
+        ~TUnknownPositions() { DesktopWindow::OverridePositionsKnown(std::nullopt); }
+    } unknown;
+    ASSERT_TRUE(Start());
+    frmBookBrowser->move(5, 6);
+    frmMain->move(7, 8);
+    QTest::mouseMove(frmBookBrowser, QPoint(3, 3));
+    frmBookBrowser->close();
+    frmMain->tbtnListViewClick();
+    Stop();
+    EXPECT_EQ(positions(), "11/12/13/14/");
+
+    ASSERT_TRUE(Start());
+    frmMain->Ui.mnuView_RestoreWindows->trigger();
+    frmBookBrowser->move(9, 9);
+    frmMain->move(9, 9);
+    Stop();
+    EXPECT_EQ(positions(), "100/100/300/300/");
+}
+
+TEST_F(BrowserTest, KeyboardReachesTheTitlesAndSortsWithSpaceOrEnter)
+{
+    Overrides["SortMethod"] = "ByPublisher";
+    WriteFiles(Books);
+    ASSERT_TRUE(Start());
+    // Tab goes title to title to the grid, and the grid gives Tab back.
+    const auto nextTabStop = [](QWidget* widget) {
+        do
+            widget = widget->nextInFocusChain();
+        while (!(widget->focusPolicy() & Qt::TabFocus) || !widget->isVisibleTo(frmBookBrowser));
+        return widget;
+    };
+    std::vector<QWidget*> chain{frmBookBrowser->Author};
+    for (int i = 0; i < 4; ++i)
+        chain.push_back(nextTabStop(chain.back()));
+    EXPECT_EQ(chain, (std::vector<QWidget*>{frmBookBrowser->Author, frmBookBrowser->Bookname, frmBookBrowser->Publisher,
+                                            &Grid(), frmBookBrowser->Author}));
+    EXPECT_FALSE(Grid().tabKeyNavigation());
+    struct TCase {
+        QLabel* Title;
+        Qt::Key Key;
+        std::string Method;
+        std::vector<int32_t> Order;
+    };
+    for (const TCase& c : std::vector<TCase>{{frmBookBrowser->Bookname, Qt::Key_Space, "ByName", {4, 3, 2, 1}},
+                                             {frmBookBrowser->Author, Qt::Key_Return, "ByAuthor", {4, 2, 3, 1}},
+                                             {frmBookBrowser->Publisher, Qt::Key_Enter, "ByPublisher", {3, 2, 1, 4}}}) {
+        SCOPED_TRACE(c.Method);
+        EXPECT_NE(c.Title->focusPolicy() & Qt::TabFocus, 0);
+        QTest::keyClick(c.Title, c.Key);
+        EXPECT_EQ(Ids(), c.Order);
+        std::string method;
+        ASSERT_TRUE(SettingOnDisk("SortMethod", method));
+        EXPECT_EQ(method, c.Method);
+    }
+    QTest::keyClick(frmBookBrowser->Bookname, Qt::Key_A);
+    QTest::keyClick(frmBookBrowser->Bookname, Qt::Key_Space, Qt::ControlModifier);
+    EXPECT_EQ(Ids(), (std::vector<int32_t>{3, 2, 1, 4})) << "other keys do not sort";
+}
+
+TEST_F(BrowserTest, ScreenReaderHearsAWindowAndColumnsByTheirTitles)
+{
+    WriteFiles(
+        {Book(1, "Walden", "Thoreau", "Ticknor", "", "A Friend", "1.2.2020"), Book(2, "Emma", "Austen", "Murray")});
+    ASSERT_TRUE(Start());
+    QAccessibleInterface* window = QAccessible::queryAccessibleInterface(frmBookBrowser);
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(window->role(), QAccessible::Window);
+    EXPECT_EQ(window->text(QAccessible::Name), "Book browser");
+
+    QAccessibleInterface* grid = QAccessible::queryAccessibleInterface(&Grid());
+    ASSERT_NE(grid, nullptr);
+    QAccessibleTableInterface* table = grid->tableInterface();
+    ASSERT_NE(table, nullptr);
+    QStringList columns;
+    for (int column = 0; column < table->columnCount(); ++column)
+        columns << table->columnDescription(column);
+    EXPECT_EQ(columns, (QStringList{"On loan", "Book author", "Book title", "Publisher"}));
+    const int loaned = frmMain->RowIds[0] == 1 ? 0 : 1;
+    EXPECT_EQ(table->cellAt(loaned, 0)->text(QAccessible::Name), "On loan");
+    EXPECT_EQ(table->cellAt(1 - loaned, 0)->text(QAccessible::Name), "");
+    EXPECT_EQ(table->cellAt(loaned, 2)->text(QAccessible::Name), "Walden");
 }
 
 TEST_F(BrowserTest, WindowShapeAndColumns)

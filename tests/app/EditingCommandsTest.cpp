@@ -9,6 +9,7 @@
 #include "tests/support/FailingWriteStep.h"
 #include "widgets/BookGrid.h"
 
+#include <QAction>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -265,6 +266,29 @@ TEST_F(EditingCommandsTest, ReturnEmptiesTheDateAndKeepsTheLoaner)
     EXPECT_EQ(disk[0].Fields[6], "Ann");
     EXPECT_EQ(Grid().Cell(0, 0), "");
     EXPECT_TRUE(frmMain->Ui.tbtnLoanBook->isEnabled());
+}
+
+TEST_F(EditingCommandsTest, LoanAndReturnMenuItemsFollowTheToolbarAndRunTheCommands)
+{
+    WriteFiles(ByPublisher(FourBooks));
+    ASSERT_TRUE(Start());
+    QAction* loan = frmMain->Ui.mnuDatabase_Loan;
+    QAction* giveBack = frmMain->Ui.mnuDatabase_Return;
+    const auto enabled = [&] { return std::make_pair(loan->isEnabled(), giveBack->isEnabled()); };
+    ASSERT_EQ(frmMain->Ui.edtBookname->text(), "Dracula"); // on loan
+    EXPECT_EQ(enabled(), std::make_pair(false, true));
+    frmMain->btnNextClick();
+    EXPECT_EQ(enabled(), std::make_pair(true, false));
+    frmMain->tbtnEditBookClick(); // the toolbar is off while editing
+    EXPECT_EQ(enabled(), std::make_pair(false, false));
+    frmMain->btnCancelClick(); // back on the first book, on loan
+    EXPECT_EQ(enabled(), std::make_pair(false, true));
+
+    Platform.Messages.Answers = {true};
+    giveBack->trigger();
+    EXPECT_EQ(Platform.Messages.Boxes.back().Text, "Sure to return this book?");
+    EXPECT_EQ(OnDisk()[0].Fields[7], "");
+    EXPECT_EQ(enabled(), std::make_pair(true, false));
 }
 
 } // namespace

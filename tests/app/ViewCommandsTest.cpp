@@ -177,6 +177,8 @@ TEST_F(ViewCommandsTest, MenuCaptionsAndShortcuts)
         {ui.mnuDatabase_EditSeveral, "E&dit several...", "Ctrl+F2"},
         {ui.mnuDatabase_Remove, "&Remove item...", "F3"},
         {ui.mnuDatabase_RemoveSeveral, "Re&move several...", "Ctrl+F3"},
+        {ui.mnuDatabase_Loan, "&Loan book...", ""},
+        {ui.mnuDatabase_Return, "Ret&urn book...", ""},
         {ui.mnuDatabase_Search, "&Search...", "F5"},
         {ui.mnuDatabase_Settings, "Se&ttings...", ""},
         {ui.mnuView_ShowHideBookBrowser, "&Show/hide Book browser", "F6"},

@@ -165,6 +165,19 @@ class Window:
         y = int(values["Absolute upper-left Y"])
         return x - extents[0], y - extents[2]
 
+    def frame_geometry(self):
+        """(x, y, width, height) of the frame on the screen."""
+        extents = _wait("the frame of window %d" % self.xid, self.frame_extents)
+        info = run("xwininfo", "-id", str(self.xid))
+        values = dict(line.strip().split(":", 1) for line in info.splitlines() if ":" in line)
+        x, y = self.frame_position()
+        return (x, y, int(values["Width"]) + extents[0] + extents[1],
+                int(values["Height"]) + extents[2] + extents[3])
+
+    def move(self, x, y):
+        """Moved by the window manager, as a user's drag would."""
+        run("xdotool", "windowmove", "--sync", str(self.xid), str(x), str(y))
+
     def states(self):
         return {state.strip() for state in self.prop("_NET_WM_STATE").split(",") if state.strip()}
 
@@ -215,8 +228,9 @@ class Volumnia:
 
     running = []  # runs not ended yet; the desktop kills them when it goes
 
-    def __init__(self, program, folder):
-        environment = dict(os.environ, QT_QPA_PLATFORM="xcb", QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1")
+    def __init__(self, program, folder, **extra_environment):
+        environment = dict(os.environ, QT_QPA_PLATFORM="xcb", QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1",
+                           **extra_environment)
         self.process = subprocess.Popen([program], cwd=folder, env=environment,
                                         stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
         Volumnia.running.append(self.process)
@@ -242,9 +256,8 @@ class Volumnia:
             raise DesktopError("Volumnia's application object is not on its main thread: %s" % errors[-600:])
 
 
-def accessible_text(applications, name, seconds=10.0):
-    """The text a screen reader reads from the control of that accessible
-    name in the application of one of those names (AT-SPI Text interface)."""
+def accessible_node(applications, name, seconds=10.0):
+    """The AT-SPI node of that accessible name in the application of one of those names."""
     import pyatspi  # connects to the session bus of this desktop
 
     def find(node, depth=0):
@@ -269,7 +282,13 @@ def accessible_text(applications, name, seconds=10.0):
                 return find(app)
         return None
 
-    node = _wait("%r on the accessibility bus" % name, probe, seconds)
+    return _wait("%r on the accessibility bus" % name, probe, seconds)
+
+
+def accessible_text(applications, name, seconds=10.0):
+    """The text a screen reader reads from the control of that accessible
+    name in the application of one of those names (AT-SPI Text interface)."""
+    node = accessible_node(applications, name, seconds)
     try:
         text = node.queryText()
     except NotImplementedError:

@@ -10,6 +10,11 @@ demo folder (42 books). What it checks:
     every dialog the keyboard opens, and a message box, stacks above it;
   - Ctrl+R puts both frames at the default places;
   - the items label's text is readable through AT-SPI;
+  - a browser moved by the window manager keeps its place after File > Exit;
+  - stored places off the screen, and the scales 2 and 1.5, put both frames
+    wholly on the screen without changing what is stored;
+  - AT-SPI hears the browser as a frame, its grid's columns by their field
+    names and a loan mark as words; the keyboard alone sorts the browser.
   - Ctrl+F6 opens the Loans window, whose summary AT-SPI reads.
 
 usage: scenario.py VOLUMNIA DEMO_FOLDER
@@ -23,8 +28,8 @@ import tempfile
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from desktop import (Desktop, DesktopError, Volumnia, accessible_text, find_window,  # noqa: E402
-                     stacking, window_gone)
+from desktop import (Desktop, DesktopError, Volumnia, accessible_node, accessible_text,  # noqa: E402
+                     find_window, stacking, window_gone)
 
 MAIN = "Quenfir Volumnia 2.1"
 BROWSER = "Book browser"
@@ -143,12 +148,12 @@ def plain_runs(program, folder):
 def keys_and_dialogs(program, folder):
     """One run with other stored positions: Enter on Cancel, Always on top
     with the dialogs above, and the items label read by a screen reader."""
-    write_settings(folder, {"MF_X": "150", "MF_Y": "200", "LV_X": "600", "LV_Y": "40", "AlwaysOnTop": "false"})
+    write_settings(folder, {"MF_X": "150", "MF_Y": "200", "LV_X": "440", "LV_Y": "40", "AlwaysOnTop": "false"})
     volumnia = Volumnia(program, folder)
     main = find_window(MAIN)
     browser = find_window(BROWSER)
     check(main.frame_position() == (150, 200), "main window frame at a moved place (%s)" % (main.frame_position(),))
-    check(browser.frame_position() == (600, 40), "browser frame at a moved place (%s)" % (browser.frame_position(),))
+    check(browser.frame_position() == (440, 40), "browser frame at a moved place (%s)" % (browser.frame_position(),))
 
     try:
         shown = accessible_text(("Volumnia", "volumnia"), "Number of books")
@@ -240,6 +245,100 @@ def keys_and_dialogs(program, folder):
           "the restored positions are stored (%s)" % "/".join(after[k] for k in POSITIONS))
 
 
+def wholly_on(window, width, height):
+    x, y, w, h = window.frame_geometry()
+    return x >= 0 and y >= 0 and x + w <= width and y + h <= height, (x, y, w, h)
+
+
+def moved_then_exit(program, folder):
+    """The browser moved by the window manager, then File > Exit: its place is kept."""
+    write_settings(folder, {"MF_X": "300", "MF_Y": "300", "LV_X": "100", "LV_Y": "100"})
+    volumnia = Volumnia(program, folder)
+    main = find_window(MAIN)
+    browser = find_window(BROWSER)
+    browser.move(260, 170)
+    deadline = time.monotonic() + 5
+    while browser.frame_position() == (100, 100) and time.monotonic() < deadline:
+        time.sleep(0.05)
+    place = browser.frame_position()
+    check(place != (100, 100), "the window manager moved the browser (%s)" % (place,))
+    main.key("alt+f", "e")
+    deadline = time.monotonic() + 10
+    while volumnia.process.poll() is None and time.monotonic() < deadline:
+        time.sleep(0.05)
+    check(volumnia.process.poll() is not None, "File > Exit ends the program")
+    volumnia.end()
+    after = read_settings(folder)
+    check(stored(after, "LV_X", "LV_Y") == place,
+          "the browser's place is stored at the end of the run (%s, frame at %s)"
+          % (stored(after, "LV_X", "LV_Y"), place))
+    check(stored(after, "MF_X", "MF_Y") == (300, 300), "the main window's place stays (%s)"
+          % (stored(after, "MF_X", "MF_Y"),))
+
+
+def off_screen(program, folder):
+    """Places stored for another monitor: both frames come wholly on this one,
+    and the stored values stay as they were."""
+    far = {"MF_X": "5000", "MF_Y": "40", "LV_X": "-3000", "LV_Y": "-200"}
+    write_settings(folder, far)
+    volumnia = Volumnia(program, folder)
+    for caption in (MAIN, BROWSER):
+        on, geometry = wholly_on(find_window(caption), 1024, 768)
+        check(on, "%r stored off screen is shown wholly on the screen %s" % (caption, geometry))
+    volumnia.end()
+    after = read_settings(folder)
+    check(all(after[k] == far[k] for k in POSITIONS),
+          "the far places stay stored (%s)" % "/".join(after[k] for k in POSITIONS))
+
+
+def reader_and_keyboard(program, folder):
+    """AT-SPI: the browser a frame, the grid's columns named, loan marks in
+    words. Then the keyboard alone: Tab to each title and Space sorts."""
+    write_settings(folder, {"MF_X": "300", "MF_Y": "300", "LV_X": "100", "LV_Y": "100",
+                            "SortMethod": "ByName"})
+    volumnia = Volumnia(program, folder)
+    find_window(MAIN)
+    browser = find_window(BROWSER)
+    applications = ("Volumnia", "volumnia")
+    try:
+        window = accessible_node(applications, BROWSER)
+        check(window.getRoleName() == "frame", "AT-SPI: the browser is a frame (%r)" % window.getRoleName())
+        table = accessible_node(applications, "Books").queryTable()
+        columns = [table.getColumnDescription(c) for c in range(table.nColumns)]
+        check(columns == ["On loan", "Book author", "Book title", "Publisher"],
+              "AT-SPI: the grid's columns are named by their titles (%s)" % columns)
+        marks = [table.getAccessibleAt(r, 0).name for r in range(table.nRows)]
+        check(sorted(set(marks)) == ["", "On loan"] and marks.count("On loan") == 4,
+              "AT-SPI: the four loan marks read 'On loan' (%s)" % sorted(set(marks)))
+    except DesktopError as error:
+        check(False, "AT-SPI: %s" % error)
+    methods = []
+    for _ in range(4):  # three titles and the grid, in a ring
+        browser.key("Tab", "space")
+        time.sleep(0.3)
+        methods.append(read_settings(folder)["SortMethod"])
+    check(set(methods) == {"ByName", "ByAuthor", "ByPublisher"},
+          "Tab and Space reach and press every sort title (%s)" % methods)
+    volumnia.end()
+
+
+def scaled(program, folder):
+    """Scales 2 and 1.5 on screens where the installed places would put the
+    main window below the screen: both frames lie wholly on it, and the
+    stored places stay."""
+    for scale, width, height in (("2", 1920, 1080), ("1.5", 1280, 1024)):
+        write_settings(folder, {"MF_X": "300", "MF_Y": "300", "LV_X": "100", "LV_Y": "100"})
+        with Desktop(width, height):
+            volumnia = Volumnia(program, folder, QT_SCALE_FACTOR=scale)
+            for caption in (MAIN, BROWSER):
+                on, geometry = wholly_on(find_window(caption), width, height)
+                check(on, "scale %s: %r wholly on the %dx%d screen %s" % (scale, caption, width, height, geometry))
+            volumnia.end()
+        after = read_settings(folder)
+        check([after[k] for k in POSITIONS] == ["300", "300", "100", "100"],
+              "scale %s: the stored places stay (%s)" % (scale, "/".join(after[k] for k in POSITIONS)))
+
+
 def main(argv):
     if len(argv) != 3:
         print(__doc__.strip().split("\n\n")[1], file=sys.stderr)
@@ -253,6 +352,10 @@ def main(argv):
         with Desktop():
             plain_runs(program, folder)
             keys_and_dialogs(program, folder)
+            moved_then_exit(program, folder)
+            off_screen(program, folder)
+            reader_and_keyboard(program, folder)
+        scaled(program, folder)
     except Exception as error:  # noqa: BLE001 - whatever stops the scenario is its failure
         what = str(error) if isinstance(error, DesktopError) else "%s: %s" % (type(error).__name__, error)
         failures.append(what)

@@ -172,10 +172,31 @@ TEST_F(DatabaseSettingsTest, MissingSettingIsReportedAndTheBoxKeepsItsText)
 TEST_F(DatabaseSettingsTest, NeitherEnterNorEscPressesAButton)
 {
     EXPECT_FALSE(Open([](TdlgDatabaseSettings& dialog) {
-        EXPECT_EQ(dialog.btnOpen->focusPolicy(), Qt::NoFocus);
         dialog.edtDatabase->setText("other.orbl");
         QTest::keyClick(dialog.edtDatabase, Qt::Key_Return);
         QTest::keyClick(&dialog, Qt::Key_Escape);
     }));
     EXPECT_EQ(PathOnDisk(), "books.orbl");
+}
+
+TEST_F(DatabaseSettingsTest, TabReachesTheFileChoiceAndSpaceOpensIt)
+{
+    Platform.Dialogs.FileToChoose = "/data/keyboard.orbl";
+    EXPECT_TRUE(Open([](TdlgDatabaseSettings& dialog) {
+        const auto nextTabStop = [&dialog](QWidget* widget) {
+            do
+                widget = widget->nextInFocusChain();
+            while (!(widget->focusPolicy() & Qt::TabFocus) || !widget->isVisibleTo(&dialog));
+            return widget;
+        };
+        std::vector<QWidget*> chain{dialog.edtDatabase};
+        for (int i = 0; i < 3; ++i)
+            chain.push_back(nextTabStop(chain.back()));
+        EXPECT_EQ(chain,
+                  (std::vector<QWidget*>{dialog.edtDatabase, dialog.btnOpen, dialog.btnAccept, dialog.btnCancel}));
+        QTest::keyClick(dialog.btnOpen, Qt::Key_Space);
+        EXPECT_EQ(dialog.edtDatabase->text(), "/data/keyboard.orbl");
+        dialog.btnAccept->click();
+    }));
+    EXPECT_EQ(PathOnDisk(), "/data/keyboard.orbl");
 }
