@@ -38,7 +38,8 @@ public:
 
     // Text placed by the top left corner of its cell, which ends just before
     // right: nothing is drawn at or beyond it. A text too long for its cell
-    // is cut and ends in an ellipsis where at least one character fits.
+    // (less a space's width kept clear before the next column) is cut and
+    // ends in an ellipsis where at least one character fits.
     virtual void TextOut(int x, int y, int right, const QString& text, const TPrintFont& font) = 0;
     // Text centred horizontally in the rectangle, at its top edge, clipped to it.
     virtual void TextCentred(const TPrintRect& rect, const QString& text, const TPrintFont& font) = 0;

@@ -166,11 +166,14 @@ void TQtPrintTarget::TextOut(int x, int y, int right, const QString& text, const
         const QFontMetricsF metrics = painter.fontMetrics();
         const qreal height = metrics.height();
         // Nothing of the text reaches the next column: the cell clips it,
-        // whatever the font's overhangs.
+        // whatever the font's overhangs. The text keeps a space's width clear
+        // before the cell's end, so that a cut text and its ellipsis do not
+        // run into the next column's text.
         painter.save();
         painter.setClipRect(QRectF(x, y - height, right - x, 3 * height));
+        const qreal room = right - x - metrics.horizontalAdvance(QLatin1Char(' '));
         // The cell's top edge is given; QPainter places text by its baseline.
-        painter.drawText(QPointF(x, y + metrics.ascent()), Fitted(text, right - x, metrics));
+        painter.drawText(QPointF(x, y + metrics.ascent()), Fitted(text, room, metrics));
         painter.restore();
     });
 }

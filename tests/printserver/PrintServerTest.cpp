@@ -23,6 +23,7 @@
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QXmlStreamReader>
 #include <QThread>
 
 #include <sys/socket.h>
@@ -211,6 +212,33 @@ QStringList Footers(const QString& pdf)
     return footers;
 }
 
+// One word of a printed file as pdftotext -bbox places it, in points.
+struct TWord {
+    double Left = 0, Right = 0;
+    QString Text;
+};
+
+std::vector<TWord> Words(const QString& pdf, const QString& html)
+{
+    std::vector<TWord> words;
+    if (!RunTool(QStringLiteral("pdftotext"), {"-bbox", pdf, html}, nullptr, 60'000))
+        return words;
+    QFile file(html);
+    if (!file.open(QIODevice::ReadOnly))
+        return words;
+    QXmlStreamReader xml(&file);
+    while (!xml.atEnd()) {
+        if (xml.readNext() == QXmlStreamReader::StartElement && xml.name() == QStringLiteral("word")) {
+            TWord word;
+            word.Left = xml.attributes().value("xMin").toDouble();
+            word.Right = xml.attributes().value("xMax").toDouble();
+            word.Text = xml.readElementText();
+            words.push_back(word);
+        }
+    }
+    return words;
+}
+
 std::vector<TItem> NumberedBooks(int n)
 {
     std::vector<TItem> books;
@@ -244,7 +272,7 @@ protected:
 
     // Prints all books from the Print dialog to the queue, the system print
     // dialog's choices made by configure; says whether the dialog closed.
-    bool PrintTo(const QString& queue, std::function<void(QPrinter&)> configure = {})
+    bool PrintTo(const QString& queue, std::function<void(QPrinter&)> configure = {}, bool columns = false)
     {
         Platform.Dialogs.ConfigurePrinter = [queue, configure](QPrinter& printer) {
             printer.setPrinterName(queue);
@@ -252,9 +280,11 @@ protected:
                 configure(printer);
         };
         bool closed = false;
-        Platform.Modal.Actions.push_back([&closed](QDialog& dialog) {
+        Platform.Modal.Actions.push_back([&closed, columns](QDialog& dialog) {
             auto& print = static_cast<TdlgPrint&>(dialog);
             print.rbt1->click();
+            if (columns)
+                print.chkFormat2->click();
             print.btnPrint->click();
             closed = !dialog.isVisible();
         });
@@ -284,6 +314,43 @@ TEST_F(PrintServer, AJobReachesTheQueueAtItsOwnResolutionWithEveryPage)
     ASSERT_GE(footers.size(), 2) << "nothing printed to " << Server->Output("laser600").toStdString();
     for (int page = 1; page <= footers.size(); ++page)
         EXPECT_EQ(footers[page - 1], QStringLiteral("Page %1").arg(page));
+}
+
+TEST_F(PrintServer, AFullCollectionInColumnsKeepsEveryTextInsideItsColumn)
+{
+    ASSERT_TRUE(Server->AddQueue("columns600"));
+    std::vector<TItem> books;
+    for (int i = 1; i <= 1499; ++i) {
+        const std::string n = std::to_string(i);
+        books.push_back(Book(i, "Title " + n + " of a book whose name runs on and on",
+                             "Author " + n + " with a long double-barrelled name",
+                             "Publisher " + n + " and Sons, Printers to the University"));
+    }
+    WriteFiles(books);
+    ASSERT_TRUE(Start());
+    EXPECT_TRUE(PrintTo("columns600", {}, true));
+    ASSERT_TRUE(Server->WaitIdle("columns600"));
+
+    // The installed positions in the queue's pixels, from the printable
+    // area's left edge, in points of the page.
+    const QPrinter& printer = dlgPrint->Printer();
+    ASSERT_EQ(printer.resolution(), 600);
+    const double margin = printer.pageLayout().paintRect(QPageLayout::Point).left();
+    const auto points = [margin](int pixels) { return margin + pixels * 72.0 / 600; };
+    const double edges[] = {points(20), points(950), points(1800), points(printer.width())};
+    const double slack = 72.0 / 600; // one pixel
+    int titles = 0;
+    for (const TWord& word : Words(Server->Output("columns600"), Server->Output("columns600") + ".html")) {
+        titles += word.Text == "Title";
+        if (word.Text == ".:" || word.Text == "listing" || word.Text == ":.")
+            continue; // the title's cell runs to the page's edge
+        int column = 0;
+        while (column < 2 && word.Left >= edges[column + 1] - slack)
+            ++column;
+        EXPECT_LE(word.Right, edges[column + 1] + slack)
+            << word.Text.toStdString() << " in column " << column + 1 << " reaches into the next";
+    }
+    EXPECT_EQ(titles, 1499);
 }
 
 TEST_F(PrintServer, PageRangePrintsOnlyItsPagesAndCopiesPrintThemAgain)
