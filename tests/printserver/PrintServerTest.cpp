@@ -17,6 +17,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QPrintEngine>
 #include <QPrinter>
 #include <QProcess>
 #include <QPushButton>
@@ -375,6 +376,20 @@ TEST_F(PrintServer, PageRangePrintsOnlyItsPagesAndCopiesPrintThemAgain)
     }));
     ASSERT_TRUE(Server->WaitIdle("range600"));
     EXPECT_EQ(Footers(Server->Output("range600")), (QStringList{"Page 2", "Page 3", "Page 2", "Page 3"}));
+
+    // The dialog's "Pages" field leaves the range to the print server (the
+    // job option page-ranges, as Qt's CUPS support sets it): the whole list
+    // is sent, so its pages keep their numbers.
+    QFile::remove(Server->Output("range600"));
+    EXPECT_TRUE(PrintTo("range600", [](QPrinter& printer) {
+        // As the system print dialog leaves the printer then.
+        printer.setPrintRange(QPrinter::AllPages);
+        printer.setCopyCount(1);
+        printer.printEngine()->setProperty(QPrintEngine::PrintEnginePropertyKey(0xfe00),
+                                           QStringList{"page-ranges", "2-3"});
+    }));
+    ASSERT_TRUE(Server->WaitIdle("range600"));
+    EXPECT_EQ(Footers(Server->Output("range600")), (QStringList{"Page 2", "Page 3"}));
 }
 
 TEST_F(PrintServer, RejectingAndDeletedQueuesGiveThePrinterErrorPrintNothingAndKeepTheDialogOpen)
