@@ -92,7 +92,7 @@ public:
                                   QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner |
                                       QFileDevice::ReadGroup | QFileDevice::ExeGroup | QFileDevice::ReadOther |
                                       QFileDevice::WriteOther | QFileDevice::ExeOther);
-        const bool root_user = getuid() == 0;
+        const bool asRoot = getuid() == 0;
         WriteFile(root.filePath("conf/cupsd.conf"),
                   "LogLevel warn\n"
                   "Listen " +
@@ -107,7 +107,7 @@ public:
                       "StateDir " + root.filePath("state") + "\n" + "AccessLog " + root.filePath("log/access_log") +
                       "\n" + "ErrorLog " + root.filePath("log/error_log") + "\n" + "PageLog " +
                       root.filePath("log/page_log") + "\n" + "FileDevice Yes\n" +
-                      (root_user ? QStringLiteral("User lp\nGroup lp\nSystemGroup root\n") : QString()));
+                      (asRoot ? QStringLiteral("User lp\nGroup lp\nSystemGroup root\n") : QString()));
         Daemon = std::make_unique<QProcess>();
         Daemon->setProcessChannelMode(QProcess::MergedChannels);
         Daemon->start(QStringLiteral("/usr/sbin/cupsd"),
