@@ -71,9 +71,18 @@ void TBookListPrinter::Print(IPrintTarget& target)
     }
 }
 
-void TBookListPrinter::Text(int32_t x, int32_t y, const QString& text)
+void TBookListPrinter::Cells(int32_t y, std::initializer_list<TCell> cells)
 {
-    Target->TextOut(x, y, text, Font);
+    const int32_t width = Target->PageWidth();
+    for (const TCell* cell = cells.begin(); cell != cells.end(); ++cell) {
+        // Of two columns at the same position the later one takes the space.
+        int32_t right = width;
+        for (const TCell* other = cells.begin(); other != cells.end(); ++other)
+            if (other->X > cell->X || (other->X == cell->X && other > cell))
+                right = std::min(right, other->X);
+        if (cell->X >= 0 && cell->X < right)
+            Target->TextOut(cell->X, y, right, cell->Text, Font);
+    }
 }
 
 QString TBookListPrinter::Field(int32_t slot, const std::string& alias) const
@@ -85,7 +94,7 @@ void TBookListPrinter::PrintHeader()
 {
     Font.Bold = true;
     Font.Size = 16;
-    Text(1000, CurrentLine * LineHeight, QStringLiteral(".: Book listing :."));
+    Cells(CurrentLine * LineHeight, {{1000, QStringLiteral(".: Book listing :.")}});
     CurrentLine += 3;
 
     // From here on the text is 10 points whatever size was chosen: the chosen
@@ -100,13 +109,10 @@ void TBookListPrinter::PrintHeader()
     const QString heading2 = Cp1252::ToQString(Column2Field);
     const QString heading3 = Cp1252::ToQString(Column3Field);
     const int32_t y = CurrentLine * LineHeight;
-    if (Options.ListFormat) {
-        Text(Column1X, y, heading1 + Separator + heading2 + Separator + heading3);
-    } else {
-        Text(Column1X, y, heading1);
-        Text(Column2X, y, heading2);
-        Text(Column3X, y, heading3);
-    }
+    if (Options.ListFormat)
+        Cells(y, {{Column1X, heading1 + Separator + heading2 + Separator + heading3}});
+    else
+        Cells(y, {{Column1X, heading1}, {Column2X, heading2}, {Column3X, heading3}});
     CurrentLine += 1;
     Font.Bold = false;
 }
@@ -129,13 +135,10 @@ void TBookListPrinter::PrintPage()
             const QString f1 = Field(i, Column1Field);
             const QString f2 = Field(i, Column2Field);
             const QString f3 = Field(i, Column3Field);
-            if (Options.ListFormat) {
-                Text(Column1X, y, f1 + Separator + f2 + Separator + f3);
-            } else {
-                Text(Column1X, y, f1);
-                Text(Column2X, y, f2);
-                Text(Column3X, y, f3);
-            }
+            if (Options.ListFormat)
+                Cells(y, {{Column1X, f1 + Separator + f2 + Separator + f3}});
+            else
+                Cells(y, {{Column1X, f1}, {Column2X, f2}, {Column3X, f3}});
         }
         break;
 
@@ -149,13 +152,10 @@ void TBookListPrinter::PrintPage()
             const QString f1 = Field(i, Column1Field);
             const QString f2 = Field(i, Column2Field);
             const QString loan = Cp1252::ToQString(item.Fields[6]) + Separator + Cp1252::ToQString(item.Fields[7]);
-            if (Options.ListFormat) {
-                Text(Column1X, y, f1 + Separator + f2);
-            } else {
-                Text(Column1X, y, f1);
-                Text(Column2X, y, f2);
-            }
-            Text(Column3X, y, loan);
+            if (Options.ListFormat)
+                Cells(y, {{Column1X, f1 + Separator + f2}, {Column3X, loan}});
+            else
+                Cells(y, {{Column1X, f1}, {Column2X, f2}, {Column3X, loan}});
         }
         break;
 
@@ -171,13 +171,10 @@ void TBookListPrinter::PrintPage()
             const QString author = Browser.Cell(i, 1);
             const QString title = Browser.Cell(i, 2);
             const QString publisher = Browser.Cell(i, 3);
-            if (Options.ListFormat) {
-                Text(Column1X, y, author + Separator + title);
-            } else {
-                Text(Column1X, y, author);
-                Text(Column2X, y, title);
-            }
-            Text(Column3X, y, publisher);
+            if (Options.ListFormat)
+                Cells(y, {{Column1X, author + Separator + title}, {Column3X, publisher}});
+            else
+                Cells(y, {{Column1X, author}, {Column2X, title}, {Column3X, publisher}});
         }
         break;
     }

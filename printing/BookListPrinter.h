@@ -12,6 +12,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <string>
 
 class TDatabase;
@@ -65,7 +66,15 @@ private:
     // Counts the line, breaks the page when it reaches PageLines, and returns
     // the y of the line.
     int32_t NextBookLine();
-    void Text(int32_t x, int32_t y, const QString& text);
+    // One printed line: texts at their column positions, each cut off where
+    // the next column to its right begins (the last at the printable right
+    // edge). A column left of the printable area or with no room before the
+    // next one prints nothing; the others print as usual.
+    struct TCell {
+        int32_t X;
+        QString Text;
+    };
+    void Cells(int32_t y, std::initializer_list<TCell> cells);
     QString Field(int32_t slot, const std::string& alias) const;
 
     const TDatabase& Database;

@@ -10,11 +10,13 @@
 # The last line is the real-desktop test's: an X server, a window
 # manager, the tools that drive and read windows, and a D-Bus session with the
 # accessibility bus. weston and qt6-wayland: the Wayland test's compositor and
-# Qt's wayland platform.
+# Qt's wayland platform. cups-daemon, cups-client and cups-filters: the print
+# server tier's private cupsd, its queue tools, and the generic PDF printer
+# description and filters its queues print through.
 VOLUMNIA_PACKAGES=(cmake ninja-build g++ qt6-base-dev libjpeg-dev libcups2-dev libgtest-dev poppler-utils xvfb xauth
     librsvg2-bin desktop-file-utils appstream dpkg-dev fonts-wine fonts-dejavu-core lintian
     openbox xdotool x11-utils dbus-daemon at-spi2-core python3-pyatspi
-    weston qt6-wayland)
+    weston qt6-wayland cups-daemon cups-client cups-filters)
 # The checks CI runs besides the suite (.ci/run): the format check and the
 # static analyser.
 VOLUMNIA_CHECK_PACKAGES=(clang-format cppcheck)

@@ -36,8 +36,11 @@ public:
     virtual int PageHeight() const = 0;
     virtual int DpiY() const = 0;
 
-    // Text placed by the top left corner of its cell.
-    virtual void TextOut(int x, int y, const QString& text, const TPrintFont& font) = 0;
+    // Text placed by the top left corner of its cell, which ends just before
+    // right: nothing is drawn at or beyond it. A text too long for its cell
+    // (less a space's width kept clear before the next column) is cut and
+    // ends in an ellipsis where at least one character fits.
+    virtual void TextOut(int x, int y, int right, const QString& text, const TPrintFont& font) = 0;
     // Text centred horizontally in the rectangle, at its top edge, clipped to it.
     virtual void TextCentred(const TPrintRect& rect, const QString& text, const TPrintFont& font) = 0;
     // A solid black line one device pixel wide.

@@ -2,63 +2,16 @@
 // every job to CUPS as a PDF and reports no resolution for a queue, while the
 // queue's driver (its PPD or the printer itself over IPP) states the default
 // it prints at as the attribute printer-resolution-default.
-// The CUPS library is loaded when a print run first asks, not linked: linked,
-// it and the libraries it needs (TLS, Kerberos, Avahi) would be loaded and
-// initialised at every start of the program. Qt's own CUPS plug-in loads the
-// same library when printing begins.
+// The CUPS library is loaded when a print run first asks (Cups.h).
 #include "platform/print/PrinterResolution.h"
 
-#include <QLibrary>
+#include "platform/print/Cups.h"
+
 #include <QPrinter>
 
-#include <cups/cups.h>
-
 #include <cmath>
-#include <type_traits>
 
 namespace {
-
-// The few CUPS functions used here, resolved from the library at first use.
-struct TCups {
-    decltype(&cupsGetNamedDest) GetNamedDest = nullptr;
-    decltype(&cupsCopyDestInfo) CopyDestInfo = nullptr;
-    decltype(&cupsFindDestDefault) FindDestDefault = nullptr;
-    decltype(&cupsFreeDestInfo) FreeDestInfo = nullptr;
-    decltype(&cupsFreeDests) FreeDests = nullptr;
-    decltype(&ippGetValueTag) GetValueTag = nullptr;
-    decltype(&ippGetCount) GetCount = nullptr;
-    decltype(&ippGetResolution) GetResolution = nullptr;
-
-    bool Complete() const
-    {
-        return GetNamedDest && CopyDestInfo && FindDestDefault && FreeDestInfo && FreeDests && GetValueTag &&
-               GetCount && GetResolution;
-    }
-};
-
-// The CUPS functions, or nullptr where the library or one of them is missing.
-const TCups* Cups()
-{
-    static const TCups* const cups = []() -> const TCups* {
-        static QLibrary library(QStringLiteral("cups"), 2);
-        static TCups functions;
-        if (!library.load())
-            return nullptr;
-        const auto resolve = [](auto& function, const char* name) {
-            function = reinterpret_cast<std::remove_reference_t<decltype(function)>>(library.resolve(name));
-        };
-        resolve(functions.GetNamedDest, "cupsGetNamedDest");
-        resolve(functions.CopyDestInfo, "cupsCopyDestInfo");
-        resolve(functions.FindDestDefault, "cupsFindDestDefault");
-        resolve(functions.FreeDestInfo, "cupsFreeDestInfo");
-        resolve(functions.FreeDests, "cupsFreeDests");
-        resolve(functions.GetValueTag, "ippGetValueTag");
-        resolve(functions.GetCount, "ippGetCount");
-        resolve(functions.GetResolution, "ippGetResolution");
-        return functions.Complete() ? &functions : nullptr;
-    }();
-    return cups;
-}
 
 // Reads the vertical resolution of a resolution attribute in dots per inch.
 int DotsPerInch(const TCups& cups, ipp_attribute_t* attribute)
@@ -88,7 +41,7 @@ int TPrinterResolution::DriverResolution(const QString& printerName)
     // default queue.
     const QByteArray name = printerName.section(QLatin1Char('/'), 0, 0).toLocal8Bit();
     const QByteArray instance = printerName.section(QLatin1Char('/'), 1).toLocal8Bit();
-    const TCups* cups = Cups();
+    const TCups* cups = TCups::Get();
     if (!cups)
         return 0;
     cups_dest_t* dest = cups->GetNamedDest(CUPS_HTTP_DEFAULT, name.isEmpty() ? nullptr : name.constData(),

@@ -20,6 +20,10 @@ void TQtPrintSupport::DeletePrinter(QPrinter* printer) noexcept
 bool TQtPrintSupport::PrintDialog(QWidget* parent, QPrinter& printer)
 {
     QPrintDialog dialog(&printer, parent);
+    // A page range and collated copies are printed (QtPrintTarget); a
+    // selection or the current page mean nothing for a book list.
+    dialog.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintPageRange |
+                      QAbstractPrintDialog::PrintCollateCopies | QAbstractPrintDialog::PrintShowPageSize);
     return dialog.exec() == QDialog::Accepted;
 }
 

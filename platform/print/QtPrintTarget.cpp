@@ -5,11 +5,16 @@
 #include "platform/print/QtPrintTarget.h"
 
 #include "platform/gui/EPrinterError.h"
+#include "platform/print/PrintQueue.h"
 
+#include <QFontMetricsF>
+#include <QPageRanges>
 #include <QPrinter>
 
 #include <algorithm>
 #include <cstdlib>
+#include <string>
+#include <utility>
 
 TQtPrintTarget::TQtPrintTarget(QPrinter& printer) : Printer(printer) {}
 
@@ -45,30 +50,67 @@ void TQtPrintTarget::BeginDoc()
 {
     if (Painter.isActive())
         throw EPrinterError("Printing already in progress");
+    if (TPrintQueue::IsQueue(Printer))
+        TPrintQueue::RequireAccepting(Printer.printerName());
     if (!Painter.begin(&Printer))
         throw EPrinterError("The printer could not start the document");
-    Painter.setPen(QPen(Qt::black, 1, Qt::SolidLine));
     FPageNumber = 1;
+    Pages.assign(1, {});
 }
 
 void TQtPrintTarget::NewPage()
 {
     RequireOpen("new page");
-    if (!Printer.newPage())
-        throw EPrinterError("The printer could not start a new page");
     ++FPageNumber;
+    Pages.emplace_back();
+}
+
+std::vector<int> TQtPrintTarget::ChosenPages() const
+{
+    const QPageRanges ranges = Printer.printRange() == QPrinter::PageRange ? Printer.pageRanges() : QPageRanges();
+    std::vector<int> chosen;
+    for (int page = 1; page <= static_cast<int>(Pages.size()); ++page)
+        if (ranges.isEmpty() || ranges.contains(page))
+            chosen.push_back(page);
+    return chosen;
 }
 
 void TQtPrintTarget::EndDoc()
 {
     RequireOpen("end");
+    const std::vector<int> chosen = ChosenPages();
+    if (chosen.empty()) {
+        const int pages = static_cast<int>(Pages.size());
+        Abort();
+        throw EPrinterError("The pages chosen are not in the list, which has " + std::to_string(pages) +
+                            (pages == 1 ? " page" : " pages"));
+    }
+    // A printer that makes copies itself is told their number by Qt.
+    const int copies = Printer.supportsMultipleCopies() ? 1 : std::max(1, Printer.copyCount());
+    bool first = true;
+    for (int copy = 0; copy < copies; ++copy) {
+        for (const int page : chosen) {
+            if (!first && !Printer.newPage()) {
+                Abort();
+                throw EPrinterError("The printer could not start a new page");
+            }
+            first = false;
+            Painter.setPen(QPen(Qt::black, 1, Qt::SolidLine));
+            for (const TDrawing& drawing : Pages[static_cast<size_t>(page - 1)])
+                drawing(Painter);
+        }
+    }
+    Pages.clear();
     if (!Painter.end())
         throw EPrinterError("The printer could not finish the document");
     FPageNumber = 0;
+    if (TPrintQueue::IsQueue(Printer))
+        TPrintQueue::RequireSubmitted(Printer.printerName());
 }
 
 void TQtPrintTarget::Abort() noexcept
 {
+    Pages.clear();
     if (!Painter.isActive())
         return;
     // Not every print engine can cancel a job (the PDF writer cannot); the
@@ -77,6 +119,11 @@ void TQtPrintTarget::Abort() noexcept
     if (Painter.isActive())
         Painter.end();
     FPageNumber = 0;
+}
+
+void TQtPrintTarget::Record(TDrawing drawing)
+{
+    Pages.back().push_back(std::move(drawing));
 }
 
 int TQtPrintTarget::PageWidth() const
@@ -94,36 +141,71 @@ int TQtPrintTarget::DpiY() const
     return Printer.logicalDpiY();
 }
 
-void TQtPrintTarget::TextOut(int x, int y, const QString& text, const TPrintFont& font)
+QString TQtPrintTarget::Fitted(const QString& text, qreal width, const QFontMetricsF& metrics)
+{
+    if (metrics.horizontalAdvance(text) <= width)
+        return text;
+    // Qt's eliding uses the font's own ellipsis, or three full stops where
+    // the font has none; it gives back the ellipsis alone when no character
+    // fits before it.
+    const QString elided = metrics.elidedText(text, Qt::ElideRight, width);
+    const QString ellipsis = metrics.inFont(QChar(0x2026)) ? QString(QChar(0x2026)) : QStringLiteral("...");
+    if (elided.size() > ellipsis.size() && elided.endsWith(ellipsis))
+        return elided;
+    return text;
+}
+
+void TQtPrintTarget::TextOut(int x, int y, int right, const QString& text, const TPrintFont& font)
 {
     RequireOpen("text");
-    Painter.setFont(ToQFont(font));
-    // The cell's top edge is given; QPainter places text by its baseline.
-    Painter.drawText(QPoint(x, y + Painter.fontMetrics().ascent()), text);
+    if (right <= x)
+        return;
+    const QFont qfont = ToQFont(font);
+    Record([x, y, right, text, qfont](QPainter& painter) {
+        painter.setFont(qfont);
+        const QFontMetricsF metrics = painter.fontMetrics();
+        const qreal height = metrics.height();
+        // Nothing of the text reaches the next column: the cell clips it,
+        // whatever the font's overhangs. The text keeps a space's width clear
+        // before the cell's end, so that a cut text and its ellipsis do not
+        // run into the next column's text.
+        painter.save();
+        painter.setClipRect(QRectF(x, y - height, right - x, 3 * height));
+        const qreal room = right - x - metrics.horizontalAdvance(QLatin1Char(' '));
+        // The cell's top edge is given; QPainter places text by its baseline.
+        painter.drawText(QPointF(x, y + metrics.ascent()), Fitted(text, room, metrics));
+        painter.restore();
+    });
 }
 
 void TQtPrintTarget::TextCentred(const TPrintRect& rect, const QString& text, const TPrintFont& font)
 {
     RequireOpen("text");
-    Painter.setFont(ToQFont(font));
-    const QRect box(rect.Left, rect.Top, rect.Right - rect.Left, rect.Bottom - rect.Top);
-    // Without Qt::TextDontClip the painter clips the text to the box.
-    Painter.drawText(box, Qt::AlignHCenter | Qt::AlignTop | Qt::TextSingleLine, text);
+    const QFont qfont = ToQFont(font);
+    Record([rect, text, qfont](QPainter& painter) {
+        painter.setFont(qfont);
+        const QRect box(rect.Left, rect.Top, rect.Right - rect.Left, rect.Bottom - rect.Top);
+        // Without Qt::TextDontClip the painter clips the text to the box.
+        painter.drawText(box, Qt::AlignHCenter | Qt::AlignTop | Qt::TextSingleLine, text);
+    });
 }
 
 void TQtPrintTarget::Line(int x1, int y1, int x2, int y2)
 {
     RequireOpen("line");
-    if (y1 == y2 || x1 == x2) {
-        // A pen stroke is centred on the line, so a one-pixel pen on a whole
-        // pixel coordinate straddles two rows of pixels and each comes out
-        // grey, and some engines draw a thin line as a hairline. A straight
-        // line is therefore filled as the row (or column) of pixels it covers,
-        // from its start up to but not including its end point.
-        const QRect pixels = y1 == y2 ? QRect(QPoint(std::min(x1, x2), y1), QSize(std::abs(x2 - x1), 1))
-                                      : QRect(QPoint(x1, std::min(y1, y2)), QSize(1, std::abs(y2 - y1)));
-        Painter.fillRect(pixels, Qt::black);
-        return;
-    }
-    Painter.drawLine(x1, y1, x2, y2);
+    Record([x1, y1, x2, y2](QPainter& painter) {
+        if (y1 == y2 || x1 == x2) {
+            // A pen stroke is centred on the line, so a one-pixel pen on a
+            // whole pixel coordinate straddles two rows of pixels and each
+            // comes out grey, and some engines draw a thin line as a hairline.
+            // A straight line is therefore filled as the row (or column) of
+            // pixels it covers, from its start up to but not including its
+            // end point.
+            const QRect pixels = y1 == y2 ? QRect(QPoint(std::min(x1, x2), y1), QSize(std::abs(x2 - x1), 1))
+                                          : QRect(QPoint(x1, std::min(y1, y2)), QSize(1, std::abs(y2 - y1)));
+            painter.fillRect(pixels, Qt::black);
+            return;
+        }
+        painter.drawLine(x1, y1, x2, y2);
+    });
 }

@@ -79,6 +79,11 @@ TEST(HelpDocumentTest, ManualExplainsEveryMessageAndShortcut)
         // the platform's
         "is not a valid integer value.",
         "Grid index out of range.",
+        // the printer's, after the printer's name
+        "\": not accepting jobs.",
+        "\": not found.",
+        "\": print server not reachable.",
+        "The pages chosen are not in the list",
         "Disk full.",
         "File access denied.",
         // files

@@ -434,3 +434,62 @@ TEST_F(BookListPrinter, PrinterThatCannotBeginLeavesNothingOpen)
     EXPECT_FALSE(target.Open());
     EXPECT_EQ(target.Texts().size(), 0u);
 }
+
+TEST_F(BookListPrinter, EachCellEndsWhereTheNextColumnBeginsAndColumnsOffThePageAreLeftOut)
+{
+    // Cells as (x, right edge) in drawing order: the heading line, then the
+    // first book's line, on a page 4760 pixels wide.
+    using TCells = std::vector<std::pair<int, int>>;
+    struct Case {
+        const char* Name;
+        TPrintChoice Choice;
+        bool ListFormat;
+        int X1, X2, X3;
+        TCells Heading, Book;
+    };
+    const Case cases[] = {
+        {"installed columns", TPrintChoice::AllBooks, false, 20, 950, 1800,
+         TCells{{20, 950}, {950, 1800}, {1800, 4760}}, TCells{{20, 950}, {950, 1800}, {1800, 4760}}},
+        {"columns in reverse order", TPrintChoice::AllBooks, false, 1800, 950, 20,
+         TCells{{1800, 4760}, {950, 1800}, {20, 950}}, TCells{{1800, 4760}, {950, 1800}, {20, 950}}},
+        {"two columns at one place: the later one prints", TPrintChoice::AllBooks, false, 20, 20, 1800,
+         TCells{{20, 1800}, {1800, 4760}}, TCells{{20, 1800}, {1800, 4760}}},
+        {"left of the page and beyond its right edge", TPrintChoice::AllBooks, false, -1000, 950, 12345,
+         TCells{{950, 4760}}, TCells{{950, 4760}}},
+        {"right edge itself is off the page", TPrintChoice::BrowserBooks, false, 0, 4760, 4759,
+         TCells{{0, 4759}, {4759, 4760}}, TCells{{0, 4759}, {4759, 4760}}},
+        {"list format, one text a line", TPrintChoice::AllBooks, true, 20, 950, 1800, TCells{{20, 4760}},
+         TCells{{20, 4760}}},
+        {"list format, loan beside the book", TPrintChoice::LoanedBooks, true, 20, 950, 1800, TCells{{20, 4760}},
+         TCells{{20, 1800}, {1800, 4760}}},
+        {"list format, publisher left of the book", TPrintChoice::BrowserBooks, true, 900, 950, 30, TCells{{900, 4760}},
+         TCells{{900, 4760}, {30, 900}}},
+    };
+    for (const Case& c : cases) {
+        Settings = DefaultSettings();
+        Settings["pcol1_dst"] = std::to_string(c.X1);
+        Settings["pcol2_dst"] = std::to_string(c.X2);
+        Settings["pcol3_dst"] = std::to_string(c.X3);
+        Open({PrintBook(1, "Dune", "Herbert", "Ace", "Anna", "01.02.2004")});
+        TRecordingPrintTarget target; // raises on a cell outside the printable width
+        ASSERT_NO_THROW(Run(Options(c.Choice, c.ListFormat), target)) << c.Name;
+        TCells heading, book;
+        for (const TPrintOp& op : target.Texts(1)) {
+            if (op.Y == 812)
+                heading.emplace_back(op.X, op.X2);
+            else if (op.Y == 1044)
+                book.emplace_back(op.X, op.X2);
+        }
+        EXPECT_EQ(heading, c.Heading) << c.Name;
+        EXPECT_EQ(book, c.Book) << c.Name;
+        EXPECT_EQ(target.Count(TPrintOp::EndDoc), 1) << c.Name;
+    }
+
+    // The title at 1000 does not fit a page 1000 pixels wide; the rest prints.
+    Settings = DefaultSettings();
+    Open(NumberedBooks(1));
+    TRecordingPrintTarget narrow(1000, 6814, 600);
+    Run(Options(TPrintChoice::AllBooks), narrow);
+    EXPECT_EQ(narrow.TextStrings(1),
+              (QStringList{"Book title, Book author, Publisher", "Title 1, Author 1, Publisher 1"}));
+}

@@ -1,6 +1,7 @@
 // The print run through the Qt printer into a PDF file, read back with
 // poppler's pdftotext and pdftoppm (installed by ./test): where the lines,
 // the page breaks and the footer rule really land on the page.
+#include "platform/gui/EPrinterError.h"
 #include "platform/print/QtPrintTarget.h"
 #include "tests/printing/PrintingFixture.h"
 
@@ -11,6 +12,8 @@
 #include <QXmlStreamReader>
 
 #include <cmath>
+#include <iterator>
+#include <map>
 
 namespace {
 
@@ -31,7 +34,7 @@ bool RunTool(const QString& program, const QStringList& arguments)
 // One word as pdftotext -bbox places it, in points from the page's top left corner.
 struct TWord {
     int Page = 0;
-    double Left = 0, Top = 0;
+    double Left = 0, Top = 0, Right = 0;
     QString Text;
 };
 
@@ -55,6 +58,7 @@ std::vector<TWord> ReadWords(const QString& pdf, const QString& html)
             word.Page = page;
             word.Left = xml.attributes().value("xMin").toDouble();
             word.Top = xml.attributes().value("yMin").toDouble();
+            word.Right = xml.attributes().value("xMax").toDouble();
             word.Text = xml.readElementText();
             words.push_back(word);
         }
@@ -156,4 +160,102 @@ TEST_F(PdfOutput, WorkedExampleLandsOnTheComputedLinesWithABlackRuleOnePixelHigh
         EXPECT_EQ(notWhiteAbove, 0) << "page " << page;
         EXPECT_EQ(notWhiteBelow, 0) << "page " << page;
     }
+}
+
+TEST_F(PdfOutput, LongTextsAreCutBeforeTheNextColumnWithAnEllipsis)
+{
+    // The installed column positions at 600 dpi leave the title and the
+    // author about 4 cm each; Windows-1252 0x85 is the ellipsis itself.
+    const std::string longTitle = "A title far too long for its column, which would run over the author";
+    Open({PrintBook(1, longTitle, "Herbert", "Ace"), PrintBook(2, "Dune", std::string(60, 'W'), "Ace"),
+          PrintBook(3, "Short\x85", "Austen", std::string(200, 'P'))});
+    const QString pdf = Folder.Path() + "/columns.pdf";
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(pdf);
+    printer.setResolution(Dpi);
+    printer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
+                                      QMarginsF(MarginPoints, MarginPoints, MarginPoints, MarginPoints),
+                                      QPageLayout::Point));
+    {
+        TQtPrintTarget target(printer);
+        Run(Options(TPrintChoice::AllBooks, false), target);
+    }
+    const int columns[] = {20, 950, 1800, printer.width()};
+    std::map<int, QStringList> lines; // book line y -> its words
+    for (const TWord& word : ReadWords(pdf, Folder.Path() + "/columns.html")) {
+        const double left = Pixels(word.Left), right = Pixels(word.Right);
+        const int top = static_cast<int>(std::lround(Pixels(word.Top)));
+        if (top < 1000 || top > 1400)
+            continue; // title, heading, footer
+        lines[top] << word.Text;
+        // A word lies wholly inside one column's cell.
+        int column = 0;
+        while (column < 2 && left >= columns[column + 1] - 1)
+            ++column;
+        EXPECT_LE(right, columns[column + 1] + 1) << word.Text.toStdString() << " runs into the next column";
+    }
+    ASSERT_EQ(lines.size(), 3u);
+    const QString ellipsis(QChar(0x2026));
+    const QStringList first = lines.begin()->second, second = std::next(lines.begin())->second,
+                      third = lines.rbegin()->second;
+    EXPECT_EQ(first.first(), "A");
+    EXPECT_TRUE(first.join(' ').contains(ellipsis + " Herbert")) << first.join(' ').toStdString();
+    EXPECT_FALSE(first.join(' ').contains("author"));
+    EXPECT_TRUE(second.join(' ').startsWith("Dune W")) << second.join(' ').toStdString();
+    EXPECT_TRUE(second.join(' ').endsWith(ellipsis + " Ace")) << second.join(' ').toStdString();
+    // Texts that fit are drawn whole, the stored ellipsis as a character.
+    EXPECT_EQ(third.first(), "Short" + ellipsis);
+    EXPECT_EQ(third.at(1), "Austen");
+    EXPECT_TRUE(third.at(2).startsWith("PPP") && third.at(2).endsWith(ellipsis)) << third.join(' ').toStdString();
+}
+
+TEST_F(PdfOutput, PageRangeAndCopiesPrintTheChosenPagesCollated)
+{
+    Open(NumberedBooks(100)); // three pages
+    struct Case {
+        int From, To, Copies;
+        QStringList Footers;
+    };
+    const Case cases[] = {
+        {0, 0, 1, {"Page 1", "Page 2", "Page 3"}},
+        {2, 3, 1, {"Page 2", "Page 3"}},
+        {3, 9, 1, {"Page 3"}},
+        {0, 0, 2, {"Page 1", "Page 2", "Page 3", "Page 1", "Page 2", "Page 3"}},
+        {1, 2, 2, {"Page 1", "Page 2", "Page 1", "Page 2"}},
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+        const QString pdf = Folder.Path() + QStringLiteral("/range%1.pdf").arg(++n);
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(pdf);
+        printer.setResolution(Dpi);
+        if (c.From > 0) {
+            printer.setPrintRange(QPrinter::PageRange);
+            printer.setFromTo(c.From, c.To);
+        }
+        printer.setCopyCount(c.Copies);
+        {
+            TQtPrintTarget target(printer);
+            Run(Options(TPrintChoice::AllBooks), target);
+        }
+        QStringList footers;
+        for (const TWord& word : ReadWords(pdf, pdf + ".html")) {
+            if (word.Text == "Page")
+                footers << "Page";
+            else if (!footers.isEmpty() && footers.last() == "Page")
+                footers.last() += " " + word.Text;
+        }
+        EXPECT_EQ(footers, c.Footers) << c.From << "-" << c.To << " x" << c.Copies;
+    }
+
+    // A range beyond the list prints nothing and says so.
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(Folder.Path() + "/beyond.pdf");
+    printer.setPrintRange(QPrinter::PageRange);
+    printer.setFromTo(4, 5);
+    TQtPrintTarget target(printer);
+    EXPECT_THROW(Run(Options(TPrintChoice::AllBooks), target), EPrinterError);
 }

@@ -55,7 +55,7 @@ TEST(PrintModule, IsLoadedWhenFirstAskedForAndPrintsThroughItsOwnCode)
     {
         const std::unique_ptr<IPrintTarget> target = module.NewTarget(*printer);
         target->BeginDoc();
-        target->TextOut(20, 20, QStringLiteral("Emma"), TPrintFont{});
+        target->TextOut(20, 20, printer->width(), QStringLiteral("Emma"), TPrintFont{});
         target->EndDoc();
     }
     QFile file(pdf);

@@ -60,10 +60,13 @@ void TRecordingPrintTarget::Abort() noexcept
     FPageNumber = 0;
 }
 
-void TRecordingPrintTarget::TextOut(int x, int y, const QString& text, const TPrintFont& font)
+void TRecordingPrintTarget::TextOut(int x, int y, int right, const QString& text, const TPrintFont& font)
 {
     RequireOpen("text");
-    Ops.push_back({TPrintOp::TextOut, FPageNumber, x, y, 0, 0, {}, text, font});
+    if (right <= x || x < 0 || right > Width)
+        throw std::logic_error("print target: text cell " + std::to_string(x) + ".." + std::to_string(right) +
+                               " outside the printable width");
+    Ops.push_back({TPrintOp::TextOut, FPageNumber, x, y, right, 0, {}, text, font});
 }
 
 void TRecordingPrintTarget::TextCentred(const TPrintRect& rect, const QString& text, const TPrintFont& font)

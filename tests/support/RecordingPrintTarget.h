@@ -15,8 +15,8 @@
 struct TPrintOp {
     enum TKind { DocumentName, BeginDoc, NewPage, EndDoc, Abort, TextOut, Centred, Line };
     TKind Kind;
-    int Page = 0; // the page number when the operation ran
-    int X = 0, Y = 0, X2 = 0, Y2 = 0;
+    int Page = 0;                     // the page number when the operation ran
+    int X = 0, Y = 0, X2 = 0, Y2 = 0; // a text's X2 is the right edge of its cell
     TPrintRect Rect;
     QString Text;
     TPrintFont Font;
@@ -37,7 +37,7 @@ public:
     int PageHeight() const override { return Height; }
     int DpiY() const override { return Dpi; }
 
-    void TextOut(int x, int y, const QString& text, const TPrintFont& font) override;
+    void TextOut(int x, int y, int right, const QString& text, const TPrintFont& font) override;
     void TextCentred(const TPrintRect& rect, const QString& text, const TPrintFont& font) override;
     void Line(int x1, int y1, int x2, int y2) override;
 
