@@ -84,8 +84,14 @@ std::string TSettingsFileMaker::Make(TSettingsModel::TFileLoad& file, std::strin
         shape = Random.Chance(0.5) ? "empty file" : "Ctrl+Z first";
         if (shape != "empty file") {
             Bytes = "\x1a";
-            AddEntries(2);
-            file.Entries.clear();
+            // Entries after it are a damaged file; line ends alone are not.
+            if (Random.Chance(0.5)) {
+                AddEntries(2);
+                file.Entries.clear();
+                file.Corrupt = true;
+            } else {
+                Bytes += "\r\n";
+            }
         }
         break;
     case 7: {
@@ -93,8 +99,10 @@ std::string TSettingsFileMaker::Make(TSettingsModel::TFileLoad& file, std::strin
         AddEntries(Random.Uniform(1, 10));
         const std::vector<TValue> before = file.Entries;
         Bytes += "\x1a";
-        AddEntries(Random.Uniform(0, 3));
+        const int after = Random.Uniform(0, 3);
+        AddEntries(after);
         file.Entries = before;
+        file.Corrupt = after > 0;
         break;
     }
     default:
