@@ -131,8 +131,8 @@ int AclGroupPermissions(const std::string& acl)
 {
     constexpr uint16_t GroupObject = 0x04;
     for (size_t at = 4; at + 8 <= acl.size(); at += 8) {
-        const auto tag = static_cast<uint16_t>(static_cast<unsigned char>(acl[at]) |
-                                               static_cast<unsigned char>(acl[at + 1]) << 8);
+        const auto tag =
+            static_cast<uint16_t>(static_cast<unsigned char>(acl[at]) | static_cast<unsigned char>(acl[at + 1]) << 8);
         if (tag == GroupObject)
             return static_cast<unsigned char>(acl[at + 2]) & 07;
     }

@@ -194,8 +194,8 @@ TEST_F(CsvCommand, ARefusalLeavesBothFilesAsTheyWere)
          1,
          "in.csv: line 2: a quoted field is not closed; nothing imported"},
         {"past 1499 books", "Title\nA\nB\n", {"import", "in.csv"}, 1498, false, 1, "would make 1500, more than 1499"},
-        {"Volumnia runs", oneBook, {"import", "in.csv"}, 3, true, 1, "working in this folder"},
-        {"lock held, dry run", oneBook, {"import", "--dry-run", "in.csv"}, 3, true, 1, "working in this folder"},
+        {"Volumnia runs", oneBook, {"import", "in.csv"}, 3, true, 1, "in use by Volumnia (process"},
+        {"lock held, dry run", oneBook, {"import", "--dry-run", "in.csv"}, 3, true, 1, "in use by Volumnia (process"},
         {"no title column", "Name,Author\nx,y\n", {"import", "in.csv"}, 3, false, 1, "no column holds the titles"},
         {"not UTF-8",
          "Title\nok\nG\xF6"

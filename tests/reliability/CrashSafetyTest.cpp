@@ -184,8 +184,11 @@ protected:
 };
 
 // Two engines on the same file, one loaded while it held A, one while it
-// held B, saving in turn in a child that is killed.
-void KillDatabaseSaves(TTempWorkingFolder& folder, int kills, bool midWrite, uint32_t seed, const char* where)
+// held B, saving in turn in a child that is killed. hardLinked: the file has
+// a second name (a snapshot made by hard links), which must keep A whatever
+// the kills do to the name saved.
+void KillDatabaseSaves(TTempWorkingFolder& folder, int kills, bool midWrite, uint32_t seed, const char* where,
+                       bool hardLinked = false)
 {
     const std::string contentA = BookFile("Alpha", 1499);
     const std::string contentB = BookFile("Beta, a longer title", 1499);
@@ -197,6 +200,11 @@ void KillDatabaseSaves(TTempWorkingFolder& folder, int kills, bool midWrite, uin
     TDatabase databaseA(settings);
     ASSERT_EQ(databaseA.Count(), 1499);
     ASSERT_EQ(databaseB.Count(), 1499);
+    std::vector<std::string> files{"books.orbl", "volumnia.kelt"};
+    if (hardLinked) {
+        ASSERT_EQ(link("books.orbl", "snapshot.orbl"), 0);
+        files = {"books.orbl", "snapshot.orbl", "volumnia.kelt"};
+    }
 
     const TKillRun run{[&] { databaseA.SaveToFile(); },
                        [&] { databaseB.SaveToFile(); },
@@ -204,9 +212,12 @@ void KillDatabaseSaves(TTempWorkingFolder& folder, int kills, bool midWrite, uin
                        "books.orbl",
                        contentA,
                        contentB,
-                       {"books.orbl", "volumnia.kelt"},
+                       files,
                        seed};
     KillDuringSaves(folder, run, kills, midWrite, where);
+    if (hardLinked) {
+        EXPECT_TRUE(folder.ReadFile("snapshot.orbl") == contentA) << "the snapshot's name was written through";
+    }
 }
 
 TEST_F(CrashSafety, DatabaseFileIsWholeAfterAKillAtAnyMoment)
@@ -222,6 +233,14 @@ TEST_F(CrashSafety, DatabaseFileOnTheDiskIsWholeAfterAKillAtAnyMoment)
 {
     TTempWorkingFolder folder;
     KillDatabaseSaves(folder, KillsOnDisk, true, 314, "database on the disk");
+}
+
+// A file with a second name used to be rewritten in place, which a kill
+// could tear; it is now replaced like any other.
+TEST_F(CrashSafety, HardLinkedDatabaseFileIsWholeAfterAKillAtAnyMoment)
+{
+    TTempWorkingFolder folder;
+    KillDatabaseSaves(folder, KillsOnDisk, true, 2718, "hard-linked database on the disk", true);
 }
 
 TEST_F(CrashSafety, SettingsFileIsWholeAfterAKillAtAnyMoment)

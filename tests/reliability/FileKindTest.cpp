@@ -120,7 +120,7 @@ const std::vector<TKind>& Kinds()
              EXPECT_EQ(EntriesOf("data"), std::vector<std::string>{s.Base});
              EXPECT_EQ(EntriesOf("elsewhere"), std::vector<std::string>{s.Base});
          }},
-        {"hard link: both names get the content",
+        {"hard link: the name saved gets a new file, the other name keeps the old content",
          [](TTempWorkingFolder& folder, const TStore& s) {
              PlainFile(folder, s);
              ASSERT_EQ(link(s.File().c_str(), "data/second-name"), 0);
@@ -128,8 +128,9 @@ const std::vector<TKind>& Kinds()
          [](TTempWorkingFolder& folder, const TStore& s, const std::string& outcome) {
              EXPECT_EQ(outcome, "saved");
              EXPECT_EQ(folder.ReadFile(s.File()), s.After);
-             EXPECT_EQ(folder.ReadFile("data/second-name"), s.After);
-             EXPECT_EQ(Lstat(s.File()).st_nlink, 2u);
+             EXPECT_EQ(folder.ReadFile("data/second-name"), s.Before);
+             EXPECT_EQ(Lstat(s.File()).st_nlink, 1u);
+             EXPECT_EQ(Lstat("data/second-name").st_nlink, 1u);
          }},
         {"group-shared 0660: mode and group kept",
          [](TTempWorkingFolder& folder, const TStore& s) {
@@ -174,15 +175,28 @@ const std::vector<TKind>& Kinds()
              EXPECT_EQ(outcome, s.AFolder);
              EXPECT_TRUE(S_ISDIR(Lstat(s.File()).st_mode));
          }},
-        {"folder that takes no new file: the file is rewritten in place",
+        {"folder that takes no new file: refused up front saying why, nothing written",
          [](TTempWorkingFolder& folder, const TStore& s) {
              PlainFile(folder, s);
              ASSERT_EQ(chmod("data", 0555), 0);
          },
          [](TTempWorkingFolder& folder, const TStore& s, const std::string& outcome) {
-             EXPECT_EQ(outcome, "saved");
-             EXPECT_EQ(folder.ReadFile(s.File()), s.After);
+             EXPECT_NE(outcome.find(s.Base + " was not saved: its folder does not let a new file be made"),
+                       std::string::npos)
+                 << outcome;
+             EXPECT_EQ(folder.ReadFile(s.File()), s.Before);
              EXPECT_EQ(EntriesOf("data"), std::vector<std::string>{s.Base});
+             chmod("data", 0755);
+         }},
+        {"own leftover temporary file in a folder that takes no new file: the folder is named, not the leftover",
+         [](TTempWorkingFolder& folder, const TStore& s) {
+             PlainFile(folder, s);
+             folder.WriteFile(s.File() + ".saving", "half a save");
+             ASSERT_EQ(chmod("data", 0555), 0);
+         },
+         [](TTempWorkingFolder& folder, const TStore& s, const std::string& outcome) {
+             EXPECT_NE(outcome.find("its folder does not let a new file be made"), std::string::npos) << outcome;
+             EXPECT_EQ(folder.ReadFile(s.File()), s.Before);
              chmod("data", 0755);
          }},
         {"link at the temporary name: refused naming it, the link's target untouched",

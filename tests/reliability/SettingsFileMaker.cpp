@@ -83,15 +83,12 @@ std::string TSettingsFileMaker::Make(TSettingsModel::TFileLoad& file, std::strin
     case 6:
         shape = Random.Chance(0.5) ? "empty file" : "Ctrl+Z first";
         if (shape != "empty file") {
+            // Line ends after a Ctrl+Z end nothing (entries after it are a
+            // damaged file: the shape "Ctrl+Z between entries").
             Bytes = "\x1a";
-            // Entries after it are a damaged file; line ends alone are not.
-            if (Random.Chance(0.5)) {
-                AddEntries(2);
-                file.Entries.clear();
-                file.Corrupt = true;
-            } else {
-                Bytes += "\r\n";
-            }
+            AddEntries(2);
+            Bytes = "\x1a\r\n";
+            file.Entries.clear();
         }
         break;
     case 7: {
