@@ -5,11 +5,12 @@
 # renders the application icon; the install test validates the desktop entry
 # and metainfo and builds the Debian package (dpkg-shlibdeps). fonts-wine: free
 # Tahoma and MS Sans Serif with the metrics the windows and printing are laid
-# out for. The last line is the real-desktop test's: an X server, a window
+# out for. acl: setfacl, for the test of a file with an ACL. The last line is
+# the real-desktop test's: an X server, a window
 # manager, the tools that drive and read windows, and a D-Bus session with the
 # accessibility bus.
 VOLUMNIA_PACKAGES=(cmake ninja-build g++ qt6-base-dev libjpeg-dev libcups2-dev libgtest-dev poppler-utils xvfb xauth
-    librsvg2-bin desktop-file-utils appstream dpkg-dev fonts-wine
+    librsvg2-bin desktop-file-utils appstream dpkg-dev fonts-wine acl
     openbox xdotool x11-utils dbus-daemon at-spi2-core python3-pyatspi)
 # The checks CI runs besides the suite (.ci/run): the format check and the
 # static analyser.

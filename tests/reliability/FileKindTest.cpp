@@ -19,7 +19,11 @@
 #include <string>
 #include <vector>
 
+#include <cstdio>
+#include <cstdlib>
+
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 namespace {
@@ -92,6 +96,18 @@ std::string LinkTarget(const std::string& path)
     return n < 0 ? std::string() : std::string(buffer, static_cast<size_t>(n));
 }
 
+std::string CommandOutput(const std::string& command)
+{
+    std::string output;
+    if (FILE* pipe = popen(command.c_str(), "r")) {
+        char buffer[512];
+        for (size_t got; (got = fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+            output.append(buffer, got);
+        pclose(pipe);
+    }
+    return output;
+}
+
 struct TKind {
     const char* Name;
     // Makes the store's file (its bytes are s.Before) in this kind.
@@ -145,6 +161,26 @@ const std::vector<TKind>& Kinds()
              EXPECT_EQ(info.st_mode & 07777, 0660u);
              EXPECT_EQ(info.st_gid, OrdinaryUser::SharedGroup());
              EXPECT_EQ(info.st_uid, geteuid());
+         }},
+        {"an ACL and a user attribute: both kept, the ACL's mask never the group's grant",
+         [](TTempWorkingFolder& folder, const TStore& s) {
+             PlainFile(folder, s);
+             ASSERT_EQ(chmod(s.File().c_str(), 0640), 0);
+             // A named user with write access widens the mask to rw-; the
+             // owning group keeps r--.
+             ASSERT_EQ(std::system(("setfacl -m u:4321:rw " + s.File()).c_str()), 0) << "setfacl (package acl)";
+             ASSERT_EQ(setxattr(s.File().c_str(), "user.note", "kept", 4, 0), 0);
+         },
+         [](TTempWorkingFolder& folder, const TStore& s, const std::string& outcome) {
+             EXPECT_EQ(outcome, "saved");
+             EXPECT_EQ(folder.ReadFile(s.File()), s.After);
+             const std::string acl = CommandOutput("getfacl -n --omit-header " + s.File());
+             EXPECT_NE(acl.find("user:4321:rw-"), std::string::npos) << acl;
+             EXPECT_NE(acl.find("group::r--"), std::string::npos) << acl;
+             EXPECT_NE(acl.find("mask::rw-"), std::string::npos) << acl;
+             char note[16] = {};
+             EXPECT_EQ(getxattr(s.File().c_str(), "user.note", note, sizeof note), 4);
+             EXPECT_STREQ(note, "kept");
          }},
         {"read-only 0444: refused, nothing changes",
          [](TTempWorkingFolder& folder, const TStore& s) {
