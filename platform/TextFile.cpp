@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstdlib>
@@ -154,8 +155,9 @@ void CopyExtendedAttributes(const QByteArray& source, int fd, mode_t mode)
         return;
     names.resize(static_cast<size_t>(got));
     for (size_t at = 0; at < names.size();) {
-        const std::string name(names.c_str() + at);
-        at += name.size() + 1;
+        const size_t end = std::min(names.find('\0', at), names.size());
+        const std::string name = names.substr(at, end - at);
+        at = end + 1;
         if (name.empty())
             continue;
         const ssize_t size = ::lgetxattr(source.constData(), name.c_str(), nullptr, 0);
