@@ -255,6 +255,24 @@ TEST_F(CsvCommand, ANumberAlreadyHeldIsPassedOver)
     EXPECT_EQ(CurrentIndex(), 45);
 }
 
+// Another working folder naming the same database holds its lock: the import
+// is refused naming the holder, and nothing is written.
+TEST_F(CsvCommand, ADatabaseHeldThroughAnotherFolderIsNotImportedInto)
+{
+    TTempWorkingFolder folder;
+    WriteCatalogue(folder, 2, {Book(1, {"One"}), Book(2, {"Two"})});
+    folder.WriteFile("in.csv", "Title\nA\n");
+    const std::string database = folder.ReadFile("books.orbl");
+    TWorkingFolderLock elsewhere = TWorkingFolderLock::ForFile(folder.FilePath("books.orbl"), "Volumnia");
+    ASSERT_EQ(elsewhere.TryLock(), TWorkingFolderLock::TResult::Locked);
+    const TRun run = RunCsv({"import", "in.csv"});
+    EXPECT_EQ(run.Code, 1);
+    EXPECT_NE(run.Err.find("in use by Volumnia (process"), std::string::npos) << run.Err;
+    EXPECT_NE(run.Err.find("books.orbl.lock"), std::string::npos) << run.Err;
+    EXPECT_EQ(folder.ReadFile("books.orbl"), database);
+    EXPECT_EQ(CurrentIndex(), 2);
+}
+
 TEST_F(CsvCommand, AFailedSaveKeepsTheDatabaseAndGivesNoNumberTwice)
 {
     TTempWorkingFolder folder;
