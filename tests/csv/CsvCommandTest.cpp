@@ -273,6 +273,22 @@ TEST_F(CsvCommand, ADatabaseHeldThroughAnotherFolderIsNotImportedInto)
     EXPECT_EQ(CurrentIndex(), 2);
 }
 
+// Books after a Ctrl+Z would be dropped by the import's save: the damaged
+// database is refused and left as it is.
+TEST_F(CsvCommand, ADatabaseWithBooksAfterACtrlZIsRefused)
+{
+    TTempWorkingFolder folder;
+    WriteCatalogue(folder, 2, {Book(1, {"One"})});
+    const std::string damaged = folder.ReadFile("books.orbl") + "\x1a" + DatabaseFile({Book(2, {"Two"})});
+    folder.WriteFile("books.orbl", damaged);
+    folder.WriteFile("in.csv", "Title\nA\n");
+    const TRun run = RunCsv({"import", "in.csv"});
+    EXPECT_NE(run.Code, 0);
+    EXPECT_NE(run.Err.find("#114: Database file corrupted."), std::string::npos) << run.Err;
+    EXPECT_EQ(folder.ReadFile("books.orbl"), damaged);
+    EXPECT_FALSE(folder.Exists("books.orbl.bak"));
+}
+
 TEST_F(CsvCommand, AFailedSaveKeepsTheDatabaseAndGivesNoNumberTwice)
 {
     TTempWorkingFolder folder;
