@@ -277,6 +277,37 @@ TEST(FileKinds, EachKindOfFileOnBothStoresAsAnOrdinaryUser)
     });
 }
 
+// The real volumnia-csv in a folder that takes no new file: the import is
+// refused up front, saying why, and neither file changes. Its locks live in
+// the runtime folder meanwhile.
+TEST(FileKinds, AnImportIntoAFolderThatTakesNoNewFileIsRefusedUpFront)
+{
+    OrdinaryUser::Run([] {
+        TTempWorkingFolder outer;
+        ASSERT_EQ(mkdir("runtime", 0700), 0);
+        ASSERT_EQ(mkdir("work", 0755), 0);
+        const std::string runtime = outer.FilePath("runtime");
+        const std::string settings = DatabaseSettings("books.orbl") + "CurrentIndex\r\n1\r\nvInteger\r\n";
+        const std::string books = DatabaseFile({Book(1, "Emma")});
+        outer.WriteFile("work/volumnia.kelt", settings);
+        outer.WriteFile("work/books.orbl", books);
+        outer.WriteFile("work/in.csv", "Book title\nWalden\n");
+        ASSERT_EQ(chmod("work", 0555), 0);
+        const std::string output = outer.FilePath("output.txt");
+        const std::string command = "cd work && XDG_RUNTIME_DIR='" + runtime +
+                                    "' '" VOLUMNIA_BINARY_DIR "/csv/volumnia-csv' import in.csv >'" + output + "' 2>&1";
+        const int status = std::system(command.c_str());
+        EXPECT_NE(status, 0);
+        const std::string said = outer.ReadFile("output.txt");
+        EXPECT_NE(said.find("was not saved: its folder does not let a new file be made"), std::string::npos) << said;
+        EXPECT_EQ(outer.ReadFile("work/volumnia.kelt"), settings);
+        EXPECT_EQ(outer.ReadFile("work/books.orbl"), books);
+        EXPECT_EQ(EntriesOf("work"), (std::vector<std::string>{"books.orbl", "in.csv", "volumnia.kelt"}));
+        EXPECT_TRUE(EntriesOf("runtime/volumnia").empty()) << "the locks are gone with the import";
+        chmod("work", 0755);
+    });
+}
+
 // Root may give the new file the old one's owner: a file of another account
 // that root saves stays that account's.
 TEST(FileKinds, ASaveByTheSuperuserKeepsTheFilesOwner)
