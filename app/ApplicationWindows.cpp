@@ -11,6 +11,7 @@
 #include "dialogs/LoansForm.h"
 #include "dialogs/RemoveSeveralDialog.h"
 #include "dialogs/SearchBooksDialog.h"
+#include "platform/Cp1252.h"
 #include "platform/gui/ErrorHandler.h"
 #include "platform/gui/MessageLayer.h"
 #include "platform/gui/Platform.h"
@@ -71,7 +72,8 @@ TApplicationWindows::TApplicationWindows() : TApplicationWindows(std::make_uniqu
 TApplicationWindows::TApplicationWindows(std::unique_ptr<TStartupFiles> files) : Files(std::move(files))
 {
     if (Files->HeldElsewhere()) {
-        TPlatform::Messages().Information(QString::fromLatin1(AlreadyRunningMessage));
+        TPlatform::Messages().Information(Files->HeldByVolumnia() ? QString::fromLatin1(AlreadyRunningMessage)
+                                                                  : Cp1252::ToQString(Files->LockMessage()));
         return;
     }
     Made = true;

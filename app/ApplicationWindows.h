@@ -5,8 +5,10 @@
 //
 // Before anything is read, the run takes the working folder's lock: a second
 // Volumnia on the same folder (whose end would overwrite the first one's
-// books and settings) says so and makes no window. Where no lock can be made
-// (a folder that takes no new file) the run goes on without one.
+// books and settings) says so and makes no window, and so does a run that
+// finds an import or update holding the folder, naming it. A folder that takes
+// no new file has its lock in the runtime folder; where no lock can be made
+// at all the run goes on without one.
 #pragma once
 
 #include <memory>

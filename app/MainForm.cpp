@@ -29,6 +29,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
+
+#include <cstdint>
 #include <QToolBar>
 #include <QToolButton>
 
@@ -439,8 +441,12 @@ void TfrmMain::btnSaveClick()
 {
     TItem item;
     if (AddMode) {
-        // The counter goes up before the database is asked and stays up if the add fails.
-        ++CurrentIndex;
+        // The counter goes up before the database is asked and stays up if the
+        // add fails. It passes over numbers the database holds already: after
+        // a crash the stored counter may lag behind the books saved.
+        do
+            ++CurrentIndex;
+        while (Database->ItemExists(CurrentIndex) && CurrentIndex < INT32_MAX);
         item.ID = CurrentIndex;
     } else {
         item.ID = RowIds[static_cast<size_t>(SelectedRow())];
@@ -458,6 +464,14 @@ void TfrmMain::btnSaveClick()
 
     if (AddMode) {
         Database->AddItem(item);
+        // The counter reaches the settings file before the book reaches the
+        // database file, so a crash in between cannot give the number out
+        // again. Only a help: where the settings cannot be written the book
+        // is still saved, and the end of the run reports the settings.
+        try {
+            Settings->WriteInteger("CurrentIndex", CurrentIndex);
+        } catch (const std::exception&) {
+        }
         try {
             Database->SaveToFile();
         } catch (...) {

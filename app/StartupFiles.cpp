@@ -1,6 +1,7 @@
 #include "app/StartupFiles.h"
 
 #include "engine/ORBL.h"
+#include "platform/EInOutError.h"
 #include "settings/SettingsKeys.h"
 
 #include <system_error>
@@ -18,7 +19,8 @@ TStartupFiles::TStartupFiles()
 
 bool TStartupFiles::HeldElsewhere() const
 {
-    return LockResult.get() == TWorkingFolderLock::TResult::HeldElsewhere;
+    const TWorkingFolderLock::TResult result = LockResult.get();
+    return result == TWorkingFolderLock::TResult::HeldElsewhere || result == TWorkingFolderLock::TResult::Refused;
 }
 
 void TStartupFiles::LockAndRead()
@@ -39,6 +41,15 @@ void TStartupFiles::Read()
     ReadDone = true;
     try {
         Settings = std::make_unique<TRFileSystem>(TSettingsKeys::FileName);
+        // Another working folder may name the same database: its file is
+        // locked too. (A missing setting is the engine's to report.)
+        if (Settings->ValueExists("orbl_databasefile")) {
+            DatabaseLock = std::make_unique<TWorkingFolderLock>(
+                TWorkingFolderLock::ForFile(Settings->ReadString("orbl_databasefile"), "Volumnia"));
+            const TWorkingFolderLock::TResult locked = DatabaseLock->TryLock();
+            if (locked == TWorkingFolderLock::TResult::HeldElsewhere || locked == TWorkingFolderLock::TResult::Refused)
+                throw EInOutError(DatabaseLock->Message());
+        }
         Database = std::make_unique<TDatabase>(*Settings);
     } catch (...) {
         Error = std::current_exception();

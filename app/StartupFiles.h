@@ -24,9 +24,13 @@ public:
     TStartupFiles(const TStartupFiles&) = delete;
     TStartupFiles& operator=(const TStartupFiles&) = delete;
 
-    // Whether another running program holds the folder; then nothing is read.
-    // Waits for the lock to be tried.
+    // Whether another running program holds the folder, or its lock file
+    // cannot be used; then nothing is read. Waits for the lock to be tried.
     bool HeldElsewhere() const;
+    // Then why: the holder is Volumnia on this computer, or the lock's own
+    // message (who holds it, or what stands at its name).
+    bool HeldByVolumnia() const { return Lock.HeldByVolumnia(); }
+    const std::string& LockMessage() const { return Lock.Message(); }
 
     // Waits for the reading and hands over what it made: the settings engine,
     // when it was made, and the database engine, when it was made too. Then
@@ -38,6 +42,8 @@ private:
     void Read();
 
     TWorkingFolderLock Lock;
+    // The database file's own lock, taken once the settings name it.
+    std::unique_ptr<TWorkingFolderLock> DatabaseLock;
     std::promise<TWorkingFolderLock::TResult> LockTried;
     std::shared_future<TWorkingFolderLock::TResult> LockResult = LockTried.get_future().share();
     std::thread Reader;

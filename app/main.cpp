@@ -8,6 +8,8 @@
 #include "desktop/DesktopIntegration.h"
 #include "platform/gui/FontConfigPreload.h"
 #include "platform/gui/GuardedApplication.h"
+#include "platform/gui/Platform.h"
+#include "platform/gui/StandardErrorMessageLayer.h"
 #include "platform/gui/TerminationSignal.h"
 #include "platform/gui/WindowFonts.h"
 #include "widgets/ExtensionIconStyle.h"
@@ -44,7 +46,12 @@ int main(int argc, char* argv[])
     // run ends as after the box, writing nothing.
     bool running = false;
     bool terminated = false;
+    // From the signal on, a message (a backup note, a save that failed at the
+    // end of the run) goes to the standard error stream: the end never waits
+    // on a box that nobody may be there to close.
+    TStandardErrorMessageLayer unattended;
     TTerminationSignal termination([&] {
+        TPlatform::SetMessages(&unattended);
         if (running) {
             frmMain->mnuFile_ExitClick();
         } else {
@@ -62,5 +69,6 @@ int main(int argc, char* argv[])
             exitCode = TGuardedApplication::exec();
         }
     }
+    TPlatform::SetMessages(nullptr);
     return exitCode;
 }

@@ -210,11 +210,12 @@ void TakeLock(TWorkingFolderLock& lock, std::ostream& report)
     case TWorkingFolderLock::TResult::Locked:
         break;
     case TWorkingFolderLock::TResult::HeldElsewhere:
-        throw ECsvRefusal("Volumnia or another program is working in this folder (" +
-                          TWorkingFolderLock::FileName().toStdString() + "); close it and try again; nothing imported");
+    case TWorkingFolderLock::TResult::Refused:
+        throw ECsvRefusal(TCsvCatalogue::Utf8(lock.Message()) + "; nothing imported");
     case TWorkingFolderLock::TResult::NotPossible:
-        // A folder that takes no new file still holds files we may rewrite.
-        report << "No lock can be made in this folder: make sure Volumnia is not running here.\n";
+        // Neither beside the file nor in the runtime folder.
+        report << "No lock file can be made for " << lock.LockPath().constData()
+               << ": make sure no other program works on these files.\n";
         break;
     }
 }
@@ -409,10 +410,15 @@ void Save(TCsvCatalogue& catalogue, const std::vector<TRow>& rows, int32_t curre
 
 void TCsvImport::Run(const TCsvImportOptions& options, std::ostream& report)
 {
-    TWorkingFolderLock lock;
+    TWorkingFolderLock lock(QStringLiteral("."), "an import (volumnia-csv)");
     TakeLock(lock, report);
     TCsvCatalogue catalogue;
     TDatabase& database = catalogue.Database();
+    // The database itself, which other working folders may name too; read
+    // again once held, so no import that ended meanwhile is overwritten.
+    TWorkingFolderLock databaseLock = TWorkingFolderLock::ForFile(database.FileName(), "an import (volumnia-csv)");
+    TakeLock(databaseLock, report);
+    database.LoadFromFile();
     const std::vector<TCsvRecord> records = ReadRecords(options);
     const TCsvColumns columns(records.front().Fields, database.Aliases());
     if (columns.ColumnsOf(0).empty())

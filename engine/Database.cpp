@@ -67,10 +67,15 @@ void TDatabase::LoadFromFile()
     std::string data;
     try {
         data = TTextFile::ReadAll(FFileName);
+    } catch (const EFileTooLarge&) {
+        throw; // says so, with the limit
     } catch (const EUnusableFile&) {
-        // A FIFO, a device or a file far too big for any collection.
+        // A FIFO, a device, a folder: no database file.
         throw EDatabaseError("#102: File error.");
     }
+    // Books after a Ctrl+Z would vanish at the next save: a damaged file.
+    if (TLineReader::TextAfterCtrlZ(data))
+        throw EDatabaseError("#114: Database file corrupted.");
     TLineReader reader(data);
 
     // The items are read into the load buffer first, so a file holding more
@@ -163,16 +168,19 @@ void TDatabase::SaveToFile()
     }
     // The run's first save keeps the file as the run found it. The copy is a
     // help, not a condition: when it cannot be written the save goes ahead.
+    // What became of it is told once the save's own outcome is known, so the
+    // note never speaks of a save that did not happen.
     bool backupJustWritten = false;
+    std::string backupProblem;
     if (BackupPending) {
         try {
-            TTextFile::WriteAtomically(BackupFileName(FFileName), BackupImage);
+            TTextFile::WriteCopyOf(BackupFileName(FFileName), BackupImage, FFileName);
             backupJustWritten = true;
         } catch (const EInOutError& error) {
-            TellBackupProblem("The backup copy " + BackupFileName(FFileName) + " could not be written (" +
-                              error.what() + "); the books are saved without it.");
+            backupProblem = error.what();
         }
     }
+    const std::string backupName = BackupFileName(FFileName);
     // The file is replaced only once the whole content is on disk; a failed
     // write leaves the old file and the store in memory as they were.
     try {
@@ -181,13 +189,26 @@ void TDatabase::SaveToFile()
         // On a disk with room for two copies of the file but not three, the
         // copy just written leaves no room for the new content. It equals the
         // file still on the disk, so nothing is lost by removing it.
-        if (!backupJustWritten || std::string(error.what()) != "Disk full")
+        if (!backupJustWritten || std::string(error.what()) != "Disk full") {
+            if (!backupProblem.empty())
+                TellBackupProblem("The backup copy " + backupName + " could not be written (" + backupProblem +
+                                  "), and the books were not saved either.");
             throw;
-        TTextFile::Remove(BackupFileName(FFileName));
-        TellBackupProblem("The backup copy " + BackupFileName(FFileName) +
+        }
+        TTextFile::Remove(backupName);
+        try {
+            TTextFile::WriteAtomically(FFileName, content);
+        } catch (const EInOutError&) {
+            TellBackupProblem("The backup copy " + backupName +
+                              " was removed to make room on the disk, and the books were not saved either.");
+            throw;
+        }
+        TellBackupProblem("The backup copy " + backupName +
                           " was removed to make room on the disk; the books are saved without it.");
-        TTextFile::WriteAtomically(FFileName, content);
     }
+    if (!backupProblem.empty())
+        TellBackupProblem("The backup copy " + backupName + " could not be written (" + backupProblem +
+                          "); the books are saved without it.");
     if (BackupPending) {
         BackupPending = false;
         std::string().swap(BackupImage);

@@ -135,8 +135,9 @@ void CheckRefusal(const std::optional<FuzzSupport::TRefusal>& refusal, const TEx
         return;
     }
     case TOutcome::TextAfterEmptyIdLine:
+    case TOutcome::TextAfterCtrlZ:
         if (!refusal || refusal->Class != "EDatabaseError" || refusal->Message != "#114: Database file corrupted.")
-            Fail("text after an empty ID line was not refused as a damaged file" +
+            Fail("text after an empty ID line or a Ctrl+Z was not refused as a damaged file" +
                  (refusal ? ", but with " + refusal->Class + " " + Shown(refusal->Message) : std::string()));
         return;
     case TOutcome::TooManyItems:

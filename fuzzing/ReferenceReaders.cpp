@@ -115,10 +115,26 @@ std::optional<int32_t> Integer(std::string_view text)
     return static_cast<int32_t>(value);
 }
 
+// Whether a byte 26 is followed by anything but CR, LF or more bytes 26.
+bool TextAfterCtrlZ(std::string_view bytes)
+{
+    const size_t at = bytes.find('\x1a');
+    if (at == std::string_view::npos)
+        return false;
+    for (const char c : bytes.substr(at))
+        if (c != '\r' && c != '\n' && c != '\x1a')
+            return true;
+    return false;
+}
+
 TExpectedDatabase ExpectedDatabase(std::string_view bytes)
 {
     using TOutcome = TExpectedDatabase::TOutcome;
     TExpectedDatabase expected;
+    if (TextAfterCtrlZ(bytes)) {
+        expected.Outcome = TOutcome::TextAfterCtrlZ;
+        return expected;
+    }
     expected.Items.reserve(TableSlots); // one size for every input: cheap to recycle
     TLineCursor cursor(bytes);
     while (!cursor.AtEnd()) {
@@ -172,6 +188,10 @@ TExpectedSettings ExpectedSettings(std::string_view bytes)
     using TOutcome = TExpectedSettings::TOutcome;
     TExpectedSettings expected;
     expected.Values.reserve(TableSlots);
+    if (TextAfterCtrlZ(bytes)) {
+        expected.Outcome = TOutcome::Corrupted;
+        return expected;
+    }
     // Whether the data has ended is asked only before an entry's name line.
     for (TLineCursor cursor(bytes); !cursor.AtEnd();) {
         if (expected.Values.size() == TableSlots) {

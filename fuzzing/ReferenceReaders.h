@@ -31,7 +31,7 @@ std::vector<std::string> Lines(std::string_view bytes);
 std::optional<int32_t> Integer(std::string_view text);
 
 struct TExpectedDatabase {
-    enum class TOutcome { Loaded, BadIdLine, TooManyItems, TextAfterEmptyIdLine };
+    enum class TOutcome { Loaded, BadIdLine, TooManyItems, TextAfterEmptyIdLine, TextAfterCtrlZ };
     TOutcome Outcome = TOutcome::Loaded;
     std::vector<TItem> Items; // the items completed before the load ended
     bool Empty = false;       // an empty line stood where an ID was due
@@ -39,7 +39,8 @@ struct TExpectedDatabase {
 };
 
 // What a freshly made engine must hold after loading these bytes. A file in
-// which a non-empty line follows an empty ID line is damaged and refused.
+// which a non-empty line follows an empty ID line, or anything but line ends
+// follows a byte 26, is damaged and refused.
 TExpectedDatabase ExpectedDatabase(std::string_view bytes);
 
 // The conversion error's message for a text: at most its first 100
@@ -55,7 +56,8 @@ struct TExpectedSettings {
     std::vector<TValue> Values;
 };
 
-// What a freshly made settings store must hold after loading these bytes.
+// What a freshly made settings store must hold after loading these bytes;
+// anything but line ends after a byte 26 makes a corrupted file.
 TExpectedSettings ExpectedSettings(std::string_view bytes);
 
 // The bytes a save of these values must write.

@@ -16,6 +16,12 @@ std::string_view CutAtCtrlZ(std::string_view data)
 
 TLineReader::TLineReader(std::string_view data) : Data(CutAtCtrlZ(data)) {}
 
+bool TLineReader::TextAfterCtrlZ(std::string_view data)
+{
+    const size_t end = data.find(CtrlZ);
+    return end != std::string_view::npos && data.find_first_not_of("\r\n\x1a", end) != std::string_view::npos;
+}
+
 std::string TLineReader::ReadLine()
 {
     if (AtEnd())

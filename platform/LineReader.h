@@ -12,6 +12,11 @@ public:
     explicit TLineReader(std::string_view data);
 
     bool AtEnd() const { return Pos >= Data.size(); }
+    // Whether a byte 26 in data is followed by anything but line ends (CR,
+    // LF, more bytes 26). Old editors leave one after the last line, where it
+    // ends nothing; one with text after it would silently drop that text, so
+    // the stores refuse such a file as damaged instead of loading part of it.
+    static bool TextAfterCtrlZ(std::string_view data);
     std::string ReadLine();
 
 private:

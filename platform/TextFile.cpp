@@ -6,11 +6,13 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 namespace {
@@ -37,6 +39,14 @@ std::string Shown(const QByteArray& native)
 EInOutError NotARegularFile(const QByteArray& native)
 {
     return EInOutError("Not a regular file: " + Shown(native));
+}
+
+EFileTooLarge TooLarge(const QByteArray& native)
+{
+    return EFileTooLarge("File too large: " + Shown(native) + " holds more than " +
+                         std::to_string(TTextFile::MaxFileSize) + " bytes (" +
+                         std::to_string(TTextFile::MaxFileSize / (1024 * 1024)) +
+                         " MiB), the most a data file may hold; it was not read");
 }
 
 EInOutError InTheWay(const QByteArray& native)
@@ -81,38 +91,6 @@ void SyncFolderOf(const QByteArray& native)
     }
 }
 
-// Rewrites the file itself: for a file with several names, which a rename
-// would split, and in a folder that takes no new file. Not atomic, so the old
-// content is read first and written back when the new one cannot be put down.
-void WriteInPlace(const QByteArray& target, const std::string& data)
-{
-    const int fd = ::open(target.constData(), O_RDWR | O_CLOEXEC | O_NOFOLLOW);
-    if (fd < 0)
-        throw EInOutError::FromErrno(errno);
-    std::string old;
-    if (!ReadFrom(fd, old, INT64_MAX)) {
-        const int error = errno;
-        ::close(fd);
-        throw EInOutError::FromErrno(error);
-    }
-    int error = WriteContent(fd, data);
-    if (error == 0 && ::ftruncate(fd, static_cast<off_t>(data.size())) != 0)
-        error = errno;
-    if (error == 0 && ::fsync(fd) != 0)
-        error = errno;
-    if (error != 0) {
-        // Put the old content back: it fitted before, so it fits again. This
-        // is the recovery, not the save: it goes straight to the file.
-        FileWriteStep.Write(fd, old.data(), static_cast<int64_t>(old.size()), 0);
-        if (::ftruncate(fd, static_cast<off_t>(old.size())) == 0)
-            ::fsync(fd);
-        ::close(fd);
-        throw EInOutError::FromErrno(error);
-    }
-    if (::close(fd) != 0)
-        throw EInOutError::FromErrno(errno);
-}
-
 // Makes "<file>.saving" new, never through a link, never wider than mode. A
 // leftover of a killed save (a regular file of ours) is removed first; anything
 // else at that name is in the way. -1 with errno when the folder refuses.
@@ -127,10 +105,132 @@ int CreateTemporary(const QByteArray& temporary, mode_t mode)
             continue; // gone in between
         if (!S_ISREG(leftover.st_mode) || leftover.st_uid != ::geteuid())
             throw InTheWay(temporary);
-        if (::unlink(temporary.constData()) != 0 && errno != ENOENT)
+        if (::unlink(temporary.constData()) != 0 && errno != ENOENT) {
+            // A folder that no longer lets us remove our own leftover takes
+            // no new file either: that, not the leftover, is what stops the save.
+            if (errno == EACCES || errno == EPERM)
+                return -1;
             throw InTheWay(temporary);
+        }
     }
     throw InTheWay(temporary);
+}
+
+// A save needs a new file beside the target; a folder that refuses it could
+// only be written in place, which a crash at the wrong moment would tear.
+EInOutError FolderTakesNoNewFile(const QByteArray& target)
+{
+    return EInOutError(Shown(target) +
+                       " was not saved: its folder does not let a new file be made beside it, and every save "
+                       "needs one so that it can never leave a torn file. Allow new files in that folder (write "
+                       "permission) and save again");
+}
+
+// The group entry of a POSIX access ACL as the kernel stores it (a 4-byte
+// version, then 8-byte entries of tag, permissions and id); -1 if none.
+int AclGroupPermissions(const std::string& acl)
+{
+    constexpr uint16_t GroupObject = 0x04;
+    for (size_t at = 4; at + 8 <= acl.size(); at += 8) {
+        const auto tag =
+            static_cast<uint16_t>(static_cast<unsigned char>(acl[at]) | static_cast<unsigned char>(acl[at + 1]) << 8);
+        if (tag == GroupObject)
+            return static_cast<unsigned char>(acl[at + 2]) & 07;
+    }
+    return -1;
+}
+
+// Copies the extended attributes of the file at source (its ACL among them)
+// to the new file fd, best effort. When the access ACL cannot be copied the
+// mode's group bits, which hold the ACL's mask, are set to the owning group's
+// own permissions instead: the mask never becomes a grant to the group.
+void CopyExtendedAttributes(const QByteArray& source, int fd, mode_t mode)
+{
+    const ssize_t listed = ::llistxattr(source.constData(), nullptr, 0);
+    if (listed <= 0)
+        return;
+    std::string names(static_cast<size_t>(listed), '\0');
+    const ssize_t got = ::llistxattr(source.constData(), names.data(), names.size());
+    if (got <= 0)
+        return;
+    names.resize(static_cast<size_t>(got));
+    for (size_t at = 0; at < names.size();) {
+        const size_t end = std::min(names.find('\0', at), names.size());
+        const std::string name = names.substr(at, end - at);
+        at = end + 1;
+        if (name.empty())
+            continue;
+        const ssize_t size = ::lgetxattr(source.constData(), name.c_str(), nullptr, 0);
+        if (size < 0 || size > 1024 * 1024)
+            continue;
+        std::string value(static_cast<size_t>(size), '\0');
+        const ssize_t read = ::lgetxattr(source.constData(), name.c_str(), value.data(), value.size());
+        if (read < 0)
+            continue;
+        value.resize(static_cast<size_t>(read));
+        if (::fsetxattr(fd, name.c_str(), value.data(), value.size(), 0) == 0)
+            continue;
+        if (name == "system.posix_acl_access") {
+            const int group = AclGroupPermissions(value);
+            if (group >= 0)
+                ::fchmod(fd, (mode & ~static_cast<mode_t>(070)) | static_cast<mode_t>(group << 3));
+        }
+    }
+}
+
+// Puts data into target by a new file, "<target>.saving", made beside it and
+// renamed over it once its whole content is on the disk. model: the file
+// whose mode, owner, group and extended attributes the new file takes (at
+// modelPath), or nullptr for a file made new.
+void ReplaceByRename(const QByteArray& target, const std::string& data, const struct stat* model,
+                     const QByteArray& modelPath)
+{
+    // One fixed name for the new content: a save killed half way leaves at
+    // most this file, and the next save removes it.
+    const QByteArray temporary = target + ".saving";
+    const mode_t mode = model ? (model->st_mode & 07777) : 0666;
+    const int fd = CreateTemporary(temporary, mode);
+    if (fd < 0) {
+        const int error = errno;
+        if (error == EACCES || error == EPERM)
+            throw FolderTakesNoNewFile(target);
+        throw EInOutError::FromErrno(error);
+    }
+    const auto fail = [&](int error) {
+        ::close(fd);
+        ::unlink(temporary.constData());
+        throw EInOutError::FromErrno(error);
+    };
+    if (model) {
+        // Owner and group where the process may set them (a group-shared
+        // file stays shared), then the exact mode, which the umask may have
+        // narrowed; both best effort. The owner first: a change of owner
+        // clears set-id bits. The extended attributes last: an access ACL
+        // sets the mode's group bits to its mask, as on the old file.
+        struct stat made = {};
+        const bool differs = ::fstat(fd, &made) != 0 || made.st_uid != model->st_uid || made.st_gid != model->st_gid;
+        if (differs && ::fchown(fd, model->st_uid, model->st_gid) != 0)
+            (void)!::fchown(fd, static_cast<uid_t>(-1), model->st_gid);
+        ::fchmod(fd, mode);
+        CopyExtendedAttributes(modelPath, fd, mode);
+    }
+
+    if (const int error = WriteContent(fd, data))
+        fail(error);
+    // The content must be on the disk before the rename makes it the file.
+    if (::fsync(fd) != 0)
+        fail(errno);
+    if (::close(fd) != 0) {
+        const int error = errno;
+        ::unlink(temporary.constData());
+        throw EInOutError::FromErrno(error);
+    }
+    if (::rename(temporary.constData(), target.constData()) != 0) {
+        const int error = errno;
+        ::unlink(temporary.constData());
+        throw EInOutError::FromErrno(error);
+    }
+    SyncFolderOf(target);
 }
 
 } // namespace
@@ -161,7 +261,7 @@ std::string TTextFile::ReadAll(const std::string& path)
     }
     if (info.st_size > MaxFileSize) {
         ::close(fd);
-        throw EUnusableFile("File too large: " + Shown(native));
+        throw TooLarge(native);
     }
     std::string bytes;
     bytes.reserve(static_cast<size_t>(info.st_size));
@@ -171,7 +271,7 @@ std::string TTextFile::ReadAll(const std::string& path)
     if (!read)
         throw EInOutError::FromErrno(error);
     if (static_cast<int64_t>(bytes.size()) > MaxFileSize) // it grew while being read
-        throw EUnusableFile("File too large: " + Shown(native));
+        throw TooLarge(native);
     return bytes;
 }
 
@@ -202,61 +302,33 @@ void TTextFile::WriteAtomically(const std::string& path, const std::string& data
     } else if (errno != ENOENT) {
         throw EInOutError::FromErrno(errno);
     }
+    // A file with several names is replaced like any other: this name gets
+    // the new file, the other names keep the old content (what snapshot tools
+    // that share unchanged files by hard links rely on).
+    ReplaceByRename(target, data, replacing ? &old : nullptr, target);
+}
 
-    // A rename would give this name a new file and leave the other names of a
-    // hard-linked file with the old content.
-    if (replacing && old.st_nlink > 1) {
-        WriteInPlace(target, data);
-        return;
+void TTextFile::WriteCopyOf(const std::string& path, const std::string& data, const std::string& original)
+{
+    const QByteArray named = QFile::encodeName(Path(path));
+    struct stat entry = {};
+    if (::lstat(named.constData(), &entry) == 0) {
+        // A link at this name (symbolic or hard) is replaced, never written
+        // through. Anything else that is no regular file is left alone.
+        if (!S_ISLNK(entry.st_mode) && !S_ISREG(entry.st_mode))
+            throw NotARegularFile(named);
+        if (S_ISREG(entry.st_mode) && entry.st_nlink == 1 && ::faccessat(AT_FDCWD, named.constData(), W_OK, 0) != 0)
+            throw EInOutError::FromErrno(errno);
+    } else if (errno != ENOENT) {
+        throw EInOutError::FromErrno(errno);
     }
-
-    // One fixed name for the new content: a save killed half way leaves at
-    // most this file, and the next save removes it.
-    const QByteArray temporary = target + ".saving";
-    const mode_t mode = replacing ? (old.st_mode & 07777) : 0666;
-    const int fd = CreateTemporary(temporary, mode);
-    if (fd < 0) {
-        const int error = errno;
-        // A folder that takes no new file, holding a file we may write.
-        if (replacing && (error == EACCES || error == EPERM)) {
-            WriteInPlace(target, data);
-            return;
-        }
-        throw EInOutError::FromErrno(error);
-    }
-    const auto fail = [&](int error) {
-        ::close(fd);
-        ::unlink(temporary.constData());
-        throw EInOutError::FromErrno(error);
-    };
-    if (replacing) {
-        // Owner and group where the process may set them (a group-shared
-        // file stays shared), then the exact mode, which the umask may have
-        // narrowed; both best effort. The owner first: a change of owner
-        // clears set-id bits.
-        struct stat made = {};
-        const bool differs = ::fstat(fd, &made) != 0 || made.st_uid != old.st_uid || made.st_gid != old.st_gid;
-        if (differs && ::fchown(fd, old.st_uid, old.st_gid) != 0)
-            (void)!::fchown(fd, static_cast<uid_t>(-1), old.st_gid);
-        ::fchmod(fd, mode);
-    }
-
-    if (const int error = WriteContent(fd, data))
-        fail(error);
-    // The content must be on the disk before the rename makes it the file.
-    if (::fsync(fd) != 0)
-        fail(errno);
-    if (::close(fd) != 0) {
-        const int error = errno;
-        ::unlink(temporary.constData());
-        throw EInOutError::FromErrno(error);
-    }
-    if (::rename(temporary.constData(), target.constData()) != 0) {
-        const int error = errno;
-        ::unlink(temporary.constData());
-        throw EInOutError::FromErrno(error);
-    }
-    SyncFolderOf(target);
+    const QByteArray from = QFile::encodeName(Path(original));
+    char* real = ::realpath(from.constData(), nullptr);
+    const QByteArray model = real ? QByteArray(real) : from;
+    std::free(real);
+    struct stat modelInfo = {};
+    const bool haveModel = ::stat(model.constData(), &modelInfo) == 0 && S_ISREG(modelInfo.st_mode);
+    ReplaceByRename(named, data, haveModel ? &modelInfo : nullptr, model);
 }
 
 bool TTextFile::WriteIfChanged(const std::string& path, const std::string& data)

@@ -5,17 +5,19 @@
 // MaxFileSize bytes: a FIFO, a device or a huge file is refused at once with
 // EUnusableFile instead of hanging or filling the memory.
 //
-// Writes keep the file's identity and never leave a torn file:
+// Writes never leave a torn file:
 // - a symbolic link is followed: its target is written, the link stays;
 // - an existing file the user may not write is refused ("File access denied"),
 //   and one that is not a regular file is never replaced;
 // - the new content goes to "<file>.saving" beside the target, made new (never
-//   through a link at that name) with the file's mode, owner and group where
-//   the process may set them; every write and the sync are checked, and only
-//   a complete file replaces the old one by a rename;
-// - a file with more than one name (a hard link), or one in a folder that takes
-//   no new file, is rewritten in place instead: the whole content is written
-//   and synced, and on a failure the old content is written back.
+//   through a link at that name) with the file's mode, owner, group and
+//   extended attributes (its ACL among them) where the process may set them;
+//   every write and the sync are checked, and only a complete file replaces
+//   the old one by a rename;
+// - a file with more than one name (a hard link) is replaced the same way:
+//   the name saved gets the new file, the other names keep the old content;
+// - in a folder that takes no new file the save is refused up front, naming
+//   the file and saying why, and nothing is written.
 // On any failure the old file stays whole and EInOutError is raised.
 #pragma once
 
@@ -32,6 +34,12 @@ public:
     using EInOutError::EInOutError;
 };
 
+// A regular file larger than any data file can be (TTextFile::MaxFileSize).
+class EFileTooLarge : public EUnusableFile {
+public:
+    using EUnusableFile::EUnusableFile;
+};
+
 class TTextFile {
 public:
     // Far above what either file can hold in practice: 1500 books of eight
@@ -41,9 +49,16 @@ public:
 
     static bool Exists(const std::string& path);
     // The file's bytes; raises EInOutError when it cannot be opened or read,
-    // EUnusableFile when it is no regular file or larger than MaxFileSize.
+    // EUnusableFile when it is no regular file, EFileTooLarge (naming the
+    // limit) when it is larger than MaxFileSize.
     static std::string ReadAll(const std::string& path);
     static void WriteAtomically(const std::string& path, const std::string& data);
+    // Writes data as a new file at path that takes original's mode, owner,
+    // group and extended attributes: a copy kept beside original. Whatever
+    // link stands at path (symbolic or hard) is replaced, never written
+    // through, so its target stays untouched; a FIFO, a device or a folder
+    // at path is refused.
+    static void WriteCopyOf(const std::string& path, const std::string& data, const std::string& original);
     // WriteAtomically, unless the file already holds exactly these bytes:
     // then nothing is written (no rename, no sync). Whether it wrote.
     static bool WriteIfChanged(const std::string& path, const std::string& data);

@@ -1,40 +1,248 @@
 #include "platform/WorkingFolderLock.h"
 
-#include <QDir>
+#include "platform/Cp1252.h"
 
-TWorkingFolderLock::TWorkingFolderLock(const QString& folder)
-    : Lock(std::make_unique<QLockFile>(QDir(folder).filePath(FileName())))
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+#include <cerrno>
+#include <cstdlib>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// A lock file is a few short lines; more is never read.
+constexpr size_t MostRead = 4096;
+
+std::string Shown(const QByteArray& native)
 {
-    // A run lasts hours: never call a lock stale because of its age, only
-    // because the program that holds it is gone.
-    Lock->setStaleLockTime(0);
+    return Cp1252::FromQString(QFile::decodeName(native));
 }
 
-TWorkingFolderLock::~TWorkingFolderLock() = default;
+std::string ThisComputer()
+{
+    char name[256] = {};
+    if (::gethostname(name, sizeof name - 1) != 0)
+        return {};
+    return name;
+}
+
+const char* KindOf(mode_t mode)
+{
+    if (S_ISFIFO(mode))
+        return "a FIFO";
+    if (S_ISLNK(mode))
+        return "a link";
+    if (S_ISDIR(mode))
+        return "a folder";
+    if (S_ISCHR(mode) || S_ISBLK(mode))
+        return "a device";
+    return "no regular file";
+}
+
+// The value of "key=" in a lock file's lines; empty when absent.
+std::string Field(const std::string& content, const std::string& key)
+{
+    size_t at = 0;
+    while (at < content.size()) {
+        const size_t end = std::min(content.find('\n', at), content.size());
+        if (content.compare(at, key.size() + 1, key + "=") == 0)
+            return content.substr(at + key.size() + 1, end - at - key.size() - 1);
+        at = end + 1;
+    }
+    return {};
+}
+
+std::string ReadLockFile(int fd)
+{
+    std::string content(MostRead, '\0');
+    const ssize_t got = ::pread(fd, content.data(), content.size(), 0);
+    content.resize(got > 0 ? static_cast<size_t>(got) : 0);
+    return content;
+}
+
+// Whether the lock file belongs to a program on another computer.
+bool OfAnotherComputer(const std::string& content)
+{
+    const std::string host = Field(content, "host");
+    return !host.empty() && host != ThisComputer();
+}
+
+// The holder as the lock file names it.
+std::string HolderOf(const std::string& content)
+{
+    std::string program = Field(content, "program");
+    if (program.empty())
+        program = "another program";
+    const std::string pid = Field(content, "pid");
+    if (!pid.empty())
+        program += " (process " + pid + ")";
+    if (OfAnotherComputer(content))
+        program += " on the computer " + Field(content, "host");
+    return program;
+}
+
+} // namespace
+
+TWorkingFolderLock::TWorkingFolderLock(const QString& folder, const std::string& holder)
+    : TWorkingFolderLock(QFile::encodeName(QDir(folder).filePath(FileName())), QFile::encodeName(folder),
+                         QByteArrayLiteral("volumnia.kelt"), holder)
+{
+}
+
+TWorkingFolderLock::TWorkingFolderLock(const QByteArray& path, const QByteArray& folder, const QByteArray& baseName,
+                                       const std::string& holder)
+    : Path(path), Folder(folder), BaseName(baseName), Me(holder)
+{
+}
+
+TWorkingFolderLock TWorkingFolderLock::ForFile(const std::string& path, const std::string& holder)
+{
+    QByteArray file = QFile::encodeName(Cp1252::ToQString(path));
+    if (char* real = ::realpath(file.constData(), nullptr)) {
+        file = real;
+        std::free(real);
+    }
+    const QFileInfo info(QFile::decodeName(file));
+    return TWorkingFolderLock(file + ".lock", QFile::encodeName(info.absolutePath()),
+                              QFile::encodeName(info.fileName()), holder);
+}
+
+TWorkingFolderLock::TWorkingFolderLock(TWorkingFolderLock&& other) noexcept
+    : Path(std::move(other.Path)), Folder(std::move(other.Folder)), BaseName(std::move(other.BaseName)),
+      Me(std::move(other.Me)), Where(std::move(other.Where)), Fd(std::exchange(other.Fd, -1)),
+      Held(std::move(other.Held)), FMessage(std::move(other.FMessage)), FHolder(std::move(other.FHolder)),
+      FHeldByVolumnia(other.FHeldByVolumnia)
+{
+}
+
+TWorkingFolderLock::~TWorkingFolderLock()
+{
+    Unlock();
+}
 
 TWorkingFolderLock::TResult TWorkingFolderLock::TryLock()
 {
-    if (Lock->isLocked())
+    if (IsLocked())
         return TResult::Locked;
-    if (Lock->tryLock(0))
+    FMessage.clear();
+    FHolder.clear();
+    FHeldByVolumnia = false;
+    const TResult beside = TryAt(Path);
+    if (beside != TResult::NotPossible)
+        return beside;
+    // No lock file can be made beside the file: the user's runtime folder
+    // holds it, named after the folder's identity, the same for every program.
+    struct stat folder = {};
+    const char* xdg = std::getenv("XDG_RUNTIME_DIR");
+    const QString runtime =
+        xdg && *xdg ? QFile::decodeName(xdg) : QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (runtime.isEmpty() || ::stat(Folder.constData(), &folder) != 0)
+        return TResult::NotPossible;
+    const QByteArray own = QFile::encodeName(runtime) + "/volumnia";
+    if (::mkdir(own.constData(), 0700) != 0 && errno != EEXIST)
+        return TResult::NotPossible;
+    const QByteArray key = own + "/" + QByteArray::number(static_cast<qulonglong>(folder.st_dev)) + "-" +
+                           QByteArray::number(static_cast<qulonglong>(folder.st_ino)) + "-" + BaseName + ".lock";
+    return TryAt(key);
+}
+
+TWorkingFolderLock::TResult TWorkingFolderLock::TryAt(const QByteArray& path)
+{
+    Where = path;
+    const std::string shown = Shown(path);
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        struct stat entry = {};
+        if (::lstat(path.constData(), &entry) == 0 && !S_ISREG(entry.st_mode)) {
+            FMessage =
+                shown + " is " + KindOf(entry.st_mode) + ", not a lock file: remove it, and start the program again";
+            return TResult::Refused;
+        }
+        // Never blocks (O_NONBLOCK), never follows a link (O_NOFOLLOW).
+        int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0644);
+        bool mayWrite = fd >= 0;
+        if (fd < 0 && errno == ELOOP) {
+            FMessage = shown + " is a link, not a lock file: remove it, and start the program again";
+            return TResult::Refused;
+        }
+        if (fd < 0 && (errno == EACCES || errno == EPERM) && ::lstat(path.constData(), &entry) == 0)
+            fd = ::open(path.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC); // another user's
+        if (fd < 0)
+            return TResult::NotPossible;
+        struct stat opened = {};
+        if (::fstat(fd, &opened) != 0 || !S_ISREG(opened.st_mode)) {
+            ::close(fd);
+            FMessage =
+                shown + " is " + KindOf(opened.st_mode) + ", not a lock file: remove it, and start the program again";
+            return TResult::Refused;
+        }
+        if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+            const int error = errno;
+            const std::string content = ReadLockFile(fd);
+            ::close(fd);
+            if (error != EWOULDBLOCK)
+                return TResult::NotPossible; // a file system without locks
+            FHolder = HolderOf(content);
+            FHeldByVolumnia = Field(content, "program") == "Volumnia" && !OfAnotherComputer(content);
+            FMessage = "These files are in use by " + FHolder + " (" + shown +
+                       "). Only one program at a time may work on them: end it, and try again";
+            return TResult::HeldElsewhere;
+        }
+        // The name may have been given to a new file since it was opened (a
+        // holder that ended removes its file): then the lock is on nothing.
+        struct stat now = {};
+        if (::stat(path.constData(), &now) != 0 || now.st_dev != opened.st_dev || now.st_ino != opened.st_ino) {
+            ::close(fd);
+            continue;
+        }
+        const std::string content = ReadLockFile(fd);
+        if (OfAnotherComputer(content)) {
+            ::close(fd);
+            FHolder = HolderOf(content);
+            FMessage = "These files are in use by " + FHolder + " (" + shown +
+                       "). If that program no longer runs there, remove " + shown + ", and try again";
+            return TResult::HeldElsewhere;
+        }
+        if (!mayWrite) {
+            // Nobody holds it: a lock left by another user's program that
+            // ended. Removed where the folder lets us, and made anew.
+            ::close(fd);
+            if (::unlink(path.constData()) == 0)
+                continue;
+            FHolder = HolderOf(content);
+            FMessage = shown + " was left by " + FHolder +
+                       ", which no longer runs, and may not be removed by you: ask its owner to remove it";
+            return TResult::Refused;
+        }
+        const std::string mine =
+            "pid=" + std::to_string(::getpid()) + "\nhost=" + ThisComputer() + "\nprogram=" + Me + "\n";
+        if (::ftruncate(fd, 0) != 0 || ::pwrite(fd, mine.data(), mine.size(), 0) != static_cast<ssize_t>(mine.size())) {
+            // A full disk: the lock holds all the same, its file says nothing.
+            (void)!::ftruncate(fd, 0);
+        }
+        ::fsync(fd);
+        Fd = fd;
+        Held = path;
         return TResult::Locked;
-    switch (Lock->error()) {
-    case QLockFile::LockFailedError:
-        return TResult::HeldElsewhere;
-    case QLockFile::PermissionError:
-    case QLockFile::UnknownError:
-    case QLockFile::NoError:
-        break;
     }
     return TResult::NotPossible;
 }
 
-bool TWorkingFolderLock::IsLocked() const
-{
-    return Lock->isLocked();
-}
-
 void TWorkingFolderLock::Unlock()
 {
-    Lock->unlock();
+    if (Fd < 0)
+        return;
+    // Removed while still held, so no other program takes a lock on a file
+    // that is about to go.
+    struct stat file = {}, held = {};
+    if (::fstat(Fd, &held) == 0 && ::stat(Held.constData(), &file) == 0 && file.st_dev == held.st_dev &&
+        file.st_ino == held.st_ino)
+        ::unlink(Held.constData());
+    ::close(Fd);
+    Fd = -1;
 }

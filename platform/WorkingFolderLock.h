@@ -1,37 +1,76 @@
-// One running program per working folder. Volumnia holds this lock for its
-// whole run, and the programs that write the same files (update, volumnia-csv)
-// take it for theirs, so two of them never overwrite each other's books or
-// settings. The lock is the file "volumnia.kelt.lock" beside the settings file;
-// a lock left by a program that crashed is taken over.
+// One program at a time on a data file. Volumnia holds the lock of its
+// working folder (the file "volumnia.kelt.lock" beside the settings file) and
+// the lock of its database file ("<database>.lock" beside it) for its whole
+// run, and the programs that write the same files (update, volumnia-csv) take
+// them for theirs, so two of them never overwrite each other's books or
+// settings, however many folders name one database.
+//
+// The lock file holds the holder's process id, computer and program. The lock
+// itself is an advisory lock (flock) on that file, which the system lets go
+// when its program ends, however it ends: a lock file nobody holds (left by a
+// crash or a power cut, empty or unreadable) is taken over. A lock file of
+// another computer's program is honoured and named, since its program may
+// still run there. Something at the lock's name that is no regular file (a
+// FIFO, a device, a link, a folder) is refused at once, never opened for
+// reading. Where the folder takes no new file, the lock lives in the user's
+// runtime folder ($XDG_RUNTIME_DIR/volumnia), named after the folder's device
+// and inode and the file's name, which every program finds the same way.
 #pragma once
 
-#include <QLockFile>
 #include <QString>
 
-#include <memory>
+#include <string>
 
 class TWorkingFolderLock {
 public:
     enum class TResult {
-        Locked,        // this run holds the folder
-        HeldElsewhere, // another running program holds it
-        NotPossible    // no lock file can be made here (e.g. a folder that takes no new file)
+        Locked,        // this run holds the lock
+        HeldElsewhere, // another program holds it (Message() names it)
+        Refused,       // the lock's name is taken by what is no lock file (Message() says what)
+        NotPossible    // no lock file can be made here nor in the runtime folder
     };
 
-    // The lock of the folder; "." is the working folder.
-    explicit TWorkingFolderLock(const QString& folder = QStringLiteral("."));
+    // The lock of the working folder ("." is the process's own) for the
+    // program holder ("Volumnia", "an import (volumnia-csv)", "update").
+    explicit TWorkingFolderLock(const QString& folder = QStringLiteral("."), const std::string& holder = "Volumnia");
+    // The lock of the data file at path (Windows-1252 text), beside the file
+    // its links lead to: "<file>.lock".
+    static TWorkingFolderLock ForFile(const std::string& path, const std::string& holder);
     ~TWorkingFolderLock();
+    TWorkingFolderLock(TWorkingFolderLock&& other) noexcept;
+    TWorkingFolderLock& operator=(TWorkingFolderLock&&) = delete;
     TWorkingFolderLock(const TWorkingFolderLock&) = delete;
     TWorkingFolderLock& operator=(const TWorkingFolderLock&) = delete;
 
-    // Takes the lock without waiting. A stale lock (its program no longer runs)
-    // is removed and taken.
+    // Takes the lock without waiting.
     TResult TryLock();
-    bool IsLocked() const;
+    bool IsLocked() const { return Fd >= 0; }
     void Unlock();
+    // Why the last TryLock did not lock: who holds the lock, or what stands
+    // at its name, naming the file.
+    const std::string& Message() const { return FMessage; }
+    // Who holds it, as its lock file says ("Volumnia (process 12)"); empty
+    // when the file says nothing.
+    const std::string& Holder() const { return FHolder; }
+    // Whether the holder is Volumnia on this computer.
+    bool HeldByVolumnia() const { return FHeldByVolumnia; }
+    // The lock file in use (where TryLock last looked).
+    const QByteArray& LockPath() const { return Where.isEmpty() ? Path : Where; }
 
     static QString FileName() { return QStringLiteral("volumnia.kelt.lock"); }
 
 private:
-    std::unique_ptr<QLockFile> Lock;
+    TWorkingFolderLock(const QByteArray& path, const QByteArray& folder, const QByteArray& baseName,
+                       const std::string& holder);
+    TResult TryAt(const QByteArray& path);
+
+    QByteArray Path;     // the lock file beside the data file
+    QByteArray Folder;   // the folder it stands in
+    QByteArray BaseName; // the name of the data file it guards
+    std::string Me;      // this program, as the lock file names it
+    QByteArray Where;    // the lock file TryLock last looked at
+    int Fd = -1;
+    QByteArray Held; // the path of the lock file held
+    std::string FMessage, FHolder;
+    bool FHeldByVolumnia = false;
 };

@@ -94,10 +94,15 @@ void TRFileSystem::LoadFromFile()
     std::string data;
     try {
         data = TTextFile::ReadAll(FFileName);
+    } catch (const EFileTooLarge&) {
+        throw; // says so, with the limit
     } catch (const EUnusableFile&) {
-        // A FIFO, a device or a file far too big to be settings.
+        // A FIFO, a device: no settings file.
         throw EKELTError(FileCorrupted);
     }
+    // Entries after a Ctrl+Z would be lost at the next save: a damaged file.
+    if (TLineReader::TextAfterCtrlZ(data))
+        throw EKELTError(FileCorrupted);
     TLineReader reader(data);
     if (reader.AtEnd())
         return; // an empty file leaves the count as it was

@@ -7,14 +7,15 @@
 # lintian. fonts-wine: free Tahoma and MS Sans Serif with the metrics the
 # windows and printing are laid out for; fonts-dejavu-core: the one face the
 # manual's pictures are drawn in, so they come out the same on every machine.
-# The last line is the real-desktop test's: an X server, a window
+# acl: setfacl, for the test of a file with an ACL. The last line is the
+# real-desktop test's: an X server, a window
 # manager, the tools that drive and read windows, and a D-Bus session with the
 # accessibility bus. weston and qt6-wayland: the Wayland test's compositor and
 # Qt's wayland platform. cups-daemon, cups-client and cups-filters: the print
 # server tier's private cupsd, its queue tools, and the generic PDF printer
 # description and filters its queues print through.
 VOLUMNIA_PACKAGES=(cmake ninja-build g++ qt6-base-dev libjpeg-dev libcups2-dev libgtest-dev poppler-utils xvfb xauth
-    librsvg2-bin desktop-file-utils appstream dpkg-dev fonts-wine fonts-dejavu-core lintian
+    librsvg2-bin desktop-file-utils appstream dpkg-dev fonts-wine fonts-dejavu-core lintian acl
     openbox xdotool x11-utils dbus-daemon at-spi2-core python3-pyatspi
     weston qt6-wayland cups-daemon cups-client cups-filters)
 # The checks CI runs besides the suite (.ci/run): the format check and the

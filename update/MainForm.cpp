@@ -68,9 +68,12 @@ void TfrmMain::FormActivate()
     // Volumnia writes its whole settings file back at its end, which would
     // undo these writes: while it runs on this folder, nothing is written.
     // The folder is held for the writes only.
-    TWorkingFolderLock lock;
-    if (lock.TryLock() == TWorkingFolderLock::TResult::HeldElsewhere)
+    TWorkingFolderLock lock(QStringLiteral("."), "update");
+    const TWorkingFolderLock::TResult locked = lock.TryLock();
+    if (locked == TWorkingFolderLock::TResult::HeldElsewhere && lock.HeldByVolumnia())
         throw EBaseError(VolumniaRunningMessage);
+    if (locked == TWorkingFolderLock::TResult::HeldElsewhere || locked == TWorkingFolderLock::TResult::Refused)
+        throw EBaseError(lock.Message());
     Settings = std::make_unique<TRFileSystem>(TSettingsKeys::FileName);
     TDefaultSettings::Write(*Settings);
     SettingsWritten = true;

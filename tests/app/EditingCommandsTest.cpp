@@ -213,7 +213,10 @@ TEST_F(EditingCommandsTest, EditOnAnEmptyCatalogueStaysInEditMode)
     EXPECT_EQ(frmMain->Ui.edtBookname->text(), "typed");
 }
 
-TEST_F(EditingCommandsTest, UsedIdIsReportedAndTheCounterStaysRaised)
+// After a crash the stored counter may lag behind the books in the file: the
+// next number passes over those held (20 here), and the counter is in the
+// settings file before the book is in the database file.
+TEST_F(EditingCommandsTest, AddPassesOverNumbersHeldAndStoresTheCounterFirst)
 {
     Overrides["CurrentIndex"] = "19";
     WriteFiles(ByPublisher(FourBooks));
@@ -221,11 +224,18 @@ TEST_F(EditingCommandsTest, UsedIdIsReportedAndTheCounterStaysRaised)
     frmMain->tbtnAddBookClick();
     Type(frmMain->Ui.edtBookname, "New");
     QTest::mouseClick(frmMain->Ui.btnSave, Qt::LeftButton);
-    EXPECT_EQ(Platform.Messages.Errors(), QStringList{"#104: Item ID already exists."});
-    EXPECT_EQ(frmMain->CurrentIndex, 20);
-    QTest::mouseClick(frmMain->Ui.btnSave, Qt::LeftButton);
+    EXPECT_TRUE(Platform.Messages.Errors().isEmpty()) << Platform.Messages.Errors().join("|").toStdString();
     EXPECT_EQ(frmMain->CurrentIndex, 21);
     EXPECT_EQ(OnDisk().back().ID, 21);
+    std::string index;
+    ASSERT_TRUE(SettingOnDisk("CurrentIndex", index));
+    EXPECT_EQ(index, "21") << "the counter waits for the end of the run";
+    // Past 30 the same way.
+    frmMain->CurrentIndex = 29;
+    frmMain->tbtnAddBookClick();
+    Type(frmMain->Ui.edtBookname, "Newer");
+    QTest::mouseClick(frmMain->Ui.btnSave, Qt::LeftButton);
+    EXPECT_EQ(OnDisk().back().ID, 31);
 }
 
 TEST_F(EditingCommandsTest, FailedSaveAfterAddStoresTheBookOnceWhenSavedAgain)

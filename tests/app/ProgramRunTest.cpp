@@ -3,6 +3,7 @@
 // does) and checks what the normal end of the run wrote back.
 #include "tests/support/AppFixture.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QProcessEnvironment>
@@ -118,14 +119,17 @@ TEST_F(ProgramRunTest, StartsAndEndsNormally)
 }
 
 // A database file damaged by a hand edit (an empty line where an ID is due,
-// books after it) is refused at start: the program waits at its message, and
-// ended there (twice, as two runs of a user would be) it leaves the file, the
-// backup of an earlier run and the settings byte for byte as they were.
-TEST_F(ProgramRunTest, ADamagedDatabaseFileIsLeftAsItWas)
+// or a Ctrl+Z, books after it) is refused at start: the program waits at its
+// message, and ended there (twice, as two runs of a user would be) it leaves
+// the file, the backup of an earlier run and the settings byte for byte as
+// they were.
+class DamagedDatabase : public ProgramRunTest, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(DamagedDatabase, IsLeftAsItWas)
 {
     const std::vector<TItem> before = {Book(1, "Walden", "Thoreau", "Ticknor"), Book(2, "Emma", "Austen", "Murray")};
     WriteFiles({});
-    const std::string damaged = DatabaseFile(before) + "\r\n" + DatabaseFile({Book(3, "Dracula", "Stoker", "")});
+    const std::string damaged = DatabaseFile(before) + GetParam() + DatabaseFile({Book(3, "Dracula", "Stoker", "")});
     Folder.WriteFile("books.orbl", damaged);
     Folder.WriteFile("books.orbl.bak", DatabaseFile(before));
     const std::string settings = SettingsText();
@@ -143,6 +147,33 @@ TEST_F(ProgramRunTest, ADamagedDatabaseFileIsLeftAsItWas)
         EXPECT_EQ(SettingsText(), settings);
         EXPECT_EQ(Folder.FileNames(), (std::vector<std::string>{"books.orbl", "books.orbl.bak", "volumnia.kelt"}));
     }
+}
+
+INSTANTIATE_TEST_SUITE_P(Marks, DamagedDatabase, ::testing::Values("\r\n", "\x1a"),
+                         [](const ::testing::TestParamInfo<const char*>& info) {
+                             return std::string(info.param[0] == '\r' ? "EmptyIdLine" : "CtrlZ");
+                         });
+
+// SIGTERM's end of the run never waits on a box: the note that the backup
+// copy could not be written (a folder stands at its name) goes to the
+// standard error stream, and the books are saved.
+TEST_F(ProgramRunTest, ATerminationNeverWaitsOnAMessage)
+{
+    Overrides["SortMethod"] = "ByAuthor";
+    WriteFiles({Book(1, "Walden", "Thoreau", "Ticknor"), Book(2, "Emma", "Austen", "Murray")});
+    ASSERT_TRUE(QDir(Folder.Path()).mkdir("books.orbl.bak"));
+    QProcess program;
+    Launch(program);
+    std::string count;
+    for (int i = 0; i < 200 && !SettingOnDisk("orbl_itemcount", count); ++i)
+        QThread::msleep(50);
+    WaitUntilItWaits(program);
+    program.terminate();
+    ASSERT_TRUE(program.waitForFinished(10000)) << "the end waits on a message box";
+    EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
+    EXPECT_NE(program.readAllStandardError().indexOf("The backup copy books.orbl.bak could not be written"), -1);
+    EXPECT_EQ(DatabaseText(),
+              DatabaseFile({Book(2, "Emma", "Austen", "Murray"), Book(1, "Walden", "Thoreau", "Ticknor")}));
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #include "dialogs/BookBrowserForm.h"
 #include "dialogs/SearchBooksDialog.h"
 #include "engine/ORBL.h"
+#include "platform/WorkingFolderLock.h"
 #include "tests/support/AppFixture.h"
 #include "widgets/BookGrid.h"
 
@@ -58,6 +59,32 @@ TEST_F(StartupTest, ASecondVolumniaOnTheFolderIsRefusedAndTheFirstKeepsItsBook)
     Stop();
     EXPECT_NE(DatabaseText().find("Walden"), std::string::npos);
     EXPECT_TRUE(Start()) << "the folder is free once the first run has ended";
+}
+
+// Who holds the files is named: an import is not "Volumnia already running";
+// the database's own lock holds when another folder names the same database.
+TEST_F(StartupTest, AHeldLockNamesItsHolder)
+{
+    WriteFiles(ThreeBooks);
+    const std::string books = DatabaseText();
+    {
+        TWorkingFolderLock import(Folder.Path(), "an import (volumnia-csv)");
+        ASSERT_EQ(import.TryLock(), TWorkingFolderLock::TResult::Locked);
+        EXPECT_FALSE(Start());
+        ASSERT_EQ(Platform.Messages.Texts().size(), 1);
+        EXPECT_TRUE(Platform.Messages.Texts()[0].startsWith("These files are in use by an import (volumnia-csv)"))
+            << Platform.Messages.Texts()[0].toStdString();
+    }
+    Platform.Messages.Boxes.clear();
+    {
+        TWorkingFolderLock other = TWorkingFolderLock::ForFile(Folder.FilePath("books.orbl"), "Volumnia");
+        ASSERT_EQ(other.TryLock(), TWorkingFolderLock::TResult::Locked);
+        EXPECT_FALSE(Start());
+        EXPECT_NE(Platform.Messages.Texts().join("|").indexOf("These files are in use by Volumnia (process"), -1)
+            << Platform.Messages.Texts().join("|").toStdString();
+    }
+    EXPECT_EQ(DatabaseText(), books);
+    EXPECT_FALSE(Folder.Exists("books.orbl.lock"));
 }
 
 TEST_F(StartupTest, ADialogIsMadeOnItsFirstUseAndKeptUntilTheEnd)

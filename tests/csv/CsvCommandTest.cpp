@@ -285,8 +285,8 @@ TEST_F(CsvCommand, ARefusalLeavesBothFilesAsTheyWere)
          1,
          "in.csv: line 2: a quoted field is not closed; nothing imported"},
         {"past 1499 books", "Title\nA\nB\n", {"import", "in.csv"}, 1498, false, 1, "would make 1500, more than 1499"},
-        {"Volumnia runs", oneBook, {"import", "in.csv"}, 3, true, 1, "working in this folder"},
-        {"lock held, dry run", oneBook, {"import", "--dry-run", "in.csv"}, 3, true, 1, "working in this folder"},
+        {"Volumnia runs", oneBook, {"import", "in.csv"}, 3, true, 1, "in use by Volumnia (process"},
+        {"lock held, dry run", oneBook, {"import", "--dry-run", "in.csv"}, 3, true, 1, "in use by Volumnia (process"},
         {"no title column", "Name,Author\nx,y\n", {"import", "in.csv"}, 3, false, 1, "no column holds the titles"},
         {"not UTF-8",
          "Title\nok\nG\xF6"
@@ -421,6 +421,40 @@ TEST_F(CsvCommand, ANumberAlreadyHeldIsPassedOver)
     EXPECT_EQ(held[2].ID, 43);
     EXPECT_EQ(held[3].ID, 45);
     EXPECT_EQ(CurrentIndex(), 45);
+}
+
+// Another working folder naming the same database holds its lock: the import
+// is refused naming the holder, and nothing is written.
+TEST_F(CsvCommand, ADatabaseHeldThroughAnotherFolderIsNotImportedInto)
+{
+    TTempWorkingFolder folder;
+    WriteCatalogue(folder, 2, {Book(1, {"One"}), Book(2, {"Two"})});
+    folder.WriteFile("in.csv", "Title\nA\n");
+    const std::string database = folder.ReadFile("books.orbl");
+    TWorkingFolderLock elsewhere = TWorkingFolderLock::ForFile(folder.FilePath("books.orbl"), "Volumnia");
+    ASSERT_EQ(elsewhere.TryLock(), TWorkingFolderLock::TResult::Locked);
+    const TRun run = RunCsv({"import", "in.csv"});
+    EXPECT_EQ(run.Code, 1);
+    EXPECT_NE(run.Err.find("in use by Volumnia (process"), std::string::npos) << run.Err;
+    EXPECT_NE(run.Err.find("books.orbl.lock"), std::string::npos) << run.Err;
+    EXPECT_EQ(folder.ReadFile("books.orbl"), database);
+    EXPECT_EQ(CurrentIndex(), 2);
+}
+
+// Books after a Ctrl+Z would be dropped by the import's save: the damaged
+// database is refused and left as it is.
+TEST_F(CsvCommand, ADatabaseWithBooksAfterACtrlZIsRefused)
+{
+    TTempWorkingFolder folder;
+    WriteCatalogue(folder, 2, {Book(1, {"One"})});
+    const std::string damaged = folder.ReadFile("books.orbl") + "\x1a" + DatabaseFile({Book(2, {"Two"})});
+    folder.WriteFile("books.orbl", damaged);
+    folder.WriteFile("in.csv", "Title\nA\n");
+    const TRun run = RunCsv({"import", "in.csv"});
+    EXPECT_NE(run.Code, 0);
+    EXPECT_NE(run.Err.find("#114: Database file corrupted."), std::string::npos) << run.Err;
+    EXPECT_EQ(folder.ReadFile("books.orbl"), damaged);
+    EXPECT_FALSE(folder.Exists("books.orbl.bak"));
 }
 
 TEST_F(CsvCommand, AFailedSaveKeepsTheDatabaseAndGivesNoNumberTwice)

@@ -9,6 +9,9 @@
 
 #include <functional>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace EngineTest {
 namespace {
 
@@ -94,6 +97,52 @@ TEST_F(DatabaseBackup, ABackupThatLeavesNoRoomForTheSaveIsRemoved)
     EXPECT_FALSE(Folder.Exists("books.orbl.bak"));
     EXPECT_EQ(told, std::vector<std::string>{"The backup copy books.orbl.bak was removed to make room on the disk; "
                                              "the books are saved without it."});
+}
+
+// A link planted at "<file>.bak" (by another member of a shared folder, say)
+// is replaced by the backup, never written through: its target keeps its
+// bytes, and the backup is a file of its own with the database's mode.
+TEST_F(DatabaseBackup, ALinkAtTheBackupsNameIsReplacedNeverFollowed)
+{
+    for (const bool symbolic : {true, false}) {
+        SCOPED_TRACE(symbolic ? "symbolic link" : "hard link");
+        const std::string original = FileOf(Numbered(2));
+        OpenWith(original);
+        ASSERT_EQ(chmod("books.orbl", 0640), 0);
+        Folder.WriteFile("profile", "the victim's own file\n");
+        ASSERT_EQ(symbolic ? symlink("profile", "books.orbl.bak") : link("profile", "books.orbl.bak"), 0);
+        Database->EnableStartOfRunBackup();
+        Database->DeleteItem(1);
+        Database->SaveToFile();
+        EXPECT_EQ(Folder.ReadFile("profile"), "the victim's own file\n");
+        struct stat backup = {};
+        ASSERT_EQ(lstat("books.orbl.bak", &backup), 0);
+        EXPECT_TRUE(S_ISREG(backup.st_mode));
+        EXPECT_EQ(backup.st_nlink, 1u);
+        EXPECT_EQ(backup.st_mode & 07777, 0640u);
+        EXPECT_EQ(Folder.ReadFile("books.orbl.bak"), original);
+        EXPECT_EQ(DatabaseBytes(), FileOf({Item(2, "Title 2")}));
+        Folder.Remove("books.orbl.bak");
+        Folder.Remove("profile");
+    }
+}
+
+// When neither the backup nor the books can be written, the note does not
+// claim the books were saved.
+TEST_F(DatabaseBackup, ANoteOnAFullDiskNeverClaimsASave)
+{
+    const std::string original = FileOf(Numbered(3));
+    OpenWith(original);
+    std::vector<std::string> told;
+    Database->OnBackupProblem = [&](const std::string& text) { told.push_back(text); };
+    Database->EnableStartOfRunBackup();
+    Database->DeleteItem(1);
+    WriteFault.FailAfter(5, false);
+    EXPECT_EQ(ErrorOf<EInOutError>([&] { Database->SaveToFile(); }), "Disk full");
+    EXPECT_EQ(told, std::vector<std::string>{"The backup copy books.orbl.bak could not be written (Disk full), and "
+                                             "the books were not saved either."});
+    EXPECT_EQ(DatabaseBytes(), original);
+    EXPECT_FALSE(Folder.Exists("books.orbl.bak"));
 }
 
 } // namespace

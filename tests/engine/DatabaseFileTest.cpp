@@ -144,9 +144,10 @@ INSTANTIATE_TEST_SUITE_P(
                   2,
                   {"One", "Two"},
                   {"Two", "b", "", "", "", "", "", "", "", "y"}},
-        TReadCase{"CtrlZEndsData", CrLfLines(TwoItemLines) + "\x1a" + CrLfLines({"3", "Three"}), 2, {"One", "Two"}, {}},
-        TReadCase{"CtrlZInsideText",
-                  CrLfLines({"1", "On"}) + "\x1a" + "e\r\n",
+        TReadCase{"CtrlZEndsData", CrLfLines(TwoItemLines) + "\x1a", 2, {"One", "Two"}, {}},
+        TReadCase{"CtrlZThenLineEnds", CrLfLines(TwoItemLines) + "\x1a\r\n\n\x1a", 2, {"One", "Two"}, {}},
+        TReadCase{"CtrlZInsideTextAtTheEnd",
+                  CrLfLines({"1", "On"}) + "\x1a",
                   1,
                   {"On"},
                   {"On", "", "", "", "", "", "", "", "", ""}},
@@ -205,14 +206,19 @@ TEST_F(DatabaseFile, EmptyIdLineFollowedOnlyByEmptyLinesStopsReading)
     EXPECT_FALSE(db.Empty());
 }
 
-// Text after an empty ID line (a hand edit, a sync tool) would be lost at the
-// next save: such a file is refused whole and the store stays as it was.
+// Text after an empty ID line or after a Ctrl+Z (a hand edit, a sync tool)
+// would be lost at the next save: such a file is refused whole and the store
+// stays as it was.
 TEST_F(DatabaseFile, TextAfterAnEmptyIdLineIsRefusedAsDamaged)
 {
     const std::string cases[] = {
         FileOf(Numbered(3)) + "\r\n" + FileOf({Item(4, "Lost")}),
         "\r\n" + FileOf(Numbered(5)),
         FileOf(Numbered(1)) + "\n\n\n" + "x",
+        FileOf(Numbered(3)) + "\x1a" + FileOf({Item(4, "Lost")}),
+        "\x1a" + FileOf(Numbered(5)),
+        FileOf(Numbered(1)) + "\x1a\r\n\r\n" + "x",
+        CrLfLines({"1", "On"}) + "\x1a" + "e\r\n",
     };
     for (const std::string& bytes : cases) {
         TDatabase& db = OpenWith(FileOf(Numbered(2)));
@@ -231,7 +237,7 @@ TEST_F(DatabaseFile, ZeroByteReloadKeepsEmptyAsItWas)
     WriteDatabase("");
     db.LoadFromFile();
     EXPECT_TRUE(db.Empty());
-    WriteDatabase("\x1a" + FileOf(Numbered(2)));
+    WriteDatabase("\x1a\r\n");
     db.LoadFromFile();
     EXPECT_TRUE(db.Empty());
     EXPECT_EQ(db.Count(), 0);

@@ -116,7 +116,8 @@ TEST(ReferenceReaders, ExpectedDatabaseEndsWhereTheFileSays)
     };
     const std::vector<TRow> rows = {
         {"no bytes", "", TOutcome::Loaded, 0, false},
-        {"Ctrl+Z first", "\x1a" + ItemOf("1", "A"), TOutcome::Loaded, 0, false},
+        {"Ctrl+Z first, an item after it", "\x1a" + ItemOf("1", "A"), TOutcome::TextAfterCtrlZ, 0, false},
+        {"Ctrl+Z after the items, line ends after it", ItemOf("1", "A") + "\x1a\r\n\x1a", TOutcome::Loaded, 1, false},
         {"one empty line", "\r\n", TOutcome::Loaded, 0, true},
         {"one item", ItemOf("12", "abc"), TOutcome::Loaded, 1, false},
         {"empty ID line after three, empty lines after it", Items(3) + "\n\r\n\n", TOutcome::Loaded, 3, true},
@@ -179,7 +180,8 @@ TEST(ReferenceReaders, ExpectedSettingsEndsWhereTheFileSays)
         {"no bytes", "", TOutcome::Loaded, 0},
         {"one entry", entry, TOutcome::Loaded, 1},
         {"last line without its end", "MF_Y\r\n300\r\nvInteger", TOutcome::Loaded, 1},
-        {"Ctrl+Z before an entry", entry + "\x1a" + entry, TOutcome::Loaded, 1},
+        {"Ctrl+Z before an entry", entry + "\x1a" + entry, TOutcome::Corrupted, 0},
+        {"Ctrl+Z and line ends after the last entry", entry + "\x1a\n", TOutcome::Loaded, 1},
         {"stops after the name", entry + "B\r\n", TOutcome::Corrupted, 1},
         {"stops after the value", entry + "B\r\n2\r\n", TOutcome::Corrupted, 1},
         {"one extra empty line", entry + "\r\n", TOutcome::Corrupted, 1},

@@ -184,8 +184,11 @@ protected:
 };
 
 // Two engines on the same file, one loaded while it held A, one while it
-// held B, saving in turn in a child that is killed.
-void KillDatabaseSaves(TTempWorkingFolder& folder, int kills, bool midWrite, uint32_t seed, const char* where)
+// held B, saving in turn in a child that is killed. hardLinked: the file has
+// a second name (a snapshot made by hard links), which must keep A whatever
+// the kills do to the name saved.
+void KillDatabaseSaves(TTempWorkingFolder& folder, int kills, bool midWrite, uint32_t seed, const char* where,
+                       bool hardLinked = false)
 {
     const std::string contentA = BookFile("Alpha", 1499);
     const std::string contentB = BookFile("Beta, a longer title", 1499);
@@ -197,6 +200,11 @@ void KillDatabaseSaves(TTempWorkingFolder& folder, int kills, bool midWrite, uin
     TDatabase databaseA(settings);
     ASSERT_EQ(databaseA.Count(), 1499);
     ASSERT_EQ(databaseB.Count(), 1499);
+    std::vector<std::string> files{"books.orbl", "volumnia.kelt"};
+    if (hardLinked) {
+        ASSERT_EQ(link("books.orbl", "snapshot.orbl"), 0);
+        files = {"books.orbl", "snapshot.orbl", "volumnia.kelt"};
+    }
 
     const TKillRun run{[&] { databaseA.SaveToFile(); },
                        [&] { databaseB.SaveToFile(); },
@@ -204,9 +212,12 @@ void KillDatabaseSaves(TTempWorkingFolder& folder, int kills, bool midWrite, uin
                        "books.orbl",
                        contentA,
                        contentB,
-                       {"books.orbl", "volumnia.kelt"},
+                       files,
                        seed};
     KillDuringSaves(folder, run, kills, midWrite, where);
+    if (hardLinked) {
+        EXPECT_TRUE(folder.ReadFile("snapshot.orbl") == contentA) << "the snapshot's name was written through";
+    }
 }
 
 TEST_F(CrashSafety, DatabaseFileIsWholeAfterAKillAtAnyMoment)
@@ -222,6 +233,89 @@ TEST_F(CrashSafety, DatabaseFileOnTheDiskIsWholeAfterAKillAtAnyMoment)
 {
     TTempWorkingFolder folder;
     KillDatabaseSaves(folder, KillsOnDisk, true, 314, "database on the disk");
+}
+
+// A file with a second name used to be rewritten in place, which a kill
+// could tear; it is now replaced like any other.
+TEST_F(CrashSafety, HardLinkedDatabaseFileIsWholeAfterAKillAtAnyMoment)
+{
+    TTempWorkingFolder folder;
+    KillDatabaseSaves(folder, KillsOnDisk, true, 2718, "hard-linked database on the disk", true);
+}
+
+// The real volumnia-csv, killed at any moment of an import of five books into
+// a hard-linked database: each time the database holds the books it held or
+// those and the five, CurrentIndex is never below the highest ID, no ID is
+// held twice, the next import takes over the killed one's locks, and the
+// database's second name keeps the content it had from the start.
+TEST_F(CrashSafety, ImportsKilledAtAnyMomentLeaveTheOldOrTheNewDatabase)
+{
+    TTempWorkingFolder folder;
+    const std::string original = BookFile("Alpha", 900);
+    folder.WriteFile("volumnia.kelt", DatabaseSettings("books.orbl") + "CurrentIndex\r\n900\r\nvInteger\r\n");
+    folder.WriteFile("books.orbl", original);
+    ASSERT_EQ(link("books.orbl", "snapshot.orbl"), 0);
+    folder.WriteFile("in.csv", "Book title\nOne\nTwo\nThree\nFour\nFive\n");
+    const std::string program = VOLUMNIA_BINARY_DIR "/csv/volumnia-csv";
+
+    // One import, killed after delay (none: runs to its end); its exit status.
+    const auto import = [&](std::chrono::microseconds delay, bool kill) {
+        std::fflush(nullptr);
+        const pid_t pid = fork();
+        if (pid == 0) {
+            freopen("/dev/null", "w", stdout);
+            freopen("/dev/null", "w", stderr);
+            execl(program.c_str(), "volumnia-csv", "import", "in.csv", static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        if (kill) {
+            std::this_thread::sleep_for(delay);
+            ::kill(pid, SIGKILL);
+        }
+        int status = 0;
+        waitpid(pid, &status, 0);
+        return status;
+    };
+    // What the folder holds now: the books' count, after checking the rest.
+    const auto check = [&](int32_t before) -> int32_t {
+        TRFileSystem settings("volumnia.kelt");
+        TDatabase database(settings, TDatabase::TLoadOnly{});
+        std::vector<int32_t> ids;
+        for (int32_t i = 0; i < database.Count(); ++i)
+            ids.push_back(database.ItemAt(i).ID);
+        std::sort(ids.begin(), ids.end());
+        EXPECT_TRUE(std::adjacent_find(ids.begin(), ids.end()) == ids.end()) << "an ID is held twice";
+        EXPECT_GE(settings.ReadInteger("CurrentIndex"), ids.empty() ? 0 : ids.back());
+        EXPECT_TRUE(database.Count() == before || database.Count() == before + 5)
+            << database.Count() << " books after " << before;
+        return database.Count();
+    };
+
+    const auto start = std::chrono::steady_clock::now();
+    ASSERT_EQ(import({}, false), 0) << "an import that is not killed";
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    int32_t held = check(900);
+    ASSERT_EQ(held, 905);
+
+    std::mt19937 random(1618);
+    std::uniform_int_distribution<int64_t> delay(0, static_cast<int64_t>(seconds * 1.3e6));
+    int old = 0, whole = 0;
+    const int kills = SanitizedBuild ? 30 : 100;
+    for (int i = 0; i < kills && !HasFailure(); ++i) {
+        SCOPED_TRACE("kill " + std::to_string(i));
+        import(std::chrono::microseconds(delay(random)), true);
+        const int32_t now = check(held);
+        (now == held ? old : whole) += 1;
+        held = now;
+    }
+    std::cout << "[ crashes  ] volumnia-csv import into a hard-linked database: " << kills << " kills (old file " << old
+              << " times, new " << whole << " times); one import takes " << seconds * 1000 << " ms\n";
+    EXPECT_GT(old, 0);
+    EXPECT_GT(whole, 0);
+    EXPECT_TRUE(folder.ReadFile("snapshot.orbl") == original) << "the second name was written through";
+    // The killed imports' locks are taken over by the next one.
+    EXPECT_EQ(import({}, false), 0);
+    EXPECT_EQ(check(held), held + 5);
 }
 
 TEST_F(CrashSafety, SettingsFileIsWholeAfterAKillAtAnyMoment)

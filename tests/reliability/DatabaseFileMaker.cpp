@@ -105,8 +105,7 @@ std::string TDatabaseFileMaker::Make(TDatabaseModel::TFileLoad& file, std::strin
     case 6:
         shape = Random.Chance(0.5) ? "zero bytes" : "Ctrl+Z first";
         if (shape != "zero bytes")
-            Bytes = "\x1a"
-                    "1\r\nhidden\r\n";
+            Bytes = Random.Chance(0.5) ? "\x1a\r\n" : "\x1a";
         break;
     case 7: {
         shape = "cut-off last item";
@@ -125,10 +124,17 @@ std::string TDatabaseFileMaker::Make(TDatabaseModel::TFileLoad& file, std::strin
         break;
     }
     default:
-        shape = "Ctrl+Z after the items";
         AddItems(Random.Uniform(1, 10), smallId);
-        Bytes += "\x1a"
-                 "5\r\nafter the end\r\n";
+        // Line ends after it end nothing; text after it marks a damaged file.
+        if (Random.Chance(0.5)) {
+            shape = "Ctrl+Z after the items";
+            Bytes += Random.Chance(0.5) ? "\x1a" : "\x1a\r\n\x1a";
+        } else {
+            shape = "text after a Ctrl+Z";
+            Bytes += "\x1a"
+                     "5\r\nafter the end\r\n";
+            file.TextAfterEmptyIdLine = true;
+        }
         break;
     }
     file.Bytes = Bytes.size();

@@ -19,7 +19,11 @@
 #include <string>
 #include <vector>
 
+#include <cstdio>
+#include <cstdlib>
+
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 namespace {
@@ -92,6 +96,18 @@ std::string LinkTarget(const std::string& path)
     return n < 0 ? std::string() : std::string(buffer, static_cast<size_t>(n));
 }
 
+std::string CommandOutput(const std::string& command)
+{
+    std::string output;
+    if (FILE* pipe = popen(command.c_str(), "r")) {
+        char buffer[512];
+        for (size_t got; (got = fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+            output.append(buffer, got);
+        pclose(pipe);
+    }
+    return output;
+}
+
 struct TKind {
     const char* Name;
     // Makes the store's file (its bytes are s.Before) in this kind.
@@ -120,7 +136,7 @@ const std::vector<TKind>& Kinds()
              EXPECT_EQ(EntriesOf("data"), std::vector<std::string>{s.Base});
              EXPECT_EQ(EntriesOf("elsewhere"), std::vector<std::string>{s.Base});
          }},
-        {"hard link: both names get the content",
+        {"hard link: the name saved gets a new file, the other name keeps the old content",
          [](TTempWorkingFolder& folder, const TStore& s) {
              PlainFile(folder, s);
              ASSERT_EQ(link(s.File().c_str(), "data/second-name"), 0);
@@ -128,8 +144,9 @@ const std::vector<TKind>& Kinds()
          [](TTempWorkingFolder& folder, const TStore& s, const std::string& outcome) {
              EXPECT_EQ(outcome, "saved");
              EXPECT_EQ(folder.ReadFile(s.File()), s.After);
-             EXPECT_EQ(folder.ReadFile("data/second-name"), s.After);
-             EXPECT_EQ(Lstat(s.File()).st_nlink, 2u);
+             EXPECT_EQ(folder.ReadFile("data/second-name"), s.Before);
+             EXPECT_EQ(Lstat(s.File()).st_nlink, 1u);
+             EXPECT_EQ(Lstat("data/second-name").st_nlink, 1u);
          }},
         {"group-shared 0660: mode and group kept",
          [](TTempWorkingFolder& folder, const TStore& s) {
@@ -144,6 +161,26 @@ const std::vector<TKind>& Kinds()
              EXPECT_EQ(info.st_mode & 07777, 0660u);
              EXPECT_EQ(info.st_gid, OrdinaryUser::SharedGroup());
              EXPECT_EQ(info.st_uid, geteuid());
+         }},
+        {"an ACL and a user attribute: both kept, the ACL's mask never the group's grant",
+         [](TTempWorkingFolder& folder, const TStore& s) {
+             PlainFile(folder, s);
+             ASSERT_EQ(chmod(s.File().c_str(), 0640), 0);
+             // A named user with write access widens the mask to rw-; the
+             // owning group keeps r--.
+             ASSERT_EQ(std::system(("setfacl -m u:4321:rw " + s.File()).c_str()), 0) << "setfacl (package acl)";
+             ASSERT_EQ(setxattr(s.File().c_str(), "user.note", "kept", 4, 0), 0);
+         },
+         [](TTempWorkingFolder& folder, const TStore& s, const std::string& outcome) {
+             EXPECT_EQ(outcome, "saved");
+             EXPECT_EQ(folder.ReadFile(s.File()), s.After);
+             const std::string acl = CommandOutput("getfacl -n --omit-header " + s.File());
+             EXPECT_NE(acl.find("user:4321:rw-"), std::string::npos) << acl;
+             EXPECT_NE(acl.find("group::r--"), std::string::npos) << acl;
+             EXPECT_NE(acl.find("mask::rw-"), std::string::npos) << acl;
+             char note[16] = {};
+             EXPECT_EQ(getxattr(s.File().c_str(), "user.note", note, sizeof note), 4);
+             EXPECT_STREQ(note, "kept");
          }},
         {"read-only 0444: refused, nothing changes",
          [](TTempWorkingFolder& folder, const TStore& s) {
@@ -174,15 +211,28 @@ const std::vector<TKind>& Kinds()
              EXPECT_EQ(outcome, s.AFolder);
              EXPECT_TRUE(S_ISDIR(Lstat(s.File()).st_mode));
          }},
-        {"folder that takes no new file: the file is rewritten in place",
+        {"folder that takes no new file: refused up front saying why, nothing written",
          [](TTempWorkingFolder& folder, const TStore& s) {
              PlainFile(folder, s);
              ASSERT_EQ(chmod("data", 0555), 0);
          },
          [](TTempWorkingFolder& folder, const TStore& s, const std::string& outcome) {
-             EXPECT_EQ(outcome, "saved");
-             EXPECT_EQ(folder.ReadFile(s.File()), s.After);
+             EXPECT_NE(outcome.find(s.Base + " was not saved: its folder does not let a new file be made"),
+                       std::string::npos)
+                 << outcome;
+             EXPECT_EQ(folder.ReadFile(s.File()), s.Before);
              EXPECT_EQ(EntriesOf("data"), std::vector<std::string>{s.Base});
+             chmod("data", 0755);
+         }},
+        {"own leftover temporary file in a folder that takes no new file: the folder is named, not the leftover",
+         [](TTempWorkingFolder& folder, const TStore& s) {
+             PlainFile(folder, s);
+             folder.WriteFile(s.File() + ".saving", "half a save");
+             ASSERT_EQ(chmod("data", 0555), 0);
+         },
+         [](TTempWorkingFolder& folder, const TStore& s, const std::string& outcome) {
+             EXPECT_NE(outcome.find("its folder does not let a new file be made"), std::string::npos) << outcome;
+             EXPECT_EQ(folder.ReadFile(s.File()), s.Before);
              chmod("data", 0755);
          }},
         {"link at the temporary name: refused naming it, the link's target untouched",
@@ -224,6 +274,37 @@ TEST(FileKinds, EachKindOfFileOnBothStoresAsAnOrdinaryUser)
                 kind.Check(folder, store, Outcome(store.OpenAndChange));
             }
         }
+    });
+}
+
+// The real volumnia-csv in a folder that takes no new file: the import is
+// refused up front, saying why, and neither file changes. Its locks live in
+// the runtime folder meanwhile.
+TEST(FileKinds, AnImportIntoAFolderThatTakesNoNewFileIsRefusedUpFront)
+{
+    OrdinaryUser::Run([] {
+        TTempWorkingFolder outer;
+        ASSERT_EQ(mkdir("runtime", 0700), 0);
+        ASSERT_EQ(mkdir("work", 0755), 0);
+        const std::string runtime = outer.FilePath("runtime");
+        const std::string settings = DatabaseSettings("books.orbl") + "CurrentIndex\r\n1\r\nvInteger\r\n";
+        const std::string books = DatabaseFile({Book(1, "Emma")});
+        outer.WriteFile("work/volumnia.kelt", settings);
+        outer.WriteFile("work/books.orbl", books);
+        outer.WriteFile("work/in.csv", "Book title\nWalden\n");
+        ASSERT_EQ(chmod("work", 0555), 0);
+        const std::string output = outer.FilePath("output.txt");
+        const std::string command = "cd work && XDG_RUNTIME_DIR='" + runtime +
+                                    "' '" VOLUMNIA_BINARY_DIR "/csv/volumnia-csv' import in.csv >'" + output + "' 2>&1";
+        const int status = std::system(command.c_str());
+        EXPECT_NE(status, 0);
+        const std::string said = outer.ReadFile("output.txt");
+        EXPECT_NE(said.find("was not saved: its folder does not let a new file be made"), std::string::npos) << said;
+        EXPECT_EQ(outer.ReadFile("work/volumnia.kelt"), settings);
+        EXPECT_EQ(outer.ReadFile("work/books.orbl"), books);
+        EXPECT_EQ(EntriesOf("work"), (std::vector<std::string>{"books.orbl", "in.csv", "volumnia.kelt"}));
+        EXPECT_TRUE(EntriesOf("runtime/volumnia").empty()) << "the locks are gone with the import";
+        chmod("work", 0755);
     });
 }
 

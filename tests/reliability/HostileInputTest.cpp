@@ -121,6 +121,12 @@ TEST_F(HostileInput, DatabaseFiles)
     const TDatabaseCase cases[] = {
         {"an empty file", [] { return std::string(); }, NoError(), 0, false, nullptr},
         {"only a Ctrl+Z", [] { return std::string("\x1a"); }, NoError(), 0, false, nullptr},
+        {"books after a Ctrl+Z",
+         [] { return "\x1a" + Record("1", "One"); },
+         {"EDatabaseError", "#114: Database file corrupted."},
+         3,
+         false,
+         RefusedWhole},
         {"a UTF-8 byte-order mark before the first ID",
          [] { return "\xEF\xBB\xBF" + Record("1", "One"); },
          {"EConvertError", NotAnInteger("\xEF\xBB\xBF"

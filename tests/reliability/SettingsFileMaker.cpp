@@ -83,8 +83,11 @@ std::string TSettingsFileMaker::Make(TSettingsModel::TFileLoad& file, std::strin
     case 6:
         shape = Random.Chance(0.5) ? "empty file" : "Ctrl+Z first";
         if (shape != "empty file") {
+            // Line ends after a Ctrl+Z end nothing (entries after it are a
+            // damaged file: the shape "Ctrl+Z between entries").
             Bytes = "\x1a";
             AddEntries(2);
+            Bytes = "\x1a\r\n";
             file.Entries.clear();
         }
         break;
@@ -93,8 +96,10 @@ std::string TSettingsFileMaker::Make(TSettingsModel::TFileLoad& file, std::strin
         AddEntries(Random.Uniform(1, 10));
         const std::vector<TValue> before = file.Entries;
         Bytes += "\x1a";
-        AddEntries(Random.Uniform(0, 3));
+        const int after = Random.Uniform(0, 3);
+        AddEntries(after);
         file.Entries = before;
+        file.Corrupt = after > 0;
         break;
     }
     default:

@@ -173,13 +173,13 @@ TOutcome TSettingsModel::Loaded(const TFileLoad& file)
 {
     if (file.Missing)
         return {"EKELTError", "#103: File does not exist."};
-    if (file.NoData)
-        return NoError(); // the store keeps what it holds
     // A file that cannot be taken whole changes nothing.
     if (file.TooMany)
         return {"EKELTError", "#108: Too many values in the file."};
-    if (file.Corrupt)
+    if (file.Corrupt) // entries after a Ctrl+Z first included
         return {"EKELTError", "#102: File corrupted."};
+    if (file.NoData)
+        return NoError(); // the store keeps what it holds
     Entries = file.Entries;
     return NoError();
 }

@@ -37,7 +37,7 @@ public:
         std::vector<TValue> Entries;
         bool Missing = false; // no file at all
         bool NoData = false;  // 0 bytes, or a Ctrl+Z first
-        bool Corrupt = false; // a kind line that is no kind word
+        bool Corrupt = false; // a kind line that is no kind word, or entries after a Ctrl+Z
         bool TooMany = false; // more entries than the store has positions
     };
     TOutcome Loaded(const TFileLoad& file);

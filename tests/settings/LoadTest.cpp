@@ -46,14 +46,9 @@ TEST_F(SettingsLoad, WellFormedFilesMakeTheseStores)
          "Owner\x95\r\nJyv\xE4skyl\xE4\r\nvString\r\n",
          {{"Owner\x95", "Jyv\xE4skyl\xE4", TValueKind::vString}}},
         {"lone CRs are dropped", "Always\rOnTop\r\nfa\rlse\r\nvStr\ring\r\n", {AlwaysOnTop}},
-        {"Ctrl+Z where an entry begins ends the data",
-         "AlwaysOnTop\r\nfalse\r\nvString\r\n\x1a"
-         "garbage\r\n",
-         {AlwaysOnTop}},
-        {"Ctrl+Z as the first byte",
-         "\x1a"
-         "AlwaysOnTop\r\nfalse\r\nvString\r\n",
-         {}},
+        {"Ctrl+Z after the last entry ends the data", "AlwaysOnTop\r\nfalse\r\nvString\r\n\x1a", {AlwaysOnTop}},
+        {"Ctrl+Z followed by line ends only", "AlwaysOnTop\r\nfalse\r\nvString\r\n\x1a\r\n\x1a\n", {AlwaysOnTop}},
+        {"Ctrl+Z as the only byte", "\x1a", {}},
         {"the same name twice",
          "MF_X\r\n1\r\nvInteger\r\nMF_X\r\n2\r\nvString\r\n",
          {{"MF_X", "1", TValueKind::vInteger}, {"MF_X", "2", TValueKind::vString}}},
@@ -85,6 +80,11 @@ TEST_F(SettingsLoad, CorruptFilesAreRefused)
         {"a lone CR is one empty line", "\r"},
         {"Ctrl+Z inside an entry", "AlwaysOnTop\r\n\x1a"
                                    "false\r\nvString\r\n"},
+        {"Ctrl+Z where an entry begins, entries after it", "AlwaysOnTop\r\nfalse\r\nvString\r\n\x1a"
+                                                           "MF_X\r\n300\r\nvInteger\r\n"},
+        {"Ctrl+Z as the first byte, an entry after it", "\x1a"
+                                                        "AlwaysOnTop\r\nfalse\r\nvString\r\n"},
+        {"Ctrl+Z, a line end, then text", "AlwaysOnTop\r\nfalse\r\nvString\r\n\x1a\r\nx"},
         {"the second entry is bad", "AlwaysOnTop\r\nfalse\r\nvString\r\nMF_X\r\n300\r\nInteger\r\n"},
     };
     for (const auto& c : cases)
@@ -155,8 +155,7 @@ TEST_F(SettingsLoad, AReloadReplacesWhatIsHeld)
 TEST_F(SettingsLoad, AnEmptyFileKeepsTheCountHeld)
 {
     TRFileSystem& store = OpenWith(NumberedFile(2));
-    for (const std::string empty : {"", "\x1a"
-                                        "anything"}) {
+    for (const std::string empty : {"", "\x1a", "\x1a\r\n"}) {
         WriteBytes(empty);
         store.LoadFromFile();
         EXPECT_EQ(store.ValueCount(), 2);

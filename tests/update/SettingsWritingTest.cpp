@@ -26,6 +26,8 @@
 #include <string>
 #include <vector>
 
+#include <unistd.h>
+
 namespace {
 
 // The full disk a case arranges, for the rest of its test.
@@ -157,6 +159,25 @@ const std::vector<TFailureCase>& FailureCases()
              ASSERT_EQ(HeldByVolumnia()->TryLock(), TWorkingFolderLock::TResult::Locked);
          },
          TErrorHandler::DisplayText(TfrmMain::VolumniaRunningMessage), [] { return UpdateTestData("installed.kelt"); }},
+        {"AnImportHoldingTheFolderIsNamed",
+         [](TTempWorkingFolder& folder) {
+             folder.WriteFile("volumnia.kelt", UpdateTestData("installed.kelt"));
+             HeldByVolumnia() = std::make_unique<TWorkingFolderLock>(folder.Path(), "an import (volumnia-csv)");
+             ASSERT_EQ(HeldByVolumnia()->TryLock(), TWorkingFolderLock::TResult::Locked);
+         },
+         "These files are in use by an import (volumnia-csv) (process " + std::to_string(getpid()) +
+             ") (./volumnia.kelt.lock). Only one program at a time may work on them: end it, and try again.",
+         [] { return UpdateTestData("installed.kelt"); }},
+        {"EntriesAfterACtrlZAreADamagedFile",
+         [](TTempWorkingFolder& folder) {
+             folder.WriteFile("volumnia.kelt", "MF_X\r\n300\r\nvInteger\r\n\x1a"
+                                               "MF_Y\r\n300\r\nvInteger\r\n");
+         },
+         "#102: File corrupted.",
+         [] {
+             return std::string("MF_X\r\n300\r\nvInteger\r\n\x1a"
+                                "MF_Y\r\n300\r\nvInteger\r\n");
+         }},
         {"MissingFileIsReportedAndNotCreated", [](TTempWorkingFolder&) {}, "#103: File does not exist.",
          [] { return std::nullopt; }},
         {"KindWordInLowerCaseIsCorrupt",
