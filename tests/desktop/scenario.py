@@ -28,6 +28,7 @@ import tempfile
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from settingsfile import read_settings, write_settings  # noqa: E402
 from desktop import (Desktop, DesktopError, Volumnia, accessible_node, accessible_text,  # noqa: E402
                      find_window, stacking, window_gone)
 
@@ -55,22 +56,6 @@ def check(condition, what):
     if not condition:
         failures.append(what)
 
-
-def read_settings(folder):
-    with open(os.path.join(folder, "volumnia.kelt"), "rb") as file:
-        lines = file.read().decode("cp1252").split("\r\n")
-    return {lines[i]: lines[i + 1] for i in range(0, len(lines) - 2, 3)}
-
-
-def write_settings(folder, changes):
-    path = os.path.join(folder, "volumnia.kelt")
-    with open(path, "rb") as file:
-        lines = file.read().decode("cp1252").split("\r\n")
-    for i in range(0, len(lines) - 2, 3):
-        if lines[i] in changes:
-            lines[i + 1] = changes[lines[i]]
-    with open(path, "wb") as file:
-        file.write("\r\n".join(lines).encode("cp1252"))
 
 
 def stored(settings, x, y):
