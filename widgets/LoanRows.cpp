@@ -32,6 +32,25 @@ bool TLoanRows::ReadDate(const QString& text, const QString& format, const QDate
     return true;
 }
 
+bool TLoanRows::ReadOtherDate(const QString& text, QDate& date)
+{
+    // A catalogue kept under another locale, or filled by another program,
+    // holds dates the locale's format does not read. Of those, ISO 8601 and
+    // day.month.year with dots cannot be taken for any other date, so they
+    // are read too; slashed dates are not, as 02/03 is March in one country
+    // and February in the next.
+    static const QString formats[] = {QStringLiteral("yyyy-MM-dd"), QStringLiteral("d.M.yyyy")};
+    const QString trimmed = text.trimmed();
+    for (const QString& format : formats) {
+        const QDate read = QDate::fromString(trimmed, format);
+        if (read.isValid()) {
+            date = read;
+            return true;
+        }
+    }
+    return false;
+}
+
 void TLoanRows::Add(const TItem& item)
 {
     if (item.Fields[7].empty())
@@ -43,7 +62,7 @@ void TLoanRows::Add(const TItem& item)
     row.Loaner = Cp1252::ToQString(item.Fields[6]);
     row.Date = Cp1252::ToQString(item.Fields[7]);
     QDate date;
-    if (ReadDate(row.Date, Format, Today, date)) {
+    if (ReadDate(row.Date, Format, Today, date) || ReadOtherDate(row.Date, date)) {
         row.Dated = true;
         row.Days = date.daysTo(Today);
     }

@@ -50,7 +50,8 @@ TEST_F(LoanRowsTest, DaysComeFromTheShortDateFormatAndAreBlankWhenTheTextDoesNot
         {QLocale(QLocale::Finnish, QLocale::Finland), " 1.3.2004 ", true, 4},  // blanks around
         {QLocale(QLocale::Finnish, QLocale::Finland), "02.03.2004", true, 3},  // leading zeros
         {QLocale(QLocale::Finnish, QLocale::Finland), "6.3.2004", true, -1},   // typed ahead
-        {QLocale(QLocale::Finnish, QLocale::Finland), "2004-03-01", false, 0}, // another format
+        {QLocale(QLocale::Finnish, QLocale::Finland), "2004-03-01", true, 4},  // ISO 8601
+        {QLocale(QLocale::Finnish, QLocale::Finland), "2004/03/01", false, 0}, // another format
         {QLocale(QLocale::Finnish, QLocale::Finland), "31.2.2004", false, 0},  // no such day
         {QLocale(QLocale::Finnish, QLocale::Finland), "last week", false, 0},
         {QLocale(QLocale::English, QLocale::UnitedKingdom), "05/02/2004", true, 29},
@@ -59,6 +60,13 @@ TEST_F(LoanRowsTest, DaysComeFromTheShortDateFormatAndAreBlankWhenTheTextDoesNot
         {QLocale(QLocale::English, QLocale::UnitedStates), "3/1/2004", true, 4},    // the year in full
         {QLocale(QLocale::German, QLocale::Germany), "02.03.2004", true, 3},        // dd.MM.yy, year in full
         {QLocale(QLocale::German, QLocale::Germany), "02.03.20004", false, 0},
+        // Dates another locale wrote: dots are day.month.year everywhere,
+        // slashes are read only in the locale's own order.
+        {QLocale::c(), "02.03.2004", true, 3},
+        {QLocale(QLocale::English, QLocale::UnitedStates), "01.03.2004", true, 4},
+        {QLocale(QLocale::English, QLocale::UnitedStates), "31.2.2004", false, 0},
+        {QLocale(QLocale::English, QLocale::UnitedStates), "01/03/2004", true, 62}, // January, in its order
+        {QLocale::c(), "01/03/2004", false, 0},
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.Date);
