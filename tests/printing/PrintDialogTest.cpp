@@ -8,6 +8,7 @@
 #include "tests/support/AppFixture.h"
 #include "widgets/BookGrid.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QFile>
@@ -15,6 +16,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
+#include <QSet>
+#include <QTest>
 
 #include <functional>
 
@@ -185,6 +188,35 @@ TEST_F(PrintDialogTest, FormatAndPrinterSettingsButtonsOpenTheirDialogs)
         EXPECT_EQ(Platform.Dialogs.PrinterSetupCalls, 1);
     }));
     EXPECT_EQ(Platform.Modal.Opened, (QStringList{"Print", "Format settings"}));
+}
+
+// "&Format" and "&Font" share Alt+F, "&Printer settings" and "&Print" Alt+P.
+// A clashing mnemonic presses nothing: each press moves the focus to the next
+// button that has it, so Alt+P never starts a print run unasked.
+TEST_F(PrintDialogTest, AClashingMnemonicMovesTheFocusInTurnAndPressesNothing)
+{
+    Begin({});
+    EXPECT_FALSE(Open([this](TdlgPrint& dialog) {
+        dialog.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+        const struct {
+            Qt::Key Key;
+            QSet<QWidget*> Buttons;
+        } clashes[] = {{Qt::Key_F, {dialog.btnPrintSettings, dialog.btnFont}},
+                       {Qt::Key_P, {dialog.btnPrinterSetup, dialog.btnPrint}}};
+        for (const auto& clash : clashes) {
+            QSet<QWidget*> reached;
+            for (int press = 0; press < 2; ++press) {
+                QTest::keyClick(&dialog, clash.Key, Qt::AltModifier);
+                reached.insert(QApplication::focusWidget());
+            }
+            EXPECT_EQ(reached, clash.Buttons);
+        }
+        EXPECT_TRUE(dialog.isVisible());
+    }));
+    EXPECT_EQ(Platform.Modal.Opened, QStringList{"Print"});
+    EXPECT_EQ(Platform.Dialogs.PrintCalls, 0);
+    EXPECT_EQ(Platform.Dialogs.PrinterSetupCalls, 0);
 }
 
 TEST_F(PrintDialogTest, CancellingTheSystemPrintDialogClosesWithoutPrinting)
