@@ -2,52 +2,14 @@
 // working folder, ends it the orderly way (SIGTERM, as a session logout
 // does) and checks what the normal end of the run wrote back.
 #include "tests/support/AppFixture.h"
+#include "tests/support/WaitUntilItWaits.h"
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QThread>
 
-#include <algorithm>
-#include <csignal>
-#include <fstream>
-#include <optional>
-#include <sstream>
-#include <sys/syscall.h>
-
 namespace {
-
-// Whether the program's main thread sleeps in an event loop: its SIGTERM
-// handler is in place and the thread is blocked in poll(2). main() installs
-// the handler before it makes the windows; from then on the main thread polls
-// only in the loop of a start-up message box or of the main window, and a
-// SIGTERM ends either the orderly way. Nothing when the kernel does not tell
-// (no /proc/<pid>/syscall, or not to this user).
-std::optional<bool> InItsEventLoop(qint64 pid)
-{
-    const std::string proc = "/proc/" + std::to_string(pid);
-    std::ifstream call(proc + "/syscall");
-    std::string number;
-    if (!(call >> number))
-        return std::nullopt;
-    bool polling = false;
-#ifdef SYS_poll
-    polling = number == std::to_string(SYS_poll);
-#endif
-    polling = polling || number == std::to_string(SYS_ppoll);
-    if (!polling)
-        return false;
-    std::ifstream status(proc + "/status");
-    for (std::string line; std::getline(status, line);) {
-        if (line.rfind("SigCgt:", 0) == 0) {
-            unsigned long long caught = 0;
-            std::istringstream(line.substr(7)) >> std::hex >> caught;
-            return (caught >> (SIGTERM - 1) & 1) != 0;
-        }
-    }
-    return false;
-}
 
 class ProgramRunTest : public TAppFixture {
 protected:
@@ -59,29 +21,6 @@ protected:
         program.setWorkingDirectory(Folder.Path());
         program.start(QStringLiteral(VOLUMNIA_BINARY_DIR "/app/Volumnia"), {});
         ASSERT_TRUE(program.waitForStarted(10000));
-    }
-
-    // Returns once the program waits in an event loop (three looks 20 ms
-    // apart agree), or has ended. Where the kernel does not show it, the
-    // program gets the 1.5 s a start takes at most.
-    static void WaitUntilItWaits(QProcess& program)
-    {
-        QElapsedTimer waited;
-        waited.start();
-        int agreeing = 0;
-        while (program.state() == QProcess::Running && agreeing < 3) {
-            const std::optional<bool> waiting = InItsEventLoop(program.processId());
-            if (!waiting) {
-                QThread::msleep(static_cast<unsigned long>(std::max<qint64>(0, 1500 - waited.elapsed())));
-                return;
-            }
-            agreeing = *waiting ? agreeing + 1 : 0;
-            if (waited.elapsed() > 20000) {
-                ADD_FAILURE() << "the program does not come to wait in an event loop";
-                return;
-            }
-            QThread::msleep(20);
-        }
     }
 };
 

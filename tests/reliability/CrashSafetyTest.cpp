@@ -9,19 +9,29 @@
 #include "engine/ORBL.h"
 #include "tests/reliability/ModelRun.h"
 #include "tests/reliability/StoreFolder.h"
+#include "tests/support/WaitUntilItWaits.h"
 
+#include <QElapsedTimer>
 #include <QLocale>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QThread>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <chrono>
 #include <csignal>
+#include <fstream>
 #include <functional>
 #include <iostream>
+#include <iterator>
+#include <optional>
 #include <random>
+#include <set>
 #include <thread>
 
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -318,6 +328,142 @@ TEST_F(CrashSafety, ImportsKilledAtAnyMomentLeaveTheOldOrTheNewDatabase)
     // The killed imports' locks are taken over by the next one.
     EXPECT_EQ(import({}, false), 0);
     EXPECT_EQ(check(held), held + 5);
+}
+
+// The real Volumnia, killed at any moment of its orderly end (a SIGTERM, as a
+// logout sends), which saves the settings and then a hard-linked database.
+// The files are as a hand edit leaves them, LF line ends and CurrentIndex in
+// hex, which the end writes anew (CR LF, decimal). Each kill leaves each file
+// old or new, never a mix, and the settings never behind the books; the
+// database's second name and the run's backup keep the content the run found;
+// and what a kill leaves (".saving" files, locks) never stops the next start
+// nor its saves.
+TEST_F(CrashSafety, VolumniaKilledWhileItEndsLeavesTheOldOrTheNewFiles)
+{
+    TTempWorkingFolder folder;
+    std::string original, saved;
+    for (int id = 1; id <= 1500; ++id) {
+        std::string number = std::to_string(id);
+        number.insert(0, 4 - number.size(), '0'); // the title order is the stored order
+        original += std::to_string(id) + "\nTitle " + number + "\nAuthor " + std::to_string(id % 37) +
+                    "\nPublisher\n19" + number.substr(2) + "\n\n\n\n\n\n\n";
+    }
+    for (const char c : original)
+        saved += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    std::ifstream installed(VOLUMNIA_SOURCE_DIR "/resources/install/volumnia.kelt", std::ios::binary);
+    std::string settingsOld{std::istreambuf_iterator<char>(installed), {}};
+    const std::string index = "CurrentIndex\r\n0\r\n";
+    const size_t at = settingsOld.find(index);
+    ASSERT_NE(at, std::string::npos);
+    settingsOld.replace(at, index.size(), "CurrentIndex\r\n0x5DC\r\n");
+    // The start adds the books' count (the sign that both locks were taken);
+    // the end writes CurrentIndex back as a plain number.
+    const std::string settingsStarted = settingsOld + "orbl_itemcount\r\n1500\r\nvInteger\r\n";
+    std::string settingsEnded = settingsStarted;
+    settingsEnded.replace(at, index.size() + 4, "CurrentIndex\r\n1500\r\n");
+    folder.WriteFile("books.orbl", original);
+    ASSERT_EQ(link("books.orbl", "snapshot.orbl"), 0);
+    const std::vector<std::string> files{"books.orbl", "books.orbl.bak", "snapshot.orbl", "volumnia.kelt"};
+    const std::set<std::string> leftovers{"books.orbl.bak.saving", "books.orbl.lock", "books.orbl.saving",
+                                          "volumnia.kelt.lock", "volumnia.kelt.saving"};
+
+    // One run from the old files (the database hard-linked again): SIGTERM
+    // once it waits in its event loop, and SIGKILL after killAfter. Returns
+    // the seconds from the SIGTERM until the books are saved (a run not
+    // killed; the end of the process may take far longer on busy cores), and
+    // whether the kill ended it.
+    const auto run = [&](std::optional<std::chrono::microseconds> killAfter) -> std::pair<double, bool> {
+        folder.Remove("books.orbl");
+        EXPECT_EQ(link("snapshot.orbl", "books.orbl"), 0);
+        folder.WriteFile("volumnia.kelt", settingsOld);
+        QProcess program;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("QT_QPA_PLATFORM", "offscreen");
+        program.setProcessEnvironment(environment);
+        program.setWorkingDirectory(folder.Path());
+        program.start(QStringLiteral(VOLUMNIA_BINARY_DIR "/app/Volumnia"), {});
+        if (!program.waitForStarted(10000)) {
+            ADD_FAILURE() << "Volumnia does not start";
+            return {0, false};
+        }
+        QElapsedTimer clock;
+        clock.start();
+        while (program.state() != QProcess::NotRunning && folder.ReadFile("volumnia.kelt") != settingsStarted &&
+               clock.elapsed() < 10000)
+            QThread::msleep(2);
+        if (folder.ReadFile("volumnia.kelt") != settingsStarted) {
+            ADD_FAILURE() << "the start was refused or failed: " << program.readAllStandardError().toStdString();
+            program.kill();
+            program.waitForFinished();
+            return {0, false};
+        }
+        WaitUntilItWaits(program);
+        clock.start();
+        program.terminate();
+        double seconds = 0;
+        if (killAfter) {
+            std::this_thread::sleep_for(*killAfter);
+            program.kill();
+        } else {
+            // The database's name gets the new file: the last save is done.
+            struct stat first = {}, now = {};
+            ::stat("snapshot.orbl", &first);
+            while (clock.elapsed() < 10000 && ::stat("books.orbl", &now) == 0 && now.st_ino == first.st_ino)
+                std::this_thread::sleep_for(std::chrono::microseconds(100));
+            seconds = static_cast<double>(clock.nsecsElapsed()) / 1e9;
+        }
+        EXPECT_TRUE(program.waitForFinished(10000)) << "the orderly end does not end";
+        const bool killed = program.exitStatus() == QProcess::CrashExit;
+        EXPECT_TRUE(killed || program.exitCode() == 0) << program.readAllStandardError().toStdString();
+        return {seconds, killed};
+    };
+    const auto endedInOrder = [&] {
+        EXPECT_TRUE(folder.ReadFile("books.orbl") == saved);
+        EXPECT_EQ(folder.ReadFile("volumnia.kelt"), settingsEnded);
+        EXPECT_TRUE(folder.ReadFile("books.orbl.bak") == original);
+        EXPECT_EQ(folder.FileNames(), files);
+    };
+
+    const auto start = std::chrono::steady_clock::now();
+    double ending = 0;
+    for (int i = 0; i < 3; ++i) {
+        ending += run(std::nullopt).first / 3;
+        endedInOrder();
+    }
+    ASSERT_FALSE(HasFailure());
+
+    std::mt19937 random(1729);
+    std::uniform_int_distribution<int64_t> delay(0, static_cast<int64_t>(ending * 1.5e6));
+    int old = 0, whole = 0, unkilled = 0;
+    const int kills = SanitizedBuild ? 30 : 100;
+    int i = 0;
+    for (; i < kills && !HasFailure(); ++i) {
+        SCOPED_TRACE("kill " + std::to_string(i));
+        unkilled += run(std::chrono::microseconds(delay(random))).second ? 0 : 1;
+        const std::string books = folder.ReadFile("books.orbl");
+        const std::string settings = folder.ReadFile("volumnia.kelt");
+        EXPECT_TRUE(books == original || books == saved) << books.size() << " bytes in the database";
+        EXPECT_TRUE(settings == settingsStarted || settings == settingsEnded) << settings.size() << " bytes";
+        // CurrentIndex reaches the disk before the books it numbers.
+        EXPECT_TRUE(books == original || settings == settingsEnded) << "the books were saved before the settings";
+        EXPECT_TRUE(folder.ReadFile("snapshot.orbl") == original) << "the second name was written through";
+        if (folder.Exists("books.orbl.bak")) {
+            EXPECT_TRUE(folder.ReadFile("books.orbl.bak") == original) << "the backup is not what the run found";
+        }
+        for (const std::string& name : folder.FileNames())
+            EXPECT_TRUE(std::count(files.begin(), files.end(), name) == 1 || leftovers.count(name) == 1) << name;
+        (books == original ? old : whole) += 1;
+    }
+    // What the last kill left is taken over by an orderly run.
+    run(std::nullopt);
+    endedInOrder();
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    std::cout << "[ crashes  ] Volumnia's end with a hard-linked database: " << i << " kills (old file " << old
+              << " times, new " << whole << " times, " << unkilled
+              << " ended before the kill); an orderly end saves in " << ending * 1000 << " ms, the whole test "
+              << seconds << " s\n";
+    EXPECT_GT(old, 0);
+    EXPECT_GT(whole, 0);
 }
 
 TEST_F(CrashSafety, SettingsFileIsWholeAfterAKillAtAnyMoment)
