@@ -79,6 +79,18 @@ protected:
 
     // Device pixels of the printable area from points of the page.
     static double Pixels(double points) { return points * Dpi / 72 - MarginPixels; }
+
+    // The printer writes the PDF file at Dpi; with the example's margins, on A4.
+    static void ToPdf(QPrinter& printer, const QString& pdf, bool exampleMargins)
+    {
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(pdf);
+        printer.setResolution(Dpi);
+        if (exampleMargins)
+            printer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
+                                              QMarginsF(MarginPoints, MarginPoints, MarginPoints, MarginPoints),
+                                              QPageLayout::Point));
+    }
 };
 
 TEST_F(PdfOutput, WorkedExampleLandsOnTheComputedLinesWithABlackRuleOnePixelHigh)
@@ -90,12 +102,7 @@ TEST_F(PdfOutput, WorkedExampleLandsOnTheComputedLinesWithABlackRuleOnePixelHigh
     Open(NumberedBooks(100));
     const QString pdf = Folder.Path() + "/worked.pdf";
     QPrinter printer(QPrinter::HighResolution);
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(pdf);
-    printer.setResolution(Dpi);
-    printer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
-                                      QMarginsF(MarginPoints, MarginPoints, MarginPoints, MarginPoints),
-                                      QPageLayout::Point));
+    ToPdf(printer, pdf, true);
     ASSERT_EQ(printer.height(), 6817);
     const int footerTop = 6817 - 2 * 116;
     {
@@ -171,12 +178,7 @@ TEST_F(PdfOutput, LongTextsAreCutBeforeTheNextColumnWithAnEllipsis)
           PrintBook(3, "Short\x85", "Austen", std::string(200, 'P'))});
     const QString pdf = Folder.Path() + "/columns.pdf";
     QPrinter printer(QPrinter::HighResolution);
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(pdf);
-    printer.setResolution(Dpi);
-    printer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
-                                      QMarginsF(MarginPoints, MarginPoints, MarginPoints, MarginPoints),
-                                      QPageLayout::Point));
+    ToPdf(printer, pdf, true);
     {
         TQtPrintTarget target(printer);
         Run(Options(TPrintChoice::AllBooks, false), target);
@@ -228,9 +230,7 @@ TEST_F(PdfOutput, PageRangeAndCopiesPrintTheChosenPagesCollated)
     for (const Case& c : cases) {
         const QString pdf = Folder.Path() + QStringLiteral("/range%1.pdf").arg(++n);
         QPrinter printer(QPrinter::HighResolution);
-        printer.setOutputFormat(QPrinter::PdfFormat);
-        printer.setOutputFileName(pdf);
-        printer.setResolution(Dpi);
+        ToPdf(printer, pdf, false);
         if (c.From > 0) {
             printer.setPrintRange(QPrinter::PageRange);
             printer.setFromTo(c.From, c.To);
