@@ -11,12 +11,15 @@
 #include "dialogs/LoansForm.h"
 #include "dialogs/RemoveSeveralDialog.h"
 #include "dialogs/SearchBooksDialog.h"
+#include "engine/Catalogue.h"
+#include "engine/ShownRows.h"
 #include "platform/Cp1252.h"
 #include "platform/gui/ErrorHandler.h"
 #include "platform/gui/MessageLayer.h"
 #include "platform/gui/Platform.h"
 #include "printing/PrintDialog.h"
 #include "printing/PrintSettingsDialog.h"
+#include "widgets/RunState.h"
 #include "widgets/TextFit.h"
 
 TfrmMain* frmMain = nullptr;
@@ -33,25 +36,18 @@ TWindowSlot<TfrmLoans> frmLoans;
 
 namespace {
 
-// A dialog as its slot makes it: owned by the main window, and captions given
-// room where the system lacks the windows' face.
-template <typename T> T* MakeDialog(QDialog*& asDialog)
+// A dialog as its slot makes it: made by make with what it works on, owned
+// by the main window, and captions given room where the system lacks the
+// windows' face.
+template <typename T, typename TMake> auto DialogMaker(TMake make)
 {
-    T* dialog = new T;
-    dialog->SetOwnerWindow(frmMain);
-    TextFit::FitWindow(dialog);
-    asDialog = dialog;
-    return dialog;
-}
-
-// The Loans window as its slot makes it: a window of its own beside the
-// browser, not a dialog, so the slot hands out no dialog.
-TfrmLoans* MakeLoansWindow(QDialog*& asDialog)
-{
-    auto* window = new TfrmLoans;
-    TextFit::FitWindow(window);
-    asDialog = nullptr;
-    return window;
+    return [make](QDialog*& asDialog) -> T* {
+        T* dialog = make();
+        dialog->SetOwnerWindow(frmMain);
+        TextFit::FitWindow(dialog);
+        asDialog = dialog;
+        return dialog;
+    };
 }
 
 template <typename T> void Destroy(T*& window)
@@ -77,20 +73,32 @@ TApplicationWindows::TApplicationWindows(std::unique_ptr<TStartupFiles> files) :
         return;
     }
     Made = true;
-    frmMain = new TfrmMain(*Files);
+    FCatalogue = std::make_unique<TCatalogue>();
+    FRows = std::make_unique<TShownRows>(*FCatalogue);
+    FRun = std::make_unique<TRunState>();
+    frmMain = new TfrmMain(*Files, *FCatalogue, *FRows, *FRun);
     if (frmMain->StartupFailed())
         return;
-    frmBookBrowser = new TfrmBookBrowser;
+    frmBookBrowser = new TfrmBookBrowser(*FCatalogue, *FRows, *FRun);
     // The dialogs, in the windows' order; each is made when first reached.
-    dlgLoanBook.Arm(&MakeDialog<TdlgLoanBook>);
-    dlgSearchBooks.Arm(&MakeDialog<TdlgSearchBooks>);
-    dlgAbout.Arm(&MakeDialog<TdlgAbout>);
-    dlgPrint.Arm(&MakeDialog<TdlgPrint>);
-    dlgPrintSettings.Arm(&MakeDialog<TdlgPrintSettings>);
-    dlgDatabaseSettings.Arm(&MakeDialog<TdlgDatabaseSettings>);
-    dlgRemoveSeveral.Arm(&MakeDialog<TdlgRemoveSeveral>);
-    dlgEditSeveral.Arm(&MakeDialog<TdlgEditSeveral>);
-    frmLoans.Arm(&MakeLoansWindow);
+    dlgLoanBook.Arm(DialogMaker<TdlgLoanBook>([this] { return new TdlgLoanBook(*FCatalogue, *FRows); }));
+    dlgSearchBooks.Arm(DialogMaker<TdlgSearchBooks>([this] { return new TdlgSearchBooks(*FCatalogue, *FRows); }));
+    dlgAbout.Arm(DialogMaker<TdlgAbout>([] { return new TdlgAbout; }));
+    dlgPrint.Arm(DialogMaker<TdlgPrint>([this] { return new TdlgPrint(*FCatalogue, *FRows); }));
+    dlgPrintSettings.Arm(
+        DialogMaker<TdlgPrintSettings>([this] { return new TdlgPrintSettings(FCatalogue->Settings()); }));
+    dlgDatabaseSettings.Arm(
+        DialogMaker<TdlgDatabaseSettings>([this] { return new TdlgDatabaseSettings(FCatalogue->Settings()); }));
+    dlgRemoveSeveral.Arm(DialogMaker<TdlgRemoveSeveral>([this] { return new TdlgRemoveSeveral(*FCatalogue); }));
+    dlgEditSeveral.Arm(DialogMaker<TdlgEditSeveral>([this] { return new TdlgEditSeveral(*FCatalogue); }));
+    // A window of its own, not a dialog, so the slot hands out no dialog; it
+    // stacks above the main window.
+    frmLoans.Arm([this](QDialog*& asDialog) {
+        auto* window = new TfrmLoans(*FCatalogue, *FRows, *FRun, frmMain);
+        TextFit::FitWindow(window);
+        asDialog = nullptr;
+        return window;
+    });
     // Only where the system lacks the windows' face do captions need more room.
     TextFit::FitWindow(frmMain);
     TextFit::FitWindow(frmBookBrowser);
@@ -100,9 +108,9 @@ TApplicationWindows::~TApplicationWindows()
 {
     if (!Made)
         return;
-    // The Loans window, shown at the end of the run, keeps its place for the next.
-    if (frmLoans.Made() && frmLoans->isVisible())
-        TErrorHandler::Guard([] { frmLoans->FormClose(); });
+    // The run ends: windows closed from here on are not closed by the user.
+    if (FRun)
+        FRun->Ending = true;
     Destroy(frmLoans);
     Destroy(dlgEditSeveral);
     Destroy(dlgRemoveSeveral);

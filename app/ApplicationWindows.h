@@ -1,7 +1,9 @@
-// Creates the main window and the book browser, arms the eight dialogs to be
-// made on their first use, and destroys all that were made in the reverse of
-// their fixed order, the main window last. When the main window's start-up
-// fails, no other window is made.
+// Makes what the windows share, below them: the catalogue (the books and the
+// settings), the shown rows and the run's state; then creates the main window
+// and the book browser, arms the dialogs and the Loans window to be made on
+// their first use, each given what it works on, and destroys all that were
+// made in the reverse of their fixed order, the main window last. When the
+// main window's start-up fails, no other window is made.
 //
 // Before anything is read, the run takes the working folder's lock: a second
 // Volumnia on the same folder (whose end would overwrite the first one's
@@ -13,6 +15,9 @@
 
 #include <memory>
 
+class TCatalogue;
+class TRunState;
+class TShownRows;
 class TStartupFiles;
 
 class TApplicationWindows {
@@ -28,10 +33,18 @@ public:
     // False when start-up failed and the program must end at once.
     bool Started() const;
 
+    // What the windows were given, for the program's end and for tests.
+    TCatalogue& Catalogue() { return *FCatalogue; }
+    TShownRows& Rows() { return *FRows; }
+    TRunState& Run() { return *FRun; }
+
     static constexpr const char* AlreadyRunningMessage =
         "Volumnia is already running in this folder. Only one Volumnia can work on a folder's books at a time.";
 
 private:
     std::unique_ptr<TStartupFiles> Files; // holds the folder's lock for the run
-    bool Made = false;                    // whether the windows are this object's to destroy
+    std::unique_ptr<TCatalogue> FCatalogue;
+    std::unique_ptr<TShownRows> FRows;
+    std::unique_ptr<TRunState> FRun;
+    bool Made = false; // whether the windows are this object's to destroy
 };

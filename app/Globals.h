@@ -1,7 +1,9 @@
-// The ten windows of Volumnia: one global instance each for the whole run,
+// The windows of Volumnia: one global instance each for the whole run,
 // destroyed in the reverse of this order. The main window and the book
 // browser are made at start by TApplicationWindows; each dialog is made on its
-// first use (TWindowSlot).
+// first use (TWindowSlot). The globals serve making, showing and parenting
+// windows only: what a window shows it is given when made (the catalogue, the
+// shown rows, the run's state), never read from another window.
 #pragma once
 
 #include "app/WindowSlot.h"

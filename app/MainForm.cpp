@@ -4,7 +4,9 @@
 #include "app/StartupFiles.h"
 #include "dialogs/BookBrowserForm.h"
 #include "dialogs/LoansForm.h"
+#include "engine/Catalogue.h"
 #include "engine/ORBL.h"
+#include "engine/ShownRows.h"
 #include "platform/Cp1252.h"
 #include "platform/IntegerConversion.h"
 #include "platform/LocaleTexts.h"
@@ -17,8 +19,9 @@
 #include "platform/gui/Platform.h"
 #include "platform/gui/Shell.h"
 #include "platform/gui/StoredPosition.h"
-#include "widgets/BookGrid.h"
+#include "settings/RFileSystem.h"
 #include "widgets/DialogControls.h"
+#include "widgets/RunState.h"
 
 #include <QAction>
 #include <QApplication>
@@ -30,17 +33,12 @@
 #include <QPushButton>
 #include <QTimer>
 
-#include <cstdint>
 #include <QToolBar>
 #include <QToolButton>
 
-namespace {
+#include <cstdint>
 
-// Runs a handler of the main window through the application-wide guard.
-template <typename Handler> auto Guarded(TfrmMain* window, Handler handler)
-{
-    return [window, handler] { TErrorHandler::Guard([&] { (window->*handler)(); }); };
-}
+namespace {
 
 // The file name part of a path: the text after its last folder separator or
 // drive colon, or the whole text when it has neither.
@@ -50,11 +48,6 @@ std::string LastComponent(const std::string& path)
     return cut == std::string::npos ? path : path.substr(cut + 1);
 }
 
-TBookGrid& BookList()
-{
-    return *frmBookBrowser->BookList;
-}
-
 std::string Text(const QLineEdit* box)
 {
     return Cp1252::FromQString(box->text());
@@ -62,10 +55,11 @@ std::string Text(const QLineEdit* box)
 
 } // namespace
 
-TfrmMain::TfrmMain(TStartupFiles& files, QWidget* parent) : QMainWindow(parent), StartupFiles(&files)
+TfrmMain::TfrmMain(TStartupFiles& files, TCatalogue& catalogue, TShownRows& rows, TRunState& run, QWidget* parent)
+    : QMainWindow(parent), StartupFiles(&files), Catalogue(catalogue), Rows(rows), Run(run)
 {
-    // The global names the window from the start, as the windows made during
-    // its creation reach it through the global.
+    // The global names the window from the start: the windows made later
+    // take it as their owner.
     frmMain = this;
     setObjectName(QStringLiteral("frmMain"));
     Ui.Setup(this);
@@ -136,6 +130,11 @@ void TfrmMain::ConnectHandlers()
     // textChanged also fires for text the program sets, which LoadBook relies on.
     connect(Ui.edtCurrentItem, &QLineEdit::textChanged, this, Guarded(this, &TfrmMain::edtCurrentItemChange));
 
+    // The current book of the shown rows is the one shown; a refill shows the first.
+    connect(&Rows, &TShownRows::Refilled, this, [this] { TErrorHandler::Guard([this] { LoadBook(0); }); });
+    connect(&Rows, &TShownRows::CurrentChanged, this, Guarded(this, &TfrmMain::LoadBook));
+    connect(&Run, &TRunState::BrowserShownChanged, Ui.tbtnListView, &QToolButton::setChecked);
+
     Clock = new QTimer(this);
     Clock->setInterval(1000);
     connect(Clock, &QTimer::timeout, this, Guarded(this, &TfrmMain::ClockTimer));
@@ -149,19 +148,20 @@ void TfrmMain::FormCreate()
     PositionRestored = false;
     ClockTimer();
     try {
-        // Settings on the settings file, then Database on the file they name:
-        // read at start (TStartupFiles), taken here with what their reading raised.
-        StartupFiles->TakeEngines(Settings, Database);
-        Database->EnableStartOfRunBackup();
-        Database->OnBackupProblem = [](const std::string& text) {
-            TPlatform::Messages().Information(Cp1252::ToQString(text));
-        };
-        CurrentIndex = Settings->ReadInteger("CurrentIndex");
-        const std::string path = Settings->ReadString("orbl_databasefile");
+        // The settings on the settings file, then the database on the file
+        // they name: read at start (TStartupFiles), taken here with what their
+        // reading raised.
+        Catalogue.Open([this](std::unique_ptr<TRFileSystem>& settings, std::unique_ptr<TDatabase>& database) {
+            StartupFiles->TakeEngines(settings, database);
+        });
+        Catalogue.EnableStartOfRunBackup(
+            [](const std::string& text) { TPlatform::Messages().Information(Cp1252::ToQString(text)); });
+        Catalogue.ReadCurrentIndex();
+        const std::string path = Catalogue.Settings().ReadString("orbl_databasefile");
         Ui.StatusPanels[3]->setText(Cp1252::ToQString(LastComponent(path)) +
-                                    QStringLiteral(" (%1kt)").arg(Database->FileSize()));
+                                    QStringLiteral(" (%1kt)").arg(Catalogue.Database().FileSize()));
         // Only the check mark comes back; the menu command makes the window topmost.
-        Ui.mnuView_AlwaysOnTop->setChecked(Settings->ReadString("AlwaysOnTop") == "true");
+        Ui.mnuView_AlwaysOnTop->setChecked(Catalogue.Settings().ReadString("AlwaysOnTop") == "true");
     } catch (const EKELTError&) {
         TPlatform::Messages().Information(QStringLiteral("106-5: KELT -error. File corrupted."));
         FStartupFailed = true;
@@ -172,13 +172,12 @@ void TfrmMain::FormCreate()
         TErrorHandler::Show(error);
         // Without both engines there is nothing the program could do: end it
         // as after the two messages above, writing nothing back.
-        if (!Settings || !Database)
+        if (!Catalogue.IsOpen())
             FStartupFailed = true;
     }
     if (FStartupFailed) {
         Clock->stop();
-        Database.reset();
-        Settings.reset();
+        Catalogue.Close();
     }
 }
 
@@ -187,25 +186,23 @@ void TfrmMain::FormActivate()
     if (PositionRestored || FStartupFailed)
         return;
     PositionRestored = true; // even a failing first attempt is not repeated
-    const int32_t left = Settings->ReadInteger("MF_X");
-    const int32_t top = Settings->ReadInteger("MF_Y");
+    const int32_t left = Catalogue.Settings().ReadInteger("MF_X");
+    const int32_t top = Catalogue.Settings().ReadInteger("MF_Y");
     Position->PlaceAt(QPoint(left, top));
 }
 
 void TfrmMain::FormDestroy()
 {
-    if (FStartupFailed || !Settings || !Database)
+    if (FStartupFailed || !Catalogue.IsOpen())
         return;
     try {
         // The frame's corner, as FormActivate and Restore windows place it;
         // nothing where the platform cannot tell where the window is.
         if (const std::optional<QPoint> corner = Position->ToStore()) {
-            Settings->WriteInteger("MF_X", corner->x());
-            Settings->WriteInteger("MF_Y", corner->y());
+            Catalogue.Settings().WriteInteger("MF_X", corner->x());
+            Catalogue.Settings().WriteInteger("MF_Y", corner->y());
         }
-        Settings->WriteInteger("CurrentIndex", CurrentIndex);
-        Settings->SaveToFile();
-        Database->SaveToFile();
+        Catalogue.SaveAtEnd();
     } catch (const EKELTError&) {
         TPlatform::Messages().Information(QStringLiteral("108-7: KELT -error. File full or corrupted."));
     } catch (const std::exception& error) {
@@ -233,7 +230,7 @@ void TfrmMain::showEvent(QShowEvent* event)
 
 void TfrmMain::closeEvent(QCloseEvent* event)
 {
-    Ending = true;
+    Run.Ending = true;
     event->accept();
     QCoreApplication::quit();
 }
@@ -280,6 +277,7 @@ void TfrmMain::SetStatus(bool browsing, bool editing)
         box->setReadOnly(browsing);
     Ui.btnSave->setVisible(editing);
     Ui.btnCancel->setVisible(editing);
+    Run.Editing = editing;
     EnableLoanItems();
 }
 
@@ -292,30 +290,7 @@ void TfrmMain::EnableLoanItems()
 
 void TfrmMain::LoadList()
 {
-    const int32_t n = Database->Count();
-    TBookRows rows;
-    rows.Reserve(n);
-    // Each slot's item as GetItem(-1, r) would copy it, read in place: while
-    // the database is marked empty, GetItem gives nothing (an empty item).
-    const TItem none{};
-    for (int32_t r = 0; r < n; ++r) {
-        const TItem& item = Database->Empty() ? none : Database->ItemAt(r);
-        RowIds[static_cast<size_t>(r)] = item.ID;
-        rows.Add(item);
-    }
-    if (n == 0)
-        RowIds[0] = 0;
-    BookList().SetRows(std::move(rows));
-    BookList().SelectRowSilently(0);
-    emit ListLoaded();
-}
-
-bool TfrmMain::ListHoldsNoBook(int32_t r) const
-{
-    // The blank row LoadList leaves for an empty store (its ID 0 is no book),
-    // still shown after the first book is added and before the list is rebuilt.
-    return r == 0 && RowIds[0] == 0 && BookList().RowCount() == 1 && BookList().Cell(0, 2).isEmpty() &&
-           BookList().Cell(0, 1).isEmpty() && !Database->ItemExists(0);
+    Rows.FillAll();
 }
 
 void TfrmMain::ShowLoanState(bool onLoan)
@@ -336,15 +311,16 @@ void TfrmMain::ShowEmptyBook()
 
 void TfrmMain::LoadBook(int32_t r)
 {
-    if (r < 0 || r >= static_cast<int32_t>(RowIds.size()))
+    if (r < 0 || r >= TShownRows::Capacity)
         throw EBaseError("Grid index out of range");
-    if (ListHoldsNoBook(r)) {
+    // The blank row of an empty list holds no book.
+    if (Rows.IsBlank(r)) {
         ShowEmptyBook();
     } else {
         // While the database is marked empty GetItem hands back nothing, and
         // the fresh record shows as an empty book.
         TItem item;
-        Database->GetItem(RowIds[static_cast<size_t>(r)], -1, item);
+        Catalogue.Database().GetItem(Rows.IdAt(r), -1, item);
         Ui.edtBookname->setText(Cp1252::ToQString(item.Fields[0]));
         Ui.edtAuthor->setText(Cp1252::ToQString(item.Fields[1]));
         Ui.edtPublisher->setText(Cp1252::ToQString(item.Fields[2]));
@@ -355,21 +331,22 @@ void TfrmMain::LoadBook(int32_t r)
         Ui.lblLoanDate->setText(Cp1252::ToQString(item.Fields[7]));
         ShowLoanState(!item.Fields[7].empty());
     }
-    Ui.lblItems->setText(QStringLiteral(" / %1").arg(Database->Count()));
+    Ui.lblItems->setText(QStringLiteral(" / %1").arg(Catalogue.Database().Count()));
     Ui.edtCurrentItem->setText(QString::number(r + 1));
 }
 
 int32_t TfrmMain::SelectedRow() const
 {
-    return BookList().SelectedRow();
+    return Rows.Current();
 }
 
+// The steps select a row of the shown rows; the row's book is shown as the
+// current row changes.
 void TfrmMain::btnFirstClick()
 {
     if (SelectedRow() == 0)
         return;
-    BookList().SelectRow(0);
-    LoadBook(0);
+    Rows.Select(0);
 }
 
 void TfrmMain::btnPreviousClick()
@@ -377,37 +354,32 @@ void TfrmMain::btnPreviousClick()
     const int32_t s = SelectedRow();
     if (s == 0)
         return;
-    BookList().SelectRow(s - 1);
-    LoadBook(s - 1);
+    Rows.Select(s - 1);
 }
 
 void TfrmMain::btnNextClick()
 {
     const int32_t s = SelectedRow();
-    if (s == BookList().RowCount() - 1)
+    if (s == Rows.RowCount() - 1)
         return;
-    BookList().SelectRow(s + 1);
-    LoadBook(s + 1);
+    Rows.Select(s + 1);
 }
 
 void TfrmMain::btnLastClick()
 {
-    const int32_t last = BookList().RowCount() - 1;
+    const int32_t last = Rows.RowCount() - 1;
     if (SelectedRow() == last)
         return;
-    BookList().SelectRow(last);
-    LoadBook(last);
+    Rows.Select(last);
 }
 
 void TfrmMain::edtCurrentItemChange()
 {
-    if (!Database || !frmBookBrowser)
+    if (!Catalogue.IsOpen())
         return;
     const int32_t v = IntegerConversion::StrToInt(Text(Ui.edtCurrentItem));
-    if (v >= 1 && v <= Database->Count()) {
-        BookList().SelectRow(v - 1);
-        LoadBook(v - 1);
-    }
+    if (v >= 1 && v <= Catalogue.Database().Count())
+        Rows.Select(v - 1);
 }
 
 void TfrmMain::ClockTimer()
@@ -440,53 +412,23 @@ void TfrmMain::tbtnEditBookClick()
 void TfrmMain::btnSaveClick()
 {
     TItem item;
-    if (AddMode) {
-        // The counter goes up before the database is asked and stays up if the
-        // add fails. It passes over numbers the database holds already: after
-        // a crash the stored counter may lag behind the books saved.
-        do
-            ++CurrentIndex;
-        while (Database->ItemExists(CurrentIndex) && CurrentIndex < INT32_MAX);
-        item.ID = CurrentIndex;
-    } else {
-        item.ID = RowIds[static_cast<size_t>(SelectedRow())];
-    }
     item.Fields[0] = Text(Ui.edtBookname);
     item.Fields[1] = Text(Ui.edtAuthor);
     item.Fields[2] = Text(Ui.edtPublisher);
     item.Fields[3] = Text(Ui.edtPublishyear);
     item.Fields[4] = Text(Ui.edtMisc1);
     item.Fields[5] = Text(Ui.edtMisc2);
-    if (!AddMode) {
+    // The catalogue saves at once, lists the books anew and the first is
+    // shown; a failure leaves the window in edit mode with the typed text.
+    if (AddMode) {
+        Catalogue.Add(item);
+    } else {
+        item.ID = Rows.CurrentId();
         item.Fields[6] = Cp1252::FromQString(Ui.lblLoaner->text());
         item.Fields[7] = Cp1252::FromQString(Ui.lblLoanDate->text());
-    }
-
-    if (AddMode) {
-        Database->AddItem(item);
-        // The counter reaches the settings file before the book reaches the
-        // database file, so a crash in between cannot give the number out
-        // again. Only a help: where the settings cannot be written the book
-        // is still saved, and the end of the run reports the settings.
-        try {
-            Settings->WriteInteger("CurrentIndex", CurrentIndex);
-        } catch (const std::exception&) {
-        }
-        try {
-            Database->SaveToFile();
-        } catch (...) {
-            // The book did not reach the file. Take it back out of memory too,
-            // so that pressing Save again stores it once, not twice.
-            Database->DeleteItem(item.ID);
-            throw;
-        }
-    } else {
-        Database->UpdateItem(item);
-        Database->SaveToFile();
+        Catalogue.Update(item);
     }
     btnCancelClick();
-    LoadList();
-    LoadBook(SelectedRow());
 }
 
 void TfrmMain::btnCancelClick()
@@ -501,17 +443,15 @@ void TfrmMain::tbtnRemoveBookClick()
 {
     if (!TPlatform::Messages().Question(QStringLiteral("Sure to remove this book?")))
         return;
-    Database->DeleteItem(RowIds[static_cast<size_t>(SelectedRow())]);
-    Database->SaveToFile();
-    LoadList();
-    LoadBook(0);
+    Catalogue.Remove(Rows.CurrentId());
 }
 
 void TfrmMain::tbtnLoanBookClick()
 {
+    // The dialog lends the current book through the catalogue. Confirmed or
+    // not, the list is made anew and its first book shown.
     TPlatform::Modal().Exec(dlgLoanBook.Dialog());
     LoadList();
-    LoadBook(0);
 }
 
 void TfrmMain::tbtnReturnBookClick()
@@ -519,28 +459,27 @@ void TfrmMain::tbtnReturnBookClick()
     if (!TPlatform::Messages().Question(QStringLiteral("Sure to return this book?")))
         return;
     AddMode = false;
-    Ui.lblLoanDate->clear();
-    btnSaveClick();
-    LoadList();
+    // Only the loan date is cleared; the book keeps its last loaner's name.
+    Catalogue.Return(Rows.CurrentId());
+    btnCancelClick();
 }
 
 // ---------------------------------------------------------------- view and help commands
 
 void TfrmMain::tbtnListViewClick()
 {
-    if (BrowserShown) {
+    if (Run.BrowserShown()) {
         frmBookBrowser->close(); // its close handling writes the position and clears BrowserShown
     } else {
         frmBookBrowser->show();
-        BrowserShown = true;
+        Run.SetBrowserShown(true);
     }
-    Ui.tbtnListView->setChecked(BrowserShown);
+    Ui.tbtnListView->setChecked(Run.BrowserShown());
 }
 
 void TfrmMain::tbtnRefreshClick()
 {
     LoadList();
-    LoadBook(0);
 }
 
 void TfrmMain::mnuView_LoansClick()
@@ -553,20 +492,22 @@ void TfrmMain::mnuView_LoansClick()
 void TfrmMain::mnuView_AlwaysOnTopClick()
 {
     const bool wasOnTop = Ui.mnuView_AlwaysOnTop->isChecked();
-    Settings->WriteString("AlwaysOnTop", wasOnTop ? "false" : "true");
+    Catalogue.Settings().WriteString("AlwaysOnTop", wasOnTop ? "false" : "true");
     DesktopWindow::SetStaysOnTop(*this, !wasOnTop);
     Ui.mnuView_AlwaysOnTop->setChecked(!wasOnTop);
 }
 
 void TfrmMain::mnuView_RestoreWindowsClick()
 {
-    Settings->WriteInteger("LV_X", 100);
-    Settings->WriteInteger("LV_Y", 100);
-    Settings->WriteInteger("MF_X", 300);
-    Settings->WriteInteger("MF_Y", 300);
+    TRFileSystem& settings = Catalogue.Settings();
+    settings.WriteInteger("LV_X", 100);
+    settings.WriteInteger("LV_Y", 100);
+    settings.WriteInteger("MF_X", 300);
+    settings.WriteInteger("MF_Y", 300);
     Position->PlaceAt(QPoint(300, 300));
-    // Even while hidden; it is not shown by this.
-    frmBookBrowser->Position->PlaceAt(QPoint(100, 100));
+    // The browser goes to 100, 100 (even while hidden; it is not shown by
+    // this), the Loans window to its own default place.
+    Run.RestoreWindows();
 }
 
 void TfrmMain::mnuHelp_ContentsClick()
@@ -606,6 +547,6 @@ void TfrmMain::tbtnPrintClick()
 
 void TfrmMain::mnuFile_ExitClick()
 {
-    Ending = true;
+    Run.Ending = true;
     QCoreApplication::quit();
 }

@@ -1,22 +1,22 @@
-// TfrmMain, the main window of Volumnia. It owns the two engines (Settings on
-// "volumnia.kelt" and Database on the file the settings name), shows one book
-// at a time, keeps RowIds in step with the book browser's rows, and runs the
-// editing, view and help commands. Handlers raise; the signal connections run
-// them through the application-wide guard, and other windows that call them
-// (the loan dialog calls btnSaveClick) see the error themselves.
+// TfrmMain, the main window of Volumnia. At its creation the catalogue takes
+// the two engines read at start (the settings on "volumnia.kelt" and the
+// database on the file they name), and at its end the catalogue saves them.
+// It shows the current book of the shown rows, steps through them, and runs
+// the editing, view and help commands, changing books through the catalogue.
+// Handlers raise; the signal connections run them through the
+// application-wide guard.
 #pragma once
 
 #include "app/MainFormUi.h"
 
 #include <QMainWindow>
 
-#include <array>
 #include <cstdint>
-#include <memory>
 
 class QTimer;
-class TDatabase;
-class TRFileSystem;
+class TCatalogue;
+class TRunState;
+class TShownRows;
 class TStartupFiles;
 class TStoredPosition;
 
@@ -24,29 +24,21 @@ class TfrmMain : public QMainWindow {
     Q_OBJECT
 
 public:
-    // Runs FormCreate, which takes the engines from the files read at start.
-    explicit TfrmMain(TStartupFiles& files, QWidget* parent = nullptr);
+    // Runs FormCreate, which opens the catalogue on the files read at start.
+    TfrmMain(TStartupFiles& files, TCatalogue& catalogue, TShownRows& rows, TRunState& run, QWidget* parent = nullptr);
     ~TfrmMain() override; // runs FormDestroy
 
     // True when start-up could not make both engines: the program ends at
     // once and nothing is written back.
     bool StartupFailed() const { return FStartupFailed; }
 
-    // Shared state, used by the other windows.
-    std::unique_ptr<TRFileSystem> Settings;
-    std::unique_ptr<TDatabase> Database;
-    std::array<int32_t, 1500> RowIds{};
-    int32_t CurrentIndex = 0;
+    // Whether edit mode was entered by Add (true) or by Edit.
     bool AddMode = false;
-    bool BrowserShown = false;
     bool PositionRestored = false;
-    // Set once the run is ending (close box or Exit), so that windows closed
-    // on the way out do not act as if the user had closed them.
-    bool Ending = false;
 
-    // Shared operations.
     void ClearDetailView();
     void SetStatus(bool browsing, bool editing);
+    // Lists the whole catalogue again; the first book is then shown.
     void LoadList();
     void LoadBook(int32_t r);
 
@@ -81,13 +73,8 @@ public:
     void tbtnPrintClick();
     void mnuFile_ExitClick();
 
-    // The controls, public as other windows and tests reach them by name.
+    // The controls, public as tests reach them by name.
     TMainFormUi Ui;
-
-signals:
-    // LoadList refilled the browser's list: every command that changes books
-    // ends with it, so the windows that show books follow it.
-    void ListLoaded();
 
 protected:
     void changeEvent(QEvent* event) override;
@@ -101,13 +88,15 @@ private:
     void FormDestroy();
     void ConnectHandlers();
     void ShowEmptyBook();
-    bool ListHoldsNoBook(int32_t r) const;
     void ShowLoanState(bool onLoan);
     void EnableLoanItems();
     int32_t SelectedRow() const;
 
     bool FStartupFailed = false;
-    TStartupFiles* StartupFiles; // until FormCreate has taken the engines
+    TStartupFiles* StartupFiles; // until FormCreate has opened the catalogue
+    TCatalogue& Catalogue;
+    TShownRows& Rows;
+    TRunState& Run;
     QTimer* Clock = nullptr;
     TStoredPosition* Position = nullptr; // MF_X and MF_Y
 };

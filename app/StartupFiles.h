@@ -8,6 +8,7 @@
 #pragma once
 
 #include "platform/WorkingFolderLock.h"
+#include "settings/SettingsKeys.h"
 
 #include <exception>
 #include <future>
@@ -41,7 +42,7 @@ private:
     void LockAndRead();
     void Read();
 
-    TWorkingFolderLock Lock;
+    TWorkingFolderLock Lock{QStringLiteral("."), TSettingsKeys::FileName};
     // The database file's own lock, taken once the settings name it.
     std::unique_ptr<TWorkingFolderLock> DatabaseLock;
     std::promise<TWorkingFolderLock::TResult> LockTried;

@@ -7,16 +7,18 @@
 // needs no more than the slot's forward declaration of its class.
 #pragma once
 
+#include <functional>
+
 class QDialog;
 
 template <typename T> class TWindowSlot {
 public:
     // Makes the window and gives it also as a QDialog (the maker knows the
     // window's class, which the slot's users need not).
-    using TMaker = T* (*)(QDialog*& asDialog);
+    using TMaker = std::function<T*(QDialog*& asDialog)>;
 
     // Arms the slot: the window is made by Maker when it is first reached.
-    void Arm(TMaker maker) { Maker = maker; }
+    void Arm(TMaker maker) { Maker = std::move(maker); }
 
     // The window, made now if it was not yet; null while the slot is not armed.
     T* Get()
@@ -51,7 +53,7 @@ public:
     }
 
 private:
-    TMaker Maker = nullptr;
+    TMaker Maker;
     T* Window = nullptr;
     QDialog* AsDialog = nullptr;
 };

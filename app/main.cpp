@@ -1,4 +1,4 @@
-// Entry of Volumnia: the application titled "Volumnia", its ten windows made
+// Entry of Volumnia: the application titled "Volumnia", its windows made
 // in order, the event loop, and the windows destroyed in reverse order (the
 // main window last, which writes the state back).
 #include "app/ApplicationWindows.h"

@@ -11,21 +11,24 @@
 
 TCsvCatalogue::TCsvCatalogue()
 {
+    std::unique_ptr<TRFileSystem> settings;
+    std::unique_ptr<TDatabase> database;
     try {
-        FSettings = std::make_unique<TRFileSystem>(TSettingsKeys::FileName);
+        settings = std::make_unique<TRFileSystem>(TSettingsKeys::FileName);
     } catch (const std::exception& error) {
         const bool missing = !QFile::exists(QString::fromLatin1(TSettingsKeys::FileName));
         throw ECsvRefusal(std::string(TSettingsKeys::FileName) + ": " + Utf8(error.what()) +
                           (missing ? " (run volumnia-csv in Volumnia's folder)" : ""));
     }
     try {
-        FDatabase = std::make_unique<TDatabase>(std::as_const(*FSettings), TDatabase::TLoadOnly{});
+        database = std::make_unique<TDatabase>(std::as_const(*settings), TDatabase::TLoadOnly{});
     } catch (const std::exception& error) {
         std::string path;
-        if (FSettings->ValueExists("orbl_databasefile"))
-            path = Utf8(FSettings->ReadString("orbl_databasefile")) + ": ";
+        if (settings->ValueExists("orbl_databasefile"))
+            path = Utf8(settings->ReadString("orbl_databasefile")) + ": ";
         throw ECsvRefusal("database " + path + Utf8(error.what()));
     }
+    FCatalogue = std::make_unique<TCatalogue>(std::move(settings), std::move(database));
 }
 
 std::string TCsvCatalogue::Utf8(const std::string& cp1252)
@@ -35,5 +38,5 @@ std::string TCsvCatalogue::Utf8(const std::string& cp1252)
 
 QString TCsvCatalogue::DatabasePath() const
 {
-    return Cp1252::ToQString(FDatabase->FileName());
+    return Cp1252::ToQString(FCatalogue->Database().FileName());
 }

@@ -24,7 +24,8 @@ void RefuseCatalogueFile(const QString& file, const QString& databasePath)
         return;
     const QString targetPath = target.canonicalFilePath();
     const QString ownFiles[] = {QString::fromLatin1(TSettingsKeys::FileName), databasePath,
-                                databasePath + QStringLiteral(".bak"), TWorkingFolderLock::FileName()};
+                                databasePath + QStringLiteral(".bak"),
+                                TWorkingFolderLock::FileNameFor(TSettingsKeys::FileName)};
     for (const QString& own : ownFiles) {
         const QFileInfo info(own);
         if (info.exists() && info.canonicalFilePath() == targetPath)
@@ -132,9 +133,9 @@ std::vector<QString> BookRow(TCsvFormat format, const TItem& item)
 void TCsvExport::Run(const TCsvExportOptions& options, std::ostream& out, std::ostream& report)
 {
     TCsvCatalogue catalogue;
-    TDatabase& database = catalogue.Database();
+    const TDatabase& database = catalogue.Database();
     if (options.SortField >= 0)
-        database.SortBy(database.Aliases()[static_cast<size_t>(options.SortField)]);
+        catalogue.Catalogue().SortByField(database.Aliases()[static_cast<size_t>(options.SortField)]);
 
     QByteArray data;
     if (options.Bom)

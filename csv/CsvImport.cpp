@@ -355,52 +355,51 @@ void CollectChanges(TPlan& plan)
     }
 }
 
-// Each book takes CurrentIndex + 1 and raises it, as Add does; a number the
-// catalogue already holds is passed over, as a second Save after "#104"
-// would. Returns how many numbers were passed over.
+// Each book takes the next number after CurrentIndex, as Add does; a number
+// the catalogue already holds is passed over. Returns how many numbers were
+// passed over.
 int NumberRows(std::vector<TRow>& rows, TCsvCatalogue& catalogue)
 {
-    int passedOver = 0;
-    int32_t currentIndex = 0;
+    TCatalogue& books = catalogue.Catalogue();
     try {
-        currentIndex = catalogue.Settings().ReadInteger("CurrentIndex");
+        books.ReadCurrentIndex();
     } catch (const std::exception& error) {
         throw ECsvRefusal(std::string(TSettingsKeys::FileName) +
                           ": CurrentIndex: " + TCsvCatalogue::Utf8(error.what()) + "; nothing imported");
     }
-    for (TRow& row : rows) {
-        for (;;) {
-            if (currentIndex == std::numeric_limits<int32_t>::max())
-                throw ECsvRefusal(std::string(TSettingsKeys::FileName) +
-                                  ": CurrentIndex has no book numbers left; nothing imported");
-            ++currentIndex;
-            if (!catalogue.Database().ItemExists(currentIndex))
-                break;
-            ++passedOver;
-        }
-        row.Item.ID = currentIndex;
+    int passedOver = 0;
+    std::vector<int32_t> numbers;
+    try {
+        numbers = books.NextNumbers(rows.size(), &passedOver);
+    } catch (const TCatalogue::ENoNumbersLeft&) {
+        throw ECsvRefusal(std::string(TSettingsKeys::FileName) +
+                          ": CurrentIndex has no book numbers left; nothing imported");
     }
+    for (size_t i = 0; i < rows.size(); ++i)
+        rows[i].Item.ID = numbers[i];
     return passedOver;
 }
 
 // The counter reaches the settings file before the books reach the database:
 // a failure after it leaves a gap in the numbers, never a number used twice.
-void Save(TCsvCatalogue& catalogue, const std::vector<TRow>& rows, int32_t currentIndex)
+void Save(TCsvCatalogue& catalogue, const std::vector<TRow>& rows, int32_t currentIndex, std::ostream& report)
 {
-    TDatabase& database = catalogue.Database();
-    database.EnableStartOfRunBackup();
+    TCatalogue& books = catalogue.Catalogue();
+    // A safety copy that cannot be written does not stop the import; the
+    // user hears of it with the summary.
+    books.EnableStartOfRunBackup(
+        [&report](const std::string& text) { report << "Note: " << TCsvCatalogue::Utf8(text) << "\n"; });
+    std::vector<TItem> items;
+    items.reserve(rows.size());
     for (const TRow& row : rows)
-        database.AddItem(row.Item);
+        items.push_back(row.Item);
     try {
-        catalogue.Settings().WriteInteger("CurrentIndex", currentIndex);
-    } catch (const std::exception& error) {
+        books.AddNumbered(items, TCatalogue::TCounter::Required);
+    } catch (const TCatalogue::ECounterNotWritten& error) {
         throw ECsvRefusal(std::string(TSettingsKeys::FileName) + ": " + TCsvCatalogue::Utf8(error.what()) +
                           "; nothing imported");
-    }
-    try {
-        database.SaveToFile();
-    } catch (const std::exception& error) {
-        throw ECsvRefusal("database " + TCsvCatalogue::Utf8(database.FileName()) + ": " +
+    } catch (const TCatalogue::ENotSaved& error) {
+        throw ECsvRefusal("database " + TCsvCatalogue::Utf8(catalogue.Database().FileName()) + ": " +
                           TCsvCatalogue::Utf8(error.what()) + "; nothing imported (CurrentIndex stays at " +
                           std::to_string(currentIndex) + ", so no book number is given out twice)");
     }
@@ -410,15 +409,15 @@ void Save(TCsvCatalogue& catalogue, const std::vector<TRow>& rows, int32_t curre
 
 void TCsvImport::Run(const TCsvImportOptions& options, std::ostream& report)
 {
-    TWorkingFolderLock lock(QStringLiteral("."), "an import (volumnia-csv)");
+    TWorkingFolderLock lock(QStringLiteral("."), TSettingsKeys::FileName, "an import (volumnia-csv)");
     TakeLock(lock, report);
     TCsvCatalogue catalogue;
-    TDatabase& database = catalogue.Database();
+    const TDatabase& database = catalogue.Database();
     // The database itself, which other working folders may name too; read
     // again once held, so no import that ended meanwhile is overwritten.
     TWorkingFolderLock databaseLock = TWorkingFolderLock::ForFile(database.FileName(), "an import (volumnia-csv)");
     TakeLock(databaseLock, report);
-    database.LoadFromFile();
+    catalogue.Catalogue().Reload();
     const std::vector<TCsvRecord> records = ReadRecords(options);
     const TCsvColumns columns(records.front().Fields, database.Aliases());
     if (columns.ColumnsOf(0).empty())
@@ -451,12 +450,7 @@ void TCsvImport::Run(const TCsvImportOptions& options, std::ostream& report)
             report << "line " << row.Line << ": ID " << row.Item.ID << ": " << TCsvCatalogue::Utf8(row.Item.Fields[0])
                    << "\n";
     } else if (!rows.empty()) {
-        // A safety copy that cannot be written does not stop the import; the
-        // user hears of it with the summary.
-        database.OnBackupProblem = [&report](const std::string& text) {
-            report << "Note: " << TCsvCatalogue::Utf8(text) << "\n";
-        };
-        Save(catalogue, rows, rows.back().Item.ID);
+        Save(catalogue, rows, rows.back().Item.ID, report);
     }
     report << (options.DryRun ? "Would add " : "Added ") << rows.size() << (rows.size() == 1 ? " book" : " books");
     if (rows.size() == 1)

@@ -1,57 +1,35 @@
 #include "dialogs/BookBrowserForm.h"
 
-#include "app/Globals.h"
-#include "app/MainForm.h"
-#include "engine/ORBL.h"
+#include "engine/Catalogue.h"
+#include "engine/ShownRows.h"
 #include "platform/gui/DesktopWindow.h"
 #include "platform/gui/ErrorHandler.h"
 #include "platform/gui/StoredPosition.h"
-#include "platform/gui/WindowAccessible.h"
-#include "settings/SettingsKeys.h"
+#include "settings/RFileSystem.h"
 #include "widgets/BookGrid.h"
+#include "widgets/RunState.h"
+#include "widgets/SortTitle.h"
 
-#include <QCloseEvent>
 #include <QGroupBox>
-#include <QKeyEvent>
-#include <QLabel>
 #include <QMouseEvent>
-#include <QToolButton>
 
 namespace {
 
-QLabel* SortLink(QWidget* parent, const char* name, const QString& caption, int x)
+TSortTitle* SortLink(QWidget* parent, const char* name, const QString& caption, int x)
 {
-    auto* link = new QLabel(caption, parent);
+    auto* link = new TSortTitle(caption, QStringLiteral("Sorts the books by this field"), parent);
     link->setObjectName(QLatin1String(name));
-    QFont font = link->font();
-    font.setUnderline(true);
-    font.setBold(false);
-    link->setFont(font);
-    link->setCursor(Qt::PointingHandCursor);
     link->setGeometry(x, 18, 160, 15);
-    link->setAccessibleName(caption);
-    link->setAccessibleDescription(QStringLiteral("Sorts the books by this field"));
-    // A Tab stop of its own: Space or Enter on it sorts as a click does.
-    link->setFocusPolicy(Qt::StrongFocus);
     return link;
 }
 
 } // namespace
 
-TfrmBookBrowser::TfrmBookBrowser(QWidget* parent) : QWidget(parent, Qt::Window)
+TfrmBookBrowser::TfrmBookBrowser(TCatalogue& catalogue, TShownRows& rows, TRunState& run)
+    : TModelessWindow(run, QStringLiteral("Book browser"), 561, 433), Catalogue(catalogue), Rows(rows)
 {
-    // The global names the window from the start: its creation already uses it.
-    frmBookBrowser = this;
     setObjectName(QStringLiteral("frmBookBrowser"));
-    setWindowTitle(QStringLiteral("Book browser"));
-    setAccessibleName(QStringLiteral("Book browser"));
-    WindowAccessible::Attach(this);
-    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                   Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
-    setFont(QFont(QStringLiteral("Tahoma"), 8));
-    setFixedSize(561, 433);
     setMouseTracking(true);
-    Position = new TStoredPosition(*this);
 
     grpListView = new QGroupBox(QStringLiteral("Books in database"), this);
     grpListView->setObjectName(QStringLiteral("grpListView"));
@@ -68,8 +46,9 @@ TfrmBookBrowser::TfrmBookBrowser(QWidget* parent) : QWidget(parent, Qt::Window)
     Author = SortLink(grpListView, "Author", QStringLiteral("Book author"), gridLeft + 10 + 2);
     Bookname = SortLink(grpListView, "Bookname", QStringLiteral("Book title"), gridLeft + 10 + 166 + 2);
     Publisher = SortLink(grpListView, "Publisher", QStringLiteral("Publisher"), gridLeft + 10 + 166 + 236 + 2);
-    for (QLabel* link : {Author, Bookname, Publisher})
-        link->installEventFilter(this);
+    connect(Author, &QPushButton::clicked, this, Guarded(this, &TfrmBookBrowser::AuthorClick));
+    connect(Bookname, &QPushButton::clicked, this, Guarded(this, &TfrmBookBrowser::BooknameClick));
+    connect(Publisher, &QPushButton::clicked, this, Guarded(this, &TfrmBookBrowser::PublisherClick));
 
     BookList = new TBookGrid(grpListView);
     BookList->setObjectName(QStringLiteral("BookList"));
@@ -84,7 +63,12 @@ TfrmBookBrowser::TfrmBookBrowser(QWidget* parent) : QWidget(parent, Qt::Window)
     setTabOrder(Author, Bookname);
     setTabOrder(Bookname, Publisher);
     setTabOrder(Publisher, BookList);
-    connect(BookList, &TBookGrid::RowSelected, this, [this] { TErrorHandler::Guard([this] { BookListClick(); }); });
+    connect(BookList, &TBookGrid::RowSelected, this, Guarded(this, &TfrmBookBrowser::BookListClick));
+
+    connect(&Rows, &TShownRows::Refilled, this, &TfrmBookBrowser::ShowRows);
+    connect(&Rows, &TShownRows::CurrentChanged, this,
+            [this](int32_t row) { TErrorHandler::Guard([this, row] { BookList->SelectRowSilently(row); }); });
+    connect(&Catalogue, &TCatalogue::Reordered, this, &TfrmBookBrowser::ShowSortState);
 
     TErrorHandler::Guard([this] { FormCreate(); });
 }
@@ -94,6 +78,28 @@ TfrmBookBrowser::~TfrmBookBrowser()
     TErrorHandler::Guard([this] { RunEnd(); });
 }
 
+void TfrmBookBrowser::ShowRows()
+{
+    TBookRows rows;
+    const int32_t count = Rows.Count();
+    rows.Reserve(count);
+    for (int32_t r = 0; r < count; ++r)
+        rows.Add(Rows.ItemAt(r));
+    BookList->SetRows(std::move(rows));
+    BookList->SelectRowSilently(Rows.Current());
+}
+
+void TfrmBookBrowser::ShowSortState()
+{
+    // What a sort click stored, or what the settings held at the start.
+    std::string method;
+    if (Catalogue.Settings().ValueExists("SortMethod"))
+        method = Catalogue.Settings().ReadString("SortMethod");
+    Author->SetSorted(method == "ByAuthor");
+    Bookname->SetSorted(method == "ByName");
+    Publisher->SetSorted(method != "ByAuthor" && method != "ByName" && !method.empty());
+}
+
 void TfrmBookBrowser::FormCreate()
 {
     PositionRestored = false;
@@ -101,9 +107,8 @@ void TfrmBookBrowser::FormCreate()
     BookList->setColumnWidth(1, 166);
     BookList->setColumnWidth(2, 236);
     BookList->setColumnWidth(3, 78);
-    frmMain->BrowserShown = true;
-    frmMain->LoadList();
-    frmMain->LoadBook(0);
+    Run.SetBrowserShown(true);
+    Rows.FillAll();
     show();
 }
 
@@ -112,30 +117,28 @@ void TfrmBookBrowser::FormActivate()
     if (PositionRestored)
         return;
     PositionRestored = true; // even a failing first attempt is not repeated
-    const int32_t left = frmMain->Settings->ReadInteger("LV_X");
-    const int32_t top = frmMain->Settings->ReadInteger("LV_Y");
-    Position->PlaceAt(QPoint(left, top));
-    frmMain->Database->SortBy(TSettingsKeys::SortAliasFor(frmMain->Settings->ReadString("SortMethod")));
-    frmMain->LoadList();
-    frmMain->LoadBook(0);
+    const int32_t left = Catalogue.Settings().ReadInteger("LV_X");
+    const int32_t top = Catalogue.Settings().ReadInteger("LV_Y");
+    Position().PlaceAt(QPoint(left, top));
+    // The sort lists the books anew, and the main window shows the first.
+    Catalogue.SortByStored();
 }
 
 void TfrmBookBrowser::WritePosition()
 {
     // The frame's corner; nothing where the platform cannot tell where it is.
-    const std::optional<QPoint> corner = Position->ToStore();
-    if (!corner)
-        return;
-    frmMain->Settings->WriteInteger("LV_X", corner->x());
-    frmMain->Settings->WriteInteger("LV_Y", corner->y());
-    Position->Stored(*corner);
+    StorePlace(
+        [this](const QPoint& corner) {
+            Catalogue.Settings().WriteInteger("LV_X", corner.x());
+            Catalogue.Settings().WriteInteger("LV_Y", corner.y());
+        },
+        false);
 }
 
 void TfrmBookBrowser::FormClose()
 {
     WritePosition();
-    frmMain->BrowserShown = false;
-    frmMain->Ui.tbtnListView->setChecked(false);
+    Run.SetBrowserShown(false);
 }
 
 void TfrmBookBrowser::FormMouseMove()
@@ -145,36 +148,39 @@ void TfrmBookBrowser::FormMouseMove()
 
 void TfrmBookBrowser::RunEnd()
 {
-    if (frmMain && frmMain->Settings && Position->MovedSinceStored())
+    if (Catalogue.IsOpen() && Position().MovedSinceStored())
         WritePosition();
+}
+
+void TfrmBookBrowser::RestoreDefaultPlace()
+{
+    // Even while hidden; it is not shown by this. The main window stored the place.
+    Position().PlaceAt(QPoint(100, 100));
 }
 
 void TfrmBookBrowser::BookListClick()
 {
-    frmMain->LoadBook(BookList->SelectedRow());
+    Rows.Select(BookList->SelectedRow());
 }
 
-void TfrmBookBrowser::SortClick(const char* method, const char* alias)
+void TfrmBookBrowser::SortClick(const char* method)
 {
-    frmMain->Settings->WriteString("SortMethod", method);
-    frmMain->Database->SortBy(alias);
-    frmMain->LoadList();
-    frmMain->LoadBook(0);
+    Catalogue.SortBy(method);
 }
 
 void TfrmBookBrowser::AuthorClick()
 {
-    SortClick("ByAuthor", "Book author");
+    SortClick("ByAuthor");
 }
 
 void TfrmBookBrowser::BooknameClick()
 {
-    SortClick("ByName", "Book title");
+    SortClick("ByName");
 }
 
 void TfrmBookBrowser::PublisherClick()
 {
-    SortClick("ByPublisher", "Publisher");
+    SortClick("ByPublisher");
 }
 
 void TfrmBookBrowser::changeEvent(QEvent* event)
@@ -186,26 +192,12 @@ void TfrmBookBrowser::changeEvent(QEvent* event)
 
 void TfrmBookBrowser::showEvent(QShowEvent* event)
 {
-    QWidget::showEvent(event);
+    TModelessWindow::showEvent(event);
     // Centred on the first show, where it stays when FormActivate fails.
     if (!PositionRestored)
         DesktopWindow::CentreOnScreen(*this);
     // The first show is the first activation, also where no window manager reports one.
     TErrorHandler::Guard([this] { FormActivate(); });
-}
-
-void TfrmBookBrowser::closeEvent(QCloseEvent* event)
-{
-    // Windows closed while the program ends are not closed by the user.
-    if (frmMain && frmMain->Ending) {
-        event->accept();
-        return;
-    }
-    // A failed write keeps the window open, as the close did not complete.
-    if (TErrorHandler::Guard([this] { FormClose(); }))
-        event->accept();
-    else
-        event->ignore();
 }
 
 void TfrmBookBrowser::mouseMoveEvent(QMouseEvent* event)
@@ -214,51 +206,4 @@ void TfrmBookBrowser::mouseMoveEvent(QMouseEvent* event)
     // Only the browser's own surface, the margin around the group box.
     if (!childAt(event->position().toPoint()))
         TErrorHandler::Guard([this] { FormMouseMove(); });
-}
-
-void TfrmBookBrowser::TitleClick(QObject* title)
-{
-    if (title == Author)
-        TErrorHandler::Guard([this] { AuthorClick(); });
-    else if (title == Bookname)
-        TErrorHandler::Guard([this] { BooknameClick(); });
-    else
-        TErrorHandler::Guard([this] { PublisherClick(); });
-}
-
-bool TfrmBookBrowser::eventFilter(QObject* watched, QEvent* event)
-{
-    const bool title = watched == Author || watched == Bookname || watched == Publisher;
-    if (title && (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut)) {
-        // A label draws no focus mark of its own: a thin box shows the focus.
-        static_cast<QLabel*>(watched)->setFrameStyle(event->type() == QEvent::FocusIn ? QFrame::Box | QFrame::Plain
-                                                                                      : QFrame::NoFrame);
-    }
-    if (title && event->type() == QEvent::KeyPress) {
-        const auto* key = static_cast<QKeyEvent*>(event);
-        const bool press = key->key() == Qt::Key_Space || key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
-        if (press && (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
-            if (!key->isAutoRepeat())
-                TitleClick(watched);
-            return true;
-        }
-    }
-    if (title && event->type() == QEvent::MouseButtonPress &&
-        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
-        PressedTitle = watched;
-        return QWidget::eventFilter(watched, event);
-    }
-    if (title && event->type() == QEvent::MouseButtonRelease &&
-        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
-        // Like a button: a title sorts when the press began on it and the
-        // release comes over it; moving off before releasing calls it off.
-        const bool pressedHere = PressedTitle == watched;
-        PressedTitle = nullptr;
-        const auto* link = static_cast<QWidget*>(watched);
-        if (!pressedHere || !link->rect().contains(static_cast<QMouseEvent*>(event)->position().toPoint()))
-            return true;
-        TitleClick(watched);
-        return true;
-    }
-    return QWidget::eventFilter(watched, event);
 }

@@ -1,37 +1,39 @@
-// TfrmBookBrowser, the book browser: lists every book (or a search result) in
-// a grid beside the main window. Its list and selected row are the main
-// window's navigation model, so it lives for the whole run and closing it only
-// hides it. The three column titles sort the collection and remember the
-// choice in SortMethod; the window remembers its place in LV_X and LV_Y.
+// TfrmBookBrowser, the book browser: lists the shown rows (every book, or a
+// search result) in a grid beside the main window; selecting a row makes it
+// the current one, which the main window shows. It lives for the whole run
+// and closing it only hides it. The three column titles sort the catalogue
+// and remember the choice in SortMethod; the window remembers its place in
+// LV_X and LV_Y.
 #pragma once
 
-#include <QWidget>
+#include "widgets/ModelessWindow.h"
 
 #include <string>
 
 class QGroupBox;
-class QLabel;
 class TBookGrid;
-class TStoredPosition;
+class TCatalogue;
+class TShownRows;
+class TSortTitle;
 
-class TfrmBookBrowser : public QWidget {
+class TfrmBookBrowser : public TModelessWindow {
     Q_OBJECT
 
 public:
-    explicit TfrmBookBrowser(QWidget* parent = nullptr); // runs FormCreate
-    ~TfrmBookBrowser() override;                         // keeps a place moved to since the last write
+    // Runs FormCreate, which lists the books and shows the window.
+    TfrmBookBrowser(TCatalogue& catalogue, TShownRows& rows, TRunState& run);
+    ~TfrmBookBrowser() override; // keeps a place moved to since the last write
 
     bool PositionRestored = false;
     TBookGrid* BookList = nullptr;
     QGroupBox* grpListView = nullptr;
-    QLabel* Author = nullptr;
-    QLabel* Bookname = nullptr;
-    QLabel* Publisher = nullptr;
-    TStoredPosition* Position = nullptr; // LV_X and LV_Y
+    TSortTitle* Author = nullptr;
+    TSortTitle* Bookname = nullptr;
+    TSortTitle* Publisher = nullptr;
 
     // Handlers; each may raise (the connections run them through the guard).
     void FormActivate();
-    void FormClose();
+    void FormClose() override;
     void FormMouseMove();
     void BookListClick();
     void AuthorClick();
@@ -44,16 +46,16 @@ public:
 protected:
     void changeEvent(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
+    void RestoreDefaultPlace() override;
 
 private:
     void FormCreate();
-    void SortClick(const char* method, const char* alias);
+    void SortClick(const char* method);
     void WritePosition();
-    void TitleClick(QObject* title);
+    void ShowRows();
+    void ShowSortState();
 
-    // The column title a left press landed on; its release over it sorts.
-    QObject* PressedTitle = nullptr;
+    TCatalogue& Catalogue;
+    TShownRows& Rows;
 };

@@ -3,8 +3,6 @@
 // at the next start and reports a missing file there.
 #include "dialogs/DatabaseSettingsDialog.h"
 
-#include "app/Globals.h"
-#include "app/MainForm.h"
 #include "platform/Cp1252.h"
 #include "platform/gui/MessageLayer.h"
 #include "platform/gui/Platform.h"
@@ -20,7 +18,8 @@
 
 using namespace DialogControls;
 
-TdlgDatabaseSettings::TdlgDatabaseSettings(QWidget* parent) : TDialogBase(parent)
+TdlgDatabaseSettings::TdlgDatabaseSettings(TRFileSystem& settings, QWidget* parent)
+    : TDialogBase(parent), Settings(settings)
 {
     SetUpWindow(QStringLiteral("Database settings"), 409, 97);
 
@@ -54,7 +53,7 @@ TdlgDatabaseSettings::TdlgDatabaseSettings(QWidget* parent) : TDialogBase(parent
 void TdlgDatabaseSettings::FormActivate()
 {
     // A missing key raises before the box is touched, so it keeps its text.
-    edtDatabase->setText(Cp1252::ToQString(frmMain->Settings->ReadString("orbl_databasefile")));
+    edtDatabase->setText(Cp1252::ToQString(Settings.ReadString("orbl_databasefile")));
 }
 
 void TdlgDatabaseSettings::btnOpenClick()
@@ -74,7 +73,7 @@ void TdlgDatabaseSettings::btnAcceptClick()
         return;
     }
     try {
-        frmMain->Settings->WriteString("orbl_databasefile", Cp1252::FromQString(edtDatabase->text()));
+        Settings.WriteString("orbl_databasefile", Cp1252::FromQString(edtDatabase->text()));
     } catch (const EKELTError&) {
         // The store's own failure gets this dialog's message; the dialog still
         // closes. Anything else goes to the guard and the dialog stays open.

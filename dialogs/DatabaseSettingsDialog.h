@@ -10,6 +10,8 @@ class QLineEdit;
 class QPushButton;
 class QToolButton;
 
+class TRFileSystem;
+
 class TdlgDatabaseSettings : public TDialogBase {
     Q_OBJECT
 
@@ -19,7 +21,7 @@ public:
     static constexpr const char* PathNotStorableMessage =
         "This path cannot be stored: it holds characters that the settings file (Windows-1252) cannot hold.";
 
-    explicit TdlgDatabaseSettings(QWidget* parent = nullptr);
+    explicit TdlgDatabaseSettings(TRFileSystem& settings, QWidget* parent = nullptr);
 
     // Handlers; each may raise (the connections run them through the guard).
     void FormActivate() override;
@@ -32,4 +34,7 @@ public:
     QToolButton* btnOpen = nullptr;
     QPushButton* btnAccept = nullptr;
     QPushButton* btnCancel = nullptr;
+
+private:
+    TRFileSystem& Settings;
 };

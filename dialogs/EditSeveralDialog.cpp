@@ -3,8 +3,7 @@
 // error, shown by the guard while the dialog stays open.
 #include "dialogs/EditSeveralDialog.h"
 
-#include "app/Globals.h"
-#include "app/MainForm.h"
+#include "engine/Catalogue.h"
 #include "engine/ORBL.h"
 #include "platform/Cp1252.h"
 #include "widgets/DialogControls.h"
@@ -16,7 +15,7 @@
 
 using namespace DialogControls;
 
-TdlgEditSeveral::TdlgEditSeveral(QWidget* parent) : TDialogBase(parent)
+TdlgEditSeveral::TdlgEditSeveral(TCatalogue& catalogue, QWidget* parent) : TDialogBase(parent), Catalogue(catalogue)
 {
     SetUpWindow(QStringLiteral("Edit several"), 257, 193);
 
@@ -54,12 +53,8 @@ void TdlgEditSeveral::FormActivate()
 
 void TdlgEditSeveral::btnEditClick()
 {
-    TDatabase& database = *frmMain->Database;
-    database.ReplaceFieldValue(Cp1252::FromQString(cmbTargetField->currentText()),
-                               Cp1252::FromQString(edtOldValue->text()), Cp1252::FromQString(edtNewValue->text()));
-    database.SaveToFile();
-    frmMain->LoadList();
-    frmMain->LoadBook(0);
+    Catalogue.ReplaceWhere(Cp1252::FromQString(cmbTargetField->currentText()), Cp1252::FromQString(edtOldValue->text()),
+                           Cp1252::FromQString(edtNewValue->text()));
     done(QDialog::Accepted);
 }
 

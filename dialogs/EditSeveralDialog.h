@@ -11,11 +11,13 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 
+class TCatalogue;
+
 class TdlgEditSeveral : public TDialogBase {
     Q_OBJECT
 
 public:
-    explicit TdlgEditSeveral(QWidget* parent = nullptr);
+    explicit TdlgEditSeveral(TCatalogue& catalogue, QWidget* parent = nullptr);
 
     // Handlers; each may raise (the connections run them through the guard).
     void FormActivate() override;
@@ -30,4 +32,7 @@ public:
     QComboBox* cmbTargetField = nullptr;
     QPushButton* btnEdit = nullptr;
     QPushButton* btnCancel = nullptr;
+
+private:
+    TCatalogue& Catalogue;
 };

@@ -1,7 +1,8 @@
 #include "dialogs/LoanBookDialog.h"
 
-#include "app/Globals.h"
-#include "app/MainForm.h"
+#include "engine/Catalogue.h"
+#include "engine/ShownRows.h"
+#include "platform/Cp1252.h"
 #include "platform/LocaleTexts.h"
 #include "platform/gui/Clock.h"
 #include "platform/gui/Platform.h"
@@ -14,7 +15,8 @@
 
 using namespace DialogControls;
 
-TdlgLoanBook::TdlgLoanBook(QWidget* parent) : TDialogBase(parent)
+TdlgLoanBook::TdlgLoanBook(TCatalogue& catalogue, const TShownRows& rows, QWidget* parent)
+    : TDialogBase(parent), Catalogue(catalogue), Rows(rows)
 {
     SetUpWindow(QStringLiteral("Loan book"), 409, 153, ExactBorder);
 
@@ -63,13 +65,10 @@ void TdlgLoanBook::btnGetdateClick()
 
 void TdlgLoanBook::btnLoanClick()
 {
-    // The main window's Save in its edit form writes fields 6 and 7 from these
-    // two captions. Nothing is checked: an empty date is stored as typed and
-    // simply does not count as a loan.
-    frmMain->Ui.lblLoaner->setText(edtLoaner->text());
-    frmMain->Ui.lblLoanDate->setText(edtLoanDate->text());
-    frmMain->AddMode = false;
-    frmMain->btnSaveClick(); // raises on failure, and then the dialog stays open
+    // The shown book gets the loaner and the date as typed. Nothing is
+    // checked: an empty date is stored as typed and simply does not count as
+    // a loan. A failure raises, and then the dialog stays open.
+    Catalogue.Lend(Rows.CurrentId(), Cp1252::FromQString(edtLoaner->text()), Cp1252::FromQString(edtLoanDate->text()));
     accept();
 }
 

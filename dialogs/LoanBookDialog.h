@@ -10,12 +10,15 @@ class QFrame;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class TCatalogue;
+class TShownRows;
 
 class TdlgLoanBook : public TDialogBase {
     Q_OBJECT
 
 public:
-    explicit TdlgLoanBook(QWidget* parent = nullptr);
+    // Lends the current book of rows through catalogue.
+    TdlgLoanBook(TCatalogue& catalogue, const TShownRows& rows, QWidget* parent = nullptr);
 
     QLabel* lblLoaner = nullptr;
     QLineEdit* edtLoaner = nullptr;
@@ -32,4 +35,8 @@ public:
     void btnGetdateClick();
     void btnLoanClick();
     void btnCancelClick();
+
+private:
+    TCatalogue& Catalogue;
+    const TShownRows& Rows;
 };

@@ -1,21 +1,21 @@
 #include "dialogs/LoansForm.h"
 
-#include "app/Globals.h"
-#include "app/MainForm.h"
-#include "dialogs/BookBrowserForm.h"
+#include "engine/Catalogue.h"
 #include "engine/ORBL.h"
+#include "engine/ShownRows.h"
 #include "platform/gui/Clock.h"
 #include "platform/gui/DataLabelAccessible.h"
 #include "platform/gui/DesktopWindow.h"
 #include "platform/gui/ErrorHandler.h"
 #include "platform/gui/MessageLayer.h"
 #include "platform/gui/Platform.h"
+#include "platform/gui/StoredPosition.h"
 #include "settings/RFileSystem.h"
-#include "widgets/BookGrid.h"
 #include "widgets/DialogControls.h"
 #include "widgets/LoanListModel.h"
+#include "widgets/RunState.h"
+#include "widgets/SortTitle.h"
 
-#include <QCloseEvent>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -31,27 +31,20 @@ constexpr std::array<int, TLoanListModel::ColumnCount> ColumnWidths = {190, 130,
 // A column title that looks like the browser's sort links (underlined, hand
 // cursor) and, being a flat button, is reached with Tab and pressed with
 // Space or Enter.
-QPushButton* SortTitle(QWidget* parent, int column, int x, int width)
+TSortTitle* SortTitle(QWidget* parent, int column, int x, int width)
 {
     const QString caption = TLoanListModel::ColumnName(column);
-    auto* title = new QPushButton(caption, parent);
+    auto* title = new TSortTitle(caption, QStringLiteral("Sorts the loans by this column"), parent);
     title->setObjectName(QStringLiteral("SortBy") + QString(caption).remove(QLatin1Char(' ')));
-    title->setFlat(true);
-    QFont font = title->font();
-    font.setUnderline(true);
-    font.setBold(false);
-    title->setFont(font);
-    title->setCursor(Qt::PointingHandCursor);
-    // Flat and left-aligned like a link; the title with the focus is
-    // highlighted, as a flat button draws no focus frame of its own here.
-    title->setStyleSheet(QStringLiteral("QPushButton { text-align: left; padding: 0px; border: none; }"
-                                        "QPushButton:focus { background: palette(highlight);"
-                                        " color: palette(highlighted-text); }"));
     title->setGeometry(x, 16, width, 18);
-    title->setAccessibleName(caption);
-    title->setAccessibleDescription(QStringLiteral("Sorts the loans by this column"));
     return title;
 }
+
+// The order each column title sorts by: title, author, loaner, and the
+// longest out first for both the date and the days.
+constexpr std::array<TLoanRows::TOrder, TLoanListModel::ColumnCount> TitleOrders = {
+    TLoanRows::TOrder::Title, TLoanRows::TOrder::Author, TLoanRows::TOrder::Loaner, TLoanRows::TOrder::LongestOut,
+    TLoanRows::TOrder::LongestOut};
 
 // The window's place: new keys, which no other program writes.
 const char* const PositionKeyX = "LN_X";
@@ -59,15 +52,10 @@ const char* const PositionKeyY = "LN_Y";
 
 } // namespace
 
-TfrmLoans::TfrmLoans(QWidget* parent) : QWidget(parent, Qt::Window)
+TfrmLoans::TfrmLoans(TCatalogue& catalogue, TShownRows& rows, TRunState& run, QWidget* stackingOwner)
+    : TModelessWindow(run, QStringLiteral("Loans"), 626, 398, stackingOwner), Catalogue(catalogue), Rows(rows)
 {
     setObjectName(QStringLiteral("frmLoans"));
-    setWindowTitle(QStringLiteral("Loans"));
-    setAccessibleName(QStringLiteral("Loans"));
-    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                   Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
-    setFont(QFont(QStringLiteral("Tahoma"), 8));
-    setFixedSize(626, 398);
 
     grpLoans = new QGroupBox(QStringLiteral("Books on loan"), this);
     grpLoans->setObjectName(QStringLiteral("grpLoans"));
@@ -82,13 +70,12 @@ TfrmLoans::TfrmLoans(QWidget* parent) : QWidget(parent, Qt::Window)
         SortTitles[static_cast<size_t>(column)] = SortTitle(grpLoans, column, x + 2, ColumnWidths[column] - 4);
         x += ColumnWidths[column];
     }
-    const TLoanRows::TOrder orders[] = {TLoanRows::TOrder::Title, TLoanRows::TOrder::Author, TLoanRows::TOrder::Loaner,
-                                        TLoanRows::TOrder::LongestOut, TLoanRows::TOrder::LongestOut};
     for (size_t column = 0; column < SortTitles.size(); ++column) {
-        const TLoanRows::TOrder order = orders[column];
+        const TLoanRows::TOrder order = TitleOrders[column];
         connect(SortTitles[column], &QPushButton::clicked, this,
                 [this, order] { TErrorHandler::Guard([this, order] { SortTitleClick(order); }); });
     }
+    ShowSortState();
 
     FModel = new TLoanListModel(this);
     lstLoans = new QTableView(grpLoans);
@@ -115,7 +102,7 @@ TfrmLoans::TfrmLoans(QWidget* parent) : QWidget(parent, Qt::Window)
     lstLoans->setTabKeyNavigation(false); // Tab leaves the list: one stop
     lstLoans->setGeometry(ListLeft, 36, 594, 284);
     lstLoans->installEventFilter(this);
-    connect(lstLoans, &QTableView::doubleClicked, this, [this] { TErrorHandler::Guard([this] { btnShowClick(); }); });
+    connect(lstLoans, &QTableView::doubleClicked, this, Guarded(this, &TfrmLoans::btnShowClick));
 
     lblSummary = new QLabel(grpLoans);
     lblSummary->setObjectName(QStringLiteral("lblSummary"));
@@ -135,9 +122,9 @@ TfrmLoans::TfrmLoans(QWidget* parent) : QWidget(parent, Qt::Window)
     btnShow->setObjectName(QStringLiteral("btnShow"));
     btnReturn->setObjectName(QStringLiteral("btnReturn"));
     btnClose->setObjectName(QStringLiteral("btnClose"));
-    connect(btnShow, &QPushButton::clicked, this, [this] { TErrorHandler::Guard([this] { btnShowClick(); }); });
-    connect(btnReturn, &QPushButton::clicked, this, [this] { TErrorHandler::Guard([this] { btnReturnClick(); }); });
-    connect(btnClose, &QPushButton::clicked, this, &QWidget::close);
+    connect(btnShow, &QPushButton::clicked, this, Guarded(this, &TfrmLoans::btnShowClick));
+    connect(btnReturn, &QPushButton::clicked, this, Guarded(this, &TfrmLoans::btnReturnClick));
+    connect(btnClose, &QPushButton::clicked, this, [this] { close(); });
 
     // Tab order: the titles, the list, the buttons.
     QWidget* previous = SortTitles[0];
@@ -149,7 +136,20 @@ TfrmLoans::TfrmLoans(QWidget* parent) : QWidget(parent, Qt::Window)
         previous = next;
     }
 
-    connect(frmMain, &TfrmMain::ListLoaded, this, &TfrmLoans::BooksChanged);
+    connect(&Rows, &TShownRows::Refilled, this, Guarded(this, &TfrmLoans::BooksChanged));
+}
+
+TfrmLoans::~TfrmLoans()
+{
+    // Still open at the end of the run: a place it was moved to is kept.
+    if (isVisible() && Catalogue.IsOpen())
+        TErrorHandler::Guard([this] { WritePosition(true); });
+}
+
+void TfrmLoans::ShowSortState()
+{
+    for (size_t column = 0; column < SortTitles.size(); ++column)
+        SortTitles[column]->SetSorted(TitleOrders[column] == Order);
 }
 
 int TfrmLoans::SelectedRow() const
@@ -176,7 +176,7 @@ void TfrmLoans::Refresh()
     const int32_t oldId = oldRow >= 0 ? FModel->Rows().Row(oldRow).ID : 0;
 
     TLoanRows rows(TPlatform::Clock().Now().date());
-    const TDatabase& database = *frmMain->Database;
+    const TDatabase& database = Catalogue.Database();
     // While the database is marked empty it hands out no book.
     if (!database.Empty()) {
         for (int32_t slot = 0; slot < database.Count(); ++slot)
@@ -214,23 +214,14 @@ void TfrmLoans::BooksChanged()
 
 bool TfrmLoans::ShowBook(int32_t id)
 {
-    const auto rowOf = [id] {
-        const int rows = frmBookBrowser->BookList->RowCount();
-        for (int r = 0; r < rows; ++r) {
-            if (frmMain->RowIds[static_cast<size_t>(r)] == id)
-                return r;
-        }
-        return -1;
-    };
-    int row = rowOf();
+    int32_t row = Rows.RowOf(id);
     if (row < 0) {
-        frmMain->LoadList(); // the browser showed a search's result
-        row = rowOf();
+        Rows.FillAll(); // the rows listed a search's result
+        row = Rows.RowOf(id);
     }
     if (row < 0)
         return false;
-    frmBookBrowser->BookList->SelectRow(row);
-    frmMain->LoadBook(row);
+    Rows.Select(row);
     return true;
 }
 
@@ -247,67 +238,77 @@ void TfrmLoans::btnReturnClick()
     const int row = SelectedRow();
     if (row < 0)
         return;
-    // The main window's Return is not reachable while it edits a book: its
-    // Save would store the boxes of another book.
-    if (frmMain->Ui.btnSave->isVisible()) {
+    // Not while the main window edits a book: the list is made anew after
+    // the return, and the main window would show another book in its boxes.
+    if (Run.Editing) {
         TPlatform::Messages().Information(
             QStringLiteral("Save or cancel the book being edited in the main window first."));
         return;
     }
-    if (ShowBook(FModel->Rows().Row(row).ID))
-        frmMain->tbtnReturnBookClick();
+    const int32_t id = FModel->Rows().Row(row).ID;
+    if (!ShowBook(id))
+        return;
+    if (!TPlatform::Messages().Question(QStringLiteral("Sure to return this book?")))
+        return;
+    Catalogue.Return(id);
 }
 
 void TfrmLoans::SortTitleClick(TLoanRows::TOrder order)
 {
     Order = order;
+    ShowSortState();
     Refresh();
+}
+
+void TfrmLoans::WritePosition(bool onlyWhenMoved)
+{
+    StorePlace(
+        [this](const QPoint& corner) {
+            Catalogue.Settings().WriteInteger(PositionKeyX, corner.x());
+            Catalogue.Settings().WriteInteger(PositionKeyY, corner.y());
+        },
+        onlyWhenMoved);
 }
 
 void TfrmLoans::FormClose()
 {
-    frmMain->Settings->WriteInteger(PositionKeyX, x());
-    frmMain->Settings->WriteInteger(PositionKeyY, y());
+    WritePosition(true);
 }
 
 void TfrmLoans::RestorePosition()
 {
     PositionRestored = true;
-    const TRFileSystem& settings = *frmMain->Settings;
+    const TRFileSystem& settings = Catalogue.Settings();
     // New keys: an installation made before this window has none, and a
     // missing or unreadable place leaves the window centred.
     if (settings.ValueExists(PositionKeyX) && settings.ValueExists(PositionKeyY)) {
         try {
-            const QPoint place(settings.ReadInteger(PositionKeyX), settings.ReadInteger(PositionKeyY));
-            DesktopWindow::MoveFrameTo(*this, place);
+            Position().PlaceAt(QPoint(settings.ReadInteger(PositionKeyX), settings.ReadInteger(PositionKeyY)));
             return;
         } catch (const std::exception&) {
         }
     }
-    DesktopWindow::CentreOnScreen(*this);
+    Position().Centre();
+}
+
+void TfrmLoans::RestoreDefaultPlace()
+{
+    // Centred, as with no place kept; a place kept is replaced by it.
+    if (!PositionRestored)
+        return;
+    Position().Centre();
+    if (Catalogue.Settings().ValueExists(PositionKeyX))
+        WritePosition(false);
 }
 
 void TfrmLoans::showEvent(QShowEvent* event)
 {
-    QWidget::showEvent(event);
+    TModelessWindow::showEvent(event);
     if (!PositionRestored)
         RestorePosition();
     if (Stale)
         TErrorHandler::Guard([this] { Refresh(); });
     lstLoans->setFocus();
-}
-
-void TfrmLoans::closeEvent(QCloseEvent* event)
-{
-    if (frmMain && frmMain->Ending) {
-        event->accept();
-        return;
-    }
-    // A failed write keeps the window open, as the close did not complete.
-    if (TErrorHandler::Guard([this] { FormClose(); }))
-        event->accept();
-    else
-        event->ignore();
 }
 
 void TfrmLoans::keyPressEvent(QKeyEvent* event)

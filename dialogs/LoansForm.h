@@ -1,17 +1,17 @@
 // TfrmLoans, the Loans window: who has which book, and since when. One row per
 // book on loan (title, author, loaner, date loaned, days on loan), the longest
 // out first, with a line under the list counting the loans and those out for
-// more than 30 days. Enter or a double click shows the book in the main
-// window (the browser's row is selected and the book loaded, so RowIds stays
-// the navigation model); Return returns it as the main window's Return does.
-// Modeless, made on its first use and kept for the run; its list follows every
-// refill of the main window's list, so every command that changes books. Its
-// place is kept in LN_X and LN_Y; without them it opens centred.
+// more than 30 days. Enter or a double click makes the book the current one
+// of the shown rows, which the main window shows; Return asks, as the main
+// window's Return does, and returns the book through the catalogue.
+// Modeless, made on its first use and kept for the run, stacked above the
+// main window; its list follows every refill of the shown rows, so every
+// command that changes books. Its place is kept in LN_X and LN_Y, written
+// only when the user moved it; without them it opens centred.
 #pragma once
 
 #include "widgets/LoanRows.h"
-
-#include <QWidget>
+#include "widgets/ModelessWindow.h"
 
 #include <array>
 
@@ -19,20 +19,25 @@ class QGroupBox;
 class QLabel;
 class QPushButton;
 class QTableView;
+class TCatalogue;
 class TLoanListModel;
+class TShownRows;
+class TSortTitle;
 
-class TfrmLoans : public QWidget {
+class TfrmLoans : public TModelessWindow {
     Q_OBJECT
 
 public:
-    explicit TfrmLoans(QWidget* parent = nullptr);
+    // Kept above stackingOwner, the main window.
+    TfrmLoans(TCatalogue& catalogue, TShownRows& rows, TRunState& run, QWidget* stackingOwner);
+    ~TfrmLoans() override; // keeps a place moved to since the last write
 
     // Days a loan may last before the line under the list counts it as long.
     static constexpr int LongLoanDays = 30;
 
     QGroupBox* grpLoans = nullptr;
     // The column titles, which sort the list: title, author, loaner, date, days.
-    std::array<QPushButton*, 5> SortTitles{};
+    std::array<TSortTitle*, 5> SortTitles{};
     QTableView* lstLoans = nullptr;
     QLabel* lblSummary = nullptr;
     QPushButton* btnShow = nullptr;
@@ -53,25 +58,30 @@ public:
     void btnShowClick();
     void btnReturnClick();
     void SortTitleClick(TLoanRows::TOrder order);
-    void FormClose();
+    void FormClose() override;
 
 public slots:
-    // The main window refilled its list: rebuilt now when shown, else when
-    // next shown.
+    // The shown rows were filled anew, after every change of books: rebuilt
+    // now when shown, else when next shown.
     void BooksChanged();
 
 protected:
     void showEvent(QShowEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
+    void RestoreDefaultPlace() override;
     void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    // Shows the book in the main window: selects its row in the browser,
-    // refilling the browser with the whole store when it shows a search's
-    // result without it. False when no row holds it.
+    // Makes the book the current one of the shown rows, listing the whole
+    // catalogue first when they list a search's result without it. False
+    // when no row holds it.
     bool ShowBook(int32_t id);
     void RestorePosition();
+    void WritePosition(bool onlyWhenMoved);
+    void ShowSortState();
+
+    TCatalogue& Catalogue;
+    TShownRows& Rows;
 
     TLoanListModel* FModel = nullptr;
     TLoanRows::TOrder Order = TLoanRows::TOrder::LongestOut;

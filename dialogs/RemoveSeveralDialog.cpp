@@ -3,8 +3,7 @@
 // store. There is no confirmation: the dialog itself is the question.
 #include "dialogs/RemoveSeveralDialog.h"
 
-#include "app/Globals.h"
-#include "app/MainForm.h"
+#include "engine/Catalogue.h"
 #include "engine/ORBL.h"
 #include "platform/Cp1252.h"
 #include "widgets/DialogControls.h"
@@ -16,7 +15,7 @@
 
 using namespace DialogControls;
 
-TdlgRemoveSeveral::TdlgRemoveSeveral(QWidget* parent) : TDialogBase(parent)
+TdlgRemoveSeveral::TdlgRemoveSeveral(TCatalogue& catalogue, QWidget* parent) : TDialogBase(parent), Catalogue(catalogue)
 {
     SetUpWindow(QStringLiteral("Poista useita"), 257, 145);
 
@@ -53,11 +52,7 @@ void TdlgRemoveSeveral::FormActivate()
 
 void TdlgRemoveSeveral::btnDeleteClick()
 {
-    TDatabase& database = *frmMain->Database;
-    database.DeleteWhere(Cp1252::FromQString(cmbTargetField->currentText()), Cp1252::FromQString(edtValue->text()));
-    database.SaveToFile();
-    frmMain->LoadList();
-    frmMain->LoadBook(0);
+    Catalogue.RemoveWhere(Cp1252::FromQString(cmbTargetField->currentText()), Cp1252::FromQString(edtValue->text()));
     done(QDialog::Accepted);
 }
 

@@ -11,11 +11,13 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 
+class TCatalogue;
+
 class TdlgRemoveSeveral : public TDialogBase {
     Q_OBJECT
 
 public:
-    explicit TdlgRemoveSeveral(QWidget* parent = nullptr);
+    explicit TdlgRemoveSeveral(TCatalogue& catalogue, QWidget* parent = nullptr);
 
     // Handlers; each may raise (the connections run them through the guard).
     void FormActivate() override;
@@ -28,4 +30,7 @@ public:
     QComboBox* cmbTargetField = nullptr;
     QPushButton* btnDelete = nullptr;
     QPushButton* btnCancel = nullptr;
+
+private:
+    TCatalogue& Catalogue;
 };

@@ -1,14 +1,12 @@
 #include "dialogs/SearchBooksDialog.h"
 
-#include "app/Globals.h"
-#include "app/MainForm.h"
-#include "dialogs/BookBrowserForm.h"
+#include "engine/Catalogue.h"
 #include "engine/ORBL.h"
+#include "engine/ShownRows.h"
 #include "platform/Cp1252.h"
 #include "platform/gui/MessageLayer.h"
 #include "platform/gui/Platform.h"
 #include "widgets/BookFieldNames.h"
-#include "widgets/BookGrid.h"
 #include "widgets/DialogControls.h"
 #include "widgets/ToolBarImages.h"
 
@@ -23,7 +21,8 @@
 
 using namespace DialogControls;
 
-TdlgSearchBooks::TdlgSearchBooks(QWidget* parent) : TDialogBase(parent)
+TdlgSearchBooks::TdlgSearchBooks(const TCatalogue& catalogue, TShownRows& rows, QWidget* parent)
+    : TDialogBase(parent), Catalogue(catalogue), Rows(rows)
 {
     SetUpWindow(QStringLiteral("Search"), 409, 153, ExactBorder);
     // The weight is set explicitly so that the group's bold caption font does
@@ -98,29 +97,16 @@ void TdlgSearchBooks::btnSearchClick()
 
     // An empty text finds nothing without asking the engine, which would
     // refuse it with its own error.
-    const Searchresult result = text.empty() ? Searchresult{} : frmMain->Database->Search(SelectedAlias(), text);
+    const Searchresult result = text.empty() ? Searchresult{} : Catalogue.Database().Search(SelectedAlias(), text);
 
     if (result.ItemCount <= 0) {
         TPlatform::Messages().Information(QStringLiteral("No books found."));
         return; // the dialog stays open with the text, the list is untouched
     }
 
-    // The grid's rows and RowIds are replaced together: row r shows the book
-    // whose ID is RowIds[r]. Both tables are as large as the store's, so a
-    // result always fits; the bound only keeps a broken count from overrunning.
-    const int count = std::min<int>(result.ItemCount, static_cast<int>(frmMain->RowIds.size()));
-    TBookRows rows;
-    rows.Reserve(count);
-    for (int r = 0; r < count; ++r) {
-        const TItem& item = result.Items[static_cast<size_t>(r)];
-        frmMain->RowIds[static_cast<size_t>(r)] = item.ID;
-        rows.Add(item);
-    }
-    TBookGrid* list = frmBookBrowser->BookList;
-    list->SetRows(std::move(rows));
-    list->SelectRowSilently(0);
-
-    frmMain->LoadBook(0);
+    // The result becomes the shown rows: the browser lists it and the main
+    // window shows its first book.
+    Rows.FillWith(result);
     TPlatform::Messages().Information(QStringLiteral("Found books."));
     edtSearchstring->clear();
     accept();

@@ -14,12 +14,15 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
+class TCatalogue;
+class TShownRows;
 
 class TdlgSearchBooks : public TDialogBase {
     Q_OBJECT
 
 public:
-    explicit TdlgSearchBooks(QWidget* parent = nullptr);
+    // Searches the catalogue's books; a result becomes the shown rows.
+    TdlgSearchBooks(const TCatalogue& catalogue, TShownRows& rows, QWidget* parent = nullptr);
 
     QGroupBox* grpSearchinfo = nullptr;
     QLabel* lblSearchstringCaption = nullptr;
@@ -39,4 +42,8 @@ public:
     void FormActivate() override;
     void btnSearchClick();
     void btnCancelClick();
+
+private:
+    const TCatalogue& Catalogue;
+    TShownRows& Rows;
 };

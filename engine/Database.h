@@ -35,6 +35,8 @@ public:
     void LoadFromFile();
     void SaveToFile();
     bool ItemExists(int32_t ID) const;
+    // The slot below Count() that holds the ID (deleted-marked or not), or -1.
+    int32_t SlotOf(int32_t ID) const { return FindSlot(ID); }
     int32_t FieldIndex(const std::string& alias) const;
     void AddItem(const TItem& item);
     void UpdateItem(const TItem& item);

@@ -89,9 +89,10 @@ std::string HolderOf(const std::string& content)
 
 } // namespace
 
-TWorkingFolderLock::TWorkingFolderLock(const QString& folder, const std::string& holder)
-    : TWorkingFolderLock(QFile::encodeName(QDir(folder).filePath(FileName())), QFile::encodeName(folder),
-                         QByteArrayLiteral("volumnia.kelt"), holder)
+TWorkingFolderLock::TWorkingFolderLock(const QString& folder, const std::string& settingsFile,
+                                       const std::string& holder)
+    : TWorkingFolderLock(QFile::encodeName(QDir(folder).filePath(FileNameFor(settingsFile))), QFile::encodeName(folder),
+                         QByteArray::fromStdString(settingsFile), holder)
 {
 }
 

@@ -1,5 +1,5 @@
 // One program at a time on a data file. Volumnia holds the lock of its
-// working folder (the file "volumnia.kelt.lock" beside the settings file) and
+// working folder (the file "<settings file>.lock" beside the settings file) and
 // the lock of its database file ("<database>.lock" beside it) for its whole
 // run, and the programs that write the same files (update, volumnia-csv) take
 // them for theirs, so two of them never overwrite each other's books or
@@ -30,9 +30,10 @@ public:
         NotPossible    // no lock file can be made here nor in the runtime folder
     };
 
-    // The lock of the working folder ("." is the process's own) for the
-    // program holder ("Volumnia", "an import (volumnia-csv)", "update").
-    explicit TWorkingFolderLock(const QString& folder = QStringLiteral("."), const std::string& holder = "Volumnia");
+    // The lock of the working folder ("." is the process's own) whose
+    // settings file is named settingsFile, for the program holder
+    // ("Volumnia", "an import (volumnia-csv)", "update").
+    TWorkingFolderLock(const QString& folder, const std::string& settingsFile, const std::string& holder = "Volumnia");
     // The lock of the data file at path (Windows-1252 text), beside the file
     // its links lead to: "<file>.lock".
     static TWorkingFolderLock ForFile(const std::string& path, const std::string& holder);
@@ -57,7 +58,11 @@ public:
     // The lock file in use (where TryLock last looked).
     const QByteArray& LockPath() const { return Where.isEmpty() ? Path : Where; }
 
-    static QString FileName() { return QStringLiteral("volumnia.kelt.lock"); }
+    // The name of the working folder's lock file, beside its settings file.
+    static QString FileNameFor(const std::string& settingsFile)
+    {
+        return QString::fromStdString(settingsFile + ".lock");
+    }
 
 private:
     TWorkingFolderLock(const QByteArray& path, const QByteArray& folder, const QByteArray& baseName,

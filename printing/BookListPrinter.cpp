@@ -164,13 +164,16 @@ void TBookListPrinter::PrintPage()
         // While the browser shows a search result it has fewer rows than the
         // database has books; only the rows it shows are printed, never stale
         // cells of an earlier, longer list.
-        const int32_t shown = Browser.RowCount && Browser.Cell ? Browser.RowCount() : 0;
-        const int32_t rows = std::min(count, shown);
+        const int32_t rows = std::min<int32_t>(count, static_cast<int32_t>(Browser.Ids.size()));
         for (int32_t i = 0; i < rows; ++i) {
+            const int32_t slot = Database.SlotOf(Browser.Ids[static_cast<size_t>(i)]);
+            if (slot < 0)
+                continue; // listed before a change the list has not followed yet
+            const TItem& book = Database.ItemAt(slot);
             const int32_t y = NextBookLine();
-            const QString author = Browser.Cell(i, 1);
-            const QString title = Browser.Cell(i, 2);
-            const QString publisher = Browser.Cell(i, 3);
+            const QString author = Cp1252::ToQString(book.Fields[1]);
+            const QString title = Cp1252::ToQString(book.Fields[0]);
+            const QString publisher = Cp1252::ToQString(book.Fields[2]);
             if (Options.ListFormat)
                 Cells(y, {{Column1X, author + Separator + title}, {Column3X, publisher}});
             else

@@ -14,6 +14,7 @@
 #include <functional>
 #include <initializer_list>
 #include <string>
+#include <vector>
 
 class TDatabase;
 class TRFileSystem;
@@ -27,11 +28,10 @@ struct TPrintOptions {
     TPrintFont Font;        // the font chosen with "&Font"
 };
 
-// The browser grid as the print run reads it: its row count and its cells
-// (column 1 author, 2 title, 3 publisher), in their current state.
+// The books the browser lists, by ID in their order: the whole catalogue or a
+// search's result.
 struct TBrowserRows {
-    std::function<int()> RowCount;
-    std::function<QString(int row, int column)> Cell;
+    std::vector<int32_t> Ids;
 };
 
 class TBookListPrinter {

@@ -1,15 +1,14 @@
 #include "printing/PrintDialog.h"
 
 #include "app/Globals.h"
-#include "app/MainForm.h"
-#include "dialogs/BookBrowserForm.h"
+#include "engine/Catalogue.h"
 #include "engine/ORBL.h"
+#include "engine/ShownRows.h"
 #include "platform/gui/ModalRunner.h"
 #include "platform/gui/Platform.h"
 #include "platform/gui/PrintSupport.h"
 #include "platform/gui/SystemDialogs.h"
 #include "printing/PrintSettingsDialog.h"
-#include "widgets/BookGrid.h"
 #include "widgets/DialogControls.h"
 
 #include <QCheckBox>
@@ -39,7 +38,8 @@ TPrintFont ToPrintFont(const QFont& font)
 
 using namespace DialogControls;
 
-TdlgPrint::TdlgPrint(QWidget* parent) : TDialogBase(parent), Font(QStringLiteral("MS Sans Serif"), 8)
+TdlgPrint::TdlgPrint(const TCatalogue& catalogue, const TShownRows& rows, QWidget* parent)
+    : TDialogBase(parent), Font(QStringLiteral("MS Sans Serif"), 8), Catalogue(catalogue), Rows(rows)
 {
     SetUpWindow(QStringLiteral("Print"), 409, 209);
 
@@ -140,12 +140,8 @@ void TdlgPrint::btnPrinterSetupClick()
 void TdlgPrint::btnPrintClick()
 {
     TBrowserRows browser;
-    if (frmBookBrowser && frmBookBrowser->BookList) {
-        TBookGrid* grid = frmBookBrowser->BookList;
-        browser.RowCount = [grid] { return grid->RowCount(); };
-        browser.Cell = [grid](int row, int column) { return grid->Cell(row, column); };
-    }
-    TBookListPrinter run(*frmMain->Database, *frmMain->Settings, std::move(browser), Options());
+    browser.Ids.assign(Rows.RowIds().begin(), Rows.RowIds().begin() + Rows.Count());
+    TBookListPrinter run(Catalogue.Database(), Catalogue.Settings(), std::move(browser), Options());
     run.ReadSettings();
     if (!TPlatform::Dialogs().Print(this, Printer())) {
         close();

@@ -17,11 +17,15 @@ class QPrinter;
 class QPushButton;
 class QRadioButton;
 
+class TCatalogue;
+class TShownRows;
+
 class TdlgPrint : public TDialogBase {
     Q_OBJECT
 
 public:
-    explicit TdlgPrint(QWidget* parent = nullptr);
+    // Prints the catalogue's books; "books in browser" are those rows lists.
+    TdlgPrint(const TCatalogue& catalogue, const TShownRows& rows, QWidget* parent = nullptr);
     ~TdlgPrint() override;
 
     QGroupBox* grpOptions = nullptr;
@@ -55,5 +59,7 @@ public:
     void btnCancelClick();
 
 private:
+    const TCatalogue& Catalogue;
+    const TShownRows& Rows;
     PrintSupport::TPrinterPtr FPrinter;
 };

@@ -1,7 +1,5 @@
 #include "printing/PrintSettingsDialog.h"
 
-#include "app/Globals.h"
-#include "app/MainForm.h"
 #include "platform/Cp1252.h"
 #include "platform/IntegerConversion.h"
 #include "platform/gui/MessageLayer.h"
@@ -62,7 +60,8 @@ void WriteInteger(TRFileSystem& settings, const char* name, const QLineEdit* edi
 } // namespace
 
 // Refilled from the settings at every show, a restore after minimising included.
-TdlgPrintSettings::TdlgPrintSettings(QWidget* parent) : TDialogBase(parent, TActivation::EveryShow)
+TdlgPrintSettings::TdlgPrintSettings(TRFileSystem& settings, QWidget* parent)
+    : TDialogBase(parent, TActivation::EveryShow), Settings(settings)
 {
     SetUpWindow(QStringLiteral("Format settings"), 385, 177);
 
@@ -89,7 +88,7 @@ TdlgPrintSettings::TdlgPrintSettings(QWidget* parent) : TDialogBase(parent, TAct
 void TdlgPrintSettings::FormActivate()
 {
     // A failing read ends here; the boxes not reached keep what they showed.
-    const TRFileSystem& settings = *frmMain->Settings;
+    const TRFileSystem& settings = Settings;
     ReadString(cmbColumn1, settings, "pcol1");
     ReadString(cmbColumn2, settings, "pcol2");
     ReadString(cmbColumn3, settings, "pcol3");
@@ -101,7 +100,7 @@ void TdlgPrintSettings::FormActivate()
 void TdlgPrintSettings::btnAcceptClick()
 {
     try {
-        TRFileSystem& settings = *frmMain->Settings;
+        TRFileSystem& settings = Settings;
         settings.WriteString("pcol1", Cp1252::FromQString(cmbColumn1->currentText()));
         settings.WriteString("pcol2", Cp1252::FromQString(cmbColumn2->currentText()));
         settings.WriteString("pcol3", Cp1252::FromQString(cmbColumn3->currentText()));

@@ -1,6 +1,6 @@
 // TdlgPrintSettings, "Format settings": which three book fields the printed
 // list shows in its columns and where each column begins. It edits the six
-// settings pcol1..3 and pcol1_dst..pcol3_dst of the main window's Settings and
+// settings pcol1..3 and pcol1_dst..pcol3_dst of the settings store and
 // keeps nothing of its own: every opening refills the controls from the store.
 #pragma once
 
@@ -14,11 +14,13 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 
+class TRFileSystem;
+
 class TdlgPrintSettings : public TDialogBase {
     Q_OBJECT
 
 public:
-    explicit TdlgPrintSettings(QWidget* parent = nullptr);
+    explicit TdlgPrintSettings(TRFileSystem& settings, QWidget* parent = nullptr);
 
     // The names of item fields 0 to 7, the combo boxes' entries.
     static constexpr const std::array<const char*, 8>& FieldNames = BookFieldNames;
@@ -38,4 +40,7 @@ public:
     void FormActivate() override;
     void btnAcceptClick();
     void btnCancelClick();
+
+private:
+    TRFileSystem& Settings;
 };

@@ -68,7 +68,7 @@ void TfrmMain::FormActivate()
     // Volumnia writes its whole settings file back at its end, which would
     // undo these writes: while it runs on this folder, nothing is written.
     // The folder is held for the writes only.
-    TWorkingFolderLock lock(QStringLiteral("."), "update");
+    TWorkingFolderLock lock(QStringLiteral("."), TSettingsKeys::FileName, "update");
     const TWorkingFolderLock::TResult locked = lock.TryLock();
     if (locked == TWorkingFolderLock::TResult::HeldElsewhere && lock.HeldByVolumnia())
         throw EBaseError(VolumniaRunningMessage);

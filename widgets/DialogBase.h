@@ -50,9 +50,7 @@ protected:
     // Runs the handler, guarded, when the button is clicked.
     template <typename TDialog> void ConnectClick(QAbstractButton* button, void (TDialog::*handler)())
     {
-        auto* dialog = static_cast<TDialog*>(this);
-        connect(button, &QAbstractButton::clicked, this,
-                [dialog, handler] { TErrorHandler::Guard([dialog, handler] { (dialog->*handler)(); }); });
+        connect(button, &QAbstractButton::clicked, this, Guarded(static_cast<TDialog*>(this), handler));
     }
 
     void showEvent(QShowEvent* event) override;

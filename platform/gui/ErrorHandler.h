@@ -6,6 +6,7 @@
 
 #include <exception>
 #include <string>
+#include <type_traits>
 #include <utility>
 
 class TErrorHandler {
@@ -30,3 +31,19 @@ public:
         return false;
     }
 };
+
+// A slot for connect() that runs a member handler of the receiver through
+// the guard: connect(button, &QPushButton::clicked, this, Guarded(this,
+// &TdlgX::btnOkClick)). Any arguments the signal passes are given to a
+// handler that takes them and dropped for one that takes none.
+template <typename TReceiver, typename THandler> auto Guarded(TReceiver* receiver, THandler handler)
+{
+    return [receiver, handler](auto&&... arguments) {
+        TErrorHandler::Guard([&] {
+            if constexpr (std::is_invocable_v<THandler, TReceiver*, decltype(arguments)...>)
+                (receiver->*handler)(std::forward<decltype(arguments)>(arguments)...);
+            else
+                (receiver->*handler)();
+        });
+    };
+}

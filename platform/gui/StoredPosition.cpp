@@ -23,6 +23,20 @@ void TStoredPosition::PlaceAt(const QPoint& stored)
     CheckWhenFramed = !native || !native->isVisible() || native->frameMargins().isNull();
 }
 
+void TStoredPosition::Centre()
+{
+    Held.reset();
+    DesktopWindow::CentreOnScreen(Window);
+    if (!DesktopWindow::PositionsKnown()) {
+        Where.reset();
+        return;
+    }
+    Where = FrameCorner();
+    const QWindow* native = Window.windowHandle();
+    CheckWhenFramed = false;
+    CentreWhenFramed = !native || !native->isVisible() || native->frameMargins().isNull();
+}
+
 QPoint TStoredPosition::FrameCorner() const
 {
     // Shown again, a window is framed anew, and until the window manager has
@@ -49,6 +63,7 @@ void TStoredPosition::Stored(const QPoint& point)
     Held = point;
     Where = FrameCorner();
     CheckWhenFramed = false;
+    CentreWhenFramed = false;
 }
 
 bool TStoredPosition::MovedSinceStored() const
@@ -78,6 +93,17 @@ bool TStoredPosition::eventFilter(QObject* watched, QEvent* event)
             CheckWhenFramed = false;
             if (Where && Window.pos() == *Where)
                 Where = DesktopWindow::PlaceFrameOnScreen(Window, *Where);
+        }
+    }
+    if (watched == &Window && CentreWhenFramed &&
+        (type == QEvent::Move || type == QEvent::Resize || type == QEvent::Paint || type == QEvent::WindowActivate)) {
+        const QWindow* native = Window.windowHandle();
+        if (native && native->isVisible() && !native->frameMargins().isNull()) {
+            CentreWhenFramed = false;
+            if (Where && Window.pos() == *Where) {
+                DesktopWindow::CentreOnScreen(Window);
+                Where = Window.pos();
+            }
         }
     }
     return QObject::eventFilter(watched, event);

@@ -22,6 +22,9 @@ public:
 
     // Places the window from the stored point, which is then the point held.
     void PlaceAt(const QPoint& stored);
+    // Centres the window where no point is stored: nothing is held, and the
+    // window counts as moved only once it stands elsewhere.
+    void Centre();
 
     // The point to store now: the stored one while the window stands where
     // it was placed or last stored, else the frame's corner; nullopt where
@@ -48,4 +51,7 @@ private:
     // Placed before the window manager framed the window: the frame's size
     // was a guess, so the place is checked again once the frame is known.
     bool CheckWhenFramed = false;
+    // Centred before the window manager framed the window: centred again with
+    // the frame's real size once it is known.
+    bool CentreWhenFramed = false;
 };

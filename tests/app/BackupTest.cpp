@@ -3,7 +3,10 @@
 #include "app/Globals.h"
 #include "app/MainForm.h"
 #include "engine/ORBL.h"
+#include "engine/Catalogue.h"
+#include "engine/ShownRows.h"
 #include "tests/support/AppFixture.h"
+#include "widgets/RunState.h"
 
 #include <QDir>
 
@@ -19,8 +22,7 @@ TEST_F(BackupTest, EachRunsFirstSaveKeepsTheFileAsThatRunFoundIt)
     const std::string first = DatabaseText();
     ASSERT_TRUE(Start());
     EXPECT_FALSE(Folder.Exists("books.orbl.bak")) << "starting alone writes nothing";
-    frmMain->Database->DeleteWhere("Book author", "Austen");
-    frmMain->Database->SaveToFile();
+    Catalogue().RemoveWhere("Book author", "Austen");
     EXPECT_EQ(Folder.ReadFile("books.orbl.bak"), first);
     Stop();
     const std::string second = DatabaseText();
@@ -37,8 +39,7 @@ TEST_F(BackupTest, ABackupThatCannotBeWrittenIsToldOnceAndTheSavesGoAhead)
         {Book(1, "Emma", "Austen", "A"), Book(2, "Persuasion", "Austen", "B"), Book(3, "Dracula", "Stoker", "C")});
     ASSERT_TRUE(QDir(Folder.Path()).mkdir("books.orbl.bak"));
     ASSERT_TRUE(Start());
-    frmMain->Database->DeleteWhere("Book author", "Austen");
-    frmMain->Database->SaveToFile();
+    Catalogue().RemoveWhere("Book author", "Austen");
     Stop(); // the end of the run saves once more
     ASSERT_EQ(Platform.Messages.Boxes.size(), 1u);
     EXPECT_EQ(Platform.Messages.Boxes[0].Kind, TRecordedBox::Information);

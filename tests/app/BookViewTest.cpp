@@ -4,7 +4,10 @@
 #include "app/MainForm.h"
 #include "dialogs/BookBrowserForm.h"
 #include "engine/ORBL.h"
+#include "engine/Catalogue.h"
+#include "engine/ShownRows.h"
 #include "tests/support/AppFixture.h"
+#include "widgets/RunState.h"
 #include "widgets/BookGrid.h"
 
 #include <QAccessible>
@@ -42,9 +45,9 @@ TEST_F(BookViewTest, ListFollowsStoreOrderWithBulletsAndIds)
                 Book(8, "C", "See", "P3")});
     ASSERT_TRUE(Start());
     ASSERT_EQ(Grid().RowCount(), 3);
-    EXPECT_EQ(frmMain->RowIds[0], 5);
-    EXPECT_EQ(frmMain->RowIds[1], 2);
-    EXPECT_EQ(frmMain->RowIds[2], 8);
+    EXPECT_EQ(Rows().IdAt(0), 5);
+    EXPECT_EQ(Rows().IdAt(1), 2);
+    EXPECT_EQ(Rows().IdAt(2), 8);
     EXPECT_EQ(Grid().Cell(0, 0), QString(QChar(0x2022)));
     EXPECT_EQ(Grid().Cell(0, 1), "Bee");
     EXPECT_EQ(Grid().Cell(0, 2), "B");
@@ -168,7 +171,7 @@ TEST_F(BookViewTest, NumberBeyondASearchResultReportsGridIndex)
 {
     WriteFiles(Books(4));
     ASSERT_TRUE(Start());
-    Grid().SetRowCount(2); // a search result of two books
+    ShowFound({Books(4)[0], Books(4)[1]}); // a search result of two books
     frmMain->Ui.edtCurrentItem->setText("4");
     EXPECT_EQ(Platform.Messages.Errors(), QStringList{"Grid index out of range."});
     EXPECT_EQ(Shown(), "Title 01");
@@ -197,7 +200,7 @@ TEST_F(BookViewTest, EmptyCatalogueShowsAnEmptyBookWithoutAnError)
     ASSERT_TRUE(Start());
     EXPECT_TRUE(Platform.Messages.Boxes.empty()) << Platform.Messages.Texts().join("|").toStdString();
     EXPECT_EQ(Grid().RowCount(), 1);
-    EXPECT_EQ(frmMain->RowIds[0], 0);
+    EXPECT_EQ(Rows().IdAt(0), 0);
     EXPECT_EQ(Grid().Cell(0, 2), "");
     EXPECT_EQ(frmMain->Ui.lblItems->text(), " / 0");
     EXPECT_EQ(Shown(), "");
@@ -209,7 +212,7 @@ TEST_F(BookViewTest, AnIdThatIsNotHeldStillReportsItsError)
 {
     WriteFiles(Books(2));
     ASSERT_TRUE(Start());
-    frmMain->RowIds[1] = 4711;
+    ShowFound({Books(2)[0], Book(4711, "Not held", "", "")});
     EXPECT_THROW(
         {
             try {

@@ -5,8 +5,12 @@
 #include "dialogs/BookBrowserForm.h"
 #include "engine/ORBL.h"
 #include "platform/gui/DesktopWindow.h"
+#include "engine/Catalogue.h"
+#include "engine/ShownRows.h"
 #include "tests/support/AppFixture.h"
+#include "widgets/RunState.h"
 #include "widgets/BookGrid.h"
+#include "widgets/SortTitle.h"
 
 #include <QAccessible>
 #include <QLabel>
@@ -31,7 +35,7 @@ protected:
     TBookGrid& Grid() { return *frmBookBrowser->BookList; }
     std::vector<int32_t> Ids()
     {
-        return std::vector<int32_t>(frmMain->RowIds.begin(), frmMain->RowIds.begin() + Grid().RowCount());
+        return std::vector<int32_t>(Rows().RowIds().begin(), Rows().RowIds().begin() + Grid().RowCount());
     }
 };
 
@@ -120,7 +124,7 @@ TEST_F(BrowserTest, TitleSortsOnlyOnAReleaseOverIt)
     Overrides["SortMethod"] = "ByPublisher";
     WriteFiles(Books);
     ASSERT_TRUE(Start());
-    QLabel* title = frmBookBrowser->Bookname;
+    QPushButton* title = frmBookBrowser->Bookname;
     QTest::mousePress(title, Qt::LeftButton);
     QTest::mouseRelease(title, Qt::LeftButton, {}, QPoint(-30, title->height() / 2)); // moved off first
     QTest::mouseRelease(title, Qt::LeftButton);                                       // no press began on it
@@ -137,7 +141,7 @@ TEST_F(BrowserTest, CloseWritesPositionAndNavigationStillWorks)
     frmBookBrowser->move(77, 88);
     frmBookBrowser->close();
     EXPECT_TRUE(frmBookBrowser->isHidden());
-    EXPECT_FALSE(frmMain->BrowserShown);
+    EXPECT_FALSE(Run().BrowserShown());
     EXPECT_FALSE(frmMain->Ui.tbtnListView->isChecked());
     std::string value;
     ASSERT_TRUE(SettingOnDisk("LV_X", value));
@@ -176,10 +180,10 @@ TEST_F(BrowserTest, EndOfRunKeepsAPlaceMovedToSinceTheLastWrite)
          },
          "7", "8"},
         {"moved and closed, not moved again: the close's write stands",
-         [] {
+         [this] {
              frmBookBrowser->move(40, 50);
              frmBookBrowser->close();
-             frmMain->Settings->WriteInteger("LV_X", 1); // no second write would put 40 back
+             Catalogue().Settings().WriteInteger("LV_X", 1); // no second write would put 40 back
          },
          "1", "50"},
     };
@@ -272,7 +276,7 @@ TEST_F(BrowserTest, KeyboardReachesTheTitlesAndSortsWithSpaceOrEnter)
                                             &Grid(), frmBookBrowser->Author}));
     EXPECT_FALSE(Grid().tabKeyNavigation());
     struct TCase {
-        QLabel* Title;
+        QPushButton* Title;
         Qt::Key Key;
         std::string Method;
         std::vector<int32_t> Order;
@@ -311,7 +315,7 @@ TEST_F(BrowserTest, ScreenReaderHearsAWindowAndColumnsByTheirTitles)
     for (int column = 0; column < table->columnCount(); ++column)
         columns << table->columnDescription(column);
     EXPECT_EQ(columns, (QStringList{"On loan", "Book author", "Book title", "Publisher"}));
-    const int loaned = frmMain->RowIds[0] == 1 ? 0 : 1;
+    const int loaned = Rows().IdAt(0) == 1 ? 0 : 1;
     EXPECT_EQ(table->cellAt(loaned, 0)->text(QAccessible::Name), "On loan");
     EXPECT_EQ(table->cellAt(1 - loaned, 0)->text(QAccessible::Name), "");
     EXPECT_EQ(table->cellAt(loaned, 2)->text(QAccessible::Name), "Walden");

@@ -5,7 +5,10 @@
 #include "dialogs/BookBrowserForm.h"
 #include "engine/ORBL.h"
 #include "platform/TextFile.h"
+#include "engine/Catalogue.h"
+#include "engine/ShownRows.h"
 #include "tests/support/AppFixture.h"
+#include "widgets/RunState.h"
 #include "tests/support/FailingWriteStep.h"
 #include "widgets/BookGrid.h"
 
@@ -69,13 +72,13 @@ TEST_F(EditingCommandsTest, AddGivesTheNextIdAndAppendsTheBook)
     Type(frmMain->Ui.edtPublisher, "SKS");
     QTest::keyClick(frmMain->Ui.edtAuthor, Qt::Key_Return); // Save is the default button
     EXPECT_TRUE(Platform.Messages.Boxes.empty()) << Platform.Messages.Texts().join("|").toStdString();
-    EXPECT_EQ(frmMain->CurrentIndex, 42);
+    EXPECT_EQ(Catalogue().CurrentIndex(), 42);
     const std::vector<TItem> disk = OnDisk();
     ASSERT_EQ(disk.size(), 5u);
     EXPECT_EQ(disk.back().ID, 42);
     EXPECT_EQ(disk.back().Fields[1], "Elias L\xF6nnrot");
     EXPECT_EQ(Grid().RowCount(), 5);
-    EXPECT_EQ(frmMain->RowIds[4], 42);
+    EXPECT_EQ(Rows().IdAt(4), 42);
     EXPECT_EQ(frmMain->Ui.grpBookData->title(), "Book data");
     EXPECT_TRUE(frmMain->Ui.btnSave->isHidden());
     EXPECT_EQ(Grid().SelectedRow(), 0);
@@ -109,7 +112,7 @@ TEST_F(EditingCommandsTest, AddThenCancelStoresNothing)
     frmMain->tbtnAddBookClick();
     Type(frmMain->Ui.edtBookname, "Never stored");
     frmMain->btnCancelClick();
-    EXPECT_EQ(frmMain->CurrentIndex, 41);
+    EXPECT_EQ(Catalogue().CurrentIndex(), 41);
     EXPECT_EQ(DatabaseText(), before);
     EXPECT_EQ(frmMain->Ui.edtBookname->text(), "Dracula") << "Cancel shows the first book";
 }
@@ -139,7 +142,7 @@ TEST_F(EditingCommandsTest, EditKeepsIdSlotAndLoanAndClearsTheHiddenFields)
     EXPECT_EQ(disk[2].Fields[8], "");
     EXPECT_EQ(disk[2].Fields[9], "");
     EXPECT_EQ(frmMain->Ui.edtBookname->text(), "Dracula");
-    EXPECT_EQ(frmMain->CurrentIndex, 41);
+    EXPECT_EQ(Catalogue().CurrentIndex(), 41);
 }
 
 TEST_F(EditingCommandsTest, ClickInTheBrowserWhileEditingStoresUnderThatRowsId)
@@ -190,7 +193,7 @@ TEST_F(EditingCommandsTest, FirstBookIntoAnEmptyCatalogueAndRemovingTheLastOneSh
     EXPECT_TRUE(Platform.Messages.Boxes.empty()) << Platform.Messages.Texts().join("|").toStdString();
     EXPECT_EQ(Grid().RowCount(), 1);
     EXPECT_EQ(Grid().Cell(0, 2), "The only book");
-    EXPECT_EQ(frmMain->RowIds[0], 42);
+    EXPECT_EQ(Rows().IdAt(0), 42);
     EXPECT_EQ(frmMain->Ui.edtBookname->text(), "The only book");
 
     Platform.Messages.Answers = {true};
@@ -225,13 +228,13 @@ TEST_F(EditingCommandsTest, AddPassesOverNumbersHeldAndStoresTheCounterFirst)
     Type(frmMain->Ui.edtBookname, "New");
     QTest::mouseClick(frmMain->Ui.btnSave, Qt::LeftButton);
     EXPECT_TRUE(Platform.Messages.Errors().isEmpty()) << Platform.Messages.Errors().join("|").toStdString();
-    EXPECT_EQ(frmMain->CurrentIndex, 21);
+    EXPECT_EQ(Catalogue().CurrentIndex(), 21);
     EXPECT_EQ(OnDisk().back().ID, 21);
     std::string index;
     ASSERT_TRUE(SettingOnDisk("CurrentIndex", index));
     EXPECT_EQ(index, "21") << "the counter waits for the end of the run";
     // Past 30 the same way.
-    frmMain->CurrentIndex = 29;
+    Catalogue().SetCurrentIndex(29);
     frmMain->tbtnAddBookClick();
     Type(frmMain->Ui.edtBookname, "Newer");
     QTest::mouseClick(frmMain->Ui.btnSave, Qt::LeftButton);

@@ -7,7 +7,11 @@
 #include "dialogs/SearchBooksDialog.h"
 #include "engine/ORBL.h"
 #include "platform/WorkingFolderLock.h"
+#include "settings/SettingsKeys.h"
+#include "engine/Catalogue.h"
+#include "engine/ShownRows.h"
 #include "tests/support/AppFixture.h"
+#include "widgets/RunState.h"
 #include "widgets/BookGrid.h"
 
 #include <QAction>
@@ -54,8 +58,7 @@ TEST_F(StartupTest, ASecondVolumniaOnTheFolderIsRefusedAndTheFirstKeepsItsBook)
     EXPECT_EQ(SettingsText(), settings);
     EXPECT_EQ(DatabaseText(), books);
 
-    frmMain->Database->AddItem(Book(4, "Walden", "Thoreau", "Ticknor"));
-    frmMain->Database->SaveToFile();
+    Catalogue().Add(Book(4, "Walden", "Thoreau", "Ticknor"));
     Stop();
     EXPECT_NE(DatabaseText().find("Walden"), std::string::npos);
     EXPECT_TRUE(Start()) << "the folder is free once the first run has ended";
@@ -68,7 +71,7 @@ TEST_F(StartupTest, AHeldLockNamesItsHolder)
     WriteFiles(ThreeBooks);
     const std::string books = DatabaseText();
     {
-        TWorkingFolderLock import(Folder.Path(), "an import (volumnia-csv)");
+        TWorkingFolderLock import(Folder.Path(), TSettingsKeys::FileName, "an import (volumnia-csv)");
         ASSERT_EQ(import.TryLock(), TWorkingFolderLock::TResult::Locked);
         EXPECT_FALSE(Start());
         ASSERT_EQ(Platform.Messages.Texts().size(), 1);
@@ -140,7 +143,7 @@ TEST_F(StartupTest, MissingCurrentIndexIsReportedAndTheRunGoesOn)
     WriteFiles(ThreeBooks);
     ASSERT_TRUE(Start());
     EXPECT_EQ(Platform.Messages.Errors(), QStringList{"#105: Supplied value name not found."});
-    EXPECT_EQ(frmMain->CurrentIndex, 0);
+    EXPECT_EQ(Catalogue().CurrentIndex(), 0);
     EXPECT_TRUE(frmMain->Ui.StatusPanels[3]->text().isEmpty());
     EXPECT_FALSE(frmMain->Ui.mnuView_AlwaysOnTop->isChecked());
     Stop();
@@ -187,7 +190,7 @@ TEST_F(StartupTest, NormalEndWritesPositionIndexAndBothFiles)
     WriteFiles(ThreeBooks);
     ASSERT_TRUE(Start());
     frmMain->move(123, 45);
-    frmMain->CurrentIndex = 44;
+    Catalogue().SetCurrentIndex(44);
     Stop();
     std::string value;
     ASSERT_TRUE(SettingOnDisk("MF_X", value));

@@ -72,8 +72,7 @@ TEST_F(ViewCommandsTest, RefreshBringsTheWholeListBack)
 {
     WriteFiles(Books);
     ASSERT_TRUE(Start());
-    Grid().SetRowCount(1);
-    frmMain->RowIds[0] = 3;
+    ShowFound({Books[2]});
     frmMain->Ui.mnuView_UpdateBookBrowser->trigger();
     EXPECT_EQ(Grid().RowCount(), 3);
     EXPECT_EQ(frmMain->Ui.edtBookname->text(), "Dracula");

@@ -8,6 +8,7 @@
 #include "platform/LocaleTexts.h"
 #include "platform/TextFile.h"
 #include "platform/WorkingFolderLock.h"
+#include "settings/SettingsKeys.h"
 #include "tests/support/DatabaseFile.h"
 #include "tests/support/FailingWriteStep.h"
 #include "tests/support/TempWorkingFolder.h"
@@ -344,7 +345,7 @@ TEST_F(CsvCommand, ARefusalLeavesBothFilesAsTheyWere)
             items.push_back(Book(i, {"Title " + std::to_string(i)}));
         WriteCatalogue(folder, c.Held, items);
         folder.WriteFile("in.csv", c.Csv);
-        TWorkingFolderLock volumnia(folder.Path());
+        TWorkingFolderLock volumnia(folder.Path(), TSettingsKeys::FileName);
         if (c.Locked) {
             ASSERT_EQ(volumnia.TryLock(), TWorkingFolderLock::TResult::Locked);
         }

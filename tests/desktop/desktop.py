@@ -256,15 +256,16 @@ class Volumnia:
             raise DesktopError("Volumnia's application object is not on its main thread: %s" % errors[-600:])
 
 
-def accessible_node(applications, name, seconds=10.0):
-    """The AT-SPI node of that accessible name in the application of one of those names."""
+def accessible_node(applications, name, seconds=10.0, roles=None):
+    """The AT-SPI node of that accessible name (and one of those role names,
+    when given) in the application of one of those names."""
     import pyatspi  # connects to the session bus of this desktop
 
     def find(node, depth=0):
         if node is None or depth > 30:
             return None
         try:
-            if node.name == name:
+            if node.name == name and (roles is None or node.getRoleName() in roles):
                 return node
             for i in range(node.childCount):
                 found = find(node.getChildAtIndex(i), depth + 1)

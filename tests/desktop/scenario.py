@@ -183,6 +183,13 @@ def keys_and_dialogs(program, folder):
     main.key("ctrl+F6")
     loans = find_window(LOANS)
     check(loans.title() == LOANS, "title bar reads %r (%r)" % (LOANS, loans.title()))
+    check(loans.transient_for() == main.xid, "the Loans window is owned by the main window")
+    check(above(loans, main), "the Loans window stacks above the always-on-top main window")
+    try:
+        role = accessible_node(("Volumnia", "volumnia"), LOANS, roles=("frame", "filler", "window")).getRoleName()
+    except DesktopError as error:
+        role = str(error)
+    check(role == "frame", "AT-SPI: the Loans window is a frame (%r)" % role)
     try:
         summary = accessible_text(("Volumnia", "volumnia"), "Loans summary")
     except DesktopError as error:
@@ -196,8 +203,22 @@ def keys_and_dialogs(program, folder):
           "AT-SPI names the Loans list's columns (%r)" % (columns,))
     check(sorted(row[2] for row in rows) == ["Anna Virtanen", "Liisa Mäkelä", "Marie Laurent", "Tom Baker"],
           "AT-SPI reads the four loaners in the Loans list (%r)" % (rows,))
+    unmoved = read_settings(folder)
     loans.key("Escape")
     window_gone(loans)
+    check("LN_X" not in read_settings(folder) and read_settings(folder) == unmoved,
+          "closing the unmoved Loans window stores nothing")
+    main.key("ctrl+F6")
+    loans = find_window(LOANS)
+    loans.move(210, 120)
+    time.sleep(0.3)
+    moved = loans.frame_position()
+    loans.key("Escape")
+    window_gone(loans)
+    stored = read_settings(folder)
+    check((stored.get("LN_X"), stored.get("LN_Y")) == tuple(str(v) for v in moved),
+          "closing the moved Loans window stored its frame's place %s (%s, %s)"
+          % (moved, stored.get("LN_X"), stored.get("LN_Y")))
 
     # A question: a message box titled with the application title, above the
     # main window; Escape answers No and nothing is removed.
@@ -225,7 +246,8 @@ def keys_and_dialogs(program, folder):
     volumnia.end()
     after = read_settings(folder)
     check(after["AlwaysOnTop"] == "true", "Always on top was stored")
-    check("LN_X" in after and "LN_Y" in after, "closing the Loans window stored its place")
+    check("LN_X" in after and (after["LN_X"], after["LN_Y"]) != tuple(str(v) for v in moved),
+          "Ctrl+R brought the Loans window back to its default place (%s, %s)" % (after.get("LN_X"), after.get("LN_Y")))
     check([after[k] for k in POSITIONS] == ["300", "300", "100", "100"],
           "the restored positions are stored (%s)" % "/".join(after[k] for k in POSITIONS))
 
@@ -292,6 +314,14 @@ def reader_and_keyboard(program, folder):
         columns = [table.getColumnDescription(c) for c in range(table.nColumns)]
         check(columns == ["On loan", "Book author", "Book title", "Publisher"],
               "AT-SPI: the grid's columns are named by their titles (%s)" % columns)
+        title = accessible_node(applications, "Book title", roles=("push button",))
+        check(title.queryAction().getName(0) == "Press", "AT-SPI: a sort title is a button that is pressed (%r)"
+              % title.queryAction().getName(0))
+        check(title.description.endswith("the list is sorted by it"),
+              "AT-SPI: the title that sorts the list says so (%r)" % title.description)
+        author = accessible_node(applications, "Book author", roles=("push button",))
+        check("sorted by it" not in author.description,
+              "AT-SPI: a title that does not sort the list does not say so (%r)" % author.description)
         marks = [table.getAccessibleAt(r, 0).name for r in range(table.nRows)]
         check(sorted(set(marks)) == ["", "On loan"] and marks.count("On loan") == 4,
               "AT-SPI: the four loan marks read 'On loan' (%s)" % sorted(set(marks)))

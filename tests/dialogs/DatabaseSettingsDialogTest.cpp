@@ -6,7 +6,10 @@
 #include "dialogs/EditSeveralDialog.h"
 #include "platform/TextFile.h"
 #include "settings/KELT.h"
+#include "engine/Catalogue.h"
+#include "engine/ShownRows.h"
 #include "tests/support/AppFixture.h"
+#include "widgets/RunState.h"
 #include "tests/support/FailingWriteStep.h"
 
 #include <QComboBox>
@@ -159,7 +162,7 @@ TEST_F(DatabaseSettingsTest, MissingSettingIsReportedAndTheBoxKeepsItsText)
     std::vector<std::pair<std::string, std::string>> settings = InstalledSettings();
     std::erase_if(settings, [](const auto& entry) { return entry.first == "orbl_databasefile"; });
     Folder.WriteFile("volumnia.kelt", SettingsFile(settings));
-    frmMain->Settings->LoadFromFile();
+    Catalogue().Settings().LoadFromFile();
 
     EXPECT_TRUE(Open([](TdlgDatabaseSettings& dialog) {
         EXPECT_EQ(dialog.edtDatabase->text(), "kept.orbl");

@@ -5,7 +5,10 @@
 #include "dialogs/BookBrowserForm.h"
 #include "dialogs/EditSeveralDialog.h"
 #include "engine/ORBL.h"
+#include "engine/Catalogue.h"
+#include "engine/ShownRows.h"
 #include "tests/support/AppFixture.h"
+#include "widgets/RunState.h"
 #include "widgets/BookGrid.h"
 
 #include <QComboBox>
@@ -115,13 +118,12 @@ TEST_F(EditSeveralTest, RefillsTheWholeListAfterASearchNarrowedIt)
     WriteFiles(Books);
     ASSERT_TRUE(Start());
     TBookGrid& grid = *frmBookBrowser->BookList;
-    grid.SetRowCount(1); // as a search result with one book leaves it
-    frmMain->RowIds[0] = 4;
+    ShowFound({Books[3]}); // a search result with one book
     ASSERT_TRUE(Edit("Book title", "Dune", "Dune Messiah"));
     ASSERT_EQ(grid.RowCount(), 4);
     EXPECT_EQ(grid.SelectedRow(), 0);
     for (int r = 0; r < 4; ++r)
-        EXPECT_EQ(frmMain->RowIds[static_cast<size_t>(r)], Books[static_cast<size_t>(r)].ID);
+        EXPECT_EQ(Rows().IdAt(r), Books[static_cast<size_t>(r)].ID);
     EXPECT_EQ(grid.Cell(0, 2), "Dune Messiah");
     EXPECT_EQ(frmMain->Ui.edtBookname->text(), "Dune Messiah");
 }
@@ -175,13 +177,14 @@ TEST_F(EditSeveralTest, PastedLineBreakKeepsTheFileOneTextALine)
     const std::string text = DatabaseText();
     EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 44);
     EXPECT_EQ(std::count(text.begin(), text.end(), '\r'), 44);
-    EXPECT_EQ(frmMain->Database->Count(), 4);
+    EXPECT_EQ(Catalogue().Database().Count(), 4);
     EXPECT_EQ(frmBookBrowser->BookList->Cell(3, 1), "Dick");
 }
 
 TEST(EditSeveralDialog, OffersTheEightFieldNamesInFieldOrder)
 {
-    TdlgEditSeveral dialog;
+    TCatalogue closed; // the dialog reaches its catalogue only when a button is pressed
+    TdlgEditSeveral dialog(closed);
     const QStringList expected = {
         "Book title", "Book author", "Publisher", "Year published", "Other information (1)", "Other information (2)",
         "Loaner",     "Date loaned"};

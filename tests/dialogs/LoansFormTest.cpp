@@ -7,11 +7,18 @@
 #include "dialogs/BookBrowserForm.h"
 #include "dialogs/LoansForm.h"
 #include "dialogs/SearchBooksDialog.h"
+#include "platform/gui/DesktopWindow.h"
+#include "engine/Catalogue.h"
+#include "engine/ShownRows.h"
 #include "tests/support/AppFixture.h"
+#include "widgets/RunState.h"
 #include "widgets/BookGrid.h"
 #include "widgets/LoanListModel.h"
+#include "widgets/SortTitle.h"
 
+#include <QAccessible>
 #include <QAction>
+#include <QWindow>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -94,7 +101,7 @@ TEST_F(LoansFormTest, EnterShowsTheBookInTheMainWindowThroughTheBrowsersRow)
     QTest::keyClick(loans.lstLoans, Qt::Key_Return);
     EXPECT_EQ(frmBookBrowser->BookList->RowCount(), 5);
     EXPECT_EQ(frmBookBrowser->BookList->SelectedRow(), 3);
-    EXPECT_EQ(frmMain->RowIds[3], 4);
+    EXPECT_EQ(Rows().IdAt(3), 4);
     EXPECT_EQ(frmMain->Ui.edtBookname->text(), QStringLiteral("Walden"));
     EXPECT_EQ(frmMain->Ui.lblLoaner->text(), QStringLiteral("Carl"));
     EXPECT_TRUE(frmMain->Ui.tbtnReturnBook->isEnabled());
@@ -201,6 +208,51 @@ TEST_F(LoansFormTest, PlaceIsKeptInNewKeysAndTheirAbsenceLeavesTheWindowCentred)
         EXPECT_EQ(again.pos() == QPoint(150, 160), c.Taken);
         EXPECT_TRUE(Platform.Messages.Boxes.empty());
     }
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(LoansFormTest, ItsPlaceIsWrittenOnlyWhenMovedAndNeverWherePlacesAreUnknown)
+{
+    struct TCase {
+        const char* What;
+        bool Known;
+        bool Moved;
+    };
+    for (const TCase& c : {TCase{"unmoved", true, false}, TCase{"moved", true, true},
+                           TCase{"positions unknown, as on Wayland", false, true}}) {
+        SCOPED_TRACE(c.What);
+        Stop();
+        DesktopWindow::OverridePositionsKnown(c.Known);
+        StartWith(Books);
+        TfrmLoans& loans = Open();
+        if (c.Moved)
+            loans.move(loans.pos() + QPoint(40, 30));
+        loans.close();
+        Open();
+        Stop(); // open at the end of the run too
+        DesktopWindow::OverridePositionsKnown(std::nullopt);
+        std::string value;
+        EXPECT_EQ(SettingOnDisk("LN_X", value), c.Known && c.Moved);
+        if (!(c.Known && c.Moved)) {
+            EXPECT_EQ(SettingsText().find("LN_"), std::string::npos) << "no place written";
+        }
+    }
+}
+
+TEST_F(LoansFormTest, StacksAboveTheMainWindowAndIsAFrameToAScreenReader)
+{
+    StartWith(Books);
+    TfrmLoans& loans = Open();
+    ASSERT_NE(loans.windowHandle(), nullptr);
+    EXPECT_EQ(loans.windowHandle()->transientParent(), frmMain->windowHandle());
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(&loans)->role(), QAccessible::Window);
+    frmMain->Ui.mnuView_AlwaysOnTop->trigger();
+    loans.close();
+    Open();
+    EXPECT_EQ(loans.windowHandle()->transientParent(), frmMain->windowHandle());
 }
 
 } // namespace

@@ -4,7 +4,10 @@
 #include "app/MainForm.h"
 #include "dialogs/BookBrowserForm.h"
 #include "dialogs/RemoveSeveralDialog.h"
+#include "engine/Catalogue.h"
+#include "engine/ShownRows.h"
 #include "tests/support/AppFixture.h"
+#include "widgets/RunState.h"
 #include "widgets/BookGrid.h"
 
 #include <QComboBox>
@@ -97,7 +100,7 @@ TEST_F(RemoveSeveralTest, RemovingEveryBookLeavesAnEmptyViewWithoutAnError)
     EXPECT_EQ(DatabaseText(), "");
     EXPECT_EQ(grid.RowCount(), 1);
     EXPECT_EQ(grid.Cell(0, 2), "");
-    EXPECT_EQ(frmMain->RowIds[0], 0);
+    EXPECT_EQ(Rows().IdAt(0), 0);
     EXPECT_TRUE(frmMain->Ui.edtBookname->text().isEmpty());
     EXPECT_TRUE(Platform.Messages.Boxes.empty()) << Platform.Messages.Texts().join('|').toStdString();
 }

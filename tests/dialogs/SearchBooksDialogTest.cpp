@@ -4,7 +4,10 @@
 #include "app/MainForm.h"
 #include "dialogs/BookBrowserForm.h"
 #include "dialogs/SearchBooksDialog.h"
+#include "engine/Catalogue.h"
+#include "engine/ShownRows.h"
 #include "tests/support/AppFixture.h"
+#include "widgets/RunState.h"
 #include "widgets/BookGrid.h"
 
 #include <QGroupBox>
@@ -79,7 +82,7 @@ protected:
     TBookGrid& Grid() { return *frmBookBrowser->BookList; }
     std::vector<int32_t> ListedIds()
     {
-        return std::vector<int32_t>(frmMain->RowIds.begin(), frmMain->RowIds.begin() + Grid().RowCount());
+        return std::vector<int32_t>(Rows().RowIds().begin(), Rows().RowIds().begin() + Grid().RowCount());
     }
 };
 
@@ -120,7 +123,7 @@ TEST_F(SearchBooksTest, ResultsReplaceTheListRowsAndShowTheFirstBookFound)
     for (int r = 0; r < 5; ++r) {
         SCOPED_TRACE(r);
         const TItem& book = *found[static_cast<size_t>(r)];
-        EXPECT_EQ(frmMain->RowIds[static_cast<size_t>(r)], book.ID);
+        EXPECT_EQ(Rows().IdAt(r), book.ID);
         EXPECT_EQ(Grid().Cell(r, 0), book.Fields[7].empty() ? QString() : QString(QChar(0x2022)));
         EXPECT_EQ(Grid().Cell(r, 1), QString::fromStdString(book.Fields[1]));
         EXPECT_EQ(Grid().Cell(r, 2), QString::fromStdString(book.Fields[0]));
@@ -150,7 +153,7 @@ TEST_F(SearchBooksTest, NothingFoundKeepsListMainWindowAndDialog)
         Stop();
         StartWith(Books);
         frmMain->btnNextClick();
-        const auto idsBefore = frmMain->RowIds;
+        const auto idsBefore = Rows().RowIds();
         const QString shown = frmMain->Ui.edtBookname->text();
         Open([&](TdlgSearchBooks& dialog) {
             dialog.rbtAuthor->click();
@@ -165,7 +168,7 @@ TEST_F(SearchBooksTest, NothingFoundKeepsListMainWindowAndDialog)
         EXPECT_EQ(Platform.Messages.Boxes.front().Kind, TRecordedBox::Information);
         EXPECT_EQ(Grid().RowCount(), 7);
         EXPECT_EQ(Grid().SelectedRow(), 1);
-        EXPECT_EQ(frmMain->RowIds, idsBefore);
+        EXPECT_EQ(Rows().RowIds(), idsBefore);
         EXPECT_EQ(frmMain->Ui.edtBookname->text(), shown);
     }
 }

@@ -20,11 +20,14 @@ namespace {
 
 using TResult = TWorkingFolderLock::TResult;
 
+// The settings file whose lock guards the folder.
+const std::string Settings = "volumnia.kelt";
+
 TEST(WorkingFolderLock, OneHolderAtATime)
 {
     TTempWorkingFolder folder;
-    TWorkingFolderLock first(folder.Path());
-    TWorkingFolderLock second(folder.Path());
+    TWorkingFolderLock first(folder.Path(), Settings);
+    TWorkingFolderLock second(folder.Path(), Settings);
 
     ASSERT_EQ(first.TryLock(), TResult::Locked);
     EXPECT_EQ(second.TryLock(), TResult::HeldElsewhere);
@@ -47,7 +50,7 @@ TEST(WorkingFolderLock, ALockLeftByAnEndedProgramIsTakenOver)
     ASSERT_EQ(waitpid(child, &status, 0), child);
 
     folder.WriteFile("volumnia.kelt.lock", std::to_string(child) + "\nVolumnia\n\n");
-    TWorkingFolderLock lock(folder.Path());
+    TWorkingFolderLock lock(folder.Path(), Settings);
     EXPECT_EQ(lock.TryLock(), TResult::Locked);
 }
 
@@ -96,7 +99,7 @@ TEST(WorkingFolderLock, EveryKindOfLockFileAnswersAtOnce)
         SCOPED_TRACE(c.What);
         TTempWorkingFolder folder;
         c.Arrange(folder);
-        TWorkingFolderLock lock(QStringLiteral("."), "update");
+        TWorkingFolderLock lock(QStringLiteral("."), Settings, "update");
         const auto start = std::chrono::steady_clock::now();
         EXPECT_EQ(lock.TryLock(), c.Expected);
         EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
@@ -113,9 +116,9 @@ TEST(WorkingFolderLock, EveryKindOfLockFileAnswersAtOnce)
 TEST(WorkingFolderLock, TheRefusalNamesTheHolder)
 {
     TTempWorkingFolder folder;
-    TWorkingFolderLock import(QStringLiteral("."), "an import (volumnia-csv)");
+    TWorkingFolderLock import(QStringLiteral("."), Settings, "an import (volumnia-csv)");
     ASSERT_EQ(import.TryLock(), TResult::Locked);
-    TWorkingFolderLock volumnia;
+    TWorkingFolderLock volumnia(QStringLiteral("."), Settings);
     EXPECT_EQ(volumnia.TryLock(), TResult::HeldElsewhere);
     EXPECT_FALSE(volumnia.HeldByVolumnia());
     EXPECT_EQ(volumnia.Holder(), "an import (volumnia-csv) (process " + std::to_string(getpid()) + ")");
@@ -159,14 +162,14 @@ TEST(WorkingFolderLock, NonWritableFoldersAndOtherUsersLocksAsAnOrdinaryUser)
         ASSERT_EQ(chmod("readonly", 0555), 0);
         const std::string runtime = folder.FilePath("runtime");
         setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
-        TWorkingFolderLock first(QStringLiteral("readonly"));
-        TWorkingFolderLock second(QStringLiteral("readonly"), "update");
+        TWorkingFolderLock first(QStringLiteral("readonly"), Settings);
+        TWorkingFolderLock second(QStringLiteral("readonly"), Settings, "update");
         ASSERT_EQ(first.TryLock(), TResult::Locked);
         EXPECT_EQ(first.LockPath().left(static_cast<int>(runtime.size())), QByteArray::fromStdString(runtime));
         EXPECT_EQ(second.TryLock(), TResult::HeldElsewhere);
         EXPECT_TRUE(second.HeldByVolumnia());
         if (otherUser) {
-            TWorkingFolderLock stale(shared);
+            TWorkingFolderLock stale(shared, Settings);
             EXPECT_EQ(stale.TryLock(), TResult::Locked) << stale.Message();
         }
         chmod("readonly", 0755);

@@ -235,12 +235,12 @@ TEST_F(BookListPrinter, BrowserRowsInListFormat)
 TEST_F(BookListPrinter, NoOptionPrintsTheBrowserRowsUnderTheStoredThirdHeading)
 {
     Settings["pcol3"] = "Year published";
-    Open({PrintBook(1, "Dune", "Herbert", "Ace")});
-    Grid[0][1] = QStringLiteral("Grid author"); // the grid as it stands, not the database
+    Open({PrintBook(1, "Dune", "Herbert", "Ace"), PrintBook(2, "Emma", "Austen", "Penguin")});
+    Shown = {2, 1}; // the browser's order, not the database's
     TRecordingPrintTarget target;
     const TBookListPrinter run = Run(Options(TPrintChoice::None), target);
-    EXPECT_EQ(target.TextStrings(1),
-              (QStringList{Title, "Book title, Book author, Year published", "Grid author, Dune", "Ace"}));
+    EXPECT_EQ(target.TextStrings(1), (QStringList{Title, "Book title, Book author, Year published", "Austen, Emma",
+                                                  "Penguin", "Herbert, Dune", "Ace"}));
     EXPECT_EQ(run.Column3Field, "Year published");
 }
 
@@ -305,7 +305,7 @@ TEST_F(BookListPrinter, EveryRunReadsTheSettingsAfresh)
 TEST_F(BookListPrinter, SearchResultInTheBrowserPrintsOnlyItsRows)
 {
     Open(NumberedBooks(5));
-    Grid.resize(2); // the browser shows two books found
+    Shown.resize(2); // the browser shows two books found
     TRecordingPrintTarget target;
     Run(Options(TPrintChoice::BrowserBooks), target);
     EXPECT_EQ(target.TextStrings(1), (QStringList{Title, "Book title, Book author, Publisher", "Author 1, Title 1",

@@ -85,21 +85,12 @@ protected:
         Store = std::make_unique<TRFileSystem>("volumnia.kelt");
         Database = std::make_unique<TDatabase>(*Store);
 
-        Grid.clear();
+        Shown.clear();
         for (const TItem& item : books)
-            Grid.push_back({item.Fields[7].empty() ? QString() : QString(QChar(0x2022)),
-                            Cp1252::ToQString(item.Fields[1]), Cp1252::ToQString(item.Fields[0]),
-                            Cp1252::ToQString(item.Fields[2])});
-        if (Grid.empty())
-            Grid.push_back({});
+            Shown.push_back(item.ID);
     }
 
-    TBrowserRows Browser()
-    {
-        return {
-            [this] { return static_cast<int>(Grid.size()); },
-            [this](int row, int column) { return Grid.at(static_cast<size_t>(row)).at(static_cast<size_t>(column)); }};
-    }
+    TBrowserRows Browser() { return {Shown}; }
 
     static TPrintOptions Options(TPrintChoice choice, bool listFormat = true, int size = 10)
     {
@@ -123,5 +114,6 @@ protected:
     TTempWorkingFolder Folder;
     std::unique_ptr<TRFileSystem> Store;
     std::unique_ptr<TDatabase> Database;
-    std::vector<std::array<QString, 4>> Grid;
+    // The IDs the browser lists: every book, unless a test lists a search's result.
+    std::vector<int32_t> Shown;
 };

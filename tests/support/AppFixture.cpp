@@ -1,6 +1,8 @@
 #include "tests/support/AppFixture.h"
 
 #include "app/ApplicationWindows.h"
+#include "engine/Catalogue.h"
+#include "engine/ShownRows.h"
 #include "app/Globals.h"
 #include "app/MainForm.h"
 #include "platform/LineReader.h"
@@ -122,4 +124,27 @@ bool TAppFixture::SettingOnDisk(const std::string& name, std::string& value) con
         }
     }
     return false;
+}
+
+TCatalogue& TAppFixture::Catalogue()
+{
+    return Windows->Catalogue();
+}
+
+TShownRows& TAppFixture::Rows()
+{
+    return Windows->Rows();
+}
+
+TRunState& TAppFixture::Run()
+{
+    return Windows->Run();
+}
+
+void TAppFixture::ShowFound(const std::vector<TItem>& books)
+{
+    auto found = std::make_unique<Searchresult>();
+    for (const TItem& book : books)
+        found->Items[static_cast<size_t>(found->ItemCount++)] = book;
+    Rows().FillWith(*found);
 }

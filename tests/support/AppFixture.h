@@ -1,6 +1,6 @@
 // A running Volumnia for window tests: a temporary working folder holding an
 // installed settings file and a database file, the scripted platform services,
-// and the ten windows made as the program makes them. Tests may change the
+// and the windows made as the program makes them. Tests may change the
 // files before Start() and read them after Stop() (which destroys the windows
 // the way the program's end does, so the main window writes its state back).
 #pragma once
@@ -18,6 +18,9 @@
 #include <vector>
 
 class TApplicationWindows;
+class TCatalogue;
+class TRunState;
+class TShownRows;
 
 // The settings an installation places, in file order: every key the programs
 // read, with the database file "books.orbl".
@@ -36,10 +39,17 @@ protected:
     // Writes the settings (InstalledSettings() with Overrides applied, minus
     // Removed) and the books, unless a test wrote its own files already.
     void WriteFiles(const std::vector<TItem>& books);
-    // Makes the ten windows; returns whether start-up succeeded.
+    // Makes the windows; returns whether start-up succeeded.
     bool Start();
     // Destroys the windows as the program's end does.
     void Stop();
+
+    // What the windows of the running program share.
+    TCatalogue& Catalogue();
+    TShownRows& Rows();
+    TRunState& Run();
+    // Lists these books as a search's result would.
+    void ShowFound(const std::vector<TItem>& books);
 
     std::string SettingsText() const { return Folder.ReadFile("volumnia.kelt"); }
     std::string DatabaseText() const { return Folder.ReadFile("books.orbl"); }

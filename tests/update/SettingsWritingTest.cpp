@@ -6,6 +6,7 @@
 #include "platform/EInOutError.h"
 #include "platform/TextFile.h"
 #include "platform/WorkingFolderLock.h"
+#include "settings/SettingsKeys.h"
 #include "platform/gui/ErrorHandler.h"
 #include "settings/KELT.h"
 #include "tests/support/FailingWriteStep.h"
@@ -155,14 +156,15 @@ const std::vector<TFailureCase>& FailureCases()
         {"VolumniaRunningOnTheFolderWritesNothing",
          [](TTempWorkingFolder& folder) {
              folder.WriteFile("volumnia.kelt", UpdateTestData("installed.kelt"));
-             HeldByVolumnia() = std::make_unique<TWorkingFolderLock>(folder.Path());
+             HeldByVolumnia() = std::make_unique<TWorkingFolderLock>(folder.Path(), TSettingsKeys::FileName);
              ASSERT_EQ(HeldByVolumnia()->TryLock(), TWorkingFolderLock::TResult::Locked);
          },
          TErrorHandler::DisplayText(TfrmMain::VolumniaRunningMessage), [] { return UpdateTestData("installed.kelt"); }},
         {"AnImportHoldingTheFolderIsNamed",
          [](TTempWorkingFolder& folder) {
              folder.WriteFile("volumnia.kelt", UpdateTestData("installed.kelt"));
-             HeldByVolumnia() = std::make_unique<TWorkingFolderLock>(folder.Path(), "an import (volumnia-csv)");
+             HeldByVolumnia() = std::make_unique<TWorkingFolderLock>(folder.Path(), TSettingsKeys::FileName,
+                                                                     "an import (volumnia-csv)");
              ASSERT_EQ(HeldByVolumnia()->TryLock(), TWorkingFolderLock::TResult::Locked);
          },
          "These files are in use by an import (volumnia-csv) (process " + std::to_string(getpid()) +

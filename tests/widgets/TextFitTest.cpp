@@ -1,4 +1,4 @@
-// Every caption and every shown value of the ten windows fits its control,
+// Every caption and every shown value of every window fits its control,
 // whatever face the system gives for Tahoma: ctest runs this file once with
 // the faces the program registers and once on the system's own substitutes
 // (VOLUMNIA_TEST_SYSTEM_FONTS). Data labels show markup as typed.

@@ -17,6 +17,7 @@
 #include "platform/gui/Clock.h"
 #include "platform/gui/GuardedApplication.h"
 #include "platform/gui/MessageLayer.h"
+#include "widgets/RunState.h"
 #include "platform/gui/ModalRunner.h"
 #include "platform/gui/Platform.h"
 #include "widgets/BookGrid.h"
@@ -204,7 +205,7 @@ int main(int argc, char* argv[])
         QCoreApplication::processEvents();
         Save(*frmLoans, QStringLiteral("loans"));
         frmLoans->hide();
-        frmMain->Ending = true; // the run ends here, as after Exit
+        windows.Run().Ending = true; // the run ends here, as after Exit
     }
     TPlatform::SetModal(nullptr);
     TPlatform::SetMessages(nullptr);

@@ -1,0 +1,132 @@
+// TCatalogue: the books and the settings of one run, below every window and
+// every program that changes them. It owns the settings store and the
+// database engine, and every change to books goes through it: add (the one
+// place new book numbers are given out), update, remove, lend, return, the
+// bulk changes, an import's books, the sort, and the end-of-run save. Each
+// change is saved at once; once it has reached the file, BooksChanged says
+// which books changed and how. Windows read through the const accessors and
+// refresh on the signals; they never change the engines themselves.
+#pragma once
+
+#include "engine/BookChange.h"
+#include "engine/Item.h"
+
+#include <QObject>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+class TDatabase;
+class TRFileSystem;
+
+class TCatalogue : public QObject {
+    Q_OBJECT
+
+public:
+    // Closed until Open hands it the engines.
+    TCatalogue();
+    TCatalogue(std::unique_ptr<TRFileSystem> settings, std::unique_ptr<TDatabase> database);
+    ~TCatalogue() override;
+
+    // Lets take fill in the engines, then keeps what it filled in, also when
+    // it raises (the reading of the files raises after handing over what it
+    // made). IsOpen says whether both are there.
+    using TTaker = std::function<void(std::unique_ptr<TRFileSystem>&, std::unique_ptr<TDatabase>&)>;
+    void Open(const TTaker& take);
+    void Close();
+    bool IsOpen() const { return FSettings && FDatabase; }
+
+    const TDatabase& Database() const { return *FDatabase; }
+    const TRFileSystem& Settings() const { return *FSettings; }
+    // Settings are written by the windows that own them (places, print
+    // columns, the database file's name); books never through this.
+    TRFileSystem& Settings() { return *FSettings; }
+
+    // The first save of the run keeps the file as it was loaded in
+    // "<file>.bak"; problem hears of a backup that could not be written.
+    void EnableStartOfRunBackup(std::function<void(const std::string&)> problem = {});
+
+    // The last book number given out: read from the settings at start,
+    // written back with every add and at the end of the run.
+    void ReadCurrentIndex();
+    int32_t CurrentIndex() const { return FCurrentIndex; }
+    // Sets the counter, which the next add and the end of the run go on from.
+    void SetCurrentIndex(int32_t index) { FCurrentIndex = index; }
+
+    // The numbers count new books would get: each the next after the one
+    // before (the first after CurrentIndex), passing over numbers the
+    // database holds already, as the counter may lag behind the books saved
+    // after a crash. passedOver counts those. A number that would pass the
+    // largest ID raises ENoNumbersLeft.
+    std::vector<int32_t> NextNumbers(size_t count, int* passedOver = nullptr) const;
+    struct ENoNumbersLeft : std::runtime_error {
+        ENoNumbersLeft() : std::runtime_error("no book numbers left after CurrentIndex") {}
+    };
+
+    // How an add treats a counter that cannot be written to the settings:
+    // the main window's add still stores the book (the end of the run
+    // reports the settings), an import stores nothing and raises
+    // ECounterNotWritten with the store's message.
+    enum class TCounter { BestEffort, Required };
+    struct ECounterNotWritten : std::runtime_error {
+        using std::runtime_error::runtime_error;
+    };
+    // An import's books did not reach the database file (the save's message).
+    struct ENotSaved : std::runtime_error {
+        using std::runtime_error::runtime_error;
+    };
+
+    // Adds a book under the next number and returns it. The counter goes up
+    // before the database is asked and stays up if the add fails; it reaches
+    // the settings file before the book reaches the database file, so a crash
+    // in between cannot give the number out again. A book that did not reach
+    // the file is taken back out of memory, so that trying again stores it once.
+    int32_t Add(const TItem& book);
+    // Adds books numbered by NextNumbers, in order, in one save; all or none.
+    // A save that fails raises ENotSaved.
+    void AddNumbered(const std::vector<TItem>& books, TCounter counter,
+                     TBookChangeKind kind = TBookChangeKind::Imported);
+
+    // Replaces the stored book of that ID, all ten fields.
+    void Update(const TItem& book);
+    void Remove(int32_t id);
+    // Only the loaner and the loan date change: the book keeps every other field.
+    void Lend(int32_t id, const std::string& loaner, const std::string& date);
+    // Only the loan date is cleared: the book keeps the name of its last loaner.
+    void Return(int32_t id);
+    void ReplaceWhere(const std::string& alias, const std::string& oldValue, const std::string& newValue);
+    void RemoveWhere(const std::string& alias, const std::string& value);
+
+    // Sorts by a method ("ByName", "ByAuthor", "ByPublisher") and keeps it in
+    // SortMethod; the order reaches the database file with the next save.
+    void SortBy(const std::string& method);
+    // Sorts by the method the settings hold.
+    void SortByStored();
+    // Orders the books by a field for reading them in that order, storing no
+    // choice (an export's order).
+    void SortByField(const std::string& alias);
+    // Reads the database file again, as another program may have changed it
+    // before this one held its lock.
+    void Reload();
+
+    // The end of the run: CurrentIndex to the settings, then both files saved.
+    void SaveAtEnd();
+
+signals:
+    void BooksChanged(const TBookChange& change);
+    // The books were sorted: the same books in another order.
+    void Reordered();
+
+private:
+    std::optional<TItem> Stored(int32_t id) const;
+    void ChangeOne(TBookChangeKind kind, int32_t id, const std::function<void()>& change);
+    void SaveAndTell(TBookChange change);
+
+    std::unique_ptr<TRFileSystem> FSettings;
+    std::unique_ptr<TDatabase> FDatabase;
+    int32_t FCurrentIndex = 0;
+};

@@ -1,0 +1,70 @@
+// TShownRows: the books the windows list and step through, row by row, and
+// the current row. Row r lists the book whose ID is RowIds()[r]: the whole
+// catalogue in its order, or a search's result. The browser's grid, the main
+// window's navigation, the Loans window and the printing of "books in
+// browser" all read it; after every change to the books it lists the whole
+// catalogue again, and the current row is the first.
+#pragma once
+
+#include "engine/Item.h"
+#include "engine/Searchresult.h"
+
+#include <QObject>
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+class TCatalogue;
+
+class TShownRows : public QObject {
+    Q_OBJECT
+
+public:
+    static constexpr int32_t Capacity = 1500;
+
+    explicit TShownRows(const TCatalogue& catalogue);
+
+    // Lists every book of the catalogue, in its order. While the database is
+    // marked empty its books list as empty rows of ID 0.
+    void FillAll();
+    // Lists a search's result.
+    void FillWith(const Searchresult& result);
+
+    // Books listed; 0 leaves one blank row, which lists no book.
+    int32_t Count() const { return FCount; }
+    // Rows a list shows: at least the one blank row.
+    int32_t RowCount() const { return FCount > 0 ? FCount : 1; }
+    bool IsBlank(int32_t row) const { return row == 0 && FCount == 0; }
+    // The ID listed in a row (0 for the blank row); rows past the list keep
+    // what an earlier, longer list put there, as a fixed table does.
+    int32_t IdAt(int32_t row) const;
+    const std::array<int32_t, Capacity>& RowIds() const { return FRowIds; }
+    // The row that lists the ID, or -1.
+    int32_t RowOf(int32_t id) const;
+    // The book of a listed row, as the list was filled.
+    const TItem& ItemAt(int32_t row) const;
+
+    int32_t Current() const { return FCurrent; }
+    int32_t CurrentId() const { return IdAt(FCurrent); }
+    // Makes a row current as the user does: CurrentChanged is emitted, also
+    // for the row that is current already. A row outside the list raises
+    // "Grid index out of range".
+    void Select(int32_t row);
+
+signals:
+    // Filled anew; the first row is current.
+    void Refilled();
+    void CurrentChanged(int32_t row);
+
+private:
+    void Refill();
+
+    const TCatalogue& Catalogue;
+    std::array<int32_t, Capacity> FRowIds{};
+    int32_t FCount = 0;
+    int32_t FCurrent = 0;
+    // A search's books, copied as it found them; empty for the whole list.
+    std::vector<TItem> Found;
+    bool WholeList = true;
+};

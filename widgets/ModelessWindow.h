@@ -1,0 +1,48 @@
+// The frame the modeless windows share (the book browser and the Loans
+// window): a fixed-size window with a minimise and a close box in the
+// windows' face, a frame to a screen reader, named by its caption; its place
+// kept through the stored-position code the main window uses (put back on a
+// screen at any scale, never stored where the platform cannot tell where a
+// window is); the end of the run, when a window closed on the way out is not
+// closed by the user; and, for a window given an owner, stacking above it.
+#pragma once
+
+#include <QPointer>
+#include <QWidget>
+
+#include <functional>
+#include <optional>
+
+class TRunState;
+class TStoredPosition;
+
+class TModelessWindow : public QWidget {
+    Q_OBJECT
+
+public:
+    // A window given a stacking owner is kept above it (a transient window,
+    // which X11 window managers keep only for the dialog type).
+    TModelessWindow(TRunState& run, const QString& caption, int width, int height, QWidget* stackingOwner = nullptr);
+
+    TStoredPosition& Position() { return *FPosition; }
+
+protected:
+    // Writes the place to store through write and marks it stored; nothing
+    // where the platform cannot tell it. Only when the window moved since its
+    // place was set or stored, when onlyWhenMoved.
+    void StorePlace(const std::function<void(const QPoint&)>& write, bool onlyWhenMoved);
+
+    // The user closes the window; may raise, and the window then stays open.
+    virtual void FormClose() {}
+    // "Restore windows": the window goes to its default place.
+    virtual void RestoreDefaultPlace() {}
+
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+    TRunState& Run;
+
+private:
+    TStoredPosition* FPosition = nullptr;
+    QPointer<QWidget> Owner;
+};
