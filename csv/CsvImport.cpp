@@ -392,7 +392,10 @@ void Save(TCsvCatalogue& catalogue, const std::vector<TRow>& rows, int32_t curre
     for (const TRow& row : rows)
         database.AddItem(row.Item);
     try {
-        catalogue.Settings().WriteInteger("CurrentIndex", currentIndex);
+        // The item count with it, in the same save: Volumnia then finds it
+        // up to date and need not write the settings file to open.
+        catalogue.Settings().WriteValues({TRFileSystem::IntegerValue("CurrentIndex", currentIndex),
+                                          TRFileSystem::IntegerValue("orbl_itemcount", database.Count())});
     } catch (const std::exception& error) {
         throw ECsvRefusal(std::string(TSettingsKeys::FileName) + ": " + TCsvCatalogue::Utf8(error.what()) +
                           "; nothing imported");
