@@ -224,11 +224,17 @@ TWorkingFolderLock::TResult TWorkingFolderLock::TryAt(const QByteArray& path)
         if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
             const int error = errno;
             const std::string content = ReadLockFile(fd);
-            if (created)
-                ::unlink(path.constData());
+            if (error != EWOULDBLOCK) {
+                // A file system without locks: the file made here goes again
+                // (it is still the one at the name: nobody could lock it).
+                struct stat now = {};
+                if (created && ::stat(path.constData(), &now) == 0 && now.st_dev == opened.st_dev &&
+                    now.st_ino == opened.st_ino)
+                    ::unlink(path.constData());
+                ::close(fd);
+                return TResult::NotPossible;
+            }
             ::close(fd);
-            if (error != EWOULDBLOCK)
-                return TResult::NotPossible; // a file system without locks
             FHolder = HolderOf(content);
             FHeldByVolumnia = Field(content, "program") == "Volumnia" && !OfAnotherComputer(content);
             FMessage = "These files are in use by " + FHolder + " (" + shown +
