@@ -445,6 +445,7 @@ void TTextFile::WriteCopyOf(const std::string& path, const std::string& data, co
             throw NotARegularFile(named);
         if (S_ISREG(entry.st_mode) && entry.st_nlink == 1 && ::faccessat(AT_FDCWD, named.constData(), W_OK, 0) != 0)
             throw EInOutError::FromErrno(errno);
+        RefuseStickyFolder(named, entry);
     } else if (errno != ENOENT) {
         throw EInOutError::FromErrno(errno);
     }
