@@ -165,8 +165,12 @@ void TfrmMain::FormCreate()
     } catch (const EKELTError&) {
         TPlatform::Messages().Information(QStringLiteral("106-5: KELT -error. File corrupted."));
         FStartupFailed = true;
-    } catch (const EDatabaseError&) {
-        TPlatform::Messages().Information(QStringLiteral("107-2: ORBL -error. File not found or corrupted."));
+    } catch (const EDatabaseError& error) {
+        // A file that is there but damaged is not called missing.
+        const std::string number = std::string(error.what()).substr(0, 5);
+        const bool damaged = number == "#113:" || number == "#114:";
+        TPlatform::Messages().Information(damaged ? QStringLiteral("107-2: ORBL -error. File corrupted.")
+                                                  : QStringLiteral("107-2: ORBL -error. File not found or corrupted."));
         FStartupFailed = true;
     } catch (const std::exception& error) {
         TErrorHandler::Show(error);
@@ -196,13 +200,13 @@ void TfrmMain::FormDestroy()
     if (FStartupFailed || !Catalogue.IsOpen())
         return;
     try {
+        std::vector<TValue> place;
         // The frame's corner, as FormActivate and Restore windows place it;
         // nothing where the platform cannot tell where the window is.
         if (const std::optional<QPoint> corner = Position->ToStore()) {
-            Catalogue.Settings().WriteInteger("MF_X", corner->x());
-            Catalogue.Settings().WriteInteger("MF_Y", corner->y());
+            place = {TRFileSystem::IntegerValue("MF_X", corner->x()), TRFileSystem::IntegerValue("MF_Y", corner->y())};
         }
-        Catalogue.SaveAtEnd();
+        Catalogue.SaveAtEnd(place);
     } catch (const EKELTError&) {
         TPlatform::Messages().Information(QStringLiteral("108-7: KELT -error. File full or corrupted."));
     } catch (const std::exception& error) {
@@ -499,11 +503,10 @@ void TfrmMain::mnuView_AlwaysOnTopClick()
 
 void TfrmMain::mnuView_RestoreWindowsClick()
 {
-    TRFileSystem& settings = Catalogue.Settings();
-    settings.WriteInteger("LV_X", 100);
-    settings.WriteInteger("LV_Y", 100);
-    settings.WriteInteger("MF_X", 300);
-    settings.WriteInteger("MF_Y", 300);
+    // The four places in one save.
+    Catalogue.Settings().WriteValues({TRFileSystem::IntegerValue("LV_X", 100), TRFileSystem::IntegerValue("LV_Y", 100),
+                                      TRFileSystem::IntegerValue("MF_X", 300),
+                                      TRFileSystem::IntegerValue("MF_Y", 300)});
     Position->PlaceAt(QPoint(300, 300));
     // The browser goes to 100, 100 (even while hidden; it is not shown by
     // this), the Loans window to its own default place.

@@ -42,7 +42,7 @@ private:
     void LockAndRead();
     void Read();
 
-    TWorkingFolderLock Lock{QStringLiteral("."), TSettingsKeys::FileName};
+    TWorkingFolderLock Lock{QStringLiteral("."), TSettingsKeys::FileName, "Volumnia"};
     // The database file's own lock, taken once the settings name it.
     std::unique_ptr<TWorkingFolderLock> DatabaseLock;
     std::promise<TWorkingFolderLock::TResult> LockTried;

@@ -41,7 +41,7 @@ int main(int argc, char* argv[])
     TGuardedApplication::setQuitOnLastWindowClosed(false);
     WindowFonts::Register();
 
-    // SIGTERM or SIGINT: an orderly end. Before the main window runs, a
+    // SIGTERM, SIGINT or SIGHUP: an orderly end. Before the main window runs, a
     // start-up message box may be waiting for OK: its loop is ended, and the
     // run ends as after the box, writing nothing.
     bool running = false;

@@ -8,33 +8,120 @@
 #include "platform/WorkingFolderLock.h"
 #include "settings/SettingsKeys.h"
 
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
 #include <iterator>
 #include <vector>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace {
 
-// A mistyped FILE must not replace the catalogue's own files with CSV.
+// The names a path stands for: itself with its folder's links resolved, and
+// the file its own link leads to.
+std::vector<QByteArray> NamesOf(const QByteArray& path)
+{
+    std::vector<QByteArray> names;
+    const QFileInfo info(QFile::decodeName(path));
+    const QString folder = info.absoluteDir().canonicalPath();
+    if (!folder.isEmpty())
+        names.push_back(QFile::encodeName(folder + u'/' + info.fileName()));
+    if (char* real = ::realpath(path.constData(), nullptr)) {
+        names.emplace_back(real);
+        std::free(real);
+    }
+    return names;
+}
+
+// A mistyped FILE must replace none of the catalogue's own files: the
+// settings, the database and its safety copy, the lock files (replaced, a
+// running program's lock would be lost) and the temporary names of a save.
 void RefuseCatalogueFile(const QString& file, const QString& databasePath)
 {
-    const QFileInfo target(file);
-    if (!target.exists())
-        return;
-    const QString targetPath = target.canonicalFilePath();
-    const QString ownFiles[] = {QString::fromLatin1(TSettingsKeys::FileName), databasePath,
-                                databasePath + QStringLiteral(".bak"),
-                                TWorkingFolderLock::FileNameFor(TSettingsKeys::FileName)};
-    for (const QString& own : ownFiles) {
-        const QFileInfo info(own);
-        if (info.exists() && info.canonicalFilePath() == targetPath)
-            throw ECsvRefusal(file.toStdString() + ": this is a file of the catalogue itself; choose another name");
+    const QByteArray settings = TSettingsKeys::FileName;
+    const QByteArray database = QFile::encodeName(databasePath);
+    std::vector<QByteArray> own = {settings,
+                                   settings + ".saving",
+                                   QFile::encodeName(TWorkingFolderLock::FileNameFor(TSettingsKeys::FileName)),
+                                   database,
+                                   database + ".saving",
+                                   database + ".lock",
+                                   database + ".bak",
+                                   database + ".bak.saving"};
+    // Where a link leads to the files, their locks and temporary files stand
+    // beside the file it leads to.
+    for (const QByteArray& data : {settings, database})
+        if (char* real = ::realpath(data.constData(), nullptr)) {
+            const QByteArray target(real);
+            std::free(real);
+            for (const char* suffix : {"", ".saving", ".lock"})
+                own.push_back(target + suffix);
+        }
+    const QByteArray native = QFile::encodeName(file);
+    struct stat target = {};
+    const bool exists = ::stat(native.constData(), &target) == 0;
+    const std::vector<QByteArray> names = NamesOf(native);
+    for (const QByteArray& path : own) {
+        struct stat info = {};
+        const bool same = exists && ::stat(path.constData(), &info) == 0 && info.st_dev == target.st_dev &&
+                          info.st_ino == target.st_ino;
+        const std::vector<QByteArray> ownNames = NamesOf(path);
+        const bool named = std::any_of(names.begin(), names.end(), [&](const QByteArray& name) {
+            return std::find(ownNames.begin(), ownNames.end(), name) != ownNames.end();
+        });
+        if (same || named)
+            throw ECsvRefusal(file.toStdString() + ": this is a file of the catalogue itself (" +
+                              QFile::decodeName(path).toStdString() + "); choose another name");
     }
+}
+
+// A FIFO or a terminal takes the list as a stream, in place: its reader gets
+// it. Whatever else is no regular file is refused.
+bool WriteStream(const QString& file, const QByteArray& data)
+{
+    const QByteArray native = QFile::encodeName(file);
+    struct stat info = {};
+    if (::stat(native.constData(), &info) != 0 || S_ISREG(info.st_mode))
+        return false;
+    if (!S_ISFIFO(info.st_mode) && !S_ISCHR(info.st_mode))
+        throw ECsvRefusal(file.toStdString() + ": " +
+                          (S_ISDIR(info.st_mode)   ? "a folder"
+                           : S_ISBLK(info.st_mode) ? "a block device"
+                                                   : "no file") +
+                          ", not a file the list can be written to; choose another name");
+    const int fd = ::open(native.constData(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        throw ECsvRefusal(file.toStdString() + ": cannot write to it: " + std::strerror(errno));
+    for (qsizetype done = 0; done < data.size();) {
+        const ssize_t written = ::write(fd, data.constData() + done, static_cast<size_t>(data.size() - done));
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0) {
+            const int error = written < 0 ? errno : ENOSPC;
+            ::close(fd);
+            throw ECsvRefusal(file.toStdString() + ": cannot write to it: " + std::strerror(error) +
+                              (done > 0 ? " (part of the list reached it)" : ""));
+        }
+        done += written;
+    }
+    if (::close(fd) != 0)
+        throw ECsvRefusal(file.toStdString() + ": cannot write to it: " + std::strerror(errno));
+    return true;
 }
 
 void WriteFile(const QString& file, const QByteArray& data)
 {
+    if (WriteStream(file, data))
+        return;
     // Written beside the target and renamed over it when complete, so a full
     // disk never leaves half a list where a whole one was.
     QSaveFile out(file);

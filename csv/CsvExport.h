@@ -1,7 +1,10 @@
 // TCsvExport: every book of the working folder's catalogue as CSV, in UTF-8:
 // a header row ("ID" and the eight field names of the settings), then one row
 // a book in file order or sorted by title, author or publisher with the
-// browser's collation. Reads only: no file of the catalogue changes.
+// browser's collation. Reads only: no file of the catalogue changes, and no
+// file of the catalogue (settings, database, safety copy, lock files, a save's
+// temporary names) is taken as FILE. A FIFO or a character device at FILE gets
+// the list in place, as a stream; a regular file is replaced whole.
 //
 // Two other layouts are for programs that read CSV without being told which
 // column is which:

@@ -117,7 +117,10 @@ void TCatalogue::AddNumbered(const std::vector<TItem>& books, TCounter counter, 
     if (!books.empty()) {
         const int32_t last = books.back().ID;
         try {
-            FSettings->WriteInteger("CurrentIndex", last);
+            // The item count with it, in the same save: Volumnia then finds
+            // it up to date and need not write the settings file to open.
+            FSettings->WriteValues({TRFileSystem::IntegerValue("CurrentIndex", last),
+                                    TRFileSystem::IntegerValue("orbl_itemcount", FDatabase->Count())});
         } catch (const std::exception& error) {
             if (counter == TCounter::Required) {
                 takeBack();
@@ -251,9 +254,9 @@ void TCatalogue::Reload()
     FDatabase->LoadFromFile();
 }
 
-void TCatalogue::SaveAtEnd()
+void TCatalogue::SaveAtEnd(std::vector<TValue> values)
 {
-    FSettings->WriteInteger("CurrentIndex", FCurrentIndex);
-    FSettings->SaveToFile();
+    values.push_back(TRFileSystem::IntegerValue("CurrentIndex", FCurrentIndex));
+    FSettings->WriteValues(values);
     FDatabase->SaveToFile();
 }

@@ -10,6 +10,7 @@
 
 #include "engine/BookChange.h"
 #include "engine/Item.h"
+#include "settings/Value.h"
 
 #include <QObject>
 
@@ -113,8 +114,9 @@ public:
     // before this one held its lock.
     void Reload();
 
-    // The end of the run: CurrentIndex to the settings, then both files saved.
-    void SaveAtEnd();
+    // The end of the run: the values given (the main window's place) and
+    // CurrentIndex to the settings in one save, then the database file.
+    void SaveAtEnd(std::vector<TValue> values = {});
 
 signals:
     void BooksChanged(const TBookChange& change);

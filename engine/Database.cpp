@@ -8,16 +8,19 @@
 #include "engine/EORBLError.h"
 #include "platform/AnsiText.h"
 #include "platform/EConvertError.h"
+#include "platform/EInOutError.h"
 #include "platform/IntegerConversion.h"
 #include "platform/LineReader.h"
 #include "platform/TextFile.h"
 #include "settings/EInvalidParam.h"
+#include "settings/EKELTError.h"
 #include "settings/RFileSystem.h"
 
 #include <algorithm>
 #include <numeric>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -49,7 +52,14 @@ TItem SanitizedItem(const TItem& item)
 
 TDatabase::TDatabase(TRFileSystem& settings) : TDatabase(std::as_const(settings), TLoadOnly{})
 {
-    settings.WriteInteger("orbl_itemcount", ItemCount);
+    // Nothing reads the count back, so reading the catalogue never depends
+    // on writing it: where the settings file cannot take it now (read-only, a
+    // full disk), the store holds it and its next save writes it.
+    try {
+        settings.WriteInteger("orbl_itemcount", ItemCount);
+    } catch (const EInOutError&) {
+    } catch (const EKELTError&) {
+    }
 }
 
 TDatabase::TDatabase(const TRFileSystem& settings, TLoadOnly)
@@ -93,6 +103,11 @@ void TDatabase::LoadFromFile()
     bool convertFailed = false;
     std::string badIdLine;
     const bool noData = reader.AtEnd(); // 0 bytes, or a Ctrl+Z first
+    // A file cut off inside a line (a copy or a sync that stopped) ends
+    // without a line end; its last book then lacks lines it had.
+    const std::string_view body = std::string_view(data).substr(0, data.find('\x1a'));
+    const bool endsWithLineEnd = !body.empty() && body.back() == '\n';
+    bool cutInsideALine = false;
     while (!reader.AtEnd()) {
         std::string idLine = reader.ReadLine();
         if (idLine.empty()) {
@@ -119,11 +134,25 @@ void TDatabase::LoadFromFile()
         TItem& item = staged[static_cast<size_t>(loaded++)];
         item.ID = id;
         item.Deleted = false;
-        // Reading past the end gives empty lines: a cut-off last item gets
-        // empty texts for its missing lines.
-        for (std::string& field : item.Fields)
+        // Reading past the end gives empty lines: a last item that merely
+        // lacks its trailing empty lines gets empty texts for them. One cut
+        // inside a line is damaged: the cut text would be saved as whole.
+        size_t linesLeft = item.Fields.size();
+        for (std::string& field : item.Fields) {
+            linesLeft -= reader.AtEnd() ? 0 : 1;
             field = reader.ReadLine();
+        }
+        cutInsideALine = linesLeft > 0 && !endsWithLineEnd;
     }
+    if (cutInsideALine)
+        throw EDatabaseError("#114: Database file corrupted.");
+    // Two books of one number: every command by number would reach only the
+    // first, and the other could never be changed or removed.
+    std::unordered_set<int32_t> ids;
+    ids.reserve(static_cast<size_t>(loaded));
+    for (int32_t i = 0; i < loaded; ++i)
+        if (!ids.insert(staged[static_cast<size_t>(i)].ID).second)
+            throw EDatabaseError("#114: Database file corrupted.");
 
     // Take over what was read, as a line-by-line load would have left it: the
     // completed items in place, the slots above them untouched. The replaced

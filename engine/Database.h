@@ -2,6 +2,8 @@
 // in memory and mirrored in one plain text file (11 lines an item: the ID,
 // then the ten texts; CR LF line ends). Fields are named by the aliases read
 // from the settings. Every save rewrites the file atomically and reads it back.
+// A file cut off inside a line, text after a Ctrl+Z or an empty ID line, and
+// two books of one ID are refused as damaged ("#114"), changing nothing.
 #pragma once
 
 #include "engine/Item.h"
@@ -25,7 +27,9 @@ public:
     static constexpr int32_t MaxItems = 1499; // items an add may reach
 
     // Create: reads orbl_databasefile and orbl_alias0..9, loads the file and
-    // writes orbl_itemcount.
+    // writes orbl_itemcount. A count the settings file cannot take (read-only,
+    // a full disk) does not stop the open: the store keeps it for its next
+    // save.
     explicit TDatabase(TRFileSystem& settings);
     // The same without writing orbl_itemcount back, for programs that read the
     // catalogue without changing the settings file.

@@ -136,8 +136,11 @@ void CheckRefusal(const std::optional<FuzzSupport::TRefusal>& refusal, const TEx
     }
     case TOutcome::TextAfterEmptyIdLine:
     case TOutcome::TextAfterCtrlZ:
+    case TOutcome::CutInsideALine:
+    case TOutcome::TwoOfOneId:
         if (!refusal || refusal->Class != "EDatabaseError" || refusal->Message != "#114: Database file corrupted.")
-            Fail("text after an empty ID line or a Ctrl+Z was not refused as a damaged file" +
+            Fail("text after an empty ID line or a Ctrl+Z, a cut inside a line or two items of one ID was not "
+                 "refused as a damaged file" +
                  (refusal ? ", but with " + refusal->Class + " " + Shown(refusal->Message) : std::string()));
         return;
     case TOutcome::TooManyItems:

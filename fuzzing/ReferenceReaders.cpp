@@ -160,8 +160,25 @@ TExpectedDatabase ExpectedDatabase(std::string_view bytes)
         }
         TItem& item = expected.Items.emplace_back();
         item.ID = *id;
-        for (std::string& field : item.Fields)
+        int missing = 0;
+        for (std::string& field : item.Fields) {
+            missing += cursor.AtEnd() ? 1 : 0;
             field = cursor.Next();
+        }
+        // The last item short of lines, its last line without an end: a cut.
+        const std::string_view data = bytes.substr(0, bytes.find('\x1a'));
+        if (missing > 0 && (data.empty() || data.back() != '\n')) {
+            expected.Outcome = TOutcome::CutInsideALine;
+            return expected;
+        }
+    }
+    if (expected.Outcome == TOutcome::Loaded || expected.Outcome == TOutcome::BadIdLine) {
+        std::vector<int32_t> ids;
+        for (const TItem& item : expected.Items)
+            ids.push_back(item.ID);
+        std::sort(ids.begin(), ids.end());
+        if (std::adjacent_find(ids.begin(), ids.end()) != ids.end())
+            expected.Outcome = TOutcome::TwoOfOneId;
     }
     return expected;
 }

@@ -31,7 +31,15 @@ std::vector<std::string> Lines(std::string_view bytes);
 std::optional<int32_t> Integer(std::string_view text);
 
 struct TExpectedDatabase {
-    enum class TOutcome { Loaded, BadIdLine, TooManyItems, TextAfterEmptyIdLine, TextAfterCtrlZ };
+    enum class TOutcome {
+        Loaded,
+        BadIdLine,
+        TooManyItems,
+        TextAfterEmptyIdLine,
+        TextAfterCtrlZ,
+        CutInsideALine,
+        TwoOfOneId
+    };
     TOutcome Outcome = TOutcome::Loaded;
     std::vector<TItem> Items; // the items completed before the load ended
     bool Empty = false;       // an empty line stood where an ID was due

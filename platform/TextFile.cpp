@@ -11,9 +11,11 @@
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -103,12 +105,15 @@ int CreateTemporary(const QByteArray& temporary, mode_t mode)
         struct stat leftover = {};
         if (::lstat(temporary.constData(), &leftover) != 0)
             continue; // gone in between
-        if (!S_ISREG(leftover.st_mode) || leftover.st_uid != ::geteuid())
+        if (!S_ISREG(leftover.st_mode))
             throw InTheWay(temporary);
+        // Another user's leftover in a shared folder goes too where the folder
+        // lets us remove it: the saver holds the files' locks, so nobody is
+        // saving through it.
         if (::unlink(temporary.constData()) != 0 && errno != ENOENT) {
             // A folder that no longer lets us remove our own leftover takes
             // no new file either: that, not the leftover, is what stops the save.
-            if (errno == EACCES || errno == EPERM)
+            if ((errno == EACCES || errno == EPERM) && leftover.st_uid == ::geteuid())
                 return -1;
             throw InTheWay(temporary);
         }
@@ -178,6 +183,111 @@ void CopyExtendedAttributes(const QByteArray& source, int fd, mode_t mode)
     }
 }
 
+// The name of the account uid, or its number.
+std::string AccountName(uid_t uid)
+{
+    struct passwd entry = {};
+    struct passwd* found = nullptr;
+    char buffer[4096];
+    if (::getpwuid_r(uid, &entry, buffer, sizeof buffer, &found) == 0 && found && found->pw_name)
+        return found->pw_name;
+    return std::to_string(uid);
+}
+
+QByteArray FolderOf(const QByteArray& native)
+{
+    return QFile::encodeName(QFileInfo(QFile::decodeName(native)).absolutePath());
+}
+
+// In a sticky folder (mode 1777 or 1775, as shared folders often are) only the
+// owner of a file, or of the folder, may replace it: the rename would fail
+// after the whole new file was written, so the save is refused before.
+void RefuseStickyFolder(const QByteArray& target, const struct stat& old)
+{
+    const uid_t me = ::geteuid();
+    if (me == 0 || old.st_uid == me)
+        return;
+    const QByteArray folder = FolderOf(target);
+    struct stat info = {};
+    if (::stat(folder.constData(), &info) != 0 || !(info.st_mode & S_ISVTX) || info.st_uid == me)
+        return;
+    throw EInOutError(Shown(target) + " was not saved: it belongs to " + AccountName(old.st_uid) + ", and its folder " +
+                      Shown(folder) + " is sticky, so only the file's owner may replace it there. Ask " +
+                      AccountName(old.st_uid) + " to save it, or the folder's owner to clear the folder's sticky bit");
+}
+
+// The access ACL as the kernel stores it: a version, then entries of tag,
+// permissions and id, ordered by tag and id.
+struct TAclEntry {
+    uint16_t Tag;
+    uint16_t Permissions;
+    uint32_t Id;
+};
+constexpr uint16_t AclUserObject = 0x01, AclUser = 0x02, AclGroupObject = 0x04, AclGroup = 0x08, AclMask = 0x10,
+                   AclOther = 0x20;
+constexpr uint32_t AclVersion = 2;
+constexpr uint32_t NoId = static_cast<uint32_t>(-1);
+
+uint32_t LittleEndian(const std::string& bytes, size_t at, size_t count)
+{
+    uint32_t value = 0;
+    for (size_t i = 0; i < count; ++i)
+        value |= static_cast<uint32_t>(static_cast<unsigned char>(bytes[at + i])) << (8 * i);
+    return value;
+}
+
+void AppendLittleEndian(std::string& bytes, uint32_t value, size_t count)
+{
+    for (size_t i = 0; i < count; ++i)
+        bytes.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
+}
+
+// Gives the account owner, which no longer owns the new file fd, an entry of
+// its own in the file's ACL with the permissions it had as owner; the mask
+// widens to take it in. Whether the file system took it.
+bool KeepOwnersAccess(int fd, uid_t owner, mode_t mode)
+{
+    std::vector<TAclEntry> entries;
+    std::string acl(4096, '\0');
+    const ssize_t got = ::fgetxattr(fd, "system.posix_acl_access", acl.data(), acl.size());
+    if (got >= 4 && LittleEndian(acl, 0, 4) == AclVersion) {
+        for (size_t at = 4; at + 8 <= static_cast<size_t>(got); at += 8)
+            entries.push_back({static_cast<uint16_t>(LittleEndian(acl, at, 2)),
+                               static_cast<uint16_t>(LittleEndian(acl, at + 2, 2)), LittleEndian(acl, at + 4, 4)});
+    } else {
+        entries = {{AclUserObject, static_cast<uint16_t>((mode >> 6) & 07), NoId},
+                   {AclGroupObject, static_cast<uint16_t>((mode >> 3) & 07), NoId},
+                   {AclOther, static_cast<uint16_t>(mode & 07), NoId}};
+    }
+    const auto granted = static_cast<uint16_t>((mode >> 6) & 07);
+    entries.erase(std::remove_if(entries.begin(), entries.end(),
+                                 [owner](const TAclEntry& e) { return e.Tag == AclUser && e.Id == owner; }),
+                  entries.end());
+    entries.push_back({AclUser, granted, owner});
+    uint16_t mask = 0;
+    bool hasMask = false;
+    for (const TAclEntry& e : entries) {
+        if (e.Tag == AclUser || e.Tag == AclGroup || e.Tag == AclGroupObject)
+            mask |= e.Permissions;
+        hasMask = hasMask || e.Tag == AclMask;
+    }
+    if (!hasMask)
+        entries.push_back({AclMask, mask, NoId});
+    for (TAclEntry& e : entries)
+        if (e.Tag == AclMask)
+            e.Permissions |= mask;
+    std::sort(entries.begin(), entries.end(),
+              [](const TAclEntry& a, const TAclEntry& b) { return a.Tag != b.Tag ? a.Tag < b.Tag : a.Id < b.Id; });
+    std::string value;
+    AppendLittleEndian(value, AclVersion, 4);
+    for (const TAclEntry& e : entries) {
+        AppendLittleEndian(value, e.Tag, 2);
+        AppendLittleEndian(value, e.Permissions, 2);
+        AppendLittleEndian(value, e.Id, 4);
+    }
+    return ::fsetxattr(fd, "system.posix_acl_access", value.data(), value.size(), 0) == 0;
+}
+
 // Puts data into target by a new file, "<target>.saving", made beside it and
 // renamed over it once its whole content is on the disk. model: the file
 // whose mode, owner, group and extended attributes the new file takes (at
@@ -213,6 +323,21 @@ void ReplaceByRename(const QByteArray& target, const std::string& data, const st
             (void)!::fchown(fd, static_cast<uid_t>(-1), model->st_gid);
         ::fchmod(fd, mode);
         CopyExtendedAttributes(modelPath, fd, mode);
+        // Saved by another user (one an ACL or the group lets write it), the
+        // new file is that user's: the owner keeps their access by an ACL
+        // entry of their own, or nothing is saved.
+        const uid_t owner = model->st_uid;
+        const bool ownerLost = owner != 0 && (::fstat(fd, &made) != 0 || made.st_uid != owner);
+        const bool othersMay = (mode & 07) == ((mode >> 6) & 07);
+        if (ownerLost && !KeepOwnersAccess(fd, owner, mode) && !othersMay) {
+            ::close(fd);
+            ::unlink(temporary.constData());
+            throw EInOutError(Shown(target) + " was not saved: it belongs to " + AccountName(owner) +
+                              ", and saved by you it would become yours, leaving " + AccountName(owner) +
+                              " no access to it (this file system keeps no access list that could give it back). "
+                              "Ask " +
+                              AccountName(owner) + " to save it");
+        }
     }
 
     if (const int error = WriteContent(fd, data))
@@ -298,6 +423,7 @@ void TTextFile::WriteAtomically(const std::string& path, const std::string& data
             throw NotARegularFile(named);
         if (::access(target.constData(), W_OK) != 0)
             throw EInOutError::FromErrno(errno);
+        RefuseStickyFolder(target, old);
         replacing = true;
     } else if (errno != ENOENT) {
         throw EInOutError::FromErrno(errno);
@@ -319,6 +445,7 @@ void TTextFile::WriteCopyOf(const std::string& path, const std::string& data, co
             throw NotARegularFile(named);
         if (S_ISREG(entry.st_mode) && entry.st_nlink == 1 && ::faccessat(AT_FDCWD, named.constData(), W_OK, 0) != 0)
             throw EInOutError::FromErrno(errno);
+        RefuseStickyFolder(named, entry);
     } else if (errno != ENOENT) {
         throw EInOutError::FromErrno(errno);
     }
@@ -341,8 +468,7 @@ bool TTextFile::WriteIfChanged(const std::string& path, const std::string& data)
             const QByteArray temporary = QByteArray(real ? real : named.constData()) + ".saving";
             std::free(real);
             struct stat leftover = {};
-            if (::lstat(temporary.constData(), &leftover) == 0 && S_ISREG(leftover.st_mode) &&
-                leftover.st_uid == ::geteuid())
+            if (::lstat(temporary.constData(), &leftover) == 0 && S_ISREG(leftover.st_mode))
                 ::unlink(temporary.constData());
             return false;
         }

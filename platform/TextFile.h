@@ -17,7 +17,14 @@
 // - a file with more than one name (a hard link) is replaced the same way:
 //   the name saved gets the new file, the other names keep the old content;
 // - in a folder that takes no new file the save is refused up front, naming
-//   the file and saying why, and nothing is written.
+//   the file and saying why, and nothing is written; so is the save of
+//   another user's file in a sticky folder, which would refuse the rename;
+// - a leftover "<file>.saving" of a killed save is removed, another user's
+//   too where the folder allows it (the saver holds the files' locks);
+// - a file saved by a user who does not own it (one that an ACL or the group
+//   lets write it) becomes that user's: its owner keeps their access by an
+//   ACL entry of their own, or, where the file system keeps no ACL and others
+//   may not use the file, the save is refused before the file is replaced.
 // On any failure the old file stays whole and EInOutError is raised.
 #pragma once
 

@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
+#include <pwd.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -30,6 +31,22 @@ std::string ThisComputer()
     if (::gethostname(name, sizeof name - 1) != 0)
         return {};
     return name;
+}
+
+constexpr const char* MoreThanOneName = "a file with more than one name (a hard link, perhaps to a data file)";
+
+// The account that owns the file at path, by name where it has one.
+std::string OwnerOf(const QByteArray& path)
+{
+    struct stat info = {};
+    if (::lstat(path.constData(), &info) != 0)
+        return "another user";
+    struct passwd entry = {};
+    struct passwd* found = nullptr;
+    char buffer[4096];
+    if (::getpwuid_r(info.st_uid, &entry, buffer, sizeof buffer, &found) == 0 && found && found->pw_name)
+        return std::string("the user ") + found->pw_name;
+    return "the user " + std::to_string(info.st_uid);
 }
 
 const char* KindOf(mode_t mode)
@@ -157,37 +174,68 @@ TWorkingFolderLock::TResult TWorkingFolderLock::TryAt(const QByteArray& path)
 {
     Where = path;
     const std::string shown = Shown(path);
+    const auto notALockFile = [&](const char* kind) {
+        FMessage = shown + " is " + kind + ", not a lock file: remove it, and start the program again";
+        return TResult::Refused;
+    };
     for (int attempt = 0; attempt < 3; ++attempt) {
         struct stat entry = {};
-        if (::lstat(path.constData(), &entry) == 0 && !S_ISREG(entry.st_mode)) {
-            FMessage =
-                shown + " is " + KindOf(entry.st_mode) + ", not a lock file: remove it, and start the program again";
-            return TResult::Refused;
+        if (::lstat(path.constData(), &entry) == 0) {
+            if (!S_ISREG(entry.st_mode))
+                return notALockFile(KindOf(entry.st_mode));
+            if (entry.st_nlink > 1)
+                return notALockFile(MoreThanOneName);
         }
-        // Never blocks (O_NONBLOCK), never follows a link (O_NOFOLLOW).
-        int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0644);
-        bool mayWrite = fd >= 0;
-        if (fd < 0 && errno == ELOOP) {
-            FMessage = shown + " is a link, not a lock file: remove it, and start the program again";
-            return TResult::Refused;
+        // Never blocks (O_NONBLOCK), never follows a link (O_NOFOLLOW). Made
+        // new where nothing stands at the name: only a file this run made is
+        // ever written.
+        int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0644);
+        const bool created = fd >= 0;
+        bool mayWrite = created;
+        if (created) {
+            // Readable by everyone who can see the folder, whatever the
+            // umask: a lock file others cannot open hides the lock from them.
+            ::fchmod(fd, 0644);
+        } else if (errno == EEXIST) {
+            fd = ::open(path.constData(), O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+            mayWrite = fd >= 0;
+            if (fd < 0 && (errno == EACCES || errno == EPERM))
+                fd = ::open(path.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC); // another user's
+            if (fd < 0 && errno == ENOENT)
+                continue; // gone in between
+            if (fd < 0 && errno == ELOOP)
+                return notALockFile("a link");
+            if (fd < 0) {
+                // It exists, so its holder may be running: never a reason to
+                // lock somewhere else.
+                FMessage = shown + " belongs to " + OwnerOf(path) +
+                           " and may not be opened by you, so whether a program works on these files cannot be "
+                           "told: ask its owner to let you read it (or to remove it when no program runs), and try "
+                           "again";
+                return TResult::Refused;
+            }
+        } else {
+            return TResult::NotPossible; // no file can be made at the name
         }
-        if (fd < 0 && (errno == EACCES || errno == EPERM) && ::lstat(path.constData(), &entry) == 0)
-            fd = ::open(path.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC); // another user's
-        if (fd < 0)
-            return TResult::NotPossible;
         struct stat opened = {};
-        if (::fstat(fd, &opened) != 0 || !S_ISREG(opened.st_mode)) {
+        if (::fstat(fd, &opened) != 0 || !S_ISREG(opened.st_mode) || opened.st_nlink > 1) {
             ::close(fd);
-            FMessage =
-                shown + " is " + KindOf(opened.st_mode) + ", not a lock file: remove it, and start the program again";
-            return TResult::Refused;
+            return notALockFile(S_ISREG(opened.st_mode) ? MoreThanOneName : KindOf(opened.st_mode));
         }
         if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
             const int error = errno;
             const std::string content = ReadLockFile(fd);
+            if (error != EWOULDBLOCK) {
+                // A file system without locks: the file made here goes again
+                // (it is still the one at the name: nobody could lock it).
+                struct stat now = {};
+                if (created && ::stat(path.constData(), &now) == 0 && now.st_dev == opened.st_dev &&
+                    now.st_ino == opened.st_ino)
+                    ::unlink(path.constData());
+                ::close(fd);
+                return TResult::NotPossible;
+            }
             ::close(fd);
-            if (error != EWOULDBLOCK)
-                return TResult::NotPossible; // a file system without locks
             FHolder = HolderOf(content);
             FHeldByVolumnia = Field(content, "program") == "Volumnia" && !OfAnotherComputer(content);
             FMessage = "These files are in use by " + FHolder + " (" + shown +
@@ -201,32 +249,38 @@ TWorkingFolderLock::TResult TWorkingFolderLock::TryAt(const QByteArray& path)
             ::close(fd);
             continue;
         }
-        const std::string content = ReadLockFile(fd);
-        if (OfAnotherComputer(content)) {
-            ::close(fd);
-            FHolder = HolderOf(content);
-            FMessage = "These files are in use by " + FHolder + " (" + shown +
-                       "). If that program no longer runs there, remove " + shown + ", and try again";
-            return TResult::HeldElsewhere;
-        }
-        if (!mayWrite) {
-            // Nobody holds it: a lock left by another user's program that
-            // ended. Removed where the folder lets us, and made anew.
-            ::close(fd);
-            if (::unlink(path.constData()) == 0)
+        if (!created) {
+            const std::string content = ReadLockFile(fd);
+            if (OfAnotherComputer(content)) {
+                ::close(fd);
+                FHolder = HolderOf(content);
+                FMessage = "These files are in use by " + FHolder + " (" + shown +
+                           "). If that program no longer runs there, remove " + shown + ", and try again";
+                return TResult::HeldElsewhere;
+            }
+            // Nobody holds it: a lock left by a program that ended (a crash,
+            // another user's run). Removed where the folder lets us, and made
+            // anew; never emptied and written over, since it is not ours.
+            if (::unlink(path.constData()) == 0) {
+                ::close(fd);
                 continue;
-            FHolder = HolderOf(content);
-            FMessage = shown + " was left by " + FHolder +
-                       ", which no longer runs, and may not be removed by you: ask its owner to remove it";
-            return TResult::Refused;
-        }
-        const std::string mine =
-            "pid=" + std::to_string(::getpid()) + "\nhost=" + ThisComputer() + "\nprogram=" + Me + "\n";
-        if (::ftruncate(fd, 0) != 0 || ::pwrite(fd, mine.data(), mine.size(), 0) != static_cast<ssize_t>(mine.size())) {
+            }
+            if (!mayWrite) {
+                ::close(fd);
+                FHolder = HolderOf(content);
+                FMessage = shown + " was left by " + FHolder +
+                           ", which no longer runs, and may not be removed by you: ask its owner to remove it";
+                return TResult::Refused;
+            }
+            // Held as it is: its note still names the program that left it.
+        } else {
+            const std::string mine =
+                "pid=" + std::to_string(::getpid()) + "\nhost=" + ThisComputer() + "\nprogram=" + Me + "\n";
             // A full disk: the lock holds all the same, its file says nothing.
-            (void)!::ftruncate(fd, 0);
+            // Never synced: the note is for people, the flock is the lock.
+            if (::pwrite(fd, mine.data(), mine.size(), 0) != static_cast<ssize_t>(mine.size()))
+                (void)!::ftruncate(fd, 0);
         }
-        ::fsync(fd);
         Fd = fd;
         Held = path;
         return TResult::Locked;

@@ -8,13 +8,19 @@
 // The lock file holds the holder's process id, computer and program. The lock
 // itself is an advisory lock (flock) on that file, which the system lets go
 // when its program ends, however it ends: a lock file nobody holds (left by a
-// crash or a power cut, empty or unreadable) is taken over. A lock file of
-// another computer's program is honoured and named, since its program may
-// still run there. Something at the lock's name that is no regular file (a
-// FIFO, a device, a link, a folder) is refused at once, never opened for
-// reading. Where the folder takes no new file, the lock lives in the user's
-// runtime folder ($XDG_RUNTIME_DIR/volumnia), named after the folder's device
-// and inode and the file's name, which every program finds the same way.
+// crash or a power cut, empty or unreadable) is removed and made anew. A lock
+// file of another computer's program is honoured and named, since its program
+// may still run there. Something at the lock's name that is no regular file (a
+// FIFO, a device, a link, a folder) or a file of more than one name (a hard
+// link, perhaps to a data file) is refused at once, never opened for reading
+// nor written: only a file the run made itself is written. The file is made
+// readable by everyone whatever the umask, so that every user sharing the
+// folder sees the lock; one that exists but cannot be opened is a refusal
+// naming its owner. Its note is for people and is never synced to the disk.
+// Only where no file can be made at the lock's name at all does the lock live
+// in the user's runtime folder ($XDG_RUNTIME_DIR/volumnia), named after the
+// folder's device and inode and the file's name, which every program finds
+// the same way.
 #pragma once
 
 #include <QString>
@@ -33,7 +39,7 @@ public:
     // The lock of the working folder ("." is the process's own) whose
     // settings file is named settingsFile, for the program holder
     // ("Volumnia", "an import (volumnia-csv)", "update").
-    TWorkingFolderLock(const QString& folder, const std::string& settingsFile, const std::string& holder = "Volumnia");
+    TWorkingFolderLock(const QString& folder, const std::string& settingsFile, const std::string& holder);
     // The lock of the data file at path (Windows-1252 text), beside the file
     // its links lead to: "<file>.lock".
     static TWorkingFolderLock ForFile(const std::string& path, const std::string& holder);

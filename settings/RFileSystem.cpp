@@ -10,7 +10,10 @@
  * - a save goes through TTextFile::WriteAtomically, so a full disk or another
  *   write failure leaves the old file untouched instead of a truncated one;
  * - a save that would leave the file's bytes as they are writes nothing;
- * - a file that is no regular file, or far too big, is refused as corrupted.
+ * - a file that is no regular file is refused saying so, one far too big saying
+ *   that;
+ * - several values that belong together can be written in one save
+ *   (WriteValues), so a kill between them never leaves half of them.
  */
 #include "settings/RFileSystem.h"
 
@@ -21,6 +24,7 @@
 #include "settings/EKELTError.h"
 
 #include <algorithm>
+#include <sys/stat.h>
 #include <vector>
 
 namespace {
@@ -62,6 +66,21 @@ TValueKind KindFromWord(const std::string& word)
     throw EKELTError(FileCorrupted);
 }
 
+// What stands at path, when it is no regular file.
+std::string KindOf(const std::string& path)
+{
+    struct stat info = {};
+    if (::stat(path.c_str(), &info) == 0) {
+        if (S_ISFIFO(info.st_mode))
+            return "a FIFO";
+        if (S_ISCHR(info.st_mode) || S_ISBLK(info.st_mode))
+            return "a device";
+        if (S_ISSOCK(info.st_mode))
+            return "a socket";
+    }
+    return "no regular file";
+}
+
 bool IsLineBreakByte(char c)
 {
     return c == '\r' || c == '\n' || c == CtrlZ;
@@ -97,8 +116,8 @@ void TRFileSystem::LoadFromFile()
     } catch (const EFileTooLarge&) {
         throw; // says so, with the limit
     } catch (const EUnusableFile&) {
-        // A FIFO, a device: no settings file.
-        throw EKELTError(FileCorrupted);
+        // A FIFO, a device: no settings file, and nothing in it is corrupted.
+        throw EKELTError("#109: " + FFileName + " is " + KindOf(FFileName) + ", not a file.");
     }
     // Entries after a Ctrl+Z would be lost at the next save: a damaged file.
     if (TLineReader::TextAfterCtrlZ(data))
@@ -191,6 +210,34 @@ void TRFileSystem::UpdateValue(const TValue& value)
     Values[static_cast<size_t>(position)] = WithoutLineBreaks(value);
     SaveToFile();
     LoadFromFile();
+}
+
+void TRFileSystem::WriteValues(const std::vector<TValue>& values)
+{
+    std::vector<std::string> added;
+    for (const TValue& value : values) {
+        const std::string name = WithoutLineBreaks(value.Name);
+        if (Find(name) < 0 && std::find(added.begin(), added.end(), name) == added.end())
+            added.push_back(name);
+    }
+    if (!added.empty() && FValueCount + static_cast<int64_t>(added.size()) > MaxAdded)
+        throw EKELTError(TooManyValues);
+    for (const TValue& value : values) {
+        const int32_t position = Find(value.Name);
+        Values[static_cast<size_t>(position >= 0 ? position : FValueCount++)] = WithoutLineBreaks(value);
+    }
+    SaveToFile();
+    LoadFromFile();
+}
+
+TValue TRFileSystem::StringValue(const std::string& name, const std::string& text)
+{
+    return TValue{name, text, TValueKind::vString};
+}
+
+TValue TRFileSystem::IntegerValue(const std::string& name, int32_t number)
+{
+    return TValue{name, IntegerConversion::IntToStr(number), TValueKind::vInteger};
 }
 
 std::string TRFileSystem::ReadString(const std::string& name) const

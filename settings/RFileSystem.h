@@ -1,8 +1,8 @@
 // TRFileSystem: the settings store. Named text values held in memory and
 // mirrored in one plain text file (three lines a value: name, value, kind
-// word; CR LF line ends). Every add or update rewrites the whole file
-// atomically (unless its bytes would not change) and reads it back. The store
-// never creates its file.
+// word; CR LF line ends). Every add or update, or every batch of them
+// (WriteValues), rewrites the whole file atomically (unless its bytes would
+// not change) and reads it back. The store never creates its file.
 #pragma once
 
 #include "settings/Value.h"
@@ -10,6 +10,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 class TRFileSystem {
 public:
@@ -29,6 +30,15 @@ public:
     int32_t ReadInteger(const std::string& name) const;
     void WriteString(const std::string& name, const std::string& text);
     void WriteInteger(const std::string& name, int32_t number);
+    // Several settings that belong together in one save of the file (and one
+    // read back), so that they reach the file together or not at all: each
+    // value is added or updates the first of its name, as WriteString and
+    // WriteInteger do. Checked first: when the new names would take the store
+    // past MaxAdded, "#107" is raised and nothing changes. On a failed save
+    // the values stay in memory, as after a failed WriteString.
+    void WriteValues(const std::vector<TValue>& values);
+    static TValue StringValue(const std::string& name, const std::string& text);
+    static TValue IntegerValue(const std::string& name, int32_t number);
 
     int32_t ValueCount() const { return FValueCount; }
     const TValue& ValueAt(int32_t position) const { return Values[static_cast<size_t>(position)]; }

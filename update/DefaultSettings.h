@@ -29,8 +29,8 @@ public:
         {"pcol3", "Publisher"},
     }};
 
-    // Writes the nine settings into store, each saved at once, then saves the
-    // store once more. Stops at the first error and raises it; the settings
-    // written before it stay in the file.
+    // Writes the nine settings into store in one save, then saves the store
+    // once more (which writes nothing when the file holds them). On an error
+    // the file keeps its old settings, all nine of them.
     static void Write(TRFileSystem& store);
 };

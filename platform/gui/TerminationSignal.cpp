@@ -12,6 +12,10 @@ namespace {
 // reads it and does the real work.
 int Pipe[2] = {-1, -1};
 
+// SIGHUP too: closing the terminal Volumnia was started from ends the run in
+// order, not by the default action, which would skip the end-of-run saves.
+constexpr int Signals[] = {SIGTERM, SIGINT, SIGHUP};
+
 extern "C" void OnTerminate(int)
 {
     const char byte = 1;
@@ -36,14 +40,14 @@ TTerminationSignal::TTerminationSignal(std::function<void()> onSignal, QObject* 
     action.sa_handler = OnTerminate;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    sigaction(SIGTERM, &action, nullptr);
-    sigaction(SIGINT, &action, nullptr);
+    for (const int signal : Signals)
+        sigaction(signal, &action, nullptr);
 }
 
 TTerminationSignal::~TTerminationSignal()
 {
-    signal(SIGTERM, SIG_DFL);
-    signal(SIGINT, SIG_DFL);
+    for (const int number : Signals)
+        signal(number, SIG_DFL);
     if (Pipe[0] >= 0) {
         ::close(Pipe[0]);
         ::close(Pipe[1]);

@@ -1,6 +1,7 @@
-// Turns SIGTERM and SIGINT into an orderly end of the event loop, so that a
-// session logout or a service manager ending the program still gets the
-// normal end of the run (the main window writes its state back).
+// Turns SIGTERM, SIGINT and SIGHUP into an orderly end of the event loop, so
+// that a session logout, a service manager or the closing of the terminal it
+// was started from still gives the normal end of the run (the main window
+// writes its state back).
 #pragma once
 
 #include <QObject>

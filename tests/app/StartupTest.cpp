@@ -104,6 +104,14 @@ TEST_F(StartupTest, ADialogIsMadeOnItsFirstUseAndKeptUntilTheEnd)
     EXPECT_EQ(dlgSearchBooks.Get(), nullptr) << "no dialog is made once the windows are gone";
 }
 
+TEST_F(StartupTest, ADamagedDatabaseIsCalledDamagedNotMissing)
+{
+    WriteFiles(ThreeBooks);
+    Folder.WriteFile("books.orbl", DatabaseFile(ThreeBooks) + "\x1a" + DatabaseFile(ThreeBooks));
+    EXPECT_FALSE(Start());
+    EXPECT_EQ(Platform.Messages.Texts(), QStringList{"107-2: ORBL -error. File corrupted."});
+}
+
 TEST_F(StartupTest, MissingDatabaseReportsItAndLeavesTheSettingsAlone)
 {
     WriteFiles(ThreeBooks);

@@ -20,6 +20,10 @@
 
 #include <sstream>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace {
 
 const TAlias Aliases = {
@@ -306,6 +310,22 @@ TEST_F(CsvCommand, ARefusalLeavesBothFilesAsTheyWere)
          "line 2: 2 fields, but the header names 1"},
         {"dry run", oneBook, {"import", "--dry-run", "in.csv"}, 3, false, 0, ""},
         {"export over the database", "", {"export", "books.orbl"}, 3, false, 1, "a file of the catalogue itself"},
+        // Replaced, a running Volumnia's lock would be lost, and an import
+        // would then be let in and undone at Volumnia's end.
+        {"export over the database's lock",
+         "",
+         {"export", "books.orbl.lock"},
+         3,
+         false,
+         1,
+         "a file of the catalogue itself"},
+        {"export over a save's temporary name",
+         "",
+         {"export", "./volumnia.kelt.saving"},
+         3,
+         false,
+         1,
+         "a file of the catalogue itself"},
         {"usage", "", {"import", "in.csv", "more.csv"}, 3, false, 2, "import reads one FILE"},
         {"UTF-8 read as Windows-1252",
          "Title\nok\nCaf\xC3\xA9 Cr\xC3\xA8me\n",
@@ -345,7 +365,7 @@ TEST_F(CsvCommand, ARefusalLeavesBothFilesAsTheyWere)
             items.push_back(Book(i, {"Title " + std::to_string(i)}));
         WriteCatalogue(folder, c.Held, items);
         folder.WriteFile("in.csv", c.Csv);
-        TWorkingFolderLock volumnia(folder.Path(), TSettingsKeys::FileName);
+        TWorkingFolderLock volumnia(folder.Path(), TSettingsKeys::FileName, "Volumnia");
         if (c.Locked) {
             ASSERT_EQ(volumnia.TryLock(), TWorkingFolderLock::TResult::Locked);
         }
@@ -481,6 +501,44 @@ TEST_F(CsvCommand, AFailedSaveKeepsTheDatabaseAndGivesNoNumberTwice)
     ASSERT_EQ(held.size(), 3u);
     EXPECT_EQ(held[2].ID, 4);
     EXPECT_EQ(CurrentIndex(), 4);
+    EXPECT_EQ(TRFileSystem("volumnia.kelt").ReadInteger("orbl_itemcount"), 3);
+}
+
+// "ln books.orbl books.orbl.lock": the import is refused, and the database,
+// the lock name's other name, stays byte for byte.
+TEST_F(CsvCommand, AHardLinkAtTheDatabasesLockLeavesTheDatabaseAsItIs)
+{
+    TTempWorkingFolder folder;
+    WriteCatalogue(folder, 2, {Book(1, {"One"}), Book(2, {"Two"})});
+    folder.WriteFile("in.csv", "Title\nA\n");
+    const std::string database = folder.ReadFile("books.orbl");
+    ASSERT_EQ(link("books.orbl", "books.orbl.lock"), 0);
+    const TRun run = RunCsv({"import", "in.csv"});
+    EXPECT_EQ(run.Code, 1);
+    EXPECT_NE(run.Err.find("more than one name"), std::string::npos) << run.Err;
+    EXPECT_EQ(folder.ReadFile("books.orbl"), database);
+}
+
+// A FIFO takes the list in place, as a stream: its reader gets it whole.
+TEST_F(CsvCommand, AnExportOntoAFifoReachesItsReader)
+{
+    TTempWorkingFolder folder;
+    WriteCatalogue(folder, 2, {Book(1, {"One"}), Book(2, {"Two"})});
+    ASSERT_EQ(mkfifo("pipe.csv", 0644), 0);
+    // The reader is there first; the list is smaller than the pipe holds.
+    const int reader = open("pipe.csv", O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
+    const TRun run = RunCsv({"export", "pipe.csv"});
+    std::string got;
+    char buffer[4096];
+    for (ssize_t n; (n = read(reader, buffer, sizeof buffer)) > 0;)
+        got.append(buffer, static_cast<size_t>(n));
+    close(reader);
+    EXPECT_EQ(run.Code, 0) << run.Err;
+    EXPECT_EQ(got, RunCsv({"export"}).Out);
+    struct stat info = {};
+    EXPECT_EQ(lstat("pipe.csv", &info), 0);
+    EXPECT_TRUE(S_ISFIFO(info.st_mode));
 }
 
 } // namespace

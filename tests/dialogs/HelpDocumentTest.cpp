@@ -49,6 +49,7 @@ TEST(HelpDocumentTest, ManualExplainsEveryMessageAndShortcut)
         // the program's own messages
         "106-5: KELT -error. File corrupted.",
         "107-2: ORBL -error. File not found or corrupted.",
+        "107-2: ORBL -error. File corrupted.",
         "108-7: KELT -error. File full or corrupted.",
         "102-7: KELT -error. File full or corrupted.",
         "103-7: KELT -error. File full or corrupted.",
@@ -69,6 +70,8 @@ TEST(HelpDocumentTest, ManualExplainsEveryMessageAndShortcut)
         "#110: Item does not exist in this database.",
         "#111: Parameter out of bounds.",
         "#112: Searchstring must be at least 1 chars long.",
+        "#113: Too many items in the database file.",
+        "#114: Database file corrupted.",
         // the settings store's
         "#101: File does not exist.",
         "#102: File corrupted.",
@@ -76,6 +79,15 @@ TEST(HelpDocumentTest, ManualExplainsEveryMessageAndShortcut)
         "#104: No values saved.",
         "#105: Supplied value name not found.",
         "#107: Cannot add value. Too many values.",
+        "#108: Too many values in the file.",
+        "#109: volumnia.kelt is a FIFO, not a file.",
+        // the platform's, the lock files' and update's
+        "Volumnia is running in this folder; end it, then run update again.",
+        "is in the way of the save",
+        "is sticky",
+        "more than one name (a hard link",
+        "may not be opened by you",
+        "The printer could not finish the document",
         // the platform's
         "is not a valid integer value.",
         "Grid index out of range.",

@@ -2,6 +2,12 @@
 // every odd shape, the Empty flag, FileSize, conversion errors, the slot limit
 // on loading, and the exact bytes a save writes.
 #include "tests/engine/EngineFixture.h"
+#include "tests/support/FailingWriteStep.h"
+#include "tests/support/OrdinaryUser.h"
+
+#include <functional>
+
+#include <sys/stat.h>
 
 using namespace EngineTest;
 
@@ -146,7 +152,7 @@ INSTANTIATE_TEST_SUITE_P(
                   {"Two", "b", "", "", "", "", "", "", "", "y"}},
         TReadCase{"CtrlZEndsData", CrLfLines(TwoItemLines) + "\x1a", 2, {"One", "Two"}, {}},
         TReadCase{"CtrlZThenLineEnds", CrLfLines(TwoItemLines) + "\x1a\r\n\n\x1a", 2, {"One", "Two"}, {}},
-        TReadCase{"CtrlZInsideTextAtTheEnd",
+        TReadCase{"CtrlZAfterAShortLastItem",
                   CrLfLines({"1", "On"}) + "\x1a",
                   1,
                   {"On"},
@@ -156,7 +162,7 @@ INSTANTIATE_TEST_SUITE_P(
                   2,
                   {"One", "Two"},
                   {"Two", "b", "", "", "", "", "", "", "", ""}},
-        TReadCase{"IdLineOnly", "7", 1, {""}, {"", "", "", "", "", "", "", "", "", ""}},
+        TReadCase{"IdLineOnly", "7\r\n", 1, {""}, {"", "", "", "", "", "", "", "", "", ""}},
         TReadCase{"LongLine", CrLfLines({"1", std::string(100000, 'x')}), 1, {std::string(100000, 'x')}, {}},
         TReadCase{"BlanksAndSignInId", CrLfLines({"  +5", "A"}), 1, {"A"}, {}},
         TReadCase{"HexId", CrLfLines({"$1F", "A"}), 1, {"A"}, {}}),
@@ -313,13 +319,26 @@ TEST_F(DatabaseFile, ShrinkingReloadLeavesHigherSlotsAsTheyWere)
     EXPECT_EQ(Slot(1499).ID, 0);
 }
 
-TEST_F(DatabaseFile, DuplicateIdsLoadBothAndSaveBoth)
+// Two books of one ID, or a last book cut inside a line (a copy that
+// stopped): loaded, the second book could never be reached by its ID, the cut
+// text would be saved as whole. Refused as damaged; nothing changes.
+TEST_F(DatabaseFile, DuplicateIdsAndACutInsideALineAreRefusedAsDamaged)
 {
-    const std::string bytes = FileOf({Item(5, "Earlier"), Item(5, "Later")});
-    TDatabase& db = OpenWith(bytes);
-    EXPECT_EQ(db.Count(), 2);
-    db.SaveToFile();
-    EXPECT_EQ(DatabaseBytes(), bytes);
+    const std::string cases[] = {
+        FileOf({Item(5, "Earlier"), Item(5, "Later")}),
+        FileOf({Item(1, "One"), Item(2, "Two"), Item(1, "One again")}),
+        FileOf(Numbered(1)) + "2\r\nTw",
+        FileOf(Numbered(1)) + "2",
+        FileOf(Numbered(1)) + "2\r\nTwo\r\n\r\n\r",
+        FileOf(Numbered(1)) + "2\r\nTw\x1a",
+    };
+    for (const std::string& bytes : cases) {
+        TDatabase& db = OpenWith(FileOf(Numbered(2)));
+        WriteDatabase(bytes);
+        EXPECT_EQ(ErrorOf<EDatabaseError>([&] { db.LoadFromFile(); }), "#114: Database file corrupted.") << bytes;
+        EXPECT_EQ(Ids(), (std::vector<int32_t>{1, 2}));
+        EXPECT_EQ(DatabaseBytes(), bytes);
+    }
 }
 
 TEST_F(DatabaseFile, SaveDropsMarkedItemsAndKeepsTheOrder)
@@ -399,3 +418,47 @@ TEST_F(DatabaseFile, OverFullFileFailsCreate)
 }
 
 } // namespace
+
+// Reading never depends on writing: a settings file that cannot take the item
+// count (read-only, a full disk) still opens the catalogue; the store keeps
+// the count and its next save writes it.
+TEST(DatabaseItemCount, ACountThatCannotBeWrittenDoesNotStopTheOpen)
+{
+    const struct {
+        const char* What;
+        std::function<std::unique_ptr<TFailingWriteStep>()> Arrange; // as an ordinary user
+        std::function<void()> Mend;
+    } cases[] = {
+        {"a read-only settings file",
+         [] {
+             chmod("volumnia.kelt", 0444);
+             return nullptr;
+         },
+         [] { chmod("volumnia.kelt", 0644); }},
+        {"a full disk", [] { return std::make_unique<TFailingWriteStep>(0, false); }, [] {}},
+    };
+    OrdinaryUser::Run([&] {
+        for (const auto& c : cases) {
+            SCOPED_TRACE(c.What);
+            TTempWorkingFolder folder;
+            std::vector<std::string> lines{"orbl_databasefile", "books.orbl", "vString",
+                                           "orbl_itemcount",    "1",          "vInteger"};
+            for (size_t i = 0; i < Aliases.size(); ++i)
+                lines.insert(lines.end(), {"orbl_alias" + std::to_string(i), Aliases[i], "vString"});
+            const std::string settings = CrLfLines(lines);
+            folder.WriteFile("volumnia.kelt", settings);
+            folder.WriteFile("books.orbl", FileOf(Numbered(3)));
+            std::unique_ptr<TFailingWriteStep> disk = c.Arrange();
+            TRFileSystem store("volumnia.kelt");
+            std::unique_ptr<TDatabase> database;
+            ASSERT_NO_THROW(database = std::make_unique<TDatabase>(store));
+            EXPECT_EQ(database->Count(), 3);
+            EXPECT_EQ(folder.ReadFile("volumnia.kelt"), settings);
+            EXPECT_EQ(store.ReadInteger("orbl_itemcount"), 3);
+            disk.reset();
+            c.Mend();
+            store.WriteString("MF_X", "1");
+            EXPECT_EQ(TRFileSystem("volumnia.kelt").ReadInteger("orbl_itemcount"), 3);
+        }
+    });
+}

@@ -185,24 +185,17 @@ TEST_F(DatabaseItems, AddAppendsACopyUnmarked)
     EXPECT_EQ(db.Count(), 3);
 }
 
-TEST_F(DatabaseItems, DuplicateIdsActOnTheEarlierItem)
+// A file of two items of one ID is refused (DatabaseFile), and no command
+// makes a second: an add of a held ID is refused, an update keeps its ID.
+TEST_F(DatabaseItems, DuplicateIdsNeverEnterTheStore)
 {
-    TDatabase& db = OpenWith(FileOf({Item(5, "Earlier"), Item(5, "Later")}));
-    TItem item;
-    db.GetItem(5, -1, item);
-    EXPECT_EQ(item.Fields[0], "Earlier");
-    EXPECT_EQ(db.GetField(5, -1, "Book title"), "Earlier");
-
+    TDatabase& db = OpenWith(FileOf({Item(5, "Earlier"), Item(6, "Later")}));
+    EXPECT_EQ(ErrorOf<EORBLError>([&] { db.AddItem(Item(5, "Again")); }), "#104: Item ID already exists.");
     db.UpdateItem(Item(5, "Updated"));
+    db.SaveToFile();
+    EXPECT_EQ(db.Count(), 2);
     EXPECT_EQ(Slot(0).Fields[0], "Updated");
     EXPECT_EQ(Slot(1).Fields[0], "Later");
-
-    db.DeleteItem(5);
-    EXPECT_TRUE(Slot(0).Deleted);
-    EXPECT_FALSE(Slot(1).Deleted);
-    db.SaveToFile();
-    EXPECT_EQ(db.Count(), 1);
-    EXPECT_EQ(Slot(0).Fields[0], "Later");
 }
 
 TEST_F(DatabaseItems, DeleteMarksAndSaveDropsIt)

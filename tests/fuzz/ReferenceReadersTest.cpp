@@ -123,7 +123,9 @@ TEST(ReferenceReaders, ExpectedDatabaseEndsWhereTheFileSays)
         {"empty ID line after three, empty lines after it", Items(3) + "\n\r\n\n", TOutcome::Loaded, 3, true},
         {"empty ID line after three, items after it", Items(3) + "\n" + Items(2), TOutcome::TextAfterEmptyIdLine, 3,
          true},
-        {"cut-off last item", ItemOf("1", "A") + "2\r\nB", TOutcome::Loaded, 2, false},
+        {"last item cut inside a line", ItemOf("1", "A") + "2\r\nB", TOutcome::CutInsideALine, 2, false},
+        {"last item short of lines, with its line end", ItemOf("1", "A") + "2\r\nB\r\n", TOutcome::Loaded, 2, false},
+        {"two items of one ID", ItemOf("1", "A") + ItemOf("1", "B"), TOutcome::TwoOfOneId, 2, false},
         {"bad ID after one", ItemOf("1", "A") + ItemOf("12a", "B"), TOutcome::BadIdLine, 1, false},
         {"full table", Items(1500), TOutcome::Loaded, 1500, false},
         {"full table, then an empty line", Items(1500) + "\n", TOutcome::Loaded, 1500, true},
@@ -150,7 +152,7 @@ TEST(ReferenceReaders, ExpectedDatabaseReadsItemsWholeAndWritesThemCanonically)
 
     // LF ends, a lone CR, a number form and a cut-off item all come out in the
     // one form a save writes.
-    const TExpectedDatabase mixed = ExpectedDatabase(" $1F\nT\ri\nA\n" + Repeat("\n", 8) + "-5\r\nLast");
+    const TExpectedDatabase mixed = ExpectedDatabase(" $1F\nT\ri\nA\n" + Repeat("\n", 8) + "-5\r\nLast\n");
     ASSERT_EQ(mixed.Items.size(), 2u);
     EXPECT_EQ(mixed.Items[0].ID, 31);
     EXPECT_EQ(mixed.Items[0].Fields[0], "Ti");

@@ -17,6 +17,9 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -295,6 +298,77 @@ TEST_F(TextFile, AFolderInThePlaceOfTheFileIsNotReplaced)
     EXPECT_THROW(TTextFile::WriteAtomically(Folder.FilePath("data.txt"), "new"), EInOutError);
     EXPECT_TRUE(QFileInfo(QString::fromStdString(Folder.FilePath("data.txt"))).isDir());
     EXPECT_EQ(Folder.FileNames(), std::vector<std::string>{});
+}
+
+// Two users share a folder: the second user (the ordinary user of these
+// tests) saves "shared/data", which the first user's run or file left there.
+TEST(TextFileShared, ASecondUsersSaveInASharedFolder)
+{
+    if (geteuid() != 0)
+        GTEST_SKIP() << "two accounts need the superuser";
+    const uid_t first = OrdinaryUser::SecondUser;
+    const struct {
+        const char* What;
+        mode_t FolderMode;
+        std::function<void()> Arrange; // as the superuser, beside "shared/data"
+        std::function<void(const std::string& outcome)> Check;
+    } cases[] = {
+        {"the first user's leftover temporary file in a setgid folder is removed", 02777,
+         [first] {
+             ASSERT_EQ(chown("shared/data", 65534, static_cast<gid_t>(-1)), 0);
+             std::FILE* leftover = std::fopen("shared/data.saving", "w");
+             ASSERT_NE(leftover, nullptr);
+             std::fclose(leftover);
+             ASSERT_EQ(chown("shared/data.saving", first, 65534), 0);
+             ASSERT_EQ(chmod("shared/data.saving", 0600), 0);
+         },
+         [](const std::string& outcome) {
+             EXPECT_EQ(outcome, "saved");
+             EXPECT_NE(access("shared/data.saving", F_OK), 0);
+         }},
+        {"the owner keeps their access by an ACL entry", 0777,
+         [first] {
+             ASSERT_EQ(chown("shared/data", first, 65534), 0);
+             ASSERT_EQ(chmod("shared/data", 0640), 0);
+             ASSERT_EQ(std::system("setfacl -m u:65534:rw shared/data"), 0) << "setfacl (package acl)";
+         },
+         [first](const std::string& outcome) {
+             EXPECT_EQ(outcome, "saved");
+             const std::string owner = "user:" + std::to_string(first) + ":rw-";
+             EXPECT_EQ(std::system(("getfacl -n shared/data | grep -qx " + owner).c_str()), 0);
+             EXPECT_EQ(std::system("getfacl -n shared/data | grep -qx mask::rw-"), 0);
+         }},
+        {"a sticky folder refuses before anything is written, naming the folder", 01777,
+         [first] {
+             ASSERT_EQ(chown("shared/data", first, 65534), 0);
+             ASSERT_EQ(chmod("shared/data", 0666), 0);
+         },
+         [](const std::string& outcome) {
+             EXPECT_NE(outcome.find("its folder "), std::string::npos) << outcome;
+             EXPECT_NE(outcome.find("/shared is sticky"), std::string::npos) << outcome;
+             EXPECT_NE(access("shared/data.saving", F_OK), 0);
+         }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.What);
+        TTempWorkingFolder folder;
+        ASSERT_EQ(chmod(folder.Path().toLocal8Bit().constData(), 0755), 0);
+        ASSERT_EQ(mkdir("shared", 0777), 0);
+        ASSERT_EQ(chmod("shared", c.FolderMode), 0);
+        folder.WriteFile("shared/data", "old");
+        c.Arrange();
+        const bool saved = c.FolderMode != 01777;
+        OrdinaryUser::Run([&] {
+            std::string outcome = "saved";
+            try {
+                TTextFile::WriteAtomically("shared/data", "new");
+            } catch (const EInOutError& e) {
+                outcome = e.what();
+            }
+            c.Check(outcome);
+            EXPECT_EQ(folder.ReadFile("shared/data"), saved ? "new" : "old");
+        });
+    }
 }
 
 } // namespace

@@ -26,8 +26,8 @@ const std::string Settings = "volumnia.kelt";
 TEST(WorkingFolderLock, OneHolderAtATime)
 {
     TTempWorkingFolder folder;
-    TWorkingFolderLock first(folder.Path(), Settings);
-    TWorkingFolderLock second(folder.Path(), Settings);
+    TWorkingFolderLock first(folder.Path(), Settings, "Volumnia");
+    TWorkingFolderLock second(folder.Path(), Settings, "Volumnia");
 
     ASSERT_EQ(first.TryLock(), TResult::Locked);
     EXPECT_EQ(second.TryLock(), TResult::HeldElsewhere);
@@ -50,7 +50,7 @@ TEST(WorkingFolderLock, ALockLeftByAnEndedProgramIsTakenOver)
     ASSERT_EQ(waitpid(child, &status, 0), child);
 
     folder.WriteFile("volumnia.kelt.lock", std::to_string(child) + "\nVolumnia\n\n");
-    TWorkingFolderLock lock(folder.Path(), Settings);
+    TWorkingFolderLock lock(folder.Path(), Settings, "Volumnia");
     EXPECT_EQ(lock.TryLock(), TResult::Locked);
 }
 
@@ -118,7 +118,7 @@ TEST(WorkingFolderLock, TheRefusalNamesTheHolder)
     TTempWorkingFolder folder;
     TWorkingFolderLock import(QStringLiteral("."), Settings, "an import (volumnia-csv)");
     ASSERT_EQ(import.TryLock(), TResult::Locked);
-    TWorkingFolderLock volumnia(QStringLiteral("."), Settings);
+    TWorkingFolderLock volumnia(QStringLiteral("."), Settings, "Volumnia");
     EXPECT_EQ(volumnia.TryLock(), TResult::HeldElsewhere);
     EXPECT_FALSE(volumnia.HeldByVolumnia());
     EXPECT_EQ(volumnia.Holder(), "an import (volumnia-csv) (process " + std::to_string(getpid()) + ")");
@@ -162,18 +162,117 @@ TEST(WorkingFolderLock, NonWritableFoldersAndOtherUsersLocksAsAnOrdinaryUser)
         ASSERT_EQ(chmod("readonly", 0555), 0);
         const std::string runtime = folder.FilePath("runtime");
         setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
-        TWorkingFolderLock first(QStringLiteral("readonly"), Settings);
+        // A lock file nobody holds in a folder that will not let it go is
+        // held as it is: a file the run did not make is never emptied.
+        ASSERT_EQ(mkdir("kept", 0755), 0);
+        folder.WriteFile("kept/volumnia.kelt.lock", "a note");
+        ASSERT_EQ(chmod("kept", 0555), 0);
+        TWorkingFolderLock kept(QStringLiteral("kept"), Settings, "Volumnia");
+        EXPECT_EQ(kept.TryLock(), TResult::Locked) << kept.Message();
+        EXPECT_EQ(folder.ReadFile("kept/volumnia.kelt.lock"), "a note");
+        kept.Unlock();
+        chmod("kept", 0755);
+        TWorkingFolderLock first(QStringLiteral("readonly"), Settings, "Volumnia");
         TWorkingFolderLock second(QStringLiteral("readonly"), Settings, "update");
         ASSERT_EQ(first.TryLock(), TResult::Locked);
         EXPECT_EQ(first.LockPath().left(static_cast<int>(runtime.size())), QByteArray::fromStdString(runtime));
         EXPECT_EQ(second.TryLock(), TResult::HeldElsewhere);
         EXPECT_TRUE(second.HeldByVolumnia());
         if (otherUser) {
-            TWorkingFolderLock stale(shared, Settings);
+            TWorkingFolderLock stale(shared, Settings, "Volumnia");
             EXPECT_EQ(stale.TryLock(), TResult::Locked) << stale.Message();
         }
         chmod("readonly", 0755);
     });
+}
+
+// "ln books.orbl books.orbl.lock": a lock file of more than one name may be a
+// data file's other name. Refused, never written, and left where it stands.
+TEST(WorkingFolderLock, AHardLinkAtALockNameIsRefusedAndNeverWritten)
+{
+    const struct {
+        const char* Data;
+        std::function<TWorkingFolderLock()> Make;
+    } cases[] = {
+        {"volumnia.kelt", [] { return TWorkingFolderLock(QStringLiteral("."), Settings, "an import (volumnia-csv)"); }},
+        {"books.orbl", [] { return TWorkingFolderLock::ForFile("books.orbl", "an import (volumnia-csv)"); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Data);
+        TTempWorkingFolder folder;
+        const std::string bytes = "1\r\nWalden\r\n";
+        folder.WriteFile(c.Data, bytes);
+        ASSERT_EQ(link(c.Data, (std::string(c.Data) + ".lock").c_str()), 0);
+        TWorkingFolderLock lock = c.Make();
+        EXPECT_EQ(lock.TryLock(), TResult::Refused);
+        EXPECT_NE(lock.Message().find("more than one name"), std::string::npos) << lock.Message();
+        lock.Unlock();
+        EXPECT_EQ(folder.ReadFile(c.Data), bytes);
+        EXPECT_EQ(folder.ReadFile(std::string(c.Data) + ".lock"), bytes);
+    }
+}
+
+// Two users share a setgid folder, the first with umask 077: the second sees
+// the first's lock (its file is readable whatever the umask), and a lock file
+// it may not open is a refusal naming its owner, never a lock elsewhere.
+TEST(WorkingFolderLock, TwoUsersInASharedFolderSeeOneLock)
+{
+    if (geteuid() != 0)
+        GTEST_SKIP() << "two accounts need the superuser";
+    const struct {
+        const char* What;
+        mode_t ModeMadeAfter; // 0: as the first user made it
+        TResult Expected;
+        std::string Said;
+    } cases[] = {
+        {"umask 077", 0, TResult::HeldElsewhere, "in use by Volumnia (process "},
+        {"a lock file only its owner may open", 0600, TResult::Refused,
+         "belongs to the user " + std::to_string(OrdinaryUser::SecondUser)},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.What);
+        TTempWorkingFolder outer;
+        ASSERT_EQ(chmod(outer.Path().toLocal8Bit().constData(), 0755), 0);
+        ASSERT_EQ(mkdir("shared", 0777), 0);
+        ASSERT_EQ(chown("shared", 0, OrdinaryUser::SharedGroup()), 0);
+        ASSERT_EQ(chmod("shared", 02777), 0);
+        const QString shared = QString::fromStdString(outer.FilePath("shared"));
+        int ready[2], release[2];
+        ASSERT_EQ(pipe(ready), 0);
+        ASSERT_EQ(pipe(release), 0);
+        std::fflush(nullptr);
+        const pid_t first = fork();
+        ASSERT_GE(first, 0);
+        if (first == 0) {
+            close(ready[0]);
+            close(release[1]);
+            umask(077);
+            TWorkingFolderLock lock(shared, Settings, "Volumnia");
+            const char result = OrdinaryUser::BecomeSecondUser() && lock.TryLock() == TResult::Locked ? 1 : 0;
+            (void)!write(ready[1], &result, 1);
+            char none = 0;
+            (void)!read(release[0], &none, 1); // until the parent is done
+            _exit(0);
+        }
+        close(ready[1]);
+        close(release[0]);
+        char locked = 0;
+        EXPECT_EQ(read(ready[0], &locked, 1), 1);
+        EXPECT_EQ(locked, 1) << "the first user did not get the lock";
+        const std::string lockFile = outer.FilePath("shared/volumnia.kelt.lock");
+        if (c.ModeMadeAfter != 0) {
+            ASSERT_EQ(chmod(lockFile.c_str(), c.ModeMadeAfter), 0);
+        }
+        OrdinaryUser::Run([&] {
+            TWorkingFolderLock second(shared, Settings, "an import (volumnia-csv)");
+            EXPECT_EQ(second.TryLock(), c.Expected);
+            EXPECT_NE(second.Message().find(c.Said), std::string::npos) << second.Message();
+            EXPECT_EQ(second.LockPath().toStdString(), lockFile);
+        });
+        close(release[1]);
+        close(ready[0]);
+        waitpid(first, nullptr, 0);
+    }
 }
 
 } // namespace

@@ -119,8 +119,12 @@ std::string TDatabaseFileMaker::Make(TDatabaseModel::TFileLoad& file, std::strin
             last.Fields[static_cast<size_t>(line - 1)].clear();
         }
         Bytes.resize(cut + 1);
-        if (Random.Chance(0.5)) // without the last line end
+        if (Random.Chance(0.5)) { // without the last line end: cut inside a line, damaged
             Bytes.resize(Bytes.size() - (Bytes.size() > 1 && Bytes[Bytes.size() - 2] == '\r' ? 2 : 1));
+            // Unless the line cut was an empty one: then the file still ends
+            // with a line end, and the item merely lacks one more line.
+            file.CutInsideALine = Bytes.empty() || Bytes.back() != '\n';
+        }
         break;
     }
     default:

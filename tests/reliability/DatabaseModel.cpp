@@ -3,6 +3,8 @@
 // has to be obviously right.
 #include "tests/reliability/DatabaseModel.h"
 
+#include <algorithm>
+
 #include "platform/Cp1252.h"
 
 #include <QCollator>
@@ -308,7 +310,12 @@ TOutcome TDatabaseModel::Loaded(const TFileLoad& file)
 {
     if (file.TooMany)
         return {"EDatabaseError", "#113: Too many items in the database file."};
-    if (file.TextAfterEmptyIdLine)
+    std::vector<int32_t> ids;
+    for (const TItem& item : file.Items)
+        ids.push_back(item.ID);
+    std::sort(ids.begin(), ids.end());
+    const bool twoOfOneId = std::adjacent_find(ids.begin(), ids.end()) != ids.end();
+    if (file.TextAfterEmptyIdLine || file.CutInsideALine || twoOfOneId)
         return {"EDatabaseError", "#114: Database file corrupted."};
     Blocks = static_cast<int32_t>(file.Bytes / 128);
     if (file.NoData) {

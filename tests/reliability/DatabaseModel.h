@@ -59,6 +59,7 @@ public:
         bool NoData = false;               // 0 bytes, or a Ctrl+Z first
         bool EmptyIdLine = false;          // an empty line where the next ID line is due
         bool TextAfterEmptyIdLine = false; // and a non-empty line after it, or text after a Ctrl+Z: damaged
+        bool CutInsideALine = false;       // the last item short of lines, its last line without an end
         bool BadIdLine = false;            // the next ID line is no whole number
         std::string BadLine;               // that line, as read
         bool TooMany = false;              // more items than the table has slots

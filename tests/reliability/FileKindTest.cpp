@@ -32,7 +32,7 @@ using namespace Reliability;
 
 // One store under test: its data file in the folder "data", the file's bytes
 // before and after one change, and what opening it says of a path that is no
-// data file (a FIFO or a device) and of a folder.
+// data file (a FIFO or a device: %s names which) and of a folder.
 struct TStore {
     const char* Name;
     std::string Base;
@@ -41,6 +41,11 @@ struct TStore {
     std::function<void(TTempWorkingFolder&)> Prepare; // the other files it needs
     std::function<void()> OpenAndChange;              // opens the store and saves one change
     std::string File() const { return "data/" + Base; }
+    std::string NotAFileSaid(const std::string& kind) const
+    {
+        const size_t at = NotAFile.find("%s");
+        return at == std::string::npos ? NotAFile : NotAFile.substr(0, at) + kind + NotAFile.substr(at + 2);
+    }
 };
 
 TItem Book(int32_t id, const std::string& title)
@@ -55,7 +60,7 @@ std::vector<TStore> Stores()
 {
     return {
         {"settings", "volumnia.kelt", CrLfLines({"MF_X", "300", "vInteger"}), CrLfLines({"MF_X", "777", "vInteger"}),
-         "#102: File corrupted.", "#103: File does not exist.", [](TTempWorkingFolder&) {},
+         "#109: data/volumnia.kelt is %s, not a file.", "#103: File does not exist.", [](TTempWorkingFolder&) {},
          [] {
              TRFileSystem settings("data/volumnia.kelt");
              settings.WriteInteger("MF_X", 777);
@@ -196,13 +201,13 @@ const std::vector<TKind>& Kinds()
         {"FIFO: refused at once, never replaced",
          [](TTempWorkingFolder&, const TStore& s) { ASSERT_EQ(mkfifo(s.File().c_str(), 0644), 0); },
          [](TTempWorkingFolder&, const TStore& s, const std::string& outcome) {
-             EXPECT_EQ(outcome, s.NotAFile);
+             EXPECT_EQ(outcome, s.NotAFileSaid("a FIFO"));
              EXPECT_TRUE(S_ISFIFO(Lstat(s.File()).st_mode));
          }},
         {"device: refused at once, never replaced",
          [](TTempWorkingFolder&, const TStore& s) { ASSERT_EQ(symlink("/dev/zero", s.File().c_str()), 0); },
          [](TTempWorkingFolder&, const TStore& s, const std::string& outcome) {
-             EXPECT_EQ(outcome, s.NotAFile);
+             EXPECT_EQ(outcome, s.NotAFileSaid("a device"));
              EXPECT_EQ(LinkTarget(s.File()), "/dev/zero");
          }},
         {"folder: refused, stays a folder",

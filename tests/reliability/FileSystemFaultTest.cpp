@@ -84,9 +84,9 @@ struct TDatabaseScript {
 };
 
 // A store whose next save differs from its file in every way a save can:
-// duplicate IDs, extreme and negative IDs, 8-bit texts and a NUL byte, an
-// update, an add with a line break in it, a mark and a sort.
-const std::vector<TItem> StartItems = {Book(5, "Zebra", "Ann"), Book(-7, "\xC4pfel"), Book(5, "second five"),
+// extreme and negative IDs, 8-bit texts and a NUL byte, an update, an add
+// with a line break in it, a mark and a sort.
+const std::vector<TItem> StartItems = {Book(5, "Zebra", "Ann"), Book(-7, "\xC4pfel"), Book(6, "second five"),
                                        Book(INT32_MAX, "max"), Book(0, std::string("nul\0byte", 8), "\x95")};
 const TDatabaseScript Changes = {[](TDatabase& db) {
                                      db.UpdateItem(Book(-7, "\xE4pfel", "B\xF6ll"));

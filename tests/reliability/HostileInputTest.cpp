@@ -147,11 +147,17 @@ TEST_F(HostileInput, DatabaseFiles)
          3,
          false,
          HoldsTheStartItems},
-        {"a text line of ten megabytes without a line end", [&] { return "7\r\n" + bigText; }, NoError(), 1, false,
+        {"a text line of ten megabytes without a line end: cut off, damaged",
+         [&] { return "7\r\n" + bigText; },
+         {"EDatabaseError", "#114: Database file corrupted."},
+         3,
+         false,
+         RefusedWhole},
+        {"a text line of ten megabytes", [&] { return "7\r\n" + bigText + "\r\n"; }, NoError(), 1, false,
          [&](TDatabase& db, const std::string&) {
              EXPECT_EQ(db.GetField(7, -1, "Book title").size(), TenMegabytes);
              EXPECT_EQ(db.GetField(7, -1, "Book author"), "");
-             EXPECT_EQ(db.FileSize(), static_cast<int32_t>((TenMegabytes + 3) / 128));
+             EXPECT_EQ(db.FileSize(), static_cast<int32_t>((TenMegabytes + 5) / 128));
              db.SaveToFile();
              EXPECT_EQ(TTextFile::ReadAll("books.orbl").size(), 3 + TenMegabytes + 20);
          }},
@@ -168,7 +174,7 @@ TEST_F(HostileInput, DatabaseFiles)
          3,
          false,
          RefusedWhole},
-        {"CR LF, LF and lone CRs mixed", [] { return std::string("5\nA\r\nB\rC\r\r\n\n\n\n\n\n\n\nZ\r6\r\n6\r"); },
+        {"CR LF, LF and lone CRs mixed", [] { return std::string("5\nA\r\nB\rC\r\r\n\n\n\n\n\n\n\nZ\r6\r\n6\r\r\n"); },
          NoError(), 2, false,
          [](TDatabase& db, const std::string&) {
              TItem item;
@@ -179,11 +185,24 @@ TEST_F(HostileInput, DatabaseFiles)
              EXPECT_EQ(item.Fields[9], "Z6");
              EXPECT_TRUE(db.ItemExists(6));
          }},
-        {"a record cut off inside a text", [] { return Record("1", "One") + "2\r\nTw"; }, NoError(), 2, false,
+        // Loaded, the cut text would be saved as whole: a damaged file.
+        {"a record cut off inside a text",
+         [] { return Record("1", "One") + "2\r\nTw"; },
+         {"EDatabaseError", "#114: Database file corrupted."},
+         3,
+         false,
+         RefusedWhole},
+        {"a record cut off after a line end", [] { return Record("1", "One") + "2\r\nTwo\r\n"; }, NoError(), 2, false,
          [](TDatabase& db, const std::string&) {
-             EXPECT_EQ(db.GetField(2, -1, "Book title"), "Tw");
+             EXPECT_EQ(db.GetField(2, -1, "Book title"), "Two");
              EXPECT_EQ(db.GetField(2, -1, "Book author"), "");
          }},
+        {"two records of one ID",
+         [] { return Record("1", "One") + Record("1", "Again"); },
+         {"EDatabaseError", "#114: Database file corrupted."},
+         3,
+         false,
+         RefusedWhole},
         {"one line too many shifts the records after it",
          [] { return Record("1", "One") + "an extra line\r\n" + Record("2", "Two"); },
          {"EConvertError", NotAnInteger("an extra line")},

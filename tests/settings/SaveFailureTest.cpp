@@ -134,3 +134,37 @@ TEST_F(SettingsSaveFailure, AnUnreadableFileReportsThePlatformError)
 }
 
 } // namespace
+
+namespace {
+
+using namespace SettingsTest;
+
+// Several values in one save: updates in place and adds in order, as single
+// writes would; a failure at any byte leaves the old file whole (never some of
+// them), the values kept in memory; too many new names change nothing.
+TEST_F(SettingsSaveFailure, SeveralValuesReachTheFileTogetherOrNotAtAll)
+{
+    const std::string before = CrLfLines({"MF_X", "1", "vInteger", "AlwaysOnTop", "true", "vString"});
+    const std::vector<TValue> batch = {TRFileSystem::IntegerValue("MF_X", 300),
+                                       TRFileSystem::StringValue("pcol1", "Book title"),
+                                       TRFileSystem::StringValue("AlwaysOnTop", "false")};
+    const std::string after =
+        CrLfLines({"MF_X", "300", "vInteger", "AlwaysOnTop", "false", "vString", "pcol1", "Book title", "vString"});
+    for (int64_t failAt = 0; failAt < static_cast<int64_t>(after.size()); failAt += 7) {
+        TRFileSystem& store = OpenWith(before);
+        {
+            TFailingWriteStep disk(failAt, true);
+            EXPECT_THROW(store.WriteValues(batch), EInOutError) << failAt;
+        }
+        EXPECT_EQ(FileBytes(), before) << failAt;
+        EXPECT_EQ(store.ReadString("pcol1"), "Book title");
+        store.SaveToFile();
+        EXPECT_EQ(FileBytes(), after);
+    }
+    TRFileSystem& full = OpenWith(NumberedFile(1498));
+    EXPECT_EQ(ErrorOf<EKELTError>([&] { full.WriteValues(batch); }), "#107: Cannot add value. Too many values.");
+    EXPECT_FALSE(full.ValueExists("MF_X"));
+    EXPECT_EQ(FileBytes(), NumberedFile(1498));
+}
+
+} // namespace

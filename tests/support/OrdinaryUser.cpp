@@ -34,6 +34,12 @@ gid_t SharedGroup()
     return getegid();
 }
 
+bool BecomeSecondUser()
+{
+    const gid_t groups[] = {NoGroup, UsersGroup};
+    return geteuid() == 0 && setgroups(2, groups) == 0 && setgid(NoGroup) == 0 && setuid(SecondUser) == 0;
+}
+
 void Run(const std::function<void()>& body)
 {
     std::fflush(nullptr);

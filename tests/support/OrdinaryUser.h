@@ -20,4 +20,10 @@ gid_t SharedGroup();
 // Runs body in the child; adds a gtest failure in the parent when it failed.
 void Run(const std::function<void()>& body);
 
+// A second unprivileged account (65533), for two users sharing a folder: only
+// the superuser can make a process of it. Drops this process (a forked child)
+// to that account with SharedGroup; false when it cannot.
+constexpr uid_t SecondUser = 65533;
+bool BecomeSecondUser();
+
 } // namespace OrdinaryUser

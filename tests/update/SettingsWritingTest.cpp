@@ -12,6 +12,7 @@
 #include "tests/support/FailingWriteStep.h"
 #include "tests/support/ScriptedPlatform.h"
 #include "tests/support/TempWorkingFolder.h"
+#include "update/DefaultSettings.h"
 #include "update/MainForm.h"
 
 #include <QCoreApplication>
@@ -20,13 +21,19 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <ostream>
+#include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -114,8 +121,8 @@ TEST_F(SettingsWriting, RunningTwiceGivesTheSameFile)
     EXPECT_TRUE(Platform.Messages.Boxes.empty());
 }
 
-// A store holding as many values as it may: AlwaysOnTop, already held, is
-// updated, and the first new name is refused.
+// A store holding as many values as it may: AlwaysOnTop is held, the other
+// eight names are not and find no room.
 std::string FullSettingsFile(const char* alwaysOnTop)
 {
     std::vector<std::string> lines{"AlwaysOnTop", alwaysOnTop, "vString"};
@@ -156,7 +163,7 @@ const std::vector<TFailureCase>& FailureCases()
         {"VolumniaRunningOnTheFolderWritesNothing",
          [](TTempWorkingFolder& folder) {
              folder.WriteFile("volumnia.kelt", UpdateTestData("installed.kelt"));
-             HeldByVolumnia() = std::make_unique<TWorkingFolderLock>(folder.Path(), TSettingsKeys::FileName);
+             HeldByVolumnia() = std::make_unique<TWorkingFolderLock>(folder.Path(), TSettingsKeys::FileName, "Volumnia");
              ASSERT_EQ(HeldByVolumnia()->TryLock(), TWorkingFolderLock::TResult::Locked);
          },
          TErrorHandler::DisplayText(TfrmMain::VolumniaRunningMessage), [] { return UpdateTestData("installed.kelt"); }},
@@ -188,16 +195,19 @@ const std::vector<TFailureCase>& FailureCases()
         {"EntryWithoutKindLineIsCorrupt",
          [](TTempWorkingFolder& folder) { folder.WriteFile("volumnia.kelt", "MF_X\r\n300\r\n"); },
          "#102: File corrupted.", [] { return std::string("MF_X\r\n300\r\n"); }},
-        {"FullStoreKeepsTheUpdateBeforeTheRefusedAdd",
+        // The nine go in one save: a store without room for the new ones
+        // changes none, not even the ones it holds.
+        {"FullStoreRefusesTheDefaultsAndChangesNothing",
          [](TTempWorkingFolder& folder) { folder.WriteFile("volumnia.kelt", FullSettingsFile("true")); },
-         "#107: Cannot add value. Too many values.", [] { return FullSettingsFile("false"); }},
-        {"DiskFullAfterThreeWritesKeepsThoseThree",
+         "#107: Cannot add value. Too many values.", [] { return FullSettingsFile("true"); }},
+        {"DiskFullKeepsTheOldFileWhole",
          [](TTempWorkingFolder& folder) {
              folder.WriteFile("volumnia.kelt", "");
-             // Any write longer than the file after three settings fails.
+             // Any write longer than the file after three settings fails, so
+             // the one save of all nine does.
              FullDisk() = std::make_unique<TFailingWriteStep>(static_cast<int64_t>(FirstDefaults(3).size()) + 1, false);
          },
-         TErrorHandler::DisplayText(EInOutError::FromErrno(ENOSPC).what()), [] { return FirstDefaults(3); }},
+         TErrorHandler::DisplayText(EInOutError::FromErrno(ENOSPC).what()), [] { return std::string(); }},
     };
     return cases;
 }
@@ -257,6 +267,54 @@ TEST_F(SettingsWriting, FormActivateItselfRaisesAndWritesAgainWhenCalledAgain)
     Window.FormActivate();
     EXPECT_EQ(Folder.ReadFile("volumnia.kelt"), UpdateTestData("defaults.kelt"));
     EXPECT_EQ(EndRequests, 1);
+}
+
+// update killed at any moment of its writes leaves the settings it found or
+// the nine defaults written over them, never a mix (the print windows cannot
+// read old aliases with new print columns). A child writes the defaults over
+// the installed file again and again, each time from a store read afresh.
+TEST(UpdateKilled, LeavesTheOldOrTheNewSettingsNeverAMix)
+{
+    TTempWorkingFolder folder;
+    const std::string before = UpdateTestData("installed.kelt");
+    const std::string after = UpdateTestData("installed-after.kelt");
+    const auto cycle = [&] {
+        TTextFile::WriteAtomically("volumnia.kelt", before);
+        TRFileSystem store("volumnia.kelt");
+        TDefaultSettings::Write(store);
+    };
+    // The kills fall anywhere in the first two cycles of the child.
+    const auto start = std::chrono::steady_clock::now();
+    for (int i = 0; i < 3; ++i)
+        cycle();
+    const auto twoCycles =
+        std::chrono::duration_cast<std::chrono::microseconds>((std::chrono::steady_clock::now() - start) * 2 / 3);
+    std::mt19937 random(20261208);
+    int old = 0, written = 0;
+    for (int kill = 0; kill < 100; ++kill) {
+        folder.WriteFile("volumnia.kelt", before);
+        std::fflush(nullptr);
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            try {
+                for (;;)
+                    cycle();
+            } catch (...) {
+                _exit(3);
+            }
+        }
+        std::this_thread::sleep_for(std::chrono::microseconds(random() % (twoCycles.count() + 1)));
+        ::kill(child, SIGKILL);
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        ASSERT_TRUE(WIFSIGNALED(status)) << "a write failed in the child";
+        const std::string found = folder.ReadFile("volumnia.kelt");
+        ASSERT_TRUE(found == before || found == after) << "kill " << kill << " left a mix:\n" << found;
+        (found == before ? old : written) += 1;
+    }
+    EXPECT_GT(old, 0);
+    EXPECT_GT(written, 0);
 }
 
 } // namespace
