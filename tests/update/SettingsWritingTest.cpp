@@ -163,7 +163,8 @@ const std::vector<TFailureCase>& FailureCases()
         {"VolumniaRunningOnTheFolderWritesNothing",
          [](TTempWorkingFolder& folder) {
              folder.WriteFile("volumnia.kelt", UpdateTestData("installed.kelt"));
-             HeldByVolumnia() = std::make_unique<TWorkingFolderLock>(folder.Path(), TSettingsKeys::FileName, "Volumnia");
+             HeldByVolumnia() =
+                 std::make_unique<TWorkingFolderLock>(folder.Path(), TSettingsKeys::FileName, "Volumnia");
              ASSERT_EQ(HeldByVolumnia()->TryLock(), TWorkingFolderLock::TResult::Locked);
          },
          TErrorHandler::DisplayText(TfrmMain::VolumniaRunningMessage), [] { return UpdateTestData("installed.kelt"); }},
