@@ -136,11 +136,14 @@ TEST_F(CsvCommand, EveryFormatImportsBackWhole)
     } cases[] = {
         {"volumnia", "ID,Book title,Book author,Publisher,Year published,Other information (1),"
                      "Other information (2),Loaner,Date loaned"},
-        {"tellico", "Title,Author,Publisher,Publication Year,Comments,Loaned To,Loan Date"},
+        {"tellico-csv", "title,author,publisher,pub_year,comments,Loaned To,Loan Date"},
         {"goodreads", "Book Id,Title,Author,Author l-f,Additional Authors,ISBN,ISBN13,My Rating,Average Rating,"
                       "Publisher,Binding,Number of Pages,Year Published,Original Publication Year,Date Read,"
                       "Date Added,Bookshelves,Bookshelves with positions,Exclusive Shelf,My Review,Spoiler,"
-                      "Private Notes,Read Count,Owned Copies,Loaned To,Loan Date"},
+                      "Private Notes,Read Count,Recommended For,Recommended By,Owned Copies,"
+                      "Original Purchase Date,Original Purchase Location,Condition,Condition Description,BCID,"
+                      "Loaned To,Loan Date"},
+        {"tellico", nullptr}, // Tellico's zipped data file: no CSV, no formulas
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Format);
@@ -152,14 +155,16 @@ TEST_F(CsvCommand, EveryFormatImportsBackWhole)
             ASSERT_EQ(exported.Code, 0) << exported.Err;
             csv = exported.Out;
         }
-        EXPECT_EQ(csv.substr(0, csv.find("\r\n")), c.Header);
-        // What a spreadsheet runs as a formula is written as text.
-        for (const char* defused : {"'=SUM(1+1),", ",'+Author,",
-                                    "''"
-                                    "'+y,",
-                                    "'=HYPERLINK(", ",'@,"})
-            EXPECT_NE(csv.find(defused), std::string::npos) << defused << "\n" << csv;
-        EXPECT_EQ(csv.find(",=SUM"), std::string::npos) << csv;
+        if (c.Header) {
+            EXPECT_EQ(csv.substr(0, csv.find("\r\n")), c.Header);
+            // What a spreadsheet runs as a formula is written as text.
+            for (const char* defused : {"'=SUM(1+1),", ",'+Author,",
+                                        "''"
+                                        "'+y,",
+                                        "'=HYPERLINK(", ",'@,"})
+                EXPECT_NE(csv.find(defused), std::string::npos) << defused << "\n" << csv;
+            EXPECT_EQ(csv.find(",=SUM"), std::string::npos) << csv;
+        }
 
         TTempWorkingFolder empty;
         WriteCatalogue(empty, 0, {});
@@ -288,8 +293,8 @@ TEST_F(CsvCommand, ARefusalLeavesBothFilesAsTheyWere)
         {"Volumnia runs", oneBook, {"import", "in.csv"}, 3, true, 1, "in use by Volumnia (process"},
         {"lock held, dry run", oneBook, {"import", "--dry-run", "in.csv"}, 3, true, 1, "in use by Volumnia (process"},
         {"no title column", "Name,Author\nx,y\n", {"import", "in.csv"}, 3, false, 1, "no column holds the titles"},
-        {"not UTF-8",
-         "Title\nok\nG\xF6"
+        {"not UTF-8 under a header no program writes",
+         "Name\nok\nG\xF6"
          "del\n",
          {"import", "in.csv"},
          3,
