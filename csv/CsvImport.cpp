@@ -30,8 +30,13 @@ std::string Name(const QString& file)
 // Windows-1252 cannot hold, unless substitute, which puts its closest form in
 // its place and sets substituted. Line breaks and Ctrl+Z, which would break
 // the file's lines, become blanks as the engines make them.
-bool ToCp1252(const QString& text, bool substitute, std::string& bytes, char32_t& bad, bool& blanked, bool& substituted)
+bool ToCp1252(const QString& given, bool substitute, std::string& bytes, char32_t& bad, bool& blanked,
+              bool& substituted)
 {
+    // The letters around one decide its form (ευ -> ev or ef), so the whole
+    // text is substituted at once.
+    const QString text = substitute && !Cp1252::CanHold(given) ? TCsvSubstitution::Text(given) : given;
+    substituted = substituted || text != given;
     bytes.clear();
     bytes.reserve(static_cast<size_t>(text.size()));
     for (qsizetype i = 0; i < text.size(); ++i) {
@@ -42,20 +47,12 @@ bool ToCp1252(const QString& text, bool substitute, std::string& bytes, char32_t
             continue;
         }
         const int byte = Cp1252::FromUnicode(c);
-        if (byte >= 0) {
-            bytes.push_back(static_cast<char>(byte));
-            continue;
-        }
-        const bool pair = QChar::isHighSurrogate(c) && i + 1 < text.size() && text.at(i + 1).isLowSurrogate();
-        const char32_t point = pair ? QChar::surrogateToUcs4(c, text.at(i + 1).unicode()) : char32_t(c);
-        if (!substitute) {
-            bad = point;
+        if (byte < 0) {
+            const bool pair = QChar::isHighSurrogate(c) && i + 1 < text.size() && text.at(i + 1).isLowSurrogate();
+            bad = pair ? QChar::surrogateToUcs4(c, text.at(i + 1).unicode()) : char32_t(c);
             return false;
         }
-        if (pair)
-            ++i;
-        bytes += Cp1252::FromQString(TCsvSubstitution::For(point));
-        substituted = true;
+        bytes.push_back(static_cast<char>(byte));
     }
     return true;
 }

@@ -244,7 +244,7 @@ TEST_F(CsvCommand, ImportedTextReachesTheDatabaseAsTheEnginesStoreIt)
          {"--substitute"},
          {"L\xF3"
           "dz",
-          "Dostoevskiy", "??"}},
+          "Dostoyevskiy", "??"}}, // BGN/PCGN: е after a vowel is ye
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Name);
