@@ -126,19 +126,65 @@ bool IsLibraryThing(const std::vector<QString>& header)
     return false;
 }
 
-// Text that is not UTF-8, read as the program whose header it has writes it.
+// The length of the well-formed UTF-8 sequence of more than one byte at i,
+// or 0.
+int Utf8Sequence(const QByteArray& bytes, qsizetype i)
+{
+    const auto at = [&bytes](qsizetype k) { return k < bytes.size() ? static_cast<unsigned char>(bytes[k]) : 0; };
+    const auto continuation = [&at](qsizetype k) { return at(k) >= 0x80 && at(k) <= 0xBF; };
+    const unsigned char lead = at(i), second = at(i + 1);
+    if (lead >= 0xC2 && lead <= 0xDF)
+        return continuation(i + 1) ? 2 : 0;
+    if (lead >= 0xE0 && lead <= 0xEF) {
+        const bool secondOk = lead == 0xE0   ? second >= 0xA0 && second <= 0xBF
+                              : lead == 0xED ? second >= 0x80 && second <= 0x9F // no surrogates
+                                             : continuation(i + 1);
+        return secondOk && continuation(i + 2) ? 3 : 0;
+    }
+    if (lead >= 0xF0 && lead <= 0xF4) {
+        const bool secondOk = lead == 0xF0   ? second >= 0x90 && second <= 0xBF
+                              : lead == 0xF4 ? second >= 0x80 && second <= 0x8F
+                                             : continuation(i + 1);
+        return secondOk && continuation(i + 2) && continuation(i + 3) ? 4 : 0;
+    }
+    return 0;
+}
+
+// Text that is not UTF-8, read as the program whose header it has writes it:
+// its UTF-8 letters as UTF-8 (LibraryThing's export is UTF-8 with a stray
+// byte here and there), every other byte in the program's 8-bit encoding.
 QString DecodeByHeader(const QString& file, const QByteArray& bytes, const TAlias& aliases, std::string& described)
 {
     // The headers are ASCII in every encoding these programs use.
     const std::vector<QString> header = HeaderOf(QString::fromLatin1(bytes));
     if (header.empty() || TCsvColumns(header, aliases).ColumnsOf(0).empty())
         RefuseNotUtf8(file, bytes);
-    if (IsLibraryThing(header)) {
-        described = "ISO-8859-1 (not UTF-8; LibraryThing writes its export so)";
-        return QString::fromLatin1(bytes);
+    const bool libraryThing = IsLibraryThing(header);
+    QString text;
+    text.reserve(bytes.size());
+    qsizetype letters = 0, stray = 0, firstStray = -1;
+    for (qsizetype i = 0; i < bytes.size();) {
+        const auto byte = static_cast<unsigned char>(bytes[i]);
+        if (const int length = byte >= 0x80 ? Utf8Sequence(bytes, i) : 0; length > 0) {
+            text += QString::fromUtf8(bytes.constData() + i, length);
+            ++letters;
+            i += length;
+            continue;
+        }
+        if (byte >= 0x80 && stray++ == 0)
+            firstStray = i;
+        text += libraryThing ? QChar(byte) : QChar(Cp1252::ToUnicode(byte));
+        ++i;
     }
-    described = "Windows-1252 (not UTF-8; spreadsheets on Windows save so)";
-    return Cp1252::ToQString(bytes.toStdString());
+    const std::string encoding = libraryThing ? "ISO-8859-1" : "Windows-1252";
+    const std::string why = libraryThing ? "LibraryThing writes its export so" : "spreadsheets on Windows save so";
+    if (letters == 0)
+        described = encoding + " (not UTF-8; " + why + ")";
+    else
+        described = "UTF-8 with " + std::to_string(stray) + (stray == 1 ? " byte" : " bytes") +
+                    " that UTF-8 has not (the first on line " + std::to_string(LineAt(bytes, firstStray)) +
+                    ") read as " + encoding + " (" + why + ")";
+    return text;
 }
 
 QString Decode(const QString& file, QByteArray bytes, TCsvEncoding encoding, const TAlias& aliases,

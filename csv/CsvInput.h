@@ -5,10 +5,12 @@
 // - text with a UTF-16 byte order mark is UTF-16;
 // - otherwise text is UTF-8 (a byte order mark is allowed) unless another
 //   encoding is asked for. Text that is not UTF-8 and whose header row names
-//   a title column is read as the program that wrote it does: ISO-8859-1
-//   when it is LibraryThing's export (its "Primary Author" or "Sort
-//   Character" column), Windows-1252, as spreadsheets on Windows save, when
-//   it is any other; with any other header it is refused.
+//   a title column is read as the program that wrote it does: its UTF-8
+//   letters as UTF-8 (LibraryThing's export is UTF-8 with stray bytes of its
+//   older records), and every other byte as ISO-8859-1 when it is
+//   LibraryThing's export (its "Primary Author" or "Sort Character" column)
+//   or as Windows-1252, as spreadsheets on Windows save, when it is any
+//   other; a file of another header is refused.
 // The separator (comma, semicolon or tab) comes from the header row. What was
 // chosen is told in Described, for the summary.
 #pragma once

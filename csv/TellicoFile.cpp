@@ -18,6 +18,26 @@ namespace {
 
 const QString Namespace = QStringLiteral("http://periapsis.org/tellico/");
 
+// The fields of the collection, as Tellico defines its book fields: type 1
+// a line, 2 a paragraph, 4 a check box; flags 8 no delete, 7 several values,
+// grouped and completed, 6 grouped and completed; format 1 a title, 2 a
+// name, 0 plain, 4 none. The year is a line, not Tellico's number, so any
+// text the catalogue holds there is kept.
+struct TFieldDefinition {
+    const char* Name;
+    const char* Title;
+    const char* Category;
+    int Type, Flags, Format;
+};
+constexpr TFieldDefinition Fields[] = {
+    {"title", "Title", "General", 1, 8, 1},
+    {"author", "Author", "General", 1, 7, 2},
+    {"publisher", "Publisher", "Publishing", 1, 6, 0},
+    {"pub_year", "Publication Year", "Publishing", 1, 2, 4},
+    {"loaned", "Loaned", "Personal", 4, 0, 4},
+    {"comments", "Comments", "Comments", 2, 0, 4},
+};
+
 QString Field(const TItem& item, int field)
 {
     return Cp1252::ToQString(item.Fields[static_cast<size_t>(field)]);
@@ -164,8 +184,15 @@ QByteArray TTellicoFile::Write(const std::vector<TItem>& items)
     xml.writeAttribute(QStringLiteral("title"), QStringLiteral("Volumnia"));
     xml.writeAttribute(QStringLiteral("type"), QStringLiteral("2")); // books
     xml.writeStartElement(QStringLiteral("fields"));
-    xml.writeEmptyElement(QStringLiteral("field"));
-    xml.writeAttribute(QStringLiteral("name"), QStringLiteral("_default"));
+    for (const TFieldDefinition& field : Fields) {
+        xml.writeEmptyElement(QStringLiteral("field"));
+        xml.writeAttribute(QStringLiteral("name"), QLatin1String(field.Name));
+        xml.writeAttribute(QStringLiteral("title"), QLatin1String(field.Title));
+        xml.writeAttribute(QStringLiteral("category"), QLatin1String(field.Category));
+        xml.writeAttribute(QStringLiteral("type"), QString::number(field.Type));
+        xml.writeAttribute(QStringLiteral("flags"), QString::number(field.Flags));
+        xml.writeAttribute(QStringLiteral("format"), QString::number(field.Format));
+    }
     xml.writeEndElement();
     // Loans by borrower, in the order the borrowers first appear.
     std::vector<std::pair<QString, std::vector<size_t>>> borrowers;
