@@ -73,7 +73,7 @@ struct TBytes {
     uint32_t U32(qsizetype offset) const { return At(offset, 4); }
 };
 
-QByteArray Inflate(const QByteArray& packed, qint64 unpackedSize)
+QByteArray Inflate(const QByteArray& packed, qint64 unpackedSize, const std::string& name)
 {
     QByteArray out(static_cast<qsizetype>(unpackedSize), '\0');
     z_stream stream{};
@@ -89,7 +89,7 @@ QByteArray Inflate(const QByteArray& packed, qint64 unpackedSize)
     const uLong written = stream.total_out;
     inflateEnd(&stream);
     if (result != Z_STREAM_END || written != static_cast<uLong>(unpackedSize))
-        Malformed("the compressed data is damaged or not of the size its directory names");
+        Malformed(name + ": the compressed data is damaged or not of the size its directory names");
     return out;
 }
 
@@ -195,7 +195,7 @@ QByteArray TZipArchive::Read(const QByteArray& archive, const QString& name, qin
                 Malformed(wanted.toStdString() + " is stored with two different sizes");
             unpacked = packed;
         } else if (method == Deflated) {
-            unpacked = Inflate(packed, unpackedSize);
+            unpacked = Inflate(packed, unpackedSize, wanted.toStdString());
         } else {
             Malformed(wanted.toStdString() + " is compressed by method " + std::to_string(method) +
                       " (only stored and deflated are read)");
