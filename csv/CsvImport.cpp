@@ -250,7 +250,10 @@ int NumberRows(std::vector<TRow>& rows, TCsvCatalogue& catalogue)
 
 // The counter reaches the settings file before the books reach the database:
 // a failure after it leaves a gap in the numbers, never a number used twice.
-void Save(TCsvCatalogue& catalogue, const std::vector<TRow>& rows, int32_t currentIndex)
+// Then the book count the engine keeps in the settings is renewed, as
+// Volumnia's start does: the books are in by then, so a failure there is told,
+// not a refusal.
+void Save(TCsvCatalogue& catalogue, const std::vector<TRow>& rows, int32_t currentIndex, std::ostream& report)
 {
     TDatabase& database = catalogue.Database();
     database.EnableStartOfRunBackup();
@@ -268,6 +271,12 @@ void Save(TCsvCatalogue& catalogue, const std::vector<TRow>& rows, int32_t curre
         throw ECsvRefusal("database " + TCsvCatalogue::Utf8(database.FileName()) + ": " +
                           TCsvCatalogue::Utf8(error.what()) + "; nothing imported (CurrentIndex stays at " +
                           std::to_string(currentIndex) + ", so no book number is given out twice)");
+    }
+    try {
+        catalogue.Settings().WriteInteger("orbl_itemcount", database.Count());
+    } catch (const std::exception& error) {
+        report << "Note: the books are imported, but orbl_itemcount in " << TSettingsKeys::FileName
+               << " could not be renewed: " << TCsvCatalogue::Utf8(error.what()) << "\n";
     }
 }
 
@@ -323,7 +332,7 @@ void TCsvImport::Run(const TCsvImportOptions& options, std::ostream& report)
         database.OnBackupProblem = [&report](const std::string& text) {
             report << "Note: " << TCsvCatalogue::Utf8(text) << "\n";
         };
-        Save(catalogue, rows, rows.back().Item.ID);
+        Save(catalogue, rows, rows.back().Item.ID, report);
     }
     report << (options.DryRun ? "Would add " : "Added ") << rows.size() << (rows.size() == 1 ? " book" : " books");
     if (rows.size() == 1)

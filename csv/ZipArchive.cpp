@@ -12,7 +12,8 @@ constexpr uint32_t LocalSignature = 0x04034b50, CentralSignature = 0x02014b50, E
 constexpr uint16_t Version = 20;       // 2.0: deflate
 constexpr uint16_t Utf8Names = 0x0800; // general purpose flag bit 11
 constexpr uint16_t Stored = 0, Deflated = 8;
-constexpr uint16_t DosDate = (0 << 9) | (1 << 5) | 1; // 1980-01-01, as no time is worth keeping
+// 1980-01-01 (the year counted from 1980, the month, the day), as no time is worth keeping.
+constexpr uint16_t DosDate = (1 << 5) | 1;
 constexpr qsizetype LocalHeaderSize = 30, CentralHeaderSize = 46, EndSize = 22;
 
 void Put16(QByteArray& out, uint32_t value)

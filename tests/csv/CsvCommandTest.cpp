@@ -121,6 +121,7 @@ TEST_F(CsvCommand, ARoundTripKeepsEveryFieldAndNumbersTheBooksAnew)
             EXPECT_EQ(held[i].Fields[field], books[i].Fields[field]) << "book " << i << " field " << field;
     }
     EXPECT_EQ(CurrentIndex(), 102);
+    EXPECT_EQ(TRFileSystem("volumnia.kelt").ReadInteger("orbl_itemcount"), 3); // not the count before the import
 }
 
 // Every layout comes back whole, spreadsheet formulas included; the other
