@@ -37,7 +37,7 @@ uint32_t Crc32(const QByteArray& data)
 QByteArray Deflate(const QByteArray& data)
 {
     z_stream stream{};
-    if (deflateInit2(&stream, Z_BEST_COMPRESSION, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY) != Z_OK)
+    if (deflateInit2(&stream, Z_DEFAULT_COMPRESSION, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY) != Z_OK)
         throw ECsvRefusal("cannot start the compression of the Tellico file");
     QByteArray out(static_cast<qsizetype>(deflateBound(&stream, static_cast<uLong>(data.size()))), '\0');
     stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.constData()));
