@@ -70,15 +70,17 @@ TCsvEncoding Encoding(const std::string& value)
 int Export(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err)
 {
     TCsvExportOptions options;
+    bool shelfGiven = false;
     std::vector<std::string> files;
     for (size_t i = 1; i < arguments.size(); ++i) {
         if (auto sort = OptionValue(arguments, i, "--sort"))
             options.SortField = SortField(*sort);
         else if (auto format = OptionValue(arguments, i, "--format"))
             options.Format = Format(*format);
-        else if (auto shelf = OptionValue(arguments, i, "--shelf"))
+        else if (auto shelf = OptionValue(arguments, i, "--shelf")) {
             options.Shelf = QString::fromLocal8Bit(*shelf);
-        else if (arguments[i] == "--bom")
+            shelfGiven = true;
+        } else if (arguments[i] == "--bom")
             options.Bom = true;
         else if (arguments[i].size() > 1 && arguments[i][0] == '-')
             throw TUsageError{"export has no option " + arguments[i]};
@@ -89,6 +91,8 @@ int Export(const std::vector<std::string>& arguments, std::ostream& out, std::os
         throw TUsageError{"export writes one file"};
     if (options.Format == TCsvFormat::Tellico && options.Bom)
         throw TUsageError{"--bom is for CSV; a Tellico data file is no text"};
+    if (shelfGiven && options.Format != TCsvFormat::Goodreads)
+        throw TUsageError{"--shelf is for --format goodreads"};
     if (options.Shelf.trimmed().isEmpty())
         throw TUsageError{"--shelf needs a shelf's name"};
     if (!files.empty() && files[0] != "-")
@@ -127,8 +131,10 @@ int Import(const std::vector<std::string>& arguments, std::ostream& out)
 const char* TCsvCommand::HelpText()
 {
     return "Usage: volumnia-csv export [--format volumnia|tellico|tellico-csv|goodreads]\n"
-           "                          [--shelf NAME] [--sort title|author|publisher] [--bom] [FILE]\n"
-           "       volumnia-csv import [--dry-run] [--encoding utf-8|windows-1252|iso-8859-1]\n"
+           "                          [--shelf NAME] [--sort title|author|publisher]\n"
+           "                          [--bom] [FILE]\n"
+           "       volumnia-csv import [--dry-run]\n"
+           "                          [--encoding utf-8|windows-1252|iso-8859-1]\n"
            "                          [--substitute] [--keep-duplicates] FILE\n"
            "\n"
            "Brings books into and out of the Volumnia catalogue of the working folder\n"

@@ -349,6 +349,8 @@ TEST_F(CsvCommand, ARefusalLeavesBothFilesAsTheyWere)
          1,
          "(--substitute puts its closest form in its place)"},
         {"no such format", "", {"export", "--format", "excel"}, 3, false, 2, "--format takes volumnia"},
+        {"a shelf without Goodreads", "", {"export", "--shelf", "x"}, 3, false, 2, "--shelf is for --format goodreads"},
+        {"a damaged Tellico file", "PK\x03\x04 cut short", {"import", "in.csv"}, 3, false, 1, "not a readable ZIP"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Name);
