@@ -136,7 +136,7 @@ std::vector<TEntry> ReadDocument(const QByteArray& document)
             borrower = xml.attributes().value(QLatin1String("name")).toString();
         } else if (name == u"loan") {
             ReadLoan(xml, byId, entries, borrower);
-        } else if (inCollection && name != u"fields" && name != u"field" && name != u"prop") {
+        } else if (inCollection && name != u"fields" && name != u"field" && name != u"prop" && name != u"borrowers") {
             xml.skipCurrentElement();
         }
     }

@@ -143,6 +143,32 @@ TEST_F(TellicoFile, ADamagedArchiveIsRefusedNamingWhatIsWrong)
     }
 }
 
+// Loans after the collection or inside it, as the format allows; a loan of
+// no entry passed over, a book's second loan too.
+TEST_F(TellicoFile, ReadsTheLoansWhereverTheFormatPutsThem)
+{
+    const char* const entries = "<entry id=\"7\"><title>T</title><authors><author>A</author><author>B</author>"
+                                "</authors><year>1990</year><pub_year>2000</pub_year></entry>";
+    const char* const loans = "<borrowers><borrower name=\"Eve\"><loan entryRef=\"9\" loanDate=\"2026-01-01\"/>"
+                              "<loan entryRef=\"7\" loanDate=\"2026-12-01\">note</loan></borrower>"
+                              "<borrower name=\"Bob\"><loan entryRef=\"7\" loanDate=\"2026-02-01\"/></borrower>"
+                              "</borrowers>";
+    const std::string documents[] = {
+        std::string("<?xml version=\"1.0\"?><tellico><collection type=\"2\">") + entries + "</collection>" + loans +
+            "</tellico>",
+        std::string("<?xml version=\"1.0\"?><bookcase><collection type=\"2\">") + entries + loans +
+            "</collection></bookcase>",
+    };
+    for (const std::string& document : documents) {
+        SCOPED_TRACE(document);
+        const std::vector<TCsvRecord> rows = TTellicoFile::Rows(QByteArray::fromStdString(document));
+        ASSERT_EQ(rows.size(), 2u);
+        EXPECT_EQ(rows[1].Fields,
+                  (std::vector<QString>{QStringLiteral("T"), QStringLiteral("A; B"), QString(), QStringLiteral("2000"),
+                                        QString(), QStringLiteral("Eve"), QStringLiteral("12/1/26")}));
+    }
+}
+
 TEST_F(TellicoFile, ADocumentThatIsNotTellicosIsRefused)
 {
     const struct {
