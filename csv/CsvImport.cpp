@@ -180,8 +180,11 @@ TPlan PlanRows(const std::vector<TCsvRecord>& records, const TCsvColumns& column
                 row.Substituted.push_back(where + ": \"" + value.toStdString() + "\" -> \"" +
                                           TCsvCatalogue::Utf8(bytes) + "\"");
         }
-        // A lent book without its date would show as at home.
+        // LibraryThing writes its dates in brackets: [2024-03-05].
         std::string& loanDate = row.Item.Fields[7];
+        if (loanDate.size() > 2 && loanDate.front() == '[' && loanDate.back() == ']')
+            loanDate = loanDate.substr(1, loanDate.size() - 2);
+        // A lent book without its date would show as at home.
         if (!Cp1252::ToQString(row.Item.Fields[6]).trimmed().isEmpty() &&
             Cp1252::ToQString(loanDate).trimmed().isEmpty()) {
             loanDate = Cp1252::FromQString(LocaleTexts::ShortDate(options.Today));

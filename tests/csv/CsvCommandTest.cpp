@@ -598,7 +598,7 @@ TEST_F(CsvCommand, EveryUsualSeparatorAndEncodingIsRead)
          {"B", "A"},
          "UTF-8, columns separated by tabs"},
         {"LibraryThing's export with a loan",
-         "Book Id\tTitle\tPrimary Author\tLending Patron\tLending Start\r\n1\tL\xE9on\tA\xEF\tEve\t2024-03-05\r\n",
+         "Book Id\tTitle\tPrimary Author\tLending Patron\tLending Start\r\n1\tL\xE9on\tA\xEF\tEve\t[2024-03-05]\r\n",
          {},
          {"L\xE9on", "A\xEF", "", "", "", "", "Eve", "2024-03-05"},
          "ISO-8859-1 (not UTF-8; LibraryThing writes its export so), columns separated by tabs"},
