@@ -1,5 +1,6 @@
 // Timing of volumnia-csv with a full catalogue: export of 1499 books with
-// fields of realistic lengths, and their import into an empty catalogue, each
+// fields of realistic lengths (as CSV and as a Tellico data file), and their
+// import into an empty catalogue, each
 // through the command in this process and as the real program started anew.
 // Medians in milliseconds, beside the target.
 #include "bench/BenchBooks.h"
@@ -99,6 +100,10 @@ int main(int argc, char** argv)
     Report("export, the program started anew", MedianMs(21, nothing, [&] {
                Program({QStringLiteral("export"), QString::fromStdString(csv)});
            }));
+    const std::string tellico = dir.filePath(QStringLiteral("books.tc")).toStdString();
+    Report("export as a Tellico data file", MedianMs(21, nothing, [&] {
+               Command({"export", "--format", "tellico", tellico});
+           }));
 
     QDir::setCurrent(empty);
     const auto emptyCatalogue = [] {
@@ -107,6 +112,7 @@ int main(int argc, char** argv)
     };
     Report("import into an empty catalogue", MedianMs(21, emptyCatalogue, [&] { Command({"import", csv}); }));
     Report("import --dry-run", MedianMs(21, emptyCatalogue, [&] { Command({"import", "--dry-run", csv}); }));
+    Report("import of a Tellico data file", MedianMs(21, emptyCatalogue, [&] { Command({"import", tellico}); }));
     Report("import, the program started anew", MedianMs(21, emptyCatalogue, [&] {
                Program({QStringLiteral("import"), QString::fromStdString(csv)});
            }));

@@ -2,6 +2,8 @@
 
 #include "platform/Cp1252.h"
 
+#include <QRegularExpression>
+
 #include <algorithm>
 
 namespace {
@@ -22,7 +24,8 @@ struct TOtherHeader {
 // Headers that spreadsheets and other book catalogues write for the fields we
 // keep: Goodreads (and the reading sites that take its layout), LibraryThing
 // (its current and its older quoted headers), BookBuddy, Libib, Calibre's
-// catalog, Tellico, GCstar, Readerware. One row a header.
+// catalog, Tellico (its field titles and its internal names), GCstar,
+// Readerware. One row a header.
 constexpr TOtherHeader OtherHeaders[] = {
     {"title", 0},
     {"author", 1},
@@ -35,11 +38,13 @@ constexpr TOtherHeader OtherHeaders[] = {
     {"publisher", 2},
     {"publication", 2},
     {"year", 3},
+    {"pub year", 3}, // Tellico's internal names, "_" read as " "
     {"year published", 3},
     {"original publication year", 3},
     {"original year published", 3},
     {"publication year", 3},
     {"copyright year", 3, TKind::Fallback},
+    {"cr year", 3, TKind::Fallback},
     {"date", 3},
     {"published", 3, TKind::Fallback},
     {"publish date", 3, TKind::Fallback},
@@ -91,10 +96,14 @@ qsizetype LineBreak(const QString& cell)
 
 } // namespace
 
-QString TCsvColumns::PartOf(const QString& cell, TPart part)
+QString TCsvColumns::PartOf(const QString& text, TPart part)
 {
     if (part == TPart::Whole)
-        return cell;
+        return text;
+    // Tellico and Goodreads write a line break in these cells as HTML.
+    static const QRegularExpression htmlBreak(QStringLiteral("<br\\s*/?>"), QRegularExpression::CaseInsensitiveOption);
+    QString cell = text;
+    cell.replace(htmlBreak, QStringLiteral("\n"));
     const qsizetype at = LineBreak(cell);
     if (at < 0)
         return part == TPart::FirstLineOrWhole || part == TPart::RestOrWhole ? cell : QString();

@@ -14,8 +14,9 @@
 // Goodreads exports join them: "Comments" and "Private Notes". A cell with a
 // line break gives the notes the text before the first break and the second
 // notes field the rest; a cell without one fills the notes ("Comments") or
-// the second notes field ("Private Notes") alone. The fields never hold a
-// line break, so what such an export joined comes back apart.
+// the second notes field ("Private Notes") alone; "<br/>" (or "<br>") in
+// such a cell is a line break, as Tellico and Goodreads write one. The fields
+// never hold a line break, so what such an export joined comes back apart.
 #pragma once
 
 #include "engine/Item.h"
@@ -52,7 +53,7 @@ public:
     const QStringList& Unknown() const { return FUnknown; }
 
     // The part of a cell a source takes.
-    static QString PartOf(const QString& cell, TPart part);
+    static QString PartOf(const QString& text, TPart part);
 
 private:
     std::array<std::vector<int>, FieldCount> Columns;

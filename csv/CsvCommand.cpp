@@ -48,31 +48,39 @@ TCsvFormat Format(const std::string& value)
         return TCsvFormat::Volumnia;
     if (value == "tellico")
         return TCsvFormat::Tellico;
+    if (value == "tellico-csv")
+        return TCsvFormat::TellicoCsv;
     if (value == "goodreads")
         return TCsvFormat::Goodreads;
-    throw TUsageError{"--format takes volumnia, tellico or goodreads, not \"" + value + "\""};
+    throw TUsageError{"--format takes volumnia, tellico, tellico-csv or goodreads, not \"" + value + "\""};
 }
 
-bool Windows1252(const std::string& value)
+TCsvEncoding Encoding(const std::string& value)
 {
-    QString name = QString::fromLocal8Bit(value).toLower();
+    const QString name = QString::fromLocal8Bit(value).toLower();
     if (name == u"utf-8" || name == u"utf8")
-        return false;
+        return TCsvEncoding::Utf8;
     if (name == u"windows-1252" || name == u"cp1252")
-        return true;
-    throw TUsageError{"--encoding takes utf-8 or windows-1252, not \"" + value + "\""};
+        return TCsvEncoding::Windows1252;
+    if (name == u"iso-8859-1" || name == u"latin1" || name == u"latin-1")
+        return TCsvEncoding::Latin1;
+    throw TUsageError{"--encoding takes utf-8, windows-1252 or iso-8859-1, not \"" + value + "\""};
 }
 
 int Export(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err)
 {
     TCsvExportOptions options;
+    bool shelfGiven = false;
     std::vector<std::string> files;
     for (size_t i = 1; i < arguments.size(); ++i) {
         if (auto sort = OptionValue(arguments, i, "--sort"))
             options.SortField = SortField(*sort);
         else if (auto format = OptionValue(arguments, i, "--format"))
             options.Format = Format(*format);
-        else if (arguments[i] == "--bom")
+        else if (auto shelf = OptionValue(arguments, i, "--shelf")) {
+            options.Shelf = QString::fromLocal8Bit(*shelf);
+            shelfGiven = true;
+        } else if (arguments[i] == "--bom")
             options.Bom = true;
         else if (arguments[i].size() > 1 && arguments[i][0] == '-')
             throw TUsageError{"export has no option " + arguments[i]};
@@ -81,6 +89,12 @@ int Export(const std::vector<std::string>& arguments, std::ostream& out, std::os
     }
     if (files.size() > 1)
         throw TUsageError{"export writes one file"};
+    if (options.Format == TCsvFormat::Tellico && options.Bom)
+        throw TUsageError{"--bom is for CSV; a Tellico data file is no text"};
+    if (shelfGiven && options.Format != TCsvFormat::Goodreads)
+        throw TUsageError{"--shelf is for --format goodreads"};
+    if (options.Shelf.trimmed().isEmpty())
+        throw TUsageError{"--shelf needs a shelf's name"};
     if (!files.empty() && files[0] != "-")
         options.File = QString::fromLocal8Bit(files[0]);
     TCsvExport::Run(options, out, err);
@@ -93,7 +107,7 @@ int Import(const std::vector<std::string>& arguments, std::ostream& out)
     std::vector<std::string> files;
     for (size_t i = 1; i < arguments.size(); ++i) {
         if (auto encoding = OptionValue(arguments, i, "--encoding"))
-            options.Windows1252 = Windows1252(*encoding);
+            options.Encoding = Encoding(*encoding);
         else if (arguments[i] == "--dry-run")
             options.DryRun = true;
         else if (arguments[i] == "--substitute")
@@ -116,47 +130,62 @@ int Import(const std::vector<std::string>& arguments, std::ostream& out)
 
 const char* TCsvCommand::HelpText()
 {
-    return "Usage: volumnia-csv export [--format volumnia|tellico|goodreads]\n"
-           "                          [--sort title|author|publisher] [--bom] [FILE]\n"
-           "       volumnia-csv import [--dry-run] [--encoding utf-8|windows-1252]\n"
+    return "Usage: volumnia-csv export [--format volumnia|tellico|tellico-csv|goodreads]\n"
+           "                          [--shelf NAME] [--sort title|author|publisher]\n"
+           "                          [--bom] [FILE]\n"
+           "       volumnia-csv import [--dry-run]\n"
+           "                          [--encoding utf-8|windows-1252|iso-8859-1]\n"
            "                          [--substitute] [--keep-duplicates] FILE\n"
            "\n"
            "Brings books into and out of the Volumnia catalogue of the working folder\n"
-           "(the folder of volumnia.kelt) as CSV.\n"
+           "(the folder of volumnia.kelt) as CSV or as a Tellico data file.\n"
            "\n"
            "export   writes every book as CSV in UTF-8 to FILE, or to standard output\n"
            "         when FILE is - or missing: a header row of ID and the eight field\n"
            "         names, then one row a book. A field a spreadsheet would take\n"
            "         for a formula (beginning with = + - @) gets an apostrophe before\n"
            "         it, which import takes off again.\n"
-           "  --format tellico|goodreads      the header Tellico's CSV import, or the\n"
-           "                                  reading sites' (Goodreads' library export),\n"
-           "                                  reads without help; both notes share one\n"
-           "                                  cell, on two lines (default: volumnia)\n"
+           "  --format tellico                Tellico's own data file (.tc), which\n"
+           "                                  Tellico opens with File > Open, the loans\n"
+           "                                  in its loan view\n"
+           "  --format tellico-csv            CSV with Tellico's field names, for\n"
+           "                                  Tellico's CSV import (tick \"First row\n"
+           "                                  contains field titles\"); no loans\n"
+           "  --format goodreads              Goodreads' library export (31 columns),\n"
+           "                                  which the reading sites import\n"
+           "                                  (default: volumnia); the notes share one\n"
+           "                                  cell in tellico-csv and goodreads\n"
+           "  --shelf NAME                    goodreads' Exclusive Shelf (default: read)\n"
            "  --sort title|author|publisher   in this order, as the book browser sorts\n"
            "                                  (default: the order of the database file)\n"
            "  --bom                           begin with a byte order mark, for\n"
            "                                  spreadsheets that need one to see UTF-8\n"
            "\n"
            "import   adds the rows of FILE (- is standard input) as new books, with\n"
-           "         new numbers after CurrentIndex. Columns are matched by their\n"
+           "         new numbers after CurrentIndex. Columns are separated by commas,\n"
+           "         semicolons or tabs, as the header row shows, and matched by their\n"
            "         header: the field names of the settings, or Title, Author,\n"
            "         Publisher, Year, Notes, Private Notes, Borrowed By, Date Borrowed\n"
            "         and the like, and the exports of Goodreads, LibraryThing, BookBuddy,\n"
-           "         Libib, Calibre and Tellico; other columns are ignored, rows without\n"
-           "         a title skipped, and rows whose title and author the catalogue\n"
-           "         or an earlier row holds passed over. A lent book without a loan\n"
-           "         date is lent from today. Nothing is written when anything is\n"
-           "         refused.\n"
+           "         Libib, Calibre and Tellico; a Tellico data file is read with its\n"
+           "         loans. Other columns are ignored, rows without a title skipped,\n"
+           "         and rows whose title and author the catalogue or an earlier row\n"
+           "         holds passed over. A lent book without a loan date is lent from\n"
+           "         today. Nothing is written when anything is refused.\n"
            "  --dry-run                       tell what would be added, skipped or\n"
            "                                  refused, and write nothing\n"
-           "  --encoding utf-8|windows-1252   the text of FILE (default: UTF-8; a\n"
-           "                                  byte order mark is allowed; UTF-16 with a\n"
-           "                                  byte order mark is read as such)\n"
+           "  --encoding utf-8|windows-1252|iso-8859-1\n"
+           "                                  the text of FILE (default: UTF-8, with or\n"
+           "                                  without a byte order mark; UTF-16 with a\n"
+           "                                  byte order mark is read as such; text that\n"
+           "                                  is not UTF-8 under a known header as its\n"
+           "                                  program writes it: LibraryThing's as\n"
+           "                                  ISO-8859-1, others as Windows-1252)\n"
            "  --substitute                    a letter the Windows character set has no\n"
-           "                                  place for takes its closest form (\xC5\x82 -> l,\n"
-           "                                  Cyrillic and Greek in Latin letters, others\n"
-           "                                  ?), each change listed, instead of a refusal\n"
+           "                                  place for takes its closest form (\xC5\x82 -> l;\n"
+           "                                  Greek by ELOT 743, Cyrillic by BGN/PCGN;\n"
+           "                                  others ?), each change listed, instead of\n"
+           "                                  a refusal\n"
            "  --keep-duplicates               add rows whose title and author are held\n"
            "                                  already\n"
            "\n"

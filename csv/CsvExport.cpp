@@ -1,10 +1,9 @@
 #include "csv/CsvExport.h"
 
 #include "csv/CsvCatalogue.h"
-#include "csv/CsvColumns.h"
 #include "csv/CsvWriter.h"
 #include "csv/ECsvRefusal.h"
-#include "platform/Cp1252.h"
+#include "csv/TellicoFile.h"
 #include "platform/WorkingFolderLock.h"
 #include "settings/SettingsKeys.h"
 
@@ -132,87 +131,25 @@ void WriteFile(const QString& file, const QByteArray& data)
     }
 }
 
-// Goodreads' library export, column by column.
-const char* const GoodreadsHeader[] = {"Book Id",
-                                       "Title",
-                                       "Author",
-                                       "Author l-f",
-                                       "Additional Authors",
-                                       "ISBN",
-                                       "ISBN13",
-                                       "My Rating",
-                                       "Average Rating",
-                                       "Publisher",
-                                       "Binding",
-                                       "Number of Pages",
-                                       "Year Published",
-                                       "Original Publication Year",
-                                       "Date Read",
-                                       "Date Added",
-                                       "Bookshelves",
-                                       "Bookshelves with positions",
-                                       "Exclusive Shelf",
-                                       "My Review",
-                                       "Spoiler",
-                                       "Private Notes",
-                                       "Read Count",
-                                       "Owned Copies"};
-constexpr size_t GoodreadsColumns = std::size(GoodreadsHeader);
-constexpr size_t GoodreadsTitle = 1, GoodreadsAuthor = 2, GoodreadsPublisher = 9, GoodreadsYear = 12,
-                 GoodreadsPrivateNotes = 21;
-
-const char* const TellicoHeader[] = {"Title", "Author", "Publisher", "Publication Year", "Comments"};
-// Our loan, after the columns the other program reads.
-const char* const LoanHeader[] = {"Loaned To", "Loan Date"};
-
-std::vector<QString> HeaderRow(TCsvFormat format, const TAlias& aliases)
+// The file's bytes: a Tellico data file, or CSV in the layout asked for.
+QByteArray Exported(const TCsvExportOptions& options, const TDatabase& database)
 {
-    std::vector<QString> row;
-    switch (format) {
-    case TCsvFormat::Volumnia:
-        row.push_back(QStringLiteral("ID"));
-        for (int field = 0; field < TCsvColumns::FieldCount; ++field)
-            row.push_back(Cp1252::ToQString(aliases[static_cast<size_t>(field)]));
-        return row;
-    case TCsvFormat::Tellico:
-        for (const char* name : TellicoHeader)
-            row.push_back(QString::fromLatin1(name));
-        break;
-    case TCsvFormat::Goodreads:
-        for (const char* name : GoodreadsHeader)
-            row.push_back(QString::fromLatin1(name));
-        break;
+    if (options.Format == TCsvFormat::Tellico) {
+        std::vector<TItem> items;
+        for (int32_t slot = 0; slot < database.Count(); ++slot)
+            items.push_back(database.ItemAt(slot));
+        return TTellicoFile::Write(items);
     }
-    for (const char* name : LoanHeader)
-        row.push_back(QString::fromLatin1(name));
-    return row;
-}
-
-std::vector<QString> BookRow(TCsvFormat format, const TItem& item)
-{
-    const auto field = [&item](int f) { return Cp1252::ToQString(item.Fields[static_cast<size_t>(f)]); };
-    std::vector<QString> row;
-    switch (format) {
-    case TCsvFormat::Volumnia:
-        row.push_back(QString::number(item.ID));
-        for (int f = 0; f < TCsvColumns::FieldCount; ++f)
-            row.push_back(field(f));
-        return row;
-    case TCsvFormat::Tellico:
-        row = {field(0), field(1), field(2), field(3), field(5).isEmpty() ? field(4) : field(4) + u'\n' + field(5)};
-        break;
-    case TCsvFormat::Goodreads:
-        row.resize(GoodreadsColumns);
-        row[GoodreadsTitle] = field(0);
-        row[GoodreadsAuthor] = field(1);
-        row[GoodreadsPublisher] = field(2);
-        row[GoodreadsYear] = field(3);
-        row[GoodreadsPrivateNotes] = field(4).isEmpty() ? field(5) : field(4) + u'\n' + field(5);
-        break;
-    }
-    row.push_back(field(6));
-    row.push_back(field(7));
-    return row;
+    TCsvLayoutOptions layout;
+    layout.Shelf = options.Shelf;
+    layout.Today = options.Today.isNull() ? QDate::currentDate() : options.Today;
+    QByteArray data;
+    if (options.Bom)
+        data += "\xEF\xBB\xBF";
+    TCsvWriter::AppendRow(data, TCsvLayouts::Header(options.Format, database.Aliases()));
+    for (int32_t slot = 0; slot < database.Count(); ++slot)
+        TCsvWriter::AppendRow(data, TCsvLayouts::Row(options.Format, database.ItemAt(slot), layout));
+    return data;
 }
 
 } // namespace
@@ -224,12 +161,7 @@ void TCsvExport::Run(const TCsvExportOptions& options, std::ostream& out, std::o
     if (options.SortField >= 0)
         catalogue.Catalogue().SortByField(database.Aliases()[static_cast<size_t>(options.SortField)]);
 
-    QByteArray data;
-    if (options.Bom)
-        data += "\xEF\xBB\xBF";
-    TCsvWriter::AppendRow(data, HeaderRow(options.Format, database.Aliases()));
-    for (int32_t slot = 0; slot < database.Count(); ++slot)
-        TCsvWriter::AppendRow(data, BookRow(options.Format, database.ItemAt(slot)));
+    const QByteArray data = Exported(options, database);
 
     if (options.File.isEmpty()) {
         out.write(data.constData(), data.size());

@@ -2,8 +2,7 @@
 
 #include "csv/CsvCatalogue.h"
 #include "csv/CsvColumns.h"
-#include "csv/CsvFormulas.h"
-#include "csv/CsvReader.h"
+#include "csv/CsvInput.h"
 #include "csv/CsvSubstitution.h"
 #include "csv/ECsvRefusal.h"
 #include "platform/Cp1252.h"
@@ -11,11 +10,7 @@
 #include "platform/WorkingFolderLock.h"
 #include "settings/SettingsKeys.h"
 
-#include <QFile>
-#include <QStringDecoder>
-
 #include <array>
-#include <cstdio>
 #include <limits>
 #include <set>
 #include <string>
@@ -28,119 +23,20 @@ constexpr size_t ListedAtMost = 20;
 
 std::string Name(const QString& file)
 {
-    return file == u"-" ? std::string("standard input") : file.toStdString();
-}
-
-QByteArray ReadInput(const QString& file)
-{
-    QByteArray data;
-    const auto tooLarge = [&] {
-        throw ECsvRefusal(Name(file) + ": larger than " + std::to_string(TCsvImport::MaxInputBytes / (1024 * 1024)) +
-                          " MB, far more than a catalogue of 1499 books holds; nothing imported");
-    };
-    if (file == u"-") {
-        char buffer[65536];
-        size_t read = 0;
-        while ((read = std::fread(buffer, 1, sizeof buffer, stdin)) > 0) {
-            data.append(buffer, static_cast<qsizetype>(read));
-            if (data.size() > TCsvImport::MaxInputBytes)
-                tooLarge();
-        }
-        if (std::ferror(stdin))
-            throw ECsvRefusal("cannot read standard input");
-        return data;
-    }
-    QFile in(file);
-    if (!in.open(QIODevice::ReadOnly))
-        throw ECsvRefusal(Name(file) + ": cannot open the file: " + in.errorString().toStdString());
-    data = in.read(TCsvImport::MaxInputBytes + 1);
-    if (in.error() != QFileDevice::NoError)
-        throw ECsvRefusal(Name(file) + ": cannot read the file: " + in.errorString().toStdString());
-    if (data.size() > TCsvImport::MaxInputBytes)
-        tooLarge();
-    return data;
-}
-
-// The line of the first byte at or after offset.
-int LineAt(const QByteArray& bytes, qsizetype offset)
-{
-    return static_cast<int>(bytes.left(offset).count('\n')) + 1;
-}
-
-QString DecodeUtf16(const QString& file, QByteArray bytes)
-{
-    const bool little = bytes.startsWith("\xFF\xFE");
-    bytes.remove(0, 2);
-    QStringDecoder decoder(little ? QStringDecoder::Utf16LE : QStringDecoder::Utf16BE,
-                           QStringConverter::Flag::Stateless);
-    QString text = decoder.decode(bytes);
-    if (decoder.hasError() || bytes.size() % 2 != 0)
-        throw ECsvRefusal(Name(file) + ": begins as UTF-16 text (a byte order mark) but is not whole UTF-16; "
-                                       "nothing imported");
-    return text;
-}
-
-// Windows-1252 was asked for: text that is valid UTF-8 and holds letters of
-// more than one byte is UTF-8, and reading it byte by byte would store
-// "CafÃ©" for "Café".
-void RefuseUtf8AsWindows1252(const QString& file, const QByteArray& bytes)
-{
-    qsizetype first = -1;
-    for (qsizetype i = 0; i < bytes.size() && first < 0; ++i)
-        if (static_cast<unsigned char>(bytes[i]) >= 0x80)
-            first = i;
-    if (first < 0)
-        return;
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringConverter::Flag::Stateless);
-    static_cast<void>(QString(decoder.decode(bytes)));
-    if (decoder.hasError())
-        return;
-    throw ECsvRefusal(Name(file) + ": line " + std::to_string(LineAt(bytes, first)) +
-                      ": this is UTF-8 text, not Windows-1252 (read as Windows-1252 its letters would turn into "
-                      "others); import it without --encoding windows-1252; nothing imported");
-}
-
-QString Decode(const QString& file, QByteArray bytes, bool windows1252)
-{
-    // A byte order mark says what the text is, whatever was asked.
-    if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF"))
-        return DecodeUtf16(file, std::move(bytes));
-    if (const qsizetype zero = bytes.indexOf('\0'); zero >= 0)
-        throw ECsvRefusal(Name(file) + ": line " + std::to_string(LineAt(bytes, zero)) +
-                          ": holds zero bytes, as UTF-16 text without a byte order mark does; save it as UTF-8; "
-                          "nothing imported");
-    if (windows1252) {
-        RefuseUtf8AsWindows1252(file, bytes);
-        return Cp1252::ToQString(bytes.toStdString());
-    }
-    if (bytes.startsWith("\xEF\xBB\xBF"))
-        bytes.remove(0, 3);
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringConverter::Flag::Stateless);
-    const QString text = decoder.decode(bytes);
-    if (!decoder.hasError())
-        return text;
-    const QList<QByteArray> lines = bytes.split('\n');
-    qsizetype line = 0;
-    while (line + 1 < lines.size()) {
-        QStringDecoder lineDecoder(QStringDecoder::Utf8, QStringConverter::Flag::Stateless);
-        // The bytes are decoded when the result becomes a QString; only the
-        // decoder's error flag is wanted here.
-        static_cast<void>(QString(lineDecoder.decode(lines[line])));
-        if (lineDecoder.hasError())
-            break;
-        ++line;
-    }
-    throw ECsvRefusal(Name(file) + ": line " + std::to_string(line + 1) +
-                      ": not UTF-8 text (for a file in the Windows character set, add --encoding windows-1252); "
-                      "nothing imported");
+    return TCsvInput::Name(file);
 }
 
 // The field's bytes for the database; false with the first character that
 // Windows-1252 cannot hold, unless substitute, which puts its closest form in
 // its place and sets substituted. Line breaks and Ctrl+Z, which would break
 // the file's lines, become blanks as the engines make them.
-bool ToCp1252(const QString& text, bool substitute, std::string& bytes, char32_t& bad, bool& blanked, bool& substituted)
+bool ToCp1252(const QString& given, bool substitute, std::string& bytes, char32_t& bad, bool& blanked,
+              bool& substituted)
 {
+    // The letters around one decide its form (ευ -> ev or ef), so the whole
+    // text is substituted at once.
+    const QString text = substitute && !Cp1252::CanHold(given) ? TCsvSubstitution::Text(given) : given;
+    substituted = substituted || text != given;
     bytes.clear();
     bytes.reserve(static_cast<size_t>(text.size()));
     for (qsizetype i = 0; i < text.size(); ++i) {
@@ -151,20 +47,12 @@ bool ToCp1252(const QString& text, bool substitute, std::string& bytes, char32_t
             continue;
         }
         const int byte = Cp1252::FromUnicode(c);
-        if (byte >= 0) {
-            bytes.push_back(static_cast<char>(byte));
-            continue;
-        }
-        const bool pair = QChar::isHighSurrogate(c) && i + 1 < text.size() && text.at(i + 1).isLowSurrogate();
-        const char32_t point = pair ? QChar::surrogateToUcs4(c, text.at(i + 1).unicode()) : char32_t(c);
-        if (!substitute) {
-            bad = point;
+        if (byte < 0) {
+            const bool pair = QChar::isHighSurrogate(c) && i + 1 < text.size() && text.at(i + 1).isLowSurrogate();
+            bad = pair ? QChar::surrogateToUcs4(c, text.at(i + 1).unicode()) : char32_t(c);
             return false;
         }
-        if (pair)
-            ++i;
-        bytes += Cp1252::FromQString(TCsvSubstitution::For(point));
-        substituted = true;
+        bytes.push_back(static_cast<char>(byte));
     }
     return true;
 }
@@ -220,33 +108,10 @@ void TakeLock(TWorkingFolderLock& lock, std::ostream& report)
     }
 }
 
-std::vector<TCsvRecord> ReadRecords(const TCsvImportOptions& options)
+void RefuseWithoutTitles(const QString& file, const TAlias& aliases)
 {
-    const QString text = Decode(options.File, ReadInput(options.File), options.Windows1252);
-    std::vector<TCsvRecord> records;
-    try {
-        records = TCsvReader::Parse(text);
-    } catch (const ECsvRefusal& malformed) {
-        throw ECsvRefusal(Name(options.File) + ": " + malformed.Message + "; nothing imported");
-    }
-    for (TCsvRecord& record : records)
-        for (QString& field : record.Fields)
-            field = TCsvFormulas::Restored(field);
-    if (records.empty())
-        throw ECsvRefusal(Name(options.File) + ": no header row; nothing imported");
-    return records;
-}
-
-void RefuseWithoutTitles(const QString& file, const std::vector<QString>& header, const TAlias& aliases)
-{
-    // Spreadsheets in some languages separate with semicolons or tabs.
-    const bool otherSeparator = header.size() == 1 && (header[0].contains(u';') || header[0].contains(u'\t'));
     throw ECsvRefusal(Name(file) + ": no column holds the titles (a header \"Title\" or \"" +
-                      TCsvCatalogue::Utf8(aliases[0]) + "\")" +
-                      (otherSeparator ? "; its columns seem to be separated by semicolons or tabs: save it "
-                                        "as CSV with commas"
-                                      : "") +
-                      "; nothing imported");
+                      TCsvCatalogue::Utf8(aliases[0]) + "\"); nothing imported");
 }
 
 TPlan PlanRows(const std::vector<TCsvRecord>& records, const TCsvColumns& columns, const TCsvImportOptions& options)
@@ -315,8 +180,11 @@ TPlan PlanRows(const std::vector<TCsvRecord>& records, const TCsvColumns& column
                 row.Substituted.push_back(where + ": \"" + value.toStdString() + "\" -> \"" +
                                           TCsvCatalogue::Utf8(bytes) + "\"");
         }
-        // A lent book without its date would show as at home.
+        // LibraryThing writes its dates in brackets: [2024-03-05].
         std::string& loanDate = row.Item.Fields[7];
+        if (loanDate.size() > 2 && loanDate.front() == '[' && loanDate.back() == ']')
+            loanDate = loanDate.substr(1, loanDate.size() - 2);
+        // A lent book without its date would show as at home.
         if (!Cp1252::ToQString(row.Item.Fields[6]).trimmed().isEmpty() &&
             Cp1252::ToQString(loanDate).trimmed().isEmpty()) {
             loanDate = Cp1252::FromQString(LocaleTexts::ShortDate(options.Today));
@@ -418,15 +286,17 @@ void TCsvImport::Run(const TCsvImportOptions& options, std::ostream& report)
     TWorkingFolderLock databaseLock = TWorkingFolderLock::ForFile(database.FileName(), "an import (volumnia-csv)");
     TakeLock(databaseLock, report);
     catalogue.Catalogue().Reload();
-    const std::vector<TCsvRecord> records = ReadRecords(options);
+    const TCsvInputRows input = TCsvInput::Read(options.File, options.Encoding, database.Aliases());
+    const std::vector<TCsvRecord>& records = input.Records;
     const TCsvColumns columns(records.front().Fields, database.Aliases());
     if (columns.ColumnsOf(0).empty())
-        RefuseWithoutTitles(options.File, records.front().Fields, database.Aliases());
+        RefuseWithoutTitles(options.File, database.Aliases());
     TCsvImportOptions planned = options;
     if (planned.Today.isNull())
         planned.Today = QDate::currentDate();
     TPlan plan = PlanRows(records, columns, planned);
 
+    report << "Read " << Name(options.File) << " as " << input.Described << ".\n";
     if (!columns.Unknown().isEmpty())
         report << "Ignored columns: " << columns.Unknown().join(QStringLiteral(", ")).toStdString() << "\n";
     if (!plan.Problems.empty())

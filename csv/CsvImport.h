@@ -1,4 +1,4 @@
-// TCsvImport: appends the rows of a CSV file to the working folder's catalogue
+// TCsvImport: appends the rows of a CSV file (or a Tellico data file) to the working folder's catalogue
 // as new books. Everything is checked before anything is written, and a
 // refusal writes nothing. The new books take the numbers after CurrentIndex,
 // as Volumnia's Add does; CurrentIndex is raised in the settings file first
@@ -13,15 +13,17 @@
 // formulas get their own text back (TCsvFormulas).
 #pragma once
 
+#include "csv/CsvInput.h"
+
 #include <QDate>
 #include <QString>
 
 #include <ostream>
 
 struct TCsvImportOptions {
-    QString File;                // "-": standard input
-    bool Windows1252 = false;    // the file's text is Windows-1252, not UTF-8
-    bool DryRun = false;         // tell what would happen and write nothing
+    QString File;                                    // "-": standard input
+    TCsvEncoding Encoding = TCsvEncoding::Automatic; // of a text file; see TCsvInput
+    bool DryRun = false;                             // tell what would happen and write nothing
     bool Substitute = false;     // letters Windows-1252 cannot hold take their closest form, not refused
     bool KeepDuplicates = false; // add rows whose title and author the catalogue holds already
     QDate Today;                 // the loan date of a lent book without one; null: the system's date
@@ -35,5 +37,5 @@ public:
 
     // Larger input is refused unread: a CSV file of 1499 books with long
     // texts stays far below it.
-    static constexpr qint64 MaxInputBytes = 64 * 1024 * 1024;
+    static constexpr qint64 MaxInputBytes = TCsvInput::MaxInputBytes;
 };

@@ -11,7 +11,7 @@ namespace {
 
 } // namespace
 
-std::vector<TCsvRecord> TCsvReader::Parse(const QString& text)
+std::vector<TCsvRecord> TCsvReader::Parse(const QString& text, QChar separator)
 {
     std::vector<TCsvRecord> records;
     const qsizetype size = text.size();
@@ -51,18 +51,18 @@ std::vector<TCsvRecord> TCsvReader::Parse(const QString& text)
                     field += c;
                     ++i;
                 }
-                if (i < size && data[i] != u',' && data[i] != u'\r' && data[i] != u'\n')
+                if (i < size && data[i] != separator && data[i] != u'\r' && data[i] != u'\n')
                     Malformed(line, "text after the closing quote of a field");
             } else {
                 const qsizetype start = i;
-                while (i < size && data[i] != u',' && data[i] != u'\r' && data[i] != u'\n')
+                while (i < size && data[i] != separator && data[i] != u'\r' && data[i] != u'\n')
                     ++i;
                 field = text.mid(start, i - start);
             }
             record.Fields.push_back(std::move(field));
-            if (i < size && data[i] == u',') {
+            if (i < size && data[i] == separator) {
                 ++i;
-                if (i == size) { // a comma at the very end: one more empty field
+                if (i == size) { // a separator at the very end: one more empty field
                     record.Lines.push_back(line);
                     record.Fields.emplace_back();
                     break;
@@ -76,4 +76,38 @@ std::vector<TCsvRecord> TCsvReader::Parse(const QString& text)
         records.push_back(std::move(record));
     }
     return records;
+}
+
+QChar TCsvReader::Separator(const QString& text)
+{
+    int commas = 0, semicolons = 0, tabs = 0;
+    bool quoted = false;
+    for (const QChar c : text) {
+        if (c == u'"')
+            quoted = !quoted;
+        else if (quoted)
+            continue;
+        else if (c == u'\r' || c == u'\n')
+            break;
+        else if (c == u',')
+            ++commas;
+        else if (c == u';')
+            ++semicolons;
+        else if (c == u'\t')
+            ++tabs;
+    }
+    if (tabs > 0 && tabs >= semicolons && tabs >= commas)
+        return u'\t';
+    if (semicolons > 0 && semicolons >= commas)
+        return u';';
+    return u',';
+}
+
+const char* TCsvReader::SeparatorName(QChar separator)
+{
+    if (separator == u'\t')
+        return "tabs";
+    if (separator == u';')
+        return "semicolons";
+    return "commas";
 }

@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <iterator>
+#include <string_view>
+#include <vector>
 
 namespace {
 
@@ -157,4 +159,132 @@ QString TCsvSubstitution::For(char32_t c)
             return latin;
     }
     return QStringLiteral("?");
+}
+
+namespace {
+
+bool IsGreek(char32_t c)
+{
+    return c >= 0x0370 && c <= 0x03FF;
+}
+
+bool IsCyrillic(char32_t c)
+{
+    return c >= 0x0400 && c <= 0x04FF;
+}
+
+// The lower case letter without its accent; a diaeresis is kept apart.
+char32_t Base(char32_t c, bool* diaeresis = nullptr)
+{
+    const QString decomposed = QString::fromUcs4(&c, 1).normalized(QString::NormalizationForm_D);
+    const QList<uint> parts = decomposed.toUcs4();
+    if (diaeresis)
+        *diaeresis = parts.contains(0x0308);
+    return QChar::toLower(static_cast<char32_t>(parts.isEmpty() ? c : parts.front()));
+}
+
+bool In(char32_t c, std::u32string_view set)
+{
+    return set.find(c) != std::u32string_view::npos;
+}
+
+// Greek: the Latin text of the letters from at, and how many it took.
+QString Greek(const std::vector<char32_t>& text, size_t at, size_t& taken)
+{
+    const auto letter = [&text](size_t i) -> char32_t {
+        return i < text.size() && IsGreek(text[i]) && QChar::isLetter(text[i]) ? Base(text[i]) : 0;
+    };
+    const char32_t c = letter(at);
+    bool diaeresis = false;
+    const char32_t next = at + 1 < text.size() && IsGreek(text[at + 1]) ? Base(text[at + 1], &diaeresis) : 0;
+    const bool startOfWord = at == 0 || !QChar::isLetter(text[at - 1]);
+    taken = 2;
+    if (next == U'υ' && !diaeresis) {
+        if (c == U'ο')
+            return QStringLiteral("ou");
+        if (In(c, U"αεη")) {
+            const char32_t after = letter(at + 2);
+            const bool voiceless = after == 0 || In(after, U"θκξπσςτφχψ");
+            const QString vowel = c == U'α'   ? QStringLiteral("a")
+                                  : c == U'ε' ? QStringLiteral("e")
+                                              : QStringLiteral("i");
+            return vowel + (voiceless ? u'f' : u'v');
+        }
+    }
+    if (c == U'μ' && next == U'π')
+        return startOfWord ? QStringLiteral("b") : QStringLiteral("mb");
+    if (c == U'ν' && next == U'τ')
+        return startOfWord ? QStringLiteral("d") : QStringLiteral("nt");
+    if (c == U'γ') {
+        if (next == U'γ')
+            return QStringLiteral("ng");
+        if (next == U'κ')
+            return QStringLiteral("gk");
+        if (next == U'ξ')
+            return QStringLiteral("nx");
+        if (next == U'χ')
+            return QStringLiteral("nch");
+    }
+    taken = 1;
+    return TCsvSubstitution::For(c);
+}
+
+// Cyrillic: е and ё take a y where a vowel, a sign or nothing stands before.
+QString Cyrillic(const std::vector<char32_t>& text, size_t at)
+{
+    const char32_t c = QChar::toLower(text[at]);
+    if (c != U'е' && c != U'ё')
+        return TCsvSubstitution::For(c);
+    const char32_t before = at > 0 && QChar::isLetter(text[at - 1]) ? QChar::toLower(text[at - 1]) : 0;
+    const bool y = before == 0 || In(before, U"аеёиоуыэюяйъь");
+    return (y ? QStringLiteral("y") : QString()) + (c == U'е' ? QStringLiteral("e") : QStringLiteral("\u00EB"));
+}
+
+// Whether the word around at has two or more letters, all capitals.
+bool CapitalWord(const std::vector<char32_t>& text, size_t at)
+{
+    size_t start = at, end = at;
+    while (start > 0 && QChar::isLetter(text[start - 1]))
+        --start;
+    while (end < text.size() && QChar::isLetter(text[end]))
+        ++end;
+    int capitals = 0;
+    for (size_t i = start; i < end; ++i) {
+        if (QChar::isLower(text[i]))
+            return false;
+        capitals += QChar::isUpper(text[i]) ? 1 : 0;
+    }
+    return capitals >= 2;
+}
+
+} // namespace
+
+QString TCsvSubstitution::Text(const QString& text)
+{
+    std::vector<char32_t> points;
+    for (const uint code : text.toUcs4())
+        points.push_back(code);
+    QString result;
+    for (size_t i = 0; i < points.size();) {
+        const char32_t c = points[i];
+        const QString one = QString::fromUcs4(&c, 1);
+        if (Holds(one)) {
+            result += one;
+            ++i;
+            continue;
+        }
+        size_t taken = 1;
+        QString latin = IsGreek(c) && QChar::isLetter(c) ? Greek(points, i, taken)
+                        : IsCyrillic(c)                  ? Cyrillic(points, i)
+                                                         : For(c);
+        if (QChar::isUpper(c)) {
+            if (CapitalWord(points, i))
+                latin = latin.toUpper();
+            else if (!latin.isEmpty())
+                latin[0] = latin[0].toUpper();
+        }
+        result += latin;
+        i += taken;
+    }
+    return result;
 }

@@ -1,5 +1,7 @@
 # Sourced by ./test and ./run: installs the Debian packages the build needs
 # when some are missing (as root), or names them and stops.
+# zlib1g-dev: volumnia-csv zips and unzips Tellico data files; unzip: the
+# test that Info-ZIP reads them as volumnia-csv does.
 # libcups2-dev: the printer's own resolution; poppler-utils: the printing tests
 # read the PDF files they print back with pdftotext and pdftoppm. librsvg2-bin
 # renders the application icon; the install test validates the desktop entry
@@ -14,7 +16,7 @@
 # Qt's wayland platform. cups-daemon, cups-client and cups-filters: the print
 # server tier's private cupsd, its queue tools, and the generic PDF printer
 # description and filters its queues print through.
-VOLUMNIA_PACKAGES=(cmake ninja-build g++ qt6-base-dev libjpeg-dev libcups2-dev libgtest-dev poppler-utils xvfb xauth
+VOLUMNIA_PACKAGES=(cmake ninja-build g++ qt6-base-dev libjpeg-dev zlib1g-dev unzip libcups2-dev libgtest-dev poppler-utils xvfb xauth
     librsvg2-bin desktop-file-utils appstream dpkg-dev fonts-wine fonts-dejavu-core lintian acl
     openbox xdotool x11-utils dbus-daemon at-spi2-core python3-pyatspi
     weston qt6-wayland cups-daemon cups-client cups-filters)

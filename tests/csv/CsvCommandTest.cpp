@@ -13,7 +13,10 @@
 #include "tests/support/FailingWriteStep.h"
 #include "tests/support/TempWorkingFolder.h"
 
+#include "csv/CsvReader.h"
+
 #include <QDate>
+#include <QFile>
 #include <QLocale>
 
 #include <gtest/gtest.h>
@@ -123,6 +126,7 @@ TEST_F(CsvCommand, ARoundTripKeepsEveryFieldAndNumbersTheBooksAnew)
             EXPECT_EQ(held[i].Fields[field], books[i].Fields[field]) << "book " << i << " field " << field;
     }
     EXPECT_EQ(CurrentIndex(), 102);
+    EXPECT_EQ(TRFileSystem("volumnia.kelt").ReadInteger("orbl_itemcount"), 3); // not the count before the import
 }
 
 // Every layout comes back whole, spreadsheet formulas included; the other
@@ -134,6 +138,7 @@ TEST_F(CsvCommand, EveryFormatImportsBackWhole)
         Book(2, {"''+y", "'tis", "Pub", "1979", "", "only the second notes", "", ""}),
         Book(3, {"Title C", "=HYPERLINK(\"x\")", "", "", "only the notes", "", "", ""}),
         Book(4, {"'", "@", "a, b", "", "both", "notes", "", ""}),
+        Book(5, {"Lent again", "", "", "", "", "", "Ann", "12/1/26"}), // Ann's second loan, a US short date
     };
     const struct {
         const char* Format;
@@ -141,11 +146,14 @@ TEST_F(CsvCommand, EveryFormatImportsBackWhole)
     } cases[] = {
         {"volumnia", "ID,Book title,Book author,Publisher,Year published,Other information (1),"
                      "Other information (2),Loaner,Date loaned"},
-        {"tellico", "Title,Author,Publisher,Publication Year,Comments,Loaned To,Loan Date"},
+        {"tellico-csv", "title,author,publisher,pub_year,comments,Loaned To,Loan Date"},
         {"goodreads", "Book Id,Title,Author,Author l-f,Additional Authors,ISBN,ISBN13,My Rating,Average Rating,"
                       "Publisher,Binding,Number of Pages,Year Published,Original Publication Year,Date Read,"
                       "Date Added,Bookshelves,Bookshelves with positions,Exclusive Shelf,My Review,Spoiler,"
-                      "Private Notes,Read Count,Owned Copies,Loaned To,Loan Date"},
+                      "Private Notes,Read Count,Recommended For,Recommended By,Owned Copies,"
+                      "Original Purchase Date,Original Purchase Location,Condition,Condition Description,BCID,"
+                      "Loaned To,Loan Date"},
+        {"tellico", nullptr}, // Tellico's zipped data file: no CSV, no formulas
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Format);
@@ -157,14 +165,16 @@ TEST_F(CsvCommand, EveryFormatImportsBackWhole)
             ASSERT_EQ(exported.Code, 0) << exported.Err;
             csv = exported.Out;
         }
-        EXPECT_EQ(csv.substr(0, csv.find("\r\n")), c.Header);
-        // What a spreadsheet runs as a formula is written as text.
-        for (const char* defused : {"'=SUM(1+1),", ",'+Author,",
-                                    "''"
-                                    "'+y,",
-                                    "'=HYPERLINK(", ",'@,"})
-            EXPECT_NE(csv.find(defused), std::string::npos) << defused << "\n" << csv;
-        EXPECT_EQ(csv.find(",=SUM"), std::string::npos) << csv;
+        if (c.Header) {
+            EXPECT_EQ(csv.substr(0, csv.find("\r\n")), c.Header);
+            // What a spreadsheet runs as a formula is written as text.
+            for (const char* defused : {"'=SUM(1+1),", ",'+Author,",
+                                        "''"
+                                        "'+y,",
+                                        "'=HYPERLINK(", ",'@,"})
+                EXPECT_NE(csv.find(defused), std::string::npos) << defused << "\n" << csv;
+            EXPECT_EQ(csv.find(",=SUM"), std::string::npos) << csv;
+        }
 
         TTempWorkingFolder empty;
         WriteCatalogue(empty, 0, {});
@@ -230,6 +240,10 @@ TEST_F(CsvCommand, ImportedTextReachesTheDatabaseAsTheEnginesStoreIt)
          {},
          {"X", "", "", "", "", "", "Bob", LocaleTexts::ShortDate(QDate::currentDate()).toStdString()}},
         {"a formula written as text", "Title\n'=SUM(1+1)\n", {}, {"=SUM(1+1)"}},
+        {"Tellico's and Goodreads' line breaks in a notes cell",
+         "Title,Comments\nX,\"first<br/>second<BR />third\"\n",
+         {},
+         {"X", "", "", "", "first", "second third"}},
         {"letters with combining marks", "Title\nCafe\xCC\x81 A\xCC\x8A\n", {}, {"Caf\xE9 \xC5"}},
         {"UTF-16 with a byte order mark",
          std::string("\xFF\xFET\0i\0t\0l\0e\0\n\0G\0\xF6\0d\0e\0l\0\n\0", 26),
@@ -244,7 +258,7 @@ TEST_F(CsvCommand, ImportedTextReachesTheDatabaseAsTheEnginesStoreIt)
          {"--substitute"},
          {"L\xF3"
           "dz",
-          "Dostoevskiy", "??"}},
+          "Dostoyevskiy", "??"}}, // BGN/PCGN: е after a vowel is ye
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Name);
@@ -293,8 +307,8 @@ TEST_F(CsvCommand, ARefusalLeavesBothFilesAsTheyWere)
         {"Volumnia runs", oneBook, {"import", "in.csv"}, 3, true, 1, "in use by Volumnia (process"},
         {"lock held, dry run", oneBook, {"import", "--dry-run", "in.csv"}, 3, true, 1, "in use by Volumnia (process"},
         {"no title column", "Name,Author\nx,y\n", {"import", "in.csv"}, 3, false, 1, "no column holds the titles"},
-        {"not UTF-8",
-         "Title\nok\nG\xF6"
+        {"not UTF-8 under a header no program writes",
+         "Name\nok\nG\xF6"
          "del\n",
          {"import", "in.csv"},
          3,
@@ -356,6 +370,8 @@ TEST_F(CsvCommand, ARefusalLeavesBothFilesAsTheyWere)
          1,
          "(--substitute puts its closest form in its place)"},
         {"no such format", "", {"export", "--format", "excel"}, 3, false, 2, "--format takes volumnia"},
+        {"a shelf without Goodreads", "", {"export", "--shelf", "x"}, 3, false, 2, "--shelf is for --format goodreads"},
+        {"a damaged Tellico file", "PK\x03\x04 cut short", {"import", "in.csv"}, 3, false, 1, "not a readable ZIP"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Name);
@@ -539,6 +555,165 @@ TEST_F(CsvCommand, AnExportOntoAFifoReachesItsReader)
     struct stat info = {};
     EXPECT_EQ(lstat("pipe.csv", &info), 0);
     EXPECT_TRUE(S_ISFIFO(info.st_mode));
+}
+
+std::string TestData(const char* name)
+{
+    return std::string(VOLUMNIA_TEST_DATA "/csv/") + name;
+}
+
+std::vector<std::vector<QString>> CsvRows(const std::string& csv)
+{
+    std::vector<std::vector<QString>> rows;
+    for (const TCsvRecord& record : TCsvReader::Parse(QString::fromStdString(csv)))
+        rows.push_back(record.Fields);
+    return rows;
+}
+
+// The exports the other programs write (tests/data/csv/README.md), each
+// with every book and loan (a Cyrillic borrower's name substituted).
+TEST_F(CsvCommand, RealExportsOfOtherProgramsImportWithTheirBooksAndLoans)
+{
+    const struct {
+        const char* File;
+        size_t Books, Loans;
+        const char* Read; // what the summary says the file was read as
+        size_t Book;      // one book's fields, for the letters and the loan
+        std::array<std::string, 8> Fields;
+    } cases[] = {
+        // UTF-8 with one stray byte (Cort\xE2azar in a column not imported)
+        {"librarything.tsv",
+         3,
+         0,
+         "UTF-8 with 1 byte that UTF-8 has not (the first on line 2) read as ISO-8859-1 (LibraryThing writes its "
+         "export so), columns separated by tabs",
+         2,
+         {"Le Ma\xEEtre et Marguerite", "Boulgakov, Mikha\xEFl", "Pocket (1994), Poche", "1994"}},
+        {"goodreads.csv",
+         3,
+         0,
+         "UTF-8, columns separated by commas",
+         2,
+         {"Patisserie at Home", "M\xE9lanie Dupuis", "Harper Design", "2016"}},
+        {"books-format11.bc",
+         2,
+         1,
+         "a Tellico data file",
+         0,
+         {"my title1", "my author", "my publisher", "2000",
+          "a very long comment about the book and something that struck me while I was reading it", "", "Robby",
+          "10/18/23"}},
+        // A bibliography whose borrower is written in Cyrillic.
+        {"bibtex-format11.tc",
+         1,
+         1,
+         "a Tellico data file",
+         0,
+         {"The X Window System, Version 11", "Jim Gettys; Phil Karlton; Scott McGregor", "", "1990", "", "",
+          "kirillitsa", "2/28/21"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.File);
+        TTempWorkingFolder folder;
+        WriteCatalogue(folder, 0, {});
+        const TRun run = RunCsv({"import", "--substitute", TestData(c.File)});
+        ASSERT_EQ(run.Code, 0) << run.Err;
+        EXPECT_NE(run.Out.find(std::string(" as ") + c.Read + ".\n"), std::string::npos) << run.Out;
+        const std::vector<TItem> held = Held();
+        ASSERT_EQ(held.size(), c.Books);
+        EXPECT_EQ(std::count_if(held.begin(), held.end(), [](const TItem& item) { return !item.Fields[6].empty(); }),
+                  static_cast<std::ptrdiff_t>(c.Loans));
+        for (size_t field = 0; field < 8; ++field)
+            EXPECT_EQ(held[c.Book].Fields[field], c.Fields[field]) << "field " << field;
+    }
+}
+
+// A row a separator and encoding; the summary names what was chosen.
+TEST_F(CsvCommand, EveryUsualSeparatorAndEncodingIsRead)
+{
+    const struct {
+        const char* Name;
+        std::string Csv;
+        std::vector<std::string> Options;
+        std::array<std::string, 8> Fields;
+        const char* Read;
+    } cases[] = {
+        {"a spreadsheet's semicolons in Windows-1252",
+         "Title;Author;Year\r\nG\xF6"
+         "del \x80;\"Hofstadter; D.\";1979\r\n",
+         {},
+         {"G\xF6"
+          "del \x80",
+          "Hofstadter; D.", "", "1979"},
+         "Windows-1252 (not UTF-8; spreadsheets on Windows save so), columns separated by semicolons"},
+        {"semicolons in UTF-8",
+         "Title;Notes\n\"a;b\";c,d\n",
+         {},
+         {"a;b", "", "", "", "c,d"},
+         "UTF-8, columns separated by semicolons"},
+        {"tabs, a comma in a header",
+         "Author (first, last)\tTitle\nA\tB\n",
+         {},
+         {"B", "A"},
+         "UTF-8, columns separated by tabs"},
+        {"LibraryThing's export with a loan",
+         "Book Id\tTitle\tPrimary Author\tLending Patron\tLending Start\r\n1\tL\xE9on\tA\xEF\tEve\t[2024-03-05]\r\n",
+         {},
+         {"L\xE9on", "A\xEF", "", "", "", "", "Eve", "2024-03-05"},
+         "ISO-8859-1 (not UTF-8; LibraryThing writes its export so), columns separated by tabs"},
+        {"ISO-8859-1 asked for",
+         "Title\nG\xF6"
+         "del\n",
+         {"--encoding", "iso-8859-1"},
+         {"G\xF6"
+          "del"},
+         "ISO-8859-1, columns separated by commas"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TTempWorkingFolder folder;
+        WriteCatalogue(folder, 0, {});
+        folder.WriteFile("in.csv", c.Csv);
+        std::vector<std::string> arguments{"import", "in.csv"};
+        arguments.insert(arguments.end(), c.Options.begin(), c.Options.end());
+        const TRun run = RunCsv(arguments);
+        ASSERT_EQ(run.Code, 0) << run.Err;
+        EXPECT_NE(run.Out.find(std::string("Read in.csv as ") + c.Read + ".\n"), std::string::npos) << run.Out;
+        const std::vector<TItem> held = Held();
+        ASSERT_EQ(held.size(), 1u);
+        for (size_t field = 0; field < 8; ++field)
+            EXPECT_EQ(held[0].Fields[field], c.Fields[field]) << "field " << field;
+    }
+}
+
+// Goodreads' export as it is written today, and a shelf on every row, by
+// which the reading sites' importers shelve the books.
+TEST_F(CsvCommand, AGoodreadsExportHasTodaysColumnsAndAShelf)
+{
+    QFile real(QString::fromStdString(TestData("goodreads.csv")));
+    ASSERT_TRUE(real.open(QIODevice::ReadOnly));
+    const std::vector<QString> goodreads = CsvRows(real.readAll().toStdString()).front();
+    ASSERT_EQ(goodreads.size(), 31u);
+    TTempWorkingFolder folder;
+    WriteCatalogue(folder, 2, {Book(1, {"A", "B"}), Book(2, {"C", "", "", "", "", "", "Eve", "1/2/26"})});
+    const QString today = QDate::currentDate().toString(QStringLiteral("yyyy/MM/dd"));
+    for (const char* shelf : {"", "to-read"}) {
+        SCOPED_TRACE(shelf);
+        std::vector<std::string> arguments{"export", "--format", "goodreads"};
+        if (*shelf)
+            arguments.insert(arguments.end(), {"--shelf", shelf});
+        const TRun run = RunCsv(arguments);
+        ASSERT_EQ(run.Code, 0) << run.Err;
+        const auto rows = CsvRows(run.Out);
+        ASSERT_EQ(rows.size(), 3u);
+        EXPECT_EQ(std::vector<QString>(rows[0].begin(), rows[0].begin() + 31), goodreads);
+        for (size_t r = 1; r < rows.size(); ++r) {
+            ASSERT_EQ(rows[r].size(), 33u);
+            EXPECT_EQ(rows[r][18], QString::fromLatin1(*shelf ? shelf : "read")); // Exclusive Shelf
+            EXPECT_EQ(rows[r][15], today);                                        // Date Added
+        }
+        EXPECT_EQ(rows[2][31], u"Eve");
+    }
 }
 
 } // namespace

@@ -27,4 +27,36 @@ TEST(CsvSubstitution, GivesTheClosestWindowsForm)
     }
 }
 
+// A row a rule: the letters around one decide its form.
+TEST(CsvSubstitution, FollowsTheRulesOfTheStandardsInContext)
+{
+    const struct {
+        const char* Text; // UTF-8
+        const char* Expected;
+    } cases[] = {
+        {"Μουσική Οδύσσεια", "Mousiki Odysseia"}, // ου
+        {"ΜΟΥΣΙΚΗ", "MOUSIKI"},                   // a word of capitals stays capitals
+        {"Ευριπίδης", "Evripidis"},               // ευ before a voiced consonant
+        {"αυτός", "aftos"},                       // αυ before a voiceless one
+        {"Ζευς ευ", "Zefs ef"},                   // ευ before ς and at the end of a word
+        {"ηυ", "if"},                             //
+        {"Αΰ", "Ay"},                             // a diaeresis keeps two letters apart
+        {"μπάλα λάμπα", "bala lamba"},            // μπ at the start and inside a word
+        {"ντομάτα πέντε", "domata pente"},        // ντ likewise
+        {"άγγελος άγκυρα σφίγξ έγχορδο", "angelos agkyra sfinx enchordo"},
+        {"Евгений", "Yevgeniy"},                    // е at the start of a word
+        {"Достоевский", "Dostoyevskiy"},            // е after a vowel
+        {"подъезд Васильев", "pod”yezd Vasil’yev"}, // е after ъ and ь
+        {"ёлка моё Пётр", "yëlka moyë Pëtr"},       // ё likewise
+        {"ЩУКА И ЁЖ", "SHCHUKA I YËZH"},            // capitals
+        {"Щука", "Shchuka"},                        // a capital starts a word
+        {"Łódź ok 日", "Lódz ok ?"},                // letter by letter; ó is held
+    };
+    for (const auto& c : cases) {
+        const QString latin = TCsvSubstitution::Text(QString::fromUtf8(c.Text));
+        EXPECT_EQ(latin, QString::fromUtf8(c.Expected)) << c.Text;
+        EXPECT_TRUE(Cp1252::CanHold(latin)) << c.Text;
+    }
+}
+
 } // namespace

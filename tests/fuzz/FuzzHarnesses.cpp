@@ -1,5 +1,5 @@
 // The fuzz harnesses in the ordinary test build: the very sources libFuzzer runs,
-// compiled with the regular compiler, each entry point renamed so both harnesses
+// compiled with the regular compiler, each entry point renamed so the harnesses
 // fit in one test program.
 #include "tests/fuzz/FuzzHarnesses.h"
 
@@ -9,6 +9,10 @@
 
 #define LLVMFuzzerTestOneInput FuzzSettingsFileOneInput
 #include "fuzzing/SettingsFuzz.cpp"
+#undef LLVMFuzzerTestOneInput
+
+#define LLVMFuzzerTestOneInput FuzzImportOneInput
+#include "fuzzing/ImportFuzz.cpp"
 #undef LLVMFuzzerTestOneInput
 
 #include "fuzzing/FuzzSupport.cpp"

@@ -1,4 +1,4 @@
-// Entry points of the two fuzz harnesses as the test program knows them; each
+// Entry points of the fuzz harnesses as the test program knows them; each
 // returns 0 or aborts with a finding.
 #pragma once
 
@@ -7,3 +7,4 @@
 
 extern "C" int FuzzDatabaseFileOneInput(const uint8_t* data, size_t size);
 extern "C" int FuzzSettingsFileOneInput(const uint8_t* data, size_t size);
+extern "C" int FuzzImportOneInput(const uint8_t* data, size_t size);
