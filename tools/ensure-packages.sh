@@ -20,9 +20,9 @@ VOLUMNIA_PACKAGES=(cmake ninja-build g++ qt6-base-dev libjpeg-dev zlib1g-dev unz
     librsvg2-bin desktop-file-utils appstream dpkg-dev fonts-wine fonts-dejavu-core lintian acl
     openbox xdotool x11-utils dbus-daemon at-spi2-core python3-pyatspi
     weston qt6-wayland cups-daemon cups-client cups-filters)
-# The checks CI runs besides the suite (.ci/run): the format check and the
-# static analyser.
-VOLUMNIA_CHECK_PACKAGES=(clang-format cppcheck)
+# The checks CI runs besides the suite (.ci/run): the format check, the
+# static analyser and the build with Make.
+VOLUMNIA_CHECK_PACKAGES=(clang-format cppcheck make)
 
 ensure_packages() {
     local missing=() package

@@ -54,7 +54,9 @@ bool SameItem(const TItem& a, const TItem& b)
 
 std::string Describe(const TItem& item)
 {
-    std::string text = "{" + std::to_string(item.ID) + (item.Deleted ? " deleted" : "");
+    // append, not "{" + std::to_string(...): GCC 12 at -O3 reports a false
+    // -Wrestrict inside std::string's operator+ that inserts into a temporary.
+    std::string text = std::string("{").append(std::to_string(item.ID)).append(item.Deleted ? " deleted" : "");
     for (const std::string& field : item.Fields)
         text += ", " + Quoted(field);
     return text + "}";
