@@ -56,15 +56,26 @@ bool IsBlank(char c)
     return static_cast<unsigned char>(c) <= ' ';
 }
 
+// Appends text folded to folded; most bytes fold to one byte.
+void AppendFolded(std::string_view text, std::string& folded)
+{
+    const std::array<std::string, 256>& table = FoldTable();
+    for (const char c : text) {
+        const std::string& to = table[static_cast<unsigned char>(c)];
+        if (to.size() == 1)
+            folded.push_back(to.front());
+        else
+            folded += to;
+    }
+}
+
 } // namespace
 
 std::string TBookFilter::Fold(std::string_view text)
 {
-    const std::array<std::string, 256>& table = FoldTable();
     std::string folded;
     folded.reserve(text.size());
-    for (const char c : text)
-        folded += table[static_cast<unsigned char>(c)];
+    AppendFolded(text, folded);
     return folded;
 }
 
@@ -92,9 +103,11 @@ bool TBookFilter::Matches(const TItem& item) const
     // across the end of one field and the start of the next. A returned book
     // keeps its last loaner's name, which no window shows: it is not matched.
     const bool onLoan = !item.Fields[7].empty();
-    std::string text;
+    // One buffer for every book a fill asks about.
+    thread_local std::string text;
+    text.clear();
     for (size_t f = 0; f < (onLoan ? 7u : 6u); ++f) {
-        text += Fold(item.Fields[f]);
+        AppendFolded(item.Fields[f], text);
         text += '\n';
     }
     for (const std::string& word : Words)
