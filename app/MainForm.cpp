@@ -295,7 +295,8 @@ void TfrmMain::EnableLoanItems()
 
 void TfrmMain::LoadList()
 {
-    Rows.FillAll();
+    // As after any change: the find line's words, if any, still narrow it.
+    Rows.FillAgain();
 }
 
 void TfrmMain::ShowLoanState(bool onLoan)
@@ -490,7 +491,8 @@ void TfrmMain::tbtnListViewClick()
 
 void TfrmMain::tbtnRefreshClick()
 {
-    LoadList();
+    // Every book, ending a search's result and the find line's words.
+    Rows.FillAll();
 }
 
 void TfrmMain::mnuView_LoansClick()

@@ -38,7 +38,8 @@ public:
 
     void ClearDetailView();
     void SetStatus(bool browsing, bool editing);
-    // Lists the whole catalogue again; the first book is then shown.
+    // Lists the whole catalogue again (narrowed by the find line's words
+    // while they stand); the first book is then shown.
     void LoadList();
     void LoadBook(int32_t r);
 

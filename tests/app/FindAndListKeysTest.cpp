@@ -13,6 +13,7 @@
 #include "widgets/RunState.h"
 
 #include <QAction>
+#include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -59,6 +60,9 @@ TEST_F(FindAndListKeysTest, FindNarrowsTheRowsStandsOverAChangeAndEscapeBringsAl
     EXPECT_EQ(Shown(), "Wuthering Heights");
     Catalogue().Return(3);
     EXPECT_EQ(Rows().Count(), 2) << "the words stand over a change";
+    Platform.Modal.Actions.push_back([](QDialog& dialog) { dialog.reject(); });
+    frmMain->tbtnLoanBookClick(); // lists the books anew, cancelled or not
+    EXPECT_EQ(Rows().Count(), 2);
     QTest::keyClick(Browser().edtFind, Qt::Key_Escape);
     EXPECT_FALSE(Browser().edtFind->isVisible());
     EXPECT_EQ(Rows().Count(), 5);
