@@ -8,6 +8,8 @@
 #include "platform/gui/DataLabelAccessible.h"
 #include "platform/gui/DesktopWindow.h"
 #include "platform/gui/ErrorHandler.h"
+#include "platform/gui/MessageLayer.h"
+#include "platform/gui/Platform.h"
 #include "platform/gui/StoredPosition.h"
 #include "settings/RFileSystem.h"
 #include "widgets/BookGrid.h"
@@ -165,8 +167,20 @@ void TfrmBookBrowser::SetRowCommands(const QList<QAction*>& commands)
     RowMenu->addActions(commands);
 }
 
+bool TfrmBookBrowser::RefusedWhileEditing()
+{
+    // A refill shows the first book in the main window, over the boxes the
+    // user is typing into there.
+    if (!Run.Editing)
+        return false;
+    TPlatform::Messages().Information(QStringLiteral("Save or cancel the book being edited in the main window first."));
+    return true;
+}
+
 void TfrmBookBrowser::FindClick()
 {
+    if (RefusedWhileEditing())
+        return;
     if (!Run.BrowserShown()) {
         show();
         Run.SetBrowserShown(true);
@@ -180,11 +194,18 @@ void TfrmBookBrowser::FindClick()
 
 void TfrmBookBrowser::edtFindChange()
 {
+    if (RefusedWhileEditing()) {
+        const QSignalBlocker quiet(edtFind);
+        edtFind->setText(Cp1252::ToQString(Rows.FindWords()));
+        return;
+    }
     Rows.FillMatching(Cp1252::FromQString(edtFind->text()));
 }
 
 void TfrmBookBrowser::EndFind()
 {
+    if (RefusedWhileEditing())
+        return;
     {
         const QSignalBlocker quiet(edtFind);
         edtFind->clear();

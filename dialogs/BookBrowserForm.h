@@ -91,6 +91,8 @@ private:
     void ShowSortState();
     void ShowFindLine(bool shown);
     void ShowFindCount();
+    // While the main window edits a book the rows stay as they are: says so.
+    bool RefusedWhileEditing();
 
     TCatalogue& Catalogue;
     TShownRows& Rows;

@@ -69,6 +69,13 @@ TEST_F(FindAndListKeysTest, FindNarrowsTheRowsStandsOverAChangeAndEscapeBringsAl
     EXPECT_EQ(Grid().RowCount(), 5);
 
     frmMain->Ui.mnuView_FindBooks->trigger();
+    frmMain->tbtnEditBookClick(); // typing over the shown book: the rows must stay
+    frmMain->Ui.edtBookname->setText("typed over");
+    QTest::keyClicks(Browser().edtFind, "m");
+    EXPECT_EQ(Shown(), "typed over");
+    EXPECT_TRUE(Browser().edtFind->text().isEmpty());
+    ASSERT_EQ(Platform.Messages.Boxes.size(), 1u);
+    frmMain->btnCancelClick();
     QTest::keyClicks(Browser().edtFind, "zzz");
     EXPECT_EQ(Browser().lblFindCount->text(), "0 of 5 books");
     frmMain->tbtnRefreshClick();
