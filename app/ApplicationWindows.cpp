@@ -22,6 +22,8 @@
 #include "widgets/RunState.h"
 #include "widgets/TextFit.h"
 
+#include <QAction>
+
 TfrmMain* frmMain = nullptr;
 TfrmBookBrowser* frmBookBrowser = nullptr;
 TWindowSlot<TdlgLoanBook> dlgLoanBook;
@@ -80,6 +82,15 @@ TApplicationWindows::TApplicationWindows(std::unique_ptr<TStartupFiles> files) :
     if (frmMain->StartupFailed())
         return;
     frmBookBrowser = new TfrmBookBrowser(*FCatalogue, *FRows, *FRun);
+    // The browser's rows offer the main window's own commands; the find
+    // command is the browser's, on the main window's menu; Enter in the
+    // browser brings the main window forward.
+    const TMainFormUi& ui = frmMain->Ui;
+    frmBookBrowser->SetRowCommands(
+        {ui.mnuDatabase_Edit, ui.mnuDatabase_Loan, ui.mnuDatabase_Return, ui.mnuDatabase_Remove});
+    QObject::connect(ui.mnuView_FindBooks, &QAction::triggered, frmBookBrowser,
+                     Guarded(frmBookBrowser, &TfrmBookBrowser::FindClick));
+    QObject::connect(frmBookBrowser, &TfrmBookBrowser::MainWindowWanted, frmMain, &TfrmMain::BringForward);
     // The dialogs, in the windows' order; each is made when first reached.
     dlgLoanBook.Arm(DialogMaker<TdlgLoanBook>([this] { return new TdlgLoanBook(*FCatalogue, *FRows); }));
     dlgSearchBooks.Arm(DialogMaker<TdlgSearchBooks>([this] { return new TdlgSearchBooks(*FCatalogue, *FRows); }));

@@ -110,6 +110,11 @@ void TfrmMain::ConnectHandlers()
     connect(Ui.mnuView_ShowHideBookBrowser, &QAction::triggered, this, Guarded(this, &TfrmMain::tbtnListViewClick));
     connect(Ui.mnuView_UpdateBookBrowser, &QAction::triggered, this, Guarded(this, &TfrmMain::tbtnRefreshClick));
     connect(Ui.mnuView_Loans, &QAction::triggered, this, Guarded(this, &TfrmMain::mnuView_LoansClick));
+    connect(Ui.mnuView_GoToBookBrowser, &QAction::triggered, this,
+            Guarded(this, &TfrmMain::mnuView_GoToBookBrowserClick));
+    connect(Ui.actExitKey, &QAction::triggered, Ui.mnuFile_Exit, &QAction::trigger);
+    // A book is edited here, wherever the command came from (the browser's rows).
+    connect(Ui.mnuDatabase_Edit, &QAction::triggered, this, &TfrmMain::BringForward);
     // A check item toggles itself before its handler runs; the handler decides
     // from the state the user saw, and sets the mark only when it succeeds.
     connect(Ui.mnuView_AlwaysOnTop, &QAction::triggered, this, [this](bool checked) {
@@ -294,7 +299,8 @@ void TfrmMain::EnableLoanItems()
 
 void TfrmMain::LoadList()
 {
-    Rows.FillAll();
+    // As after any change: the find line's words, if any, still narrow it.
+    Rows.FillAgain();
 }
 
 void TfrmMain::ShowLoanState(bool onLoan)
@@ -311,6 +317,12 @@ void TfrmMain::ShowEmptyBook()
     Ui.lblLoaner->clear();
     Ui.lblLoanDate->clear();
     ShowLoanState(false);
+}
+
+void TfrmMain::SetBookDataTitle(const QString& title)
+{
+    Ui.grpBookData->setTitle(title);
+    Ui.grpBookData->setAccessibleName(title);
 }
 
 void TfrmMain::LoadBook(int32_t r)
@@ -398,7 +410,7 @@ void TfrmMain::ClockTimer()
 void TfrmMain::tbtnAddBookClick()
 {
     Ui.grpLoaninfo->hide();
-    Ui.grpBookData->setTitle(QStringLiteral("Add book"));
+    SetBookDataTitle(QStringLiteral("Add book"));
     ClearDetailView();
     SetStatus(false, true);
     AddMode = true;
@@ -407,7 +419,7 @@ void TfrmMain::tbtnAddBookClick()
 
 void TfrmMain::tbtnEditBookClick()
 {
-    Ui.grpBookData->setTitle(QStringLiteral("Edit book"));
+    SetBookDataTitle(QStringLiteral("Edit book"));
     SetStatus(false, true);
     AddMode = false;
     Ui.edtBookname->setFocus();
@@ -437,7 +449,7 @@ void TfrmMain::btnSaveClick()
 
 void TfrmMain::btnCancelClick()
 {
-    Ui.grpBookData->setTitle(QStringLiteral("Book data"));
+    SetBookDataTitle(QStringLiteral("Book data"));
     ClearDetailView();
     SetStatus(true, false);
     LoadBook(0);
@@ -483,7 +495,8 @@ void TfrmMain::tbtnListViewClick()
 
 void TfrmMain::tbtnRefreshClick()
 {
-    LoadList();
+    // Every book, ending a search's result and the find line's words.
+    Rows.FillAll();
 }
 
 void TfrmMain::mnuView_LoansClick()
@@ -491,6 +504,22 @@ void TfrmMain::mnuView_LoansClick()
     frmLoans->show();
     frmLoans->raise();
     frmLoans->activateWindow();
+}
+
+void TfrmMain::mnuView_GoToBookBrowserClick()
+{
+    if (!Run.BrowserShown())
+        tbtnListViewClick();
+    frmBookBrowser->raise();
+    frmBookBrowser->activateWindow();
+}
+
+void TfrmMain::BringForward()
+{
+    if (isMinimized())
+        showNormal();
+    raise();
+    activateWindow();
 }
 
 void TfrmMain::mnuView_AlwaysOnTopClick()

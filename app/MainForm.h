@@ -38,7 +38,8 @@ public:
 
     void ClearDetailView();
     void SetStatus(bool browsing, bool editing);
-    // Lists the whole catalogue again; the first book is then shown.
+    // Lists the whole catalogue again (narrowed by the find line's words
+    // while they stand); the first book is then shown.
     void LoadList();
     void LoadBook(int32_t r);
 
@@ -62,6 +63,10 @@ public:
     void tbtnListViewClick();
     void tbtnRefreshClick();
     void mnuView_LoansClick();
+    // Brings the browser forward, showing it if hidden.
+    void mnuView_GoToBookBrowserClick();
+    // The main window forward, as the browser asks for it.
+    void BringForward();
     void mnuView_AlwaysOnTopClick();
     void mnuView_RestoreWindowsClick();
     void mnuHelp_ContentsClick();
@@ -88,6 +93,8 @@ private:
     void FormDestroy();
     void ConnectHandlers();
     void ShowEmptyBook();
+    // The book group's caption, which is also its name to a screen reader.
+    void SetBookDataTitle(const QString& title);
     void ShowLoanState(bool onLoan);
     void EnableLoanItems();
     int32_t SelectedRow() const;

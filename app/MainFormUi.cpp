@@ -132,6 +132,10 @@ void TMainFormUi::Setup(QMainWindow* window)
     mnuView_UpdateBookBrowser = MenuItem(view, "mnuView_UpdateBookBrowser", QStringLiteral("&Refresh Book browser"),
                                          QKeySequence(Qt::Key_F7), TToolBarImages::Refresh);
     mnuView_Loans = MenuItem(view, "mnuView_Loans", QStringLiteral("&Loans..."), QKeySequence(Qt::CTRL | Qt::Key_F6));
+    mnuView_FindBooks = MenuItem(view, "mnuView_FindBooks", QStringLiteral("&Find in Book browser"),
+                                 QKeySequence(Qt::CTRL | Qt::Key_F));
+    mnuView_GoToBookBrowser =
+        MenuItem(view, "mnuView_GoToBookBrowser", QStringLiteral("&Go to Book browser"), QKeySequence(Qt::Key_F8));
     view->addSeparator();
     mnuView_AlwaysOnTop =
         MenuItem(view, "mnuView_AlwaysOnTop", QStringLiteral("&Always on top"), QKeySequence(Qt::CTRL | Qt::Key_A));
@@ -144,6 +148,13 @@ void TMainFormUi::Setup(QMainWindow* window)
                                 QKeySequence(Qt::CTRL | Qt::Key_F1), TToolBarImages::Help);
     help->addSeparator();
     mnuHelp_About = MenuItem(help, "mnuHelp_About", QStringLiteral("&About"), QKeySequence());
+
+    // Ctrl+Q ends the run as File > Exit does; the menu item itself shows no key.
+    actExitKey = new QAction(QStringLiteral("Exit"), window);
+    actExitKey->setObjectName(QStringLiteral("actExitKey"));
+    actExitKey->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    actExitKey->setShortcutContext(Qt::ApplicationShortcut);
+    window->addAction(actExitKey);
 
     // Toolbar.
     ToolBar = new QToolBar(window);
@@ -204,18 +215,23 @@ void TMainFormUi::Setup(QMainWindow* window)
     grpLoaninfo->setObjectName(QStringLiteral("grpLoaninfo"));
     grpLoaninfo->setGeometry(224, 104, 189, 80);
     grpLoaninfo->setAccessibleName(QStringLiteral("Loan data"));
-    auto* loanerCaption = new QLabel(QStringLiteral("Loaner:"), grpLoaninfo);
-    loanerCaption->setGeometry(10, 24, 70, 16);
+    // The loan data is read-only but in the Tab chain, each named by its caption.
+    lblLoanerCaption = new QLabel(QStringLiteral("Loaner:"), grpLoaninfo);
+    lblLoanerCaption->setGeometry(10, 24, 70, 16);
     lblLoaner = new TDataLabel(QStringLiteral("N/A"), grpLoaninfo);
     lblLoaner->setObjectName(QStringLiteral("lblLoaner"));
     lblLoaner->setGeometry(80, 24, 101, 16);
     lblLoaner->setAccessibleName(QStringLiteral("Loaner"));
-    auto* dateCaption = new QLabel(QStringLiteral("Date loaned:"), grpLoaninfo);
-    dateCaption->setGeometry(10, 48, 70, 16);
+    lblLoaner->setFocusPolicy(Qt::TabFocus);
+    lblLoanerCaption->setBuddy(lblLoaner);
+    lblLoanDateCaption = new QLabel(QStringLiteral("Date loaned:"), grpLoaninfo);
+    lblLoanDateCaption->setGeometry(10, 48, 70, 16);
     lblLoanDate = new TDataLabel(QStringLiteral("N/A"), grpLoaninfo);
     lblLoanDate->setObjectName(QStringLiteral("lblLoanDate"));
     lblLoanDate->setGeometry(80, 48, 101, 16);
     lblLoanDate->setAccessibleName(QStringLiteral("Date loaned"));
+    lblLoanDate->setFocusPolicy(Qt::TabFocus);
+    lblLoanDateCaption->setBuddy(lblLoanDate);
     grpLoaninfo->hide();
 
     btnCancel = Button(grpBookData, "btnCancel", QStringLiteral("&Cancel"), QRect(224, 216, 91, 25));
@@ -258,7 +274,9 @@ void TMainFormUi::Setup(QMainWindow* window)
     QWidget::setTabOrder(edtPublishyear, edtPublisher);
     QWidget::setTabOrder(edtPublisher, edtMisc1);
     QWidget::setTabOrder(edtMisc1, edtMisc2);
-    QWidget::setTabOrder(edtMisc2, btnSave);
+    QWidget::setTabOrder(edtMisc2, lblLoaner);
+    QWidget::setTabOrder(lblLoaner, lblLoanDate);
+    QWidget::setTabOrder(lblLoanDate, btnSave);
     QWidget::setTabOrder(btnSave, btnCancel);
     QWidget::setTabOrder(btnCancel, btnFirst);
     QWidget::setTabOrder(btnFirst, btnPrevious);

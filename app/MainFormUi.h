@@ -44,6 +44,10 @@ public:
     QAction* mnuView_ShowHideBookBrowser = nullptr;
     QAction* mnuView_UpdateBookBrowser = nullptr;
     QAction* mnuView_Loans = nullptr;
+    QAction* mnuView_FindBooks = nullptr;
+    QAction* mnuView_GoToBookBrowser = nullptr;
+    // Ctrl+Q: the Exit command's key, on the window rather than on the menu item.
+    QAction* actExitKey = nullptr;
     QAction* mnuView_AlwaysOnTop = nullptr;
     QAction* mnuView_RestoreWindows = nullptr;
     QAction* mnuHelp_Contents = nullptr;
@@ -57,7 +61,9 @@ public:
     QLineEdit* edtMisc1 = nullptr;
     QLineEdit* edtMisc2 = nullptr;
     QGroupBox* grpLoaninfo = nullptr;
+    QLabel* lblLoanerCaption = nullptr;
     QLabel* lblLoaner = nullptr;
+    QLabel* lblLoanDateCaption = nullptr;
     QLabel* lblLoanDate = nullptr;
     QPushButton* btnSave = nullptr;
     QPushButton* btnCancel = nullptr;

@@ -1,6 +1,7 @@
 // The about dialog. The two links are plain labels drawn like links; a left
-// click released over one asks the shell to open it. The credits box may be
-// edited, but nothing reads what the user types.
+// click released over one, or Enter or Space while it has the focus, asks the
+// shell to open it. The links are in the Tab chain after Close; the credits
+// box is read-only and out of it (a click still puts the focus there to scroll).
 #include "dialogs/AboutDialog.h"
 
 #include "platform/gui/Platform.h"
@@ -8,6 +9,7 @@
 #include "widgets/DialogControls.h"
 
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
@@ -41,7 +43,14 @@ QLabel* Link(const QString& text, QWidget* parent, int x, int y)
     palette.setColor(QPalette::WindowText, Qt::blue);
     label->setPalette(palette);
     label->setCursor(Qt::PointingHandCursor);
+    label->setFocusPolicy(Qt::StrongFocus);
+    label->setAccessibleName(text);
+    label->setAccessibleDescription(QStringLiteral("Link"));
+    // A frame the width of the focus, drawn only while the link has it.
+    label->setLineWidth(1);
     label->adjustSize();
+    label->resize(label->width() + 4, label->height() + 2);
+    label->setIndent(2);
     return label;
 }
 
@@ -77,7 +86,11 @@ TdlgAbout::TdlgAbout(QWidget* parent) : TDialogBase(parent)
     Credits->setPlainText(CreditLines().join(QLatin1Char('\n')));
     Credits->setGeometry(8, 20, 265, 145);
 
-    setTabOrder(btnClose, Credits);
+    Credits->setReadOnly(true);
+    Credits->setFocusPolicy(Qt::ClickFocus);
+    Credits->installEventFilter(this);
+    setTabOrder(btnClose, lblEmail);
+    setTabOrder(lblEmail, lblInternet);
 
     lblEmail->installEventFilter(this);
     lblInternet->installEventFilter(this);
@@ -123,6 +136,24 @@ void TdlgAbout::btnCloseClick()
 
 bool TdlgAbout::eventFilter(QObject* watched, QEvent* event)
 {
+    if ((watched == lblEmail || watched == lblInternet) &&
+        (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut))
+        static_cast<QLabel*>(watched)->setFrameShape(event->type() == QEvent::FocusIn ? QFrame::Box : QFrame::NoFrame);
+    if ((watched == lblEmail || watched == lblInternet) && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space) {
+            if (watched == lblEmail)
+                TErrorHandler::Guard([this] { lblEmailClick(); });
+            else
+                TErrorHandler::Guard([this] { lblInternetClick(); });
+            return true;
+        }
+    }
+    // Enter in the credits box, there to be scrolled, is not taken for Close.
+    if (watched == Credits && event->type() == QEvent::KeyPress &&
+        (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Return ||
+         static_cast<QKeyEvent*>(event)->key() == Qt::Key_Enter))
+        return true;
     // A click is a left button released over the label it was pressed on.
     if ((watched == lblEmail || watched == lblInternet) && event->type() == QEvent::MouseButtonRelease) {
         auto* mouse = static_cast<QMouseEvent*>(event);

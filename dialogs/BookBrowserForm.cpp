@@ -1,19 +1,35 @@
 #include "dialogs/BookBrowserForm.h"
 
+#include "engine/BookFilter.h"
 #include "engine/Catalogue.h"
+#include "engine/Database.h"
 #include "engine/ShownRows.h"
+#include "platform/Cp1252.h"
+#include "platform/gui/DataLabelAccessible.h"
 #include "platform/gui/DesktopWindow.h"
 #include "platform/gui/ErrorHandler.h"
+#include "platform/gui/MessageLayer.h"
+#include "platform/gui/Platform.h"
 #include "platform/gui/StoredPosition.h"
 #include "settings/RFileSystem.h"
 #include "widgets/BookGrid.h"
+#include "widgets/DataLabel.h"
 #include "widgets/RunState.h"
 #include "widgets/SortTitle.h"
 
+#include <QAction>
 #include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
 #include <QMouseEvent>
 
 namespace {
+
+// The grid's height alone, and with the find line under it.
+constexpr int GridHeight = 373;
+constexpr int FindLineHeight = 28;
 
 TSortTitle* SortLink(QWidget* parent, const char* name, const QString& caption, int x)
 {
@@ -57,13 +73,46 @@ TfrmBookBrowser::TfrmBookBrowser(TCatalogue& catalogue, TShownRows& rows, TRunSt
     normal.setBold(false);
     BookList->setFont(normal);
     BookList->setAccessibleName(QStringLiteral("Books"));
-    BookList->setGeometry(gridLeft, 36, 529, 373);
+    BookList->setGeometry(gridLeft, 36, 529, GridHeight);
     // One Tab stop for the grid: Tab leaves it rather than moving through cells.
     BookList->setTabKeyNavigation(false);
     setTabOrder(Author, Bookname);
     setTabOrder(Bookname, Publisher);
     setTabOrder(Publisher, BookList);
     connect(BookList, &TBookGrid::RowSelected, this, Guarded(this, &TfrmBookBrowser::BookListClick));
+    connect(BookList, &TBookGrid::RowActivated, this, Guarded(this, &TfrmBookBrowser::BookListActivate));
+    connect(BookList, &TBookGrid::RowMenuWanted, this, Guarded(this, &TfrmBookBrowser::BookListMenu));
+
+    // The find line under the grid, hidden until asked for.
+    const int findTop = 36 + GridHeight - FindLineHeight + 6;
+    lblFind = new QLabel(QStringLiteral("&Find:"), grpListView);
+    lblFind->setObjectName(QStringLiteral("lblFind"));
+    lblFind->setFont(normal);
+    lblFind->setGeometry(gridLeft, findTop + 3, 40, 15);
+    edtFind = new QLineEdit(grpListView);
+    edtFind->setObjectName(QStringLiteral("edtFind"));
+    edtFind->setFont(normal);
+    edtFind->setGeometry(gridLeft + 42, findTop, 320, 21);
+    edtFind->setAccessibleName(QStringLiteral("Find"));
+    edtFind->setAccessibleDescription(QStringLiteral("Lists the books with every word typed"));
+    edtFind->installEventFilter(this);
+    lblFind->setBuddy(edtFind);
+    lblFindCount = new TDataLabel(QString(), grpListView);
+    lblFindCount->setObjectName(QStringLiteral("lblFindCount"));
+    lblFindCount->setFont(normal);
+    lblFindCount->setGeometry(gridLeft + 370, findTop + 3, 159, 15);
+    lblFindCount->setAccessibleName(QStringLiteral("Books found"));
+    TDataLabelAccessible::Attach(lblFindCount);
+    setTabOrder(BookList, edtFind);
+    connect(edtFind, &QLineEdit::textChanged, this, Guarded(this, &TfrmBookBrowser::edtFindChange));
+    ShowFindLine(false);
+
+    RowMenu = new QMenu(this);
+    RowMenu->setObjectName(QStringLiteral("RowMenu"));
+    actShowBook = RowMenu->addAction(QStringLiteral("S&how in main window"));
+    actShowBook->setObjectName(QStringLiteral("actShowBook"));
+    connect(actShowBook, &QAction::triggered, this, Guarded(this, &TfrmBookBrowser::BookListActivate));
+    RowMenu->setDefaultAction(actShowBook);
 
     connect(&Rows, &TShownRows::Refilled, this, &TfrmBookBrowser::ShowRows);
     connect(&Rows, &TShownRows::CurrentChanged, this,
@@ -87,6 +136,108 @@ void TfrmBookBrowser::ShowRows()
         rows.Add(Rows.ItemAt(r));
     BookList->SetRows(std::move(rows));
     BookList->SelectRowSilently(Rows.Current());
+    // A refresh or a search ends a find: the line no longer says what is listed.
+    if (Rows.FindWords().empty() && !TBookFilter(Cp1252::FromQString(edtFind->text())).MatchesAll()) {
+        const QSignalBlocker quiet(edtFind);
+        edtFind->clear();
+        ShowFindLine(false);
+    }
+    ShowFindCount();
+}
+
+void TfrmBookBrowser::ShowFindLine(bool shown)
+{
+    for (QWidget* control :
+         {static_cast<QWidget*>(lblFind), static_cast<QWidget*>(edtFind), static_cast<QWidget*>(lblFindCount)})
+        control->setVisible(shown);
+    BookList->resize(BookList->width(), shown ? GridHeight - FindLineHeight : GridHeight);
+    ShowFindCount();
+}
+
+void TfrmBookBrowser::ShowFindCount()
+{
+    if (!Catalogue.IsOpen())
+        return;
+    lblFindCount->setText(QStringLiteral("%1 of %2 books").arg(Rows.Count()).arg(Catalogue.Database().Count()));
+}
+
+void TfrmBookBrowser::SetRowCommands(const QList<QAction*>& commands)
+{
+    RowMenu->addSeparator();
+    RowMenu->addActions(commands);
+}
+
+bool TfrmBookBrowser::RefusedWhileEditing()
+{
+    // A refill shows the first book in the main window, over the boxes the
+    // user is typing into there.
+    if (!Run.Editing)
+        return false;
+    TPlatform::Messages().Information(QStringLiteral("Save or cancel the book being edited in the main window first."));
+    return true;
+}
+
+void TfrmBookBrowser::FindClick()
+{
+    if (RefusedWhileEditing())
+        return;
+    if (!Run.BrowserShown()) {
+        show();
+        Run.SetBrowserShown(true);
+    }
+    raise();
+    activateWindow();
+    ShowFindLine(true);
+    edtFind->setFocus(Qt::ShortcutFocusReason);
+    edtFind->selectAll();
+}
+
+void TfrmBookBrowser::edtFindChange()
+{
+    if (RefusedWhileEditing()) {
+        const QSignalBlocker quiet(edtFind);
+        edtFind->setText(Cp1252::ToQString(Rows.FindWords()));
+        return;
+    }
+    Rows.FillMatching(Cp1252::FromQString(edtFind->text()));
+}
+
+void TfrmBookBrowser::EndFind()
+{
+    if (RefusedWhileEditing())
+        return;
+    {
+        const QSignalBlocker quiet(edtFind);
+        edtFind->clear();
+    }
+    ShowFindLine(false);
+    BookList->setFocus(Qt::OtherFocusReason);
+    Rows.FillAll();
+}
+
+void TfrmBookBrowser::BookListActivate()
+{
+    if (Rows.Current() != BookList->SelectedRow())
+        Rows.Select(BookList->SelectedRow());
+    emit MainWindowWanted();
+}
+
+void TfrmBookBrowser::BookListMenu(const QPoint& globalPlace)
+{
+    // The commands act on the current book: the row's.
+    if (Rows.Current() != BookList->SelectedRow())
+        Rows.Select(BookList->SelectedRow());
+    RowMenu->popup(globalPlace, actShowBook);
+}
+
+bool TfrmBookBrowser::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == edtFind && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+        TErrorHandler::Guard([this] { EndFind(); });
+        return true;
+    }
+    return TModelessWindow::eventFilter(watched, event);
 }
 
 void TfrmBookBrowser::ShowSortState()
@@ -98,6 +249,8 @@ void TfrmBookBrowser::ShowSortState()
     Author->SetSorted(method == "ByAuthor");
     Bookname->SetSorted(method == "ByName");
     Publisher->SetSorted(method != "ByAuthor" && method != "ByName" && !method.empty());
+    // Letters typed in the list are sought in the sorted column.
+    BookList->SetSearchColumn(method == "ByAuthor" ? 1 : (method == "ByName" || method.empty()) ? 2 : 3);
 }
 
 void TfrmBookBrowser::FormCreate()

@@ -3,14 +3,22 @@
 // the current one, which the main window shows. It lives for the whole run
 // and closing it only hides it. The three column titles sort the catalogue
 // and remember the choice in SortMethod; the window remembers its place in
-// LV_X and LV_Y.
+// LV_X and LV_Y. A find line, hidden until asked for, narrows the rows to the
+// books that match the words typed (TShownRows::FillMatching); Escape ends
+// it. Enter or a double click on a row asks for the main window, and the
+// rows' menu offers the main window's own commands for the row's book.
 #pragma once
 
 #include "widgets/ModelessWindow.h"
 
 #include <string>
 
+class QAction;
 class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class TDataLabel;
 class TBookGrid;
 class TCatalogue;
 class TShownRows;
@@ -30,6 +38,15 @@ public:
     TSortTitle* Author = nullptr;
     TSortTitle* Bookname = nullptr;
     TSortTitle* Publisher = nullptr;
+    QLabel* lblFind = nullptr;
+    QLineEdit* edtFind = nullptr;
+    TDataLabel* lblFindCount = nullptr;
+    QMenu* RowMenu = nullptr;
+    QAction* actShowBook = nullptr;
+
+    // The commands the rows' menu offers after "Show in main window": the
+    // main window's own, given when the windows are made.
+    void SetRowCommands(const QList<QAction*>& commands);
 
     // Handlers; each may raise (the connections run them through the guard).
     void FormActivate();
@@ -39,11 +56,28 @@ public:
     void AuthorClick();
     void BooknameClick();
     void PublisherClick();
+    // Shows the browser if hidden, brings it forward and puts the focus in the
+    // find line, shown from now on.
+    void FindClick();
+    void edtFindChange();
+    // Escape in the find line: empties and hides it, every book listed again.
+    void EndFind();
+    // Enter or a double click: the selected row's book is the current one and
+    // the main window is asked for.
+    void BookListActivate();
+    void BookListMenu(const QPoint& globalPlace);
+
+signals:
+    // The main window should come forward (it shows the current book).
+    void MainWindowWanted();
+
+public:
     // At the end of the run: writes LV_X and LV_Y when the window has moved
     // since they were last written, so a move is not lost with the run.
     void RunEnd();
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void changeEvent(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
@@ -55,6 +89,10 @@ private:
     void WritePosition();
     void ShowRows();
     void ShowSortState();
+    void ShowFindLine(bool shown);
+    void ShowFindCount();
+    // While the main window edits a book the rows stay as they are: says so.
+    bool RefusedWhileEditing();
 
     TCatalogue& Catalogue;
     TShownRows& Rows;

@@ -47,6 +47,7 @@ TdlgDatabaseSettings::TdlgDatabaseSettings(TRFileSystem& settings, QWidget* pare
     ConnectClick(btnCancel, &TdlgDatabaseSettings::btnCancelClick);
     // Names a screen reader announces (the caption above the box is not its buddy).
     edtDatabase->setAccessibleName(QStringLiteral("Database file"));
+    lblDatabase->setBuddy(edtDatabase);
     btnOpen->setAccessibleName(QStringLiteral("Choose the database file"));
 }
 

@@ -39,9 +39,13 @@ TdlgEditSeveral::TdlgEditSeveral(TCatalogue& catalogue, QWidget* parent) : TDial
 
     ConnectClick(btnEdit, &TdlgEditSeveral::btnEditClick);
     ConnectClick(btnCancel, &TdlgEditSeveral::btnCancelClick);
-    // Names a screen reader announces (the captions above the boxes are not their buddies).
+    // Names a screen reader announces; the captions label their boxes too,
+    // which is all a combo box is named by on Linux (its name is its text).
     edtOldValue->setAccessibleName(QStringLiteral("Old value"));
     edtNewValue->setAccessibleName(QStringLiteral("New value"));
+    lblOldValue->setBuddy(edtOldValue);
+    lblNewValue->setBuddy(edtNewValue);
+    lblTargetFieldCaption->setBuddy(cmbTargetField);
 }
 
 void TdlgEditSeveral::FormActivate()

@@ -42,6 +42,9 @@ TdlgRemoveSeveral::TdlgRemoveSeveral(TCatalogue& catalogue, QWidget* parent) : T
     ConnectClick(btnCancel, &TdlgRemoveSeveral::btnCancelClick);
     // The name a screen reader announces (the caption above is not the box's buddy).
     edtValue->setAccessibleName(QStringLiteral("Arvo"));
+    // The captions label their boxes: a combo box is named by its label on Linux.
+    lblValue->setBuddy(edtValue);
+    lblTargetFieldCaption->setBuddy(cmbTargetField);
 }
 
 void TdlgRemoveSeveral::FormActivate()

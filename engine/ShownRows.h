@@ -3,7 +3,8 @@
 // catalogue in its order, or a search's result. The browser's grid, the main
 // window's navigation, the Loans window and the printing of "books in
 // browser" all read it; after every change to the books it lists the whole
-// catalogue again, and the current row is the first.
+// catalogue again (narrowed by the find line's words while they stand), and
+// the current row is the first.
 #pragma once
 
 #include "engine/Item.h"
@@ -13,6 +14,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 class TCatalogue;
@@ -30,6 +32,14 @@ public:
     void FillAll();
     // Lists a search's result.
     void FillWith(const Searchresult& result);
+    // Lists the books of the catalogue, in its order, that match the find
+    // line's words (TBookFilter); no words list every book. The words stand
+    // until another fill: a change to the books lists their matches anew.
+    void FillMatching(const std::string& words);
+    // Lists the whole catalogue again, still narrowed by standing words.
+    void FillAgain();
+    // The find line's words while they narrow the list; empty otherwise.
+    const std::string& FindWords() const { return Words; }
 
     // Books listed; 0 leaves one blank row, which lists no book.
     int32_t Count() const { return FCount; }
@@ -64,7 +74,11 @@ private:
     std::array<int32_t, Capacity> FRowIds{};
     int32_t FCount = 0;
     int32_t FCurrent = 0;
-    // A search's books, copied as it found them; empty for the whole list.
+    enum class TSource { Whole, Found, Matching };
+    // A search's books, copied as it found them.
     std::vector<TItem> Found;
-    bool WholeList = true;
+    // The database slots of the books the find line's words match.
+    std::vector<int32_t> Slots;
+    TSource Source = TSource::Whole;
+    std::string Words;
 };

@@ -41,6 +41,16 @@ QLineEdit* SpacingBox(int n, const QString& text, QWidget* parent, int x)
     return edit;
 }
 
+// A screen reader's label for a box its column's heading does not name: a
+// label never shown, whose buddy the box is (on Linux a combo box is named
+// only by the label whose buddy it is; its own name is its text).
+void UnshownLabel(const QString& text, QWidget* box)
+{
+    auto* label = new QLabel(text, box->parentWidget());
+    label->setBuddy(box);
+    label->hide();
+}
+
 void ReadString(QComboBox* box, const TRFileSystem& settings, const char* name)
 {
     box->setEditText(Cp1252::ToQString(settings.ReadString(name)));
@@ -73,6 +83,13 @@ TdlgPrintSettings::TdlgPrintSettings(TRFileSystem& settings, QWidget* parent)
     edtColumn1 = SpacingBox(1, QStringLiteral("20"), this, 24);
     edtColumn2 = SpacingBox(2, QStringLiteral("950"), this, 144);
     edtColumn3 = SpacingBox(3, QStringLiteral("1800"), this, 264);
+
+    lblColumnFields->setBuddy(cmbColumn1);
+    lblColumnSpacing->setBuddy(edtColumn1);
+    UnshownLabel(QStringLiteral("Column 2 field"), cmbColumn2);
+    UnshownLabel(QStringLiteral("Column 3 field"), cmbColumn3);
+    UnshownLabel(QStringLiteral("Column 2 spacing"), edtColumn2);
+    UnshownLabel(QStringLiteral("Column 3 spacing"), edtColumn3);
 
     Rule(this, 8, 126, 369);
 

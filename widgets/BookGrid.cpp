@@ -3,7 +3,10 @@
 #include "platform/EBaseError.h"
 #include "widgets/BookGridModel.h"
 
+#include <QApplication>
+#include <QContextMenuEvent>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPalette>
 
@@ -90,6 +93,82 @@ void TBookGrid::SelectRowSilently(int row)
     setCurrentIndex(Model->index(row, 1));
     Silent = false;
     Selected = row;
+}
+
+QModelIndex TBookGrid::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers)
+{
+    // A list, not a spreadsheet: Home and End go to the first and last book.
+    const int column = currentIndex().isValid() ? currentIndex().column() : 1;
+    if (action == MoveHome)
+        return Model->index(0, column);
+    if (action == MoveEnd)
+        return Model->index(RowCount() - 1, column);
+    return QTableView::moveCursor(action, modifiers);
+}
+
+void TBookGrid::keyboardSearch(const QString& search)
+{
+    if (search.isEmpty())
+        return;
+    // Letters typed in a quick run extend what is sought from the row found so
+    // far; a new run starts at the next row, and the same letter typed again
+    // steps on to the next book that starts with it.
+    const bool extends = LastTyped.isValid() && LastTyped.elapsed() < QApplication::keyboardInputInterval();
+    LastTyped.start();
+    Sought = extends ? Sought + search : search;
+    int from = extends ? Selected : Selected + 1;
+    if (Sought.size() > 1 && Sought.count(Sought.front()) == Sought.size()) {
+        Sought = Sought.left(1);
+        from = Selected + 1;
+    }
+    const int rows = RowCount();
+    for (int step = 0; step < rows; ++step) {
+        const int row = (from + step) % rows;
+        if (Model->Cell(row, SearchColumn).startsWith(Sought, Qt::CaseInsensitive)) {
+            SelectRow(row);
+            return;
+        }
+    }
+}
+
+void TBookGrid::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        event->accept();
+        emit RowActivated(Selected);
+        return;
+    }
+    if (event->key() == Qt::Key_Menu || (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier)) {
+        event->accept();
+        scrollTo(currentIndex());
+        const QRect row = visualRect(currentIndex());
+        emit RowMenuWanted(viewport()->mapToGlobal(QPoint(row.left(), row.bottom())));
+        return;
+    }
+    QTableView::keyPressEvent(event);
+}
+
+void TBookGrid::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    QTableView::mouseDoubleClickEvent(event);
+    const QModelIndex clicked = indexAt(event->position().toPoint());
+    if (event->button() == Qt::LeftButton && clicked.isValid() && clicked.row() == Selected)
+        emit RowActivated(Selected);
+}
+
+void TBookGrid::contextMenuEvent(QContextMenuEvent* event)
+{
+    event->accept();
+    if (event->reason() == QContextMenuEvent::Mouse) {
+        const QModelIndex pressed = indexAt(viewport()->mapFromGlobal(event->globalPos()));
+        if (!pressed.isValid())
+            return;
+        SelectRow(pressed.row());
+        emit RowMenuWanted(event->globalPos());
+        return;
+    }
+    const QRect row = visualRect(currentIndex());
+    emit RowMenuWanted(viewport()->mapToGlobal(QPoint(row.left(), row.bottom())));
 }
 
 void TBookGrid::mousePressEvent(QMouseEvent* event)

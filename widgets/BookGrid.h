@@ -1,11 +1,16 @@
 // The browser's book list: a read-only grid of four text columns with whole-row
-// selection, no header, 15-pixel rows and fixed column widths. It holds its
+// selection, no header, 15-pixel rows and fixed column widths. It moves like
+// a list: Home and End go to the first and last row, letters typed jump to
+// the next row whose sorted column starts with them, Enter and a double click
+// ask for the row's book, Shift+F10, the Menu key and a right click for its
+// commands. It holds its
 // cells itself (a light model behind a QTableView), so a refill of 1499 rows is
 // one reset rather than thousands of item objects.
 #pragma once
 
 #include "widgets/BookRows.h"
 
+#include <QElapsedTimer>
 #include <QTableView>
 
 class TBookGridModel;
@@ -30,13 +35,25 @@ public:
     void SelectRow(int row);
     // Moves the selection without telling anyone (refills do this).
     void SelectRowSilently(int row);
+    // The column typed letters are sought in: the one the books are sorted by.
+    void SetSearchColumn(int column) { SearchColumn = column; }
+    void keyboardSearch(const QString& search) override;
 
 signals:
     // The user (or the program through SelectRow) selected another row, or
     // the user clicked the row that was already selected.
     void RowSelected(int row);
+    // Enter or a double click on the selected row.
+    void RowActivated(int row);
+    // The row's commands are asked for at a place on the screen; a right
+    // click has selected the row under the pointer first.
+    void RowMenuWanted(const QPoint& globalPlace);
 
 protected:
+    QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
 
@@ -48,4 +65,8 @@ private:
     bool Silent = false;
     // The row a left press landed on when it was already the selected row.
     int PressedOnSelected = -1;
+    int SearchColumn = 2;
+    // What was typed so far, and when the last letter came.
+    QString Sought;
+    QElapsedTimer LastTyped;
 };

@@ -3,6 +3,7 @@
 #include <QHelpEvent>
 #include <QPainter>
 #include <QStyle>
+#include <QStyleOptionFocusRect>
 #include <QToolTip>
 
 TDataLabel::TDataLabel(const QString& text, QWidget* parent) : QLabel(parent)
@@ -51,10 +52,17 @@ void TDataLabel::paintEvent(QPaintEvent* event)
     const QString shown = ShownText();
     if (shown == text()) {
         QLabel::paintEvent(event);
-        return;
+    } else {
+        QPainter painter(this);
+        drawFrame(&painter);
+        style()->drawItemText(&painter, TextArea(), QStyle::visualAlignment(layoutDirection(), alignment()), palette(),
+                              isEnabled(), shown, foregroundRole());
     }
-    QPainter painter(this);
-    drawFrame(&painter);
-    style()->drawItemText(&painter, TextArea(), QStyle::visualAlignment(layoutDirection(), alignment()), palette(),
-                          isEnabled(), shown, foregroundRole());
+    // A label in the Tab chain shows where the focus is.
+    if (hasFocus()) {
+        QPainter painter(this);
+        QStyleOptionFocusRect focus;
+        focus.initFrom(this);
+        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &painter, this);
+    }
 }

@@ -64,7 +64,8 @@ bool PressFocusedButton(const QWidget* window, QKeyEvent* event);
 QStringList FieldNameList();
 // An editable combo box listing the field names. Typing a name and pressing
 // Enter must not add it to the list; the screen-reader name goes on the box
-// and on its edit line, since the caption above is not the box's buddy.
+// and on its edit line. On Linux a combo box's name is its text: only a label
+// whose buddy it is names it there (the caller sets the buddy).
 QComboBox* FieldComboBox(QWidget* parent, const QString& accessibleName);
 
 } // namespace DialogControls

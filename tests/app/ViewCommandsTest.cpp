@@ -18,6 +18,8 @@
 #include <QAbstractItemView>
 #include <QAccessible>
 #include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
 #include <QPlainTextEdit>
 #include <QTextEdit>
 #include <QAction>
@@ -232,6 +234,49 @@ TEST_F(ViewCommandsTest, EveryControlOfEveryWindowHasANameForScreenReaders)
     auto* more = frmMain->Ui.ToolBar->findChild<QToolButton*>(QStringLiteral("qt_toolbar_ext_button"));
     ASSERT_NE(more, nullptr);
     EXPECT_FALSE(more->accessibleName().isEmpty());
+}
+
+TEST_F(ViewCommandsTest, BoxesAreLabelledByTheirCaptionsAndTheLoanDataIsInTheTabChain)
+{
+    WriteFiles({Book(1, "Walden", "Thoreau", "Ticknor", "1854", "Tom Baker", "1.2.2024")});
+    ASSERT_TRUE(Start());
+    // On Linux a combo box's name is its text: only a label relation names it.
+    const auto labelOf = [](QWidget* widget) {
+        QStringList labels;
+        for (const auto& [label, relation] :
+             QAccessible::queryAccessibleInterface(widget)->relations(QAccessible::Label))
+            labels << label->text(QAccessible::Name);
+        return labels;
+    };
+    TdlgEditSeveral* editSeveral = dlgEditSeveral;
+    TdlgRemoveSeveral* removeSeveral = dlgRemoveSeveral;
+    TdlgPrintSettings* format = dlgPrintSettings;
+    const std::vector<std::pair<QWidget*, QString>> labelled = {
+        {frmMain->Ui.lblLoaner, "Loaner:"},
+        {frmMain->Ui.lblLoanDate, "Date loaned:"},
+        {editSeveral->cmbTargetField, "Target field"},
+        {editSeveral->edtOldValue, "Old value"},
+        {removeSeveral->cmbTargetField, QString::fromUtf8("Kohdekentt\u00e4")},
+        {format->cmbColumn1, "Column fields"},
+        {format->cmbColumn3, "Column 3 field"},
+        {format->edtColumn2, "Column 2 spacing"},
+    };
+    for (const auto& [widget, caption] : labelled)
+        EXPECT_TRUE(labelOf(widget).contains(caption)) << labelOf(widget).join('|').toStdString();
+
+    QWidget* next = frmMain->Ui.edtMisc2->nextInFocusChain();
+    while (!(next->focusPolicy() & Qt::TabFocus))
+        next = next->nextInFocusChain();
+    EXPECT_EQ(next, frmMain->Ui.lblLoaner);
+    EXPECT_TRUE(frmMain->Ui.lblLoanDate->focusPolicy() & Qt::TabFocus);
+    QAccessibleInterface* group = QAccessible::queryAccessibleInterface(frmMain->Ui.grpBookData);
+    frmMain->tbtnEditBookClick();
+    EXPECT_EQ(group->text(QAccessible::Name), "Edit book");
+    frmMain->btnCancelClick();
+    frmMain->tbtnAddBookClick();
+    EXPECT_EQ(group->text(QAccessible::Name), "Add book");
+    frmMain->btnCancelClick();
+    EXPECT_EQ(group->text(QAccessible::Name), "Book data");
 }
 
 } // namespace

@@ -39,7 +39,18 @@ TEST_F(AboutTest, ShowsTheProductTextsAndTheCreditsInOrder)
     while (first != &dialog && !(first->focusPolicy() & Qt::TabFocus))
         first = first->nextInFocusChain();
     EXPECT_EQ(first, dialog.btnClose);
-    EXPECT_FALSE(dialog.Credits->isReadOnly());
+    // Read-only and out of the Tab chain; Tab goes on from Close to the two links.
+    EXPECT_TRUE(dialog.Credits->isReadOnly());
+    EXPECT_FALSE(dialog.Credits->focusPolicy() & Qt::TabFocus);
+    const auto nextTab = [](QWidget* from) {
+        QWidget* next = from->nextInFocusChain();
+        while (!(next->focusPolicy() & Qt::TabFocus))
+            next = next->nextInFocusChain();
+        return next;
+    };
+    EXPECT_EQ(nextTab(first), dialog.lblEmail);
+    EXPECT_EQ(nextTab(dialog.lblEmail), dialog.lblInternet);
+    EXPECT_EQ(nextTab(dialog.lblInternet), dialog.btnClose);
 
     const QStringList lines = dialog.Credits->toPlainText().split('\n');
     ASSERT_EQ(lines.size(), 14);
@@ -73,13 +84,17 @@ TEST_F(AboutTest, LinksOpenThroughTheShellAndCloseEndsTheDialog)
         QTest::mouseClick(about.lblInternet, Qt::LeftButton);
         QTest::keyClick(&dialog, Qt::Key_Escape);
         EXPECT_TRUE(dialog.isVisible());
-        QTest::keyClick(about.Credits, Qt::Key_Return); // a new line in the box, not Close
+        QTest::keyClick(about.Credits, Qt::Key_Return); // not Close
+        EXPECT_TRUE(dialog.isVisible());
+        QTest::keyClick(about.lblEmail, Qt::Key_Return);
+        QTest::keyClick(about.lblInternet, Qt::Key_Space);
         EXPECT_TRUE(dialog.isVisible());
         about.btnClose->click();
         closedByButton = !dialog.isVisible();
     });
     frmMain->mnuHelp_AboutClick();
     EXPECT_TRUE(closedByButton);
-    EXPECT_EQ(Platform.Shell.Opened, QStringList({"mailto:support@quenfir.example", "https://www.quenfir.example/"}));
+    EXPECT_EQ(Platform.Shell.Opened, QStringList({"mailto:support@quenfir.example", "https://www.quenfir.example/",
+                                                  "mailto:support@quenfir.example", "https://www.quenfir.example/"}));
     EXPECT_TRUE(Platform.Messages.Boxes.empty());
 }

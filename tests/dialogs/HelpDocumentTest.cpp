@@ -116,6 +116,10 @@ TEST(HelpDocumentTest, ManualExplainsEveryMessageAndShortcut)
         "| Ctrl+F2 |",
         "| Ctrl+F3 |",
         "| Ctrl+F6 |",
+        "| Ctrl+F |",
+        "| F8 |",
+        "Ctrl+Q",
+        "Shift+F10",
     };
     for (const char* text : mentioned)
         EXPECT_TRUE(manual.contains(QString::fromUtf8(text))) << text;

@@ -1,0 +1,151 @@
+// The browser's find line and its list keys: the words narrow the rows the
+// main window steps through and stand over a change; Escape, a refresh or a
+// search end them. Home, End, typed letters, Enter and the rows' menu, whose
+// commands are the main window's own. The new keys of the main window.
+#include "app/Globals.h"
+#include "app/MainForm.h"
+#include "dialogs/BookBrowserForm.h"
+#include "engine/Catalogue.h"
+#include "engine/ShownRows.h"
+#include "tests/support/AppFixture.h"
+#include "widgets/BookGrid.h"
+#include "widgets/DataLabel.h"
+#include "widgets/RunState.h"
+
+#include <QAction>
+#include <QDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QSignalSpy>
+#include <QTest>
+
+namespace {
+
+const std::vector<TItem> Books = {
+    Book(1, "Jane Eyre", "Charlotte Bront\xEB", "Smith"),
+    Book(2, "Middlemarch", "George Eliot", "Blackwood"),
+    Book(3, "Wuthering Heights", "Emily Bronte", "Newby", "1847", "Tom Baker", "1.2.2024"),
+    Book(4, "Moby-Dick", "Herman Melville", "Harper"),
+    Book(5, "Mansfield Park", "Jane Austen", "Egerton"),
+};
+
+class FindAndListKeysTest : public TAppFixture {
+protected:
+    void SetUp() override
+    {
+        Overrides["SortMethod"] = "ByName";
+        WriteFiles(Books);
+        ASSERT_TRUE(Start());
+    }
+    TfrmBookBrowser& Browser() { return *frmBookBrowser; }
+    TBookGrid& Grid() { return *frmBookBrowser->BookList; }
+    QString Shown() const { return frmMain->Ui.edtBookname->text(); }
+};
+
+TEST_F(FindAndListKeysTest, FindNarrowsTheRowsStandsOverAChangeAndEscapeBringsAllBack)
+{
+    frmMain->tbtnListViewClick(); // hidden: Ctrl+F shows it again
+    ASSERT_FALSE(Run().BrowserShown());
+    frmMain->Ui.mnuView_FindBooks->trigger();
+    EXPECT_TRUE(Run().BrowserShown());
+    ASSERT_TRUE(Browser().edtFind->isVisible());
+    QTest::keyClicks(Browser().edtFind, "bronte");
+    EXPECT_EQ(Rows().Count(), 2);
+    EXPECT_EQ(Browser().lblFindCount->text(), "2 of 5 books");
+    EXPECT_EQ(Shown(), "Jane Eyre");
+    frmMain->btnNextClick(); // the main window steps through the narrowed rows
+    EXPECT_EQ(Shown(), "Wuthering Heights");
+    frmMain->btnNextClick();
+    EXPECT_EQ(Shown(), "Wuthering Heights");
+    Catalogue().Return(3);
+    EXPECT_EQ(Rows().Count(), 2) << "the words stand over a change";
+    Platform.Modal.Actions.push_back([](QDialog& dialog) { dialog.reject(); });
+    frmMain->tbtnLoanBookClick(); // lists the books anew, cancelled or not
+    EXPECT_EQ(Rows().Count(), 2);
+    QTest::keyClick(Browser().edtFind, Qt::Key_Escape);
+    EXPECT_FALSE(Browser().edtFind->isVisible());
+    EXPECT_EQ(Rows().Count(), 5);
+    EXPECT_EQ(Grid().RowCount(), 5);
+
+    frmMain->Ui.mnuView_FindBooks->trigger();
+    frmMain->tbtnEditBookClick(); // typing over the shown book: the rows must stay
+    frmMain->Ui.edtBookname->setText("typed over");
+    QTest::keyClicks(Browser().edtFind, "m");
+    EXPECT_EQ(Shown(), "typed over");
+    EXPECT_TRUE(Browser().edtFind->text().isEmpty());
+    ASSERT_EQ(Platform.Messages.Boxes.size(), 1u);
+    frmMain->btnCancelClick();
+    QTest::keyClicks(Browser().edtFind, "zzz");
+    EXPECT_EQ(Browser().lblFindCount->text(), "0 of 5 books");
+    frmMain->tbtnRefreshClick();
+    EXPECT_EQ(Rows().Count(), 5);
+    EXPECT_FALSE(Browser().edtFind->isVisible()) << "a refresh ends the find";
+    EXPECT_TRUE(Browser().edtFind->text().isEmpty());
+}
+
+TEST_F(FindAndListKeysTest, TheListMovesLikeAList)
+{
+    Grid().setFocus();
+    QTest::keyClick(&Grid(), Qt::Key_End);
+    EXPECT_EQ(Shown(), "Wuthering Heights");
+    QTest::keyClick(&Grid(), Qt::Key_Home);
+    EXPECT_EQ(Shown(), "Jane Eyre");
+    QTest::keyClicks(&Grid(), "mo");
+    EXPECT_EQ(Shown(), "Moby-Dick");
+    QTest::qWait(QApplication::keyboardInputInterval() + 50);
+    QTest::keyClicks(&Grid(), "m");
+    EXPECT_EQ(Shown(), "Mansfield Park") << "a new run goes on to the next and wraps past the end";
+    QTest::keyClick(&Grid(), Qt::Key_PageDown);
+    EXPECT_EQ(Shown(), "Wuthering Heights");
+
+    QSignalSpy wanted(&Browser(), &TfrmBookBrowser::MainWindowWanted);
+    QTest::keyClick(&Grid(), Qt::Key_Up);
+    QTest::keyClick(&Grid(), Qt::Key_Return);
+    EXPECT_EQ(wanted.count(), 1);
+    EXPECT_EQ(Rows().CurrentId(), 4);
+    const QRect cell = Grid().visualRect(Grid().model()->index(0, 2));
+    QTest::mouseDClick(Grid().viewport(), Qt::LeftButton, {}, cell.center());
+    EXPECT_EQ(wanted.count(), 2);
+    EXPECT_EQ(Shown(), "Jane Eyre");
+}
+
+TEST_F(FindAndListKeysTest, TheRowsMenuOffersTheMainWindowsCommandsForThatBook)
+{
+    Grid().setFocus();
+    QTest::keyClick(&Grid(), Qt::Key_End); // Wuthering Heights, lent
+    QTest::keyClick(&Grid(), Qt::Key_F10, Qt::ShiftModifier);
+    ASSERT_TRUE(Browser().RowMenu->isVisible());
+    const QList<QAction*> offered = Browser().RowMenu->actions();
+    for (QAction* command : {frmMain->Ui.mnuDatabase_Edit, frmMain->Ui.mnuDatabase_Loan, frmMain->Ui.mnuDatabase_Return,
+                             frmMain->Ui.mnuDatabase_Remove})
+        EXPECT_TRUE(offered.contains(command)) << command->text().toStdString();
+    EXPECT_TRUE(frmMain->Ui.mnuDatabase_Return->isEnabled());
+    EXPECT_FALSE(frmMain->Ui.mnuDatabase_Loan->isEnabled());
+    Browser().RowMenu->hide();
+
+    // A right click selects its row first: the command acts on that book.
+    const QRect cell = Grid().visualRect(Grid().model()->index(1, 2));
+    QContextMenuEvent click(QContextMenuEvent::Mouse, cell.center(), Grid().viewport()->mapToGlobal(cell.center()));
+    QApplication::sendEvent(Grid().viewport(), &click);
+    EXPECT_EQ(Shown(), "Mansfield Park");
+    Browser().RowMenu->hide();
+    QTest::keyClick(&Grid(), Qt::Key_End);
+    Platform.Messages.Answers.push_back(true);
+    frmMain->Ui.mnuDatabase_Return->trigger();
+    EXPECT_EQ(DatabaseText().find("1.2.2024"), std::string::npos) << "Wuthering Heights returned";
+}
+
+TEST_F(FindAndListKeysTest, CtrlQEndsTheRunAndF8BringsTheBrowserBack)
+{
+    frmMain->tbtnListViewClick();
+    frmMain->Ui.mnuView_GoToBookBrowser->trigger();
+    EXPECT_TRUE(Run().BrowserShown());
+    EXPECT_TRUE(Browser().isVisible());
+    EXPECT_TRUE(frmMain->Ui.mnuFile_Exit->shortcut().isEmpty());
+    EXPECT_EQ(frmMain->Ui.actExitKey->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Q));
+    frmMain->Ui.actExitKey->trigger();
+    EXPECT_TRUE(Run().Ending);
+}
+
+} // namespace
