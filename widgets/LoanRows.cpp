@@ -1,6 +1,7 @@
 #include "widgets/LoanRows.h"
 
 #include "platform/Cp1252.h"
+#include "platform/LoanDate.h"
 
 #include <QCollator>
 #include <QLocale>
@@ -11,44 +12,12 @@ TLoanRows::TLoanRows(const QDate& today) : Today(today), Format(QLocale().dateFo
 
 bool TLoanRows::ReadDate(const QString& text, const QString& format, const QDate& today, QDate& date)
 {
-    const QString trimmed = text.trimmed();
-    if (trimmed.isEmpty())
-        return false;
-    const bool shortYear = format.contains(QLatin1String("yy")) && !format.contains(QLatin1String("yyyy"));
-    QDate read = QLocale().toDate(trimmed, format);
-    if (read.isValid() && shortYear) {
-        // Qt reads "yy" as 19yy; a loan date is not in the future, so the
-        // year moves on by centuries while it stays at or before today.
-        while (read.addYears(100).isValid() && read.addYears(100) <= today)
-            read = read.addYears(100);
-    } else if (!read.isValid() && shortYear) {
-        // The same format with the year written in full ("02.11.2026" where
-        // the format is dd.MM.yy), as people and other programs write it.
-        read = QLocale().toDate(trimmed, QString(format).replace(QLatin1String("yy"), QLatin1String("yyyy")));
-    }
-    if (!read.isValid())
-        return false;
-    date = read;
-    return true;
+    return LoanDate::Read(text, format, today, date);
 }
 
 bool TLoanRows::ReadOtherDate(const QString& text, QDate& date)
 {
-    // A catalogue kept under another locale, or filled by another program,
-    // holds dates the locale's format does not read. Of those, ISO 8601 and
-    // day.month.year with dots cannot be taken for any other date, so they
-    // are read too; slashed dates are not, as 02/03 is March in one country
-    // and February in the next.
-    static const QString formats[] = {QStringLiteral("yyyy-MM-dd"), QStringLiteral("d.M.yyyy")};
-    const QString trimmed = text.trimmed();
-    for (const QString& format : formats) {
-        const QDate read = QDate::fromString(trimmed, format);
-        if (read.isValid()) {
-            date = read;
-            return true;
-        }
-    }
-    return false;
+    return LoanDate::ReadOther(text, date);
 }
 
 void TLoanRows::Add(const TItem& item)
