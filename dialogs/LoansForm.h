@@ -8,6 +8,11 @@
 // main window; its list follows every refill of the shown rows, so every
 // command that changes books. Its place is kept in LN_X and LN_Y, written
 // only when the user moved it; without them it opens centred.
+//
+// Loans may have due dates (engine/DueDates): a Due column in words, overdue
+// loans first, their count in the summary line, the loan period new loans
+// get, and the selected loan's due date set, changed or cleared from the box
+// under the list (Enter or "Set due"; an empty box clears it).
 #pragma once
 
 #include "widgets/LoanRows.h"
@@ -16,10 +21,13 @@
 #include <array>
 
 class QGroupBox;
+class QLineEdit;
+class QSpinBox;
 class QLabel;
 class QPushButton;
 class QTableView;
 class TCatalogue;
+class TDueDates;
 class TLoanListModel;
 class TShownRows;
 class TSortTitle;
@@ -29,17 +37,21 @@ class TfrmLoans : public TModelessWindow {
 
 public:
     // Kept above stackingOwner, the main window.
-    TfrmLoans(TCatalogue& catalogue, TShownRows& rows, TRunState& run, QWidget* stackingOwner);
+    TfrmLoans(TCatalogue& catalogue, TShownRows& rows, TRunState& run, TDueDates& dues, QWidget* stackingOwner);
     ~TfrmLoans() override; // keeps a place moved to since the last write
 
     // Days a loan may last before the line under the list counts it as long.
     static constexpr int LongLoanDays = 30;
 
     QGroupBox* grpLoans = nullptr;
-    // The column titles, which sort the list: title, author, loaner, date, days.
-    std::array<TSortTitle*, 5> SortTitles{};
+    // The column titles, which sort the list: title, author, loaner, date, days, due.
+    std::array<TSortTitle*, 6> SortTitles{};
     QTableView* lstLoans = nullptr;
     QLabel* lblSummary = nullptr;
+    QSpinBox* spnPeriod = nullptr;
+    QLineEdit* edtDue = nullptr;
+    QPushButton* btnSetDue = nullptr;
+    QPushButton* btnCopyReminder = nullptr;
     QPushButton* btnShow = nullptr;
     QPushButton* btnReturn = nullptr;
     QPushButton* btnClose = nullptr;
@@ -57,6 +69,11 @@ public:
     // Handlers; each may raise (the connections run them through the guard).
     void btnShowClick();
     void btnReturnClick();
+    void btnSetDueClick();
+    void btnCopyReminderClick();
+    void spnPeriodChange(int days);
+    // The reminder of the selected loan, as Copy reminder puts it on the clipboard.
+    QString ReminderText() const;
     void SortTitleClick(TLoanRows::TOrder order);
     void FormClose() override;
 
@@ -79,9 +96,13 @@ private:
     void RestorePosition();
     void WritePosition(bool onlyWhenMoved);
     void ShowSortState();
+    void ShowSelectedDue();
+    // The stored book of the selected row, or nullptr.
+    const TItem* SelectedBook() const;
 
     TCatalogue& Catalogue;
     TShownRows& Rows;
+    TDueDates& Dues;
 
     TLoanListModel* FModel = nullptr;
     TLoanRows::TOrder Order = TLoanRows::TOrder::LongestOut;

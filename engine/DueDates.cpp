@@ -235,6 +235,19 @@ void TDueDates::Save()
     TTextFile::WriteCopyOf(FileNameFor(LoadedFor), Format(Rows), LoadedFor);
 }
 
+int TDueDates::OverdueCount(const QDate& today) const
+{
+    if (!Catalogue.IsOpen() || Catalogue.Database().Empty())
+        return 0;
+    const TDatabase& database = Catalogue.Database();
+    int overdue = 0;
+    for (int32_t slot = 0; slot < database.Count(); ++slot) {
+        const std::optional<QDate> due = Due(database.ItemAt(slot));
+        overdue += due && *due < today ? 1 : 0;
+    }
+    return overdue;
+}
+
 std::string TDueDates::TakeNote()
 {
     if (Catalogue.IsOpen())

@@ -60,6 +60,8 @@ public:
     // Sets (or, with nullopt, clears) the due date of the book's current
     // loan and saves; raises EInOutError when the file cannot be written.
     void SetDue(const TItem& book, std::optional<QDate> due);
+    // How many loans of the catalogue are past their due date on today.
+    int OverdueCount(const QDate& today) const;
     // What went wrong reading or saving the file since last asked, once.
     std::string TakeNote();
 

@@ -20,7 +20,7 @@ bool TLoanRows::ReadOtherDate(const QString& text, QDate& date)
     return LoanDate::ReadOther(text, date);
 }
 
-void TLoanRows::Add(const TItem& item)
+void TLoanRows::Add(const TItem& item, std::optional<QDate> due)
 {
     if (item.Fields[7].empty())
         return;
@@ -35,12 +35,20 @@ void TLoanRows::Add(const TItem& item)
         row.Dated = true;
         row.Days = date.daysTo(Today);
     }
+    if (due && due->isValid()) {
+        row.Due = due;
+        row.DueIn = Today.daysTo(*due);
+    }
     Rows.push_back(std::move(row));
 }
 
 void TLoanRows::Sort(TOrder order)
 {
     const auto longestOut = [](const TRow& a, const TRow& b) {
+        if (a.Overdue() != b.Overdue())
+            return a.Overdue();
+        if (a.Overdue() && a.DueIn != b.DueIn)
+            return a.DueIn < b.DueIn;
         if (a.Dated != b.Dated)
             return a.Dated;
         return a.Dated && a.Days > b.Days;
@@ -76,4 +84,33 @@ QString TLoanRows::DaysText(int row) const
 {
     const TRow& r = Row(row);
     return r.Dated ? QString::number(r.Days) : QString();
+}
+
+int TLoanRows::OverdueCount() const
+{
+    return static_cast<int>(std::count_if(Rows.begin(), Rows.end(), [](const TRow& row) { return row.Overdue(); }));
+}
+
+bool TLoanRows::AnyDue() const
+{
+    return std::any_of(Rows.begin(), Rows.end(), [](const TRow& row) { return row.Due.has_value(); });
+}
+
+QString TLoanRows::DueWords(int64_t dueIn)
+{
+    if (dueIn == 0)
+        return QStringLiteral("due today");
+    if (dueIn == -1)
+        return QStringLiteral("1 day overdue");
+    if (dueIn < 0)
+        return QStringLiteral("%1 days overdue").arg(-dueIn);
+    if (dueIn == 1)
+        return QStringLiteral("due in 1 day");
+    return QStringLiteral("due in %1 days").arg(dueIn);
+}
+
+QString TLoanRows::DueText(int row) const
+{
+    const TRow& r = Row(row);
+    return r.Due ? DueWords(r.DueIn) : QString();
 }
