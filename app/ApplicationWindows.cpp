@@ -101,7 +101,10 @@ TApplicationWindows::TApplicationWindows(std::unique_ptr<TStartupFiles> files) :
     // A window of its own, not a dialog, so the slot hands out no dialog; it
     // stacks above the main window.
     frmLoans.Arm([this](QDialog*& asDialog) {
-        auto* window = new TfrmLoans(*FCatalogue, *FRows, *FRun, *FDues, frmMain);
+        // The history of changes is not kept yet: until it is, the loan
+        // history knows the loans the books show now.
+        auto* window = new TfrmLoans(
+            *FCatalogue, *FRows, *FRun, *FDues, [] { return std::vector<THistoryEntry>(); }, frmMain);
         TextFit::FitWindow(window);
         asDialog = nullptr;
         return window;

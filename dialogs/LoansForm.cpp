@@ -2,6 +2,7 @@
 
 #include "engine/Catalogue.h"
 #include "engine/DueDates.h"
+#include "engine/LoanHistory.h"
 #include "engine/ORBL.h"
 #include "engine/ShownRows.h"
 #include "platform/Cp1252.h"
@@ -21,15 +22,19 @@
 #include "widgets/SortTitle.h"
 
 #include <QClipboard>
+#include <QDateTime>
+#include <QDialog>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTableView>
+#include <QVBoxLayout>
 
 namespace {
 
@@ -60,9 +65,10 @@ const char* const PositionKeyY = "LN_Y";
 
 } // namespace
 
-TfrmLoans::TfrmLoans(TCatalogue& catalogue, TShownRows& rows, TRunState& run, TDueDates& dues, QWidget* stackingOwner)
+TfrmLoans::TfrmLoans(TCatalogue& catalogue, TShownRows& rows, TRunState& run, TDueDates& dues, THistorySource history,
+                     QWidget* stackingOwner)
     : TModelessWindow(run, QStringLiteral("Loans"), 626, 432, stackingOwner), Catalogue(catalogue), Rows(rows),
-      Dues(dues)
+      Dues(dues), History(std::move(history))
 {
     setObjectName(QStringLiteral("frmLoans"));
 
@@ -160,6 +166,9 @@ TfrmLoans::TfrmLoans(TCatalogue& catalogue, TShownRows& rows, TRunState& run, TD
                                        TButtonKind::Plain);
     btnClose =
         DialogControls::Button(QIcon(), QStringLiteral("&Close"), this, 626 - 8 - 107, buttonTop, TButtonKind::Plain);
+    btnHistory = DialogControls::Button(QIcon(), QStringLiteral("&History"), this, 8, buttonTop, TButtonKind::Plain);
+    btnHistory->setObjectName(QStringLiteral("btnHistory"));
+    connect(btnHistory, &QPushButton::clicked, this, Guarded(this, &TfrmLoans::btnHistoryClick));
     btnShow->setObjectName(QStringLiteral("btnShow"));
     btnReturn->setObjectName(QStringLiteral("btnReturn"));
     btnClose->setObjectName(QStringLiteral("btnClose"));
@@ -174,7 +183,8 @@ TfrmLoans::TfrmLoans(TCatalogue& catalogue, TShownRows& rows, TRunState& run, TD
           static_cast<QWidget*>(SortTitles[3]), static_cast<QWidget*>(SortTitles[4]),
           static_cast<QWidget*>(SortTitles[5]), static_cast<QWidget*>(lstLoans), static_cast<QWidget*>(spnPeriod),
           static_cast<QWidget*>(edtDue), static_cast<QWidget*>(btnSetDue), static_cast<QWidget*>(btnCopyReminder),
-          static_cast<QWidget*>(btnShow), static_cast<QWidget*>(btnReturn), static_cast<QWidget*>(btnClose)}) {
+          static_cast<QWidget*>(btnHistory), static_cast<QWidget*>(btnShow), static_cast<QWidget*>(btnReturn),
+          static_cast<QWidget*>(btnClose)}) {
         setTabOrder(previous, next);
         previous = next;
     }
@@ -278,6 +288,7 @@ void TfrmLoans::ShowSelectedDue()
     edtDue->setEnabled(book != nullptr);
     btnSetDue->setEnabled(book != nullptr);
     btnCopyReminder->setEnabled(book != nullptr);
+    btnHistory->setEnabled(book != nullptr);
 }
 
 void TfrmLoans::btnSetDueClick()
@@ -317,6 +328,71 @@ QString TfrmLoans::ReminderText() const
         text += (loan.DueIn < 0 ? QStringLiteral(" It was due back on %1.") : QStringLiteral(" It is due back on %1."))
                     .arg(LocaleTexts::ShortDate(*loan.Due));
     return text + QStringLiteral("\n");
+}
+
+QString TfrmLoans::HistoryText() const
+{
+    const TItem* book = SelectedBook();
+    if (!book)
+        return QString();
+    const TDatabase& database = Catalogue.Database();
+    std::vector<TItem> now;
+    now.reserve(static_cast<size_t>(database.Count()));
+    for (int32_t slot = 0; slot < database.Count(); ++slot)
+        now.push_back(database.ItemAt(slot));
+    const std::vector<TLoanRecord> loans = LoanHistory::All(History ? History() : std::vector<THistoryEntry>(), now);
+
+    const auto ended = [](const TLoanRecord& loan) {
+        if (loan.Open)
+            return QStringLiteral("still out");
+        if (loan.Ended == 0)
+            return QStringLiteral("returned (date not known)");
+        return QStringLiteral("returned ") + LocaleTexts::ShortDate(QDateTime::fromMSecsSinceEpoch(loan.Ended).date());
+    };
+    // Only a loan still out has a due date: the history keeps none.
+    const auto due = [this, &now](const TLoanRecord& loan) {
+        if (!loan.Open)
+            return QString();
+        const auto found =
+            std::find_if(now.begin(), now.end(), [&loan](const TItem& item) { return item.ID == loan.ID; });
+        const std::optional<QDate> date = found == now.end() ? std::nullopt : Dues.Due(*found);
+        return date ? QStringLiteral(", due ") + LocaleTexts::ShortDate(*date) : QString();
+    };
+    const QString title = Cp1252::ToQString(book->Fields[0]);
+    const QString loaner = Cp1252::ToQString(book->Fields[6]);
+    QStringList lines;
+    lines << QStringLiteral("Loans of \"%1\":").arg(title);
+    for (const TLoanRecord& loan : LoanHistory::OfBook(loans, book->ID))
+        lines << QStringLiteral("    %1, lent %2, %3%4")
+                     .arg(Cp1252::ToQString(loan.Loaner), Cp1252::ToQString(loan.Date), ended(loan), due(loan));
+    lines << QString() << QStringLiteral("Books lent to %1:").arg(loaner);
+    for (const TLoanRecord& loan : LoanHistory::OfLoaner(loans, book->Fields[6]))
+        lines << QStringLiteral("    \"%1\", lent %2, %3%4")
+                     .arg(Cp1252::ToQString(loan.Title), Cp1252::ToQString(loan.Date), ended(loan), due(loan));
+    return lines.join(QLatin1Char('\n'));
+}
+
+void TfrmLoans::btnHistoryClick()
+{
+    const QString text = HistoryText();
+    if (text.isEmpty())
+        return;
+    if (!dlgHistory) {
+        dlgHistory = new QDialog(this);
+        dlgHistory->setObjectName(QStringLiteral("dlgHistory"));
+        dlgHistory->setWindowTitle(QStringLiteral("Loan history"));
+        dlgHistory->resize(480, 300);
+        memHistory = new QPlainTextEdit(dlgHistory);
+        memHistory->setObjectName(QStringLiteral("memHistory"));
+        memHistory->setReadOnly(true);
+        memHistory->setAccessibleName(QStringLiteral("Loan history"));
+        auto* layout = new QVBoxLayout(dlgHistory);
+        layout->addWidget(memHistory);
+    }
+    memHistory->setPlainText(text);
+    dlgHistory->show();
+    dlgHistory->raise();
+    memHistory->setFocus();
 }
 
 void TfrmLoans::btnCopyReminderClick()

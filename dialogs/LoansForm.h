@@ -12,16 +12,24 @@
 // Loans may have due dates (engine/DueDates): a Due column in words, overdue
 // loans first, their count in the summary line, the loan period new loans
 // get, and the selected loan's due date set, changed or cleared from the box
-// under the list (Enter or "Set due"; an empty box clears it).
+// under the list (Enter or "Set due"; an empty box clears it). History shows
+// every loan the selected book had and every book its borrower has and had,
+// read from the history of changes the window is given.
 #pragma once
 
 #include "widgets/LoanRows.h"
 #include "widgets/ModelessWindow.h"
 
+#include "engine/HistoryEntry.h"
+
 #include <array>
+#include <functional>
+#include <vector>
 
 class QGroupBox;
+class QDialog;
 class QLineEdit;
+class QPlainTextEdit;
 class QSpinBox;
 class QLabel;
 class QPushButton;
@@ -37,7 +45,10 @@ class TfrmLoans : public TModelessWindow {
 
 public:
     // Kept above stackingOwner, the main window.
-    TfrmLoans(TCatalogue& catalogue, TShownRows& rows, TRunState& run, TDueDates& dues, QWidget* stackingOwner);
+    // history gives the history of changes, oldest first.
+    using THistorySource = std::function<std::vector<THistoryEntry>()>;
+    TfrmLoans(TCatalogue& catalogue, TShownRows& rows, TRunState& run, TDueDates& dues, THistorySource history,
+              QWidget* stackingOwner);
     ~TfrmLoans() override; // keeps a place moved to since the last write
 
     // Days a loan may last before the line under the list counts it as long.
@@ -52,6 +63,9 @@ public:
     QLineEdit* edtDue = nullptr;
     QPushButton* btnSetDue = nullptr;
     QPushButton* btnCopyReminder = nullptr;
+    QPushButton* btnHistory = nullptr;
+    QDialog* dlgHistory = nullptr; // made on the first History
+    QPlainTextEdit* memHistory = nullptr;
     QPushButton* btnShow = nullptr;
     QPushButton* btnReturn = nullptr;
     QPushButton* btnClose = nullptr;
@@ -71,6 +85,9 @@ public:
     void btnReturnClick();
     void btnSetDueClick();
     void btnCopyReminderClick();
+    void btnHistoryClick();
+    // The selected loan's book's loans and its borrower's books, as History shows them.
+    QString HistoryText() const;
     void spnPeriodChange(int days);
     // The reminder of the selected loan, as Copy reminder puts it on the clipboard.
     QString ReminderText() const;
@@ -103,6 +120,7 @@ private:
     TCatalogue& Catalogue;
     TShownRows& Rows;
     TDueDates& Dues;
+    THistorySource History;
 
     TLoanListModel* FModel = nullptr;
     TLoanRows::TOrder Order = TLoanRows::TOrder::LongestOut;

@@ -18,6 +18,8 @@
 
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QDialog>
+#include <QPlainTextEdit>
 #include <QSpinBox>
 
 #include <QAccessible>
@@ -316,4 +318,22 @@ TEST_F(LoansFormTest, DueDatesOverdueFirstTheNoticeAtStartAndALoanChangedByHand)
     EXPECT_FALSE(frmMain->Ui.lblOverdue->isVisible());
     Open();
     EXPECT_EQ(Column(TLoanListModel::Due), (QStringList{"", "", "", "due in 15 days", ""}));
+}
+
+// Without the history of changes, History knows the loans the books show now.
+TEST_F(LoansFormTest, HistoryListsTheSelectedBooksLoansAndItsBorrowersBooks)
+{
+    std::vector<TItem> books = Books;
+    books[1].Fields[6] = "Ann";
+    books[1].Fields[7] = "02/03/2004";
+    StartWith(books);
+    TfrmLoans& loans = Open();
+    loans.SelectRow(1); // Dune, Ann's
+    loans.btnHistory->click();
+    ASSERT_TRUE(loans.dlgHistory && loans.dlgHistory->isVisible());
+    EXPECT_EQ(loans.memHistory->toPlainText(), QStringLiteral("Loans of \"Dune\":\n"
+                                                              "    Ann, lent 01/03/2004, still out\n\n"
+                                                              "Books lent to Ann:\n"
+                                                              "    \"Dune\", lent 01/03/2004, still out\n"
+                                                              "    \"Emma\", lent 02/03/2004, still out"));
 }
