@@ -12,8 +12,10 @@
 #include "dialogs/RemoveSeveralDialog.h"
 #include "dialogs/SearchBooksDialog.h"
 #include "engine/Catalogue.h"
+#include "engine/DueDates.h"
 #include "engine/ShownRows.h"
 #include "platform/Cp1252.h"
+#include "platform/gui/Clock.h"
 #include "platform/gui/ErrorHandler.h"
 #include "platform/gui/MessageLayer.h"
 #include "platform/gui/Platform.h"
@@ -23,6 +25,7 @@
 #include "widgets/TextFit.h"
 
 #include <QAction>
+#include <QTimer>
 
 TfrmMain* frmMain = nullptr;
 TfrmBookBrowser* frmBookBrowser = nullptr;
@@ -76,6 +79,9 @@ TApplicationWindows::TApplicationWindows(std::unique_ptr<TStartupFiles> files) :
     }
     Made = true;
     FCatalogue = std::make_unique<TCatalogue>();
+    // Before the shown rows, so that a new loan has its due date when the
+    // windows follow the change.
+    FDues = std::make_unique<TDueDates>(*FCatalogue, [] { return TPlatform::Clock().Now().date(); });
     FRows = std::make_unique<TShownRows>(*FCatalogue);
     FRun = std::make_unique<TRunState>();
     frmMain = new TfrmMain(*Files, *FCatalogue, *FRows, *FRun);
@@ -105,7 +111,10 @@ TApplicationWindows::TApplicationWindows(std::unique_ptr<TStartupFiles> files) :
     // A window of its own, not a dialog, so the slot hands out no dialog; it
     // stacks above the main window.
     frmLoans.Arm([this](QDialog*& asDialog) {
-        auto* window = new TfrmLoans(*FCatalogue, *FRows, *FRun, frmMain);
+        // The history of changes is not kept yet: until it is, the loan
+        // history knows the loans the books show now.
+        auto* window = new TfrmLoans(
+            *FCatalogue, *FRows, *FRun, *FDues, [] { return std::vector<THistoryEntry>(); }, frmMain);
         TextFit::FitWindow(window);
         asDialog = nullptr;
         return window;
@@ -113,6 +122,26 @@ TApplicationWindows::TApplicationWindows(std::unique_ptr<TStartupFiles> files) :
     // Only where the system lacks the windows' face do captions need more room.
     TextFit::FitWindow(frmMain);
     TextFit::FitWindow(frmBookBrowser);
+
+    // The notice of overdue loans: counted once the event loop runs, so the
+    // first showing of the windows waits for no due dates file, and again
+    // after every change of books or due dates.
+    QObject::connect(FRows.get(), &TShownRows::Refilled, frmMain, [this] { ShowOverdue(); });
+    QObject::connect(FDues.get(), &TDueDates::Changed, frmMain, [this] { ShowOverdue(); });
+    QTimer::singleShot(0, frmMain, [this] { ShowOverdue(); });
+}
+
+void TApplicationWindows::ShowOverdue()
+{
+    TErrorHandler::Guard([this] {
+        if (!frmMain || !FCatalogue->IsOpen())
+            return;
+        const int overdue = FDues->OverdueCount(TPlatform::Clock().Now().date());
+        const std::string note = FDues->TakeNote();
+        if (!note.empty())
+            DueNote = note;
+        frmMain->ShowOverdue(overdue, Cp1252::ToQString(DueNote));
+    });
 }
 
 TApplicationWindows::~TApplicationWindows()

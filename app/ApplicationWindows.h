@@ -14,8 +14,10 @@
 #pragma once
 
 #include <memory>
+#include <string>
 
 class TCatalogue;
+class TDueDates;
 class TRunState;
 class TShownRows;
 class TStartupFiles;
@@ -37,6 +39,7 @@ public:
     TCatalogue& Catalogue() { return *FCatalogue; }
     TShownRows& Rows() { return *FRows; }
     TRunState& Run() { return *FRun; }
+    TDueDates& Dues() { return *FDues; }
 
     static constexpr const char* AlreadyRunningMessage =
         "Volumnia is already running in this folder. Only one Volumnia can work on a folder's books at a time.";
@@ -44,7 +47,11 @@ public:
 private:
     std::unique_ptr<TStartupFiles> Files; // holds the folder's lock for the run
     std::unique_ptr<TCatalogue> FCatalogue;
+    std::unique_ptr<TDueDates> FDues;
     std::unique_ptr<TShownRows> FRows;
     std::unique_ptr<TRunState> FRun;
+    void ShowOverdue();
+    std::string DueNote; // what the due dates file said, shown for the run
+
     bool Made = false; // whether the windows are this object's to destroy
 };

@@ -398,6 +398,20 @@ void TfrmMain::edtCurrentItemChange()
         Rows.Select(v - 1);
 }
 
+void TfrmMain::ShowOverdue(int overdue, const QString& note)
+{
+    QStringList parts;
+    if (overdue > 0)
+        parts << QStringLiteral("%1 %2 overdue (Ctrl+F6: Loans)")
+                     .arg(overdue)
+                     .arg(overdue == 1 ? QStringLiteral("book") : QStringLiteral("books"));
+    if (!note.isEmpty())
+        parts << note;
+    Ui.lblOverdue->setText(parts.join(QStringLiteral("  ")));
+    Ui.lblOverdue->setToolTip(note);
+    Ui.lblOverdue->setVisible(!parts.isEmpty());
+}
+
 void TfrmMain::ClockTimer()
 {
     const QDateTime now = TPlatform::Clock().Now();

@@ -42,6 +42,10 @@ public:
     // while they stand); the first book is then shown.
     void LoadList();
     void LoadBook(int32_t r);
+    // The status bar's notice of overdue loans ("2 books overdue", naming the
+    // key that opens the Loans window) and of due dates that could not be
+    // read; hidden when there is nothing to say.
+    void ShowOverdue(int overdue, const QString& note = QString());
 
     // Handlers. Each may raise; see the file comment.
     void FormActivate();

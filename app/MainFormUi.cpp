@@ -306,6 +306,13 @@ void TMainFormUi::Setup(QMainWindow* window)
         StatusPanels[i] = panel;
     }
     StatusPanels[2]->setText(QStringLiteral("Quenfir ORBL"));
+    lblOverdue = new TDataLabel(QString(), StatusBar);
+    lblOverdue->setObjectName(QStringLiteral("lblOverdue"));
+    lblOverdue->setFrameShape(QFrame::Panel);
+    lblOverdue->setFrameShadow(QFrame::Sunken);
+    lblOverdue->setAccessibleName(QStringLiteral("Overdue loans"));
+    StatusBar->addPermanentWidget(lblOverdue);
+    lblOverdue->hide();
 
     client->setFixedSize(ClientWidth, ClientHeight - ToolBarHeight - StatusBarHeight);
     window->setFixedSize(ClientWidth, ClientHeight + menu->sizeHint().height());

@@ -76,4 +76,6 @@ public:
 
     QStatusBar* StatusBar = nullptr;
     std::array<QLabel*, 4> StatusPanels{};
+    // Hidden until a loan is overdue (or the due dates could not be read).
+    QLabel* lblOverdue = nullptr;
 };

@@ -11,6 +11,10 @@
 #include "dialogs/BookBrowserForm.h"
 #include "dialogs/LoansForm.h"
 #include "dialogs/SearchBooksDialog.h"
+#include "engine/Catalogue.h"
+#include "engine/DueDates.h"
+#include "engine/LoanHistory.h"
+#include "engine/ORBL.h"
 #include "platform/gui/Clock.h"
 #include "platform/gui/GuardedApplication.h"
 #include "platform/gui/MessageLayer.h"
@@ -250,6 +254,36 @@ int main(int argc, char* argv[])
     std::printf("Loans window, reopening after a change %6.2f ms\n", Median(reopenings));
     std::printf("Loans window, rebuild of its list    %8.2f ms\n", Time(21, [] { frmLoans->Refresh(); }));
     std::printf("LoadList with the Loans window shown %8.2f ms\n", Time(21, [] { frmMain->LoadList(); }));
+
+    // Every loan with a due date, and a history of ten loans and returns of
+    // each book on loan besides the adds of all books.
+    const TDatabase& database = windows.Catalogue().Database();
+    std::vector<TItem> now;
+    for (int32_t slot = 0; slot < database.Count(); ++slot)
+        now.push_back(database.ItemAt(slot));
+    for (const TItem& book : now) {
+        if (!book.Fields[7].empty())
+            windows.Dues().SetDue(book, QDate(2024, 3, 1).addDays(book.ID % 60));
+    }
+    std::printf("Loans window, rebuild with due dates  %7.2f ms\n", Time(21, [] { frmLoans->Refresh(); }));
+    std::vector<THistoryEntry> history;
+    for (const TItem& book : now)
+        history.push_back({0, "Volumnia", {TBookChangeKind::Added, {{book.ID, std::nullopt, book}}}});
+    for (int round = 0; round < 10; ++round) {
+        for (const TItem& book : now) {
+            if (book.Fields[7].empty())
+                continue;
+            TItem returned = book;
+            returned.Fields[7].clear();
+            history.push_back({round, "Volumnia", {TBookChangeKind::Lent, {{book.ID, returned, book}}}});
+            history.push_back({round, "Volumnia", {TBookChangeKind::Returned, {{book.ID, book, returned}}}});
+        }
+    }
+    std::printf("a book's loan history (%zu entries)  %7.2f ms\n", history.size(), Time(21, [&] {
+                    const auto loans = LoanHistory::All(history, now);
+                    (void)LoanHistory::OfBook(loans, 7);
+                    (void)LoanHistory::OfLoaner(loans, now[6].Fields[6]);
+                }));
     TPlatform::SetClock(nullptr);
     TPlatform::SetMessages(nullptr);
     TPlatform::SetModal(nullptr);

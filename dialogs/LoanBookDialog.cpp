@@ -1,6 +1,7 @@
 #include "dialogs/LoanBookDialog.h"
 
 #include "engine/Catalogue.h"
+#include "engine/ORBL.h"
 #include "engine/ShownRows.h"
 #include "platform/Cp1252.h"
 #include "platform/LocaleTexts.h"
@@ -9,9 +10,16 @@
 #include "widgets/DialogControls.h"
 #include "widgets/ToolBarImages.h"
 
+#include <QAbstractItemView>
+#include <QCompleter>
+#include <QCoreApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStringListModel>
+
+#include <set>
 
 using namespace DialogControls;
 
@@ -43,6 +51,14 @@ TdlgLoanBook::TdlgLoanBook(TCatalogue& catalogue, const TShownRows& rows, QWidge
 
     SetTabOrder({edtLoaner, edtLoanDate, btnGetdate, btnLoan, btnCancel});
 
+    LoanerCompleter = new QCompleter(new QStringListModel(this), this);
+    LoanerCompleter->setCaseSensitivity(Qt::CaseInsensitive);
+    LoanerCompleter->setFilterMode(Qt::MatchStartsWith);
+    LoanerCompleter->setCompletionMode(QCompleter::PopupCompletion);
+    edtLoaner->setCompleter(LoanerCompleter);
+    // Installed after the completer's own filter, so it sees the keys first.
+    LoanerCompleter->popup()->installEventFilter(this);
+
     ConnectClick(btnGetdate, &TdlgLoanBook::btnGetdateClick);
     ConnectClick(btnLoan, &TdlgLoanBook::btnLoanClick);
     ConnectClick(btnCancel, &TdlgLoanBook::btnCancelClick);
@@ -53,6 +69,17 @@ void TdlgLoanBook::FormActivate()
     // Nothing of the last loan is carried over.
     edtLoaner->clear();
     edtLoanDate->clear();
+    // The names of earlier loaners: a returned book keeps its last loaner's.
+    std::set<QString> seen;
+    QStringList names;
+    const TDatabase& database = Catalogue.Database();
+    for (int32_t slot = 0; slot < database.Count(); ++slot) {
+        const QString name = Cp1252::ToQString(database.ItemAt(slot).Fields[6]).trimmed();
+        if (!name.isEmpty() && seen.insert(name).second)
+            names << name;
+    }
+    names.sort(Qt::CaseInsensitive);
+    static_cast<QStringListModel*>(LoanerCompleter->model())->setStringList(names);
     edtLoaner->setFocus(Qt::OtherFocusReason);
 }
 
@@ -75,4 +102,22 @@ void TdlgLoanBook::btnLoanClick()
 void TdlgLoanBook::btnCancelClick()
 {
     reject();
+}
+
+bool TdlgLoanBook::eventFilter(QObject* watched, QEvent* event)
+{
+    // Tab, Shift+Tab and Enter while no name of the list is picked: the list
+    // closes and the key goes to the loaner's box as if there were no list.
+    if (watched == LoanerCompleter->popup() && event->type() == QEvent::KeyPress &&
+        !LoanerCompleter->popup()->currentIndex().isValid()) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Tab || key == Qt::Key_Backtab || key == Qt::Key_Return || key == Qt::Key_Enter) {
+            LoanerCompleter->popup()->hide();
+            const auto* pressed = static_cast<QKeyEvent*>(event);
+            QKeyEvent copy(QEvent::KeyPress, key, pressed->modifiers(), pressed->text());
+            QCoreApplication::sendEvent(edtLoaner, &copy);
+            return true;
+        }
+    }
+    return TDialogBase::eventFilter(watched, event);
 }

@@ -1,8 +1,13 @@
 #include "dialogs/LoansForm.h"
 
 #include "engine/Catalogue.h"
+#include "engine/DueDates.h"
+#include "engine/LoanHistory.h"
 #include "engine/ORBL.h"
 #include "engine/ShownRows.h"
+#include "platform/Cp1252.h"
+#include "platform/LoanDate.h"
+#include "platform/LocaleTexts.h"
 #include "platform/gui/Clock.h"
 #include "platform/gui/DataLabelAccessible.h"
 #include "platform/gui/DesktopWindow.h"
@@ -16,17 +21,25 @@
 #include "widgets/RunState.h"
 #include "widgets/SortTitle.h"
 
+#include <QClipboard>
+#include <QDateTime>
+#include <QDialog>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTableView>
+#include <QVBoxLayout>
 
 namespace {
 
 constexpr int ListLeft = 8;
-constexpr std::array<int, TLoanListModel::ColumnCount> ColumnWidths = {190, 130, 120, 76, 60};
+constexpr std::array<int, TLoanListModel::ColumnCount> ColumnWidths = {150, 110, 100, 76, 50, 90};
 
 // A column title that looks like the browser's sort links (underlined, hand
 // cursor) and, being a flat button, is reached with Tab and pressed with
@@ -40,11 +53,11 @@ TSortTitle* SortTitle(QWidget* parent, int column, int x, int width)
     return title;
 }
 
-// The order each column title sorts by: title, author, loaner, and the
-// longest out first for both the date and the days.
+// The order each column title sorts by: title, author, loaner, and overdue
+// first, then the longest out, for the date, the days and the due date.
 constexpr std::array<TLoanRows::TOrder, TLoanListModel::ColumnCount> TitleOrders = {
-    TLoanRows::TOrder::Title, TLoanRows::TOrder::Author, TLoanRows::TOrder::Loaner, TLoanRows::TOrder::LongestOut,
-    TLoanRows::TOrder::LongestOut};
+    TLoanRows::TOrder::Title,      TLoanRows::TOrder::Author,     TLoanRows::TOrder::Loaner,
+    TLoanRows::TOrder::LongestOut, TLoanRows::TOrder::LongestOut, TLoanRows::TOrder::LongestOut};
 
 // The window's place: new keys, which no other program writes.
 const char* const PositionKeyX = "LN_X";
@@ -52,8 +65,10 @@ const char* const PositionKeyY = "LN_Y";
 
 } // namespace
 
-TfrmLoans::TfrmLoans(TCatalogue& catalogue, TShownRows& rows, TRunState& run, QWidget* stackingOwner)
-    : TModelessWindow(run, QStringLiteral("Loans"), 626, 398, stackingOwner), Catalogue(catalogue), Rows(rows)
+TfrmLoans::TfrmLoans(TCatalogue& catalogue, TShownRows& rows, TRunState& run, TDueDates& dues, THistorySource history,
+                     QWidget* stackingOwner)
+    : TModelessWindow(run, QStringLiteral("Loans"), 626, 432, stackingOwner), Catalogue(catalogue), Rows(rows),
+      Dues(dues), History(std::move(history))
 {
     setObjectName(QStringLiteral("frmLoans"));
 
@@ -103,6 +118,8 @@ TfrmLoans::TfrmLoans(TCatalogue& catalogue, TShownRows& rows, TRunState& run, QW
     lstLoans->setGeometry(ListLeft, 36, 594, 284);
     lstLoans->installEventFilter(this);
     connect(lstLoans, &QTableView::doubleClicked, this, Guarded(this, &TfrmLoans::btnShowClick));
+    connect(lstLoans->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this] { TErrorHandler::Guard([this] { ShowSelectedDue(); }); });
 
     lblSummary = new QLabel(grpLoans);
     lblSummary->setObjectName(QStringLiteral("lblSummary"));
@@ -112,13 +129,46 @@ TfrmLoans::TfrmLoans(TCatalogue& catalogue, TShownRows& rows, TRunState& run, QW
     TDataLabelAccessible::Attach(lblSummary);
 
     using DialogControls::TButtonKind;
-    const int buttonTop = 365;
+    // The loan period and the selected loan's due date, under the list.
+    const int dueTop = 365;
+    auto* lblPeriod = new QLabel(QStringLiteral("Loan &period:"), this);
+    lblPeriod->setGeometry(8, dueTop + 3, 72, 18);
+    spnPeriod = new QSpinBox(this);
+    spnPeriod->setObjectName(QStringLiteral("spnPeriod"));
+    spnPeriod->setRange(0, TDueDates::MaxPeriod);
+    spnPeriod->setSpecialValueText(QStringLiteral("none"));
+    spnPeriod->setSuffix(QStringLiteral(" days"));
+    spnPeriod->setGeometry(82, dueTop, 90, 24);
+    spnPeriod->setAccessibleName(QStringLiteral("Loan period in days for new loans"));
+    lblPeriod->setBuddy(spnPeriod);
+    connect(spnPeriod, &QSpinBox::valueChanged, this, Guarded(this, &TfrmLoans::spnPeriodChange));
+    auto* lblDue = new QLabel(QStringLiteral("D&ue date:"), this);
+    lblDue->setGeometry(190, dueTop + 3, 60, 18);
+    edtDue = new QLineEdit(this);
+    edtDue->setObjectName(QStringLiteral("edtDue"));
+    edtDue->setGeometry(252, dueTop, 96, 24);
+    edtDue->setAccessibleName(QStringLiteral("Due date of the selected loan"));
+    edtDue->setAccessibleDescription(QStringLiteral("Enter sets it; an empty box clears it"));
+    edtDue->installEventFilter(this);
+    lblDue->setBuddy(edtDue);
+    btnSetDue = DialogControls::Button(QIcon(), QStringLiteral("Se&t due"), this, 354, dueTop, TButtonKind::Plain);
+    btnSetDue->setObjectName(QStringLiteral("btnSetDue"));
+    connect(btnSetDue, &QPushButton::clicked, this, Guarded(this, &TfrmLoans::btnSetDueClick));
+    btnCopyReminder = DialogControls::Button(QIcon(), QStringLiteral("Cop&y reminder"), this, 626 - 8 - 107, dueTop,
+                                             TButtonKind::Plain);
+    btnCopyReminder->setObjectName(QStringLiteral("btnCopyReminder"));
+    connect(btnCopyReminder, &QPushButton::clicked, this, Guarded(this, &TfrmLoans::btnCopyReminderClick));
+
+    const int buttonTop = 399;
     btnShow = DialogControls::Button(QIcon(), QStringLiteral("&Show book"), this, 626 - 8 - 3 * 107 - 16, buttonTop,
                                      TButtonKind::Plain);
     btnReturn = DialogControls::Button(QIcon(), QStringLiteral("&Return"), this, 626 - 8 - 2 * 107 - 8, buttonTop,
                                        TButtonKind::Plain);
     btnClose =
         DialogControls::Button(QIcon(), QStringLiteral("&Close"), this, 626 - 8 - 107, buttonTop, TButtonKind::Plain);
+    btnHistory = DialogControls::Button(QIcon(), QStringLiteral("&History"), this, 8, buttonTop, TButtonKind::Plain);
+    btnHistory->setObjectName(QStringLiteral("btnHistory"));
+    connect(btnHistory, &QPushButton::clicked, this, Guarded(this, &TfrmLoans::btnHistoryClick));
     btnShow->setObjectName(QStringLiteral("btnShow"));
     btnReturn->setObjectName(QStringLiteral("btnReturn"));
     btnClose->setObjectName(QStringLiteral("btnClose"));
@@ -130,13 +180,17 @@ TfrmLoans::TfrmLoans(TCatalogue& catalogue, TShownRows& rows, TRunState& run, QW
     QWidget* previous = SortTitles[0];
     for (QWidget* next :
          {static_cast<QWidget*>(SortTitles[1]), static_cast<QWidget*>(SortTitles[2]),
-          static_cast<QWidget*>(SortTitles[3]), static_cast<QWidget*>(SortTitles[4]), static_cast<QWidget*>(lstLoans),
-          static_cast<QWidget*>(btnShow), static_cast<QWidget*>(btnReturn), static_cast<QWidget*>(btnClose)}) {
+          static_cast<QWidget*>(SortTitles[3]), static_cast<QWidget*>(SortTitles[4]),
+          static_cast<QWidget*>(SortTitles[5]), static_cast<QWidget*>(lstLoans), static_cast<QWidget*>(spnPeriod),
+          static_cast<QWidget*>(edtDue), static_cast<QWidget*>(btnSetDue), static_cast<QWidget*>(btnCopyReminder),
+          static_cast<QWidget*>(btnHistory), static_cast<QWidget*>(btnShow), static_cast<QWidget*>(btnReturn),
+          static_cast<QWidget*>(btnClose)}) {
         setTabOrder(previous, next);
         previous = next;
     }
 
     connect(&Rows, &TShownRows::Refilled, this, Guarded(this, &TfrmLoans::BooksChanged));
+    connect(&Dues, &TDueDates::Changed, this, Guarded(this, &TfrmLoans::BooksChanged));
 }
 
 TfrmLoans::~TfrmLoans()
@@ -180,20 +234,30 @@ void TfrmLoans::Refresh()
     // While the database is marked empty it hands out no book.
     if (!database.Empty()) {
         for (int32_t slot = 0; slot < database.Count(); ++slot)
-            rows.Add(database.ItemAt(slot));
+            rows.Add(database.ItemAt(slot), Dues.Due(database.ItemAt(slot)));
     }
     rows.Sort(Order);
     const int onLoan = rows.Count();
     const int longLoans = rows.OutLongerThan(LongLoanDays);
+    const int overdue = rows.OverdueCount();
+    const bool anyDue = rows.AnyDue();
     const int keep = oldRow >= 0 ? rows.RowOf(oldId) : -1;
     FModel->SetRows(std::move(rows));
     Stale = false;
 
-    lblSummary->setText(QStringLiteral("%1 %2 on loan, %3 for more than %4 days.")
-                            .arg(onLoan)
-                            .arg(onLoan == 1 ? QStringLiteral("book") : QStringLiteral("books"))
-                            .arg(longLoans)
-                            .arg(LongLoanDays));
+    QString summary = QStringLiteral("%1 %2 on loan, %3 for more than %4 days")
+                          .arg(onLoan)
+                          .arg(onLoan == 1 ? QStringLiteral("book") : QStringLiteral("books"))
+                          .arg(longLoans)
+                          .arg(LongLoanDays);
+    // Without any due date the line reads as before due dates existed.
+    if (anyDue)
+        summary += QStringLiteral(", %1 overdue").arg(overdue);
+    lblSummary->setText(summary + QLatin1Char('.'));
+    {
+        const QSignalBlocker blocker(spnPeriod);
+        spnPeriod->setValue(Dues.Period());
+    }
     // The same book stays selected; a book that left gives its place to the next.
     if (keep >= 0)
         SelectRow(keep);
@@ -203,6 +267,139 @@ void TfrmLoans::Refresh()
         SelectRow(FModel->rowCount() > 0 ? 0 : -1);
     btnShow->setEnabled(FModel->rowCount() > 0);
     btnReturn->setEnabled(FModel->rowCount() > 0);
+    ShowSelectedDue();
+}
+
+const TItem* TfrmLoans::SelectedBook() const
+{
+    const int row = SelectedRow();
+    if (row < 0)
+        return nullptr;
+    const TDatabase& database = Catalogue.Database();
+    const int32_t slot = database.SlotOf(FModel->Rows().Row(row).ID);
+    return slot >= 0 ? &database.ItemAt(slot) : nullptr;
+}
+
+void TfrmLoans::ShowSelectedDue()
+{
+    const TItem* book = SelectedBook();
+    const std::optional<QDate> due = book ? Dues.Due(*book) : std::nullopt;
+    edtDue->setText(due ? LocaleTexts::ShortDate(*due) : QString());
+    edtDue->setEnabled(book != nullptr);
+    btnSetDue->setEnabled(book != nullptr);
+    btnCopyReminder->setEnabled(book != nullptr);
+    btnHistory->setEnabled(book != nullptr);
+}
+
+void TfrmLoans::btnSetDueClick()
+{
+    const TItem* book = SelectedBook();
+    if (!book)
+        return;
+    const QString text = edtDue->text().trimmed();
+    if (text.isEmpty()) {
+        Dues.SetDue(*book, std::nullopt);
+        return;
+    }
+    QDate due;
+    if (!LoanDate::ReadShort(text, TPlatform::Clock().Now().date(), due, LoanDate::TCentury::AroundToday)) {
+        TPlatform::Messages().Information(
+            QStringLiteral("\"%1\" is not a date. Type the due date as %2, or clear the box to remove it.")
+                .arg(text, LocaleTexts::ShortDate(TPlatform::Clock().Now().date())));
+        return;
+    }
+    Dues.SetDue(*book, due);
+}
+
+void TfrmLoans::spnPeriodChange(int days)
+{
+    Dues.SetPeriod(days);
+}
+
+QString TfrmLoans::ReminderText() const
+{
+    const int row = SelectedRow();
+    if (row < 0)
+        return QString();
+    const TLoanRows::TRow& loan = FModel->Rows().Row(row);
+    QString text = QStringLiteral("Hello %1,\n\nYou have my book \"%2\" (%3) since %4.")
+                       .arg(loan.Loaner, loan.Title, loan.Author, loan.Date);
+    if (loan.Due)
+        text += (loan.DueIn < 0 ? QStringLiteral(" It was due back on %1.") : QStringLiteral(" It is due back on %1."))
+                    .arg(LocaleTexts::ShortDate(*loan.Due));
+    return text + QStringLiteral("\n");
+}
+
+QString TfrmLoans::HistoryText() const
+{
+    const TItem* book = SelectedBook();
+    if (!book)
+        return QString();
+    const TDatabase& database = Catalogue.Database();
+    std::vector<TItem> now;
+    now.reserve(static_cast<size_t>(database.Count()));
+    for (int32_t slot = 0; slot < database.Count(); ++slot)
+        now.push_back(database.ItemAt(slot));
+    const std::vector<TLoanRecord> loans = LoanHistory::All(History ? History() : std::vector<THistoryEntry>(), now);
+
+    const auto ended = [](const TLoanRecord& loan) {
+        if (loan.Open)
+            return QStringLiteral("still out");
+        if (loan.Ended == 0)
+            return QStringLiteral("returned (date not known)");
+        return QStringLiteral("returned ") + LocaleTexts::ShortDate(QDateTime::fromMSecsSinceEpoch(loan.Ended).date());
+    };
+    // Only a loan still out has a due date: the history keeps none.
+    const auto due = [this, &now](const TLoanRecord& loan) {
+        if (!loan.Open)
+            return QString();
+        const auto found =
+            std::find_if(now.begin(), now.end(), [&loan](const TItem& item) { return item.ID == loan.ID; });
+        const std::optional<QDate> date = found == now.end() ? std::nullopt : Dues.Due(*found);
+        return date ? QStringLiteral(", due ") + LocaleTexts::ShortDate(*date) : QString();
+    };
+    const QString title = Cp1252::ToQString(book->Fields[0]);
+    const QString loaner = Cp1252::ToQString(book->Fields[6]);
+    QStringList lines;
+    lines << QStringLiteral("Loans of \"%1\":").arg(title);
+    for (const TLoanRecord& loan : LoanHistory::OfBook(loans, book->ID))
+        lines << QStringLiteral("    %1, lent %2, %3%4")
+                     .arg(Cp1252::ToQString(loan.Loaner), Cp1252::ToQString(loan.Date), ended(loan), due(loan));
+    lines << QString() << QStringLiteral("Books lent to %1:").arg(loaner);
+    for (const TLoanRecord& loan : LoanHistory::OfLoaner(loans, book->Fields[6]))
+        lines << QStringLiteral("    \"%1\", lent %2, %3%4")
+                     .arg(Cp1252::ToQString(loan.Title), Cp1252::ToQString(loan.Date), ended(loan), due(loan));
+    return lines.join(QLatin1Char('\n'));
+}
+
+void TfrmLoans::btnHistoryClick()
+{
+    const QString text = HistoryText();
+    if (text.isEmpty())
+        return;
+    if (!dlgHistory) {
+        dlgHistory = new QDialog(this);
+        dlgHistory->setObjectName(QStringLiteral("dlgHistory"));
+        dlgHistory->setWindowTitle(QStringLiteral("Loan history"));
+        dlgHistory->resize(480, 300);
+        memHistory = new QPlainTextEdit(dlgHistory);
+        memHistory->setObjectName(QStringLiteral("memHistory"));
+        memHistory->setReadOnly(true);
+        memHistory->setAccessibleName(QStringLiteral("Loan history"));
+        auto* layout = new QVBoxLayout(dlgHistory);
+        layout->addWidget(memHistory);
+    }
+    memHistory->setPlainText(text);
+    dlgHistory->show();
+    dlgHistory->raise();
+    memHistory->setFocus();
+}
+
+void TfrmLoans::btnCopyReminderClick()
+{
+    const QString text = ReminderText();
+    if (!text.isEmpty())
+        QGuiApplication::clipboard()->setText(text);
 }
 
 void TfrmLoans::BooksChanged()
@@ -328,6 +525,13 @@ bool TfrmLoans::eventFilter(QObject* watched, QEvent* event)
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
             TErrorHandler::Guard([this] { btnShowClick(); });
+            return true;
+        }
+    }
+    if (watched == edtDue && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            TErrorHandler::Guard([this] { btnSetDueClick(); });
             return true;
         }
     }

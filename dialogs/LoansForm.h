@@ -8,18 +8,34 @@
 // main window; its list follows every refill of the shown rows, so every
 // command that changes books. Its place is kept in LN_X and LN_Y, written
 // only when the user moved it; without them it opens centred.
+//
+// Loans may have due dates (engine/DueDates): a Due column in words, overdue
+// loans first, their count in the summary line, the loan period new loans
+// get, and the selected loan's due date set, changed or cleared from the box
+// under the list (Enter or "Set due"; an empty box clears it). History shows
+// every loan the selected book had and every book its borrower has and had,
+// read from the history of changes the window is given.
 #pragma once
 
 #include "widgets/LoanRows.h"
 #include "widgets/ModelessWindow.h"
 
+#include "engine/HistoryEntry.h"
+
 #include <array>
+#include <functional>
+#include <vector>
 
 class QGroupBox;
+class QDialog;
+class QLineEdit;
+class QPlainTextEdit;
+class QSpinBox;
 class QLabel;
 class QPushButton;
 class QTableView;
 class TCatalogue;
+class TDueDates;
 class TLoanListModel;
 class TShownRows;
 class TSortTitle;
@@ -29,17 +45,27 @@ class TfrmLoans : public TModelessWindow {
 
 public:
     // Kept above stackingOwner, the main window.
-    TfrmLoans(TCatalogue& catalogue, TShownRows& rows, TRunState& run, QWidget* stackingOwner);
+    // history gives the history of changes, oldest first.
+    using THistorySource = std::function<std::vector<THistoryEntry>()>;
+    TfrmLoans(TCatalogue& catalogue, TShownRows& rows, TRunState& run, TDueDates& dues, THistorySource history,
+              QWidget* stackingOwner);
     ~TfrmLoans() override; // keeps a place moved to since the last write
 
     // Days a loan may last before the line under the list counts it as long.
     static constexpr int LongLoanDays = 30;
 
     QGroupBox* grpLoans = nullptr;
-    // The column titles, which sort the list: title, author, loaner, date, days.
-    std::array<TSortTitle*, 5> SortTitles{};
+    // The column titles, which sort the list: title, author, loaner, date, days, due.
+    std::array<TSortTitle*, 6> SortTitles{};
     QTableView* lstLoans = nullptr;
     QLabel* lblSummary = nullptr;
+    QSpinBox* spnPeriod = nullptr;
+    QLineEdit* edtDue = nullptr;
+    QPushButton* btnSetDue = nullptr;
+    QPushButton* btnCopyReminder = nullptr;
+    QPushButton* btnHistory = nullptr;
+    QDialog* dlgHistory = nullptr; // made on the first History
+    QPlainTextEdit* memHistory = nullptr;
     QPushButton* btnShow = nullptr;
     QPushButton* btnReturn = nullptr;
     QPushButton* btnClose = nullptr;
@@ -57,6 +83,14 @@ public:
     // Handlers; each may raise (the connections run them through the guard).
     void btnShowClick();
     void btnReturnClick();
+    void btnSetDueClick();
+    void btnCopyReminderClick();
+    void btnHistoryClick();
+    // The selected loan's book's loans and its borrower's books, as History shows them.
+    QString HistoryText() const;
+    void spnPeriodChange(int days);
+    // The reminder of the selected loan, as Copy reminder puts it on the clipboard.
+    QString ReminderText() const;
     void SortTitleClick(TLoanRows::TOrder order);
     void FormClose() override;
 
@@ -79,9 +113,14 @@ private:
     void RestorePosition();
     void WritePosition(bool onlyWhenMoved);
     void ShowSortState();
+    void ShowSelectedDue();
+    // The stored book of the selected row, or nullptr.
+    const TItem* SelectedBook() const;
 
     TCatalogue& Catalogue;
     TShownRows& Rows;
+    TDueDates& Dues;
+    THistorySource History;
 
     TLoanListModel* FModel = nullptr;
     TLoanRows::TOrder Order = TLoanRows::TOrder::LongestOut;

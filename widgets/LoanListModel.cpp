@@ -15,6 +15,8 @@ QString TLoanListModel::ColumnName(int column)
         return QStringLiteral("Date loaned");
     case DaysOnLoan:
         return QStringLiteral("Days on loan");
+    case Due:
+        return QStringLiteral("Due");
     default:
         return QString();
     }
@@ -53,6 +55,10 @@ QVariant TLoanListModel::data(const QModelIndex& index, int role) const
         if (!row.Dated && role == Qt::AccessibleTextRole)
             return QStringLiteral("Date not readable");
         return Loans.DaysText(index.row());
+    case Due:
+        if (!row.Due && role == Qt::AccessibleTextRole)
+            return QStringLiteral("No due date");
+        return Loans.DueText(index.row());
     default:
         return QVariant();
     }

@@ -1,5 +1,5 @@
-// The cells of the Loans window's list: the rows of a TLoanRows in five
-// columns (title, author, loaner, date loaned, days on loan), read-only. The
+// The cells of the Loans window's list: the rows of a TLoanRows in six
+// columns (title, author, loaner, date loaned, days on loan, due), read-only. The
 // column names are the list's header data, so a screen reader names each
 // column although the list shows its titles as sort links above it.
 #pragma once
@@ -12,7 +12,7 @@ class TLoanListModel : public QAbstractTableModel {
     Q_OBJECT
 
 public:
-    enum TColumn { Title, Author, Loaner, DateLoaned, DaysOnLoan, ColumnCount };
+    enum TColumn { Title, Author, Loaner, DateLoaned, DaysOnLoan, Due, ColumnCount };
 
     explicit TLoanListModel(QObject* parent = nullptr);
 

@@ -1,6 +1,7 @@
 #include "widgets/LoanRows.h"
 
 #include "platform/Cp1252.h"
+#include "platform/LoanDate.h"
 
 #include <QCollator>
 #include <QLocale>
@@ -11,47 +12,15 @@ TLoanRows::TLoanRows(const QDate& today) : Today(today), Format(QLocale().dateFo
 
 bool TLoanRows::ReadDate(const QString& text, const QString& format, const QDate& today, QDate& date)
 {
-    const QString trimmed = text.trimmed();
-    if (trimmed.isEmpty())
-        return false;
-    const bool shortYear = format.contains(QLatin1String("yy")) && !format.contains(QLatin1String("yyyy"));
-    QDate read = QLocale().toDate(trimmed, format);
-    if (read.isValid() && shortYear) {
-        // Qt reads "yy" as 19yy; a loan date is not in the future, so the
-        // year moves on by centuries while it stays at or before today.
-        while (read.addYears(100).isValid() && read.addYears(100) <= today)
-            read = read.addYears(100);
-    } else if (!read.isValid() && shortYear) {
-        // The same format with the year written in full ("02.11.2026" where
-        // the format is dd.MM.yy), as people and other programs write it.
-        read = QLocale().toDate(trimmed, QString(format).replace(QLatin1String("yy"), QLatin1String("yyyy")));
-    }
-    if (!read.isValid())
-        return false;
-    date = read;
-    return true;
+    return LoanDate::Read(text, format, today, date);
 }
 
 bool TLoanRows::ReadOtherDate(const QString& text, QDate& date)
 {
-    // A catalogue kept under another locale, or filled by another program,
-    // holds dates the locale's format does not read. Of those, ISO 8601 and
-    // day.month.year with dots cannot be taken for any other date, so they
-    // are read too; slashed dates are not, as 02/03 is March in one country
-    // and February in the next.
-    static const QString formats[] = {QStringLiteral("yyyy-MM-dd"), QStringLiteral("d.M.yyyy")};
-    const QString trimmed = text.trimmed();
-    for (const QString& format : formats) {
-        const QDate read = QDate::fromString(trimmed, format);
-        if (read.isValid()) {
-            date = read;
-            return true;
-        }
-    }
-    return false;
+    return LoanDate::ReadOther(text, date);
 }
 
-void TLoanRows::Add(const TItem& item)
+void TLoanRows::Add(const TItem& item, std::optional<QDate> due)
 {
     if (item.Fields[7].empty())
         return;
@@ -66,12 +35,20 @@ void TLoanRows::Add(const TItem& item)
         row.Dated = true;
         row.Days = date.daysTo(Today);
     }
+    if (due && due->isValid()) {
+        row.Due = due;
+        row.DueIn = Today.daysTo(*due);
+    }
     Rows.push_back(std::move(row));
 }
 
 void TLoanRows::Sort(TOrder order)
 {
     const auto longestOut = [](const TRow& a, const TRow& b) {
+        if (a.Overdue() != b.Overdue())
+            return a.Overdue();
+        if (a.Overdue() && a.DueIn != b.DueIn)
+            return a.DueIn < b.DueIn;
         if (a.Dated != b.Dated)
             return a.Dated;
         return a.Dated && a.Days > b.Days;
@@ -107,4 +84,33 @@ QString TLoanRows::DaysText(int row) const
 {
     const TRow& r = Row(row);
     return r.Dated ? QString::number(r.Days) : QString();
+}
+
+int TLoanRows::OverdueCount() const
+{
+    return static_cast<int>(std::count_if(Rows.begin(), Rows.end(), [](const TRow& row) { return row.Overdue(); }));
+}
+
+bool TLoanRows::AnyDue() const
+{
+    return std::any_of(Rows.begin(), Rows.end(), [](const TRow& row) { return row.Due.has_value(); });
+}
+
+QString TLoanRows::DueWords(int64_t dueIn)
+{
+    if (dueIn == 0)
+        return QStringLiteral("due today");
+    if (dueIn == -1)
+        return QStringLiteral("1 day overdue");
+    if (dueIn < 0)
+        return QStringLiteral("%1 days overdue").arg(-dueIn);
+    if (dueIn == 1)
+        return QStringLiteral("due in 1 day");
+    return QStringLiteral("due in %1 days").arg(dueIn);
+}
+
+QString TLoanRows::DueText(int row) const
+{
+    const TRow& r = Row(row);
+    return r.Due ? DueWords(r.DueIn) : QString();
 }

@@ -2,7 +2,9 @@
 // empty) with title, author, loaner, the date as stored, and the days on loan
 // counted from today to that date read in the locale's short date format,
 // the format the loan dialog's "Today" writes. A date that does not read in
-// that format has no day count; such rows sort after every dated one.
+// that format has no day count; such rows sort after every dated one. A loan
+// may have a due date; in the list's own order overdue loans come first, the
+// most overdue at the top.
 #pragma once
 
 #include "engine/Item.h"
@@ -11,11 +13,12 @@
 #include <QString>
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 class TLoanRows {
 public:
-    // The orders of the list: the longest out first, or one text column
+    // The orders of the list: overdue first, then the longest out, or one text column
     // ascending in the locale's collation (ties keep the longest out first).
     enum class TOrder { LongestOut, Title, Author, Loaner };
 
@@ -27,6 +30,9 @@ public:
         QString Date;       // as stored
         bool Dated = false; // the date read in the short format
         int64_t Days = 0;   // today minus the date, when Dated
+        std::optional<QDate> Due;
+        int64_t DueIn = 0; // the due date minus today, when Due
+        bool Overdue() const { return Due && DueIn < 0; }
     };
 
     // A new, empty list counted from today in the default locale's short
@@ -34,7 +40,7 @@ public:
     explicit TLoanRows(const QDate& today);
 
     // Takes a book into the list when it is on loan.
-    void Add(const TItem& item);
+    void Add(const TItem& item, std::optional<QDate> due = std::nullopt);
     void Sort(TOrder order);
 
     int Count() const { return static_cast<int>(Rows.size()); }
@@ -43,6 +49,12 @@ public:
     int RowOf(int32_t id) const;
     // How many books have been out for more than this many days.
     int OutLongerThan(int64_t days) const;
+    int OverdueCount() const;
+    bool AnyDue() const;
+    // The due column's words: "5 days overdue", "due today", "due in 3 days",
+    // or nothing for a loan without a due date.
+    QString DueText(int row) const;
+    static QString DueWords(int64_t dueIn);
     // The days column's text: the count, or nothing for a date that does not read.
     QString DaysText(int row) const;
 

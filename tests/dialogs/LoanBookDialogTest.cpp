@@ -9,6 +9,8 @@
 #include "tests/support/FailingWriteStep.h"
 #include "widgets/BookGrid.h"
 
+#include <QAbstractItemView>
+#include <QCompleter>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -250,3 +252,33 @@ TEST_F(LoanBookTest, WindowCaptionsAndTabOrder)
 }
 
 } // namespace
+
+// The loaner's box offers earlier loaners' names; a whole name typed and Tab
+// or Enter behave as without the list, a name picked with the arrows is taken.
+TEST_F(LoanBookTest, TheLoanerIsCompletedFromEarlierLoanersWithoutTakingTabOrEnter)
+{
+    StartWith({Book(7, "Dune", "Herbert", "Chilton", "1965"),
+               Book(3, "Emma", "Austen", "Murray", "1815", "Liisa Korhonen", "")});
+    Loan([](TdlgLoanBook& dialog) {
+        QTest::keyClicks(dialog.edtLoaner, QStringLiteral("Liisa"));
+        ASSERT_TRUE(dialog.LoanerCompleter->popup()->isVisible());
+        QTest::keyClick(dialog.LoanerCompleter->popup(), Qt::Key_Tab);
+        EXPECT_FALSE(dialog.LoanerCompleter->popup()->isVisible());
+        EXPECT_EQ(dialog.focusWidget(), dialog.edtLoanDate);
+        EXPECT_EQ(dialog.edtLoaner->text(), QStringLiteral("Liisa"));
+        dialog.edtLoaner->setFocus();
+        dialog.edtLoaner->clear();
+        QTest::keyClicks(dialog.edtLoaner, QStringLiteral("lii"));
+        ASSERT_TRUE(dialog.LoanerCompleter->popup()->isVisible());
+        QTest::keyClick(dialog.LoanerCompleter->popup(), Qt::Key_Down);
+        QTest::keyClick(dialog.LoanerCompleter->popup(), Qt::Key_Return);
+        EXPECT_EQ(dialog.edtLoaner->text(), QStringLiteral("Liisa Korhonen"));
+        EXPECT_TRUE(dialog.isVisible()); // Enter took the name, not the loan
+        dialog.edtLoaner->clear();
+        QTest::keyClicks(dialog.edtLoaner, QStringLiteral("Liisa"));
+        ASSERT_TRUE(dialog.LoanerCompleter->popup()->isVisible());
+        QTest::keyClick(dialog.LoanerCompleter->popup(), Qt::Key_Return);
+        EXPECT_FALSE(dialog.isVisible());
+    });
+    EXPECT_NE(DatabaseText().find("\r\nLiisa\r\n\r\n"), std::string::npos);
+}

@@ -16,6 +16,12 @@
 #include "widgets/LoanListModel.h"
 #include "widgets/SortTitle.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QDialog>
+#include <QPlainTextEdit>
+#include <QSpinBox>
+
 #include <QAccessible>
 #include <QAction>
 #include <QWindow>
@@ -256,3 +262,78 @@ TEST_F(LoansFormTest, StacksAboveTheMainWindowAndIsAFrameToAScreenReader)
 }
 
 } // namespace
+
+// With a loan period of 14 days a book lent 20 days ago reads "6 days overdue"
+// at the top, and the main window says so at start; a due date typed in the
+// window survives a restart; a loaner changed by hand loses the due date.
+TEST_F(LoansFormTest, DueDatesOverdueFirstTheNoticeAtStartAndALoanChangedByHand)
+{
+    StartWith(Books);
+    TfrmLoans& loans = Open();
+    EXPECT_FALSE(frmMain->Ui.lblOverdue->isVisible());
+    loans.spnPeriod->setFocus();
+    loans.spnPeriod->selectAll();
+    QTest::keyClicks(loans.spnPeriod, QStringLiteral("14"));
+    ASSERT_EQ(loans.spnPeriod->value(), 14);
+    Catalogue().Lend(2, "Ann", "14/02/2004");
+    EXPECT_EQ(Column(TLoanListModel::Title), (QStringList{"Emma", "Walden", "Dune", "Zadig", "Ivanhoe"}));
+    EXPECT_EQ(Column(TLoanListModel::Due), (QStringList{"6 days overdue", "", "", "", ""}));
+    EXPECT_EQ(loans.lblSummary->text(), QStringLiteral("5 books on loan, 1 for more than 30 days, 1 overdue."));
+    EXPECT_EQ(frmMain->Ui.lblOverdue->text(), QStringLiteral("1 book overdue (Ctrl+F6: Loans)"));
+
+    loans.SelectRow(0);
+    loans.btnCopyReminder->click();
+    EXPECT_EQ(QGuiApplication::clipboard()->text(),
+              QStringLiteral("Hello Ann,\n\nYou have my book \"Emma\" (Austen) since 14/02/2004. It was due back on "
+                             "28/02/2004.\n"));
+
+    loans.SelectRow(3); // Zadig, lent today: its due date typed and Enter pressed
+    loans.edtDue->setFocus();
+    QTest::keyClicks(loans.edtDue, QStringLiteral("20/03/2004"));
+    QTest::keyClick(loans.edtDue, Qt::Key_Return);
+    EXPECT_EQ(Column(TLoanListModel::Due), (QStringList{"6 days overdue", "", "", "due in 15 days", ""}));
+    loans.edtDue->setText(QStringLiteral("someday"));
+    loans.btnSetDue->click();
+    EXPECT_EQ(Platform.Messages.Texts(), QStringList{QStringLiteral("\"someday\" is not a date. Type the due date as "
+                                                                    "05/03/2004, or clear the box to remove it.")});
+    EXPECT_EQ(Column(TLoanListModel::Due), (QStringList{"6 days overdue", "", "", "due in 15 days", ""}));
+
+    Stop();
+    ASSERT_TRUE(Start());
+    QCoreApplication::processEvents(); // the notice comes once the windows are up
+    EXPECT_EQ(frmMain->Ui.lblOverdue->text(), QStringLiteral("1 book overdue (Ctrl+F6: Loans)"));
+    QTest::keyClick(frmMain, Qt::Key_F6, Qt::ControlModifier);
+    ASSERT_TRUE(frmLoans->isVisible());
+    EXPECT_EQ(frmLoans->spnPeriod->value(), 14);
+    EXPECT_EQ(Column(TLoanListModel::Due), (QStringList{"6 days overdue", "", "", "due in 15 days", ""}));
+
+    // Another program types another loaner over Emma's loan.
+    Stop();
+    std::vector<TItem> edited = Books;
+    edited[1].Fields[6] = "Anna";
+    edited[1].Fields[7] = "14/02/2004";
+    Folder.WriteFile("books.orbl", DatabaseFile(edited));
+    ASSERT_TRUE(Start());
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(frmMain->Ui.lblOverdue->isVisible());
+    Open();
+    EXPECT_EQ(Column(TLoanListModel::Due), (QStringList{"", "", "", "due in 15 days", ""}));
+}
+
+// Without the history of changes, History knows the loans the books show now.
+TEST_F(LoansFormTest, HistoryListsTheSelectedBooksLoansAndItsBorrowersBooks)
+{
+    std::vector<TItem> books = Books;
+    books[1].Fields[6] = "Ann";
+    books[1].Fields[7] = "02/03/2004";
+    StartWith(books);
+    TfrmLoans& loans = Open();
+    loans.SelectRow(1); // Dune, Ann's
+    loans.btnHistory->click();
+    ASSERT_TRUE(loans.dlgHistory && loans.dlgHistory->isVisible());
+    EXPECT_EQ(loans.memHistory->toPlainText(), QStringLiteral("Loans of \"Dune\":\n"
+                                                              "    Ann, lent 01/03/2004, still out\n\n"
+                                                              "Books lent to Ann:\n"
+                                                              "    \"Dune\", lent 01/03/2004, still out\n"
+                                                              "    \"Emma\", lent 02/03/2004, still out"));
+}

@@ -140,12 +140,35 @@ TEST_F(LoanRowsTest, ModelNamesItsColumnsAndTellsAScreenReaderWhyADayCountIsBlan
     QStringList names;
     for (int column = 0; column < model.columnCount(); ++column)
         names << model.headerData(column, Qt::Horizontal, Qt::AccessibleTextRole).toString();
-    EXPECT_EQ(names, (QStringList{"Book title", "Book author", "Loaner", "Date loaned", "Days on loan"}));
+    EXPECT_EQ(names, (QStringList{"Book title", "Book author", "Loaner", "Date loaned", "Days on loan", "Due"}));
     const auto cell = [&](int row, int column, int role) { return model.data(model.index(row, column), role); };
     EXPECT_EQ(cell(0, TLoanListModel::DaysOnLoan, Qt::DisplayRole).toString(), QStringLiteral("4"));
     EXPECT_EQ(cell(1, TLoanListModel::DaysOnLoan, Qt::DisplayRole).toString(), QString());
     EXPECT_FALSE(cell(1, TLoanListModel::DaysOnLoan, Qt::AccessibleTextRole).toString().isEmpty());
     EXPECT_EQ(cell(1, TLoanListModel::Loaner, Qt::DisplayRole).toString(), QStringLiteral("Bob"));
+    EXPECT_EQ(cell(1, TLoanListModel::Due, Qt::DisplayRole).toString(), QString());
+    EXPECT_EQ(cell(1, TLoanListModel::Due, Qt::AccessibleTextRole).toString(), QStringLiteral("No due date"));
+}
+
+TEST_F(LoanRowsTest, OverdueLoansComeFirstMostOverdueOnTopAndReadInWords)
+{
+    TLoanRows rows(Today);
+    rows.Add(Loaned(1, "Long out", "Ann", "1.1.2004"), QDate(2004, 3, 8)); // due in 3 days
+    rows.Add(Loaned(2, "Late", "Bob", "1.3.2004"), QDate(2004, 2, 29));    // across the leap day
+    rows.Add(Loaned(3, "Later", "Carl", "1.3.2004"), QDate(2004, 3, 4));   // yesterday
+    rows.Add(Loaned(4, "Undated", "Dora", "soon"), QDate(2004, 3, 1));     // overdue although its date does not read
+    rows.Add(Loaned(5, "No due", "Eve", "2.3.2004"));                      // no due date
+    rows.Add(Loaned(6, "Today", "Fay", "4.3.2004"), QDate(2004, 3, 5));
+    rows.Sort(TLoanRows::TOrder::LongestOut);
+    EXPECT_EQ(Titles(rows), (QStringList{"Late", "Undated", "Later", "Long out", "No due", "Today"}));
+    QStringList words;
+    for (int r = 0; r < rows.Count(); ++r)
+        words << rows.DueText(r);
+    EXPECT_EQ(words,
+              (QStringList{"5 days overdue", "4 days overdue", "1 day overdue", "due in 3 days", "", "due today"}));
+    EXPECT_EQ(TLoanRows::DueWords(1), QStringLiteral("due in 1 day"));
+    EXPECT_EQ(rows.OverdueCount(), 3);
+    EXPECT_TRUE(rows.AnyDue());
 }
 
 } // namespace

@@ -1,0 +1,273 @@
+#include "engine/DueDates.h"
+
+#include "engine/Catalogue.h"
+#include "engine/Database.h"
+#include "platform/Cp1252.h"
+#include "platform/LoanDate.h"
+#include "platform/TextFile.h"
+#include "settings/RFileSystem.h"
+
+#include <charconv>
+
+namespace {
+
+const std::string Header = "Volumnia due dates";
+const char* const DueFormat = "yyyy-MM-dd";
+
+std::string Escaped(const std::string& text)
+{
+    std::string out;
+    for (const char c : text) {
+        if (c == '\\')
+            out += "\\\\";
+        else if (c == '\t')
+            out += "\\t";
+        else
+            out += c;
+    }
+    return out;
+}
+
+// Splits a line at its tabs, undoing the escapes; false on a bad escape.
+bool SplitLine(const std::string& line, std::vector<std::string>& parts)
+{
+    parts.assign(1, std::string());
+    for (size_t i = 0; i < line.size(); ++i) {
+        const char c = line[i];
+        if (c == '\t') {
+            parts.emplace_back();
+        } else if (c == '\\') {
+            if (i + 1 >= line.size())
+                return false;
+            const char next = line[++i];
+            if (next == '\\')
+                parts.back() += '\\';
+            else if (next == 't')
+                parts.back() += '\t';
+            else
+                return false;
+        } else {
+            parts.back() += c;
+        }
+    }
+    return true;
+}
+
+bool ReadId(const std::string& text, int32_t& id)
+{
+    const char* end = text.data() + text.size();
+    const auto [stop, error] = std::from_chars(text.data(), end, id);
+    return error == std::errc() && stop == end && !text.empty() && text[0] != '+';
+}
+
+bool OnLoan(const std::optional<TItem>& book)
+{
+    return book && !book->Fields[7].empty();
+}
+
+} // namespace
+
+TDueDates::TDueDates(TCatalogue& catalogue, std::function<QDate()> today)
+    : Catalogue(catalogue), Today(std::move(today))
+{
+    connect(&Catalogue, &TCatalogue::BooksChanged, this, &TDueDates::BooksChanged);
+}
+
+int TDueDates::Period() const
+{
+    const TRFileSystem& settings = Catalogue.Settings();
+    if (!settings.ValueExists(PeriodKey))
+        return 0;
+    try {
+        const int32_t days = settings.ReadInteger(PeriodKey);
+        return days > 0 && days <= MaxPeriod ? days : 0;
+    } catch (const std::exception&) {
+        return 0;
+    }
+}
+
+void TDueDates::SetPeriod(int days)
+{
+    Catalogue.Settings().WriteInteger(PeriodKey, days > 0 && days <= MaxPeriod ? days : 0);
+}
+
+TDueDates::TRows TDueDates::Parse(const std::string& bytes, std::string& note, const std::string& fileName)
+{
+    TRows rows;
+    size_t start = 0;
+    bool first = true;
+    int damaged = 0;
+    while (start < bytes.size()) {
+        size_t end = bytes.find('\n', start);
+        if (end == std::string::npos)
+            end = bytes.size();
+        std::string line = bytes.substr(start, end - start);
+        start = end + 1;
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        if (first) {
+            first = false;
+            if (line != Header) {
+                note = "The due dates file " + fileName + " is damaged; the due dates are lost.";
+                return {};
+            }
+            continue;
+        }
+        std::vector<std::string> parts;
+        int32_t id = 0;
+        TRow row;
+        if (SplitLine(line, parts) && parts.size() == 4 && ReadId(parts[0], id) && !parts[2].empty()) {
+            row = {parts[1], parts[2], QDate::fromString(QString::fromLatin1(parts[3]), QLatin1String(DueFormat))};
+            if (row.Due.isValid() && rows.emplace(id, row).second)
+                continue;
+        }
+        ++damaged;
+    }
+    if (first && !bytes.empty())
+        note = "The due dates file " + fileName + " is damaged; the due dates are lost.";
+    else if (first)
+        note = "The due dates file " + fileName + " is empty; the due dates are lost.";
+    else if (damaged > 0)
+        note = "The due dates file " + fileName + " is damaged; " + std::to_string(damaged) +
+               (damaged == 1 ? " due date is lost." : " due dates are lost.");
+    return rows;
+}
+
+std::string TDueDates::Format(const TRows& rows)
+{
+    std::string out = Header + "\r\n";
+    for (const auto& [id, row] : rows) {
+        out += std::to_string(id) + '\t' + Escaped(row.Loaner) + '\t' + Escaped(row.Date) + '\t' +
+               row.Due.toString(QLatin1String(DueFormat)).toStdString() + "\r\n";
+    }
+    return out;
+}
+
+std::optional<QDate> TDueDates::DueFor(const std::string& loanDate, int period, const QDate& today)
+{
+    QDate date;
+    if (period <= 0 || !LoanDate::ReadShort(Cp1252::ToQString(loanDate), today, date))
+        return std::nullopt;
+    const QDate due = date.addDays(period);
+    return due.isValid() ? std::optional<QDate>(due) : std::nullopt;
+}
+
+bool TDueDates::Follow(TRows& rows, const TBookChange& change, int period, const QDate& today)
+{
+    bool changed = false;
+    for (const TBookChange::TBook& book : change.Books) {
+        if (!OnLoan(book.After)) {
+            changed = rows.erase(book.ID) > 0 || changed;
+            continue;
+        }
+        const TItem& after = *book.After;
+        const bool sameLoan = OnLoan(book.Before) && book.Before->Fields[6] == after.Fields[6] &&
+                              book.Before->Fields[7] == after.Fields[7];
+        if (sameLoan)
+            continue;
+        // A new loan: its due date from the period, or none, never the last one's.
+        const std::optional<QDate> due = DueFor(after.Fields[7], period, today);
+        if (due) {
+            TRow row{after.Fields[6], after.Fields[7], *due};
+            const auto found = rows.find(book.ID);
+            if (found == rows.end() || !(found->second == row)) {
+                rows[book.ID] = row;
+                changed = true;
+            }
+        } else {
+            changed = rows.erase(book.ID) > 0 || changed;
+        }
+    }
+    return changed;
+}
+
+const TDueDates::TRows& TDueDates::Loaded() const
+{
+    const std::string& database = Catalogue.Database().FileName();
+    if (IsLoaded && LoadedFor == database)
+        return Rows;
+    IsLoaded = true;
+    LoadedFor = database;
+    Rows.clear();
+    const std::string fileName = FileNameFor(database);
+    if (database.empty() || !TTextFile::Exists(fileName))
+        return Rows;
+    try {
+        Rows = Parse(TTextFile::ReadAll(fileName), Note, fileName);
+    } catch (const std::exception& error) {
+        Note = "The due dates file " + fileName + " could not be read (" + error.what() + "); the due dates are lost.";
+    }
+    return Rows;
+}
+
+std::optional<QDate> TDueDates::Due(const TItem& book) const
+{
+    if (book.Fields[7].empty() || !Catalogue.IsOpen())
+        return std::nullopt;
+    const TRows& rows = Loaded();
+    const auto found = rows.find(book.ID);
+    if (found == rows.end() || found->second.Loaner != book.Fields[6] || found->second.Date != book.Fields[7])
+        return std::nullopt;
+    return found->second.Due;
+}
+
+void TDueDates::SetDue(const TItem& book, std::optional<QDate> due)
+{
+    if (book.Fields[7].empty())
+        return;
+    Loaded();
+    const TRows before = Rows;
+    if (due && due->isValid())
+        Rows[book.ID] = TRow{book.Fields[6], book.Fields[7], *due};
+    else
+        Rows.erase(book.ID);
+    try {
+        Save();
+    } catch (...) {
+        Rows = before;
+        throw;
+    }
+    emit Changed();
+}
+
+void TDueDates::Save()
+{
+    TTextFile::WriteCopyOf(FileNameFor(LoadedFor), Format(Rows), LoadedFor);
+}
+
+int TDueDates::OverdueCount(const QDate& today) const
+{
+    if (!Catalogue.IsOpen() || Catalogue.Database().Empty())
+        return 0;
+    const TDatabase& database = Catalogue.Database();
+    int overdue = 0;
+    for (int32_t slot = 0; slot < database.Count(); ++slot) {
+        const std::optional<QDate> due = Due(database.ItemAt(slot));
+        overdue += due && *due < today ? 1 : 0;
+    }
+    return overdue;
+}
+
+std::string TDueDates::TakeNote()
+{
+    if (Catalogue.IsOpen())
+        Loaded();
+    std::string note;
+    note.swap(Note);
+    return note;
+}
+
+void TDueDates::BooksChanged(const TBookChange& change)
+{
+    Loaded();
+    if (!Follow(Rows, change, Period(), Today()))
+        return;
+    // The change of books reached the database file already; a due date that
+    // cannot follow it is kept for this run and said once.
+    try {
+        Save();
+    } catch (const std::exception& error) {
+        Note = std::string("The due dates could not be saved: ") + error.what();
+    }
+    emit Changed();
+}

@@ -1,0 +1,93 @@
+// TDueDates: the due dates of the loans, kept beside the database file in
+// "<database>.due", which only this program reads. The database file's loan
+// fields stay as they are; a due date belongs to one loan, so each row holds
+// the book's ID, the loaner and the loan date it was given for, and a loan
+// whose loaner or date no longer match (changed by another program or by
+// hand) has no due date. A missing file means no due dates; an unreadable or
+// damaged one loses only what it cannot give, with one note.
+//
+// It follows the catalogue: a new loan gets the loan date plus the loan
+// period (the setting LN_PERIOD, in days; absent or 0 means none, as
+// installations made before it lack the key), a return or a removal drops the
+// loan's row. The file is saved through the atomic writer, which replaces a
+// link at its name instead of writing through it.
+//
+// File: a first line "Volumnia due dates", then one line per loan: ID, loaner,
+// loan date and due date (yyyy-MM-dd) separated by tabs, a tab or backslash
+// within a text written \t or \\; Windows-1252, CR LF.
+#pragma once
+
+#include "engine/BookChange.h"
+#include "engine/Item.h"
+
+#include <QDate>
+#include <QObject>
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+
+class TCatalogue;
+
+class TDueDates : public QObject {
+    Q_OBJECT
+
+public:
+    struct TRow {
+        std::string Loaner;
+        std::string Date;
+        QDate Due;
+        bool operator==(const TRow& other) const = default;
+    };
+    using TRows = std::map<int32_t, TRow>;
+
+    static constexpr const char* PeriodKey = "LN_PERIOD";
+    static constexpr int MaxPeriod = 3650;
+    static std::string FileNameFor(const std::string& databaseFileName) { return databaseFileName + ".due"; }
+
+    // today gives the date two-digit years are read against.
+    TDueDates(TCatalogue& catalogue, std::function<QDate()> today);
+
+    // The loan period in days, 0 for none; a missing or unreadable key is none.
+    int Period() const;
+    void SetPeriod(int days);
+
+    // The due date of the book's loan, if it is on loan and the row kept for
+    // it names the same loaner and loan date.
+    std::optional<QDate> Due(const TItem& book) const;
+    // Sets (or, with nullopt, clears) the due date of the book's current
+    // loan and saves; raises EInOutError when the file cannot be written.
+    void SetDue(const TItem& book, std::optional<QDate> due);
+    // How many loans of the catalogue are past their due date on today.
+    int OverdueCount(const QDate& today) const;
+    // What went wrong reading or saving the file since last asked, once.
+    std::string TakeNote();
+
+    // The parts without files, for tests.
+    static TRows Parse(const std::string& bytes, std::string& note, const std::string& fileName);
+    static std::string Format(const TRows& rows);
+    // The loan date read (the locale's short date, ISO or d.M.yyyy) plus the
+    // period; nullopt when there is no period or the date does not read.
+    static std::optional<QDate> DueFor(const std::string& loanDate, int period, const QDate& today);
+    // Applies a change of books to the rows: a new loan gets its due date (or
+    // none), an ended loan loses its row. Whether the rows changed.
+    static bool Follow(TRows& rows, const TBookChange& change, int period, const QDate& today);
+
+signals:
+    // The due dates changed (a loan, a return, a due date set).
+    void Changed();
+
+private:
+    void BooksChanged(const TBookChange& change);
+    const TRows& Loaded() const;
+    void Save();
+
+    TCatalogue& Catalogue;
+    std::function<QDate()> Today;
+    mutable TRows Rows;
+    mutable std::string LoadedFor; // the database file the rows were read for
+    mutable bool IsLoaded = false;
+    mutable std::string Note;
+};

@@ -1,0 +1,100 @@
+#include "engine/LoanHistory.h"
+
+#include <algorithm>
+#include <iterator>
+#include <map>
+
+namespace {
+
+bool OnLoan(const std::optional<TItem>& book)
+{
+    return book && !book->Fields[7].empty();
+}
+
+bool SameLoan(const TItem& book, const TLoanRecord& loan)
+{
+    return book.Fields[6] == loan.Loaner && book.Fields[7] == loan.Date;
+}
+
+} // namespace
+
+namespace LoanHistory {
+
+std::vector<TLoanRecord> All(const std::vector<THistoryEntry>& entries, const std::vector<TItem>& current)
+{
+    std::vector<TLoanRecord> loans;
+    std::map<int32_t, size_t> open; // book ID to its open loan in loans
+    const auto end = [&](int32_t id, int64_t time) {
+        const auto found = open.find(id);
+        if (found == open.end())
+            return;
+        loans[found->second].Open = false;
+        loans[found->second].Ended = time;
+        open.erase(found);
+    };
+    for (const THistoryEntry& entry : entries) {
+        for (const TBookChange::TBook& book : entry.Change.Books) {
+            if (!OnLoan(book.After)) {
+                end(book.ID, entry.Time);
+                continue;
+            }
+            const auto found = open.find(book.ID);
+            if (found != open.end() && SameLoan(*book.After, loans[found->second])) {
+                loans[found->second].Title = book.After->Fields[0];
+                continue;
+            }
+            end(book.ID, entry.Time);
+            open[book.ID] = loans.size();
+            loans.push_back(
+                {book.ID, book.After->Fields[0], book.After->Fields[6], book.After->Fields[7], entry.Time, 0, true});
+        }
+    }
+    // The books as they are now: an open loan they do not show ended outside
+    // the history; a loan they show that the history lacks began before it.
+    std::map<int32_t, const TItem*> now;
+    for (const TItem& item : current)
+        now[item.ID] = &item;
+    for (auto it = open.begin(); it != open.end();) {
+        const auto found = now.find(it->first);
+        if (found == now.end() || found->second->Fields[7].empty() || !SameLoan(*found->second, loans[it->second])) {
+            loans[it->second].Open = false;
+            it = open.erase(it);
+        } else {
+            ++it;
+        }
+    }
+    for (const TItem& item : current) {
+        if (!item.Fields[7].empty() && open.find(item.ID) == open.end())
+            loans.push_back({item.ID, item.Fields[0], item.Fields[6], item.Fields[7], 0, 0, true});
+    }
+    return loans;
+}
+
+std::vector<TLoanRecord> OfBook(const std::vector<TLoanRecord>& loans, int32_t id)
+{
+    std::vector<TLoanRecord> found;
+    std::copy_if(loans.begin(), loans.end(), std::back_inserter(found),
+                 [id](const TLoanRecord& loan) { return loan.ID == id; });
+    return found;
+}
+
+std::vector<TLoanRecord> OfLoaner(const std::vector<TLoanRecord>& loans, const std::string& loaner)
+{
+    std::vector<TLoanRecord> found;
+    std::copy_if(loans.begin(), loans.end(), std::back_inserter(found),
+                 [&loaner](const TLoanRecord& loan) { return loan.Loaner == loaner; });
+    std::stable_partition(found.begin(), found.end(), [](const TLoanRecord& loan) { return loan.Open; });
+    return found;
+}
+
+std::vector<std::string> Loaners(const std::vector<TLoanRecord>& loans)
+{
+    std::vector<std::string> names;
+    for (const TLoanRecord& loan : loans) {
+        if (!loan.Loaner.empty() && std::find(names.begin(), names.end(), loan.Loaner) == names.end())
+            names.push_back(loan.Loaner);
+    }
+    return names;
+}
+
+} // namespace LoanHistory
