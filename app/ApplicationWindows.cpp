@@ -8,6 +8,7 @@
 #include "dialogs/DatabaseSettingsDialog.h"
 #include "dialogs/EditSeveralDialog.h"
 #include "dialogs/LoanBookDialog.h"
+#include "dialogs/HistoryForm.h"
 #include "dialogs/LoansForm.h"
 #include "dialogs/RemoveSeveralDialog.h"
 #include "dialogs/SearchBooksDialog.h"
@@ -33,6 +34,7 @@ TWindowSlot<TdlgDatabaseSettings> dlgDatabaseSettings;
 TWindowSlot<TdlgRemoveSeveral> dlgRemoveSeveral;
 TWindowSlot<TdlgEditSeveral> dlgEditSeveral;
 TWindowSlot<TfrmLoans> frmLoans;
+TWindowSlot<TfrmHistory> frmHistory;
 
 namespace {
 
@@ -99,6 +101,12 @@ TApplicationWindows::TApplicationWindows(std::unique_ptr<TStartupFiles> files) :
         asDialog = nullptr;
         return window;
     });
+    frmHistory.Arm([this](QDialog*& asDialog) {
+        auto* window = new TfrmHistory(*FCatalogue, *FRows, *FRun, frmMain);
+        TextFit::FitWindow(window);
+        asDialog = nullptr;
+        return window;
+    });
     // Only where the system lacks the windows' face do captions need more room.
     TextFit::FitWindow(frmMain);
     TextFit::FitWindow(frmBookBrowser);
@@ -111,6 +119,7 @@ TApplicationWindows::~TApplicationWindows()
     // The run ends: windows closed from here on are not closed by the user.
     if (FRun)
         FRun->Ending = true;
+    Destroy(frmHistory);
     Destroy(frmLoans);
     Destroy(dlgEditSeveral);
     Destroy(dlgRemoveSeveral);
