@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdio>
 #include <cstdlib>
+#include <string_view>
 
 namespace {
 
@@ -60,7 +61,7 @@ void AddText(std::string& line, const std::string& text)
     }
 }
 
-bool Unescaped(const std::string& text, std::string& out)
+bool Unescaped(std::string_view text, std::string& out)
 {
     out.clear();
     out.reserve(text.size());
@@ -91,23 +92,24 @@ bool Unescaped(const std::string& text, std::string& out)
     return true;
 }
 
-bool Number(const std::string& text, long long& value)
+bool Number(std::string_view text, long long& value)
 {
     if (text.empty() || text.size() > 19)
         return false;
+    const std::string digits(text);
     char* end = nullptr;
-    value = std::strtoll(text.c_str(), &end, 10);
-    return end == text.c_str() + text.size();
+    value = std::strtoll(digits.c_str(), &end, 10);
+    return end == digits.c_str() + digits.size();
 }
 
-std::vector<std::string> Split(const std::string& line)
+std::vector<std::string_view> Split(std::string_view line)
 {
-    std::vector<std::string> parts;
+    std::vector<std::string_view> parts;
     size_t start = 0;
     while (true) {
         const size_t tab = line.find('\t', start);
-        parts.push_back(line.substr(start, tab == std::string::npos ? std::string::npos : tab - start));
-        if (tab == std::string::npos)
+        parts.push_back(line.substr(start, tab == std::string_view::npos ? std::string_view::npos : tab - start));
+        if (tab == std::string_view::npos)
             return parts;
         start = tab + 1;
     }
@@ -167,13 +169,13 @@ bool THistory::Decode(const std::string& line, THistoryEntry& entry)
     if (lastTab == std::string::npos || line.size() - lastTab != 9 ||
         line.compare(lastTab + 1, 8, Hex(Crc32(line.data(), lastTab))) != 0)
         return false;
-    const std::vector<std::string> parts = Split(line.substr(0, lastTab));
+    const std::vector<std::string_view> parts = Split(std::string_view(line).substr(0, lastTab));
     if (parts.size() < 5 || parts[0] != Mark)
         return false;
     long long time = 0;
     long long count = 0;
-    if (!Number(parts[1], time) || !Unescaped(parts[2], entry.Program) || !KindFromName(parts[3], entry.Change.Kind) ||
-        !Number(parts[4], count) || count < 0)
+    if (!Number(parts[1], time) || !Unescaped(parts[2], entry.Program) ||
+        !KindFromName(std::string(parts[3]), entry.Change.Kind) || !Number(parts[4], count) || count < 0)
         return false;
     entry.Time = time;
     entry.Change.Books.clear();
@@ -183,7 +185,7 @@ bool THistory::Decode(const std::string& line, THistoryEntry& entry)
             return false;
         TBookChange::TBook book;
         long long id = 0;
-        const std::string& marks = parts[at + 1];
+        const std::string_view marks = parts[at + 1];
         if (!Number(parts[at], id) || marks.size() != 2 || (marks[0] != 'B' && marks[0] != '-') ||
             (marks[1] != 'A' && marks[1] != '-'))
             return false;
@@ -218,9 +220,9 @@ void THistory::Append(const THistoryEntry& entry)
     }
     // Keep the newest whole entries that, with the new one, fill three
     // quarters of the limit; damaged ones go with the trim.
-    bool cut = false;
     std::vector<std::string> lines;
     try {
+        bool cut = false; // a cut last line goes with the trim
         lines = Lines(TTextFile::ReadAll(FFileName), cut);
     } catch (const EInOutError&) {
     }

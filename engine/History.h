@@ -21,7 +21,7 @@
 
 class THistory {
 public:
-    static constexpr size_t DefaultSizeLimit = 16 * 1024 * 1024;
+    static constexpr size_t DefaultSizeLimit = 2 * 1024 * 1024;
 
     explicit THistory(const std::string& databaseFileName);
     static std::string FileNameFor(const std::string& databaseFileName);
