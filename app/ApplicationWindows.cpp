@@ -8,10 +8,13 @@
 #include "dialogs/DatabaseSettingsDialog.h"
 #include "dialogs/EditSeveralDialog.h"
 #include "dialogs/LoanBookDialog.h"
+#include "dialogs/HistoryForm.h"
 #include "dialogs/LoansForm.h"
 #include "dialogs/RemoveSeveralDialog.h"
 #include "dialogs/SearchBooksDialog.h"
 #include "engine/Catalogue.h"
+#include "engine/Database.h"
+#include "engine/History.h"
 #include "engine/DueDates.h"
 #include "engine/ShownRows.h"
 #include "platform/Cp1252.h"
@@ -38,6 +41,7 @@ TWindowSlot<TdlgDatabaseSettings> dlgDatabaseSettings;
 TWindowSlot<TdlgRemoveSeveral> dlgRemoveSeveral;
 TWindowSlot<TdlgEditSeveral> dlgEditSeveral;
 TWindowSlot<TfrmLoans> frmLoans;
+TWindowSlot<TfrmHistory> frmHistory;
 
 namespace {
 
@@ -114,7 +118,15 @@ TApplicationWindows::TApplicationWindows(std::unique_ptr<TStartupFiles> files) :
         // The history of changes is not kept yet: until it is, the loan
         // history knows the loans the books show now.
         auto* window = new TfrmLoans(
-            *FCatalogue, *FRows, *FRun, *FDues, [] { return std::vector<THistoryEntry>(); }, frmMain);
+            *FCatalogue, *FRows, *FRun, *FDues,
+            // The history of changes is read when a loan history is shown, never at start.
+            [this] { return THistory(FCatalogue->Database().FileName()).ReadAll(); }, frmMain);
+        TextFit::FitWindow(window);
+        asDialog = nullptr;
+        return window;
+    });
+    frmHistory.Arm([this](QDialog*& asDialog) {
+        auto* window = new TfrmHistory(*FCatalogue, *FRows, *FRun, frmMain);
         TextFit::FitWindow(window);
         asDialog = nullptr;
         return window;
@@ -151,6 +163,7 @@ TApplicationWindows::~TApplicationWindows()
     // The run ends: windows closed from here on are not closed by the user.
     if (FRun)
         FRun->Ending = true;
+    Destroy(frmHistory);
     Destroy(frmLoans);
     Destroy(dlgEditSeveral);
     Destroy(dlgRemoveSeveral);

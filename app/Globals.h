@@ -19,6 +19,7 @@ class TdlgDatabaseSettings;
 class TdlgRemoveSeveral;
 class TdlgEditSeveral;
 class TfrmLoans;
+class TfrmHistory;
 
 extern TfrmMain* frmMain;
 extern TfrmBookBrowser* frmBookBrowser;
@@ -32,3 +33,5 @@ extern TWindowSlot<TdlgRemoveSeveral> dlgRemoveSeveral;
 extern TWindowSlot<TdlgEditSeveral> dlgEditSeveral;
 // Not one of the ten: the Loans window, made on its first use like a dialog.
 extern TWindowSlot<TfrmLoans> frmLoans;
+// The History window, made on its first use like the Loans window.
+extern TWindowSlot<TfrmHistory> frmHistory;

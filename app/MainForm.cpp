@@ -3,6 +3,7 @@
 #include "app/Globals.h"
 #include "app/StartupFiles.h"
 #include "dialogs/BookBrowserForm.h"
+#include "dialogs/HistoryForm.h"
 #include "dialogs/LoansForm.h"
 #include "engine/Catalogue.h"
 #include "engine/ORBL.h"
@@ -96,6 +97,9 @@ void TfrmMain::ConnectHandlers()
 
     connect(Ui.mnuFile_Print, &QAction::triggered, this, Guarded(this, &TfrmMain::tbtnPrintClick));
     connect(Ui.mnuFile_Exit, &QAction::triggered, this, Guarded(this, &TfrmMain::mnuFile_ExitClick));
+    connect(Ui.mnuDatabase_Undo, &QAction::triggered, this, Guarded(this, &TfrmMain::mnuDatabase_UndoClick));
+    connect(Ui.mnuDatabase_Redo, &QAction::triggered, this, Guarded(this, &TfrmMain::mnuDatabase_RedoClick));
+    connect(&Catalogue, &TCatalogue::BooksChanged, this, [this] { EnableUndoItems(); });
     connect(Ui.mnuDatabase_Add, &QAction::triggered, this, Guarded(this, &TfrmMain::tbtnAddBookClick));
     connect(Ui.mnuDatabase_Edit, &QAction::triggered, this, Guarded(this, &TfrmMain::tbtnEditBookClick));
     connect(Ui.mnuDatabase_EditSeveral, &QAction::triggered, this,
@@ -115,6 +119,7 @@ void TfrmMain::ConnectHandlers()
     connect(Ui.actExitKey, &QAction::triggered, Ui.mnuFile_Exit, &QAction::trigger);
     // A book is edited here, wherever the command came from (the browser's rows).
     connect(Ui.mnuDatabase_Edit, &QAction::triggered, this, &TfrmMain::BringForward);
+    connect(Ui.mnuView_History, &QAction::triggered, this, Guarded(this, &TfrmMain::mnuView_HistoryClick));
     // A check item toggles itself before its handler runs; the handler decides
     // from the state the user saw, and sets the mark only when it succeeds.
     connect(Ui.mnuView_AlwaysOnTop, &QAction::triggered, this, [this](bool checked) {
@@ -140,6 +145,8 @@ void TfrmMain::ConnectHandlers()
     connect(&Rows, &TShownRows::CurrentChanged, this, Guarded(this, &TfrmMain::LoadBook));
     connect(&Run, &TRunState::BrowserShownChanged, Ui.tbtnListView, &QToolButton::setChecked);
 
+    EnableUndoItems();
+
     Clock = new QTimer(this);
     Clock->setInterval(1000);
     connect(Clock, &QTimer::timeout, this, Guarded(this, &TfrmMain::ClockTimer));
@@ -160,6 +167,9 @@ void TfrmMain::FormCreate()
             StartupFiles->TakeEngines(settings, database);
         });
         Catalogue.EnableStartOfRunBackup(
+            [](const std::string& text) { TPlatform::Messages().Information(Cp1252::ToQString(text)); });
+        Catalogue.EnableHistory(
+            "Volumnia", [] { return TPlatform::Clock().Now().toMSecsSinceEpoch(); },
             [](const std::string& text) { TPlatform::Messages().Information(Cp1252::ToQString(text)); });
         Catalogue.ReadCurrentIndex();
         const std::string path = Catalogue.Settings().ReadString("orbl_databasefile");
@@ -288,6 +298,42 @@ void TfrmMain::SetStatus(bool browsing, bool editing)
     Ui.btnCancel->setVisible(editing);
     Run.Editing = editing;
     EnableLoanItems();
+    EnableUndoItems();
+}
+
+void TfrmMain::EnableUndoItems()
+{
+    const bool open = Catalogue.IsOpen();
+    const std::string undo = open ? Catalogue.UndoName() : std::string();
+    const std::string redo = open ? Catalogue.RedoName() : std::string();
+    Ui.mnuDatabase_Undo->setText(QStringLiteral("&Undo") +
+                                 (undo.empty() ? QString() : QStringLiteral(" ") + Cp1252::ToQString(undo)));
+    Ui.mnuDatabase_Redo->setText(QStringLiteral("&Redo") +
+                                 (redo.empty() ? QString() : QStringLiteral(" ") + Cp1252::ToQString(redo)));
+    Ui.mnuDatabase_Undo->setEnabled(!undo.empty() && !Run.Editing);
+    Ui.mnuDatabase_Redo->setEnabled(!redo.empty() && !Run.Editing);
+}
+
+void TfrmMain::mnuDatabase_UndoClick()
+{
+    if (Run.Editing || !Catalogue.CanUndo())
+        return;
+    try {
+        Catalogue.Undo();
+    } catch (const TCatalogue::EChangedSince& error) {
+        TPlatform::Messages().Information(QStringLiteral("Cannot undo: ") + Cp1252::ToQString(error.what()));
+    }
+}
+
+void TfrmMain::mnuDatabase_RedoClick()
+{
+    if (Run.Editing || !Catalogue.CanRedo())
+        return;
+    try {
+        Catalogue.Redo();
+    } catch (const TCatalogue::EChangedSince& error) {
+        TPlatform::Messages().Information(QStringLiteral("Cannot redo: ") + Cp1252::ToQString(error.what()));
+    }
 }
 
 void TfrmMain::EnableLoanItems()
@@ -534,6 +580,13 @@ void TfrmMain::BringForward()
         showNormal();
     raise();
     activateWindow();
+}
+
+void TfrmMain::mnuView_HistoryClick()
+{
+    frmHistory->show();
+    frmHistory->raise();
+    frmHistory->activateWindow();
 }
 
 void TfrmMain::mnuView_AlwaysOnTopClick()

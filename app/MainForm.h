@@ -76,6 +76,9 @@ public:
     void mnuHelp_ContentsClick();
     void mnuHelp_AboutClick();
     void mnuDatabase_SettingsClick();
+    void mnuDatabase_UndoClick();
+    void mnuView_HistoryClick();
+    void mnuDatabase_RedoClick();
     void mnuDatabase_EditSeveralClick();
     void mnuDatabase_RemoveSeveralClick();
     void tbtnSearchClick();
@@ -101,6 +104,8 @@ private:
     void SetBookDataTitle(const QString& title);
     void ShowLoanState(bool onLoan);
     void EnableLoanItems();
+    // Undo and redo name their change; both are off while a book is edited.
+    void EnableUndoItems();
     int32_t SelectedRow() const;
 
     bool FStartupFailed = false;

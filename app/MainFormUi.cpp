@@ -104,6 +104,14 @@ void TMainFormUi::Setup(QMainWindow* window)
     mnuFile_Exit = MenuItem(file, "mnuFile_Exit", QStringLiteral("&Exit"), QKeySequence(), TToolBarImages::Exit);
 
     QMenu* database = menu->addMenu(QStringLiteral("&Database"));
+    // Their captions name the change they take back or do again (TfrmMain::EnableUndoItems).
+    mnuDatabase_Undo =
+        MenuItem(database, "mnuDatabase_Undo", QStringLiteral("&Undo"), QKeySequence(Qt::CTRL | Qt::Key_Z));
+    mnuDatabase_Redo =
+        MenuItem(database, "mnuDatabase_Redo", QStringLiteral("&Redo"), QKeySequence(Qt::CTRL | Qt::Key_Y));
+    mnuDatabase_Redo->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
+    database->addSeparator();
     mnuDatabase_Add = MenuItem(database, "mnuDatabase_Add", QStringLiteral("&Add item"), QKeySequence(Qt::Key_F1),
                                TToolBarImages::Add);
     mnuDatabase_Edit = MenuItem(database, "mnuDatabase_Edit", QStringLiteral("&Edit item"), QKeySequence(Qt::Key_F2),
@@ -136,6 +144,8 @@ void TMainFormUi::Setup(QMainWindow* window)
                                  QKeySequence(Qt::CTRL | Qt::Key_F));
     mnuView_GoToBookBrowser =
         MenuItem(view, "mnuView_GoToBookBrowser", QStringLiteral("&Go to Book browser"), QKeySequence(Qt::Key_F8));
+    mnuView_History =
+        MenuItem(view, "mnuView_History", QStringLiteral("&History..."), QKeySequence(Qt::CTRL | Qt::Key_F7));
     view->addSeparator();
     mnuView_AlwaysOnTop =
         MenuItem(view, "mnuView_AlwaysOnTop", QStringLiteral("&Always on top"), QKeySequence(Qt::CTRL | Qt::Key_A));

@@ -32,6 +32,8 @@ public:
 
     QAction* mnuFile_Print = nullptr;
     QAction* mnuFile_Exit = nullptr;
+    QAction* mnuDatabase_Undo = nullptr;
+    QAction* mnuDatabase_Redo = nullptr;
     QAction* mnuDatabase_Add = nullptr;
     QAction* mnuDatabase_Edit = nullptr;
     QAction* mnuDatabase_EditSeveral = nullptr;
@@ -48,6 +50,7 @@ public:
     QAction* mnuView_GoToBookBrowser = nullptr;
     // Ctrl+Q: the Exit command's key, on the window rather than on the menu item.
     QAction* actExitKey = nullptr;
+    QAction* mnuView_History = nullptr;
     QAction* mnuView_AlwaysOnTop = nullptr;
     QAction* mnuView_RestoreWindows = nullptr;
     QAction* mnuHelp_Contents = nullptr;

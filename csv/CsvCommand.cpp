@@ -4,7 +4,10 @@
 #include "csv/CsvExport.h"
 #include "csv/CsvImport.h"
 #include "csv/ECsvRefusal.h"
+#include "engine/History.h"
 
+#include <QDate>
+#include <QDateTime>
 #include <QString>
 
 #include <exception>
@@ -126,6 +129,40 @@ int Import(const std::vector<std::string>& arguments, std::ostream& out)
     return TCsvCommand::Done;
 }
 
+// One change a line, oldest first: the local time, the program, what, and
+// the books' IDs and titles.
+int History(const std::vector<std::string>& arguments, std::ostream& out)
+{
+    std::optional<QDate> since;
+    for (size_t i = 1; i < arguments.size(); ++i) {
+        if (auto value = OptionValue(arguments, i, "--since")) {
+            since = QDate::fromString(QString::fromStdString(*value), Qt::ISODate);
+            if (!since->isValid())
+                throw TUsageError{"--since takes a date as YYYY-MM-DD, not \"" + *value + "\""};
+        } else {
+            throw TUsageError{"history has no argument " + arguments[i]};
+        }
+    }
+    TCsvCatalogue catalogue;
+    std::string note;
+    const std::vector<THistoryEntry> entries = THistory(catalogue.Database().FileName()).ReadAll(&note);
+    if (!note.empty())
+        out << "Note: " << TCsvCatalogue::Utf8(note) << "\n";
+    for (const THistoryEntry& entry : entries) {
+        const QDateTime when = QDateTime::fromMSecsSinceEpoch(entry.Time).toLocalTime();
+        if (since && when.date() < *since)
+            continue;
+        out << when.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")).toStdString() << "  "
+            << TCsvCatalogue::Utf8(entry.Program) << "  " << ChangeName(entry.Change) << "\n";
+        for (const TBookChange::TBook& book : entry.Change.Books) {
+            const std::optional<TItem>& shown = book.After ? book.After : book.Before;
+            out << "    " << book.ID << (book.Before ? "" : " (new)") << (book.After ? "" : " (removed)") << "  "
+                << TCsvCatalogue::Utf8(shown ? shown->Fields[0] : std::string()) << "\n";
+        }
+    }
+    return TCsvCommand::Done;
+}
+
 } // namespace
 
 const char* TCsvCommand::HelpText()
@@ -136,6 +173,7 @@ const char* TCsvCommand::HelpText()
            "       volumnia-csv import [--dry-run]\n"
            "                          [--encoding utf-8|windows-1252|iso-8859-1]\n"
            "                          [--substitute] [--keep-duplicates] FILE\n"
+           "       volumnia-csv history [--since YYYY-MM-DD]\n"
            "\n"
            "Brings books into and out of the Volumnia catalogue of the working folder\n"
            "(the folder of volumnia.kelt) as CSV or as a Tellico data file.\n"
@@ -189,6 +227,11 @@ const char* TCsvCommand::HelpText()
            "  --keep-duplicates               add rows whose title and author are held\n"
            "                                  already\n"
            "\n"
+           "history  lists the changes kept in the history beside the database file,\n"
+           "         oldest first: when, which program, what, and each book's ID and\n"
+           "         title (an import is one change).\n"
+           "  --since YYYY-MM-DD              only the changes from that day on\n"
+           "\n"
            "Exit status: 0 done, 1 refused (the reason on standard error), 2 usage error.\n"
            "Import is refused while Volumnia runs on the same folder.\n";
 }
@@ -212,6 +255,8 @@ int TCsvCommand::Run(const std::vector<std::string>& arguments, std::ostream& ou
             return Export(arguments, out, err);
         if (command == "import")
             return Import(arguments, out);
+        if (command == "history")
+            return History(arguments, out);
         throw TUsageError{"unknown command \"" + command + "\""};
     } catch (const TUsageError& usage) {
         err << Program << ": " << usage.Message << "\nTry '" << Program << " --help'.\n";

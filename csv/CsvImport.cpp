@@ -257,6 +257,12 @@ void Save(TCsvCatalogue& catalogue, const std::vector<TRow>& rows, int32_t curre
     // user hears of it with the summary.
     books.EnableStartOfRunBackup(
         [&report](const std::string& text) { report << "Note: " << TCsvCatalogue::Utf8(text) << "\n"; });
+    // The import goes into the history beside the database as one change,
+    // after the books reached the file; a history that cannot be written is
+    // a note, as the books are in.
+    books.EnableHistory("volumnia-csv", {}, [&report](const std::string& text) {
+        report << "Note: " << TCsvCatalogue::Utf8(text) << "\n";
+    });
     std::vector<TItem> items;
     items.reserve(rows.size());
     for (const TRow& row : rows)

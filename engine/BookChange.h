@@ -8,9 +8,26 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <vector>
 
-enum class TBookChangeKind { Added, Updated, Removed, Lent, Returned, ReplacedWhere, RemovedWhere, Imported };
+// Undone and Redone: an undo or a redo of one of the others, which puts
+// back the books as they were before or after it. Restored: books put back
+// from the history (a version restored, a removed book brought back, an
+// import taken back).
+enum class TBookChangeKind {
+    Added,
+    Updated,
+    Removed,
+    Lent,
+    Returned,
+    ReplacedWhere,
+    RemovedWhere,
+    Imported,
+    Undone,
+    Redone,
+    Restored
+};
 
 struct TBookChange {
     struct TBook {
@@ -31,3 +48,11 @@ struct TBookChange {
         return ids;
     }
 };
+
+// The change in a few words, as menus and the history name it: "Edit",
+// "Remove several (12 books)". A change of several books counts them.
+std::string ChangeName(const TBookChange& change);
+// The kind's name as the history file stores it ("RemovedWhere"), and back;
+// false for a name that is none.
+std::string KindName(TBookChangeKind kind);
+bool KindFromName(const std::string& name, TBookChangeKind& kind);

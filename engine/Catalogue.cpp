@@ -1,9 +1,13 @@
 #include "engine/Catalogue.h"
 
+#include "engine/History.h"
 #include "engine/ORBL.h"
 #include "settings/RFileSystem.h"
 #include "settings/SettingsKeys.h"
 
+#include <QDateTime>
+
+#include <algorithm>
 #include <limits>
 #include <utility>
 
@@ -94,7 +98,7 @@ int32_t TCatalogue::Add(const TItem& book)
     TBookChange change;
     change.Kind = TBookChangeKind::Added;
     change.Books.push_back({id, std::nullopt, Stored(id)});
-    emit BooksChanged(change);
+    Tell(change, {-1});
     return id;
 }
 
@@ -140,7 +144,7 @@ void TCatalogue::AddNumbered(const std::vector<TItem>& books, TCounter counter, 
     change.Books.reserve(books.size());
     for (const TItem& book : books)
         change.Books.push_back({book.ID, std::nullopt, Stored(book.ID)});
-    emit BooksChanged(change);
+    Tell(change, std::vector<int32_t>(books.size(), -1));
 }
 
 void TCatalogue::ChangeOne(TBookChangeKind kind, int32_t id, const std::function<void()>& change)
@@ -148,10 +152,11 @@ void TCatalogue::ChangeOne(TBookChangeKind kind, int32_t id, const std::function
     TBookChange told;
     told.Kind = kind;
     told.Books.push_back({id, Stored(id), std::nullopt});
+    const int32_t slot = FDatabase->SlotOf(id);
     change();
     FDatabase->SaveToFile();
     told.Books.front().After = Stored(id);
-    emit BooksChanged(told);
+    Tell(told, {slot});
 }
 
 void TCatalogue::Update(const TItem& book)
@@ -186,9 +191,11 @@ void TCatalogue::Return(int32_t id)
 
 namespace {
 
-// The books whose field holds exactly value, as they are now. The field's
-// alias is checked only where there are books, as the engine checks it.
-std::vector<TBookChange::TBook> Matching(const TDatabase& database, const std::string& alias, const std::string& value)
+// The books whose field holds exactly value, as they are now, and their
+// places. The field's alias is checked only where there are books, as the
+// engine checks it.
+std::vector<TBookChange::TBook> Matching(const TDatabase& database, const std::string& alias, const std::string& value,
+                                         std::vector<int32_t>& places)
 {
     std::vector<TBookChange::TBook> books;
     if (database.Count() == 0)
@@ -196,38 +203,57 @@ std::vector<TBookChange::TBook> Matching(const TDatabase& database, const std::s
     const size_t field = static_cast<size_t>(database.FieldIndex(alias));
     for (int32_t slot = 0; slot < database.Count(); ++slot) {
         const TItem& item = database.ItemAt(slot);
-        if (item.Fields[field] == value)
+        if (item.Fields[field] == value) {
             books.push_back({item.ID, item, std::nullopt});
+            places.push_back(slot);
+        }
     }
     return books;
 }
 
+bool SameBook(const std::optional<TItem>& a, const std::optional<TItem>& b)
+{
+    if (!a || !b)
+        return !a && !b;
+    return a->Fields == b->Fields;
+}
+
+std::string Named(int32_t id, const std::optional<TItem>& book)
+{
+    std::string name = "book " + std::to_string(id);
+    if (book && !book->Fields[0].empty())
+        name += " (\"" + book->Fields[0] + "\")";
+    return name;
+}
+
 } // namespace
 
-void TCatalogue::SaveAndTell(TBookChange change)
+void TCatalogue::SaveAndTell(TBookChange change, std::vector<int32_t> places)
 {
     FDatabase->SaveToFile();
     for (TBookChange::TBook& book : change.Books)
         book.After = Stored(book.ID);
-    emit BooksChanged(change);
+    Tell(change, std::move(places));
 }
 
 void TCatalogue::ReplaceWhere(const std::string& alias, const std::string& oldValue, const std::string& newValue)
 {
     TBookChange change;
     change.Kind = TBookChangeKind::ReplacedWhere;
-    change.Books = Matching(*FDatabase, alias, oldValue);
+    std::vector<int32_t> places;
+    change.Books = Matching(*FDatabase, alias, oldValue, places);
     FDatabase->ReplaceFieldValue(alias, oldValue, newValue);
-    SaveAndTell(std::move(change));
+    SaveAndTell(std::move(change), std::move(places));
 }
 
 void TCatalogue::RemoveWhere(const std::string& alias, const std::string& value)
 {
     TBookChange change;
     change.Kind = TBookChangeKind::RemovedWhere;
-    change.Books = Matching(*FDatabase, alias, value);
+    std::vector<int32_t> places;
+    change.Books = Matching(*FDatabase, alias, value, places);
     FDatabase->DeleteWhere(alias, value);
-    SaveAndTell(std::move(change));
+    SaveAndTell(std::move(change), std::move(places));
 }
 
 void TCatalogue::SortBy(const std::string& method)
@@ -259,4 +285,153 @@ void TCatalogue::SaveAtEnd(std::vector<TValue> values)
     values.push_back(TRFileSystem::IntegerValue("CurrentIndex", FCurrentIndex));
     FSettings->WriteValues(values);
     FDatabase->SaveToFile();
+}
+
+std::vector<int32_t> TCatalogue::SlotsOf(const TBookChange& change) const
+{
+    std::vector<int32_t> places;
+    places.reserve(change.Books.size());
+    for (const TBookChange::TBook& book : change.Books)
+        places.push_back(FDatabase->SlotOf(book.ID));
+    return places;
+}
+
+void TCatalogue::Tell(const TBookChange& change, std::vector<int32_t> places, bool undoable)
+{
+    if (FHistory) {
+        try {
+            FHistory->Append({FNow ? FNow() : QDateTime::currentMSecsSinceEpoch(), FProgram, change});
+        } catch (const std::exception& error) {
+            if (FHistoryProblem)
+                FHistoryProblem("The change is saved, but the history " + FHistory->FileName() +
+                                " could not be written (" + error.what() + ").");
+        }
+    }
+    if (undoable) {
+        FRedo.clear();
+        FUndo.push_back({change, std::move(places), SlotsOf(change)});
+        if (FUndo.size() > UndoDepth)
+            FUndo.erase(FUndo.begin());
+    }
+    emit BooksChanged(change);
+}
+
+void TCatalogue::EnableHistory(const std::string& program, std::function<int64_t()> now,
+                               std::function<void(const std::string&)> problem)
+{
+    FHistory = std::make_unique<THistory>(FDatabase->FileName());
+    FProgram = program;
+    FNow = std::move(now);
+    FHistoryProblem = std::move(problem);
+}
+
+TBookChange TCatalogue::Move(TBookChangeKind kind, std::vector<TMove> moves)
+{
+    for (const TMove& move : moves) {
+        const std::optional<TItem> now = Stored(move.ID);
+        if (move.Checked ? !SameBook(now, move.From) : (!now != !move.From))
+            throw EChangedSince(
+                "The " + Named(move.ID, now ? now : move.From) +
+                (move.From ? (now ? " was changed since" : " was removed since") : " is in the catalogue again") +
+                "; nothing was changed.");
+    }
+    TBookChange told;
+    told.Kind = kind;
+    for (const TMove& move : moves)
+        told.Books.push_back({move.ID, Stored(move.ID), std::nullopt});
+    // Books coming back are put in from the lowest slot up, so each lands
+    // where it stood when the ones below it are back too.
+    std::stable_sort(moves.begin(), moves.end(), [](const TMove& a, const TMove& b) {
+        const int32_t x = a.Slot < 0 ? std::numeric_limits<int32_t>::max() : a.Slot;
+        const int32_t y = b.Slot < 0 ? std::numeric_limits<int32_t>::max() : b.Slot;
+        return x < y;
+    });
+    try {
+        for (const TMove& move : moves)
+            if (!move.To)
+                FDatabase->DeleteItem(move.ID);
+        for (const TMove& move : moves) {
+            if (move.To && move.From)
+                FDatabase->UpdateItem(*move.To);
+            else if (move.To)
+                FDatabase->InsertItemAt(move.Slot < 0 ? FDatabase->Count() : move.Slot, *move.To);
+        }
+        FDatabase->SaveToFile();
+    } catch (...) {
+        // The file is as it was: so is memory once read back from it.
+        FDatabase->LoadFromFile();
+        throw;
+    }
+    for (TBookChange::TBook& book : told.Books)
+        book.After = Stored(book.ID);
+    return told;
+}
+
+std::string TCatalogue::UndoName() const
+{
+    return FUndo.empty() ? std::string() : ChangeName(FUndo.back().Change);
+}
+
+std::string TCatalogue::RedoName() const
+{
+    return FRedo.empty() ? std::string() : ChangeName(FRedo.back().Change);
+}
+
+void TCatalogue::Undo()
+{
+    if (FUndo.empty())
+        return;
+    const TStep& step = FUndo.back();
+    std::vector<TMove> moves;
+    for (size_t i = 0; i < step.Change.Books.size(); ++i) {
+        const TBookChange::TBook& book = step.Change.Books[i];
+        moves.push_back({book.ID, book.After, book.Before, step.SlotsBefore[i]});
+    }
+    const TBookChange told = Move(TBookChangeKind::Undone, std::move(moves));
+    FRedo.push_back(std::move(FUndo.back()));
+    FUndo.pop_back();
+    Tell(told, {}, false);
+}
+
+void TCatalogue::Redo()
+{
+    if (FRedo.empty())
+        return;
+    const TStep& step = FRedo.back();
+    std::vector<TMove> moves;
+    for (size_t i = 0; i < step.Change.Books.size(); ++i) {
+        const TBookChange::TBook& book = step.Change.Books[i];
+        moves.push_back({book.ID, book.Before, book.After, step.SlotsAfter[i]});
+    }
+    const TBookChange told = Move(TBookChangeKind::Redone, std::move(moves));
+    FUndo.push_back(std::move(FRedo.back()));
+    FRedo.pop_back();
+    Tell(told, {}, false);
+}
+
+void TCatalogue::RestoreVersion(const TItem& version)
+{
+    const std::optional<TItem> now = Stored(version.ID);
+    if (!now)
+        throw EChangedSince("The " + Named(version.ID, version) +
+                            " is no longer in the catalogue; nothing was changed.");
+    TItem book = version;
+    const std::vector<int32_t> places{FDatabase->SlotOf(version.ID)};
+    Tell(Move(TBookChangeKind::Restored, {{version.ID, now, book, places.front(), false}}), places);
+}
+
+void TCatalogue::BringBack(const TItem& book)
+{
+    Tell(Move(TBookChangeKind::Restored, {{book.ID, std::nullopt, book, -1}}), {-1});
+}
+
+void TCatalogue::TakeBack(const TBookChange& change)
+{
+    std::vector<TMove> moves;
+    for (const TBookChange::TBook& book : change.Books)
+        moves.push_back({book.ID, book.After, book.Before, -1});
+    std::vector<int32_t> places;
+    for (const TBookChange::TBook& book : change.Books)
+        places.push_back(FDatabase->SlotOf(book.ID));
+    Tell(Move(TBookChangeKind::Restored, std::move(moves)), std::move(places));
 }

@@ -17,11 +17,13 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 class TDatabase;
+class THistory;
 class TRFileSystem;
 
 class TCatalogue : public QObject {
@@ -114,6 +116,41 @@ public:
     // before this one held its lock.
     void Reload();
 
+    // Undo and redo of this run's changes, newest first. An undo puts every
+    // book of the change back as it was before it (a removed book with its
+    // ID, fields and loan, at the place it had in the file), saves at once
+    // and is told as a change of kind Undone; a redo does the change again
+    // (Redone). Both refuse with EChangedSince, writing nothing, when a book
+    // is no longer as the change left it. A new change clears the redo.
+    bool CanUndo() const { return !FUndo.empty(); }
+    bool CanRedo() const { return !FRedo.empty(); }
+    // The change an undo or redo would take back or do again ("Remove
+    // several (12 books)"), empty when there is none.
+    std::string UndoName() const;
+    std::string RedoName() const;
+    void Undo();
+    void Redo();
+    struct EChangedSince : std::runtime_error {
+        using std::runtime_error::runtime_error;
+    };
+    static constexpr size_t UndoDepth = 100;
+
+    // Changes from the history, each a change like any other (kind Restored,
+    // undoable): the book of that ID gets those fields back (it must be in
+    // the catalogue); a removed book comes back with its ID (which must be
+    // free); every book of a change goes back to how it was before it, each
+    // of them still as the change left it (an import taken back).
+    void RestoreVersion(const TItem& version);
+    void BringBack(const TItem& book);
+    void TakeBack(const TBookChange& change);
+
+    // Appends every change that reached the file to the history beside the
+    // database file, naming program, at the time now gives (milliseconds
+    // since 1970 UTC; the system clock when empty). A history that cannot be
+    // written does not undo the change: problem hears of it.
+    void EnableHistory(const std::string& program, std::function<int64_t()> now = {},
+                       std::function<void(const std::string&)> problem = {});
+
     // The end of the run: the values given (the main window's place) and
     // CurrentIndex to the settings in one save, then the database file.
     void SaveAtEnd(std::vector<TValue> values = {});
@@ -126,7 +163,34 @@ signals:
 private:
     std::optional<TItem> Stored(int32_t id) const;
     void ChangeOne(TBookChangeKind kind, int32_t id, const std::function<void()>& change);
-    void SaveAndTell(TBookChange change);
+    void SaveAndTell(TBookChange change, std::vector<int32_t> places);
+    // The slot each book of a change stands in, -1 for one not there.
+    std::vector<int32_t> SlotsOf(const TBookChange& change) const;
+    // Tells a saved change: to the history, to the undo (places: where each
+    // book stood before it), then by BooksChanged.
+    void Tell(const TBookChange& change, std::vector<int32_t> places, bool undoable = true);
+    struct TStep {
+        TBookChange Change;
+        std::vector<int32_t> SlotsBefore;
+        std::vector<int32_t> SlotsAfter;
+    };
+    // Moves each book from From to To (a book to come back at Slot), after
+    // checking every one still stands as From; saves and returns what it did.
+    struct TMove {
+        int32_t ID = 0;
+        std::optional<TItem> From;
+        std::optional<TItem> To;
+        int32_t Slot = -1;
+        bool Checked = true; // false: From need not match what is there
+    };
+    TBookChange Move(TBookChangeKind kind, std::vector<TMove> moves);
+
+    std::vector<TStep> FUndo;
+    std::vector<TStep> FRedo;
+    std::unique_ptr<THistory> FHistory;
+    std::string FProgram;
+    std::function<int64_t()> FNow;
+    std::function<void(const std::string&)> FHistoryProblem;
 
     std::unique_ptr<TRFileSystem> FSettings;
     std::unique_ptr<TDatabase> FDatabase;

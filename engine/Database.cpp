@@ -293,6 +293,13 @@ void TDatabase::AddItem(const TItem& item)
     FEmpty = false;
 }
 
+void TDatabase::InsertItemAt(int32_t slot, const TItem& item)
+{
+    AddItem(item);
+    const int32_t at = std::clamp(slot, 0, ItemCount - 1);
+    std::rotate(Items->begin() + at, Items->begin() + (ItemCount - 1), Items->begin() + ItemCount);
+}
+
 void TDatabase::UpdateItem(const TItem& item)
 {
     const int32_t slot = FindSlot(item.ID);

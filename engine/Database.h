@@ -43,6 +43,9 @@ public:
     int32_t SlotOf(int32_t ID) const { return FindSlot(ID); }
     int32_t FieldIndex(const std::string& alias) const;
     void AddItem(const TItem& item);
+    // AddItem at a slot (clamped to the books there are), the books from it
+    // on moving up one: a book put back where it stood.
+    void InsertItemAt(int32_t slot, const TItem& item);
     void UpdateItem(const TItem& item);
     void DeleteItem(int32_t ID);
     void GetItem(int32_t ID, int32_t index, TItem& item) const;

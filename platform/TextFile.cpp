@@ -400,6 +400,15 @@ std::string TTextFile::ReadAll(const std::string& path)
     return bytes;
 }
 
+int64_t TTextFile::SizeOf(const std::string& path)
+{
+    const QByteArray native = QFile::encodeName(Path(path));
+    struct stat info = {};
+    if (::stat(native.constData(), &info) != 0 || !S_ISREG(info.st_mode))
+        return -1;
+    return static_cast<int64_t>(info.st_size);
+}
+
 void TTextFile::WriteAtomically(const std::string& path, const std::string& data)
 {
     const QByteArray named = QFile::encodeName(Path(path));
@@ -477,6 +486,52 @@ bool TTextFile::WriteIfChanged(const std::string& path, const std::string& data)
     }
     WriteAtomically(path, data);
     return true;
+}
+
+void TTextFile::Append(const std::string& path, const std::string& data)
+{
+    const QByteArray native = QFile::encodeName(Path(path));
+    const int fd =
+        ::open(native.constData(), O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
+    if (fd < 0)
+        throw EInOutError::FromErrno(errno);
+    const auto fail = [fd](int error) {
+        ::close(fd);
+        return EInOutError::FromErrno(error);
+    };
+    struct stat info = {};
+    if (::fstat(fd, &info) != 0)
+        throw fail(errno);
+    if (!S_ISREG(info.st_mode)) {
+        ::close(fd);
+        throw NotARegularFile(native);
+    }
+    std::string bytes;
+    if (info.st_size > 0) {
+        char end[2] = {};
+        const int reader = ::open(native.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+        const bool whole = reader >= 0 && info.st_size >= 2 && ::pread(reader, end, 2, info.st_size - 2) == 2 &&
+                           end[0] == '\r' && end[1] == '\n';
+        if (reader >= 0)
+            ::close(reader);
+        if (!whole)
+            bytes = "\r\n";
+    }
+    bytes += data;
+    size_t written = 0;
+    while (written < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.data() + written, bytes.size() - written);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            throw fail(errno);
+        }
+        written += static_cast<size_t>(n);
+    }
+    if (::fsync(fd) != 0)
+        throw fail(errno);
+    if (::close(fd) != 0)
+        throw EInOutError::FromErrno(errno);
 }
 
 void TTextFile::Remove(const std::string& path)

@@ -59,6 +59,8 @@ public:
     // EUnusableFile when it is no regular file, EFileTooLarge (naming the
     // limit) when it is larger than MaxFileSize.
     static std::string ReadAll(const std::string& path);
+    // The size of the regular file at path (a link followed), -1 when there is none.
+    static int64_t SizeOf(const std::string& path);
     static void WriteAtomically(const std::string& path, const std::string& data);
     // Writes data as a new file at path that takes original's mode, owner,
     // group and extended attributes: a copy kept beside original. Whatever
@@ -69,6 +71,12 @@ public:
     // WriteAtomically, unless the file already holds exactly these bytes:
     // then nothing is written (no rename, no sync). Whether it wrote.
     static bool WriteIfChanged(const std::string& path, const std::string& data);
+    // Adds data at the end of a regular file, making it if missing (never
+    // through a symbolic link at path): a log's append. Where the file does
+    // not end in CR LF (a write cut by a kill) a CR LF goes first, so the new
+    // bytes start a line of their own. Every write and the sync are checked;
+    // a kill loses at most these bytes, never what the file held before.
+    static void Append(const std::string& path, const std::string& data);
     // Removes a regular file (never what a link points to, nor a folder);
     // best effort, a file that cannot be removed stays.
     static void Remove(const std::string& path);

@@ -717,3 +717,26 @@ TEST_F(CsvCommand, AGoodreadsExportHasTodaysColumnsAndAShelf)
 }
 
 } // namespace
+
+namespace {
+
+// An import is one change of the history beside the database, which history
+// lists; --since leaves out what came before the day.
+TEST_F(CsvCommand, HistoryListsAnImportAsOneChange)
+{
+    TTempWorkingFolder folder;
+    WriteCatalogue(folder, 9, {Book(9, {"Emma", "Austen", "", "", "", "", "", ""})});
+    EXPECT_EQ(RunCsv({"history"}).Out, "");
+    folder.WriteFile("in.csv", "Book title\nOne\nTwo\n");
+    ASSERT_EQ(RunCsv({"import", "in.csv"}).Code, 0);
+    const TRun listed = RunCsv({"history"});
+    ASSERT_EQ(listed.Code, 0) << listed.Err;
+    const std::string today = QDate::currentDate().toString(Qt::ISODate).toStdString();
+    EXPECT_EQ(listed.Out.substr(0, 10), today);
+    EXPECT_EQ(listed.Out.substr(19), "  volumnia-csv  Import (2 books)\n    10 (new)  One\n    11 (new)  Two\n");
+    EXPECT_EQ(RunCsv({"history", "--since", QDate::currentDate().addDays(1).toString(Qt::ISODate).toStdString()}).Out,
+              "");
+    EXPECT_EQ(RunCsv({"history", "--since", "2026-13-01"}).Code, TCsvCommand::Usage);
+}
+
+} // namespace

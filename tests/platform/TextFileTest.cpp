@@ -372,3 +372,21 @@ TEST(TextFileShared, ASecondUsersSaveInASharedFolder)
 }
 
 } // namespace
+
+namespace {
+
+// An append makes the file, starts a cut last line's successor on a line of
+// its own, and never writes through a symbolic link.
+TEST_F(TextFile, AppendAddsLinesAndFollowsNoLink)
+{
+    TTextFile::Append("log.txt", "one\r\n");
+    Folder.WriteFile("log.txt", Folder.ReadFile("log.txt") + "cu");
+    TTextFile::Append("log.txt", "two\r\n");
+    EXPECT_EQ(Folder.ReadFile("log.txt"), "one\r\ncu\r\ntwo\r\n");
+    Folder.WriteFile("target.txt", "kept");
+    ASSERT_EQ(::symlink("target.txt", QString(Folder.Path() + "/link.txt").toLocal8Bit().constData()), 0);
+    EXPECT_THROW(TTextFile::Append("link.txt", "x\r\n"), EInOutError);
+    EXPECT_EQ(Folder.ReadFile("target.txt"), "kept");
+}
+
+} // namespace

@@ -1,0 +1,350 @@
+#include "dialogs/HistoryForm.h"
+
+#include "engine/Catalogue.h"
+#include "engine/History.h"
+#include "engine/ORBL.h"
+#include "engine/ShownRows.h"
+#include "platform/Cp1252.h"
+#include "platform/gui/DataLabelAccessible.h"
+#include "platform/gui/ErrorHandler.h"
+#include "platform/gui/MessageLayer.h"
+#include "platform/gui/Platform.h"
+#include "platform/gui/StoredPosition.h"
+#include "settings/RFileSystem.h"
+#include "widgets/DialogControls.h"
+#include "widgets/RunState.h"
+
+#include <QCheckBox>
+#include <QDateTime>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QTableWidget>
+
+#include <algorithm>
+
+namespace {
+
+const char* const PositionKeyX = "HI_X";
+const char* const PositionKeyY = "HI_Y";
+
+QTableWidget* List(QWidget* parent, const char* name, const QString& spoken, const QStringList& titles,
+                   const std::vector<int>& widths, const QRect& place)
+{
+    auto* list = new QTableWidget(0, static_cast<int>(titles.size()), parent);
+    list->setObjectName(QString::fromLatin1(name));
+    list->setAccessibleName(spoken);
+    list->setHorizontalHeaderLabels(titles);
+    list->verticalHeader()->hide();
+    list->verticalHeader()->setDefaultSectionSize(17);
+    for (size_t c = 0; c < widths.size(); ++c)
+        list->setColumnWidth(static_cast<int>(c), widths[c]);
+    list->horizontalHeader()->setStretchLastSection(true);
+    list->setSelectionBehavior(QAbstractItemView::SelectRows);
+    list->setSelectionMode(QAbstractItemView::SingleSelection);
+    list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    list->setTabKeyNavigation(false); // Tab leaves the list: one stop
+    list->setWordWrap(false);
+    list->setGeometry(place);
+    return list;
+}
+
+QString Text(const std::string& text)
+{
+    return Cp1252::ToQString(text);
+}
+
+QString Title(const std::optional<TItem>& book)
+{
+    return book ? Text(book->Fields[0]) : QStringLiteral("(none)");
+}
+
+// Which books, in a few words: "12: Emma", or the first ones and how many.
+QString BooksOf(const TBookChange& change)
+{
+    QStringList parts;
+    for (const TBookChange::TBook& book : change.Books) {
+        if (parts.size() == 3) {
+            parts << QStringLiteral("... %1 books").arg(change.Books.size());
+            break;
+        }
+        const std::optional<TItem>& shown = book.After ? book.After : book.Before;
+        parts << QStringLiteral("%1: %2").arg(book.ID).arg(shown ? Text(shown->Fields[0]) : QString());
+    }
+    return parts.join(QStringLiteral("; "));
+}
+
+void SetCell(QTableWidget* list, int row, int column, const QString& text)
+{
+    auto* cell = new QTableWidgetItem(text);
+    cell->setToolTip(text);
+    list->setItem(row, column, cell);
+}
+
+} // namespace
+
+TfrmHistory::TfrmHistory(TCatalogue& catalogue, TShownRows& rows, TRunState& run, QWidget* stackingOwner)
+    : TModelessWindow(run, QStringLiteral("History"), 626, 458, stackingOwner), Catalogue(catalogue), Rows(rows)
+{
+    setObjectName(QStringLiteral("frmHistory"));
+    lstChanges = List(this, "lstChanges", QStringLiteral("Changes, newest first"),
+                      {QStringLiteral("When"), QStringLiteral("What"), QStringLiteral("Books")}, {120, 170},
+                      QRect(8, 8, 610, 210));
+    chkShownBook = new QCheckBox(QStringLiteral("Only the book &shown in the main window"), this);
+    chkShownBook->setObjectName(QStringLiteral("chkShownBook"));
+    chkShownBook->setGeometry(8, 222, 400, 20);
+    lstBooks = List(this, "lstBooks", QStringLiteral("Books of the change"),
+                    {QStringLiteral("ID"), QStringLiteral("Before"), QStringLiteral("After")}, {50, 270},
+                    QRect(8, 246, 610, 150));
+    lblNote = new QLabel(this);
+    lblNote->setObjectName(QStringLiteral("lblNote"));
+    lblNote->setGeometry(8, 398, 610, 18);
+    lblNote->setAccessibleName(QStringLiteral("History note"));
+    TDataLabelAccessible::Attach(lblNote);
+
+    using DialogControls::TButtonKind;
+    const int top = 424;
+    btnRestore =
+        DialogControls::Button(QIcon(), QStringLiteral("Restore this &version"), this, 8, top, TButtonKind::Plain);
+    btnBringBack =
+        DialogControls::Button(QIcon(), QStringLiteral("&Bring back"), this, 8 + 118, top, TButtonKind::Plain);
+    btnTakeBack = DialogControls::Button(QIcon(), QStringLiteral("&Take back import"), this, 8 + 2 * 118, top,
+                                         TButtonKind::Plain);
+    btnClose = DialogControls::Button(QIcon(), QStringLiteral("&Close"), this, 626 - 8 - 107, top, TButtonKind::Plain);
+    btnRestore->setObjectName(QStringLiteral("btnRestore"));
+    btnBringBack->setObjectName(QStringLiteral("btnBringBack"));
+    btnTakeBack->setObjectName(QStringLiteral("btnTakeBack"));
+    btnClose->setObjectName(QStringLiteral("btnClose"));
+    for (QPushButton* button : {btnRestore, btnBringBack, btnTakeBack})
+        button->resize(112, button->height());
+
+    connect(btnRestore, &QPushButton::clicked, this, Guarded(this, &TfrmHistory::btnRestoreClick));
+    connect(btnBringBack, &QPushButton::clicked, this, Guarded(this, &TfrmHistory::btnBringBackClick));
+    connect(btnTakeBack, &QPushButton::clicked, this, Guarded(this, &TfrmHistory::btnTakeBackClick));
+    connect(btnClose, &QPushButton::clicked, this, [this] { close(); });
+    connect(chkShownBook, &QCheckBox::toggled, this, Guarded(this, &TfrmHistory::Refresh));
+    connect(lstChanges, &QTableWidget::itemSelectionChanged, this, Guarded(this, &TfrmHistory::ListBooks));
+    connect(lstBooks, &QTableWidget::itemSelectionChanged, this, Guarded(this, &TfrmHistory::EnableButtons));
+    connect(&Rows, &TShownRows::Refilled, this, Guarded(this, &TfrmHistory::BooksChanged));
+    connect(&Rows, &TShownRows::CurrentChanged, this, [this] {
+        if (isVisible() && chkShownBook->isChecked())
+            TErrorHandler::Guard([this] { Refresh(); });
+    });
+
+    QWidget* previous = lstChanges;
+    for (QWidget* next :
+         {static_cast<QWidget*>(chkShownBook), static_cast<QWidget*>(lstBooks), static_cast<QWidget*>(btnRestore),
+          static_cast<QWidget*>(btnBringBack), static_cast<QWidget*>(btnTakeBack), static_cast<QWidget*>(btnClose)}) {
+        setTabOrder(previous, next);
+        previous = next;
+    }
+}
+
+TfrmHistory::~TfrmHistory()
+{
+    if (isVisible() && Catalogue.IsOpen())
+        TErrorHandler::Guard([this] { WritePosition(true); });
+}
+
+void TfrmHistory::Refresh()
+{
+    std::string note;
+    std::vector<THistoryEntry> entries = THistory(Catalogue.Database().FileName()).ReadAll(&note);
+    const int32_t shown = chkShownBook->isChecked() ? Rows.CurrentId() : 0;
+    FListed.clear();
+    for (auto entry = entries.rbegin(); entry != entries.rend(); ++entry) {
+        if (shown != 0) {
+            const std::vector<int32_t> ids = entry->Change.Ids();
+            if (std::find(ids.begin(), ids.end(), shown) == ids.end())
+                continue;
+        }
+        FListed.push_back(std::move(*entry));
+    }
+    lstChanges->setRowCount(static_cast<int>(FListed.size()));
+    for (size_t i = 0; i < FListed.size(); ++i) {
+        const THistoryEntry& entry = FListed[i];
+        const int row = static_cast<int>(i);
+        SetCell(lstChanges, row, 0,
+                QDateTime::fromMSecsSinceEpoch(entry.Time).toLocalTime().toString(QStringLiteral("yyyy-MM-dd hh:mm")));
+        QString what = Text(ChangeName(entry.Change));
+        if (entry.Program != "Volumnia")
+            what += QStringLiteral(" by ") + Text(entry.Program);
+        SetCell(lstChanges, row, 1, what);
+        SetCell(lstChanges, row, 2, BooksOf(entry.Change));
+    }
+    lblNote->setText(note.empty() ? QStringLiteral("%1 changes listed.").arg(FListed.size()) : Text(note));
+    SelectChange(FListed.empty() ? -1 : 0);
+    ListBooks();
+}
+
+void TfrmHistory::SelectChange(int row)
+{
+    if (row < 0) {
+        lstChanges->clearSelection();
+        return;
+    }
+    lstChanges->setCurrentCell(row, 0);
+    lstChanges->selectRow(row);
+}
+
+void TfrmHistory::SelectBook(int row)
+{
+    lstBooks->setCurrentCell(row, 0);
+    lstBooks->selectRow(row);
+}
+
+const THistoryEntry* TfrmHistory::SelectedChange() const
+{
+    const int row = lstChanges->currentRow();
+    if (row < 0 || row >= static_cast<int>(FListed.size()) || lstChanges->selectedItems().isEmpty())
+        return nullptr;
+    return &FListed[static_cast<size_t>(row)];
+}
+
+const TBookChange::TBook* TfrmHistory::SelectedBook() const
+{
+    const THistoryEntry* entry = SelectedChange();
+    const int row = lstBooks->currentRow();
+    if (!entry || row < 0 || row >= static_cast<int>(entry->Change.Books.size()) || lstBooks->selectedItems().isEmpty())
+        return nullptr;
+    return &entry->Change.Books[static_cast<size_t>(row)];
+}
+
+void TfrmHistory::ListBooks()
+{
+    const THistoryEntry* entry = SelectedChange();
+    const int count = entry ? static_cast<int>(entry->Change.Books.size()) : 0;
+    lstBooks->setRowCount(count);
+    for (int row = 0; row < count; ++row) {
+        const TBookChange::TBook& book = entry->Change.Books[static_cast<size_t>(row)];
+        SetCell(lstBooks, row, 0, QString::number(book.ID));
+        SetCell(lstBooks, row, 1, Title(book.Before));
+        SetCell(lstBooks, row, 2, Title(book.After));
+    }
+    if (count > 0)
+        SelectBook(0);
+    EnableButtons();
+}
+
+void TfrmHistory::EnableButtons()
+{
+    const THistoryEntry* entry = SelectedChange();
+    const TBookChange::TBook* book = SelectedBook();
+    const bool held = book && Catalogue.Database().ItemExists(book->ID);
+    btnRestore->setEnabled(book && book->Before && held);
+    btnBringBack->setEnabled(book && book->Before && !held);
+    btnTakeBack->setEnabled(entry && entry->Change.Kind == TBookChangeKind::Imported);
+}
+
+bool TfrmHistory::RefuseWhileEditing() const
+{
+    if (!Run.Editing)
+        return false;
+    TPlatform::Messages().Information(QStringLiteral("Save or cancel the book being edited in the main window first."));
+    return true;
+}
+
+void TfrmHistory::btnRestoreClick()
+{
+    const TBookChange::TBook* book = SelectedBook();
+    if (!book || !book->Before || RefuseWhileEditing())
+        return;
+    try {
+        Catalogue.RestoreVersion(*book->Before);
+    } catch (const TCatalogue::EChangedSince& error) {
+        TPlatform::Messages().Information(Text(error.what()));
+    }
+}
+
+void TfrmHistory::btnBringBackClick()
+{
+    const TBookChange::TBook* book = SelectedBook();
+    if (!book || !book->Before || RefuseWhileEditing())
+        return;
+    try {
+        Catalogue.BringBack(*book->Before);
+    } catch (const TCatalogue::EChangedSince& error) {
+        TPlatform::Messages().Information(Text(error.what()));
+    }
+}
+
+void TfrmHistory::btnTakeBackClick()
+{
+    const THistoryEntry* entry = SelectedChange();
+    if (!entry || entry->Change.Kind != TBookChangeKind::Imported || RefuseWhileEditing())
+        return;
+    if (!TPlatform::Messages().Question(
+            QStringLiteral("Sure to remove the %1 books of this import?").arg(entry->Change.Books.size())))
+        return;
+    const TBookChange change = entry->Change; // the list is made anew by the change
+    try {
+        Catalogue.TakeBack(change);
+    } catch (const TCatalogue::EChangedSince& error) {
+        TPlatform::Messages().Information(Text(error.what()));
+    }
+}
+
+void TfrmHistory::BooksChanged()
+{
+    if (isVisible())
+        Refresh();
+}
+
+void TfrmHistory::WritePosition(bool onlyWhenMoved)
+{
+    StorePlace(
+        [this](const QPoint& corner) {
+            Catalogue.Settings().WriteValues({TRFileSystem::IntegerValue(PositionKeyX, corner.x()),
+                                              TRFileSystem::IntegerValue(PositionKeyY, corner.y())});
+        },
+        onlyWhenMoved);
+}
+
+void TfrmHistory::FormClose()
+{
+    WritePosition(true);
+}
+
+void TfrmHistory::RestorePosition()
+{
+    PositionRestored = true;
+    const TRFileSystem& settings = Catalogue.Settings();
+    if (settings.ValueExists(PositionKeyX) && settings.ValueExists(PositionKeyY)) {
+        try {
+            Position().PlaceAt(QPoint(settings.ReadInteger(PositionKeyX), settings.ReadInteger(PositionKeyY)));
+            return;
+        } catch (const std::exception&) {
+        }
+    }
+    Position().Centre();
+}
+
+void TfrmHistory::RestoreDefaultPlace()
+{
+    if (!PositionRestored)
+        return;
+    Position().Centre();
+    if (Catalogue.Settings().ValueExists(PositionKeyX))
+        WritePosition(false);
+}
+
+void TfrmHistory::showEvent(QShowEvent* event)
+{
+    TModelessWindow::showEvent(event);
+    if (!PositionRestored)
+        RestorePosition();
+    TErrorHandler::Guard([this] { Refresh(); });
+    lstChanges->setFocus();
+}
+
+void TfrmHistory::keyPressEvent(QKeyEvent* event)
+{
+    if (DialogControls::PressFocusedButton(this, event))
+        return;
+    if (event->key() == Qt::Key_Escape) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}

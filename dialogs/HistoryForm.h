@@ -1,0 +1,77 @@
+// TfrmHistory, the History window: every change to the books kept in the
+// history beside the database file, newest first (when, what, which books),
+// optionally only those of the book the main window shows. Below the list,
+// the selected change's books, each before and after. "Restore this version"
+// gives a book that is in the catalogue the fields it had before the change;
+// "Bring back" puts a removed book back with its ID, fields and loan; "Take
+// back import" removes an import's books as a whole. Each is a change like
+// any other, saved at once and undoable.
+// Modeless, made on its first use and kept for the run, stacked above the
+// main window. The history is read when the window is shown and after every
+// change while it is shown, never at start. Its place is kept in HI_X and
+// HI_Y, written only when the user moved it; without them it opens centred.
+#pragma once
+
+#include "engine/HistoryEntry.h"
+#include "widgets/ModelessWindow.h"
+
+#include <vector>
+
+class QCheckBox;
+class QLabel;
+class QPushButton;
+class QTableWidget;
+class TCatalogue;
+class TShownRows;
+
+class TfrmHistory : public TModelessWindow {
+    Q_OBJECT
+
+public:
+    TfrmHistory(TCatalogue& catalogue, TShownRows& rows, TRunState& run, QWidget* stackingOwner);
+    ~TfrmHistory() override;
+
+    QTableWidget* lstChanges = nullptr;
+    QCheckBox* chkShownBook = nullptr;
+    QTableWidget* lstBooks = nullptr;
+    QLabel* lblNote = nullptr;
+    QPushButton* btnRestore = nullptr;
+    QPushButton* btnBringBack = nullptr;
+    QPushButton* btnTakeBack = nullptr;
+    QPushButton* btnClose = nullptr;
+
+    // The changes listed, newest first.
+    const std::vector<THistoryEntry>& Listed() const { return FListed; }
+    void SelectChange(int row);
+    void SelectBook(int row);
+
+    // Reads the history again and lists it.
+    void Refresh();
+
+    void btnRestoreClick();
+    void btnBringBackClick();
+    void btnTakeBackClick();
+    void FormClose() override;
+
+public slots:
+    void BooksChanged();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void RestoreDefaultPlace() override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void ListBooks();
+    void EnableButtons();
+    const THistoryEntry* SelectedChange() const;
+    const TBookChange::TBook* SelectedBook() const;
+    bool RefuseWhileEditing() const;
+    void RestorePosition();
+    void WritePosition(bool onlyWhenMoved);
+
+    TCatalogue& Catalogue;
+    TShownRows& Rows;
+    std::vector<THistoryEntry> FListed;
+    bool PositionRestored = false;
+};

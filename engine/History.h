@@ -1,0 +1,47 @@
+// THistory: the changes to the books of one database, kept beside its file
+// across runs in "<database file>.history", oldest first.
+//
+// One entry a line (Windows-1252, CR LF), tab-separated:
+//   VH1 <time ms UTC> <program> <kind> <book count>
+//   then per book: <ID> <B or -><A or -> [10 fields before] [10 fields after]
+//   and last the CRC-32 of everything before it, 8 hex digits.
+// A tab, a backslash, CR or LF inside a text is written \t, \\, \r, \n.
+// A line cut by a kill or damaged on disk fails its checksum and is passed
+// over; the file is only appended to, so a kill loses at most the entry
+// being written. Past SizeLimit bytes the oldest entries go: the file is
+// rewritten atomically with the newest entries that fill three quarters of
+// it. The caller holds the database's locks, which cover this file too.
+#pragma once
+
+#include "engine/HistoryEntry.h"
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+class THistory {
+public:
+    static constexpr size_t DefaultSizeLimit = 2 * 1024 * 1024;
+
+    explicit THistory(const std::string& databaseFileName);
+    static std::string FileNameFor(const std::string& databaseFileName);
+
+    // Appends one entry, trimming the oldest ones first where the file would
+    // pass the limit. Raises EInOutError when the file cannot be written.
+    void Append(const THistoryEntry& entry);
+    // Every whole entry, oldest first. A missing file is an empty history;
+    // damaged or cut entries are passed over and told in one note.
+    std::vector<THistoryEntry> ReadAll(std::string* note = nullptr) const;
+
+    void SetSizeLimit(size_t bytes) { FSizeLimit = bytes; }
+    const std::string& FileName() const { return FFileName; }
+
+    // One entry as its line, CR LF included, and back (false for a line
+    // that is damaged).
+    static std::string Encode(const THistoryEntry& entry);
+    static bool Decode(const std::string& line, THistoryEntry& entry);
+
+private:
+    std::string FFileName;
+    size_t FSizeLimit = DefaultSizeLimit;
+};

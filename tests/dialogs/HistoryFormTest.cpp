@@ -1,0 +1,86 @@
+// The History window over changes of an earlier run: newest first, limited to
+// the book shown, a version restored and a removed book brought back with its
+// loan, an import taken back as a whole; each read back from the file on disk.
+#include "app/Globals.h"
+#include "app/MainForm.h"
+#include "dialogs/HistoryForm.h"
+#include "engine/Catalogue.h"
+#include "engine/ORBL.h"
+#include "engine/ShownRows.h"
+#include "tests/support/AppFixture.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QPushButton>
+#include <QTableWidget>
+
+namespace {
+
+class HistoryFormTest : public TAppFixture {
+protected:
+    void SetUp() override { Overrides["SortMethod"] = "Unsorted"; }
+    TfrmHistory& Open()
+    {
+        frmMain->Ui.mnuView_History->trigger();
+        return *frmHistory;
+    }
+    QStringList Whats(const TfrmHistory& history) const
+    {
+        QStringList texts;
+        for (int r = 0; r < history.lstChanges->rowCount(); ++r)
+            texts << history.lstChanges->item(r, 1)->text();
+        return texts;
+    }
+};
+
+TEST_F(HistoryFormTest, RestoreAndBringBackChangesOfAnEarlierRun)
+{
+    const TItem lent = Book(30, "Dracula", "Stoker", "Constable", "1897", "Ann", "5.3.2004");
+    WriteFiles({Book(10, "Walden", "Thoreau", "Ticknor"), Book(20, "Emma", "Austen", "Murray"), lent});
+    ASSERT_TRUE(Start());
+    TItem edited = Book(20, "Emma (2nd ed.)", "Austen", "Murray");
+    Catalogue().Update(edited);
+    Catalogue().Remove(30);
+    Stop();
+    ASSERT_TRUE(Start());
+    EXPECT_FALSE(frmHistory.Made()); // start-up does not read the history
+    TfrmHistory& history = Open();
+    EXPECT_EQ(Whats(history), (QStringList{"Remove", "Edit"}));
+
+    history.SelectChange(0);
+    EXPECT_FALSE(history.btnRestore->isEnabled());
+    ASSERT_TRUE(history.btnBringBack->isEnabled());
+    history.btnBringBack->click();
+    ASSERT_TRUE(Catalogue().Database().ItemExists(30));
+    EXPECT_NE(DatabaseText().find("30\r\nDracula\r\nStoker\r\nConstable\r\n1897\r\n\r\n\r\nAnn\r\n5.3.2004\r\n"),
+              std::string::npos);
+    EXPECT_EQ(Whats(history), (QStringList{"Restore", "Remove", "Edit"}));
+
+    history.SelectChange(2);
+    ASSERT_TRUE(history.btnRestore->isEnabled());
+    history.btnRestore->click();
+    EXPECT_NE(DatabaseText().find("20\r\nEmma\r\n"), std::string::npos);
+    // Only the changes of the book shown in the main window.
+    Rows().Select(Rows().RowOf(30));
+    history.chkShownBook->setChecked(true);
+    EXPECT_EQ(Whats(history), (QStringList{"Restore", "Remove"}));
+}
+
+TEST_F(HistoryFormTest, AnImportIsOneChangeTakenBackAsAWhole)
+{
+    WriteFiles({Book(10, "Walden", "Thoreau", "Ticknor")});
+    ASSERT_TRUE(Start());
+    const std::string before = DatabaseText();
+    std::vector<TItem> books;
+    for (const int32_t id : Catalogue().NextNumbers(50))
+        books.push_back(Book(id, "Imported " + std::to_string(id), "", ""));
+    Catalogue().AddNumbered(books, TCatalogue::TCounter::Required);
+    TfrmHistory& history = Open();
+    EXPECT_EQ(Whats(history), (QStringList{"Import (50 books)"}));
+    ASSERT_TRUE(history.btnTakeBack->isEnabled());
+    Platform.Messages.Answers = {true};
+    history.btnTakeBack->click();
+    EXPECT_EQ(DatabaseText(), before);
+}
+
+} // namespace

@@ -1,0 +1,209 @@
+// Undo and redo through the catalogue: each kind of change taken back leaves
+// the database file byte for byte as before it and done again as after it; a
+// book changed since refuses the undo and nothing is written. And the history
+// beside the file: what it records, damaged and cut entries, its size limit.
+#include "engine/Catalogue.h"
+#include "engine/History.h"
+#include "tests/engine/EngineFixture.h"
+
+#include <functional>
+
+namespace {
+
+using namespace EngineTest;
+
+class UndoTest : public TEngineFixture {
+protected:
+    TCatalogue& Open(bool fresh = true)
+    {
+        std::vector<TItem> books = Numbered(6);
+        for (int i : {1, 3, 4})
+            books[i].Fields[2] = "Penguin";
+        books[3].Fields[6] = "Ann";
+        books[3].Fields[7] = "2026-03-01";
+        std::vector<std::string> lines = SettingsLines();
+        lines.insert(lines.end(), {"CurrentIndex", "6", "vInteger"});
+        WriteSettings(lines);
+        if (fresh)
+            WriteDatabase(FileOf(books));
+        auto settings = std::make_unique<TRFileSystem>("volumnia.kelt");
+        auto database = std::make_unique<TDatabase>(*settings);
+        Catalogue = std::make_unique<TCatalogue>(std::move(settings), std::move(database));
+        Catalogue->ReadCurrentIndex();
+        Catalogue->EnableHistory("Volumnia", [] { return int64_t(1765000000000); });
+        QObject::connect(Catalogue.get(), &TCatalogue::BooksChanged,
+                         [this](const TBookChange& change) { Told.push_back(change.Kind); });
+        return *Catalogue;
+    }
+    std::vector<THistoryEntry> History(std::string* note = nullptr) const
+    {
+        return THistory("books.orbl").ReadAll(note);
+    }
+
+    std::unique_ptr<TCatalogue> Catalogue;
+    std::vector<TBookChangeKind> Told;
+};
+
+TEST_F(UndoTest, UndoGivesBackTheFileBeforeAndRedoTheFileAfter)
+{
+    using TChange = std::function<void(TCatalogue&)>;
+    const struct {
+        const char* What;
+        TChange Change;
+        const char* Name;
+    } cases[] = {
+        {"add", [](TCatalogue& c) { c.Add(Item(0, "New")); }, "Add"},
+        {"edit", [](TCatalogue& c) { c.Update(Item(2, "Retitled", "Someone")); }, "Edit"},
+        {"remove from the middle", [](TCatalogue& c) { c.Remove(3); }, "Remove"},
+        {"loan", [](TCatalogue& c) { c.Lend(1, "Bob", "2026-12-08"); }, "Loan"},
+        {"return", [](TCatalogue& c) { c.Return(4); }, "Return"},
+        {"edit several", [](TCatalogue& c) { c.ReplaceWhere("Publisher", "Penguin", "Puffin"); },
+         "Edit several (3 books)"},
+        {"remove several, one lent", [](TCatalogue& c) { c.RemoveWhere("Publisher", "Penguin"); },
+         "Remove several (3 books)"},
+        {"import",
+         [](TCatalogue& c) {
+             std::vector<TItem> books{Item(0, "A"), Item(0, "B")};
+             const std::vector<int32_t> ids = c.NextNumbers(2);
+             books[0].ID = ids[0];
+             books[1].ID = ids[1];
+             c.AddNumbered(books, TCatalogue::TCounter::Required);
+         },
+         "Import (2 books)"},
+        {"version restored", [](TCatalogue& c) { c.RestoreVersion(Item(6, "Old title")); }, "Restore"},
+        {"removed book brought back", [](TCatalogue& c) { c.BringBack(Item(9, "Gone", "", "x")); }, "Restore"},
+    };
+    for (const auto& test : cases) {
+        SCOPED_TRACE(test.What);
+        TCatalogue& catalogue = Open();
+        const std::string before = DatabaseBytes();
+        test.Change(catalogue);
+        const std::string after = DatabaseBytes();
+        ASSERT_NE(after, before);
+        EXPECT_EQ(catalogue.UndoName(), test.Name);
+        EXPECT_FALSE(catalogue.CanRedo());
+        catalogue.Undo();
+        EXPECT_EQ(DatabaseBytes(), before);
+        EXPECT_FALSE(catalogue.CanUndo());
+        EXPECT_EQ(catalogue.RedoName(), test.Name);
+        catalogue.Redo();
+        EXPECT_EQ(DatabaseBytes(), after);
+        catalogue.Undo();
+        EXPECT_EQ(DatabaseBytes(), before);
+        EXPECT_EQ(Told.size(), 4u);
+        EXPECT_EQ(Told[1], TBookChangeKind::Undone);
+        EXPECT_EQ(Told[2], TBookChangeKind::Redone);
+        EXPECT_EQ(History().size(), 4u);
+        Told.clear();
+        Folder.WriteFile("books.orbl.history", "");
+    }
+}
+
+TEST_F(UndoTest, UndoSeveralInARowGoesBackThroughEachAndANewChangeClearsTheRedo)
+{
+    TCatalogue& catalogue = Open();
+    const std::string start = DatabaseBytes();
+    catalogue.RemoveWhere("Publisher", "Penguin");
+    catalogue.Update(Item(1, "One"));
+    catalogue.Undo();
+    catalogue.Undo();
+    EXPECT_EQ(DatabaseBytes(), start);
+    catalogue.Redo();
+    catalogue.Lend(1, "Cy", "2026-12-08");
+    EXPECT_FALSE(catalogue.CanRedo());
+}
+
+TEST_F(UndoTest, ABookChangedSinceRefusesTheUndoNamingItAndWritesNothing)
+{
+    const struct {
+        const char* What;
+        std::function<void(TCatalogue&)> Change;
+        std::string Outside; // the file another program left
+        const char* Message;
+    } cases[] = {
+        {"edited again", [](TCatalogue& c) { c.Update(Item(2, "Retitled")); }, FileOf({Item(2, "Other")}),
+         "The book 2 (\"Other\") was changed since; nothing was changed."},
+        {"removed ID taken again", [](TCatalogue& c) { c.Remove(3); }, FileOf({Item(3, "Usurper")}),
+         "The book 3 (\"Usurper\") is in the catalogue again; nothing was changed."},
+        {"added book removed", [](TCatalogue& c) { c.Add(Item(0, "New")); }, FileOf({Item(1, "Title 1")}),
+         "The book 7 (\"New\") was removed since; nothing was changed."},
+    };
+    for (const auto& test : cases) {
+        SCOPED_TRACE(test.What);
+        TCatalogue& catalogue = Open();
+        test.Change(catalogue);
+        WriteDatabase(test.Outside);
+        catalogue.Reload();
+        try {
+            catalogue.Undo();
+            ADD_FAILURE() << "not refused";
+        } catch (const TCatalogue::EChangedSince& error) {
+            EXPECT_STREQ(error.what(), test.Message);
+        }
+        EXPECT_EQ(DatabaseBytes(), test.Outside);
+        EXPECT_TRUE(catalogue.CanUndo());
+    }
+}
+
+TEST_F(UndoTest, TheHistoryHoldsEachChangeWithItsBooksAcrossRuns)
+{
+    Open().RemoveWhere("Publisher", "Penguin");
+    Catalogue.reset();
+    TCatalogue& next = Open(false); // a later run on the same files
+    next.Update(Item(1, "Tab\there \\ back"));
+    std::string note;
+    const std::vector<THistoryEntry> entries = History(&note);
+    EXPECT_EQ(note, "");
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_EQ(entries[0].Program, "Volumnia");
+    EXPECT_EQ(entries[0].Time, 1765000000000);
+    EXPECT_EQ(entries[0].Change.Kind, TBookChangeKind::RemovedWhere);
+    EXPECT_EQ(entries[0].Change.Ids(), (std::vector<int32_t>{2, 4, 5}));
+    EXPECT_EQ(entries[0].Change.Books[1].Before->Fields[6], "Ann");
+    EXPECT_FALSE(entries[0].Change.Books[1].After);
+    EXPECT_EQ(entries[1].Change.Books[0].After->Fields[0], "Tab\there \\ back");
+    // A removed book brought back from the history keeps its ID and loan.
+    const std::string withoutFour = DatabaseBytes();
+    next.BringBack(*entries[0].Change.Books[1].Before);
+    EXPECT_EQ(DatabaseBytes(), withoutFour + ItemLines(*entries[0].Change.Books[1].Before));
+}
+
+TEST_F(UndoTest, DamagedAndCutEntriesArePassedOverWithOneNote)
+{
+    TCatalogue& catalogue = Open();
+    catalogue.Update(Item(1, "a"));
+    catalogue.Update(Item(1, "b"));
+    catalogue.Update(Item(1, "c"));
+    std::string bytes = Folder.ReadFile("books.orbl.history");
+    const size_t second = bytes.find("\r\n") + 2;
+    bytes[bytes.find("\tb\t", second) + 1] = 'X';                 // the second entry damaged on disk
+    Folder.WriteFile("books.orbl.history", bytes + "VH1\t17650"); // and a cut one after the last
+    std::string note;
+    const std::vector<THistoryEntry> entries = History(&note);
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_EQ(entries[1].Change.Books[0].After->Fields[0], "c");
+    EXPECT_EQ(note, "2 damaged entries of the history books.orbl.history passed over.");
+    // The next entry starts a line of its own after the cut one.
+    catalogue.Update(Item(1, "d"));
+    EXPECT_EQ(History().size(), 3u);
+    EXPECT_TRUE(THistory("missing.orbl").ReadAll(&note).empty());
+}
+
+TEST_F(UndoTest, PastTheSizeLimitTheOldestEntriesGo)
+{
+    THistory history("books.orbl");
+    history.SetSizeLimit(4000);
+    THistoryEntry entry{1, "Volumnia", {TBookChangeKind::Updated, {{1, Item(1, "x"), Item(1, std::string(200, 'y'))}}}};
+    for (int i = 1; i <= 40; ++i) {
+        entry.Time = i;
+        history.Append(entry);
+        ASSERT_LE(Folder.ReadFile("books.orbl.history").size(), 4000u);
+    }
+    const std::vector<THistoryEntry> entries = history.ReadAll();
+    ASSERT_GE(entries.size(), 5u);
+    EXPECT_EQ(entries.back().Time, 40);
+    for (size_t i = 1; i < entries.size(); ++i)
+        EXPECT_EQ(entries[i].Time, entries[i - 1].Time + 1);
+}
+
+} // namespace
