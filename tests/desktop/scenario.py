@@ -203,7 +203,7 @@ def keys_and_dialogs(program, folder):
         columns, rows = loans_table()
     except Exception as error:  # noqa: BLE001 - an interface AT-SPI does not offer is a failure
         columns, rows = "%s: %s" % (type(error).__name__, error), []
-    check(columns == ["Book title", "Book author", "Loaner", "Date loaned", "Days on loan"],
+    check(columns == ["Book title", "Book author", "Loaner", "Date loaned", "Days on loan", "Due"],
           "AT-SPI names the Loans list's columns (%r)" % (columns,))
     check(sorted(row[2] for row in rows) == ["Anna Virtanen", "Liisa Mäkelä", "Marie Laurent", "Tom Baker"],
           "AT-SPI reads the four loaners in the Loans list (%r)" % (rows,))
