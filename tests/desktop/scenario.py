@@ -473,7 +473,14 @@ def scaled(program, folder):
         with Desktop(width, height):
             volumnia = Volumnia(program, folder, QT_SCALE_FACTOR=scale)
             for caption in (MAIN, BROWSER):
-                on, geometry = wholly_on(find_window(caption), width, height)
+                # Placed once the window manager has framed it, which a
+                # loaded machine may report a moment after the window maps.
+                window = find_window(caption)
+                deadline = time.monotonic() + 5
+                on, geometry = wholly_on(window, width, height)
+                while not on and time.monotonic() < deadline:
+                    time.sleep(0.1)
+                    on, geometry = wholly_on(window, width, height)
                 check(on, "scale %s: %r wholly on the %dx%d screen %s" % (scale, caption, width, height, geometry))
             volumnia.end()
         after = read_settings(folder)
