@@ -87,6 +87,7 @@ void SetCell(QTableWidget* list, int row, int column, const QString& text)
 TfrmHistory::TfrmHistory(TCatalogue& catalogue, TShownRows& rows, TRunState& run, QWidget* stackingOwner)
     : TModelessWindow(run, QStringLiteral("History"), 626, 458, stackingOwner), Catalogue(catalogue), Rows(rows)
 {
+    KeepPlaceIn(Catalogue.Settings(), PositionKeyX, PositionKeyY);
     setObjectName(QStringLiteral("frmHistory"));
     lstChanges = List(this, "lstChanges", QStringLiteral("Changes, newest first"),
                       {QStringLiteral("When"), QStringLiteral("What"), QStringLiteral("Books")}, {120, 170},
@@ -139,12 +140,6 @@ TfrmHistory::TfrmHistory(TCatalogue& catalogue, TShownRows& rows, TRunState& run
         setTabOrder(previous, next);
         previous = next;
     }
-}
-
-TfrmHistory::~TfrmHistory()
-{
-    if (isVisible() && Catalogue.IsOpen())
-        TErrorHandler::Guard([this] { WritePosition(true); });
 }
 
 void TfrmHistory::Refresh()
@@ -291,49 +286,9 @@ void TfrmHistory::BooksChanged()
         Refresh();
 }
 
-void TfrmHistory::WritePosition(bool onlyWhenMoved)
-{
-    StorePlace(
-        [this](const QPoint& corner) {
-            Catalogue.Settings().WriteValues({TRFileSystem::IntegerValue(PositionKeyX, corner.x()),
-                                              TRFileSystem::IntegerValue(PositionKeyY, corner.y())});
-        },
-        onlyWhenMoved);
-}
-
-void TfrmHistory::FormClose()
-{
-    WritePosition(true);
-}
-
-void TfrmHistory::RestorePosition()
-{
-    PositionRestored = true;
-    const TRFileSystem& settings = Catalogue.Settings();
-    if (settings.ValueExists(PositionKeyX) && settings.ValueExists(PositionKeyY)) {
-        try {
-            Position().PlaceAt(QPoint(settings.ReadInteger(PositionKeyX), settings.ReadInteger(PositionKeyY)));
-            return;
-        } catch (const std::exception&) {
-        }
-    }
-    Position().Centre();
-}
-
-void TfrmHistory::RestoreDefaultPlace()
-{
-    if (!PositionRestored)
-        return;
-    Position().Centre();
-    if (Catalogue.Settings().ValueExists(PositionKeyX))
-        WritePosition(false);
-}
-
 void TfrmHistory::showEvent(QShowEvent* event)
 {
     TModelessWindow::showEvent(event);
-    if (!PositionRestored)
-        RestorePosition();
     TErrorHandler::Guard([this] { Refresh(); });
     lstChanges->setFocus();
 }

@@ -29,7 +29,6 @@ class TfrmHistory : public TModelessWindow {
 
 public:
     TfrmHistory(TCatalogue& catalogue, TShownRows& rows, TRunState& run, QWidget* stackingOwner);
-    ~TfrmHistory() override;
 
     QTableWidget* lstChanges = nullptr;
     QCheckBox* chkShownBook = nullptr;
@@ -51,14 +50,12 @@ public:
     void btnRestoreClick();
     void btnBringBackClick();
     void btnTakeBackClick();
-    void FormClose() override;
 
 public slots:
     void BooksChanged();
 
 protected:
     void showEvent(QShowEvent* event) override;
-    void RestoreDefaultPlace() override;
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
@@ -67,11 +64,8 @@ private:
     const THistoryEntry* SelectedChange() const;
     const TBookChange::TBook* SelectedBook() const;
     bool RefuseWhileEditing() const;
-    void RestorePosition();
-    void WritePosition(bool onlyWhenMoved);
 
     TCatalogue& Catalogue;
     TShownRows& Rows;
     std::vector<THistoryEntry> FListed;
-    bool PositionRestored = false;
 };

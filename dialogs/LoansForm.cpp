@@ -70,6 +70,7 @@ TfrmLoans::TfrmLoans(TCatalogue& catalogue, TShownRows& rows, TRunState& run, TD
     : TModelessWindow(run, QStringLiteral("Loans"), 626, 432, stackingOwner), Catalogue(catalogue), Rows(rows),
       Dues(dues), History(std::move(history))
 {
+    KeepPlaceIn(Catalogue.Settings(), PositionKeyX, PositionKeyY);
     setObjectName(QStringLiteral("frmLoans"));
 
     grpLoans = new QGroupBox(QStringLiteral("Books on loan"), this);
@@ -191,13 +192,6 @@ TfrmLoans::TfrmLoans(TCatalogue& catalogue, TShownRows& rows, TRunState& run, TD
 
     connect(&Rows, &TShownRows::Refilled, this, Guarded(this, &TfrmLoans::BooksChanged));
     connect(&Dues, &TDueDates::Changed, this, Guarded(this, &TfrmLoans::BooksChanged));
-}
-
-TfrmLoans::~TfrmLoans()
-{
-    // Still open at the end of the run: a place it was moved to is kept.
-    if (isVisible() && Catalogue.IsOpen())
-        TErrorHandler::Guard([this] { WritePosition(true); });
 }
 
 void TfrmLoans::ShowSortState()
@@ -457,52 +451,9 @@ void TfrmLoans::SortTitleClick(TLoanRows::TOrder order)
     Refresh();
 }
 
-void TfrmLoans::WritePosition(bool onlyWhenMoved)
-{
-    StorePlace(
-        [this](const QPoint& corner) {
-            Catalogue.Settings().WriteInteger(PositionKeyX, corner.x());
-            Catalogue.Settings().WriteInteger(PositionKeyY, corner.y());
-        },
-        onlyWhenMoved);
-}
-
-void TfrmLoans::FormClose()
-{
-    WritePosition(true);
-}
-
-void TfrmLoans::RestorePosition()
-{
-    PositionRestored = true;
-    const TRFileSystem& settings = Catalogue.Settings();
-    // New keys: an installation made before this window has none, and a
-    // missing or unreadable place leaves the window centred.
-    if (settings.ValueExists(PositionKeyX) && settings.ValueExists(PositionKeyY)) {
-        try {
-            Position().PlaceAt(QPoint(settings.ReadInteger(PositionKeyX), settings.ReadInteger(PositionKeyY)));
-            return;
-        } catch (const std::exception&) {
-        }
-    }
-    Position().Centre();
-}
-
-void TfrmLoans::RestoreDefaultPlace()
-{
-    // Centred, as with no place kept; a place kept is replaced by it.
-    if (!PositionRestored)
-        return;
-    Position().Centre();
-    if (Catalogue.Settings().ValueExists(PositionKeyX))
-        WritePosition(false);
-}
-
 void TfrmLoans::showEvent(QShowEvent* event)
 {
     TModelessWindow::showEvent(event);
-    if (!PositionRestored)
-        RestorePosition();
     if (Stale)
         TErrorHandler::Guard([this] { Refresh(); });
     lstLoans->setFocus();

@@ -49,7 +49,6 @@ public:
     using THistorySource = std::function<std::vector<THistoryEntry>()>;
     TfrmLoans(TCatalogue& catalogue, TShownRows& rows, TRunState& run, TDueDates& dues, THistorySource history,
               QWidget* stackingOwner);
-    ~TfrmLoans() override; // keeps a place moved to since the last write
 
     // Days a loan may last before the line under the list counts it as long.
     static constexpr int LongLoanDays = 30;
@@ -92,7 +91,6 @@ public:
     // The reminder of the selected loan, as Copy reminder puts it on the clipboard.
     QString ReminderText() const;
     void SortTitleClick(TLoanRows::TOrder order);
-    void FormClose() override;
 
 public slots:
     // The shown rows were filled anew, after every change of books: rebuilt
@@ -101,7 +99,6 @@ public slots:
 
 protected:
     void showEvent(QShowEvent* event) override;
-    void RestoreDefaultPlace() override;
     void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -110,8 +107,6 @@ private:
     // catalogue first when they list a search's result without it. False
     // when no row holds it.
     bool ShowBook(int32_t id);
-    void RestorePosition();
-    void WritePosition(bool onlyWhenMoved);
     void ShowSortState();
     void ShowSelectedDue();
     // The stored book of the selected row, or nullptr.
@@ -125,5 +120,4 @@ private:
     TLoanListModel* FModel = nullptr;
     TLoanRows::TOrder Order = TLoanRows::TOrder::LongestOut;
     bool Stale = true;
-    bool PositionRestored = false;
 };

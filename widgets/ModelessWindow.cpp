@@ -4,6 +4,7 @@
 #include "platform/gui/ErrorHandler.h"
 #include "platform/gui/StoredPosition.h"
 #include "platform/gui/WindowAccessible.h"
+#include "settings/RFileSystem.h"
 #include "widgets/RunState.h"
 
 #include <QCloseEvent>
@@ -23,6 +24,57 @@ TModelessWindow::TModelessWindow(TRunState& run, const QString& caption, int wid
     connect(&run, &TRunState::WindowsRestored, this, Guarded(this, &TModelessWindow::RestoreDefaultPlace));
 }
 
+TModelessWindow::~TModelessWindow()
+{
+    if (KeptIn && isVisible())
+        TErrorHandler::Guard([this] { WriteKeptPlace(true); });
+}
+
+void TModelessWindow::KeepPlaceIn(TRFileSystem& settings, const char* keyX, const char* keyY)
+{
+    KeptIn = &settings;
+    KeyX = keyX;
+    KeyY = keyY;
+}
+
+void TModelessWindow::PlaceFromKept()
+{
+    Placed = true;
+    if (KeptIn->ValueExists(KeyX) && KeptIn->ValueExists(KeyY)) {
+        try {
+            FPosition->PlaceAt(QPoint(KeptIn->ReadInteger(KeyX), KeptIn->ReadInteger(KeyY)));
+            return;
+        } catch (const std::exception&) {
+        }
+    }
+    FPosition->Centre();
+}
+
+void TModelessWindow::WriteKeptPlace(bool onlyWhenMoved)
+{
+    StorePlace(
+        [this](const QPoint& corner) {
+            KeptIn->WriteValues(
+                {TRFileSystem::IntegerValue(KeyX, corner.x()), TRFileSystem::IntegerValue(KeyY, corner.y())});
+        },
+        onlyWhenMoved);
+}
+
+void TModelessWindow::FormClose()
+{
+    if (KeptIn)
+        WriteKeptPlace(true);
+}
+
+void TModelessWindow::RestoreDefaultPlace()
+{
+    if (!KeptIn || !Placed)
+        return;
+    FPosition->Centre();
+    if (KeptIn->ValueExists(KeyX))
+        WriteKeptPlace(false);
+}
+
 void TModelessWindow::StorePlace(const std::function<void(const QPoint&)>& write, bool onlyWhenMoved)
 {
     if (onlyWhenMoved && !FPosition->MovedSinceStored())
@@ -39,6 +91,8 @@ void TModelessWindow::showEvent(QShowEvent* event)
     QWidget::showEvent(event);
     if (Owner && !event->spontaneous())
         DesktopWindow::SetOwner(*this, Owner.data());
+    if (KeptIn && !Placed)
+        PlaceFromKept();
 }
 
 void TModelessWindow::closeEvent(QCloseEvent* event)

@@ -13,6 +13,7 @@
 #include <functional>
 #include <optional>
 
+class TRFileSystem;
 class TRunState;
 class TStoredPosition;
 
@@ -23,6 +24,8 @@ public:
     // A window given a stacking owner is kept above it (a transient window,
     // which X11 window managers keep only for the dialog type).
     TModelessWindow(TRunState& run, const QString& caption, int width, int height, QWidget* stackingOwner = nullptr);
+    // Keeps a place moved to since the last write, for a window with kept keys.
+    ~TModelessWindow() override;
 
     TStoredPosition& Position() { return *FPosition; }
 
@@ -32,10 +35,18 @@ protected:
     // place was set or stored, when onlyWhenMoved.
     void StorePlace(const std::function<void(const QPoint&)>& write, bool onlyWhenMoved);
 
+    // Keeps the window's place in two keys of its own, which installations
+    // made before the window lack: its first showing takes them (a missing or
+    // unreadable place leaves it centred), a close or the end of the run
+    // writes them in one save when the user moved it, "Restore windows"
+    // centres it and replaces a place kept.
+    void KeepPlaceIn(TRFileSystem& settings, const char* keyX, const char* keyY);
+
     // The user closes the window; may raise, and the window then stays open.
-    virtual void FormClose() {}
+    // A window with kept keys writes its place when moved.
+    virtual void FormClose();
     // "Restore windows": the window goes to its default place.
-    virtual void RestoreDefaultPlace() {}
+    virtual void RestoreDefaultPlace();
 
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -43,6 +54,13 @@ protected:
     TRunState& Run;
 
 private:
+    void PlaceFromKept();
+    void WriteKeptPlace(bool onlyWhenMoved);
+
     TStoredPosition* FPosition = nullptr;
+    TRFileSystem* KeptIn = nullptr;
+    const char* KeyX = nullptr;
+    const char* KeyY = nullptr;
+    bool Placed = false;
     QPointer<QWidget> Owner;
 };
