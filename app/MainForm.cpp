@@ -70,7 +70,7 @@ TfrmMain::TfrmMain(TStartupFiles& files, TCatalogue& catalogue, TShownRows& rows
     for (QLineEdit* box : findChildren<QLineEdit*>())
         box->installEventFilter(this);
     // The labels that show data tell a screen reader what they show.
-    for (QLabel* label : {Ui.lblItems, Ui.lblLoaner, Ui.lblLoanDate})
+    for (QLabel* label : {Ui.lblItems, Ui.lblLoaner, Ui.lblLoanDate, Ui.lblOverdue})
         TDataLabelAccessible::Attach(label);
     for (QLabel* panel : Ui.StatusPanels)
         TDataLabelAccessible::Attach(panel);

@@ -71,7 +71,9 @@ TEST_F(BookViewTest, LoanStateShowsInGroupAndToolbar)
     EXPECT_TRUE(frmMain->Ui.tbtnReturnBook->isEnabled());
     EXPECT_EQ(frmMain->Ui.edtPublishyear->text(), "1999");
 
-    // A screen reader gets each data label's name and what it shows.
+    // A screen reader gets each data label's name and what it shows; the
+    // overdue notice was read by its name alone.
+    frmMain->ShowOverdue(2);
     const auto& panels = frmMain->Ui.StatusPanels;
     const std::vector<std::pair<QLabel*, QString>> labels = {
         {frmMain->Ui.lblItems, "Number of books"},
@@ -81,6 +83,7 @@ TEST_F(BookViewTest, LoanStateShowsInGroupAndToolbar)
         {panels[1], "Time"},
         {panels[2], "Database engine"},
         {panels[3], "Database file"},
+        {frmMain->Ui.lblOverdue, "Overdue loans"},
     };
     for (const auto& [label, name] : labels) {
         SCOPED_TRACE(name.toStdString());

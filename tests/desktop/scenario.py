@@ -20,11 +20,16 @@ demo folder (42 books). What it checks:
     (End, Enter, Home and typed letters, Shift+F10 and Return from the rows'
     menu); AT-SPI reads the loan data with its labels, names Edit several's
     combo box by its label and finds the About dialog's links focusable.
+  - Remove several by the keyboard, then Ctrl+Z and Ctrl+Y: AT-SPI reads the
+    Undo item's name, and the database file comes back byte for byte;
+  - a loan past its due date: AT-SPI reads the status bar's notice and the
+    Loans list's "6 days overdue".
 
 usage: scenario.py VOLUMNIA DEMO_FOLDER
 Exit status 0 when every check holds, 1 otherwise (a desktop that cannot be
 started is a failure too, never a skip).
 """
+import datetime
 import os
 import shutil
 import sys
@@ -464,6 +469,83 @@ def find_and_list_keys(program, folder):
     volumnia.end()
 
 
+def undo_remove_several(program, folder):
+    """Remove several by the keyboard, then Ctrl+Z and Ctrl+Y: the Undo item
+    names the change, and each step leaves the database file's bytes."""
+    path = os.path.join(folder, "books.orbl")
+    russian = ["Anna Karenina", "Crime and Punishment", "The Brothers Karamazov", "War and Peace"]
+    volumnia = Volumnia(program, folder)
+    main = find_window(MAIN)
+    try:
+        # As the last run's end saved it, in the order this run sorts by: the
+        # first save of a run writes the books in that order.
+        with open(path, "rb") as file:
+            before = file.read()
+        main.key("ctrl+F3")
+        dialog = find_window("Poista useita")
+        dialog.activate()
+        run("xdotool", "type", "--delay", "40", "The Russian Messenger")
+        dialog.key("Tab", "ctrl+a")
+        run("xdotool", "type", "--delay", "40", "Publisher")
+        dialog.key("Tab", "space")  # Tab reaches Poista; Enter would press nothing
+        window_gone(dialog)
+        check(wait_for(lambda: accessible_text(APPLICATIONS, "Number of books") == " / 38"),
+              "Remove several by Publisher leaves 38 books (%r)" % accessible_text(APPLICATIONS, "Number of books"))
+        with open(path, "rb") as file:
+            removed = file.read()
+        main_node = accessible_node(APPLICATIONS, MAIN, roles=("frame",))
+        undo = descendant(main_node, lambda n: n.getRoleName() == "menu item" and n.name.startswith("Undo"))
+        check(undo is not None and undo.name == "Undo Remove several (4 books)",
+              "AT-SPI names the Undo item after the removal (%r)" % (undo.name if undo else None))
+        main.key("ctrl+z")
+        check(wait_for(lambda: accessible_text(APPLICATIONS, "Number of books") == " / 42"),
+              "Ctrl+Z brings back the 42 books (%r)" % accessible_text(APPLICATIONS, "Number of books"))
+        with open(path, "rb") as file:
+            check(file.read() == before, "after Ctrl+Z the database file is byte for byte as before the removal")
+        table = accessible_node(APPLICATIONS, "Books").queryTable()
+        titles = {table.getAccessibleAt(r, 2).name for r in range(table.nRows)}
+        check(set(russian) <= titles, "the browser lists the four books again (%s)" % sorted(set(russian) - titles))
+        main.key("ctrl+y")
+        check(wait_for(lambda: accessible_text(APPLICATIONS, "Number of books") == " / 38"),
+              "Ctrl+Y removes them again (%r)" % accessible_text(APPLICATIONS, "Number of books"))
+        with open(path, "rb") as file:
+            check(file.read() == removed, "after Ctrl+Y the database file is as after the removal")
+    except DesktopError as error:
+        check(False, "undo of Remove several: %s" % error)
+    volumnia.end()
+
+
+def overdue_loan(program, folder):
+    """A loan past the due date kept for it: the status bar says so at start
+    and the Loans window's first row reads how many days overdue."""
+    today = datetime.date.today()
+    lent = (today - datetime.timedelta(days=20)).strftime("%d.%m.%Y")
+    path = os.path.join(folder, "books.orbl")
+    with open(path, "rb") as file:
+        books = file.read()
+    with open(path, "wb") as file:
+        file.write(books.replace(b"\r\nMarie Laurent\r\n02.11.2026\r\n",
+                                 b"\r\nMarie Laurent\r\n" + lent.encode() + b"\r\n"))
+    write_settings(folder, {"LN_PERIOD": "14"})
+    with open(path + ".due", "wb") as file:
+        file.write(("Volumnia due dates\r\n4\tMarie Laurent\t%s\t%s\r\n"
+                    % (lent, (today - datetime.timedelta(days=6)).isoformat())).encode("cp1252"))
+    volumnia = Volumnia(program, folder)
+    main = find_window(MAIN)
+    try:
+        notice = wait_for(lambda: accessible_text(APPLICATIONS, "Overdue loans") == "1 book overdue (Ctrl+F6: Loans)")
+        check(notice, "AT-SPI reads the overdue notice in the status bar (%r)"
+              % accessible_text(APPLICATIONS, "Overdue loans"))
+        main.key("ctrl+F6")
+        find_window(LOANS)
+        _, rows = loans_table()
+        check(rows and rows[0][0] == "Les Mis\u00e9rables" and rows[0][5] == "6 days overdue",
+              "AT-SPI reads the first loan as 6 days overdue (%r)" % (rows[:1],))
+    except DesktopError as error:
+        check(False, "overdue loan: %s" % error)
+    volumnia.end()
+
+
 def scaled(program, folder):
     """Scales 2 and 1.5 on screens where the installed places would put the
     main window below the screen: both frames lie wholly on it, and the
@@ -505,6 +587,8 @@ def main(argv):
             off_screen(program, folder)
             reader_and_keyboard(program, folder)
             find_and_list_keys(program, folder)
+            undo_remove_several(program, folder)
+            overdue_loan(program, folder)
         scaled(program, folder)
     except Exception as error:  # noqa: BLE001 - whatever stops the scenario is its failure
         what = str(error) if isinstance(error, DesktopError) else "%s: %s" % (type(error).__name__, error)
