@@ -115,8 +115,6 @@ TApplicationWindows::TApplicationWindows(std::unique_ptr<TStartupFiles> files) :
     // A window of its own, not a dialog, so the slot hands out no dialog; it
     // stacks above the main window.
     frmLoans.Arm([this](QDialog*& asDialog) {
-        // The history of changes is not kept yet: until it is, the loan
-        // history knows the loans the books show now.
         auto* window = new TfrmLoans(
             *FCatalogue, *FRows, *FRun, *FDues,
             // The history of changes is read when a loan history is shown, never at start.

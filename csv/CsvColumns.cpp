@@ -76,6 +76,10 @@ constexpr TOtherHeader OtherHeaders[] = {
 // Columns every program writes that no book field takes: our numbers are new.
 constexpr const char* IgnoredHeaders[] = {"id", "book id"};
 
+// A loan's due date, as Volumnia's export and the programs that keep one name
+// it.
+constexpr const char* DueHeaders[] = {"due date", "date due", "due"};
+
 QString Normalized(const QString& header)
 {
     QString name = header;
@@ -158,6 +162,11 @@ TCsvColumns::TCsvColumns(const std::vector<QString>& header, const TAlias& alias
                 break;
             }
         }
+        for (const char* due : DueHeaders)
+            if (!known && name == QLatin1String(due)) {
+                FDue.push_back(column);
+                known = true;
+            }
         for (const char* ignored : IgnoredHeaders)
             known = known || name == QLatin1String(ignored);
         if (!known) {

@@ -7,8 +7,9 @@
 // row gives it, where a column of whole dates (Date Published) or copyright
 // years comes after every column of publication years, so the year field
 // takes the year. "ID" and "Book Id"
-// are known and ignored, as new books get new numbers; any other column is
-// unknown.
+// are known and ignored, as new books get new numbers. "Due Date" (and
+// "Date Due", "Due") gives a loan's due date, kept beside the database
+// rather than in a field; any other column is unknown.
 //
 // Two headers carry both notes in one cell, as Volumnia's Tellico and
 // Goodreads exports join them: "Comments" and "Private Notes". A cell with a
@@ -49,6 +50,8 @@ public:
     // The columns that fill a field, in the order they are tried.
     const std::vector<int>& ColumnsOf(int field) const { return Columns[static_cast<size_t>(field)]; }
     const std::vector<TSource>& SourcesOf(int field) const { return Sources[static_cast<size_t>(field)]; }
+    // The columns that give a loan's due date, in the order they are tried.
+    const std::vector<int>& DueColumns() const { return FDue; }
     // The unknown columns' headers, in header order, each once.
     const QStringList& Unknown() const { return FUnknown; }
 
@@ -58,5 +61,6 @@ public:
 private:
     std::array<std::vector<int>, FieldCount> Columns;
     std::array<std::vector<TSource>, FieldCount> Sources;
+    std::vector<int> FDue;
     QStringList FUnknown;
 };

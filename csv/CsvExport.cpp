@@ -4,6 +4,7 @@
 #include "csv/CsvWriter.h"
 #include "csv/ECsvRefusal.h"
 #include "csv/TellicoFile.h"
+#include "engine/DueDates.h"
 #include "platform/WorkingFolderLock.h"
 #include "settings/SettingsKeys.h"
 
@@ -42,8 +43,9 @@ std::vector<QByteArray> NamesOf(const QByteArray& path)
 }
 
 // A mistyped FILE must replace none of the catalogue's own files: the
-// settings, the database and its safety copy, the lock files (replaced, a
-// running program's lock would be lost) and the temporary names of a save.
+// settings, the database and its safety copy, the due dates and the history
+// beside it, the lock files (replaced, a running program's lock would be
+// lost) and the temporary names of a save.
 void RefuseCatalogueFile(const QString& file, const QString& databasePath)
 {
     const QByteArray settings = TSettingsKeys::FileName;
@@ -55,7 +57,9 @@ void RefuseCatalogueFile(const QString& file, const QString& databasePath)
                                    database + ".saving",
                                    database + ".lock",
                                    database + ".bak",
-                                   database + ".bak.saving"};
+                                   database + ".bak.saving",
+                                   database + ".due",
+                                   database + ".history"};
     // Where a link leads to the files, their locks and temporary files stand
     // beside the file it leads to.
     for (const QByteArray& data : {settings, database})
@@ -131,14 +135,18 @@ void WriteFile(const QString& file, const QByteArray& data)
     }
 }
 
-// The file's bytes: a Tellico data file, or CSV in the layout asked for.
-QByteArray Exported(const TCsvExportOptions& options, const TDatabase& database)
+// The file's bytes: a Tellico data file, or CSV in the layout asked for,
+// each loan with its due date.
+QByteArray Exported(const TCsvExportOptions& options, const TDatabase& database, const TDueDates& dues)
 {
     if (options.Format == TCsvFormat::Tellico) {
         std::vector<TItem> items;
-        for (int32_t slot = 0; slot < database.Count(); ++slot)
+        std::vector<QDate> due;
+        for (int32_t slot = 0; slot < database.Count(); ++slot) {
             items.push_back(database.ItemAt(slot));
-        return TTellicoFile::Write(items);
+            due.push_back(dues.Due(items.back()).value_or(QDate()));
+        }
+        return TTellicoFile::Write(items, due);
     }
     TCsvLayoutOptions layout;
     layout.Shelf = options.Shelf;
@@ -147,8 +155,10 @@ QByteArray Exported(const TCsvExportOptions& options, const TDatabase& database)
     if (options.Bom)
         data += "\xEF\xBB\xBF";
     TCsvWriter::AppendRow(data, TCsvLayouts::Header(options.Format, database.Aliases()));
-    for (int32_t slot = 0; slot < database.Count(); ++slot)
-        TCsvWriter::AppendRow(data, TCsvLayouts::Row(options.Format, database.ItemAt(slot), layout));
+    for (int32_t slot = 0; slot < database.Count(); ++slot) {
+        const TItem& item = database.ItemAt(slot);
+        TCsvWriter::AppendRow(data, TCsvLayouts::Row(options.Format, item, dues.Due(item).value_or(QDate()), layout));
+    }
     return data;
 }
 
@@ -161,7 +171,11 @@ void TCsvExport::Run(const TCsvExportOptions& options, std::ostream& out, std::o
     if (options.SortField >= 0)
         catalogue.Catalogue().SortByField(database.Aliases()[static_cast<size_t>(options.SortField)]);
 
-    const QByteArray data = Exported(options, database);
+    // The due dates beside the database; a damaged file loses only them, said once.
+    TDueDates dues(catalogue.Catalogue(), [] { return QDate::currentDate(); });
+    if (const std::string note = dues.TakeNote(); !note.empty())
+        report << "Note: " << TCsvCatalogue::Utf8(note) << "\n";
+    const QByteArray data = Exported(options, database, dues);
 
     if (options.File.isEmpty()) {
         out.write(data.constData(), data.size());

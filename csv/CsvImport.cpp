@@ -5,11 +5,14 @@
 #include "csv/CsvInput.h"
 #include "csv/CsvSubstitution.h"
 #include "csv/ECsvRefusal.h"
+#include "engine/DueDates.h"
 #include "platform/Cp1252.h"
+#include "platform/LoanDate.h"
 #include "platform/LocaleTexts.h"
 #include "platform/WorkingFolderLock.h"
 #include "settings/SettingsKeys.h"
 
+#include <algorithm>
 #include <array>
 #include <limits>
 #include <set>
@@ -80,13 +83,14 @@ struct TRow {
     // What became of the row's text on the way, told when the row is added.
     std::vector<std::string> Blanked, Substituted;
     bool DatedToday = false;
+    QDate Due; // the loan's due date; null for none
 };
 
 // What the rows of a file become: the books to add, and what was skipped,
 // refused or changed on the way.
 struct TPlan {
     std::vector<TRow> Rows;
-    std::vector<std::string> Skipped, Problems, Duplicates;
+    std::vector<std::string> Skipped, Problems, Duplicates, DueLeftOut;
     std::vector<std::string> Blanked, Substituted, DatedToday; // of the rows added
 };
 
@@ -190,6 +194,19 @@ TPlan PlanRows(const std::vector<TCsvRecord>& records, const TCsvColumns& column
             loanDate = Cp1252::FromQString(LocaleTexts::ShortDate(options.Today));
             row.DatedToday = true;
         }
+        // The due date of a loan, kept beside the database; one that does not
+        // read as a date, or a book that is not lent, gets none.
+        for (const int column : columns.DueColumns()) {
+            const QString due = cell(column).trimmed();
+            if (due.isEmpty())
+                continue;
+            if (Cp1252::ToQString(loanDate).trimmed().isEmpty() ||
+                !LoanDate::ReadShort(due, options.Today, row.Due, LoanDate::TCentury::AroundToday)) {
+                row.Due = QDate();
+                plan.DueLeftOut.push_back(std::to_string(record.Lines[static_cast<size_t>(column)]));
+            }
+            break;
+        }
         plan.Rows.push_back(std::move(row));
     }
     return plan;
@@ -248,6 +265,27 @@ int NumberRows(std::vector<TRow>& rows, TCsvCatalogue& catalogue)
     return passedOver;
 }
 
+// The due dates the file gave, beside the database once the books are in it;
+// a file that cannot be written is a note, as the books are in.
+void SaveDueDates(TCsvCatalogue& catalogue, const std::vector<TRow>& rows, std::ostream& report)
+{
+    std::vector<std::pair<TItem, QDate>> dues;
+    for (const TRow& row : rows)
+        if (row.Due.isValid())
+            dues.emplace_back(row.Item, row.Due);
+    if (dues.empty())
+        return;
+    TDueDates dueDates(catalogue.Catalogue(), [] { return QDate::currentDate(); });
+    try {
+        dueDates.SetDues(dues);
+    } catch (const std::exception& error) {
+        report << "Note: the due dates could not be saved: " << TCsvCatalogue::Utf8(error.what()) << "\n";
+        return;
+    }
+    if (const std::string note = dueDates.TakeNote(); !note.empty())
+        report << "Note: " << TCsvCatalogue::Utf8(note) << "\n";
+}
+
 // The counter reaches the settings file before the books reach the database:
 // a failure after it leaves a gap in the numbers, never a number used twice.
 void Save(TCsvCatalogue& catalogue, const std::vector<TRow>& rows, int32_t currentIndex, std::ostream& report)
@@ -277,6 +315,7 @@ void Save(TCsvCatalogue& catalogue, const std::vector<TRow>& rows, int32_t curre
                           TCsvCatalogue::Utf8(error.what()) + "; nothing imported (CurrentIndex stays at " +
                           std::to_string(currentIndex) + ", so no book number is given out twice)");
     }
+    SaveDueDates(catalogue, rows, report);
 }
 
 } // namespace
@@ -349,6 +388,13 @@ void TCsvImport::Run(const TCsvImportOptions& options, std::ostream& report)
                << Listed(plan.Duplicates, ", ") << " (--keep-duplicates adds them).\n";
     if (!plan.Blanked.empty())
         report << "Line breaks became blanks in " << Listed(plan.Blanked, "; ") << ".\n";
+    const auto dated = std::count_if(rows.begin(), rows.end(), [](const TRow& row) { return row.Due.isValid(); });
+    if (dated > 0)
+        report << (options.DryRun ? "Would keep " : "Kept ") << dated << (dated == 1 ? " due date" : " due dates")
+               << " beside the database file.\n";
+    if (!plan.DueLeftOut.empty())
+        report << "Due dates of books not lent, or not read as a date, were left out: line "
+               << Listed(plan.DueLeftOut, ", ") << ".\n";
     if (!plan.DatedToday.empty())
         report << "Lent without a loan date, so lent from today ("
                << LocaleTexts::ShortDate(planned.Today).toStdString() << "): line " << Listed(plan.DatedToday, ", ")

@@ -11,6 +11,8 @@
 // time. A book with a loaner but no loan date is lent from the day of the
 // import. Fields written with a leading apostrophe against spreadsheets'
 // formulas get their own text back (TCsvFormulas).
+// A lent book's due date ("Due Date") goes beside the database as Volumnia
+// keeps it (TDueDates), once the books are saved.
 #pragma once
 
 #include "csv/CsvInput.h"

@@ -58,6 +58,7 @@ std::vector<QString> TCsvLayouts::Header(TCsvFormat format, const TAlias& aliase
         row.push_back(QStringLiteral("ID"));
         for (int field = 0; field < TCsvColumns::FieldCount; ++field)
             row.push_back(Cp1252::ToQString(aliases[static_cast<size_t>(field)]));
+        row.push_back(QString::fromLatin1(DueHeader));
         return row;
     case TCsvFormat::TellicoCsv:
         for (const char* name : TellicoHeader)
@@ -70,11 +71,14 @@ std::vector<QString> TCsvLayouts::Header(TCsvFormat format, const TAlias& aliase
     }
     for (const char* name : LoanHeader)
         row.push_back(QString::fromLatin1(name));
+    row.push_back(QString::fromLatin1(DueHeader));
     return row;
 }
 
-std::vector<QString> TCsvLayouts::Row(TCsvFormat format, const TItem& item, const TCsvLayoutOptions& options)
+std::vector<QString> TCsvLayouts::Row(TCsvFormat format, const TItem& item, const QDate& due,
+                                      const TCsvLayoutOptions& options)
 {
+    const QString dueText = due.isValid() ? due.toString(Qt::ISODate) : QString();
     const auto field = [&item](int f) { return Cp1252::ToQString(item.Fields[static_cast<size_t>(f)]); };
     std::vector<QString> row;
     switch (format) {
@@ -83,6 +87,7 @@ std::vector<QString> TCsvLayouts::Row(TCsvFormat format, const TItem& item, cons
         row.push_back(QString::number(item.ID));
         for (int f = 0; f < TCsvColumns::FieldCount; ++f)
             row.push_back(field(f));
+        row.push_back(dueText);
         return row;
     case TCsvFormat::TellicoCsv:
         row = {field(0), field(1), field(2), field(3), field(5).isEmpty() ? field(4) : field(4) + u'\n' + field(5)};
@@ -100,5 +105,6 @@ std::vector<QString> TCsvLayouts::Row(TCsvFormat format, const TItem& item, cons
     }
     row.push_back(field(6));
     row.push_back(field(7));
+    row.push_back(dueText);
     return row;
 }

@@ -12,6 +12,8 @@
 //   day of the export (yyyy/MM/dd, as Goodreads writes it) and "Exclusive
 //   Shelf" the shelf asked for ("read" unless told), by which the importers
 //   shelve; then "Loaned To" and "Loan Date".
+// Every layout ends with "Due Date": the loan's due date as yyyy-MM-dd, empty
+// when the book is not lent or its loan has none.
 #pragma once
 
 #include "engine/Item.h"
@@ -31,5 +33,8 @@ struct TCsvLayoutOptions {
 class TCsvLayouts {
 public:
     static std::vector<QString> Header(TCsvFormat format, const TAlias& aliases);
-    static std::vector<QString> Row(TCsvFormat format, const TItem& item, const TCsvLayoutOptions& options);
+    // due: the loan's due date; null for none.
+    static std::vector<QString> Row(TCsvFormat format, const TItem& item, const QDate& due,
+                                    const TCsvLayoutOptions& options);
+    static constexpr const char* DueHeader = "Due Date";
 };

@@ -1,6 +1,7 @@
 #include "csv/TellicoFile.h"
 
 #include "csv/CsvInput.h"
+#include "csv/CsvLayouts.h"
 #include "csv/ECsvRefusal.h"
 #include "csv/ZipArchive.h"
 #include "platform/Cp1252.h"
@@ -46,7 +47,7 @@ QString Field(const TItem& item, int field)
 // One entry as the import reads it.
 struct TEntry {
     int Line = 0;
-    QString Title, Author, Publisher, Year, Comments, Loaner, LoanDate;
+    QString Title, Author, Publisher, Year, Comments, Loaner, LoanDate, Due;
     bool Lent = false;
 };
 
@@ -57,6 +58,7 @@ void ReadLoan(QXmlStreamReader& xml, std::map<qint64, size_t>& byId, std::vector
     bool numbered = false;
     const qint64 id = attributes.value(QLatin1String("entryRef")).toLongLong(&numbered);
     const QString date = attributes.value(QLatin1String("loanDate")).toString();
+    const QDate due = QDate::fromString(attributes.value(QLatin1String("dueDate")).toString(), Qt::ISODate);
     const QString note = xml.readElementText(QXmlStreamReader::SkipChildElements);
     const auto entry = byId.find(id);
     if (!numbered || entry == byId.end())
@@ -66,6 +68,8 @@ void ReadLoan(QXmlStreamReader& xml, std::map<qint64, size_t>& byId, std::vector
         return; // a book is lent to one borrower at a time: the first loan holds
     lent.Lent = true;
     lent.Loaner = borrower;
+    if (due.isValid())
+        lent.Due = due.toString(Qt::ISODate);
     // A note that is this very date is how the export kept its text.
     const QDate loanDate = QDate::fromString(date, Qt::ISODate);
     if (!loanDate.isValid() || TTellicoFile::IsoDate(note) == date)
@@ -168,7 +172,7 @@ QString TTellicoFile::IsoDate(const QString& loanDate)
     return date.isValid() ? date.toString(Qt::ISODate) : QString();
 }
 
-QByteArray TTellicoFile::Write(const std::vector<TItem>& items)
+QByteArray TTellicoFile::Write(const std::vector<TItem>& items, const std::vector<QDate>& due)
 {
     QByteArray document;
     QXmlStreamWriter xml(&document);
@@ -237,6 +241,8 @@ QByteArray TTellicoFile::Write(const std::vector<TItem>& items)
                 xml.writeAttribute(QStringLiteral("uid"), QStringLiteral("volumnia-loan-%1").arg(i + 1));
                 xml.writeAttribute(QStringLiteral("entryRef"), QString::number(i + 1));
                 xml.writeAttribute(QStringLiteral("loanDate"), iso);
+                if (i < due.size() && due[i].isValid())
+                    xml.writeAttribute(QStringLiteral("dueDate"), due[i].toString(Qt::ISODate));
                 if (iso.isEmpty() || LocaleTexts::ShortDate(QDate::fromString(iso, Qt::ISODate)) != date)
                     xml.writeCharacters(date);
                 xml.writeEndElement();
@@ -266,14 +272,15 @@ std::vector<TCsvRecord> TTellicoFile::Rows(const QByteArray& bytes)
             : bytes;
     std::vector<TCsvRecord> rows;
     TCsvRecord header;
-    for (const char* name : {"title", "author", "publisher", "pub_year", "comments", "Loaned To", "Loan Date"})
+    for (const char* name :
+         {"title", "author", "publisher", "pub_year", "comments", "Loaned To", "Loan Date", TCsvLayouts::DueHeader})
         header.Fields.push_back(QString::fromLatin1(name));
     header.Lines.assign(header.Fields.size(), 1);
     rows.push_back(std::move(header));
     for (TEntry& entry : ReadDocument(document)) {
         TCsvRecord row;
         row.Fields = {entry.Title,    entry.Author, entry.Publisher, entry.Year,
-                      entry.Comments, entry.Loaner, entry.LoanDate};
+                      entry.Comments, entry.Loaner, entry.LoanDate,  entry.Due};
         row.Lines.assign(row.Fields.size(), entry.Line);
         rows.push_back(std::move(row));
     }

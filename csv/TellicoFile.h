@@ -10,13 +10,14 @@
 // writes a line break in a paragraph field) and loaned. Each loaner is a
 // <borrower> with a <loan> an entry, its loanDate the loan date read as the
 // locale's short date, ISO 8601 or d.M.yyyy; a date none of them reads is the
-// loan's note, so Tellico shows it and the import gets it back.
+// loan's note, so Tellico shows it and the import gets it back. A loan with a
+// due date has it as dueDate, which Tellico shows and puts in its calendar.
 //
 // Read: the entries of the first collection (title; author or authors,
 // several joined by "; "; publisher; pub_year or, for a bibliography, year;
 // comments) and each entry's first loan, as rows under the header
-// title, author, publisher, pub_year, comments, Loaned To, Loan Date that the
-// import's column matching knows. A loan date is written as the locale's
+// title, author, publisher, pub_year, comments, Loaned To, Loan Date, Due Date
+// that the import's column matching knows. A loan date is written as the locale's
 // short date, as the Loan dialog writes it; a loan without a readable date
 // takes its note. The archive is read by TZipArchive (bounded) and the XML by
 // QXmlStreamReader, which fetches no external entity; a plain XML file of the
@@ -27,12 +28,14 @@
 #include "engine/Item.h"
 
 #include <QByteArray>
+#include <QDate>
 
 #include <vector>
 
 class TTellicoFile {
 public:
-    static QByteArray Write(const std::vector<TItem>& items);
+    // due: each item's loan's due date (null for none), or empty for none at all.
+    static QByteArray Write(const std::vector<TItem>& items, const std::vector<QDate>& due = {});
 
     // Whether bytes are a Tellico data file: a ZIP archive, or XML whose
     // root element is <tellico> (or its old name <bookcase>).

@@ -213,14 +213,22 @@ std::optional<QDate> TDueDates::Due(const TItem& book) const
 
 void TDueDates::SetDue(const TItem& book, std::optional<QDate> due)
 {
-    if (book.Fields[7].empty())
-        return;
+    if (!book.Fields[7].empty())
+        SetDues({{book, due.value_or(QDate())}});
+}
+
+void TDueDates::SetDues(const std::vector<std::pair<TItem, QDate>>& dues)
+{
     Loaded();
     const TRows before = Rows;
-    if (due && due->isValid())
-        Rows[book.ID] = TRow{book.Fields[6], book.Fields[7], *due};
-    else
-        Rows.erase(book.ID);
+    for (const auto& [book, due] : dues) {
+        if (book.Fields[7].empty())
+            continue;
+        if (due.isValid())
+            Rows[book.ID] = TRow{book.Fields[6], book.Fields[7], due};
+        else
+            Rows.erase(book.ID);
+    }
     try {
         Save();
     } catch (...) {

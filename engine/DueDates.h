@@ -28,6 +28,8 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 class TCatalogue;
 
@@ -60,6 +62,9 @@ public:
     // Sets (or, with nullopt, clears) the due date of the book's current
     // loan and saves; raises EInOutError when the file cannot be written.
     void SetDue(const TItem& book, std::optional<QDate> due);
+    // Sets or (with a null date) clears the due dates of several loans in
+    // one save, as an import gives them; a book not on loan is passed over.
+    void SetDues(const std::vector<std::pair<TItem, QDate>>& dues);
     // How many loans of the catalogue are past their due date on today.
     int OverdueCount(const QDate& today) const;
     // What went wrong reading or saving the file since last asked, once.

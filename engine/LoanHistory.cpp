@@ -32,10 +32,20 @@ std::vector<TLoanRecord> All(const std::vector<THistoryEntry>& entries, const st
         loans[found->second].Ended = time;
         open.erase(found);
     };
+    // Loans the history first meets as they end: they began before it reaches.
+    std::vector<TLoanRecord> earlier;
+    const auto endLoanBefore = [&](const TBookChange::TBook& book, int64_t time) {
+        if (open.count(book.ID) == 0 && OnLoan(book.Before)) {
+            const TItem& before = *book.Before;
+            earlier.push_back({book.ID, before.Fields[0], before.Fields[6], before.Fields[7], 0, time, false});
+            return;
+        }
+        end(book.ID, time);
+    };
     for (const THistoryEntry& entry : entries) {
         for (const TBookChange::TBook& book : entry.Change.Books) {
             if (!OnLoan(book.After)) {
-                end(book.ID, entry.Time);
+                endLoanBefore(book, entry.Time);
                 continue;
             }
             const auto found = open.find(book.ID);
@@ -43,12 +53,20 @@ std::vector<TLoanRecord> All(const std::vector<THistoryEntry>& entries, const st
                 loans[found->second].Title = book.After->Fields[0];
                 continue;
             }
-            end(book.ID, entry.Time);
+            // A loan the change leaves as it was began before the history reaches.
+            const bool goesOn = found == open.end() && OnLoan(book.Before) &&
+                                book.Before->Fields[6] == book.After->Fields[6] &&
+                                book.Before->Fields[7] == book.After->Fields[7];
+            if (!goesOn)
+                endLoanBefore(book, entry.Time);
             open[book.ID] = loans.size();
-            loans.push_back(
-                {book.ID, book.After->Fields[0], book.After->Fields[6], book.After->Fields[7], entry.Time, 0, true});
+            loans.push_back({book.ID, book.After->Fields[0], book.After->Fields[6], book.After->Fields[7],
+                             goesOn ? 0 : entry.Time, 0, true});
         }
     }
+    loans.insert(loans.begin(), earlier.begin(), earlier.end());
+    for (auto& [id, index] : open)
+        index += earlier.size();
     // The books as they are now: an open loan they do not show ended outside
     // the history; a loan they show that the history lacks began before it.
     std::map<int32_t, const TItem*> now;

@@ -2,9 +2,10 @@
 // changes (oldest first) and the books as they are now. A loan starts where a
 // change leaves a book with a loan date (field 7) it did not have before, or
 // with another loaner or date; it ends where a later change leaves the date
-// empty or removes the book. Loans from before the history reaches are known
-// only from the books as they are now; a loan the history leaves open but the
-// books no longer show ended outside the history, at a time not known.
+// empty or removes the book. A loan from before the history reaches is known
+// from the change that ended it, or else from the books as they are now; a
+// loan the history leaves open but the books no longer show ended outside the
+// history, at a time not known.
 #pragma once
 
 #include "engine/HistoryEntry.h"

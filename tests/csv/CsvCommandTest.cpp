@@ -101,8 +101,9 @@ TEST_F(CsvCommand, ARoundTripKeepsEveryFieldAndNumbersTheBooksAnew)
         const TRun exported = RunCsv({"export"});
         ASSERT_EQ(exported.Code, 0) << exported.Err;
         csv = exported.Out;
-        EXPECT_EQ(csv.substr(0, csv.find("\r\n")), "ID,Book title,Book author,Publisher,Year published,"
-                                                   "Other information (1),Other information (2),Loaner,Date loaned");
+        EXPECT_EQ(csv.substr(0, csv.find("\r\n")),
+                  "ID,Book title,Book author,Publisher,Year published,"
+                  "Other information (1),Other information (2),Loaner,Date loaned,Due Date");
         EXPECT_NE(csv.find("\"G\xC3\xB6"
                            "del, Escher, Bach\",\"Douglas \"\"Doug\"\" Hofstadter\""),
                   std::string::npos);
@@ -129,8 +130,8 @@ TEST_F(CsvCommand, ARoundTripKeepsEveryFieldAndNumbersTheBooksAnew)
     EXPECT_EQ(TRFileSystem("volumnia.kelt").ReadInteger("orbl_itemcount"), 3); // not the count before the import
 }
 
-// Every layout comes back whole, spreadsheet formulas included; the other
-// programs' headers are theirs.
+// Every layout comes back whole, spreadsheet formulas and due dates
+// included; the other programs' headers are theirs.
 TEST_F(CsvCommand, EveryFormatImportsBackWhole)
 {
     const std::vector<TItem> books = {
@@ -145,14 +146,14 @@ TEST_F(CsvCommand, EveryFormatImportsBackWhole)
         const char* Header;
     } cases[] = {
         {"volumnia", "ID,Book title,Book author,Publisher,Year published,Other information (1),"
-                     "Other information (2),Loaner,Date loaned"},
-        {"tellico-csv", "title,author,publisher,pub_year,comments,Loaned To,Loan Date"},
+                     "Other information (2),Loaner,Date loaned,Due Date"},
+        {"tellico-csv", "title,author,publisher,pub_year,comments,Loaned To,Loan Date,Due Date"},
         {"goodreads", "Book Id,Title,Author,Author l-f,Additional Authors,ISBN,ISBN13,My Rating,Average Rating,"
                       "Publisher,Binding,Number of Pages,Year Published,Original Publication Year,Date Read,"
                       "Date Added,Bookshelves,Bookshelves with positions,Exclusive Shelf,My Review,Spoiler,"
                       "Private Notes,Read Count,Recommended For,Recommended By,Owned Copies,"
                       "Original Purchase Date,Original Purchase Location,Condition,Condition Description,BCID,"
-                      "Loaned To,Loan Date"},
+                      "Loaned To,Loan Date,Due Date"},
         {"tellico", nullptr}, // Tellico's zipped data file: no CSV, no formulas
     };
     for (const auto& c : cases) {
@@ -161,6 +162,8 @@ TEST_F(CsvCommand, EveryFormatImportsBackWhole)
         {
             TTempWorkingFolder folder;
             WriteCatalogue(folder, 4, books);
+            // Ann's first loan has a due date, her second none.
+            folder.WriteFile("books.orbl.due", "Volumnia due dates\r\n1\tAnn\t01.02.2026\t2026-02-15\r\n");
             const TRun exported = RunCsv({"export", "--format", c.Format});
             ASSERT_EQ(exported.Code, 0) << exported.Err;
             csv = exported.Out;
@@ -186,7 +189,26 @@ TEST_F(CsvCommand, EveryFormatImportsBackWhole)
         for (size_t i = 0; i < books.size(); ++i)
             for (size_t field = 0; field < 8; ++field)
                 EXPECT_EQ(held[i].Fields[field], books[i].Fields[field]) << "book " << i << " field " << field;
+        EXPECT_EQ(empty.ReadFile("books.orbl.due"),
+                  "Volumnia due dates\r\n" + std::to_string(held[0].ID) + "\tAnn\t01.02.2026\t2026-02-15\r\n");
     }
+}
+
+// Another program's due dates come in beside the database; one of a book not
+// lent, or that is no date, is left out and said.
+TEST_F(CsvCommand, DueDatesOfAnotherProgramAreKept)
+{
+    TTempWorkingFolder folder;
+    WriteCatalogue(folder, 0, {});
+    folder.WriteFile("in.csv", "Title,Borrowed By,Date Borrowed,Date Due\nX,Eve,2026-03-01,2026-03-15\n"
+                               "Y,,,2026-04-01\nZ,Eve,2026-03-01,soon\n");
+    const TRun run = RunCsv({"import", "in.csv"});
+    ASSERT_EQ(run.Code, 0) << run.Err;
+    EXPECT_NE(run.Out.find("Kept 1 due date beside the database file.\n"
+                           "Due dates of books not lent, or not read as a date, were left out: line 3, 4.\n"),
+              std::string::npos)
+        << run.Out;
+    EXPECT_EQ(folder.ReadFile("books.orbl.due"), "Volumnia due dates\r\n1\tEve\t2026-03-01\t2026-03-15\r\n");
 }
 
 TEST_F(CsvCommand, ImportedTextReachesTheDatabaseAsTheEnginesStoreIt)
@@ -324,6 +346,13 @@ TEST_F(CsvCommand, ARefusalLeavesBothFilesAsTheyWere)
          "line 2: 2 fields, but the header names 1"},
         {"dry run", oneBook, {"import", "--dry-run", "in.csv"}, 3, false, 0, ""},
         {"export over the database", "", {"export", "books.orbl"}, 3, false, 1, "a file of the catalogue itself"},
+        {"export over the history",
+         "",
+         {"export", "books.orbl.history"},
+         3,
+         false,
+         1,
+         "a file of the catalogue itself"},
         // Replaced, a running Volumnia's lock would be lost, and an import
         // would then be let in and undone at Volumnia's end.
         {"export over the database's lock",
@@ -708,7 +737,7 @@ TEST_F(CsvCommand, AGoodreadsExportHasTodaysColumnsAndAShelf)
         ASSERT_EQ(rows.size(), 3u);
         EXPECT_EQ(std::vector<QString>(rows[0].begin(), rows[0].begin() + 31), goodreads);
         for (size_t r = 1; r < rows.size(); ++r) {
-            ASSERT_EQ(rows[r].size(), 33u);
+            ASSERT_EQ(rows[r].size(), 34u);
             EXPECT_EQ(rows[r][18], QString::fromLatin1(*shelf ? shelf : "read")); // Exclusive Shelf
             EXPECT_EQ(rows[r][15], today);                                        // Date Added
         }

@@ -144,13 +144,14 @@ TEST_F(TellicoFile, ADamagedArchiveIsRefusedNamingWhatIsWrong)
 }
 
 // Loans after the collection or inside it, as the format allows; a loan of
-// no entry passed over, a book's second loan too.
+// no entry passed over, a book's second loan too; the due date Tellico keeps.
 TEST_F(TellicoFile, ReadsTheLoansWhereverTheFormatPutsThem)
 {
     const char* const entries = "<entry id=\"7\"><title>T</title><authors><author>A</author><author>B</author>"
                                 "</authors><year>1990</year><pub_year>2000</pub_year></entry>";
     const char* const loans = "<borrowers><borrower name=\"Eve\"><loan entryRef=\"9\" loanDate=\"2026-01-01\"/>"
-                              "<loan entryRef=\"7\" loanDate=\"2026-12-01\">note</loan></borrower>"
+                              "<loan entryRef=\"7\" loanDate=\"2026-12-01\" dueDate=\"2026-12-15\" calendar=\"true\">"
+                              "note</loan></borrower>"
                               "<borrower name=\"Bob\"><loan entryRef=\"7\" loanDate=\"2026-02-01\"/></borrower>"
                               "</borrowers>";
     const std::string documents[] = {
@@ -163,9 +164,9 @@ TEST_F(TellicoFile, ReadsTheLoansWhereverTheFormatPutsThem)
         SCOPED_TRACE(document);
         const std::vector<TCsvRecord> rows = TTellicoFile::Rows(QByteArray::fromStdString(document));
         ASSERT_EQ(rows.size(), 2u);
-        EXPECT_EQ(rows[1].Fields,
-                  (std::vector<QString>{QStringLiteral("T"), QStringLiteral("A; B"), QString(), QStringLiteral("2000"),
-                                        QString(), QStringLiteral("Eve"), QStringLiteral("12/1/26")}));
+        EXPECT_EQ(rows[1].Fields, (std::vector<QString>{QStringLiteral("T"), QStringLiteral("A; B"), QString(),
+                                                        QStringLiteral("2000"), QString(), QStringLiteral("Eve"),
+                                                        QStringLiteral("12/1/26"), QStringLiteral("2026-12-15")}));
     }
 }
 

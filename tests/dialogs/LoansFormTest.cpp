@@ -320,6 +320,24 @@ TEST_F(LoansFormTest, DueDatesOverdueFirstTheNoticeAtStartAndALoanChangedByHand)
     EXPECT_EQ(Column(TLoanListModel::Due), (QStringList{"", "", "", "due in 15 days", ""}));
 }
 
+// A loan made before the history began, returned in this run, and a new one
+// are read back from the history of changes beside the database file.
+TEST_F(LoansFormTest, HistoryReadsPastLoansFromTheHistoryFile)
+{
+    StartWith(Books);
+    Catalogue().Return(1);
+    Catalogue().Lend(1, "Bob", "04/03/2004");
+    ASSERT_TRUE(Folder.Exists("books.orbl.history"));
+    TfrmLoans& loans = Open();
+    loans.SelectRow(Column(TLoanListModel::Title).indexOf(QStringLiteral("Dune")));
+    loans.btnHistory->click();
+    const QString text = loans.memHistory->toPlainText();
+    EXPECT_TRUE(text.startsWith(QStringLiteral("Loans of \"Dune\":\n"
+                                               "    Ann, lent 01/03/2004, returned 05/03/2004\n"
+                                               "    Bob, lent 04/03/2004, still out\n")))
+        << text.toStdString();
+}
+
 // Without the history of changes, History knows the loans the books show now.
 TEST_F(LoansFormTest, HistoryListsTheSelectedBooksLoansAndItsBorrowersBooks)
 {
