@@ -343,13 +343,17 @@ QString TfrmLoans::HistoryText() const
             return QStringLiteral("returned (date not known)");
         return QStringLiteral("returned ") + LocaleTexts::ShortDate(QDateTime::fromMSecsSinceEpoch(loan.Ended).date());
     };
-    // Only a loan still out has a due date: the history keeps none.
+    // A loan still out has the due date kept for it; a returned one the due
+    // date it had when it came back.
     const auto due = [this, &now](const TLoanRecord& loan) {
-        if (!loan.Open)
-            return QString();
-        const auto found =
-            std::find_if(now.begin(), now.end(), [&loan](const TItem& item) { return item.ID == loan.ID; });
-        const std::optional<QDate> date = found == now.end() ? std::nullopt : Dues.Due(*found);
+        std::optional<QDate> date;
+        if (loan.Open) {
+            const auto found =
+                std::find_if(now.begin(), now.end(), [&loan](const TItem& item) { return item.ID == loan.ID; });
+            date = found == now.end() ? std::nullopt : Dues.Due(*found);
+        } else {
+            date = Dues.ReturnedDue(loan.ID, loan.Loaner, loan.Date);
+        }
         return date ? QStringLiteral(", due ") + LocaleTexts::ShortDate(*date) : QString();
     };
     const QString title = Cp1252::ToQString(book->Fields[0]);

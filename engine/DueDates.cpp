@@ -7,11 +7,14 @@
 #include "platform/TextFile.h"
 #include "settings/RFileSystem.h"
 
+#include <algorithm>
 #include <charconv>
+#include <iterator>
 
 namespace {
 
 const std::string Header = "Volumnia due dates";
+const char* const ReturnedMark = "returned";
 const char* const DueFormat = "yyyy-MM-dd";
 
 std::string Escaped(const std::string& text)
@@ -91,7 +94,8 @@ void TDueDates::SetPeriod(int days)
     Catalogue.Settings().WriteInteger(PeriodKey, days > 0 && days <= MaxPeriod ? days : 0);
 }
 
-TDueDates::TRows TDueDates::Parse(const std::string& bytes, std::string& note, const std::string& fileName)
+TDueDates::TRows TDueDates::Parse(const std::string& bytes, std::string& note, const std::string& fileName,
+                                  TReturnedRows* returned)
 {
     TRows rows;
     size_t start = 0;
@@ -116,8 +120,14 @@ TDueDates::TRows TDueDates::Parse(const std::string& bytes, std::string& note, c
         std::vector<std::string> parts;
         int32_t id = 0;
         TRow row;
-        if (SplitLine(line, parts) && parts.size() == 4 && ReadId(parts[0], id) && !parts[2].empty()) {
+        if (SplitLine(line, parts) && (parts.size() == 4 || (parts.size() == 5 && parts[4] == ReturnedMark)) &&
+            ReadId(parts[0], id) && !parts[2].empty()) {
             row = {parts[1], parts[2], QDate::fromString(QString::fromLatin1(parts[3]), QLatin1String(DueFormat))};
+            if (row.Due.isValid() && parts.size() == 5) {
+                if (returned)
+                    returned->push_back({id, row});
+                continue;
+            }
             if (row.Due.isValid() && rows.emplace(id, row).second)
                 continue;
         }
@@ -133,13 +143,17 @@ TDueDates::TRows TDueDates::Parse(const std::string& bytes, std::string& note, c
     return rows;
 }
 
-std::string TDueDates::Format(const TRows& rows)
+std::string TDueDates::Format(const TRows& rows, const TReturnedRows& returned)
 {
+    const auto line = [](int32_t id, const TRow& row) {
+        return std::to_string(id) + '\t' + Escaped(row.Loaner) + '\t' + Escaped(row.Date) + '\t' +
+               row.Due.toString(QLatin1String(DueFormat)).toStdString();
+    };
     std::string out = Header + "\r\n";
-    for (const auto& [id, row] : rows) {
-        out += std::to_string(id) + '\t' + Escaped(row.Loaner) + '\t' + Escaped(row.Date) + '\t' +
-               row.Due.toString(QLatin1String(DueFormat)).toStdString() + "\r\n";
-    }
+    for (const auto& [id, row] : rows)
+        out += line(id, row) + "\r\n";
+    for (const TReturned& past : returned)
+        out += line(past.ID, past.Row) + '\t' + ReturnedMark + "\r\n";
     return out;
 }
 
@@ -152,12 +166,26 @@ std::optional<QDate> TDueDates::DueFor(const std::string& loanDate, int period, 
     return due.isValid() ? std::optional<QDate>(due) : std::nullopt;
 }
 
-bool TDueDates::Follow(TRows& rows, const TBookChange& change, int period, const QDate& today)
+bool TDueDates::Follow(TRows& rows, const TBookChange& change, int period, const QDate& today, TReturnedRows* returned)
 {
     bool changed = false;
+    // The row of the loan the change ended goes among the returned ones.
+    const auto endLoan = [&](const TBookChange::TBook& book) {
+        const auto found = rows.find(book.ID);
+        if (found == rows.end())
+            return;
+        if (returned && OnLoan(book.Before) && found->second.Loaner == book.Before->Fields[6] &&
+            found->second.Date == book.Before->Fields[7]) {
+            returned->push_back({book.ID, found->second});
+            if (returned->size() > MaxReturned)
+                returned->erase(returned->begin());
+        }
+        rows.erase(found);
+        changed = true;
+    };
     for (const TBookChange::TBook& book : change.Books) {
         if (!OnLoan(book.After)) {
-            changed = rows.erase(book.ID) > 0 || changed;
+            endLoan(book);
             continue;
         }
         const TItem& after = *book.After;
@@ -165,8 +193,23 @@ bool TDueDates::Follow(TRows& rows, const TBookChange& change, int period, const
                               book.Before->Fields[7] == after.Fields[7];
         if (sameLoan)
             continue;
-        // A new loan: its due date from the period, or none, never the last one's.
-        const std::optional<QDate> due = DueFor(after.Fields[7], period, today);
+        endLoan(book);
+        // A loan that was returned and comes back (an undo, a book brought
+        // back) keeps the due date it had; another gets its due date from the
+        // period, or none, never the last loan's.
+        std::optional<QDate> due;
+        if (returned) {
+            const auto back = std::find_if(returned->rbegin(), returned->rend(), [&](const TReturned& past) {
+                return past.ID == book.ID && past.Row.Loaner == after.Fields[6] && past.Row.Date == after.Fields[7];
+            });
+            if (back != returned->rend()) {
+                due = back->Row.Due;
+                returned->erase(std::next(back).base());
+                changed = true;
+            }
+        }
+        if (!due)
+            due = DueFor(after.Fields[7], period, today);
         if (due) {
             TRow row{after.Fields[6], after.Fields[7], *due};
             const auto found = rows.find(book.ID);
@@ -174,8 +217,6 @@ bool TDueDates::Follow(TRows& rows, const TBookChange& change, int period, const
                 rows[book.ID] = row;
                 changed = true;
             }
-        } else {
-            changed = rows.erase(book.ID) > 0 || changed;
         }
     }
     return changed;
@@ -189,11 +230,12 @@ const TDueDates::TRows& TDueDates::Loaded() const
     IsLoaded = true;
     LoadedFor = database;
     Rows.clear();
+    Returned.clear();
     const std::string fileName = FileNameFor(database);
     if (database.empty() || !TTextFile::Exists(fileName))
         return Rows;
     try {
-        Rows = Parse(TTextFile::ReadAll(fileName), Note, fileName);
+        Rows = Parse(TTextFile::ReadAll(fileName), Note, fileName, &Returned);
     } catch (const std::exception& error) {
         Note = "The due dates file " + fileName + " could not be read (" + error.what() + "); the due dates are lost.";
     }
@@ -240,7 +282,18 @@ void TDueDates::SetDues(const std::vector<std::pair<TItem, QDate>>& dues)
 
 void TDueDates::Save()
 {
-    TTextFile::WriteCopyOf(FileNameFor(LoadedFor), Format(Rows), LoadedFor);
+    TTextFile::WriteCopyOf(FileNameFor(LoadedFor), Format(Rows, Returned), LoadedFor);
+}
+
+std::optional<QDate> TDueDates::ReturnedDue(int32_t id, const std::string& loaner, const std::string& date) const
+{
+    if (!Catalogue.IsOpen())
+        return std::nullopt;
+    Loaded();
+    const auto found = std::find_if(Returned.rbegin(), Returned.rend(), [&](const TReturned& past) {
+        return past.ID == id && past.Row.Loaner == loaner && past.Row.Date == date;
+    });
+    return found == Returned.rend() ? std::nullopt : std::optional<QDate>(found->Row.Due);
 }
 
 int TDueDates::OverdueCount(const QDate& today) const
@@ -268,7 +321,7 @@ std::string TDueDates::TakeNote()
 void TDueDates::BooksChanged(const TBookChange& change)
 {
     Loaded();
-    if (!Follow(Rows, change, Period(), Today()))
+    if (!Follow(Rows, change, Period(), Today(), &Returned))
         return;
     // The change of books reached the database file already; a due date that
     // cannot follow it is kept for this run and said once.

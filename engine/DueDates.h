@@ -8,13 +8,15 @@
 //
 // It follows the catalogue: a new loan gets the loan date plus the loan
 // period (the setting LN_PERIOD, in days; absent or 0 means none, as
-// installations made before it lack the key), a return or a removal drops the
-// loan's row. The file is saved through the atomic writer, which replaces a
-// link at its name instead of writing through it.
+// installations made before it lack the key), a return or a removal moves the
+// loan's row among the returned loans, so the loan history can say when a
+// past loan was due, and a loan given back by an undo gets its due date back. The file is saved through the atomic
+// writer, which replaces a link at its name instead of writing through it.
 //
 // File: a first line "Volumnia due dates", then one line per loan: ID, loaner,
 // loan date and due date (yyyy-MM-dd) separated by tabs, a tab or backslash
-// within a text written \t or \\; Windows-1252, CR LF.
+// within a text written \t or \\; Windows-1252, CR LF. A returned loan's line
+// has a fifth field "returned"; the newest MaxReturned of them are kept.
 #pragma once
 
 #include "engine/BookChange.h"
@@ -44,6 +46,13 @@ public:
         bool operator==(const TRow& other) const = default;
     };
     using TRows = std::map<int32_t, TRow>;
+    struct TReturned {
+        int32_t ID = 0;
+        TRow Row;
+        bool operator==(const TReturned& other) const = default;
+    };
+    using TReturnedRows = std::vector<TReturned>; // oldest first
+    static constexpr size_t MaxReturned = 5000;
 
     static constexpr const char* PeriodKey = "LN_PERIOD";
     static constexpr int MaxPeriod = 3650;
@@ -65,20 +74,25 @@ public:
     // Sets or (with a null date) clears the due dates of several loans in
     // one save, as an import gives them; a book not on loan is passed over.
     void SetDues(const std::vector<std::pair<TItem, QDate>>& dues);
+    // The due date a returned loan had: the book, its loaner and loan date.
+    std::optional<QDate> ReturnedDue(int32_t id, const std::string& loaner, const std::string& date) const;
     // How many loans of the catalogue are past their due date on today.
     int OverdueCount(const QDate& today) const;
     // What went wrong reading or saving the file since last asked, once.
     std::string TakeNote();
 
     // The parts without files, for tests.
-    static TRows Parse(const std::string& bytes, std::string& note, const std::string& fileName);
-    static std::string Format(const TRows& rows);
+    static TRows Parse(const std::string& bytes, std::string& note, const std::string& fileName,
+                       TReturnedRows* returned = nullptr);
+    static std::string Format(const TRows& rows, const TReturnedRows& returned = {});
     // The loan date read (the locale's short date, ISO or d.M.yyyy) plus the
     // period; nullopt when there is no period or the date does not read.
     static std::optional<QDate> DueFor(const std::string& loanDate, int period, const QDate& today);
-    // Applies a change of books to the rows: a new loan gets its due date (or
-    // none), an ended loan loses its row. Whether the rows changed.
-    static bool Follow(TRows& rows, const TBookChange& change, int period, const QDate& today);
+    // Applies a change of books to the rows: a new loan gets its due date
+    // (the one it had when it was returned, or from the period, or none), an
+    // ended loan's row goes among the returned. Whether the rows changed.
+    static bool Follow(TRows& rows, const TBookChange& change, int period, const QDate& today,
+                       TReturnedRows* returned = nullptr);
 
 signals:
     // The due dates changed (a loan, a return, a due date set).
@@ -92,6 +106,7 @@ private:
     TCatalogue& Catalogue;
     std::function<QDate()> Today;
     mutable TRows Rows;
+    mutable TReturnedRows Returned;
     mutable std::string LoadedFor; // the database file the rows were read for
     mutable bool IsLoaded = false;
     mutable std::string Note;

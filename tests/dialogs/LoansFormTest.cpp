@@ -320,10 +320,12 @@ TEST_F(LoansFormTest, DueDatesOverdueFirstTheNoticeAtStartAndALoanChangedByHand)
     EXPECT_EQ(Column(TLoanListModel::Due), (QStringList{"", "", "", "due in 15 days", ""}));
 }
 
-// A loan made before the history began, returned in this run, and a new one
-// are read back from the history of changes beside the database file.
+// A loan made before the history began, returned in this run with the due
+// date it had, and a new one are read back from the history of changes
+// beside the database file.
 TEST_F(LoansFormTest, HistoryReadsPastLoansFromTheHistoryFile)
 {
+    Folder.WriteFile("books.orbl.due", "Volumnia due dates\r\n1\tAnn\t01/03/2004\t2004-03-15\r\n");
     StartWith(Books);
     Catalogue().Return(1);
     Catalogue().Lend(1, "Bob", "04/03/2004");
@@ -333,7 +335,7 @@ TEST_F(LoansFormTest, HistoryReadsPastLoansFromTheHistoryFile)
     loans.btnHistory->click();
     const QString text = loans.memHistory->toPlainText();
     EXPECT_TRUE(text.startsWith(QStringLiteral("Loans of \"Dune\":\n"
-                                               "    Ann, lent 01/03/2004, returned 05/03/2004\n"
+                                               "    Ann, lent 01/03/2004, returned 05/03/2004, due 15/03/2004\n"
                                                "    Bob, lent 04/03/2004, still out\n")))
         << text.toStdString();
 }

@@ -112,6 +112,26 @@ TEST(DueDatesFollow, NewLoansGetADueDateEndedOrChangedLoansLoseTheirs)
         TDueDates::Follow(rows, change(TKind::Returned, Lent(2, "Ann", "3/1/24"), Lent(2, "Ann", "")), 14, Today));
     EXPECT_TRUE(TDueDates::Follow(rows, change(TKind::Removed, Lent(3, "Ann", "3/1/24"), std::nullopt), 14, Today));
     EXPECT_TRUE(rows.empty());
+
+    // Kept among the returned loans, a loan that comes back (an undo of the
+    // return) has its own due date again, whatever the period; a new loan has
+    // the period's.
+    rows = {{4, {"Ann", "3/1/24", QDate(2024, 4, 1)}}};
+    TDueDates::TReturnedRows returned;
+    TDueDates::Follow(rows, change(TKind::Returned, Lent(4, "Ann", "3/1/24"), Lent(4, "Ann", "")), 14, Today,
+                      &returned);
+    EXPECT_EQ(returned, (TDueDates::TReturnedRows{{4, {"Ann", "3/1/24", QDate(2024, 4, 1)}}}));
+    std::string note;
+    TDueDates::TReturnedRows read;
+    EXPECT_EQ(TDueDates::Parse(TDueDates::Format(rows, returned), note, "b.due", &read), rows);
+    EXPECT_EQ(read, returned);
+    TDueDates::Follow(rows, change(TKind::Undone, Lent(4, "Ann", ""), Lent(4, "Ann", "3/1/24")), 0, Today, &returned);
+    EXPECT_EQ(rows.at(4).Due, QDate(2024, 4, 1));
+    EXPECT_TRUE(returned.empty());
+    TDueDates::Follow(rows, change(TKind::Returned, Lent(4, "Ann", "3/1/24"), Lent(4, "Ann", "")), 14, Today,
+                      &returned);
+    TDueDates::Follow(rows, change(TKind::Lent, Lent(4, "Ann", ""), Lent(4, "Ann", "3/2/24")), 14, Today, &returned);
+    EXPECT_EQ(rows.at(4).Due, QDate(2024, 3, 16));
 }
 
 class DueDatesTest : public TEngineFixture {
