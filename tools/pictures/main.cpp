@@ -11,6 +11,7 @@
 #include "app/Globals.h"
 #include "app/MainForm.h"
 #include "dialogs/BookBrowserForm.h"
+#include "dialogs/HistoryForm.h"
 #include "dialogs/LoanBookDialog.h"
 #include "dialogs/LoansForm.h"
 #include "dialogs/SearchBooksDialog.h"
@@ -20,6 +21,8 @@
 #include "widgets/RunState.h"
 #include "platform/gui/ModalRunner.h"
 #include "platform/gui/Platform.h"
+#include "engine/Catalogue.h"
+#include "engine/Database.h"
 #include "widgets/BookGrid.h"
 
 #include <QAction>
@@ -205,6 +208,14 @@ int main(int argc, char* argv[])
         QCoreApplication::processEvents();
         Save(*frmLoans, QStringLiteral("loans"));
         frmLoans->hide();
+        // A few changes for the History window: a book lent and one removed.
+        TCatalogue& catalogue = windows.Catalogue();
+        catalogue.Lend(catalogue.Database().ItemAt(0).ID, "Anna Berg", "8.12.2026");
+        catalogue.Remove(catalogue.Database().ItemAt(1).ID);
+        frmMain->mnuView_HistoryClick();
+        QCoreApplication::processEvents();
+        Save(*frmHistory, QStringLiteral("history"));
+        frmHistory->hide();
         windows.Run().Ending = true; // the run ends here, as after Exit
     }
     TPlatform::SetModal(nullptr);
