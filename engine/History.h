@@ -16,7 +16,9 @@
 #include "engine/HistoryEntry.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 class THistory {
@@ -29,6 +31,8 @@ public:
     // Appends one entry, trimming the oldest ones first where the file would
     // pass the limit. Raises EInOutError when the file cannot be written.
     void Append(const THistoryEntry& entry);
+    // The same for a change not yet in an entry, which is not copied.
+    void Append(int64_t time, const std::string& program, const TBookChange& change);
     // Every whole entry, oldest first. A missing file is an empty history;
     // damaged or cut entries are passed over and told in one note.
     std::vector<THistoryEntry> ReadAll(std::string* note = nullptr) const;
@@ -39,7 +43,8 @@ public:
     // One entry as its line, CR LF included, and back (false for a line
     // that is damaged).
     static std::string Encode(const THistoryEntry& entry);
-    static bool Decode(const std::string& line, THistoryEntry& entry);
+    static std::string Encode(int64_t time, const std::string& program, const TBookChange& change);
+    static bool Decode(std::string_view line, THistoryEntry& entry);
 
 private:
     std::string FFileName;

@@ -206,4 +206,17 @@ TEST_F(UndoTest, PastTheSizeLimitTheOldestEntriesGo)
         EXPECT_EQ(entries[i].Time, entries[i - 1].Time + 1);
 }
 
+// The line is the stored format: files written before must still read.
+TEST_F(UndoTest, AnEntryIsStoredAsItsLineWithItsChecksum)
+{
+    const THistoryEntry entry{1, "Volumnia", {TBookChangeKind::Updated, {{1, Item(1, "x"), Item(1, "Tab\there")}}}};
+    const std::string line = "VH1\t1\tVolumnia\tUpdated\t1\t1\tBA\tx" + std::string(9, '\t') + "\tTab\\there" +
+                             std::string(9, '\t') + "\ta8d635be\r\n";
+    EXPECT_EQ(THistory::Encode(entry), line);
+    THistoryEntry read;
+    ASSERT_TRUE(THistory::Decode(line.substr(0, line.size() - 2), read));
+    EXPECT_EQ(read.Change.Books[0].After->Fields[0], "Tab\there");
+    EXPECT_FALSE(THistory::Decode("X" + line.substr(1, line.size() - 3), read));
+}
+
 } // namespace
