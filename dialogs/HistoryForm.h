@@ -20,8 +20,10 @@
 class QCheckBox;
 class QLabel;
 class QPushButton;
-class QTableWidget;
+class QTableView;
 class TCatalogue;
+class TChangeBooksModel;
+class THistoryListModel;
 class TShownRows;
 
 class TfrmHistory : public TModelessWindow {
@@ -30,9 +32,9 @@ class TfrmHistory : public TModelessWindow {
 public:
     TfrmHistory(TCatalogue& catalogue, TShownRows& rows, TRunState& run, QWidget* stackingOwner);
 
-    QTableWidget* lstChanges = nullptr;
+    QTableView* lstChanges = nullptr;
     QCheckBox* chkShownBook = nullptr;
-    QTableWidget* lstBooks = nullptr;
+    QTableView* lstBooks = nullptr;
     QLabel* lblNote = nullptr;
     QPushButton* btnRestore = nullptr;
     QPushButton* btnBringBack = nullptr;
@@ -40,7 +42,7 @@ public:
     QPushButton* btnClose = nullptr;
 
     // The changes listed, newest first.
-    const std::vector<THistoryEntry>& Listed() const { return FListed; }
+    const std::vector<THistoryEntry>& Listed() const;
     void SelectChange(int row);
     void SelectBook(int row);
 
@@ -67,5 +69,6 @@ private:
 
     TCatalogue& Catalogue;
     TShownRows& Rows;
-    std::vector<THistoryEntry> FListed;
+    THistoryListModel* FChanges = nullptr;
+    TChangeBooksModel* FBooks = nullptr;
 };
