@@ -335,7 +335,7 @@ int main(int argc, char* argv[])
     frmMain->mnuView_HistoryClick();
     QCoreApplication::processEvents();
     const double historyOpened = double(historyOpen.nsecsElapsed()) / 1e6;
-    std::printf("History window, first opening (%zu changes) %6.2f ms\n", frmHistory->Listed().size(), historyOpened);
+    std::printf("History window, first opening (%d changes) %6.2f ms\n", frmHistory->ListedCount(), historyOpened);
     std::vector<double> historyReopenings;
     for (int run = 0; run < 21; ++run) {
         frmHistory->close();

@@ -131,29 +131,26 @@ TfrmHistory::TfrmHistory(TCatalogue& catalogue, TShownRows& rows, TRunState& run
     }
 }
 
-const std::vector<THistoryEntry>& TfrmHistory::Listed() const
+int TfrmHistory::ListedCount() const
 {
-    return FChanges->Entries();
+    return FChanges->rowCount();
 }
 
 void TfrmHistory::Refresh()
 {
     std::string note;
-    std::vector<THistoryEntry> entries = THistory(Catalogue.Database().FileName()).ReadAll(&note);
+    THistory::TLines lines = THistory(Catalogue.Database().FileName()).ReadLines(&note);
     const int32_t shown = chkShownBook->isChecked() ? Rows.CurrentId() : 0;
-    std::vector<THistoryEntry> listed;
-    listed.reserve(entries.size());
-    for (auto entry = entries.rbegin(); entry != entries.rend(); ++entry) {
-        if (shown != 0 && std::none_of(entry->Change.Books.begin(), entry->Change.Books.end(),
-                                       [shown](const TBookChange::TBook& book) { return book.ID == shown; }))
-            continue;
-        listed.push_back(std::move(*entry));
-    }
+    std::vector<size_t> listed;
+    listed.reserve(lines.Count());
+    for (size_t i = lines.Count(); i-- > 0;)
+        if (shown == 0 || lines.Touches(i, shown))
+            listed.push_back(i);
     // The books' list shows a change of the entries about to go.
     FBooks->SetChange(nullptr);
-    FChanges->SetEntries(std::move(listed));
-    lblNote->setText(note.empty() ? QStringLiteral("%1 changes listed.").arg(Listed().size()) : Text(note));
-    SelectChange(Listed().empty() ? -1 : 0);
+    FChanges->SetEntries(std::move(lines), std::move(listed));
+    lblNote->setText(note.empty() ? QStringLiteral("%1 changes listed.").arg(ListedCount()) : Text(note));
+    SelectChange(ListedCount() == 0 ? -1 : 0);
     ListBooks();
 }
 
@@ -174,9 +171,9 @@ void TfrmHistory::SelectBook(int row)
 const THistoryEntry* TfrmHistory::SelectedChange() const
 {
     const int row = SelectedRow(lstChanges);
-    if (row < 0 || row >= static_cast<int>(Listed().size()))
+    if (row < 0 || row >= ListedCount())
         return nullptr;
-    return &Listed()[static_cast<size_t>(row)];
+    return &FChanges->Entry(row);
 }
 
 const TBookChange::TBook* TfrmHistory::SelectedBook() const

@@ -41,8 +41,8 @@ public:
     QPushButton* btnTakeBack = nullptr;
     QPushButton* btnClose = nullptr;
 
-    // The changes listed, newest first.
-    const std::vector<THistoryEntry>& Listed() const;
+    // How many changes are listed (newest first).
+    int ListedCount() const;
     void SelectChange(int row);
     void SelectBook(int row);
 

@@ -225,6 +225,35 @@ bool Parse(std::string_view line, THistoryEntry* entry)
     return parts.AtEnd();
 }
 
+// The IDs of the books of a line Parse accepted, without reading their texts.
+bool TouchesBook(std::string_view line, int32_t id)
+{
+    TParts parts(line.substr(0, line.rfind('\t')));
+    std::string_view part, marks;
+    for (int header = 0; header < 4; ++header)
+        parts.Next(part);
+    long long books = 0;
+    if (!parts.Next(part) || !Number(part, books))
+        return false;
+    for (long long b = 0; b < books; ++b) {
+        long long bookId = 0;
+        if (!parts.Next(part) || !parts.Next(marks) || !Number(part, bookId) || marks.size() != 2)
+            return false;
+        if (bookId == id)
+            return true;
+        const int fields = (marks[0] == 'B' ? 10 : 0) + (marks[1] == 'A' ? 10 : 0);
+        for (int f = 0; f < fields; ++f)
+            parts.Next(part);
+    }
+    return false;
+}
+
+std::string DamagedNote(size_t damaged, const std::string& fileName)
+{
+    return std::to_string(damaged) + (damaged == 1 ? " damaged entry" : " damaged entries") + " of the history " +
+           fileName + " passed over.";
+}
+
 // The lines of the file's bytes; the last one without its CR LF is cut.
 std::vector<std::string_view> Lines(std::string_view bytes, bool& cutAtEnd)
 {
@@ -366,7 +395,47 @@ std::vector<THistoryEntry> THistory::ReadAll(std::string* note) const
             ++damaged;
     }
     if (note && damaged > 0)
-        *note = std::to_string(damaged) + (damaged == 1 ? " damaged entry" : " damaged entries") + " of the history " +
-                FFileName + " passed over.";
+        *note = DamagedNote(damaged, FFileName);
     return entries;
+}
+
+THistory::TLines THistory::ReadLines(std::string* note) const
+{
+    TLines read;
+    if (!TTextFile::Exists(FFileName))
+        return read;
+    try {
+        read.FBytes = TTextFile::ReadAll(FFileName);
+    } catch (const EInOutError& error) {
+        if (note)
+            *note = "The history " + FFileName + " could not be read (" + error.what() + ").";
+        return read;
+    }
+    bool cut = false;
+    const std::vector<std::string_view> lines = Lines(read.FBytes, cut);
+    size_t damaged = cut ? 1 : 0;
+    read.FLines.reserve(lines.size());
+    for (const std::string_view line : lines) {
+        if (line.empty())
+            continue;
+        if (Parse(line, nullptr))
+            read.FLines.emplace_back(static_cast<size_t>(line.data() - read.FBytes.data()), line.size());
+        else
+            ++damaged;
+    }
+    if (note && damaged > 0)
+        *note = DamagedNote(damaged, FFileName);
+    return read;
+}
+
+THistoryEntry THistory::TLines::Entry(size_t i) const
+{
+    THistoryEntry entry;
+    Parse(Line(i), &entry); // the line was checked when read
+    return entry;
+}
+
+bool THistory::TLines::Touches(size_t i, int32_t id) const
+{
+    return TouchesBook(Line(i), id);
 }

@@ -19,6 +19,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 class THistory {
@@ -36,6 +37,28 @@ public:
     // Every whole entry, oldest first. A missing file is an empty history;
     // damaged or cut entries are passed over and told in one note.
     std::vector<THistoryEntry> ReadAll(std::string* note = nullptr) const;
+
+    // The entries ReadAll gives, with the same note, each kept as its line
+    // and decoded only when asked for: a window lists a full history without
+    // decoding every book of every change.
+    class TLines {
+    public:
+        size_t Count() const { return FLines.size(); }
+        // Entry i, oldest first, as ReadAll gives it.
+        THistoryEntry Entry(size_t i) const;
+        // Whether entry i changed the book of that ID.
+        bool Touches(size_t i, int32_t id) const;
+
+    private:
+        friend class THistory;
+        std::string_view Line(size_t i) const
+        {
+            return std::string_view(FBytes).substr(FLines[i].first, FLines[i].second);
+        }
+        std::string FBytes;
+        std::vector<std::pair<size_t, size_t>> FLines; // where each line starts in FBytes, and its length
+    };
+    TLines ReadLines(std::string* note = nullptr) const;
 
     void SetSizeLimit(size_t bytes) { FSizeLimit = bytes; }
     const std::string& FileName() const { return FFileName; }

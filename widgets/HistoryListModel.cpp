@@ -48,7 +48,7 @@ QString THistoryListModel::Text(const THistoryEntry& entry, int column)
 
 int THistoryListModel::rowCount(const QModelIndex& parent) const
 {
-    return parent.isValid() ? 0 : static_cast<int>(FEntries.size());
+    return parent.isValid() ? 0 : static_cast<int>(FListed.size());
 }
 
 int THistoryListModel::columnCount(const QModelIndex& parent) const
@@ -60,7 +60,7 @@ QVariant THistoryListModel::data(const QModelIndex& index, int role) const
 {
     if (!index.isValid() || index.row() >= rowCount() || (role != Qt::DisplayRole && role != Qt::ToolTipRole))
         return QVariant();
-    return Text(FEntries[static_cast<size_t>(index.row())], index.column());
+    return Text(Entry(index.row()), index.column());
 }
 
 QVariant THistoryListModel::headerData(int section, Qt::Orientation orientation, int role) const
@@ -72,9 +72,20 @@ QVariant THistoryListModel::headerData(int section, Qt::Orientation orientation,
     return QAbstractTableModel::headerData(section, orientation, role);
 }
 
-void THistoryListModel::SetEntries(std::vector<THistoryEntry> entries)
+void THistoryListModel::SetEntries(THistory::TLines lines, std::vector<size_t> listed)
 {
     beginResetModel();
-    FEntries = std::move(entries);
+    FLines = std::move(lines);
+    FListed = std::move(listed);
+    FDecoded.clear();
+    FDecoded.resize(FListed.size());
     endResetModel();
+}
+
+const THistoryEntry& THistoryListModel::Entry(int row) const
+{
+    std::unique_ptr<THistoryEntry>& decoded = FDecoded[static_cast<size_t>(row)];
+    if (!decoded)
+        decoded = std::make_unique<THistoryEntry>(FLines.Entry(FListed[static_cast<size_t>(row)]));
+    return *decoded;
 }

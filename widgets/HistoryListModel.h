@@ -1,13 +1,16 @@
 // The cells of the History window's list of changes: one entry a row, in the
-// order given, in three columns (when, what, which books), read-only. A
-// cell's text is made when the list asks for it, so a full history is
-// listed without making the texts of every change.
+// order given, in three columns (when, what, which books), read-only. An
+// entry is decoded from its line, and a cell's text made, when the list
+// first asks for it, so a full history is listed without decoding every
+// change.
 #pragma once
 
+#include "engine/History.h"
 #include "engine/HistoryEntry.h"
 
 #include <QAbstractTableModel>
 
+#include <memory>
 #include <vector>
 
 class THistoryListModel : public QAbstractTableModel {
@@ -27,10 +30,14 @@ public:
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
-    // Replaces every row at once.
-    void SetEntries(std::vector<THistoryEntry> entries);
-    const std::vector<THistoryEntry>& Entries() const { return FEntries; }
+    // Replaces every row at once: the entries of lines at the indices
+    // listed, in that order.
+    void SetEntries(THistory::TLines lines, std::vector<size_t> listed);
+    // The entry of a row below rowCount(), kept until the next SetEntries.
+    const THistoryEntry& Entry(int row) const;
 
 private:
-    std::vector<THistoryEntry> FEntries;
+    THistory::TLines FLines;
+    std::vector<size_t> FListed;
+    mutable std::vector<std::unique_ptr<THistoryEntry>> FDecoded;
 };

@@ -162,6 +162,10 @@ TEST_F(UndoTest, TheHistoryHoldsEachChangeWithItsBooksAcrossRuns)
     EXPECT_EQ(entries[0].Change.Books[1].Before->Fields[6], "Ann");
     EXPECT_FALSE(entries[0].Change.Books[1].After);
     EXPECT_EQ(entries[1].Change.Books[0].After->Fields[0], "Tab\there \\ back");
+    const THistory::TLines lines = THistory("books.orbl").ReadLines();
+    EXPECT_TRUE(lines.Touches(0, 4));
+    EXPECT_FALSE(lines.Touches(0, 3));
+    EXPECT_TRUE(lines.Touches(1, 1));
     // A removed book brought back from the history keeps its ID and loan.
     const std::string withoutFour = DatabaseBytes();
     next.BringBack(*entries[0].Change.Books[1].Before);
@@ -183,6 +187,12 @@ TEST_F(UndoTest, DamagedAndCutEntriesArePassedOverWithOneNote)
     ASSERT_EQ(entries.size(), 2u);
     EXPECT_EQ(entries[1].Change.Books[0].After->Fields[0], "c");
     EXPECT_EQ(note, "2 damaged entries of the history books.orbl.history passed over.");
+    // Read for listing, the same entries with the same note.
+    std::string linesNote;
+    const THistory::TLines lines = THistory("books.orbl").ReadLines(&linesNote);
+    ASSERT_EQ(lines.Count(), 2u);
+    EXPECT_EQ(linesNote, note);
+    EXPECT_EQ(lines.Entry(1).Change.Books[0].After->Fields[0], "c");
     // The next entry starts a line of its own after the cut one.
     catalogue.Update(Item(1, "d"));
     EXPECT_EQ(History().size(), 3u);
