@@ -18,13 +18,13 @@
 
 #include <QCheckBox>
 #include <QHeaderView>
+#include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
-#include <QItemSelectionModel>
 #include <QTableView>
 
-#include <algorithm>
+#include <vector>
 
 namespace {
 

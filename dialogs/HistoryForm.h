@@ -15,8 +15,6 @@
 #include "engine/HistoryEntry.h"
 #include "widgets/ModelessWindow.h"
 
-#include <vector>
-
 class QCheckBox;
 class QLabel;
 class QPushButton;

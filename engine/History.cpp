@@ -194,8 +194,9 @@ bool Parse(std::string_view line, THistoryEntry* entry)
         entry->Time = when;
         entry->Change.Kind = changeKind;
         entry->Change.Books.clear();
-        // Each book takes at least four bytes: a count beyond that is damage.
-        entry->Change.Books.reserve(static_cast<size_t>(std::min<long long>(books, (long long)(line.size() / 4))));
+        // Room for no more books than the line can hold (each takes four
+        // bytes at least), whatever a damaged count says.
+        entry->Change.Books.reserve(std::min(static_cast<size_t>(books), line.size() / 4));
     }
     TBookChange::TBook book;
     for (long long b = 0; b < books; ++b) {
@@ -239,7 +240,7 @@ bool TouchesBook(std::string_view line, int32_t id)
         long long bookId = 0;
         if (!parts.Next(part) || !parts.Next(marks) || !Number(part, bookId) || marks.size() != 2)
             return false;
-        if (bookId == id)
+        if (static_cast<int32_t>(bookId) == id) // as Parse makes the ID
             return true;
         const int fields = (marks[0] == 'B' ? 10 : 0) + (marks[1] == 'A' ? 10 : 0);
         for (int f = 0; f < fields; ++f)
