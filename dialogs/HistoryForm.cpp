@@ -11,31 +11,33 @@
 #include "platform/gui/Platform.h"
 #include "platform/gui/StoredPosition.h"
 #include "settings/RFileSystem.h"
+#include "widgets/ChangeBooksModel.h"
 #include "widgets/DialogControls.h"
+#include "widgets/HistoryListModel.h"
 #include "widgets/RunState.h"
 
 #include <QCheckBox>
-#include <QDateTime>
 #include <QHeaderView>
+#include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
-#include <QTableWidget>
+#include <QTableView>
 
-#include <algorithm>
+#include <vector>
 
 namespace {
 
 const char* const PositionKeyX = "HI_X";
 const char* const PositionKeyY = "HI_Y";
 
-QTableWidget* List(QWidget* parent, const char* name, const QString& spoken, const QStringList& titles,
-                   const std::vector<int>& widths, const QRect& place)
+QTableView* List(QWidget* parent, const char* name, const QString& spoken, QAbstractItemModel* model,
+                 const std::vector<int>& widths, const QRect& place)
 {
-    auto* list = new QTableWidget(0, static_cast<int>(titles.size()), parent);
+    auto* list = new QTableView(parent);
     list->setObjectName(QString::fromLatin1(name));
     list->setAccessibleName(spoken);
-    list->setHorizontalHeaderLabels(titles);
+    list->setModel(model);
     list->verticalHeader()->hide();
     list->verticalHeader()->setDefaultSectionSize(17);
     for (size_t c = 0; c < widths.size(); ++c)
@@ -55,31 +57,16 @@ QString Text(const std::string& text)
     return Cp1252::ToQString(text);
 }
 
-QString Title(const std::optional<TItem>& book)
+// The row of the list's current cell where the list has a selection, or -1.
+int SelectedRow(const QTableView* list)
 {
-    return book ? Text(book->Fields[0]) : QStringLiteral("(none)");
+    return list->selectionModel()->hasSelection() ? list->currentIndex().row() : -1;
 }
 
-// Which books, in a few words: "12: Emma", or the first ones and how many.
-QString BooksOf(const TBookChange& change)
+void SelectRow(QTableView* list, int row)
 {
-    QStringList parts;
-    for (const TBookChange::TBook& book : change.Books) {
-        if (parts.size() == 3) {
-            parts << QStringLiteral("... %1 books").arg(change.Books.size());
-            break;
-        }
-        const std::optional<TItem>& shown = book.After ? book.After : book.Before;
-        parts << QStringLiteral("%1: %2").arg(book.ID).arg(shown ? Text(shown->Fields[0]) : QString());
-    }
-    return parts.join(QStringLiteral("; "));
-}
-
-void SetCell(QTableWidget* list, int row, int column, const QString& text)
-{
-    auto* cell = new QTableWidgetItem(text);
-    cell->setToolTip(text);
-    list->setItem(row, column, cell);
+    list->setCurrentIndex(list->model()->index(row, 0));
+    list->selectRow(row);
 }
 
 } // namespace
@@ -89,15 +76,15 @@ TfrmHistory::TfrmHistory(TCatalogue& catalogue, TShownRows& rows, TRunState& run
 {
     KeepPlaceIn(Catalogue.Settings(), PositionKeyX, PositionKeyY);
     setObjectName(QStringLiteral("frmHistory"));
-    lstChanges = List(this, "lstChanges", QStringLiteral("Changes, newest first"),
-                      {QStringLiteral("When"), QStringLiteral("What"), QStringLiteral("Books")}, {120, 170},
-                      QRect(8, 8, 610, 210));
+    FChanges = new THistoryListModel(this);
+    FBooks = new TChangeBooksModel(this);
+    lstChanges =
+        List(this, "lstChanges", QStringLiteral("Changes, newest first"), FChanges, {120, 170}, QRect(8, 8, 610, 210));
     chkShownBook = new QCheckBox(QStringLiteral("Only the book &shown in the main window"), this);
     chkShownBook->setObjectName(QStringLiteral("chkShownBook"));
     chkShownBook->setGeometry(8, 222, 400, 20);
-    lstBooks = List(this, "lstBooks", QStringLiteral("Books of the change"),
-                    {QStringLiteral("ID"), QStringLiteral("Before"), QStringLiteral("After")}, {50, 270},
-                    QRect(8, 246, 610, 150));
+    lstBooks =
+        List(this, "lstBooks", QStringLiteral("Books of the change"), FBooks, {50, 270}, QRect(8, 246, 610, 150));
     lblNote = new QLabel(this);
     lblNote->setObjectName(QStringLiteral("lblNote"));
     lblNote->setGeometry(8, 398, 610, 18);
@@ -125,8 +112,10 @@ TfrmHistory::TfrmHistory(TCatalogue& catalogue, TShownRows& rows, TRunState& run
     connect(btnTakeBack, &QPushButton::clicked, this, Guarded(this, &TfrmHistory::btnTakeBackClick));
     connect(btnClose, &QPushButton::clicked, this, [this] { close(); });
     connect(chkShownBook, &QCheckBox::toggled, this, Guarded(this, &TfrmHistory::Refresh));
-    connect(lstChanges, &QTableWidget::itemSelectionChanged, this, Guarded(this, &TfrmHistory::ListBooks));
-    connect(lstBooks, &QTableWidget::itemSelectionChanged, this, Guarded(this, &TfrmHistory::EnableButtons));
+    connect(lstChanges->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            Guarded(this, &TfrmHistory::ListBooks));
+    connect(lstBooks->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            Guarded(this, &TfrmHistory::EnableButtons));
     connect(&Rows, &TShownRows::Refilled, this, Guarded(this, &TfrmHistory::BooksChanged));
     connect(&Rows, &TShownRows::CurrentChanged, this, [this] {
         if (isVisible() && chkShownBook->isChecked())
@@ -142,34 +131,26 @@ TfrmHistory::TfrmHistory(TCatalogue& catalogue, TShownRows& rows, TRunState& run
     }
 }
 
+int TfrmHistory::ListedCount() const
+{
+    return FChanges->rowCount();
+}
+
 void TfrmHistory::Refresh()
 {
     std::string note;
-    std::vector<THistoryEntry> entries = THistory(Catalogue.Database().FileName()).ReadAll(&note);
+    THistory::TLines lines = THistory(Catalogue.Database().FileName()).ReadLines(&note);
     const int32_t shown = chkShownBook->isChecked() ? Rows.CurrentId() : 0;
-    FListed.clear();
-    for (auto entry = entries.rbegin(); entry != entries.rend(); ++entry) {
-        if (shown != 0) {
-            const std::vector<int32_t> ids = entry->Change.Ids();
-            if (std::find(ids.begin(), ids.end(), shown) == ids.end())
-                continue;
-        }
-        FListed.push_back(std::move(*entry));
-    }
-    lstChanges->setRowCount(static_cast<int>(FListed.size()));
-    for (size_t i = 0; i < FListed.size(); ++i) {
-        const THistoryEntry& entry = FListed[i];
-        const int row = static_cast<int>(i);
-        SetCell(lstChanges, row, 0,
-                QDateTime::fromMSecsSinceEpoch(entry.Time).toLocalTime().toString(QStringLiteral("yyyy-MM-dd hh:mm")));
-        QString what = Text(ChangeName(entry.Change));
-        if (entry.Program != "Volumnia")
-            what += QStringLiteral(" by ") + Text(entry.Program);
-        SetCell(lstChanges, row, 1, what);
-        SetCell(lstChanges, row, 2, BooksOf(entry.Change));
-    }
-    lblNote->setText(note.empty() ? QStringLiteral("%1 changes listed.").arg(FListed.size()) : Text(note));
-    SelectChange(FListed.empty() ? -1 : 0);
+    std::vector<size_t> listed;
+    listed.reserve(lines.Count());
+    for (size_t i = lines.Count(); i-- > 0;)
+        if (shown == 0 || lines.Touches(i, shown))
+            listed.push_back(i);
+    // The books' list shows a change of the entries about to go.
+    FBooks->SetChange(nullptr);
+    FChanges->SetEntries(std::move(lines), std::move(listed));
+    lblNote->setText(note.empty() ? QStringLiteral("%1 changes listed.").arg(ListedCount()) : Text(note));
+    SelectChange(ListedCount() == 0 ? -1 : 0);
     ListBooks();
 }
 
@@ -179,29 +160,27 @@ void TfrmHistory::SelectChange(int row)
         lstChanges->clearSelection();
         return;
     }
-    lstChanges->setCurrentCell(row, 0);
-    lstChanges->selectRow(row);
+    SelectRow(lstChanges, row);
 }
 
 void TfrmHistory::SelectBook(int row)
 {
-    lstBooks->setCurrentCell(row, 0);
-    lstBooks->selectRow(row);
+    SelectRow(lstBooks, row);
 }
 
 const THistoryEntry* TfrmHistory::SelectedChange() const
 {
-    const int row = lstChanges->currentRow();
-    if (row < 0 || row >= static_cast<int>(FListed.size()) || lstChanges->selectedItems().isEmpty())
+    const int row = SelectedRow(lstChanges);
+    if (row < 0 || row >= ListedCount())
         return nullptr;
-    return &FListed[static_cast<size_t>(row)];
+    return &FChanges->Entry(row);
 }
 
 const TBookChange::TBook* TfrmHistory::SelectedBook() const
 {
     const THistoryEntry* entry = SelectedChange();
-    const int row = lstBooks->currentRow();
-    if (!entry || row < 0 || row >= static_cast<int>(entry->Change.Books.size()) || lstBooks->selectedItems().isEmpty())
+    const int row = SelectedRow(lstBooks);
+    if (!entry || row < 0 || row >= static_cast<int>(entry->Change.Books.size()))
         return nullptr;
     return &entry->Change.Books[static_cast<size_t>(row)];
 }
@@ -209,15 +188,8 @@ const TBookChange::TBook* TfrmHistory::SelectedBook() const
 void TfrmHistory::ListBooks()
 {
     const THistoryEntry* entry = SelectedChange();
-    const int count = entry ? static_cast<int>(entry->Change.Books.size()) : 0;
-    lstBooks->setRowCount(count);
-    for (int row = 0; row < count; ++row) {
-        const TBookChange::TBook& book = entry->Change.Books[static_cast<size_t>(row)];
-        SetCell(lstBooks, row, 0, QString::number(book.ID));
-        SetCell(lstBooks, row, 1, Title(book.Before));
-        SetCell(lstBooks, row, 2, Title(book.After));
-    }
-    if (count > 0)
+    FBooks->SetChange(entry ? &entry->Change : nullptr);
+    if (entry && !entry->Change.Books.empty())
         SelectBook(0);
     EnableButtons();
 }

@@ -15,13 +15,13 @@
 #include "engine/HistoryEntry.h"
 #include "widgets/ModelessWindow.h"
 
-#include <vector>
-
 class QCheckBox;
 class QLabel;
 class QPushButton;
-class QTableWidget;
+class QTableView;
 class TCatalogue;
+class TChangeBooksModel;
+class THistoryListModel;
 class TShownRows;
 
 class TfrmHistory : public TModelessWindow {
@@ -30,17 +30,17 @@ class TfrmHistory : public TModelessWindow {
 public:
     TfrmHistory(TCatalogue& catalogue, TShownRows& rows, TRunState& run, QWidget* stackingOwner);
 
-    QTableWidget* lstChanges = nullptr;
+    QTableView* lstChanges = nullptr;
     QCheckBox* chkShownBook = nullptr;
-    QTableWidget* lstBooks = nullptr;
+    QTableView* lstBooks = nullptr;
     QLabel* lblNote = nullptr;
     QPushButton* btnRestore = nullptr;
     QPushButton* btnBringBack = nullptr;
     QPushButton* btnTakeBack = nullptr;
     QPushButton* btnClose = nullptr;
 
-    // The changes listed, newest first.
-    const std::vector<THistoryEntry>& Listed() const { return FListed; }
+    // How many changes are listed (newest first).
+    int ListedCount() const;
     void SelectChange(int row);
     void SelectBook(int row);
 
@@ -67,5 +67,6 @@ private:
 
     TCatalogue& Catalogue;
     TShownRows& Rows;
-    std::vector<THistoryEntry> FListed;
+    THistoryListModel* FChanges = nullptr;
+    TChangeBooksModel* FBooks = nullptr;
 };

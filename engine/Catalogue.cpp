@@ -211,14 +211,19 @@ std::vector<TBookChange::TBook> Matching(const TDatabase& database, const std::s
     return books;
 }
 
-bool SameBook(const std::optional<TItem>& a, const std::optional<TItem>& b)
+bool SameBook(const TItem* a, const TItem* b)
 {
     if (!a || !b)
         return !a && !b;
     return a->Fields == b->Fields;
 }
 
-std::string Named(int32_t id, const std::optional<TItem>& book)
+const TItem* BookOf(const std::optional<TItem>& book)
+{
+    return book ? &*book : nullptr;
+}
+
+std::string Named(int32_t id, const TItem* book)
 {
     std::string name = "book " + std::to_string(id);
     if (book && !book->Fields[0].empty())
@@ -300,7 +305,7 @@ void TCatalogue::Tell(const TBookChange& change, std::vector<int32_t> places, bo
 {
     if (FHistory) {
         try {
-            FHistory->Append({FNow ? FNow() : QDateTime::currentMSecsSinceEpoch(), FProgram, change});
+            FHistory->Append(FNow ? FNow() : QDateTime::currentMSecsSinceEpoch(), FProgram, change);
         } catch (const std::exception& error) {
             if (FHistoryProblem)
                 FHistoryProblem("The change is saved, but the history " + FHistory->FileName() +
@@ -328,7 +333,8 @@ void TCatalogue::EnableHistory(const std::string& program, std::function<int64_t
 TBookChange TCatalogue::Move(TBookChangeKind kind, std::vector<TMove> moves)
 {
     for (const TMove& move : moves) {
-        const std::optional<TItem> now = Stored(move.ID);
+        const int32_t slot = FDatabase->SlotOf(move.ID);
+        const TItem* now = slot < 0 ? nullptr : &FDatabase->ItemAt(slot);
         if (move.Checked ? !SameBook(now, move.From) : (!now != !move.From))
             throw EChangedSince(
                 "The " + Named(move.ID, now ? now : move.From) +
@@ -337,10 +343,12 @@ TBookChange TCatalogue::Move(TBookChangeKind kind, std::vector<TMove> moves)
     }
     TBookChange told;
     told.Kind = kind;
+    told.Books.reserve(moves.size());
     for (const TMove& move : moves)
         told.Books.push_back({move.ID, Stored(move.ID), std::nullopt});
     // Books coming back are put in from the lowest slot up, so each lands
-    // where it stood when the ones below it are back too.
+    // where it stood when the ones below it are back too; one without a
+    // slot goes after the others.
     std::stable_sort(moves.begin(), moves.end(), [](const TMove& a, const TMove& b) {
         const int32_t x = a.Slot < 0 ? std::numeric_limits<int32_t>::max() : a.Slot;
         const int32_t y = b.Slot < 0 ? std::numeric_limits<int32_t>::max() : b.Slot;
@@ -350,12 +358,14 @@ TBookChange TCatalogue::Move(TBookChangeKind kind, std::vector<TMove> moves)
         for (const TMove& move : moves)
             if (!move.To)
                 FDatabase->DeleteItem(move.ID);
+        std::vector<TDatabase::TInsertion> insertions;
         for (const TMove& move : moves) {
             if (move.To && move.From)
                 FDatabase->UpdateItem(*move.To);
             else if (move.To)
-                FDatabase->InsertItemAt(move.Slot < 0 ? FDatabase->Count() : move.Slot, *move.To);
+                insertions.push_back({move.Slot < 0 ? std::numeric_limits<int32_t>::max() : move.Slot, move.To});
         }
+        FDatabase->InsertItemsAt(insertions);
         FDatabase->SaveToFile();
     } catch (...) {
         // The file is as it was: so is memory once read back from it.
@@ -383,9 +393,10 @@ void TCatalogue::Undo()
         return;
     const TStep& step = FUndo.back();
     std::vector<TMove> moves;
+    moves.reserve(step.Change.Books.size());
     for (size_t i = 0; i < step.Change.Books.size(); ++i) {
         const TBookChange::TBook& book = step.Change.Books[i];
-        moves.push_back({book.ID, book.After, book.Before, step.SlotsBefore[i]});
+        moves.push_back({book.ID, BookOf(book.After), BookOf(book.Before), step.SlotsBefore[i]});
     }
     const TBookChange told = Move(TBookChangeKind::Undone, std::move(moves));
     FRedo.push_back(std::move(FUndo.back()));
@@ -399,9 +410,10 @@ void TCatalogue::Redo()
         return;
     const TStep& step = FRedo.back();
     std::vector<TMove> moves;
+    moves.reserve(step.Change.Books.size());
     for (size_t i = 0; i < step.Change.Books.size(); ++i) {
         const TBookChange::TBook& book = step.Change.Books[i];
-        moves.push_back({book.ID, book.Before, book.After, step.SlotsAfter[i]});
+        moves.push_back({book.ID, BookOf(book.Before), BookOf(book.After), step.SlotsAfter[i]});
     }
     const TBookChange told = Move(TBookChangeKind::Redone, std::move(moves));
     FUndo.push_back(std::move(FRedo.back()));
@@ -413,23 +425,23 @@ void TCatalogue::RestoreVersion(const TItem& version)
 {
     const std::optional<TItem> now = Stored(version.ID);
     if (!now)
-        throw EChangedSince("The " + Named(version.ID, version) +
+        throw EChangedSince("The " + Named(version.ID, &version) +
                             " is no longer in the catalogue; nothing was changed.");
-    TItem book = version;
     const std::vector<int32_t> places{FDatabase->SlotOf(version.ID)};
-    Tell(Move(TBookChangeKind::Restored, {{version.ID, now, book, places.front(), false}}), places);
+    Tell(Move(TBookChangeKind::Restored, {{version.ID, &*now, &version, places.front(), false}}), places);
 }
 
 void TCatalogue::BringBack(const TItem& book)
 {
-    Tell(Move(TBookChangeKind::Restored, {{book.ID, std::nullopt, book, -1}}), {-1});
+    Tell(Move(TBookChangeKind::Restored, {{book.ID, nullptr, &book, -1}}), {-1});
 }
 
 void TCatalogue::TakeBack(const TBookChange& change)
 {
     std::vector<TMove> moves;
+    moves.reserve(change.Books.size());
     for (const TBookChange::TBook& book : change.Books)
-        moves.push_back({book.ID, book.After, book.Before, -1});
+        moves.push_back({book.ID, BookOf(book.After), BookOf(book.Before), -1});
     std::vector<int32_t> places;
     for (const TBookChange::TBook& book : change.Books)
         places.push_back(FDatabase->SlotOf(book.ID));

@@ -176,10 +176,12 @@ private:
     };
     // Moves each book from From to To (a book to come back at Slot), after
     // checking every one still stands as From; saves and returns what it did.
+    // From and To point at books the caller keeps until Move returns
+    // (nullptr: no book), so that a change of many books is not copied.
     struct TMove {
         int32_t ID = 0;
-        std::optional<TItem> From;
-        std::optional<TItem> To;
+        const TItem* From = nullptr;
+        const TItem* To = nullptr;
         int32_t Slot = -1;
         bool Checked = true; // false: From need not match what is there
     };

@@ -159,6 +159,7 @@ void TDatabase::LoadFromFile()
     // items go to the load buffer, whose texts the next load overwrites.
     FFileSize = static_cast<int32_t>(std::min<size_t>(data.size() / 128, INT32_MAX));
     std::swap_ranges(staged.begin(), staged.begin() + loaded, Items->begin());
+    SlotIndexValid = false;
     if (noData)
         ItemCount = 0;
     else if (loaded > 0)
@@ -262,10 +263,16 @@ void TDatabase::EnableStartOfRunBackup()
 
 int32_t TDatabase::FindSlot(int32_t ID) const
 {
-    for (int32_t i = 0; i < ItemCount; ++i)
-        if ((*Items)[static_cast<size_t>(i)].ID == ID)
-            return i;
-    return -1;
+    if (!SlotIndexValid) {
+        SlotIndex.clear();
+        SlotIndex.reserve(static_cast<size_t>(ItemCount));
+        // emplace keeps the first slot of an ID.
+        for (int32_t i = 0; i < ItemCount; ++i)
+            SlotIndex.emplace((*Items)[static_cast<size_t>(i)].ID, i);
+        SlotIndexValid = true;
+    }
+    const auto found = SlotIndex.find(ID);
+    return found == SlotIndex.end() ? -1 : found->second;
 }
 
 bool TDatabase::ItemExists(int32_t ID) const
@@ -289,6 +296,8 @@ void TDatabase::AddItem(const TItem& item)
     if (ItemCount >= MaxItems)
         throw EORBLError("#103: Database full.");
     (*Items)[static_cast<size_t>(ItemCount)] = SanitizedItem(item);
+    if (SlotIndexValid)
+        SlotIndex.emplace(item.ID, ItemCount);
     ++ItemCount;
     FEmpty = false;
 }
@@ -298,6 +307,49 @@ void TDatabase::InsertItemAt(int32_t slot, const TItem& item)
     AddItem(item);
     const int32_t at = std::clamp(slot, 0, ItemCount - 1);
     std::rotate(Items->begin() + at, Items->begin() + (ItemCount - 1), Items->begin() + ItemCount);
+    SlotIndexValid = false;
+}
+
+void TDatabase::InsertItemsAt(const std::vector<TInsertion>& insertions)
+{
+    if (insertions.empty())
+        return;
+    // AddItem's checks, as if the items before had been added.
+    std::unordered_set<int32_t> added;
+    added.reserve(insertions.size());
+    int32_t count = ItemCount;
+    for (const TInsertion& insertion : insertions) {
+        if (ItemExists(insertion.Item->ID) || !added.insert(insertion.Item->ID).second)
+            throw EORBLError("#104: Item ID already exists.");
+        if (count >= MaxItems)
+            throw EORBLError("#103: Database full.");
+        ++count;
+    }
+    // Where each lands: entries from 0 are the slots there now, entry -1-k
+    // the k-th insertion, each put where InsertItemAt puts it.
+    std::vector<int32_t> order(static_cast<size_t>(ItemCount));
+    std::iota(order.begin(), order.end(), 0);
+    order.reserve(static_cast<size_t>(count));
+    for (size_t k = 0; k < insertions.size(); ++k) {
+        const int32_t at = std::clamp(insertions[k].Slot, 0, static_cast<int32_t>(order.size()));
+        order.insert(order.begin() + at, -1 - static_cast<int32_t>(k));
+    }
+    // Everything that can fail comes before the table changes: the new
+    // items' copies and the room to arrange them in. The items there stay
+    // as they are (their texts are moved, not copied).
+    std::vector<TItem> fresh;
+    fresh.reserve(insertions.size());
+    for (const TInsertion& insertion : insertions)
+        fresh.push_back(SanitizedItem(*insertion.Item));
+    std::vector<TItem> arranged;
+    arranged.reserve(order.size());
+    for (const int32_t from : order)
+        arranged.push_back(from >= 0 ? std::move((*Items)[static_cast<size_t>(from)])
+                                     : std::move(fresh[static_cast<size_t>(-1 - from)]));
+    std::move(arranged.begin(), arranged.end(), Items->begin());
+    ItemCount = count;
+    FEmpty = false;
+    SlotIndexValid = false;
 }
 
 void TDatabase::UpdateItem(const TItem& item)
@@ -430,6 +482,7 @@ void TDatabase::SortBy(const std::string& alias)
         return;
     const size_t field = static_cast<size_t>(FieldIndex(alias));
     std::array<TItem, Capacity>& items = *Items;
+    SlotIndexValid = false;
 
     // Marked items take no part in the order; they follow the sorted ones.
     const std::vector<int32_t> unmarked = UnmarkedSlots();

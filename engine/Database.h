@@ -17,6 +17,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 class TRFileSystem;
@@ -46,6 +47,14 @@ public:
     // AddItem at a slot (clamped to the books there are), the books from it
     // on moving up one: a book put back where it stood.
     void InsertItemAt(int32_t slot, const TItem& item);
+    // InsertItemAt for each item in turn, in one pass over the table: each
+    // lands where it would have, and every check is made before anything
+    // changes (all or none).
+    struct TInsertion {
+        int32_t Slot = 0;
+        const TItem* Item = nullptr;
+    };
+    void InsertItemsAt(const std::vector<TInsertion>& insertions);
     void UpdateItem(const TItem& item);
     void DeleteItem(int32_t ID);
     void GetItem(int32_t ID, int32_t index, TItem& item) const;
@@ -101,6 +110,12 @@ private:
     // whole file fits the table.
     std::vector<TItem> LoadBuffer;
     int32_t ItemCount = 0;
+    // The slot of each ID below ItemCount, so that a change of many books
+    // finds each at once. Made on the first search after the IDs of the
+    // slots changed (a load, an insert, a sort: SlotIndexValid false) and
+    // kept up by an add.
+    mutable std::unordered_map<int32_t, int32_t> SlotIndex;
+    mutable bool SlotIndexValid = false;
     TAlias FAliases;
     std::string FFileName;
     bool FEmpty = false;

@@ -5,125 +5,265 @@
 
 #include <algorithm>
 #include <array>
-#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string_view>
 
 namespace {
 
 const char* const Mark = "VH1";
 
-uint32_t Crc32(const char* data, size_t size)
+// CRC-32 (the polynomial of zip and PNG), eight bytes a step: table k gives
+// the CRC of a byte followed by k zero bytes.
+using TCrcTables = std::array<std::array<uint32_t, 256>, 8>;
+
+const TCrcTables& CrcTables()
 {
-    static const std::array<uint32_t, 256> table = [] {
-        std::array<uint32_t, 256> t{};
+    static const TCrcTables tables = [] {
+        TCrcTables t{};
         for (uint32_t i = 0; i < 256; ++i) {
             uint32_t c = i;
             for (int k = 0; k < 8; ++k)
                 c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-            t[i] = c;
+            t[0][i] = c;
         }
+        for (size_t k = 1; k < t.size(); ++k)
+            for (size_t i = 0; i < 256; ++i)
+                t[k][i] = (t[k - 1][i] >> 8) ^ t[0][t[k - 1][i] & 0xFFu];
         return t;
     }();
+    return tables;
+}
+
+uint32_t Crc32(const char* data, size_t size)
+{
+    const TCrcTables& t = CrcTables();
+    const auto* p = reinterpret_cast<const unsigned char*>(data);
+    const auto word = [](const unsigned char* b) {
+        return uint32_t(b[0]) | uint32_t(b[1]) << 8 | uint32_t(b[2]) << 16 | uint32_t(b[3]) << 24;
+    };
     uint32_t crc = 0xFFFFFFFFu;
-    for (size_t i = 0; i < size; ++i)
-        crc = table[(crc ^ static_cast<unsigned char>(data[i])) & 0xFFu] ^ (crc >> 8);
+    for (; size >= 8; p += 8, size -= 8) {
+        const uint32_t one = crc ^ word(p);
+        const uint32_t two = word(p + 4);
+        crc = t[7][one & 0xFFu] ^ t[6][(one >> 8) & 0xFFu] ^ t[5][(one >> 16) & 0xFFu] ^ t[4][one >> 24] ^
+              t[3][two & 0xFFu] ^ t[2][(two >> 8) & 0xFFu] ^ t[1][(two >> 16) & 0xFFu] ^ t[0][two >> 24];
+    }
+    for (; size > 0; ++p, --size)
+        crc = t[0][(crc ^ *p) & 0xFFu] ^ (crc >> 8);
     return crc ^ 0xFFFFFFFFu;
 }
 
-std::string Hex(uint32_t value)
+// Eight lower-case hex digits.
+std::array<char, 8> Hex(uint32_t value)
 {
-    char text[9];
-    std::snprintf(text, sizeof text, "%08x", value);
+    static const char digits[] = "0123456789abcdef";
+    std::array<char, 8> text{};
+    for (size_t i = 0; i < text.size(); ++i)
+        text[i] = digits[(value >> (28 - 4 * i)) & 0xFu];
     return text;
 }
 
+// A tab and the text escaped; the runs between escapes go in whole.
 void AddText(std::string& line, const std::string& text)
 {
     line += '\t';
-    for (const char c : text) {
-        switch (c) {
+    size_t from = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char* escape = nullptr;
+        switch (text[i]) {
         case '\t':
-            line += "\\t";
+            escape = "\\t";
             break;
         case '\\':
-            line += "\\\\";
+            escape = "\\\\";
             break;
         case '\r':
-            line += "\\r";
+            escape = "\\r";
             break;
         case '\n':
-            line += "\\n";
+            escape = "\\n";
             break;
         default:
-            line += c;
-        }
-    }
-}
-
-bool Unescaped(std::string_view text, std::string& out)
-{
-    out.clear();
-    out.reserve(text.size());
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '\\') {
-            out += text[i];
             continue;
         }
-        if (++i == text.size())
+        line.append(text, from, i - from);
+        line += escape;
+        from = i + 1;
+    }
+    line.append(text, from, std::string::npos);
+}
+
+// The text unescaped into out, or only checked where out is nullptr.
+bool Unescaped(std::string_view text, std::string* out)
+{
+    if (out)
+        out->clear();
+    size_t from = 0;
+    while (true) {
+        const size_t slash = text.find('\\', from);
+        if (out)
+            out->append(text.substr(from, slash == std::string_view::npos ? std::string_view::npos : slash - from));
+        if (slash == std::string_view::npos)
+            return true;
+        if (slash + 1 == text.size())
             return false;
-        switch (text[i]) {
+        char c = 0;
+        switch (text[slash + 1]) {
         case 't':
-            out += '\t';
+            c = '\t';
             break;
         case '\\':
-            out += '\\';
+            c = '\\';
             break;
         case 'r':
-            out += '\r';
+            c = '\r';
             break;
         case 'n':
-            out += '\n';
+            c = '\n';
             break;
         default:
             return false;
         }
+        if (out)
+            *out += c;
+        from = slash + 2;
     }
-    return true;
 }
 
 bool Number(std::string_view text, long long& value)
 {
     if (text.empty() || text.size() > 19)
         return false;
-    const std::string digits(text);
+    char digits[20];
+    std::memcpy(digits, text.data(), text.size());
+    digits[text.size()] = '\0';
     char* end = nullptr;
-    value = std::strtoll(digits.c_str(), &end, 10);
-    return end == digits.c_str() + digits.size();
+    value = std::strtoll(digits, &end, 10);
+    return end == digits + text.size();
 }
 
-std::vector<std::string_view> Split(std::string_view line)
-{
-    std::vector<std::string_view> parts;
-    size_t start = 0;
-    while (true) {
-        const size_t tab = line.find('\t', start);
-        parts.push_back(line.substr(start, tab == std::string_view::npos ? std::string_view::npos : tab - start));
-        if (tab == std::string_view::npos)
-            return parts;
-        start = tab + 1;
+// The tab-separated parts of a text, one after the other.
+class TParts {
+public:
+    explicit TParts(std::string_view text) : Text(text) {}
+    bool Next(std::string_view& part)
+    {
+        if (Done)
+            return false;
+        const size_t tab = Text.find('\t', At);
+        if (tab == std::string_view::npos) {
+            part = Text.substr(At);
+            Done = true;
+        } else {
+            part = Text.substr(At, tab - At);
+            At = tab + 1;
+        }
+        return true;
     }
+    bool AtEnd() const { return Done; }
+
+private:
+    std::string_view Text;
+    size_t At = 0;
+    bool Done = false;
+};
+
+// Checks a line as Decode does, filling entry where one is given: a trim
+// keeps only entries that read, without making them.
+bool Parse(std::string_view line, THistoryEntry* entry)
+{
+    const size_t lastTab = line.rfind('\t');
+    if (lastTab == std::string_view::npos || line.size() - lastTab != 9)
+        return false;
+    const std::array<char, 8> crc = Hex(Crc32(line.data(), lastTab));
+    if (line.substr(lastTab + 1) != std::string_view(crc.data(), crc.size()))
+        return false;
+    TParts parts(line.substr(0, lastTab));
+    std::string_view mark, time, program, kind, count;
+    if (!parts.Next(mark) || !parts.Next(time) || !parts.Next(program) || !parts.Next(kind) || !parts.Next(count) ||
+        mark != Mark)
+        return false;
+    long long when = 0;
+    long long books = 0;
+    TBookChangeKind changeKind = TBookChangeKind::Updated;
+    if (!Number(time, when) || !Unescaped(program, entry ? &entry->Program : nullptr) ||
+        !KindFromName(std::string(kind), changeKind) || !Number(count, books) || books < 0)
+        return false;
+    if (entry) {
+        entry->Time = when;
+        entry->Change.Kind = changeKind;
+        entry->Change.Books.clear();
+        // Room for no more books than the line can hold (each takes four
+        // bytes at least), whatever a damaged count says.
+        entry->Change.Books.reserve(std::min(static_cast<size_t>(books), line.size() / 4));
+    }
+    TBookChange::TBook book;
+    for (long long b = 0; b < books; ++b) {
+        std::string_view number, marks;
+        long long id = 0;
+        if (!parts.Next(number) || !parts.Next(marks) || !Number(number, id) || marks.size() != 2 ||
+            (marks[0] != 'B' && marks[0] != '-') || (marks[1] != 'A' && marks[1] != '-'))
+            return false;
+        book.ID = static_cast<int32_t>(id);
+        for (size_t which = 0; which < 2; ++which) {
+            std::optional<TItem>& item = which == 0 ? book.Before : book.After;
+            if (marks[which] == '-') {
+                item.reset();
+                continue;
+            }
+            item.emplace();
+            item->ID = book.ID;
+            for (std::string& field : item->Fields) {
+                std::string_view text;
+                if (!parts.Next(text) || !Unescaped(text, entry ? &field : nullptr))
+                    return false;
+            }
+        }
+        if (entry)
+            entry->Change.Books.push_back(std::move(book));
+    }
+    return parts.AtEnd();
+}
+
+// The IDs of the books of a line Parse accepted, without reading their texts.
+bool TouchesBook(std::string_view line, int32_t id)
+{
+    TParts parts(line.substr(0, line.rfind('\t')));
+    std::string_view part, marks;
+    for (int header = 0; header < 4; ++header)
+        parts.Next(part);
+    long long books = 0;
+    if (!parts.Next(part) || !Number(part, books))
+        return false;
+    for (long long b = 0; b < books; ++b) {
+        long long bookId = 0;
+        if (!parts.Next(part) || !parts.Next(marks) || !Number(part, bookId) || marks.size() != 2)
+            return false;
+        if (static_cast<int32_t>(bookId) == id) // as Parse makes the ID
+            return true;
+        const int fields = (marks[0] == 'B' ? 10 : 0) + (marks[1] == 'A' ? 10 : 0);
+        for (int f = 0; f < fields; ++f)
+            parts.Next(part);
+    }
+    return false;
+}
+
+std::string DamagedNote(size_t damaged, const std::string& fileName)
+{
+    return std::to_string(damaged) + (damaged == 1 ? " damaged entry" : " damaged entries") + " of the history " +
+           fileName + " passed over.";
 }
 
 // The lines of the file's bytes; the last one without its CR LF is cut.
-std::vector<std::string> Lines(const std::string& bytes, bool& cutAtEnd)
+std::vector<std::string_view> Lines(std::string_view bytes, bool& cutAtEnd)
 {
-    std::vector<std::string> lines;
+    std::vector<std::string_view> lines;
     size_t start = 0;
     cutAtEnd = false;
     while (start < bytes.size()) {
         const size_t end = bytes.find("\r\n", start);
-        if (end == std::string::npos) {
+        if (end == std::string_view::npos) {
             cutAtEnd = true;
             return lines;
         }
@@ -144,12 +284,27 @@ std::string THistory::FileNameFor(const std::string& databaseFileName)
 
 std::string THistory::Encode(const THistoryEntry& entry)
 {
-    std::string line = Mark;
-    line += '\t' + std::to_string(entry.Time);
-    AddText(line, entry.Program);
-    line += '\t' + KindName(entry.Change.Kind);
-    line += '\t' + std::to_string(entry.Change.Books.size());
-    for (const TBookChange::TBook& book : entry.Change.Books) {
+    return Encode(entry.Time, entry.Program, entry.Change);
+}
+
+std::string THistory::Encode(int64_t time, const std::string& program, const TBookChange& change)
+{
+    size_t size = 64 + program.size();
+    for (const TBookChange::TBook& book : change.Books) {
+        size += 16;
+        for (const std::optional<TItem>* item : {&book.Before, &book.After})
+            if (*item)
+                for (const std::string& field : (*item)->Fields)
+                    size += 1 + field.size();
+    }
+    std::string line;
+    line.reserve(size);
+    line = Mark;
+    line += '\t' + std::to_string(time);
+    AddText(line, program);
+    line += '\t' + KindName(change.Kind);
+    line += '\t' + std::to_string(change.Books.size());
+    for (const TBookChange::TBook& book : change.Books) {
         line += '\t' + std::to_string(book.ID) + '\t';
         line += book.Before ? 'B' : '-';
         line += book.After ? 'A' : '-';
@@ -158,60 +313,26 @@ std::string THistory::Encode(const THistoryEntry& entry)
                 for (const std::string& field : (*item)->Fields)
                     AddText(line, field);
     }
-    line += '\t' + Hex(Crc32(line.data(), line.size()));
+    const std::array<char, 8> crc = Hex(Crc32(line.data(), line.size()));
+    line += '\t';
+    line.append(crc.data(), crc.size());
     line += "\r\n";
     return line;
 }
 
-bool THistory::Decode(const std::string& line, THistoryEntry& entry)
+bool THistory::Decode(std::string_view line, THistoryEntry& entry)
 {
-    const size_t lastTab = line.rfind('\t');
-    if (lastTab == std::string::npos || line.size() - lastTab != 9 ||
-        line.compare(lastTab + 1, 8, Hex(Crc32(line.data(), lastTab))) != 0)
-        return false;
-    const std::vector<std::string_view> parts = Split(std::string_view(line).substr(0, lastTab));
-    if (parts.size() < 5 || parts[0] != Mark)
-        return false;
-    long long time = 0;
-    long long count = 0;
-    if (!Number(parts[1], time) || !Unescaped(parts[2], entry.Program) ||
-        !KindFromName(std::string(parts[3]), entry.Change.Kind) || !Number(parts[4], count) || count < 0)
-        return false;
-    entry.Time = time;
-    entry.Change.Books.clear();
-    size_t at = 5;
-    for (long long b = 0; b < count; ++b) {
-        if (at + 2 > parts.size())
-            return false;
-        TBookChange::TBook book;
-        long long id = 0;
-        const std::string_view marks = parts[at + 1];
-        if (!Number(parts[at], id) || marks.size() != 2 || (marks[0] != 'B' && marks[0] != '-') ||
-            (marks[1] != 'A' && marks[1] != '-'))
-            return false;
-        book.ID = static_cast<int32_t>(id);
-        at += 2;
-        for (size_t which = 0; which < 2; ++which) {
-            if (marks[which] == '-')
-                continue;
-            std::optional<TItem>& item = which == 0 ? book.Before : book.After;
-            if (at + 10 > parts.size())
-                return false;
-            item = TItem{};
-            item->ID = book.ID;
-            for (size_t f = 0; f < 10; ++f)
-                if (!Unescaped(parts[at + f], item->Fields[f]))
-                    return false;
-            at += 10;
-        }
-        entry.Change.Books.push_back(std::move(book));
-    }
-    return at == parts.size();
+    return Parse(line, &entry);
 }
 
 void THistory::Append(const THistoryEntry& entry)
 {
-    const std::string line = Encode(entry);
+    Append(entry.Time, entry.Program, entry.Change);
+}
+
+void THistory::Append(int64_t time, const std::string& program, const TBookChange& change)
+{
+    const std::string line = Encode(time, program, change);
     // Only the size is needed here; the file is read only when it must be trimmed.
     const int64_t size = std::max<int64_t>(TTextFile::SizeOf(FFileName), 0);
     if (static_cast<size_t>(size) + line.size() <= FSizeLimit) {
@@ -220,18 +341,18 @@ void THistory::Append(const THistoryEntry& entry)
     }
     // Keep the newest whole entries that, with the new one, fill three
     // quarters of the limit; damaged ones go with the trim.
-    std::vector<std::string> lines;
+    std::string bytes;
     try {
-        bool cut = false; // a cut last line goes with the trim
-        lines = Lines(TTextFile::ReadAll(FFileName), cut);
+        bytes = TTextFile::ReadAll(FFileName);
     } catch (const EInOutError&) {
     }
+    bool cut = false; // a cut last line goes with the trim
+    const std::vector<std::string_view> lines = Lines(bytes, cut);
     const size_t room = FSizeLimit / 4 * 3;
     size_t kept = line.size();
     size_t first = lines.size();
-    THistoryEntry ignored;
     while (first > 0) {
-        const std::string& previous = lines[first - 1];
+        const std::string_view previous = lines[first - 1];
         if (kept + previous.size() + 2 > room)
             break;
         kept += previous.size() + 2;
@@ -240,8 +361,10 @@ void THistory::Append(const THistoryEntry& entry)
     std::string content;
     content.reserve(kept);
     for (size_t i = first; i < lines.size(); ++i)
-        if (Decode(lines[i], ignored))
-            content += lines[i] + "\r\n";
+        if (Parse(lines[i], nullptr)) {
+            content += lines[i];
+            content += "\r\n";
+        }
     content += line;
     TTextFile::WriteAtomically(FFileName, content);
 }
@@ -260,10 +383,10 @@ std::vector<THistoryEntry> THistory::ReadAll(std::string* note) const
         return entries;
     }
     bool cut = false;
-    const std::vector<std::string> lines = Lines(bytes, cut);
+    const std::vector<std::string_view> lines = Lines(bytes, cut);
     size_t damaged = cut ? 1 : 0;
     entries.reserve(lines.size());
-    for (const std::string& line : lines) {
+    for (const std::string_view line : lines) {
         if (line.empty())
             continue;
         THistoryEntry entry;
@@ -273,7 +396,47 @@ std::vector<THistoryEntry> THistory::ReadAll(std::string* note) const
             ++damaged;
     }
     if (note && damaged > 0)
-        *note = std::to_string(damaged) + (damaged == 1 ? " damaged entry" : " damaged entries") + " of the history " +
-                FFileName + " passed over.";
+        *note = DamagedNote(damaged, FFileName);
     return entries;
+}
+
+THistory::TLines THistory::ReadLines(std::string* note) const
+{
+    TLines read;
+    if (!TTextFile::Exists(FFileName))
+        return read;
+    try {
+        read.FBytes = TTextFile::ReadAll(FFileName);
+    } catch (const EInOutError& error) {
+        if (note)
+            *note = "The history " + FFileName + " could not be read (" + error.what() + ").";
+        return read;
+    }
+    bool cut = false;
+    const std::vector<std::string_view> lines = Lines(read.FBytes, cut);
+    size_t damaged = cut ? 1 : 0;
+    read.FLines.reserve(lines.size());
+    for (const std::string_view line : lines) {
+        if (line.empty())
+            continue;
+        if (Parse(line, nullptr))
+            read.FLines.emplace_back(static_cast<size_t>(line.data() - read.FBytes.data()), line.size());
+        else
+            ++damaged;
+    }
+    if (note && damaged > 0)
+        *note = DamagedNote(damaged, FFileName);
+    return read;
+}
+
+THistoryEntry THistory::TLines::Entry(size_t i) const
+{
+    THistoryEntry entry;
+    Parse(Line(i), &entry); // the line was checked when read
+    return entry;
+}
+
+bool THistory::TLines::Touches(size_t i, int32_t id) const
+{
+    return TouchesBook(Line(i), id);
 }

@@ -16,7 +16,10 @@
 #include "engine/HistoryEntry.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 class THistory {
@@ -29,9 +32,33 @@ public:
     // Appends one entry, trimming the oldest ones first where the file would
     // pass the limit. Raises EInOutError when the file cannot be written.
     void Append(const THistoryEntry& entry);
+    // The same for a change not yet in an entry, which is not copied.
+    void Append(int64_t time, const std::string& program, const TBookChange& change);
     // Every whole entry, oldest first. A missing file is an empty history;
     // damaged or cut entries are passed over and told in one note.
     std::vector<THistoryEntry> ReadAll(std::string* note = nullptr) const;
+
+    // The entries ReadAll gives, with the same note, each kept as its line
+    // and decoded only when asked for: a window lists a full history without
+    // decoding every book of every change.
+    class TLines {
+    public:
+        size_t Count() const { return FLines.size(); }
+        // Entry i, oldest first, as ReadAll gives it.
+        THistoryEntry Entry(size_t i) const;
+        // Whether entry i changed the book of that ID.
+        bool Touches(size_t i, int32_t id) const;
+
+    private:
+        friend class THistory;
+        std::string_view Line(size_t i) const
+        {
+            return std::string_view(FBytes).substr(FLines[i].first, FLines[i].second);
+        }
+        std::string FBytes;
+        std::vector<std::pair<size_t, size_t>> FLines; // where each line starts in FBytes, and its length
+    };
+    TLines ReadLines(std::string* note = nullptr) const;
 
     void SetSizeLimit(size_t bytes) { FSizeLimit = bytes; }
     const std::string& FileName() const { return FFileName; }
@@ -39,7 +66,8 @@ public:
     // One entry as its line, CR LF included, and back (false for a line
     // that is damaged).
     static std::string Encode(const THistoryEntry& entry);
-    static bool Decode(const std::string& line, THistoryEntry& entry);
+    static std::string Encode(int64_t time, const std::string& program, const TBookChange& change);
+    static bool Decode(std::string_view line, THistoryEntry& entry);
 
 private:
     std::string FFileName;

@@ -12,7 +12,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QPushButton>
-#include <QTableWidget>
+#include <QTableView>
 
 namespace {
 
@@ -27,8 +27,9 @@ protected:
     QStringList Whats(const TfrmHistory& history) const
     {
         QStringList texts;
-        for (int r = 0; r < history.lstChanges->rowCount(); ++r)
-            texts << history.lstChanges->item(r, 1)->text();
+        const QAbstractItemModel* list = history.lstChanges->model();
+        for (int r = 0; r < list->rowCount(); ++r)
+            texts << list->index(r, 1).data().toString();
         return texts;
     }
 };

@@ -266,4 +266,57 @@ TEST_F(DatabaseItems, LineBreaksInTextsBecomeBlanks)
     EXPECT_EQ(DatabaseBytes(), FileOf({Item(1, "up dated"), Item(2, "after")}));
 }
 
+// Many books put in at once land where InsertItemAt one after the other puts
+// them, the table's index of IDs following; a refused batch changes nothing.
+TEST_F(DatabaseItems, InsertItemsAtPlacesAsOneAfterTheOther)
+{
+    const struct {
+        const char* What;
+        std::vector<int32_t> Slots;
+    } cases[] = {{"back where they stood", {0, 2, 4}},
+                 {"one slot twice", {1, 1, 1}},
+                 {"past the end and before the start", {9, -3, 99}}};
+    for (const auto& test : cases) {
+        SCOPED_TRACE(test.What);
+        std::vector<TItem> books{Item(10, "a\nb"), Item(11), Item(12)};
+        std::vector<TDatabase::TInsertion> insertions;
+        for (size_t k = 0; k < books.size(); ++k)
+            insertions.push_back({test.Slots[k], &books[k]});
+        OpenWith(FileOf(Numbered(3))).DeleteItem(2);
+        for (const TDatabase::TInsertion& insertion : insertions)
+            Database->InsertItemAt(insertion.Slot, *insertion.Item);
+        const std::vector<int32_t> expected = Ids();
+        OpenWith(FileOf(Numbered(3))).DeleteItem(2);
+        Database->InsertItemsAt(insertions);
+        EXPECT_EQ(Ids(), expected);
+        for (int32_t slot = 0; slot < Database->Count(); ++slot)
+            EXPECT_EQ(Database->SlotOf(Slot(slot).ID), slot);
+        EXPECT_TRUE(Slot(Database->SlotOf(2)).Deleted);
+        EXPECT_EQ(Slot(Database->SlotOf(10)).Fields[0], "a b");
+    }
+    TDatabase& db = OpenWith(FileOf(Numbered(3)));
+    const TItem twice = Item(7), taken = Item(3);
+    EXPECT_EQ(ErrorOf<EORBLError>([&] {
+                  db.InsertItemsAt({{0, &twice}, {1, &twice}});
+              }),
+              "#104: Item ID already exists.");
+    EXPECT_EQ(ErrorOf<EORBLError>([&] {
+                  db.InsertItemsAt({{0, &twice}, {1, &taken}});
+              }),
+              "#104: Item ID already exists.");
+    EXPECT_EQ(Ids(), (std::vector<int32_t>{1, 2, 3}));
+    std::vector<TItem> many;
+    for (int32_t id = 4; id <= TDatabase::MaxItems + 1; ++id)
+        many.push_back(Item(id));
+    std::vector<TDatabase::TInsertion> all;
+    for (const TItem& book : many)
+        all.push_back({0, &book});
+    EXPECT_EQ(ErrorOf<EORBLError>([&] { db.InsertItemsAt(all); }), "#103: Database full.");
+    EXPECT_EQ(db.Count(), 3);
+    all.pop_back();
+    db.InsertItemsAt(all);
+    EXPECT_EQ(db.Count(), TDatabase::MaxItems);
+    EXPECT_EQ(db.SlotOf(4), TDatabase::MaxItems - 4);
+}
+
 } // namespace

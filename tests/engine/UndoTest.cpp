@@ -162,6 +162,10 @@ TEST_F(UndoTest, TheHistoryHoldsEachChangeWithItsBooksAcrossRuns)
     EXPECT_EQ(entries[0].Change.Books[1].Before->Fields[6], "Ann");
     EXPECT_FALSE(entries[0].Change.Books[1].After);
     EXPECT_EQ(entries[1].Change.Books[0].After->Fields[0], "Tab\there \\ back");
+    const THistory::TLines lines = THistory("books.orbl").ReadLines();
+    EXPECT_TRUE(lines.Touches(0, 4));
+    EXPECT_FALSE(lines.Touches(0, 3));
+    EXPECT_TRUE(lines.Touches(1, 1));
     // A removed book brought back from the history keeps its ID and loan.
     const std::string withoutFour = DatabaseBytes();
     next.BringBack(*entries[0].Change.Books[1].Before);
@@ -183,6 +187,12 @@ TEST_F(UndoTest, DamagedAndCutEntriesArePassedOverWithOneNote)
     ASSERT_EQ(entries.size(), 2u);
     EXPECT_EQ(entries[1].Change.Books[0].After->Fields[0], "c");
     EXPECT_EQ(note, "2 damaged entries of the history books.orbl.history passed over.");
+    // Read for listing, the same entries with the same note.
+    std::string linesNote;
+    const THistory::TLines lines = THistory("books.orbl").ReadLines(&linesNote);
+    ASSERT_EQ(lines.Count(), 2u);
+    EXPECT_EQ(linesNote, note);
+    EXPECT_EQ(lines.Entry(1).Change.Books[0].After->Fields[0], "c");
     // The next entry starts a line of its own after the cut one.
     catalogue.Update(Item(1, "d"));
     EXPECT_EQ(History().size(), 3u);
@@ -204,6 +214,19 @@ TEST_F(UndoTest, PastTheSizeLimitTheOldestEntriesGo)
     EXPECT_EQ(entries.back().Time, 40);
     for (size_t i = 1; i < entries.size(); ++i)
         EXPECT_EQ(entries[i].Time, entries[i - 1].Time + 1);
+}
+
+// The line is the stored format: files written before must still read.
+TEST_F(UndoTest, AnEntryIsStoredAsItsLineWithItsChecksum)
+{
+    const THistoryEntry entry{1, "Volumnia", {TBookChangeKind::Updated, {{1, Item(1, "x"), Item(1, "Tab\there")}}}};
+    const std::string line = "VH1\t1\tVolumnia\tUpdated\t1\t1\tBA\tx" + std::string(9, '\t') + "\tTab\\there" +
+                             std::string(9, '\t') + "\ta8d635be\r\n";
+    EXPECT_EQ(THistory::Encode(entry), line);
+    THistoryEntry read;
+    ASSERT_TRUE(THistory::Decode(line.substr(0, line.size() - 2), read));
+    EXPECT_EQ(read.Change.Books[0].After->Fields[0], "Tab\there");
+    EXPECT_FALSE(THistory::Decode("X" + line.substr(1, line.size() - 3), read));
 }
 
 } // namespace
