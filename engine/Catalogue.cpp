@@ -90,7 +90,7 @@ int32_t TCatalogue::Add(const TItem& book)
     } catch (const std::exception&) {
     }
     try {
-        FDatabase->SaveToFile();
+        SaveChange();
     } catch (...) {
         FDatabase->DeleteItem(id);
         throw;
@@ -134,7 +134,7 @@ void TCatalogue::AddNumbered(const std::vector<TItem>& books, TCounter counter, 
         FCurrentIndex = last;
     }
     try {
-        FDatabase->SaveToFile();
+        SaveChange();
     } catch (const std::exception& error) {
         takeBack();
         throw ENotSaved(error.what());
@@ -154,7 +154,7 @@ void TCatalogue::ChangeOne(TBookChangeKind kind, int32_t id, const std::function
     told.Books.push_back({id, Stored(id), std::nullopt});
     const int32_t slot = FDatabase->SlotOf(id);
     change();
-    FDatabase->SaveToFile();
+    SaveChange();
     told.Books.front().After = Stored(id);
     Tell(told, {slot});
 }
@@ -235,7 +235,7 @@ std::string Named(int32_t id, const TItem* book)
 
 void TCatalogue::SaveAndTell(TBookChange change, std::vector<int32_t> places)
 {
-    FDatabase->SaveToFile();
+    SaveChange();
     for (TBookChange::TBook& book : change.Books)
         book.After = Stored(book.ID);
     Tell(change, std::move(places));
@@ -264,25 +264,42 @@ void TCatalogue::RemoveWhere(const std::string& alias, const std::string& value)
 void TCatalogue::SortBy(const std::string& method)
 {
     FSettings->WriteString("SortMethod", method);
-    FDatabase->SortBy(TSettingsKeys::SortAliasFor(method));
+    Sorted(TSettingsKeys::SortAliasFor(method));
     emit Reordered();
 }
 
 void TCatalogue::SortByStored()
 {
-    FDatabase->SortBy(TSettingsKeys::SortAliasFor(FSettings->ReadString("SortMethod")));
+    Sorted(TSettingsKeys::SortAliasFor(FSettings->ReadString("SortMethod")));
     emit Reordered();
 }
 
 void TCatalogue::SortByField(const std::string& alias)
 {
-    FDatabase->SortBy(alias);
+    Sorted(alias);
     emit Reordered();
+}
+
+void TCatalogue::Sorted(const std::string& alias)
+{
+    if (FFileOrder.empty())
+        FFileOrder = FDatabase->Order();
+    FDatabase->SortBy(alias);
+}
+
+void TCatalogue::SaveChange()
+{
+    FDatabase->SaveToFile();
+    // The file now holds memory's order; the order it had goes with the
+    // change, for its undo.
+    FSavedFileOrder = std::move(FFileOrder);
+    FFileOrder.clear();
 }
 
 void TCatalogue::Reload()
 {
     FDatabase->LoadFromFile();
+    FFileOrder.clear();
 }
 
 void TCatalogue::SaveAtEnd(std::vector<TValue> values)
@@ -290,6 +307,7 @@ void TCatalogue::SaveAtEnd(std::vector<TValue> values)
     values.push_back(TRFileSystem::IntegerValue("CurrentIndex", FCurrentIndex));
     FSettings->WriteValues(values);
     FDatabase->SaveToFile();
+    FFileOrder.clear();
 }
 
 std::vector<int32_t> TCatalogue::SlotsOf(const TBookChange& change) const
@@ -312,9 +330,11 @@ void TCatalogue::Tell(const TBookChange& change, std::vector<int32_t> places, bo
                                 " could not be written (" + error.what() + ").");
         }
     }
+    std::vector<int32_t> fileOrder = std::move(FSavedFileOrder);
+    FSavedFileOrder.clear();
     if (undoable) {
         FRedo.clear();
-        FUndo.push_back({change, std::move(places), SlotsOf(change)});
+        FUndo.push_back({change, std::move(places), SlotsOf(change), std::move(fileOrder)});
         if (FUndo.size() > UndoDepth)
             FUndo.erase(FUndo.begin());
     }
@@ -330,7 +350,7 @@ void TCatalogue::EnableHistory(const std::string& program, std::function<int64_t
     FHistoryProblem = std::move(problem);
 }
 
-TBookChange TCatalogue::Move(TBookChangeKind kind, std::vector<TMove> moves)
+TBookChange TCatalogue::Move(TBookChangeKind kind, std::vector<TMove> moves, const std::vector<int32_t>& fileOrder)
 {
     for (const TMove& move : moves) {
         const int32_t slot = FDatabase->SlotOf(move.ID);
@@ -341,6 +361,7 @@ TBookChange TCatalogue::Move(TBookChangeKind kind, std::vector<TMove> moves)
                 (move.From ? (now ? " was changed since" : " was removed since") : " is in the catalogue again") +
                 "; nothing was changed.");
     }
+    const std::vector<int32_t> orderBefore = FDatabase->Order();
     TBookChange told;
     told.Kind = kind;
     told.Books.reserve(moves.size());
@@ -366,10 +387,20 @@ TBookChange TCatalogue::Move(TBookChangeKind kind, std::vector<TMove> moves)
                 insertions.push_back({move.Slot < 0 ? std::numeric_limits<int32_t>::max() : move.Slot, move.To});
         }
         FDatabase->InsertItemsAt(insertions);
-        FDatabase->SaveToFile();
+        if (fileOrder.empty()) {
+            SaveChange();
+        } else {
+            // The file goes back to the order it had, memory keeps its own.
+            const std::vector<int32_t> memoryOrder = FDatabase->Order();
+            FDatabase->SaveToFile(fileOrder);
+            FDatabase->ArrangeAs(memoryOrder);
+            FFileOrder = fileOrder;
+        }
     } catch (...) {
-        // The file is as it was: so is memory once read back from it.
+        // The file is as it was: so is memory once read back from it, in the
+        // order it had.
         FDatabase->LoadFromFile();
+        FDatabase->ArrangeAs(orderBefore);
         throw;
     }
     for (TBookChange::TBook& book : told.Books)
@@ -398,7 +429,7 @@ void TCatalogue::Undo()
         const TBookChange::TBook& book = step.Change.Books[i];
         moves.push_back({book.ID, BookOf(book.After), BookOf(book.Before), step.SlotsBefore[i]});
     }
-    const TBookChange told = Move(TBookChangeKind::Undone, std::move(moves));
+    const TBookChange told = Move(TBookChangeKind::Undone, std::move(moves), step.FileOrderBefore);
     FRedo.push_back(std::move(FUndo.back()));
     FUndo.pop_back();
     Tell(told, {}, false);

@@ -118,7 +118,9 @@ public:
 
     // Undo and redo of this run's changes, newest first. An undo puts every
     // book of the change back as it was before it (a removed book with its
-    // ID, fields and loan, at the place it had in the file), saves at once
+    // ID, fields and loan, at the place it had in the file; the file in the
+    // order it had, also where that was not memory's, as before the run's
+    // first save after a sort), saves at once
     // and is told as a change of kind Undone; a redo does the change again
     // (Redone). Both refuse with EChangedSince, writing nothing, when a book
     // is no longer as the change left it. A new change clears the redo.
@@ -173,7 +175,15 @@ private:
         TBookChange Change;
         std::vector<int32_t> SlotsBefore;
         std::vector<int32_t> SlotsAfter;
+        // The IDs in the order the file had before the change, when that was
+        // not the order in memory (the first change after a sort); empty
+        // when the file was in memory's order.
+        std::vector<int32_t> FileOrderBefore;
     };
+    // Saves a change: see FFileOrder.
+    void SaveChange();
+    // Memory was sorted: the file keeps its order until the next save.
+    void Sorted(const std::string& alias);
     // Moves each book from From to To (a book to come back at Slot), after
     // checking every one still stands as From; saves and returns what it did.
     // From and To point at books the caller keeps until Move returns
@@ -185,8 +195,13 @@ private:
         int32_t Slot = -1;
         bool Checked = true; // false: From need not match what is there
     };
-    TBookChange Move(TBookChangeKind kind, std::vector<TMove> moves);
+    TBookChange Move(TBookChangeKind kind, std::vector<TMove> moves, const std::vector<int32_t>& fileOrder = {});
 
+    // The order of the books in the file while it differs from memory's (a
+    // sort since the last save or load), empty otherwise; the change that
+    // saves next keeps it, so that its undo writes the very file back.
+    std::vector<int32_t> FFileOrder;
+    std::vector<int32_t> FSavedFileOrder; // the last save's, for its step
     std::vector<TStep> FUndo;
     std::vector<TStep> FRedo;
     std::unique_ptr<THistory> FHistory;

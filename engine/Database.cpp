@@ -174,6 +174,11 @@ void TDatabase::LoadFromFile()
 
 void TDatabase::SaveToFile()
 {
+    SaveToFile(std::vector<int32_t>());
+}
+
+void TDatabase::SaveToFile(const std::vector<int32_t>& order)
+{
     size_t size = 0;
     for (int32_t i = 0; i < ItemCount; ++i) {
         const TItem& item = (*Items)[static_cast<size_t>(i)];
@@ -185,17 +190,24 @@ void TDatabase::SaveToFile()
     }
     std::string content;
     content.reserve(size);
-    for (int32_t i = 0; i < ItemCount; ++i) {
-        const TItem& item = (*Items)[static_cast<size_t>(i)];
-        if (item.Deleted)
-            continue;
+    std::vector<bool> written(static_cast<size_t>(ItemCount), false);
+    const auto write = [&](int32_t slot) {
+        const TItem& item = (*Items)[static_cast<size_t>(slot)];
+        if (item.Deleted || written[static_cast<size_t>(slot)])
+            return;
+        written[static_cast<size_t>(slot)] = true;
         content += IntegerConversion::IntToStr(item.ID);
         content += "\r\n";
         for (const std::string& field : item.Fields) {
             content += field;
             content += "\r\n";
         }
-    }
+    };
+    for (const int32_t id : order)
+        if (const int32_t slot = FindSlot(id); slot >= 0)
+            write(slot);
+    for (int32_t i = 0; i < ItemCount; ++i)
+        write(i);
     // The run's first save keeps the file as the run found it. The copy is a
     // help, not a condition: when it cannot be written the save goes ahead.
     // What became of it is told once the save's own outcome is known, so the
@@ -476,6 +488,57 @@ std::vector<int32_t> TDatabase::TakePreparedOrder(size_t field, const std::vecto
     return std::move(prepared->Order);
 }
 
+void TDatabase::Rearrange(const std::vector<int32_t>& source)
+{
+    std::array<TItem, Capacity>& items = *Items;
+    SlotIndexValid = false;
+    // Moved into place cycle by cycle: each item moves once (its texts are
+    // not copied), and one per cycle waits aside.
+    std::vector<bool> done(source.size(), false);
+    for (size_t start = 0; start < source.size(); ++start) {
+        if (done[start] || source[start] == static_cast<int32_t>(start))
+            continue;
+        TItem aside = std::move(items[start]);
+        size_t to = start;
+        for (;;) {
+            done[to] = true;
+            const auto from = static_cast<size_t>(source[to]);
+            if (from == start) {
+                items[to] = std::move(aside);
+                break;
+            }
+            items[to] = std::move(items[from]);
+            to = from;
+        }
+    }
+}
+
+std::vector<int32_t> TDatabase::Order() const
+{
+    std::vector<int32_t> ids;
+    ids.reserve(static_cast<size_t>(ItemCount));
+    for (int32_t i = 0; i < ItemCount; ++i)
+        if (!(*Items)[static_cast<size_t>(i)].Deleted)
+            ids.push_back((*Items)[static_cast<size_t>(i)].ID);
+    return ids;
+}
+
+void TDatabase::ArrangeAs(const std::vector<int32_t>& order)
+{
+    std::vector<int32_t> source;
+    source.reserve(static_cast<size_t>(ItemCount));
+    std::vector<bool> placed(static_cast<size_t>(ItemCount), false);
+    for (const int32_t id : order)
+        if (const int32_t slot = FindSlot(id); slot >= 0 && !placed[static_cast<size_t>(slot)]) {
+            placed[static_cast<size_t>(slot)] = true;
+            source.push_back(slot);
+        }
+    for (int32_t i = 0; i < ItemCount; ++i)
+        if (!placed[static_cast<size_t>(i)])
+            source.push_back(i);
+    Rearrange(source);
+}
+
 void TDatabase::SortBy(const std::string& alias)
 {
     if (ItemCount == 0)
@@ -526,25 +589,7 @@ void TDatabase::SortBy(const std::string& alias)
         if (items[static_cast<size_t>(i)].Deleted)
             source.push_back(i);
 
-    // Moved into place cycle by cycle: each item moves once (its texts are
-    // not copied), and one per cycle waits aside.
-    std::vector<bool> done(source.size(), false);
-    for (size_t start = 0; start < source.size(); ++start) {
-        if (done[start] || source[start] == static_cast<int32_t>(start))
-            continue;
-        TItem aside = std::move(items[start]);
-        size_t to = start;
-        for (;;) {
-            done[to] = true;
-            const auto from = static_cast<size_t>(source[to]);
-            if (from == start) {
-                items[to] = std::move(aside);
-                break;
-            }
-            items[to] = std::move(items[from]);
-            to = from;
-        }
-    }
+    Rearrange(source);
 }
 
 void TDatabase::ReplaceFieldValue(const std::string& alias, const std::string& oldValue, const std::string& newValue)

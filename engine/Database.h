@@ -39,6 +39,9 @@ public:
 
     void LoadFromFile();
     void SaveToFile();
+    // The same with the books of those IDs first, in that order (the order a
+    // file had, which an undo gives back), then the others in slot order.
+    void SaveToFile(const std::vector<int32_t>& order);
     bool ItemExists(int32_t ID) const;
     // The slot below Count() that holds the ID (deleted-marked or not), or -1.
     int32_t SlotOf(int32_t ID) const { return FindSlot(ID); }
@@ -66,6 +69,10 @@ public:
 
     Searchresult Search(const std::string& alias, const std::string& text) const;
     void SortBy(const std::string& alias);
+    // The IDs of the books in slot order, and the books put in the order of
+    // such a list (the ones it does not name after them, in slot order).
+    std::vector<int32_t> Order() const;
+    void ArrangeAs(const std::vector<int32_t>& order);
     // Collates the texts SortBy(alias) orders ahead of it, on another thread
     // while nothing else uses the engine: the next SortBy takes that order
     // when the field, its texts and the locale are still the ones it was made
@@ -89,6 +96,8 @@ public:
 private:
     int32_t FindSlot(int32_t ID) const; // first slot below ItemCount, or -1
     std::vector<int32_t> UnmarkedSlots() const;
+    // Puts the item of slot source[i] into slot i, for every slot below ItemCount.
+    void Rearrange(const std::vector<int32_t>& source);
     // Views of the field's texts of those slots, valid until the items change.
     std::vector<std::string_view> FieldTexts(const std::vector<int32_t>& itemSlots, size_t field) const;
     // The positions of the texts in their collation order.

@@ -477,8 +477,6 @@ def undo_remove_several(program, folder):
     volumnia = Volumnia(program, folder)
     main = find_window(MAIN)
     try:
-        # As the last run's end saved it, in the order this run sorts by: the
-        # first save of a run writes the books in that order.
         with open(path, "rb") as file:
             before = file.read()
         main.key("ctrl+F3")

@@ -99,6 +99,29 @@ TEST_F(UndoTest, UndoGivesBackTheFileBeforeAndRedoTheFileAfter)
     }
 }
 
+// The first save after a sort writes the books in memory's order; its undo
+// gives back the file in the order it had, and memory in its own.
+TEST_F(UndoTest, AnUndoAfterASortGivesBackTheFileInItsOwnOrder)
+{
+    TCatalogue& catalogue = Open();
+    const std::string start = DatabaseBytes();
+    catalogue.SortByField("Publisher");
+    const std::vector<int32_t> sorted = catalogue.Database().Order();
+    ASSERT_NE(sorted, (std::vector<int32_t>{1, 2, 3, 4, 5, 6}));
+    catalogue.RemoveWhere("Publisher", "Penguin");
+    const std::string after = DatabaseBytes();
+    catalogue.Update(Item(1, "One"));
+    catalogue.Undo();
+    catalogue.Undo();
+    EXPECT_EQ(DatabaseBytes(), start);
+    EXPECT_EQ(catalogue.Database().Order(), sorted);
+    catalogue.Redo();
+    EXPECT_EQ(DatabaseBytes(), after);
+    catalogue.Undo();
+    EXPECT_EQ(DatabaseBytes(), start);
+    EXPECT_EQ(catalogue.Database().Order(), sorted);
+}
+
 TEST_F(UndoTest, UndoSeveralInARowGoesBackThroughEachAndANewChangeClearsTheRedo)
 {
     TCatalogue& catalogue = Open();
