@@ -1,8 +1,10 @@
 #include "widgets/HistoryListModel.h"
 
 #include "platform/Cp1252.h"
+#include "platform/LocaleTexts.h"
 
 #include <QDateTime>
+#include <QLocale>
 #include <QStringList>
 
 #include <utility>
@@ -31,8 +33,11 @@ THistoryListModel::THistoryListModel(QObject* parent) : QAbstractTableModel(pare
 QString THistoryListModel::Text(const THistoryEntry& entry, int column)
 {
     switch (column) {
-    case When:
-        return QDateTime::fromMSecsSinceEpoch(entry.Time).toLocalTime().toString(QStringLiteral("yyyy-MM-dd hh:mm"));
+    case When: {
+        // As the user's locale writes a date and a time of day.
+        const QDateTime when = QDateTime::fromMSecsSinceEpoch(entry.Time).toLocalTime();
+        return LocaleTexts::ShortDate(when.date()) + u' ' + QLocale().toString(when.time(), QLocale::ShortFormat);
+    }
     case What: {
         QString what = Cp1252::ToQString(ChangeName(entry.Change));
         if (entry.Program != "Volumnia")

@@ -5,6 +5,9 @@
 #include "widgets/ChangeBooksModel.h"
 #include "widgets/HistoryListModel.h"
 
+#include <QDateTime>
+#include <QLocale>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -31,6 +34,14 @@ TEST(HistoryListModel, ListsTheChosenEntriesInTheirOrderWithTheirBooks)
     THistoryListModel model;
     model.SetEntries(history.ReadLines(), {1, 0}); // newest first, the last change left out
     ASSERT_EQ(model.rowCount(), 2);
+    // When, as the locale writes dates and times.
+    const QDateTime time = QDateTime::fromMSecsSinceEpoch(2).toLocalTime();
+    for (const QLocale& locale : {QLocale::c(), QLocale(QLocale::Finnish, QLocale::Finland)}) {
+        QLocale::setDefault(locale);
+        EXPECT_EQ(model.index(0, THistoryListModel::When).data().toString(),
+                  locale.toString(time.date(), QLocale::ShortFormat) + u' ' +
+                      locale.toString(time.time(), QLocale::ShortFormat));
+    }
     const struct {
         int Row;
         int Column;
