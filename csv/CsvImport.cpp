@@ -266,29 +266,33 @@ int NumberRows(std::vector<TRow>& rows, TCsvCatalogue& catalogue)
 }
 
 // The due dates the file gave, beside the database once the books are in it;
-// a file that cannot be written is a note, as the books are in.
-void SaveDueDates(TCsvCatalogue& catalogue, const std::vector<TRow>& rows, std::ostream& report)
+// a file that cannot be written is a note, as the books are in. Whether they
+// were saved.
+bool SaveDueDates(TCsvCatalogue& catalogue, const std::vector<TRow>& rows, std::ostream& report)
 {
     std::vector<std::pair<TItem, QDate>> dues;
     for (const TRow& row : rows)
         if (row.Due.isValid())
             dues.emplace_back(row.Item, row.Due);
     if (dues.empty())
-        return;
+        return true;
     TDueDates dueDates(catalogue.Catalogue(), [] { return QDate::currentDate(); });
     try {
         dueDates.SetDues(dues);
     } catch (const std::exception& error) {
-        report << "Note: the due dates could not be saved: " << TCsvCatalogue::Utf8(error.what()) << "\n";
-        return;
+        report << "Note: the books are added, but their due dates could not be saved: "
+               << TCsvCatalogue::Utf8(error.what()) << "\n";
+        return false;
     }
     if (const std::string note = dueDates.TakeNote(); !note.empty())
         report << "Note: " << TCsvCatalogue::Utf8(note) << "\n";
+    return true;
 }
 
 // The counter reaches the settings file before the books reach the database:
 // a failure after it leaves a gap in the numbers, never a number used twice.
-void Save(TCsvCatalogue& catalogue, const std::vector<TRow>& rows, int32_t currentIndex, std::ostream& report)
+// Whether the due dates were saved with them.
+bool Save(TCsvCatalogue& catalogue, const std::vector<TRow>& rows, int32_t currentIndex, std::ostream& report)
 {
     TCatalogue& books = catalogue.Catalogue();
     // A safety copy that cannot be written does not stop the import; the
@@ -315,7 +319,7 @@ void Save(TCsvCatalogue& catalogue, const std::vector<TRow>& rows, int32_t curre
                           TCsvCatalogue::Utf8(error.what()) + "; nothing imported (CurrentIndex stays at " +
                           std::to_string(currentIndex) + ", so no book number is given out twice)");
     }
-    SaveDueDates(catalogue, rows, report);
+    return SaveDueDates(catalogue, rows, report);
 }
 
 } // namespace
@@ -359,13 +363,14 @@ void TCsvImport::Run(const TCsvImportOptions& options, std::ostream& report)
                           ", more than " + std::to_string(TDatabase::MaxItems) + "; nothing imported");
     const int passedOver = NumberRows(rows, catalogue);
 
+    bool duesSaved = true;
     if (options.DryRun) {
         report << "Dry run: nothing is written.\n";
         for (const TRow& row : rows)
             report << "line " << row.Line << ": ID " << row.Item.ID << ": " << TCsvCatalogue::Utf8(row.Item.Fields[0])
                    << "\n";
     } else if (!rows.empty()) {
-        Save(catalogue, rows, rows.back().Item.ID, report);
+        duesSaved = Save(catalogue, rows, rows.back().Item.ID, report);
     }
     report << (options.DryRun ? "Would add " : "Added ") << rows.size() << (rows.size() == 1 ? " book" : " books");
     if (rows.size() == 1)
@@ -389,7 +394,7 @@ void TCsvImport::Run(const TCsvImportOptions& options, std::ostream& report)
     if (!plan.Blanked.empty())
         report << "Line breaks became blanks in " << Listed(plan.Blanked, "; ") << ".\n";
     const auto dated = std::count_if(rows.begin(), rows.end(), [](const TRow& row) { return row.Due.isValid(); });
-    if (dated > 0)
+    if (dated > 0 && duesSaved)
         report << (options.DryRun ? "Would keep " : "Kept ") << dated << (dated == 1 ? " due date" : " due dates")
                << " beside the database file.\n";
     if (!plan.DueLeftOut.empty())

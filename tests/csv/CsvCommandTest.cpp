@@ -209,6 +209,17 @@ TEST_F(CsvCommand, DueDatesOfAnotherProgramAreKept)
               std::string::npos)
         << run.Out;
     EXPECT_EQ(folder.ReadFile("books.orbl.due"), "Volumnia due dates\r\n1\tEve\t2026-03-01\t2026-03-15\r\n");
+
+    // A due dates file that cannot be written: the books are in, the due dates said lost.
+    TTempWorkingFolder blocked;
+    WriteCatalogue(blocked, 0, {});
+    blocked.WriteFile("in.csv", "Title,Borrowed By,Date Borrowed,Due Date\nX,Eve,2026-03-01,2026-03-15\n");
+    ASSERT_EQ(::mkdir("books.orbl.due", 0700), 0);
+    const TRun failed = RunCsv({"import", "in.csv"});
+    ASSERT_EQ(failed.Code, 0) << failed.Err;
+    EXPECT_EQ(Held().size(), 1u);
+    EXPECT_NE(failed.Out.find("their due dates could not be saved"), std::string::npos) << failed.Out;
+    EXPECT_EQ(failed.Out.find("Kept"), std::string::npos) << failed.Out;
 }
 
 TEST_F(CsvCommand, ImportedTextReachesTheDatabaseAsTheEnginesStoreIt)
