@@ -19,7 +19,6 @@
 #include <QCheckBox>
 #include <QHeaderView>
 #include <QItemSelectionModel>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QTableView>
@@ -75,6 +74,7 @@ TfrmHistory::TfrmHistory(TCatalogue& catalogue, TShownRows& rows, TRunState& run
     : TModelessWindow(run, QStringLiteral("History"), 626, 458, stackingOwner), Catalogue(catalogue), Rows(rows)
 {
     KeepPlaceIn(Catalogue.Settings(), PositionKeyX, PositionKeyY);
+    UseDialogKeys();
     setObjectName(QStringLiteral("frmHistory"));
     FChanges = new THistoryListModel(this);
     FBooks = new TChangeBooksModel(this);
@@ -263,15 +263,4 @@ void TfrmHistory::showEvent(QShowEvent* event)
     TModelessWindow::showEvent(event);
     TErrorHandler::Guard([this] { Refresh(); });
     lstChanges->setFocus();
-}
-
-void TfrmHistory::keyPressEvent(QKeyEvent* event)
-{
-    if (DialogControls::PressFocusedButton(this, event))
-        return;
-    if (event->key() == Qt::Key_Escape) {
-        close();
-        return;
-    }
-    QWidget::keyPressEvent(event);
 }

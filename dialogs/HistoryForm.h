@@ -56,7 +56,6 @@ public slots:
 
 protected:
     void showEvent(QShowEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void ListBooks();

@@ -71,6 +71,7 @@ TfrmLoans::TfrmLoans(TCatalogue& catalogue, TShownRows& rows, TRunState& run, TD
       Dues(dues), History(std::move(history))
 {
     KeepPlaceIn(Catalogue.Settings(), PositionKeyX, PositionKeyY);
+    UseDialogKeys();
     setObjectName(QStringLiteral("frmLoans"));
 
     grpLoans = new QGroupBox(QStringLiteral("Books on loan"), this);
@@ -461,17 +462,6 @@ void TfrmLoans::showEvent(QShowEvent* event)
     if (Stale)
         TErrorHandler::Guard([this] { Refresh(); });
     lstLoans->setFocus();
-}
-
-void TfrmLoans::keyPressEvent(QKeyEvent* event)
-{
-    if (DialogControls::PressFocusedButton(this, event))
-        return;
-    if (event->key() == Qt::Key_Escape) {
-        close();
-        return;
-    }
-    QWidget::keyPressEvent(event);
 }
 
 bool TfrmLoans::eventFilter(QObject* watched, QEvent* event)

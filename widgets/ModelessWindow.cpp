@@ -5,9 +5,11 @@
 #include "platform/gui/StoredPosition.h"
 #include "platform/gui/WindowAccessible.h"
 #include "settings/RFileSystem.h"
+#include "widgets/DialogControls.h"
 #include "widgets/RunState.h"
 
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QShowEvent>
 
 TModelessWindow::TModelessWindow(TRunState& run, const QString& caption, int width, int height, QWidget* stackingOwner)
@@ -107,4 +109,15 @@ void TModelessWindow::closeEvent(QCloseEvent* event)
         event->accept();
     else
         event->ignore();
+}
+
+void TModelessWindow::keyPressEvent(QKeyEvent* event)
+{
+    if (DialogKeys && DialogControls::PressFocusedButton(this, event))
+        return;
+    if (DialogKeys && event->key() == Qt::Key_Escape) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }

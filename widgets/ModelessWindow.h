@@ -4,7 +4,8 @@
 // kept through the stored-position code the main window uses (put back on a
 // screen at any scale, never stored where the platform cannot tell where a
 // window is); the end of the run, when a window closed on the way out is not
-// closed by the user; and, for a window given an owner, stacking above it.
+// closed by the user; for a window given an owner, stacking above it; and,
+// for a window that asks, a dialog's Enter and Escape.
 #pragma once
 
 #include <QPointer>
@@ -42,6 +43,9 @@ protected:
     // centres it and replaces a place kept.
     void KeepPlaceIn(TRFileSystem& settings, const char* keyX, const char* keyY);
 
+    // Keys as in a dialog: Enter presses the focused button, Escape closes.
+    void UseDialogKeys() { DialogKeys = true; }
+
     // The user closes the window; may raise, and the window then stays open.
     // A window with kept keys writes its place when moved.
     virtual void FormClose();
@@ -50,6 +54,7 @@ protected:
 
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
     TRunState& Run;
 
@@ -62,5 +67,6 @@ private:
     const char* KeyX = nullptr;
     const char* KeyY = nullptr;
     bool Placed = false;
+    bool DialogKeys = false;
     QPointer<QWidget> Owner;
 };
