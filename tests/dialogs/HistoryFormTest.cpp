@@ -13,6 +13,7 @@
 #include <QCheckBox>
 #include <QPushButton>
 #include <QTableView>
+#include <QTest>
 
 namespace {
 
@@ -82,6 +83,8 @@ TEST_F(HistoryFormTest, AnImportIsOneChangeTakenBackAsAWhole)
     Platform.Messages.Answers = {true};
     history.btnTakeBack->click();
     EXPECT_EQ(DatabaseText(), before);
+    QTest::keyClick(&history, Qt::Key_Escape); // closes it, as a dialog
+    EXPECT_FALSE(history.isVisible());
 }
 
 } // namespace
