@@ -99,6 +99,18 @@ inline std::string Lines(const std::vector<std::string>& lines)
     return text;
 }
 
+// The settings lines of a catalogue on "books.orbl" with the usual field names.
+inline std::vector<std::string> CatalogueSettings()
+{
+    std::vector<std::string> settings = {"orbl_databasefile", "books.orbl", "vString"};
+    const char* aliases[] = {
+        "Book title", "Book author", "Publisher", "Year published", "Other information (1)", "Other information (2)",
+        "Loaner",     "Date loaned", "Spare one", "Spare two"};
+    for (int i = 0; i < 10; ++i)
+        settings.insert(settings.end(), {"orbl_alias" + std::to_string(i), aliases[i], "vString"});
+    return settings;
+}
+
 // The database file's bytes for the books, in their order.
 inline std::string DatabaseFile(const std::vector<TItem>& books)
 {

@@ -28,13 +28,9 @@ using namespace BenchBooks;
 
 std::string Settings(int32_t currentIndex)
 {
-    std::vector<std::string> settings = {
-        "CurrentIndex", std::to_string(currentIndex), "vInteger", "orbl_databasefile", "books.orbl", "vString"};
-    const char* aliases[] = {
-        "Book title", "Book author", "Publisher", "Year published", "Other information (1)", "Other information (2)",
-        "Loaner",     "Date loaned", "Spare one", "Spare two"};
-    for (int i = 0; i < 10; ++i)
-        settings.insert(settings.end(), {"orbl_alias" + std::to_string(i), aliases[i], "vString"});
+    std::vector<std::string> settings = {"CurrentIndex", std::to_string(currentIndex), "vInteger"};
+    const std::vector<std::string> catalogue = CatalogueSettings();
+    settings.insert(settings.end(), catalogue.begin(), catalogue.end());
     return Lines(settings);
 }
 

@@ -72,13 +72,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "cannot make a temporary folder\n");
         return 1;
     }
-    std::vector<std::string> settings = {"orbl_databasefile", "books.orbl", "vString"};
-    const char* aliases[] = {
-        "Book title", "Book author", "Publisher", "Year published", "Other information (1)", "Other information (2)",
-        "Loaner",     "Date loaned", "Spare one", "Spare two"};
-    for (int i = 0; i < 10; ++i)
-        settings.insert(settings.end(), {"orbl_alias" + std::to_string(i), aliases[i], "vString"});
-    TTextFile::WriteAtomically("volumnia.kelt", Lines(settings));
+    TTextFile::WriteAtomically("volumnia.kelt", Lines(CatalogueSettings()));
     std::vector<TItem> books = Books(TDatabase::MaxItems);
     for (TItem& book : books)
         book.Fields[8] = "shared";
