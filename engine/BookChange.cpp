@@ -11,7 +11,7 @@ struct TKindNames {
     const char* Shown;  // in menus and the History window
 };
 
-constexpr std::array<TKindNames, 11> Kinds = {{
+constexpr std::array<TKindNames, 13> Kinds = {{
     {TBookChangeKind::Added, "Added", "Add"},
     {TBookChangeKind::Updated, "Updated", "Edit"},
     {TBookChangeKind::Removed, "Removed", "Remove"},
@@ -23,6 +23,8 @@ constexpr std::array<TKindNames, 11> Kinds = {{
     {TBookChangeKind::Undone, "Undone", "Undo"},
     {TBookChangeKind::Redone, "Redone", "Redo"},
     {TBookChangeKind::Restored, "Restored", "Restore"},
+    {TBookChangeKind::DetailsSet, "DetailsSet", "Edit details"},
+    {TBookChangeKind::DueSet, "DueSet", "Due date"},
 }};
 
 const TKindNames& NamesOf(TBookChangeKind kind)

@@ -14,7 +14,8 @@
 // Undone and Redone: an undo or a redo of one of the others, which puts
 // back the books as they were before or after it. Restored: books put back
 // from the history (a version restored, a removed book brought back, an
-// import taken back).
+// import taken back). DetailsSet: a book's details edited; DueSet: the due
+// date of a loan set, changed or cleared.
 enum class TBookChangeKind {
     Added,
     Updated,
@@ -26,7 +27,9 @@ enum class TBookChangeKind {
     Imported,
     Undone,
     Redone,
-    Restored
+    Restored,
+    DetailsSet,
+    DueSet
 };
 
 struct TBookChange {

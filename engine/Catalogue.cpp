@@ -1,7 +1,10 @@
 #include "engine/Catalogue.h"
 
+#include "engine/FieldTable.h"
 #include "engine/History.h"
 #include "engine/ORBL.h"
+#include "platform/Crc32.h"
+#include "platform/TextFile.h"
 #include "settings/RFileSystem.h"
 #include "settings/SettingsKeys.h"
 
@@ -16,13 +19,23 @@ TCatalogue::TCatalogue() = default;
 TCatalogue::TCatalogue(std::unique_ptr<TRFileSystem> settings, std::unique_ptr<TDatabase> database)
     : FSettings(std::move(settings)), FDatabase(std::move(database))
 {
+    if (FDatabase)
+        LoadDetails();
 }
 
 TCatalogue::~TCatalogue() = default;
 
 void TCatalogue::Open(const TTaker& take)
 {
-    take(FSettings, FDatabase);
+    try {
+        take(FSettings, FDatabase);
+    } catch (...) {
+        if (FDatabase)
+            LoadDetails();
+        throw;
+    }
+    if (FDatabase)
+        LoadDetails();
 }
 
 void TCatalogue::Close()
@@ -159,9 +172,81 @@ void TCatalogue::ChangeOne(TBookChangeKind kind, int32_t id, const std::function
     Tell(told, {slot});
 }
 
+namespace {
+
+// The title or author in its own letters goes with the text it was kept for.
+void DropOwnLettersOf(const TItem& before, TItem& after)
+{
+    if (after.Fields[0] != before.Fields[0])
+        after.Details.Remove(FieldTable::TitleOwnKey);
+    if (after.Fields[1] != before.Fields[1])
+        after.Details.Remove(FieldTable::AuthorOwnKey);
+}
+
+} // namespace
+
 void TCatalogue::Update(const TItem& book)
 {
-    ChangeOne(TBookChangeKind::Updated, book.ID, [&] { FDatabase->UpdateItem(book); });
+    ChangeOne(TBookChangeKind::Updated, book.ID, [&] {
+        const std::optional<TItem> stored = Stored(book.ID);
+        if (!stored) {
+            FDatabase->UpdateItem(book); // refused with the engine's own message
+            return;
+        }
+        TItem item = book;
+        item.Details = stored->Details;
+        DropOwnLettersOf(*stored, item);
+        FDatabase->UpdateItem(item);
+    });
+}
+
+void TCatalogue::Update(const TItem& book, const TDetails& details)
+{
+    ChangeOne(TBookChangeKind::Updated, book.ID, [&] {
+        TItem item = book;
+        item.Details = details;
+        FDatabase->UpdateItem(item);
+    });
+}
+
+void TCatalogue::SetDetails(int32_t id, const TDetails& details, TBookChangeKind kind)
+{
+    ChangeOne(kind, id, [&] {
+        TItem item = Stored(id).value_or(TItem{id, {}, false});
+        item.Details = details;
+        FDatabase->UpdateItem(item);
+    });
+}
+
+void TCatalogue::AttachStray(int32_t id)
+{
+    const auto found = std::find_if(FStray.begin(), FStray.end(), [&](const TDetailsRow& row) { return row.ID == id; });
+    if (found == FStray.end())
+        return;
+    const TDetailsRow row = *found;
+    FStray.erase(found);
+    try {
+        SetDetails(id, row.Details);
+    } catch (...) {
+        FStray.push_back(row);
+        std::sort(FStray.begin(), FStray.end(), [](const TDetailsRow& a, const TDetailsRow& b) { return a.ID < b.ID; });
+        throw;
+    }
+}
+
+void TCatalogue::DiscardStray(int32_t id)
+{
+    const std::vector<TDetailsRow> before = FStray;
+    FStray.erase(std::remove_if(FStray.begin(), FStray.end(), [&](const TDetailsRow& row) { return row.ID == id; }),
+                 FStray.end());
+    if (FStray.size() == before.size())
+        return;
+    try {
+        WriteDetails(DetailsFile::Format(DetailsRows()));
+    } catch (...) {
+        FStray = before;
+        throw;
+    }
 }
 
 void TCatalogue::Remove(int32_t id)
@@ -215,7 +300,7 @@ bool SameBook(const TItem* a, const TItem* b)
 {
     if (!a || !b)
         return !a && !b;
-    return a->Fields == b->Fields;
+    return a->Fields == b->Fields && a->Details == b->Details;
 }
 
 const TItem* BookOf(const std::optional<TItem>& book)
@@ -248,6 +333,16 @@ void TCatalogue::ReplaceWhere(const std::string& alias, const std::string& oldVa
     std::vector<int32_t> places;
     change.Books = Matching(*FDatabase, alias, oldValue, places);
     FDatabase->ReplaceFieldValue(alias, oldValue, newValue);
+    if (oldValue != newValue)
+        for (const TBookChange::TBook& book : change.Books) {
+            const int32_t slot = FDatabase->SlotOf(book.ID);
+            if (slot < 0)
+                continue;
+            TItem item = FDatabase->ItemAt(slot);
+            DropOwnLettersOf(*book.Before, item);
+            if (!(item.Details == FDatabase->ItemAt(slot).Details))
+                FDatabase->SetDetails(slot, std::move(item.Details));
+        }
     SaveAndTell(std::move(change), std::move(places));
 }
 
@@ -289,7 +384,7 @@ void TCatalogue::Sorted(const std::string& alias)
 
 void TCatalogue::SaveChange()
 {
-    FDatabase->SaveToFile();
+    SaveFiles();
     // The file now holds memory's order; the order it had goes with the
     // change, for its undo.
     FSavedFileOrder = std::move(FFileOrder);
@@ -299,6 +394,7 @@ void TCatalogue::SaveChange()
 void TCatalogue::Reload()
 {
     FDatabase->LoadFromFile();
+    LoadDetails();
     FFileOrder.clear();
 }
 
@@ -306,8 +402,132 @@ void TCatalogue::SaveAtEnd(std::vector<TValue> values)
 {
     values.push_back(TRFileSystem::IntegerValue("CurrentIndex", FCurrentIndex));
     FSettings->WriteValues(values);
-    FDatabase->SaveToFile();
+    SaveFiles();
     FFileOrder.clear();
+}
+
+std::vector<TDetailsRow> TCatalogue::DetailsRows() const
+{
+    std::vector<TDetailsRow> rows;
+    for (int32_t slot = 0; slot < FDatabase->Count(); ++slot) {
+        const TItem& item = FDatabase->ItemAt(slot);
+        if (!item.Deleted && !item.Details.Empty())
+            rows.push_back({item.ID, DetailsFile::Fingerprint(item), item.Details});
+    }
+    std::sort(rows.begin(), rows.end(), [](const TDetailsRow& a, const TDetailsRow& b) { return a.ID < b.ID; });
+    // The strays after the books' own rows, in the order they were read.
+    rows.insert(rows.end(), FStray.begin(), FStray.end());
+    return rows;
+}
+
+void TCatalogue::WriteDetails(const std::string& bytes)
+{
+    const std::string name = DetailsFile::FileNameFor(FDatabase->FileName());
+    if (FDetailsKeepAside) {
+        // What stood at the name was no details file of ours: it is kept.
+        TTextFile::WriteCopyOf(name + ".unreadable", TTextFile::ReadAll(name), FDatabase->FileName());
+        FDetailsKeepAside = false;
+    }
+    // No book has details: no file, as before the first detail was given, so
+    // that an undo gives back a folder without one.
+    if (bytes == DetailsFile::Format({}))
+        TTextFile::Remove(name);
+    else
+        TTextFile::WriteCopyOf(name, bytes, FDatabase->FileName());
+    FDetailsBytes = bytes;
+}
+
+void TCatalogue::SaveFiles(const std::vector<int32_t>& order)
+{
+    const std::string content = FDatabase->FileContent(order);
+    std::vector<TDetailsRow> rows = DetailsRows();
+    const std::string details = DetailsFile::Format(rows);
+    if (!FDetailsDirty && details == FDetailsBytes) {
+        FDatabase->WriteContent(content);
+        return;
+    }
+    const uint32_t after = Crc32::Of(content);
+    const uint32_t before = FDatabase->FileHash();
+    if (after == before) {
+        // The database file stays as it is: the details file alone is the change.
+        WriteDetails(details);
+        FDetailsOnDisk = std::move(rows);
+        FDetailsDirty = false;
+        return;
+    }
+    // The rows after with the rows before beside them, then the database
+    // file, then the rows after alone: see DetailsFile.h.
+    WriteDetails(DetailsFile::FormatJournaled(rows, after, before, FDetailsOnDisk));
+    FDetailsDirty = true;
+    FDatabase->WriteContent(content);
+    FDetailsOnDisk = std::move(rows);
+    try {
+        WriteDetails(details);
+        FDetailsDirty = false;
+    } catch (const std::exception&) {
+        // The journal names the database file as saved, so the rows after
+        // are the ones read; the next save writes the file clean.
+    }
+}
+
+void TCatalogue::LoadDetails()
+{
+    FStray.clear();
+    FDetailsOnDisk.clear();
+    FDetailsDirty = false;
+    FDetailsKeepAside = false;
+    FDetailsBytes = DetailsFile::Format({});
+    const std::string name = DetailsFile::FileNameFor(FDatabase->FileName());
+    if (FDatabase->FileName().empty() || !TTextFile::Exists(name))
+        return;
+    std::string bytes;
+    try {
+        bytes = TTextFile::ReadAll(name);
+    } catch (const std::exception& error) {
+        FDetailsNote = "The details file " + name + " could not be read (" + error.what() +
+                       "); the books are shown without their details.";
+        FDetailsKeepAside = true;
+        FDetailsDirty = true;
+        return;
+    }
+    const DetailsFile::TContent content = DetailsFile::Parse(bytes);
+    if (content.NotOurs) {
+        FDetailsNote =
+            "The file " + name + " is no details file; it is kept aside as " + name + ".unreadable at the next change.";
+        FDetailsKeepAside = true;
+        FDetailsDirty = true;
+        return;
+    }
+    const std::vector<TDetailsRow>& rows = DetailsFile::RowsFor(content, FDatabase->FileHash());
+    for (const TDetailsRow& row : rows) {
+        const int32_t slot = FDatabase->SlotOf(row.ID);
+        if (slot >= 0 && !FDatabase->ItemAt(slot).Deleted &&
+            DetailsFile::Fingerprint(FDatabase->ItemAt(slot)) == row.Fingerprint &&
+            FDatabase->ItemAt(slot).Details.Empty())
+            FDatabase->SetDetails(slot, row.Details);
+        else
+            FStray.push_back(row);
+    }
+    FDetailsOnDisk = rows;
+    FDetailsBytes = std::move(bytes);
+    FDetailsDirty = content.HasJournal || content.Damaged > 0;
+    if (content.Damaged > 0)
+        FDetailsNote = std::to_string(content.Damaged) + (content.Damaged == 1 ? " damaged line" : " damaged lines") +
+                       " of the details file " + name + " passed over.";
+    if (!FStray.empty()) {
+        if (!FDetailsNote.empty())
+            FDetailsNote += ' ';
+        FDetailsNote += std::to_string(FStray.size()) +
+                        (FStray.size() == 1 ? " book's details no longer match" : " books' details no longer match") +
+                        " the book of their number (changed outside Volumnia); they are kept for a look.";
+    }
+}
+
+std::string TCatalogue::TakeDetailsNote()
+{
+    std::string note;
+    note.swap(FDetailsNote);
+    return note;
 }
 
 std::vector<int32_t> TCatalogue::SlotsOf(const TBookChange& change) const
@@ -392,7 +612,7 @@ TBookChange TCatalogue::Move(TBookChangeKind kind, std::vector<TMove> moves, con
         } else {
             // The file goes back to the order it had, memory keeps its own.
             const std::vector<int32_t> memoryOrder = FDatabase->Order();
-            FDatabase->SaveToFile(fileOrder);
+            SaveFiles(fileOrder);
             FDatabase->ArrangeAs(memoryOrder);
             FFileOrder = fileOrder;
         }
@@ -400,6 +620,7 @@ TBookChange TCatalogue::Move(TBookChangeKind kind, std::vector<TMove> moves, con
         // The file is as it was: so is memory once read back from it, in the
         // order it had.
         FDatabase->LoadFromFile();
+        LoadDetails();
         FDatabase->ArrangeAs(orderBefore);
         throw;
     }

@@ -9,6 +9,7 @@
 #pragma once
 
 #include "engine/BookChange.h"
+#include "engine/DetailsFile.h"
 #include "engine/Item.h"
 #include "settings/Value.h"
 
@@ -94,8 +95,25 @@ public:
     void AddNumbered(const std::vector<TItem>& books, TCounter counter,
                      TBookChangeKind kind = TBookChangeKind::Imported);
 
-    // Replaces the stored book of that ID, all ten fields.
+    // Replaces the stored book of that ID, all ten fields. The book keeps
+    // its details, but for the title or author in its own letters where
+    // that field changed (they belonged to the old text).
     void Update(const TItem& book);
+    // The same with the book's details replaced by details, in one change.
+    void Update(const TItem& book, const TDetails& details);
+    // Replaces the details of the book of that ID; its fields stay. Kind
+    // DetailsSet ("Edit details") unless another is given (a due date set).
+    void SetDetails(int32_t id, const TDetails& details, TBookChangeKind kind = TBookChangeKind::DetailsSet);
+
+    // Rows of the details file that belong to no book as it stands (its title
+    // or author was changed outside the program, or the book is gone): kept
+    // in the file, never attached to the book now under that number, until
+    // attached or set aside here. Both are changes like any other.
+    const std::vector<TDetailsRow>& StrayDetails() const { return FStray; }
+    void AttachStray(int32_t id);
+    void DiscardStray(int32_t id);
+    // What went wrong reading the details file, once.
+    std::string TakeDetailsNote();
     void Remove(int32_t id);
     // Only the loaner and the loan date change: the book keeps every other field.
     void Lend(int32_t id, const std::string& loaner, const std::string& date);
@@ -171,6 +189,17 @@ private:
     // Tells a saved change: to the history, to the undo (places: where each
     // book stood before it), then by BooksChanged.
     void Tell(const TBookChange& change, std::vector<int32_t> places, bool undoable = true);
+    // Reads the details file and attaches each row to its book (see
+    // engine/DetailsFile.h for the journal and the fingerprint); never raises.
+    void LoadDetails();
+    // The details file's rows as memory holds them, strays included, in the
+    // file's order.
+    std::vector<TDetailsRow> DetailsRows() const;
+    // Saves the database file (with the books of order first) and, where
+    // they changed, the details, in the order that lets a kill leave every
+    // book its old or its new details (DetailsFile.h).
+    void SaveFiles(const std::vector<int32_t>& order = {});
+    void WriteDetails(const std::string& bytes);
     struct TStep {
         TBookChange Change;
         std::vector<int32_t> SlotsBefore;
@@ -208,6 +237,19 @@ private:
     std::string FProgram;
     std::function<int64_t()> FNow;
     std::function<void(const std::string&)> FHistoryProblem;
+
+    // The details file as last read or written: its bytes, and the rows that
+    // go with the database file on disk. Dirty: its bytes are not the clean
+    // form of those rows (a journal left, damaged lines), so the next save
+    // writes it.
+    std::string FDetailsBytes;
+    std::vector<TDetailsRow> FDetailsOnDisk;
+    bool FDetailsDirty = false;
+    // A file at the details file's name that is not one: kept aside before
+    // the first write.
+    bool FDetailsKeepAside = false;
+    std::vector<TDetailsRow> FStray;
+    std::string FDetailsNote;
 
     std::unique_ptr<TRFileSystem> FSettings;
     std::unique_ptr<TDatabase> FDatabase;

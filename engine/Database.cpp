@@ -7,6 +7,7 @@
 #include "engine/EDatabaseError.h"
 #include "engine/EORBLError.h"
 #include "platform/AnsiText.h"
+#include "platform/Crc32.h"
 #include "platform/EConvertError.h"
 #include "platform/EInOutError.h"
 #include "platform/IntegerConversion.h"
@@ -45,6 +46,7 @@ TItem SanitizedItem(const TItem& item)
     for (size_t f = 0; f < copy.Fields.size(); ++f)
         copy.Fields[f] = Sanitized(item.Fields[f]);
     copy.Deleted = false;
+    copy.Details = item.Details;
     return copy;
 }
 
@@ -134,6 +136,7 @@ void TDatabase::LoadFromFile()
         TItem& item = staged[static_cast<size_t>(loaded++)];
         item.ID = id;
         item.Deleted = false;
+        item.Details.Clear(); // the catalogue attaches them from the details file
         // Reading past the end gives empty lines: a last item that merely
         // lacks its trailing empty lines gets empty texts for them. One cut
         // inside a line is damaged: the cut text would be saved as whole.
@@ -158,6 +161,7 @@ void TDatabase::LoadFromFile()
     // completed items in place, the slots above them untouched. The replaced
     // items go to the load buffer, whose texts the next load overwrites.
     FFileSize = static_cast<int32_t>(std::min<size_t>(data.size() / 128, INT32_MAX));
+    FFileHash = Crc32::Of(data);
     std::swap_ranges(staged.begin(), staged.begin() + loaded, Items->begin());
     SlotIndexValid = false;
     if (noData)
@@ -178,6 +182,11 @@ void TDatabase::SaveToFile()
 }
 
 void TDatabase::SaveToFile(const std::vector<int32_t>& order)
+{
+    WriteContent(FileContent(order));
+}
+
+std::string TDatabase::FileContent(const std::vector<int32_t>& order) const
 {
     size_t size = 0;
     for (int32_t i = 0; i < ItemCount; ++i) {
@@ -208,6 +217,11 @@ void TDatabase::SaveToFile(const std::vector<int32_t>& order)
             write(slot);
     for (int32_t i = 0; i < ItemCount; ++i)
         write(i);
+    return content;
+}
+
+void TDatabase::WriteContent(const std::string& content)
+{
     // The run's first save keeps the file as the run found it. The copy is a
     // help, not a condition: when it cannot be written the save goes ahead.
     // What became of it is told once the save's own outcome is known, so the
@@ -255,7 +269,22 @@ void TDatabase::SaveToFile(const std::vector<int32_t>& order)
         BackupPending = false;
         std::string().swap(BackupImage);
     }
+    // The file read back has no details: each book keeps the ones it had.
+    std::vector<std::pair<int32_t, TDetails>> details;
+    for (int32_t i = 0; i < ItemCount; ++i) {
+        TItem& item = (*Items)[static_cast<size_t>(i)];
+        if (!item.Deleted && !item.Details.Empty())
+            details.emplace_back(item.ID, std::move(item.Details));
+    }
     LoadFromFile();
+    for (auto& [id, kept] : details)
+        if (const int32_t slot = FindSlot(id); slot >= 0)
+            (*Items)[static_cast<size_t>(slot)].Details = std::move(kept);
+}
+
+void TDatabase::SetDetails(int32_t slot, TDetails details)
+{
+    (*Items)[static_cast<size_t>(slot)].Details = std::move(details);
 }
 
 void TDatabase::TellBackupProblem(const std::string& text)

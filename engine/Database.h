@@ -42,6 +42,16 @@ public:
     // The same with the books of those IDs first, in that order (the order a
     // file had, which an undo gives back), then the others in slot order.
     void SaveToFile(const std::vector<int32_t>& order);
+    // SaveToFile in two steps: the bytes it would write (the books of order
+    // first), and the writing of such bytes, the backup and the read-back
+    // included. The books keep their details over the read-back.
+    std::string FileContent(const std::vector<int32_t>& order = {}) const;
+    void WriteContent(const std::string& content);
+    // The CRC-32 of the file's bytes as last loaded or saved.
+    uint32_t FileHash() const { return FFileHash; }
+    // The details of the book in a slot below Count(), which the file does
+    // not hold: the catalogue attaches them from the details file.
+    void SetDetails(int32_t slot, TDetails details);
     bool ItemExists(int32_t ID) const;
     // The slot below Count() that holds the ID (deleted-marked or not), or -1.
     int32_t SlotOf(int32_t ID) const { return FindSlot(ID); }
@@ -132,4 +142,5 @@ private:
     bool BackupProblemTold = false;
     std::string BackupImage;
     int32_t FFileSize = 0;
+    uint32_t FFileHash = 0;
 };

@@ -1,5 +1,6 @@
 #include "engine/History.h"
 
+#include "platform/Crc32.h"
 #include "platform/EInOutError.h"
 #include "platform/TextFile.h"
 
@@ -7,62 +8,18 @@
 #include <array>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 #include <string_view>
 
 namespace {
 
+// VH1 lines hold the ten texts of each book; VH2 lines, written where a
+// book of the change has details, follow each book's texts with its details
+// (a count, then key and value for each, UTF-8).
 const char* const Mark = "VH1";
+const char* const DetailsMark = "VH2";
 
-// CRC-32 (the polynomial of zip and PNG), eight bytes a step: table k gives
-// the CRC of a byte followed by k zero bytes.
-using TCrcTables = std::array<std::array<uint32_t, 256>, 8>;
-
-const TCrcTables& CrcTables()
-{
-    static const TCrcTables tables = [] {
-        TCrcTables t{};
-        for (uint32_t i = 0; i < 256; ++i) {
-            uint32_t c = i;
-            for (int k = 0; k < 8; ++k)
-                c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-            t[0][i] = c;
-        }
-        for (size_t k = 1; k < t.size(); ++k)
-            for (size_t i = 0; i < 256; ++i)
-                t[k][i] = (t[k - 1][i] >> 8) ^ t[0][t[k - 1][i] & 0xFFu];
-        return t;
-    }();
-    return tables;
-}
-
-uint32_t Crc32(const char* data, size_t size)
-{
-    const TCrcTables& t = CrcTables();
-    const auto* p = reinterpret_cast<const unsigned char*>(data);
-    const auto word = [](const unsigned char* b) {
-        return uint32_t(b[0]) | uint32_t(b[1]) << 8 | uint32_t(b[2]) << 16 | uint32_t(b[3]) << 24;
-    };
-    uint32_t crc = 0xFFFFFFFFu;
-    for (; size >= 8; p += 8, size -= 8) {
-        const uint32_t one = crc ^ word(p);
-        const uint32_t two = word(p + 4);
-        crc = t[7][one & 0xFFu] ^ t[6][(one >> 8) & 0xFFu] ^ t[5][(one >> 16) & 0xFFu] ^ t[4][one >> 24] ^
-              t[3][two & 0xFFu] ^ t[2][(two >> 8) & 0xFFu] ^ t[1][(two >> 16) & 0xFFu] ^ t[0][two >> 24];
-    }
-    for (; size > 0; ++p, --size)
-        crc = t[0][(crc ^ *p) & 0xFFu] ^ (crc >> 8);
-    return crc ^ 0xFFFFFFFFu;
-}
-
-// Eight lower-case hex digits.
-std::array<char, 8> Hex(uint32_t value)
-{
-    static const char digits[] = "0123456789abcdef";
-    std::array<char, 8> text{};
-    for (size_t i = 0; i < text.size(); ++i)
-        text[i] = digits[(value >> (28 - 4 * i)) & 0xFu];
-    return text;
-}
+using Crc32::Hex;
 
 // A tab and the text escaped; the runs between escapes go in whole.
 void AddText(std::string& line, const std::string& text)
@@ -176,14 +133,15 @@ bool Parse(std::string_view line, THistoryEntry* entry)
     const size_t lastTab = line.rfind('\t');
     if (lastTab == std::string_view::npos || line.size() - lastTab != 9)
         return false;
-    const std::array<char, 8> crc = Hex(Crc32(line.data(), lastTab));
+    const std::array<char, 8> crc = Hex(Crc32::Of(line.data(), lastTab));
     if (line.substr(lastTab + 1) != std::string_view(crc.data(), crc.size()))
         return false;
     TParts parts(line.substr(0, lastTab));
     std::string_view mark, time, program, kind, count;
     if (!parts.Next(mark) || !parts.Next(time) || !parts.Next(program) || !parts.Next(kind) || !parts.Next(count) ||
-        mark != Mark)
+        (mark != Mark && mark != DetailsMark))
         return false;
+    const bool withDetails = mark == DetailsMark;
     long long when = 0;
     long long books = 0;
     TBookChangeKind changeKind = TBookChangeKind::Updated;
@@ -202,8 +160,10 @@ bool Parse(std::string_view line, THistoryEntry* entry)
     for (long long b = 0; b < books; ++b) {
         std::string_view number, marks;
         long long id = 0;
-        if (!parts.Next(number) || !parts.Next(marks) || !Number(number, id) || marks.size() != 2 ||
-            (marks[0] != 'B' && marks[0] != '-') || (marks[1] != 'A' && marks[1] != '-'))
+        // A number no book can have (0, negative, past 32 bits) is damage.
+        if (!parts.Next(number) || !parts.Next(marks) || !Number(number, id) || id <= 0 ||
+            id > std::numeric_limits<int32_t>::max() || marks.size() != 2 || (marks[0] != 'B' && marks[0] != '-') ||
+            (marks[1] != 'A' && marks[1] != '-'))
             return false;
         book.ID = static_cast<int32_t>(id);
         for (size_t which = 0; which < 2; ++which) {
@@ -219,6 +179,22 @@ bool Parse(std::string_view line, THistoryEntry* entry)
                 if (!parts.Next(text) || !Unescaped(text, entry ? &field : nullptr))
                     return false;
             }
+            if (!withDetails)
+                continue;
+            std::string_view countText;
+            long long values = 0;
+            if (!parts.Next(countText) || !Number(countText, values) || values < 0)
+                return false;
+            std::string key;
+            std::string value;
+            for (long long v = 0; v < values; ++v) {
+                std::string_view keyText, valueText;
+                if (!parts.Next(keyText) || !parts.Next(valueText) || !Unescaped(keyText, &key) || key.empty() ||
+                    !Unescaped(valueText, entry ? &value : nullptr))
+                    return false;
+                if (entry)
+                    item->Details.Set(key, value);
+            }
         }
         if (entry)
             entry->Change.Books.push_back(std::move(book));
@@ -231,7 +207,9 @@ bool TouchesBook(std::string_view line, int32_t id)
 {
     TParts parts(line.substr(0, line.rfind('\t')));
     std::string_view part, marks;
-    for (int header = 0; header < 4; ++header)
+    parts.Next(part);
+    const bool withDetails = part == DetailsMark;
+    for (int header = 1; header < 4; ++header)
         parts.Next(part);
     long long books = 0;
     if (!parts.Next(part) || !Number(part, books))
@@ -242,9 +220,17 @@ bool TouchesBook(std::string_view line, int32_t id)
             return false;
         if (static_cast<int32_t>(bookId) == id) // as Parse makes the ID
             return true;
-        const int fields = (marks[0] == 'B' ? 10 : 0) + (marks[1] == 'A' ? 10 : 0);
-        for (int f = 0; f < fields; ++f)
-            parts.Next(part);
+        for (size_t which = 0; which < 2; ++which) {
+            if (marks[which] == '-')
+                continue;
+            for (int f = 0; f < 10; ++f)
+                parts.Next(part);
+            long long values = 0;
+            if (withDetails && (!parts.Next(part) || !Number(part, values)))
+                return false;
+            for (long long v = 0; v < 2 * values; ++v)
+                parts.Next(part);
+        }
     }
     return false;
 }
@@ -290,16 +276,21 @@ std::string THistory::Encode(const THistoryEntry& entry)
 std::string THistory::Encode(int64_t time, const std::string& program, const TBookChange& change)
 {
     size_t size = 64 + program.size();
+    bool withDetails = false;
     for (const TBookChange::TBook& book : change.Books) {
         size += 16;
         for (const std::optional<TItem>* item : {&book.Before, &book.After})
-            if (*item)
+            if (*item) {
                 for (const std::string& field : (*item)->Fields)
                     size += 1 + field.size();
+                for (const auto& [key, value] : (*item)->Details.Values())
+                    size += 2 + key.size() + value.size();
+                withDetails = withDetails || !(*item)->Details.Empty();
+            }
     }
     std::string line;
     line.reserve(size);
-    line = Mark;
+    line = withDetails ? DetailsMark : Mark;
     line += '\t' + std::to_string(time);
     AddText(line, program);
     line += '\t' + KindName(change.Kind);
@@ -308,12 +299,21 @@ std::string THistory::Encode(int64_t time, const std::string& program, const TBo
         line += '\t' + std::to_string(book.ID) + '\t';
         line += book.Before ? 'B' : '-';
         line += book.After ? 'A' : '-';
-        for (const std::optional<TItem>* item : {&book.Before, &book.After})
-            if (*item)
-                for (const std::string& field : (*item)->Fields)
-                    AddText(line, field);
+        for (const std::optional<TItem>* item : {&book.Before, &book.After}) {
+            if (!*item)
+                continue;
+            for (const std::string& field : (*item)->Fields)
+                AddText(line, field);
+            if (!withDetails)
+                continue;
+            line += '\t' + std::to_string((*item)->Details.Size());
+            for (const auto& [key, value] : (*item)->Details.Values()) {
+                AddText(line, key);
+                AddText(line, value);
+            }
+        }
     }
-    const std::array<char, 8> crc = Hex(Crc32(line.data(), line.size()));
+    const std::array<char, 8> crc = Hex(Crc32::Of(line.data(), line.size()));
     line += '\t';
     line.append(crc.data(), crc.size());
     line += "\r\n";

@@ -5,6 +5,9 @@
 //   VH1 <time ms UTC> <program> <kind> <book count>
 //   then per book: <ID> <B or -><A or -> [10 fields before] [10 fields after]
 //   and last the CRC-32 of everything before it, 8 hex digits.
+// A change with details is written VH2: each book's ten fields are followed
+// by its details, a count and then key and value for each (UTF-8). VH1
+// lines, of changes without details and of earlier versions, still read.
 // A tab, a backslash, CR or LF inside a text is written \t, \\, \r, \n.
 // A line cut by a kill or damaged on disk fails its checksum and is passed
 // over; the file is only appended to, so a kill loses at most the entry

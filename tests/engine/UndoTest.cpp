@@ -3,6 +3,7 @@
 // book changed since refuses the undo and nothing is written. And the history
 // beside the file: what it records, damaged and cut entries, its size limit.
 #include "engine/Catalogue.h"
+#include "engine/DetailsFile.h"
 #include "engine/History.h"
 #include "tests/engine/EngineFixture.h"
 
@@ -14,7 +15,8 @@ using namespace EngineTest;
 
 class UndoTest : public TEngineFixture {
 protected:
-    TCatalogue& Open(bool fresh = true)
+    // With details: books 2, 3 and 4 have details in the details file.
+    TCatalogue& Open(bool fresh = true, bool details = false)
     {
         std::vector<TItem> books = Numbered(6);
         for (int i : {1, 3, 4})
@@ -26,6 +28,22 @@ protected:
         WriteSettings(lines);
         if (fresh)
             WriteDatabase(FileOf(books));
+        if (fresh && details) {
+            std::vector<TDetailsRow> rows;
+            for (int i : {1, 2, 3}) {
+                TDetails d;
+                d.Set("isbn", "978055213107" + std::to_string(i));
+                d.Set("series", "Discworld");
+                d.Set("series_number", std::to_string(i * 5));
+                d.Set("tags", "fantasy, humour");
+                if (i == 3)
+                    d.Set("due", "2026-03-15");
+                rows.push_back({books[i].ID, DetailsFile::Fingerprint(books[i]), d});
+            }
+            Folder.WriteFile("books.orbl.details", DetailsFile::Format(rows));
+        } else if (fresh) {
+            Folder.Remove("books.orbl.details");
+        }
         auto settings = std::make_unique<TRFileSystem>("volumnia.kelt");
         auto database = std::make_unique<TDatabase>(*settings);
         Catalogue = std::make_unique<TCatalogue>(std::move(settings), std::move(database));
@@ -34,6 +52,12 @@ protected:
         QObject::connect(Catalogue.get(), &TCatalogue::BooksChanged,
                          [this](const TBookChange& change) { Told.push_back(change.Kind); });
         return *Catalogue;
+    }
+    // Both files: the database's bytes and the details file's (empty when none).
+    std::string Files() const
+    {
+        return DatabaseBytes() + "|" +
+               (Folder.Exists("books.orbl.details") ? Folder.ReadFile("books.orbl.details") : std::string());
     }
     std::vector<THistoryEntry> History(std::string* note = nullptr) const
     {
@@ -72,31 +96,87 @@ TEST_F(UndoTest, UndoGivesBackTheFileBeforeAndRedoTheFileAfter)
          "Import (2 books)"},
         {"version restored", [](TCatalogue& c) { c.RestoreVersion(Item(6, "Old title")); }, "Restore"},
         {"removed book brought back", [](TCatalogue& c) { c.BringBack(Item(9, "Gone", "", "x")); }, "Restore"},
+        {"details set",
+         [](TCatalogue& c) {
+             TDetails d;
+             d.Set("rating", "4");
+             c.SetDetails(3, d);
+         },
+         "Edit details"},
+        {"due date set or cleared",
+         [](TCatalogue& c) {
+             TDetails d = c.Database().ItemAt(3).Details;
+             d.Set("due", d.Has("due") ? "" : "2026-04-01");
+             c.SetDetails(4, d, TBookChangeKind::DueSet);
+         },
+         "Due date"},
+        {"edit and details in one", [](TCatalogue& c) { c.Update(Item(2, "Retitled"), TDetails()); }, "Edit"},
     };
-    for (const auto& test : cases) {
-        SCOPED_TRACE(test.What);
-        TCatalogue& catalogue = Open();
-        const std::string before = DatabaseBytes();
-        test.Change(catalogue);
-        const std::string after = DatabaseBytes();
-        ASSERT_NE(after, before);
-        EXPECT_EQ(catalogue.UndoName(), test.Name);
-        EXPECT_FALSE(catalogue.CanRedo());
-        catalogue.Undo();
-        EXPECT_EQ(DatabaseBytes(), before);
-        EXPECT_FALSE(catalogue.CanUndo());
-        EXPECT_EQ(catalogue.RedoName(), test.Name);
-        catalogue.Redo();
-        EXPECT_EQ(DatabaseBytes(), after);
-        catalogue.Undo();
-        EXPECT_EQ(DatabaseBytes(), before);
-        EXPECT_EQ(Told.size(), 4u);
-        EXPECT_EQ(Told[1], TBookChangeKind::Undone);
-        EXPECT_EQ(Told[2], TBookChangeKind::Redone);
-        EXPECT_EQ(History().size(), 4u);
-        Told.clear();
-        Folder.WriteFile("books.orbl.history", "");
-    }
+    for (const bool details : {false, true})
+        for (const auto& test : cases) {
+            SCOPED_TRACE(std::string(test.What) + (details ? " with details" : ""));
+            TCatalogue& catalogue = Open(true, details);
+            const std::string before = Files();
+            test.Change(catalogue);
+            const std::string after = Files();
+            ASSERT_NE(after, before);
+            EXPECT_EQ(catalogue.UndoName(), test.Name);
+            EXPECT_FALSE(catalogue.CanRedo());
+            catalogue.Undo();
+            EXPECT_EQ(Files(), before);
+            EXPECT_FALSE(catalogue.CanUndo());
+            EXPECT_EQ(catalogue.RedoName(), test.Name);
+            catalogue.Redo();
+            EXPECT_EQ(Files(), after);
+            catalogue.Undo();
+            EXPECT_EQ(Files(), before);
+            EXPECT_EQ(Told.size(), 4u);
+            EXPECT_EQ(Told[1], TBookChangeKind::Undone);
+            EXPECT_EQ(Told[2], TBookChangeKind::Redone);
+            EXPECT_EQ(History().size(), 4u);
+            Told.clear();
+            Folder.WriteFile("books.orbl.history", "");
+        }
+}
+
+// A book given its details, then edited in the main window and removed, comes
+// back whole with two undos, both files byte for byte, and a new run reads
+// the history of its details.
+TEST_F(UndoTest, ABookWithDetailsEditedAndRemovedComesBackWhole)
+{
+    TCatalogue& catalogue = Open();
+    const std::string start = Files();
+    TDetails details;
+    details.Set("isbn", "9780552131070");
+    details.Set("series", "Discworld");
+    details.Set("series_number", "10");
+    details.Set("tags", "fantasy, humour");
+    details.Set("status", "read");
+    details.Set("finished", "2026-11-30");
+    details.Set("rating", "4");
+    catalogue.SetDetails(5, details);
+    const std::string detailed = Files();
+    ASSERT_NE(detailed, start);
+    catalogue.Update(Item(5, "Mort", "Terry Pratchett", "Corgi"));
+    EXPECT_EQ(catalogue.Database().ItemAt(4).Details, details);
+    const std::string edited = Files();
+    catalogue.Remove(5);
+    EXPECT_FALSE(Folder.Exists("books.orbl.details"));
+    catalogue.Undo();
+    EXPECT_EQ(Files(), edited);
+    catalogue.Undo();
+    EXPECT_EQ(Files(), detailed);
+    EXPECT_EQ(catalogue.Database().ItemAt(4).Details, details);
+    catalogue.Undo();
+    EXPECT_EQ(Files(), start);
+
+    Open(false);
+    EXPECT_TRUE(Catalogue->Database().ItemAt(4).Details.Empty());
+    const std::vector<THistoryEntry> history = History();
+    ASSERT_EQ(history.size(), 6u);
+    EXPECT_EQ(history[0].Change.Kind, TBookChangeKind::DetailsSet);
+    EXPECT_EQ(history[0].Change.Books[0].After->Details, details);
+    EXPECT_EQ(history[2].Change.Books[0].Before->Details, details);
 }
 
 // The first save after a sort writes the books in memory's order; its undo
@@ -250,6 +330,22 @@ TEST_F(UndoTest, AnEntryIsStoredAsItsLineWithItsChecksum)
     ASSERT_TRUE(THistory::Decode(line.substr(0, line.size() - 2), read));
     EXPECT_EQ(read.Change.Books[0].After->Fields[0], "Tab\there");
     EXPECT_FALSE(THistory::Decode("X" + line.substr(1, line.size() - 3), read));
+
+    // With details the line is VH2 and gives them back; a number no book can
+    // have makes a line damaged.
+    THistoryEntry detailed = entry;
+    detailed.Change.Books[0].After->Details.Set("tags", "a\tb");
+    const std::string two = THistory::Encode(detailed);
+    EXPECT_EQ(two.substr(0, 4), "VH2\t");
+    ASSERT_TRUE(THistory::Decode(two.substr(0, two.size() - 2), read));
+    EXPECT_EQ(read.Change.Books[0].After->Details.Value("tags"), "a\tb");
+    EXPECT_TRUE(read.Change.Books[0].Before->Details.Empty());
+    for (const int32_t bad : {0, -3}) {
+        THistoryEntry wrong = entry;
+        wrong.Change.Books[0].ID = bad;
+        const std::string encoded = THistory::Encode(wrong);
+        EXPECT_FALSE(THistory::Decode(encoded.substr(0, encoded.size() - 2), read)) << bad;
+    }
 }
 
 } // namespace

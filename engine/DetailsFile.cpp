@@ -1,0 +1,226 @@
+#include "engine/DetailsFile.h"
+
+#include "platform/Crc32.h"
+
+#include <charconv>
+
+namespace {
+
+const std::string_view Header = "Volumnia details";
+const std::string_view JournalMark = "journal";
+
+void AddText(std::string& out, std::string_view text)
+{
+    out += '\t';
+    for (const char c : text) {
+        switch (c) {
+        case '\t':
+            out += "\\t";
+            break;
+        case '\\':
+            out += "\\\\";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        default:
+            out += c;
+        }
+    }
+}
+
+bool Unescape(std::string_view text, std::string& out)
+{
+    out.clear();
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\\') {
+            out += text[i];
+            continue;
+        }
+        if (++i == text.size())
+            return false;
+        switch (text[i]) {
+        case 't':
+            out += '\t';
+            break;
+        case '\\':
+            out += '\\';
+            break;
+        case 'r':
+            out += '\r';
+            break;
+        case 'n':
+            out += '\n';
+            break;
+        default:
+            return false;
+        }
+    }
+    return true;
+}
+
+std::vector<std::string_view> Split(std::string_view line)
+{
+    std::vector<std::string_view> parts;
+    size_t from = 0;
+    while (true) {
+        const size_t tab = line.find('\t', from);
+        parts.push_back(line.substr(from, tab == std::string_view::npos ? std::string_view::npos : tab - from));
+        if (tab == std::string_view::npos)
+            return parts;
+        from = tab + 1;
+    }
+}
+
+bool IsHex8(std::string_view text)
+{
+    if (text.size() != 8)
+        return false;
+    for (const char c : text)
+        if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f')))
+            return false;
+    return true;
+}
+
+bool ReadHash(std::string_view text, uint32_t& hash)
+{
+    if (!IsHex8(text))
+        return false;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), hash, 16);
+    return error == std::errc() && end == text.data() + text.size();
+}
+
+bool ReadRow(std::string_view line, TDetailsRow& row)
+{
+    const std::vector<std::string_view> parts = Split(line);
+    if (parts.size() < 4 || parts.size() % 2 != 0 || !IsHex8(parts[1]))
+        return false;
+    const std::string_view id = parts[0];
+    const auto [end, error] = std::from_chars(id.data(), id.data() + id.size(), row.ID);
+    if (error != std::errc() || end != id.data() + id.size() || row.ID <= 0)
+        return false;
+    row.Fingerprint = std::string(parts[1]);
+    row.Details.Clear();
+    std::string key;
+    std::string value;
+    for (size_t i = 2; i < parts.size(); i += 2) {
+        if (!Unescape(parts[i], key) || key.empty() || !Unescape(parts[i + 1], value) || row.Details.Has(key))
+            return false;
+        row.Details.Set(key, value);
+    }
+    return !row.Details.Empty();
+}
+
+void AddRows(std::string& out, const std::vector<TDetailsRow>& rows)
+{
+    for (const TDetailsRow& row : rows) {
+        out += std::to_string(row.ID);
+        AddText(out, row.Fingerprint);
+        for (const auto& [key, value] : row.Details.Values()) {
+            AddText(out, key);
+            AddText(out, value);
+        }
+        out += "\r\n";
+    }
+}
+
+std::string HexOf(uint32_t value)
+{
+    const std::array<char, 8> hex = Crc32::Hex(value);
+    return std::string(hex.data(), hex.size());
+}
+
+} // namespace
+
+namespace DetailsFile {
+
+std::string FileNameFor(const std::string& databaseFileName)
+{
+    return databaseFileName + ".details";
+}
+
+std::string Fingerprint(const TItem& book)
+{
+    std::string text = book.Fields[0];
+    text += '\x1f';
+    text += book.Fields[1];
+    return HexOf(Crc32::Of(text));
+}
+
+std::string Format(const std::vector<TDetailsRow>& rows)
+{
+    std::string out(Header);
+    out += "\r\n";
+    AddRows(out, rows);
+    return out;
+}
+
+std::string FormatJournaled(const std::vector<TDetailsRow>& rows, uint32_t hashAfter, uint32_t hashBefore,
+                            const std::vector<TDetailsRow>& rowsBefore)
+{
+    std::string out = Format(rows);
+    out += JournalMark;
+    out += '\t' + HexOf(hashAfter) + '\t' + HexOf(hashBefore) + "\r\n";
+    AddRows(out, rowsBefore);
+    return out;
+}
+
+TContent Parse(std::string_view bytes)
+{
+    TContent content;
+    if (bytes.substr(0, 3) == "\xEF\xBB\xBF")
+        bytes.remove_prefix(3);
+    bool first = true;
+    std::vector<TDetailsRow>* into = &content.Rows;
+    size_t from = 0;
+    while (from < bytes.size()) {
+        size_t end = bytes.find('\n', from);
+        if (end == std::string_view::npos)
+            end = bytes.size();
+        std::string_view line = bytes.substr(from, end - from);
+        from = end + 1;
+        if (!line.empty() && line.back() == '\r')
+            line.remove_suffix(1);
+        if (first) {
+            first = false;
+            if (line != Header) {
+                content.NotOurs = true;
+                return content;
+            }
+            continue;
+        }
+        if (line.empty())
+            continue;
+        if (line.substr(0, JournalMark.size() + 1) == std::string(JournalMark) + '\t') {
+            const std::vector<std::string_view> parts = Split(line);
+            if (!content.HasJournal && parts.size() == 3 && ReadHash(parts[1], content.HashAfter) &&
+                ReadHash(parts[2], content.HashBefore)) {
+                content.HasJournal = true;
+                into = &content.RowsBefore;
+            } else {
+                ++content.Damaged;
+            }
+            continue;
+        }
+        TDetailsRow row;
+        if (ReadRow(line, row))
+            into->push_back(std::move(row));
+        else
+            ++content.Damaged;
+    }
+    if (first && !bytes.empty())
+        content.NotOurs = true;
+    return content;
+}
+
+const std::vector<TDetailsRow>& RowsFor(const TContent& content, uint32_t databaseHash)
+{
+    if (content.HasJournal && databaseHash == content.HashBefore && databaseHash != content.HashAfter)
+        return content.RowsBefore;
+    return content.Rows;
+}
+
+} // namespace DetailsFile

@@ -1,0 +1,146 @@
+// A program killed at any moment of changes that save both the database file
+// and the details file: the next load gives every book either its old or its
+// new details, never another book's, and leaves no row astray.
+#include "engine/Catalogue.h"
+#include "engine/ORBL.h"
+#include "tests/reliability/ModelRun.h"
+#include "tests/reliability/StoreFolder.h"
+#include "tests/support/TempWorkingFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <iostream>
+#include <random>
+#include <thread>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+using namespace Reliability;
+
+// Each book's title is "<ID> <n>"; its details say the same, so a book with
+// details of another version or another book is seen at once.
+TDetails DetailsFor(const TItem& book)
+{
+    TDetails details;
+    details.Set("location", book.Fields[0]);
+    details.Set("series", "book " + std::to_string(book.ID));
+    return details;
+}
+
+std::unique_ptr<TCatalogue> Open()
+{
+    auto settings = std::make_unique<TRFileSystem>("volumnia.kelt");
+    auto database = std::make_unique<TDatabase>(*settings);
+    return std::make_unique<TCatalogue>(std::move(settings), std::move(database));
+}
+
+TEST(DetailsKill, EveryBookHasItsOldOrItsNewDetailsAfterAKillAtAnyMoment)
+{
+#ifdef VOLUMNIA_SANITIZED
+    const int kills = 60;
+#else
+    const int kills = 300;
+#endif
+    TTempWorkingFolder folder;
+    folder.WriteFile("volumnia.kelt", DatabaseSettings("books.orbl") + "CurrentIndex\r\n3\r\nvInteger\r\n");
+    std::string database;
+    for (int id = 1; id <= 3; ++id) {
+        database += std::to_string(id) + "\r\n" + std::to_string(id) + " 0\r\n";
+        for (int field = 1; field < 10; ++field)
+            database += "\r\n";
+    }
+    folder.WriteFile("books.orbl", database);
+    {
+        auto catalogue = Open();
+        for (int32_t slot = 0; slot < 3; ++slot) {
+            const TItem book = catalogue->Database().ItemAt(slot);
+            catalogue->SetDetails(book.ID, DetailsFor(book));
+        }
+    }
+    std::mt19937 random(3803);
+    std::uniform_int_distribution<int> delay(0, 20000);
+    int changes = 0;
+    for (int kill = 0; kill < kills && !HasFailure(); ++kill) {
+        SCOPED_TRACE("kill " + std::to_string(kill));
+        int ready[2];
+        ASSERT_EQ(pipe(ready), 0);
+        std::fflush(nullptr);
+        const pid_t pid = fork();
+        ASSERT_GE(pid, 0);
+        if (pid == 0) {
+            close(ready[0]);
+            try {
+                auto catalogue = Open();
+                // A kill between a removal and its undo left the book out:
+                // it comes back, with its details, as the history would bring it.
+                for (int32_t id = 1; id <= 3; ++id)
+                    if (!catalogue->Database().ItemExists(id)) {
+                        TItem book;
+                        book.ID = id;
+                        book.Fields[0] = std::to_string(id) + " 0";
+                        book.Details = DetailsFor(book);
+                        catalogue->BringBack(book);
+                    }
+                bool told = false;
+                for (int step = 0;; ++step) {
+                    const int32_t slot = step % catalogue->Database().Count();
+                    TItem book = catalogue->Database().ItemAt(slot);
+                    const size_t space = book.Fields[0].find(' ');
+                    book.Fields[0] =
+                        std::to_string(book.ID) + " " + std::to_string(std::stoi(book.Fields[0].substr(space + 1)) + 1);
+                    switch (step % 3) {
+                    case 0: // both files, the fingerprint changing
+                        catalogue->Update(book, DetailsFor(book));
+                        break;
+                    case 1: // a book removed and brought back by an undo
+                        catalogue->Remove(book.ID);
+                        catalogue->Undo();
+                        break;
+                    default: // both books of a bulk change
+                        catalogue->ReplaceWhere("Other information (1)", "", "x");
+                        catalogue->Undo();
+                    }
+                    const char go = 1;
+                    if (!told && write(ready[1], &go, 1) != 1)
+                        _exit(2);
+                    told = true;
+                }
+            } catch (...) {
+                _exit(3);
+            }
+        }
+        close(ready[1]);
+        char go = 0;
+        const bool started = read(ready[0], &go, 1) == 1;
+        close(ready[0]);
+        std::this_thread::sleep_for(std::chrono::microseconds(delay(random)));
+        ::kill(pid, SIGKILL);
+        int status = 0;
+        waitpid(pid, &status, 0);
+        ASSERT_TRUE(started);
+        ASSERT_TRUE(WIFSIGNALED(status)) << "the child stopped on its own, code " << WEXITSTATUS(status);
+
+        auto catalogue = Open();
+        EXPECT_TRUE(catalogue->StrayDetails().empty()) << catalogue->TakeDetailsNote();
+        EXPECT_GE(catalogue->Database().Count(), 2);
+        for (int32_t slot = 0; slot < catalogue->Database().Count(); ++slot) {
+            const TItem& book = catalogue->Database().ItemAt(slot);
+            EXPECT_EQ(book.Details, DetailsFor(book)) << "book " << book.ID << " \"" << book.Fields[0] << "\"";
+        }
+        if (catalogue->Database().ItemExists(1)) {
+            TItem first;
+            catalogue->Database().GetItem(1, 0, first);
+            changes = std::max(changes, std::stoi(first.Fields[0].substr(2)));
+        }
+    }
+    std::cout << "[ crashes  ] " << kills << " kills during changes of both files; book 1 changed " << changes
+              << " times\n";
+    EXPECT_GT(changes, kills / 3) << "the changes did not go on between the kills";
+}
+
+} // namespace
