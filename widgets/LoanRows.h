@@ -1,8 +1,8 @@
 // The rows of the Loans window: one per book on loan (its date loaned not
 // empty) with title, author, loaner, the date as stored, and the days on loan
-// counted from today to that date read in the locale's short date format,
-// the format the loan dialog's "Today" writes. A date that does not read in
-// that format has no day count; such rows sort after every dated one. A loan
+// counted from today to that date as LoanDate reads it (the locale's short
+// date format, as the loan dialog's "Today" writes it). A date that does not
+// read has no day count; such rows sort after every dated one. A loan
 // may have a due date; in the list's own order overdue loans come first, the
 // most overdue at the top.
 #pragma once
