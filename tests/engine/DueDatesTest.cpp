@@ -45,9 +45,9 @@ TEST(DueDatesArithmetic, LoanDatePlusPeriodAcrossMonthEndsLeapDaysAndLocales)
         {QLocale(QLocale::Finnish, QLocale::Finland), "1.3.2024", 14, QDate(2024, 3, 15)},
         {QLocale(QLocale::English, QLocale::UnitedStates), "31/1/24", 14, QDate()}, // not a US date
         {QLocale(QLocale::English, QLocale::UnitedStates), "last week", 14, QDate()},
-        {QLocale(QLocale::English, QLocale::UnitedStates), "1/31/24", 0, QDate()}, // no period
+        {QLocale(QLocale::English, QLocale::UnitedStates), "1/31/24", 0, QDate()},      // no period
         {QLocale(QLocale::Arabic, QLocale::Egypt), "20/2/2024", 14, QDate(2024, 3, 5)}, // as Today writes it
-        {QLocale(QLocale::Finnish, QLocale::Finland), "25.12.9999", 14, QDate()},      // past 9999: unwritable
+        {QLocale(QLocale::Finnish, QLocale::Finland), "25.12.9999", 14, QDate()},       // past 9999: unwritable
     };
     for (const TCase& c : cases) {
         QLocale::setDefault(c.Locale);
