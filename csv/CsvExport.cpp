@@ -146,7 +146,7 @@ QByteArray Exported(const TCsvExportOptions& options, const TDatabase& database,
             items.push_back(database.ItemAt(slot));
             due.push_back(dues.Due(items.back()).value_or(QDate()));
         }
-        return TTellicoFile::Write(items, due);
+        return TTellicoFile::Write(items, due, options.Today.isNull() ? QDate::currentDate() : options.Today);
     }
     TCsvLayoutOptions layout;
     layout.Shelf = options.Shelf;

@@ -8,7 +8,6 @@
 #include "engine/DueDates.h"
 #include "platform/Cp1252.h"
 #include "platform/LoanDate.h"
-#include "platform/LocaleTexts.h"
 #include "platform/WorkingFolderLock.h"
 #include "settings/SettingsKeys.h"
 
@@ -169,6 +168,10 @@ TPlan PlanRows(const std::vector<TCsvRecord>& records, const TCsvColumns& column
             // so written is a letter the catalogue holds. Every Windows-1252
             // character is its own composed form, so other text is unchanged.
             QString& value = text[static_cast<size_t>(field)];
+            // A loan date in the locale's own digits (an Arabic or Persian
+            // program's export) is kept in the digits the catalogue holds.
+            if (field == 7)
+                value = LoanDate::Plain(value);
             if (!Cp1252::CanHold(value))
                 value = value.normalized(QString::NormalizationForm_C);
             std::string& bytes = row.Item.Fields[static_cast<size_t>(field)];
@@ -191,7 +194,7 @@ TPlan PlanRows(const std::vector<TCsvRecord>& records, const TCsvColumns& column
         // A lent book without its date would show as at home.
         if (!Cp1252::ToQString(row.Item.Fields[6]).trimmed().isEmpty() &&
             Cp1252::ToQString(loanDate).trimmed().isEmpty()) {
-            loanDate = Cp1252::FromQString(LocaleTexts::ShortDate(options.Today));
+            loanDate = Cp1252::FromQString(LoanDate::Write(options.Today));
             row.DatedToday = true;
         }
         // The due date of a loan, kept beside the database; one that does not
@@ -201,7 +204,7 @@ TPlan PlanRows(const std::vector<TCsvRecord>& records, const TCsvColumns& column
             if (due.isEmpty())
                 continue;
             if (Cp1252::ToQString(loanDate).trimmed().isEmpty() ||
-                !LoanDate::ReadShort(due, options.Today, row.Due, LoanDate::TCentury::AroundToday)) {
+                !LoanDate::Read(due, options.Today, row.Due, LoanDate::TCentury::AroundToday)) {
                 row.Due = QDate();
                 plan.DueLeftOut.push_back(std::to_string(record.Lines[static_cast<size_t>(column)]));
             }
@@ -401,9 +404,8 @@ void TCsvImport::Run(const TCsvImportOptions& options, std::ostream& report)
         report << "Due dates of books not lent, or not read as a date, were left out: line "
                << Listed(plan.DueLeftOut, ", ") << ".\n";
     if (!plan.DatedToday.empty())
-        report << "Lent without a loan date, so lent from today ("
-               << LocaleTexts::ShortDate(planned.Today).toStdString() << "): line " << Listed(plan.DatedToday, ", ")
-               << ".\n";
+        report << "Lent without a loan date, so lent from today (" << LoanDate::Write(planned.Today).toStdString()
+               << "): line " << Listed(plan.DatedToday, ", ") << ".\n";
     if (!plan.Substituted.empty()) {
         report << "Letters the Windows character set has no place for took their closest form in "
                << plan.Substituted.size() << (plan.Substituted.size() == 1 ? " field" : " fields") << ":\n";

@@ -5,7 +5,7 @@
 #include "csv/ECsvRefusal.h"
 #include "csv/ZipArchive.h"
 #include "platform/Cp1252.h"
-#include "platform/LocaleTexts.h"
+#include "platform/LoanDate.h"
 
 #include <QDate>
 #include <QLocale>
@@ -75,7 +75,7 @@ void ReadLoan(QXmlStreamReader& xml, std::map<qint64, size_t>& byId, std::vector
     if (!loanDate.isValid() || TTellicoFile::IsoDate(note) == date)
         lent.LoanDate = note.trimmed();
     else
-        lent.LoanDate = LocaleTexts::ShortDate(loanDate);
+        lent.LoanDate = LoanDate::Write(loanDate);
 }
 
 void ReadEntry(QXmlStreamReader& xml, TEntry& entry)
@@ -158,21 +158,13 @@ void WriteText(QXmlStreamWriter& xml, const QString& element, const QString& tex
 
 } // namespace
 
-QString TTellicoFile::IsoDate(const QString& loanDate)
+QString TTellicoFile::IsoDate(const QString& loanDate, const QDate& today)
 {
-    const QString text = loanDate.trimmed();
-    const QString shortFormat = QLocale().dateFormat(QLocale::ShortFormat);
-    QDate date = QLocale().toDate(text, shortFormat);
-    // A two-digit year is this century's, as the Loan dialog wrote it.
-    if (date.isValid() && !shortFormat.contains(QStringLiteral("yyyy")) && date.year() < 2000)
-        date = date.addYears(100);
-    for (const char* format : {"yyyy-MM-dd", "d.M.yyyy"})
-        if (!date.isValid())
-            date = QDate::fromString(text, QLatin1String(format));
-    return date.isValid() ? date.toString(Qt::ISODate) : QString();
+    QDate date;
+    return LoanDate::Read(loanDate, today, date) ? date.toString(Qt::ISODate) : QString();
 }
 
-QByteArray TTellicoFile::Write(const std::vector<TItem>& items, const std::vector<QDate>& due)
+QByteArray TTellicoFile::Write(const std::vector<TItem>& items, const std::vector<QDate>& due, const QDate& today)
 {
     QByteArray document;
     QXmlStreamWriter xml(&document);
@@ -236,14 +228,15 @@ QByteArray TTellicoFile::Write(const std::vector<TItem>& items, const std::vecto
             xml.writeAttribute(QStringLiteral("uid"), QStringLiteral("volumnia-borrower-%1").arg(b + 1));
             for (const size_t i : borrowers[b].second) {
                 const QString date = Field(items[i], 7);
-                const QString iso = IsoDate(date);
+                const QString iso = IsoDate(date, today);
                 xml.writeStartElement(QStringLiteral("loan"));
                 xml.writeAttribute(QStringLiteral("uid"), QStringLiteral("volumnia-loan-%1").arg(i + 1));
                 xml.writeAttribute(QStringLiteral("entryRef"), QString::number(i + 1));
                 xml.writeAttribute(QStringLiteral("loanDate"), iso);
                 if (i < due.size() && due[i].isValid())
                     xml.writeAttribute(QStringLiteral("dueDate"), due[i].toString(Qt::ISODate));
-                if (iso.isEmpty() || LocaleTexts::ShortDate(QDate::fromString(iso, Qt::ISODate)) != date)
+                // The text goes along where the date alone would not give it back.
+                if (iso.isEmpty() || LoanDate::Write(QDate::fromString(iso, Qt::ISODate)) != date)
                     xml.writeCharacters(date);
                 xml.writeEndElement();
             }

@@ -34,8 +34,10 @@
 
 class TTellicoFile {
 public:
-    // due: each item's loan's due date (null for none), or empty for none at all.
-    static QByteArray Write(const std::vector<TItem>& items, const std::vector<QDate>& due = {});
+    // due: each item's loan's due date (null for none), or empty for none at
+    // all; today: the date two-digit loan years are read against.
+    static QByteArray Write(const std::vector<TItem>& items, const std::vector<QDate>& due = {},
+                            const QDate& today = QDate::currentDate());
 
     // Whether bytes are a Tellico data file: a ZIP archive, or XML whose
     // root element is <tellico> (or its old name <bookcase>).
@@ -44,8 +46,9 @@ public:
     // malformed.
     static std::vector<TCsvRecord> Rows(const QByteArray& bytes);
 
-    // The loan date as Tellico stores it (ISO 8601); empty when unreadable.
-    static QString IsoDate(const QString& loanDate);
+    // The loan date as Tellico stores it (ISO 8601), read as every window
+    // reads it; empty when unreadable.
+    static QString IsoDate(const QString& loanDate, const QDate& today = QDate::currentDate());
 
     static constexpr const char* ArchiveMember = "tellico.xml";
 };

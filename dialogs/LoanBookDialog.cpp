@@ -4,7 +4,7 @@
 #include "engine/ORBL.h"
 #include "engine/ShownRows.h"
 #include "platform/Cp1252.h"
-#include "platform/LocaleTexts.h"
+#include "platform/LoanDate.h"
 #include "platform/gui/Clock.h"
 #include "platform/gui/Platform.h"
 #include "widgets/DialogControls.h"
@@ -85,17 +85,20 @@ void TdlgLoanBook::FormActivate()
 
 void TdlgLoanBook::btnGetdateClick()
 {
-    // The user's short date format, as in the main window's status bar.
-    const QDate today = TPlatform::Clock().Now().date();
-    edtLoanDate->setText(LocaleTexts::ShortDate(today));
+    // The user's short date format in the digits and marks the database
+    // holds, read back alike by the Loans window and every export.
+    edtLoanDate->setText(LoanDate::Write(TPlatform::Clock().Now().date()));
 }
 
 void TdlgLoanBook::btnLoanClick()
 {
     // The shown book gets the loaner and the date as typed. Nothing is
     // checked: an empty date is stored as typed and simply does not count as
-    // a loan. A failure raises, and then the dialog stays open.
-    Catalogue.Lend(Rows.CurrentId(), Cp1252::FromQString(edtLoaner->text()), Cp1252::FromQString(edtLoanDate->text()));
+    // a loan; digits typed in the locale's own script are stored as ASCII
+    // digits, which the database holds. A failure raises, and then the
+    // dialog stays open.
+    Catalogue.Lend(Rows.CurrentId(), Cp1252::FromQString(edtLoaner->text()),
+                   Cp1252::FromQString(LoanDate::Plain(edtLoanDate->text())));
     accept();
 }
 

@@ -38,6 +38,50 @@
 
 namespace {
 
+// The loan period's box. Every number typed is let in, so one past the
+// longest period is refused whole when Enter is pressed or the box is left
+// (the period stays as it was, and the window says why) instead of being
+// cut to its first digits as they are typed.
+class TPeriodBox : public QSpinBox {
+public:
+    using QSpinBox::QSpinBox;
+    // The text refused since last asked, once.
+    QString TakeRefused()
+    {
+        QString refused;
+        refused.swap(Refused);
+        return refused;
+    }
+
+protected:
+    QValidator::State validate(QString& text, int& pos) const override
+    {
+        const QValidator::State state = QSpinBox::validate(text, pos);
+        return state == QValidator::Invalid && !Digits(text).isEmpty() ? QValidator::Intermediate : state;
+    }
+    void fixup(QString& text) const override
+    {
+        if (!Digits(text).isEmpty())
+            Refused = Digits(text);
+        QSpinBox::fixup(text);
+    }
+
+private:
+    // The number typed, without the suffix; empty when it is not all digits.
+    QString Digits(const QString& text) const
+    {
+        QString number = text.trimmed();
+        if (number.endsWith(suffix().trimmed()))
+            number.chop(suffix().trimmed().size());
+        number = number.trimmed();
+        for (const QChar c : number)
+            if (!c.isDigit())
+                return QString();
+        return number;
+    }
+    mutable QString Refused;
+};
+
 constexpr int ListLeft = 8;
 constexpr std::array<int, TLoanListModel::ColumnCount> ColumnWidths = {150, 110, 100, 76, 50, 90};
 
@@ -135,7 +179,8 @@ TfrmLoans::TfrmLoans(TCatalogue& catalogue, TShownRows& rows, TRunState& run, TD
     const int dueTop = 365;
     auto* lblPeriod = new QLabel(QStringLiteral("Loan &period:"), this);
     lblPeriod->setGeometry(8, dueTop + 3, 72, 18);
-    spnPeriod = new QSpinBox(this);
+    spnPeriod = new TPeriodBox(this);
+    spnPeriod->setKeyboardTracking(false); // the period typed is taken whole
     spnPeriod->setObjectName(QStringLiteral("spnPeriod"));
     spnPeriod->setRange(0, TDueDates::MaxPeriod);
     spnPeriod->setSpecialValueText(QStringLiteral("none"));
@@ -144,6 +189,7 @@ TfrmLoans::TfrmLoans(TCatalogue& catalogue, TShownRows& rows, TRunState& run, TD
     spnPeriod->setAccessibleName(QStringLiteral("Loan period in days for new loans"));
     lblPeriod->setBuddy(spnPeriod);
     connect(spnPeriod, &QSpinBox::valueChanged, this, Guarded(this, &TfrmLoans::spnPeriodChange));
+    connect(spnPeriod, &QSpinBox::editingFinished, this, Guarded(this, &TfrmLoans::spnPeriodExit));
     auto* lblDue = new QLabel(QStringLiteral("D&ue date:"), this);
     lblDue->setGeometry(190, dueTop + 3, 60, 18);
     edtDue = new QLineEdit(this);
@@ -279,7 +325,7 @@ void TfrmLoans::ShowSelectedDue()
 {
     const TItem* book = SelectedBook();
     const std::optional<QDate> due = book ? Dues.Due(*book) : std::nullopt;
-    edtDue->setText(due ? LocaleTexts::ShortDate(*due) : QString());
+    edtDue->setText(due ? LoanDate::Write(*due, LoanDate::TYears::Four) : QString());
     edtDue->setEnabled(book != nullptr);
     btnSetDue->setEnabled(book != nullptr);
     btnCopyReminder->setEnabled(book != nullptr);
@@ -297,10 +343,12 @@ void TfrmLoans::btnSetDueClick()
         return;
     }
     QDate due;
-    if (!LoanDate::ReadShort(text, TPlatform::Clock().Now().date(), due, LoanDate::TCentury::AroundToday)) {
+    const QDate today = TPlatform::Clock().Now().date();
+    if (!LoanDate::Read(text, today, due, LoanDate::TCentury::AroundToday)) {
         TPlatform::Messages().Information(
-            QStringLiteral("\"%1\" is not a date. Type the due date as %2, or clear the box to remove it.")
-                .arg(text, LocaleTexts::ShortDate(TPlatform::Clock().Now().date())));
+            QStringLiteral("\"%1\" is not a date. Type the due date as %2 (a year up to %3), or clear the box to "
+                           "remove it.")
+                .arg(text, LoanDate::Write(today, LoanDate::TYears::Four), QString::number(LoanDate::LastYear)));
         return;
     }
     Dues.SetDue(*book, due);
@@ -309,6 +357,15 @@ void TfrmLoans::btnSetDueClick()
 void TfrmLoans::spnPeriodChange(int days)
 {
     Dues.SetPeriod(days);
+}
+
+void TfrmLoans::spnPeriodExit()
+{
+    const QString refused = static_cast<TPeriodBox*>(spnPeriod)->TakeRefused();
+    if (!refused.isEmpty())
+        TPlatform::Messages().Information(
+            QStringLiteral("A loan period of %1 days is longer than the longest, %2 days; the period stays as it was.")
+                .arg(refused, QString::number(TDueDates::MaxPeriod)));
 }
 
 QString TfrmLoans::ReminderText() const

@@ -88,6 +88,8 @@ public:
     // The selected loan's book's loans and its borrower's books, as History shows them.
     QString HistoryText() const;
     void spnPeriodChange(int days);
+    // Enter pressed in the period's box, or the box left: a period refused is said.
+    void spnPeriodExit();
     // The reminder of the selected loan, as Copy reminder puts it on the clipboard.
     QString ReminderText() const;
     void SortTitleClick(TLoanRows::TOrder order);

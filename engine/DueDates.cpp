@@ -3,6 +3,7 @@
 #include "engine/Catalogue.h"
 #include "engine/Database.h"
 #include "platform/Cp1252.h"
+#include "platform/EInOutError.h"
 #include "platform/LoanDate.h"
 #include "platform/TextFile.h"
 #include "settings/RFileSystem.h"
@@ -98,17 +99,17 @@ TDueDates::TRows TDueDates::Parse(const std::string& bytes, std::string& note, c
                                   TReturnedRows* returned)
 {
     TRows rows;
-    size_t start = 0;
+    // A UTF-8 byte order mark (an editor's save) goes; lines end in CR LF,
+    // LF or CR alone.
+    size_t start = bytes.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
     bool first = true;
     int damaged = 0;
     while (start < bytes.size()) {
-        size_t end = bytes.find('\n', start);
+        size_t end = bytes.find_first_of("\r\n", start);
         if (end == std::string::npos)
             end = bytes.size();
         std::string line = bytes.substr(start, end - start);
-        start = end + 1;
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
+        start = end + (bytes.compare(end, 2, "\r\n") == 0 ? 2 : 1);
         if (first) {
             first = false;
             if (line != Header) {
@@ -160,10 +161,10 @@ std::string TDueDates::Format(const TRows& rows, const TReturnedRows& returned)
 std::optional<QDate> TDueDates::DueFor(const std::string& loanDate, int period, const QDate& today)
 {
     QDate date;
-    if (period <= 0 || !LoanDate::ReadShort(Cp1252::ToQString(loanDate), today, date))
+    if (period <= 0 || !LoanDate::Read(Cp1252::ToQString(loanDate), today, date))
         return std::nullopt;
     const QDate due = date.addDays(period);
-    return due.isValid() ? std::optional<QDate>(due) : std::nullopt;
+    return due.isValid() && due.year() <= LoanDate::LastYear ? std::optional<QDate>(due) : std::nullopt;
 }
 
 bool TDueDates::Follow(TRows& rows, const TBookChange& change, int period, const QDate& today, TReturnedRows* returned)
@@ -231,15 +232,43 @@ const TDueDates::TRows& TDueDates::Loaded() const
     LoadedFor = database;
     Rows.clear();
     Returned.clear();
+    Held = false;
     const std::string fileName = FileNameFor(database);
     if (database.empty() || !TTextFile::Exists(fileName))
         return Rows;
+    std::string bytes;
     try {
-        Rows = Parse(TTextFile::ReadAll(fileName), Note, fileName, &Returned);
+        bytes = TTextFile::ReadAll(fileName);
     } catch (const std::exception& error) {
-        Note = "The due dates file " + fileName + " could not be read (" + error.what() + "); the due dates are lost.";
+        // What it holds is unknown: it stays as it is, and nothing is saved
+        // over it in this run.
+        Held = true;
+        Note = "The due dates file " + fileName + " could not be read (" + error.what() +
+               "); it is left as it is, and the due dates of this run are not saved.";
+        return Rows;
     }
+    std::string note;
+    Rows = Parse(bytes, note, fileName, &Returned);
+    if (!note.empty())
+        Note = bytes.empty() ? note : note + KeepAside(fileName, bytes);
     return Rows;
+}
+
+std::string TDueDates::KeepAside(const std::string& fileName, const std::string& bytes) const
+{
+    // The next save writes only the rows that were read; the file as it was
+    // goes to a name of its own first, never over another file.
+    std::string aside = fileName + ".damaged";
+    for (int n = 2; TTextFile::Exists(aside); ++n)
+        aside = fileName + ".damaged-" + std::to_string(n);
+    try {
+        TTextFile::WriteCopyOf(aside, bytes, fileName);
+        return " The file as it was is kept as " + aside + ".";
+    } catch (const std::exception& error) {
+        Held = true;
+        return " It could not be kept as " + aside + " (" + error.what() +
+               "), so it is left as it is, and the due dates of this run are not saved.";
+    }
 }
 
 std::optional<QDate> TDueDates::Due(const TItem& book) const
@@ -282,6 +311,9 @@ void TDueDates::SetDues(const std::vector<std::pair<TItem, QDate>>& dues)
 
 void TDueDates::Save()
 {
+    if (Held)
+        throw EInOutError("The due dates file " + FileNameFor(LoadedFor) +
+                          " could not be read and is left as it is; the due dates are not saved.");
     TTextFile::WriteCopyOf(FileNameFor(LoadedFor), Format(Rows, Returned), LoadedFor);
 }
 

@@ -3,8 +3,10 @@
 // fields stay as they are; a due date belongs to one loan, so each row holds
 // the book's ID, the loaner and the loan date it was given for, and a loan
 // whose loaner or date no longer match (changed by another program or by
-// hand) has no due date. A missing file means no due dates; an unreadable or
-// damaged one loses only what it cannot give, with one note.
+// hand) has no due date. A missing file means no due dates; a damaged one
+// loses only what it cannot give, with one note, and is first kept as
+// "<database>.due.damaged" (or .damaged-2, ...); one that cannot be read, or
+// not kept so, is left as it is and not saved over in this run.
 //
 // It follows the catalogue: a new loan gets the loan date plus the loan
 // period (the setting LN_PERIOD, in days; absent or 0 means none, as
@@ -15,7 +17,8 @@
 //
 // File: a first line "Volumnia due dates", then one line per loan: ID, loaner,
 // loan date and due date (yyyy-MM-dd) separated by tabs, a tab or backslash
-// within a text written \t or \\; Windows-1252, CR LF. A returned loan's line
+// within a text written \t or \\; Windows-1252, CR LF (read also with a UTF-8
+// byte order mark, and with LF or CR alone). A returned loan's line
 // has a fifth field "returned"; the newest MaxReturned of them are kept.
 #pragma once
 
@@ -101,6 +104,7 @@ signals:
 private:
     void BooksChanged(const TBookChange& change);
     const TRows& Loaded() const;
+    std::string KeepAside(const std::string& fileName, const std::string& bytes) const;
     void Save();
 
     TCatalogue& Catalogue;
@@ -109,5 +113,6 @@ private:
     mutable TReturnedRows Returned;
     mutable std::string LoadedFor; // the database file the rows were read for
     mutable bool IsLoaded = false;
+    mutable bool Held = false; // the file on disk is not to be saved over
     mutable std::string Note;
 };

@@ -1,7 +1,9 @@
-// Reading the dates people type for loans: the loan date as the loan dialog's
-// "Today" writes it (the locale's short date format), and a due date. Shared
-// by the Loans window's rows and the due dates kept beside the database, so
-// both read a date alike.
+// Loan dates and due dates as text: the one writer and the one reader every
+// window and file format uses. A loan date is written in the locale's short
+// date format made fit for the database: ASCII digits, no direction marks,
+// only separators Windows-1252 holds (the locale's order of day, month and
+// year is kept), so an Arabic or Persian user's "Today" is stored whole and
+// reads back as the same day in every locale.
 #pragma once
 
 #include <QDate>
@@ -13,16 +15,29 @@ namespace LoanDate {
 // loan date is not in the future), or into the hundred years around today (a
 // due date may lie ahead).
 enum class TCentury { UpToToday, AroundToday };
+// The year as the locale's short format writes it, or always in four digits
+// (a due date shown for editing keeps its century).
+enum class TYears { AsLocale, Four };
 
-// Reads text in a date format. A format with a two-digit year also reads the
-// year written in full.
-bool Read(const QString& text, const QString& format, const QDate& today, QDate& date,
-          TCentury century = TCentury::UpToToday);
-// Reads a date the locale's format did not: ISO 8601 (2004-03-01) or
-// day.month.year with dots (1.3.2004), which cannot be taken for another date;
-// slashed dates are not, as 02/03 is March in one country and February in the next.
-bool ReadOther(const QString& text, QDate& date);
-// The locale's short date format first, then ReadOther.
-bool ReadShort(const QString& text, const QDate& today, QDate& date, TCentury century = TCentury::UpToToday);
+// The first and last year a date may have: the due dates file and the
+// exports write four-digit years.
+constexpr int FirstYear = 1;
+constexpr int LastYear = 9999;
+
+// The default locale's short date format without the marks and letters the
+// database cannot hold.
+QString Format(TYears years = TYears::AsLocale);
+// The date in Format(years), in ASCII digits and Windows-1252 letters.
+QString Write(const QDate& date, TYears years = TYears::AsLocale);
+// Typed text with every decimal digit as its ASCII digit and without
+// direction marks: what is stored of a date typed in the locale's digits.
+QString Plain(const QString& text);
+// Reads a loan or due date: the locale's short format (as Write writes it, as
+// the locale itself writes it, or with a two-digit year written in full),
+// then ISO 8601 (2004-03-01) or day.month.year with dots (1.3.2004), which
+// cannot be taken for another date; other slashed dates are not read, as
+// 02/03 is March in one country and February in the next. Years outside
+// FirstYear..LastYear do not read.
+bool Read(const QString& text, const QDate& today, QDate& date, TCentury century = TCentury::UpToToday);
 
 } // namespace LoanDate

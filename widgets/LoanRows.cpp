@@ -8,17 +8,7 @@
 
 #include <algorithm>
 
-TLoanRows::TLoanRows(const QDate& today) : Today(today), Format(QLocale().dateFormat(QLocale::ShortFormat)) {}
-
-bool TLoanRows::ReadDate(const QString& text, const QString& format, const QDate& today, QDate& date)
-{
-    return LoanDate::Read(text, format, today, date);
-}
-
-bool TLoanRows::ReadOtherDate(const QString& text, QDate& date)
-{
-    return LoanDate::ReadOther(text, date);
-}
+TLoanRows::TLoanRows(const QDate& today) : Today(today) {}
 
 void TLoanRows::Add(const TItem& item, std::optional<QDate> due)
 {
@@ -31,7 +21,7 @@ void TLoanRows::Add(const TItem& item, std::optional<QDate> due)
     row.Loaner = Cp1252::ToQString(item.Fields[6]);
     row.Date = Cp1252::ToQString(item.Fields[7]);
     QDate date;
-    if (ReadDate(row.Date, Format, Today, date) || ReadOtherDate(row.Date, date)) {
+    if (LoanDate::Read(row.Date, Today, date)) {
         row.Dated = true;
         row.Days = date.daysTo(Today);
     }

@@ -1,8 +1,8 @@
 // The rows of the Loans window: one per book on loan (its date loaned not
 // empty) with title, author, loaner, the date as stored, and the days on loan
-// counted from today to that date read in the locale's short date format,
-// the format the loan dialog's "Today" writes. A date that does not read in
-// that format has no day count; such rows sort after every dated one. A loan
+// counted from today to that date as LoanDate reads it (the locale's short
+// date format, as the loan dialog's "Today" writes it). A date that does not
+// read has no day count; such rows sort after every dated one. A loan
 // may have a due date; in the list's own order overdue loans come first, the
 // most overdue at the top.
 #pragma once
@@ -58,16 +58,7 @@ public:
     // The days column's text: the count, or nothing for a date that does not read.
     QString DaysText(int row) const;
 
-    // Reads a stored date in a date format. A format with a two-digit year
-    // puts the year in the last hundred years up to today, as a loan date
-    // written "today" lies in the past, and also reads the year in full.
-    static bool ReadDate(const QString& text, const QString& format, const QDate& today, QDate& date);
-    // Reads a date the locale's format did not: ISO 8601 (2004-03-01) or
-    // day.month.year with dots (1.3.2004), which no locale reads otherwise.
-    static bool ReadOtherDate(const QString& text, QDate& date);
-
 private:
     QDate Today;
-    QString Format;
     std::vector<TRow> Rows;
 };

@@ -5,7 +5,8 @@
  */
 #include "csv/CsvCommand.h"
 #include "engine/ORBL.h"
-#include "platform/LocaleTexts.h"
+#include "platform/Cp1252.h"
+#include "platform/LoanDate.h"
 #include "platform/TextFile.h"
 #include "platform/WorkingFolderLock.h"
 #include "settings/SettingsKeys.h"
@@ -194,6 +195,49 @@ TEST_F(CsvCommand, EveryFormatImportsBackWhole)
     }
 }
 
+// In ar_EG the loan date the loan dialog's Today writes leaves in every
+// format as the same day and comes back whole with its due date (a Tellico
+// file with it was refused); a loan date in Arabic-Indic digits, or none,
+// comes in as digits the database holds.
+TEST_F(CsvCommand, AnArabicLoanDateTravelsThroughEveryFormatAsTheSameDay)
+{
+    QLocale::setDefault(QLocale(QLocale::Arabic, QLocale::Egypt));
+    const std::string due = "Volumnia due dates\r\n1\tAnn\t8/12/2026\t2026-12-22\r\n";
+    for (const char* format : {"volumnia", "tellico-csv", "goodreads", "tellico"}) {
+        SCOPED_TRACE(format);
+        std::string exported;
+        {
+            TTempWorkingFolder folder;
+            WriteCatalogue(folder, 1, {Book(1, {"Title", "", "", "", "", "", "Ann", "8/12/2026"})});
+            folder.WriteFile("books.orbl.due", due);
+            const TRun run = RunCsv({"export", "--format", format});
+            ASSERT_EQ(run.Code, 0) << run.Err;
+            exported = run.Out;
+        }
+        TTempWorkingFolder empty;
+        WriteCatalogue(empty, 0, {});
+        empty.WriteFile("list.csv", exported);
+        const TRun imported = RunCsv({"import", "list.csv"});
+        ASSERT_EQ(imported.Code, 0) << imported.Err;
+        ASSERT_EQ(Held().size(), 1u);
+        EXPECT_EQ(Held()[0].Fields[7], "8/12/2026");
+        EXPECT_EQ(empty.ReadFile("books.orbl.due"), due);
+    }
+    TTempWorkingFolder folder;
+    WriteCatalogue(folder, 0, {});
+    folder.WriteFile("in.csv", "Title,Loaned To,Loan Date,Due Date\n"
+                               "X,Ann,\u0668\u200f/\u0661\u0662\u200f/\u0662\u0660\u0662\u0666,"
+                               "\u0662\u0662\u200f/\u0661\u0662\u200f/\u0662\u0660\u0662\u0666\n"
+                               "Y,Bob,,\n");
+    const TRun run = RunCsv({"import", "in.csv"});
+    ASSERT_EQ(run.Code, 0) << run.Err;
+    ASSERT_EQ(Held().size(), 2u);
+    EXPECT_EQ(Held()[0].Fields[7], "8/12/2026");
+    EXPECT_EQ(Held()[1].Fields[7], LoanDate::Write(QDate::currentDate()).toStdString());
+    EXPECT_TRUE(Cp1252::CanHold(QString::fromStdString(Held()[1].Fields[7])));
+    EXPECT_EQ(folder.ReadFile("books.orbl.due"), due);
+}
+
 // Another program's due dates come in beside the database; one of a book not
 // lent, or that is no date, is left out and said.
 TEST_F(CsvCommand, DueDatesOfAnotherProgramAreKept)
@@ -271,7 +315,7 @@ TEST_F(CsvCommand, ImportedTextReachesTheDatabaseAsTheEnginesStoreIt)
         {"a loaner without a date",
          "Title,Loaned To\nX,Bob\n",
          {},
-         {"X", "", "", "", "", "", "Bob", LocaleTexts::ShortDate(QDate::currentDate()).toStdString()}},
+         {"X", "", "", "", "", "", "Bob", LoanDate::Write(QDate::currentDate()).toStdString()}},
         {"a formula written as text", "Title\n'=SUM(1+1)\n", {}, {"=SUM(1+1)"}},
         {"Tellico's and Goodreads' line breaks in a notes cell",
          "Title,Comments\nX,\"first<br/>second<BR />third\"\n",

@@ -196,4 +196,28 @@ TEST_F(TellicoFile, ADocumentThatIsNotTellicosIsRefused)
     }
 }
 
+// The loan date Tellico gets is read as the Loans window reads it: a
+// two-digit year up to today (1999, not 2099), a year in full where the
+// locale writes two digits, an Arabic date in either digits.
+TEST_F(TellicoFile, LoanDatesReadAsTheLoansWindowReadsThem)
+{
+    const QDate today(2026, 12, 8);
+    const struct {
+        const char* Locale;
+        const char* Date;
+        const char* Iso;
+    } cases[] = {
+        {"en_US", "12/25/99", "1999-12-25"},
+        {"en_US", "08/12/2026", "2026-08-12"},
+        {"en_US", "31/12/2026", ""},
+        {"ar_EG", "8/12/2026", "2026-12-08"},
+        {"ar_EG", "\u0668\u200f/\u0661\u0662\u200f/\u0662\u0660\u0662\u0666", "2026-12-08"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Date);
+        QLocale::setDefault(QLocale(QString::fromLatin1(c.Locale)));
+        EXPECT_EQ(TTellicoFile::IsoDate(QString::fromUtf8(c.Date), today), QString::fromLatin1(c.Iso));
+    }
+}
+
 } // namespace

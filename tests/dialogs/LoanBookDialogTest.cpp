@@ -4,7 +4,10 @@
 #include "app/MainForm.h"
 #include "dialogs/BookBrowserForm.h"
 #include "dialogs/LoanBookDialog.h"
+#include "engine/Catalogue.h"
+#include "engine/ShownRows.h"
 #include "platform/TextFile.h"
+#include "settings/RFileSystem.h"
 #include "tests/support/AppFixture.h"
 #include "tests/support/FailingWriteStep.h"
 #include "widgets/BookGrid.h"
@@ -67,6 +70,9 @@ TEST_F(LoanBookTest, TodayWritesTheClockDateInTheUsersShortFormat)
         {QLocale(QLocale::Finnish, QLocale::Finland), QDate(2011, 12, 31), "31.12.2011"},
         {QLocale(QLocale::English, QLocale::UnitedKingdom), QDate(2004, 3, 5), "05/03/2004"},
         {QLocale(QLocale::English, QLocale::UnitedStates), QDate(2004, 3, 5), "3/5/04"},
+        // ASCII digits and no direction marks, which the database holds.
+        {QLocale(QLocale::Arabic, QLocale::Egypt), QDate(2026, 12, 8), "8/12/2026"},
+        {QLocale(QLocale::Persian, QLocale::Iran), QDate(2026, 12, 8), "2026/12/8"},
     };
     StartWith(Books);
     for (const TCase& c : cases) {
@@ -281,4 +287,33 @@ TEST_F(LoanBookTest, TheLoanerIsCompletedFromEarlierLoanersWithoutTakingTabOrEnt
         EXPECT_FALSE(dialog.isVisible());
     });
     EXPECT_NE(DatabaseText().find("\r\nLiisa\r\n\r\n"), std::string::npos);
+}
+
+// In ar_EG a loan dated with Today, or with the date typed in Arabic-Indic
+// digits, is stored in ASCII digits and gets its due date from the period;
+// it used to be stored as "??/???/????" with no due date.
+TEST_F(LoanBookTest, AnArabicLoanDateIsStoredInDigitsTheDatabaseHoldsAndGetsItsDueDate)
+{
+    StartWith(Books);
+    QLocale::setDefault(QLocale(QLocale::Arabic, QLocale::Egypt));
+    Platform.Clock.Time = QDateTime(QDate(2026, 12, 8), QTime(12, 0));
+    Catalogue().Settings().WriteInteger("LN_PERIOD", 14);
+    for (const QString& typed :
+         {QString(), QStringLiteral("\u0668\u200f/\u0661\u0662\u200f/\u0662\u0660\u0662\u0666")}) {
+        if (!typed.isEmpty())
+            Catalogue().Return(Rows().CurrentId());
+        Loan([&](TdlgLoanBook& dialog) {
+            QTest::keyClicks(dialog.edtLoaner, QStringLiteral("Ann"));
+            if (typed.isEmpty())
+                dialog.btnGetdate->click();
+            else
+                dialog.edtLoanDate->setText(typed);
+            dialog.btnLoan->click();
+        });
+        std::vector<TItem> expected = Books;
+        expected[0].Fields[6] = "Ann";
+        expected[0].Fields[7] = "8/12/2026";
+        EXPECT_EQ(DatabaseText(), DatabaseFile(expected));
+        EXPECT_NE(Folder.ReadFile("books.orbl.due").find("\tAnn\t8/12/2026\t2026-12-22\r\n"), std::string::npos);
+    }
 }

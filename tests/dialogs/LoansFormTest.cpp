@@ -274,6 +274,7 @@ TEST_F(LoansFormTest, DueDatesOverdueFirstTheNoticeAtStartAndALoanChangedByHand)
     loans.spnPeriod->setFocus();
     loans.spnPeriod->selectAll();
     QTest::keyClicks(loans.spnPeriod, QStringLiteral("14"));
+    QTest::keyClick(loans.spnPeriod, Qt::Key_Return);
     ASSERT_EQ(loans.spnPeriod->value(), 14);
     Catalogue().Lend(2, "Ann", "14/02/2004");
     EXPECT_EQ(Column(TLoanListModel::Title), (QStringList{"Emma", "Walden", "Dune", "Zadig", "Ivanhoe"}));
@@ -294,8 +295,9 @@ TEST_F(LoansFormTest, DueDatesOverdueFirstTheNoticeAtStartAndALoanChangedByHand)
     EXPECT_EQ(Column(TLoanListModel::Due), (QStringList{"6 days overdue", "", "", "due in 15 days", ""}));
     loans.edtDue->setText(QStringLiteral("someday"));
     loans.btnSetDue->click();
-    EXPECT_EQ(Platform.Messages.Texts(), QStringList{QStringLiteral("\"someday\" is not a date. Type the due date as "
-                                                                    "05/03/2004, or clear the box to remove it.")});
+    EXPECT_EQ(Platform.Messages.Texts(),
+              QStringList{QStringLiteral("\"someday\" is not a date. Type the due date as 05/03/2004 (a year up to "
+                                         "9999), or clear the box to remove it.")});
     EXPECT_EQ(Column(TLoanListModel::Due), (QStringList{"6 days overdue", "", "", "due in 15 days", ""}));
 
     Stop();
@@ -356,4 +358,42 @@ TEST_F(LoansFormTest, HistoryListsTheSelectedBooksLoansAndItsBorrowersBooks)
                                                               "Books lent to Ann:\n"
                                                               "    \"Dune\", lent 01/03/2004, still out\n"
                                                               "    \"Emma\", lent 02/03/2004, still out"));
+}
+
+// The due box shows and reads four-digit years in the locale's order, so a
+// 1900 due date keeps its century over Enter (1/2/00 read back as 2000); a
+// year past 9999 is refused, not written where it cannot be read back; the
+// period's box refuses 100000 whole instead of keeping its first digits.
+TEST_F(LoansFormTest, DueBoxKeepsTheCenturyRefusesYearsPast9999AndThePeriodBoxRefusesWhatItCannotHold)
+{
+    StartWith(Books);
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); // M/d/yy
+    TfrmLoans& loans = Open();
+    loans.SelectRow(0);
+    const auto type = [](QWidget* box, const QString& text) {
+        box->setFocus();
+        QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(box, text);
+        QTest::keyClick(box, Qt::Key_Return);
+    };
+    type(loans.edtDue, QStringLiteral("1/2/1900"));
+    EXPECT_EQ(loans.edtDue->text(), QStringLiteral("1/2/1900"));
+    QTest::keyClick(loans.edtDue, Qt::Key_Return);
+    EXPECT_EQ(loans.edtDue->text(), QStringLiteral("1/2/1900"));
+    const std::string due = Folder.ReadFile("books.orbl.due");
+    EXPECT_NE(due.find("\t1900-01-02\r\n"), std::string::npos) << due;
+
+    type(loans.edtDue, QStringLiteral("1/2/10000"));
+    EXPECT_EQ(Folder.ReadFile("books.orbl.due"), due);
+    EXPECT_EQ(Platform.Messages.Texts().size(), 1);
+
+    type(loans.spnPeriod, QStringLiteral("14"));
+    type(loans.spnPeriod, QStringLiteral("100000"));
+    EXPECT_EQ(loans.spnPeriod->value(), 14);
+    std::string period;
+    ASSERT_TRUE(SettingOnDisk("LN_PERIOD", period));
+    EXPECT_EQ(period, "14");
+    EXPECT_EQ(Platform.Messages.Texts().value(1),
+              QStringLiteral("A loan period of 100000 days is longer than the longest, 3650 days; the period stays "
+                             "as it was."));
 }

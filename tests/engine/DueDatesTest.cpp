@@ -6,6 +6,8 @@
 #include "settings/RFileSystem.h"
 #include "tests/engine/EngineFixture.h"
 
+#include <cstring>
+
 using namespace EngineTest;
 
 namespace {
@@ -43,7 +45,9 @@ TEST(DueDatesArithmetic, LoanDatePlusPeriodAcrossMonthEndsLeapDaysAndLocales)
         {QLocale(QLocale::Finnish, QLocale::Finland), "1.3.2024", 14, QDate(2024, 3, 15)},
         {QLocale(QLocale::English, QLocale::UnitedStates), "31/1/24", 14, QDate()}, // not a US date
         {QLocale(QLocale::English, QLocale::UnitedStates), "last week", 14, QDate()},
-        {QLocale(QLocale::English, QLocale::UnitedStates), "1/31/24", 0, QDate()}, // no period
+        {QLocale(QLocale::English, QLocale::UnitedStates), "1/31/24", 0, QDate()},      // no period
+        {QLocale(QLocale::Arabic, QLocale::Egypt), "20/2/2024", 14, QDate(2024, 3, 5)}, // as Today writes it
+        {QLocale(QLocale::Finnish, QLocale::Finland), "25.12.9999", 14, QDate()},       // past 9999: unwritable
     };
     for (const TCase& c : cases) {
         QLocale::setDefault(c.Locale);
@@ -178,10 +182,42 @@ TEST_F(DueDatesTest, AnInstallationWithoutThePeriodGivesNoDueDatesAndADamagedFil
     Folder.WriteFile("books.orbl.due", "garbage\r\n");
     EXPECT_EQ(Dues->Period(), 0);
     EXPECT_EQ(Dues->Due(Catalogue->Database().ItemAt(1)), std::nullopt);
-    EXPECT_EQ(Dues->TakeNote(), "The due dates file books.orbl.due is damaged; the due dates are lost.");
+    EXPECT_EQ(Dues->TakeNote(), "The due dates file books.orbl.due is damaged; the due dates are lost. The file as "
+                                "it was is kept as books.orbl.due.damaged.");
     EXPECT_EQ(Dues->TakeNote(), "");
     Catalogue->Lend(1, "Ann", "2/20/24");
     EXPECT_EQ(Folder.ReadFile("books.orbl.due"), "garbage\r\n"); // nothing to save: no loan got a due date
+    EXPECT_EQ(Folder.ReadFile("books.orbl.due.damaged"), "garbage\r\n");
     Dues->SetPeriod(10);
     EXPECT_EQ(TRFileSystem("volumnia.kelt").ReadInteger(TDueDates::PeriodKey), 10);
+}
+
+TEST(DueDatesFile, AByteOrderMarkAndLfOrCrAloneReadAsCrLf)
+{
+    const TDueDates::TRows rows = {{1, {"Ann", "1/2/24", QDate(2024, 1, 16)}}, {2, {"Bob", "x", QDate(2024, 2, 29)}}};
+    const std::string lines[] = {"Volumnia due dates", "1\tAnn\t1/2/24\t2024-01-16", "2\tBob\tx\t2024-02-29"};
+    for (const std::string& start : {std::string(), std::string("\xEF\xBB\xBF")})
+        for (const char* end : {"\r\n", "\n", "\r"}) {
+            std::string file = start;
+            for (const std::string& line : lines)
+                file += line + end;
+            std::string note;
+            EXPECT_EQ(TDueDates::Parse(file, note, "b.due"), rows) << start.size() << " " << std::strlen(end);
+            EXPECT_EQ(note, "");
+        }
+}
+
+TEST_F(DueDatesTest, ADamagedFileIsKeptAsideUnderAFreeNameBeforeTheNextLoanRewritesIt)
+{
+    OpenCatalogue({Item(1), Lent(2, "Bob", "3/1/24")}, "14");
+    const std::string damaged = "Volumnia due dates\r\n2\tBob\t3/1/24\t2024-03-20\r\n9\tbad\r\n";
+    Folder.WriteFile("books.orbl.due", damaged);
+    Folder.WriteFile("books.orbl.due.damaged", "an earlier one");
+    Catalogue->Lend(1, "Ann", "2/20/24");
+    EXPECT_EQ(Dues->TakeNote(), "The due dates file books.orbl.due is damaged; 1 due date is lost. The file as it "
+                                "was is kept as books.orbl.due.damaged-2.");
+    EXPECT_EQ(Folder.ReadFile("books.orbl.due.damaged"), "an earlier one");
+    EXPECT_EQ(Folder.ReadFile("books.orbl.due.damaged-2"), damaged);
+    EXPECT_EQ(Folder.ReadFile("books.orbl.due"), "Volumnia due dates\r\n1\tAnn\t2/20/24\t2024-03-05\r\n"
+                                                 "2\tBob\t3/1/24\t2024-03-20\r\n");
 }

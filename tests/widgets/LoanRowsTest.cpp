@@ -67,6 +67,9 @@ TEST_F(LoanRowsTest, DaysComeFromTheShortDateFormatAndAreBlankWhenTheTextDoesNot
         {QLocale(QLocale::English, QLocale::UnitedStates), "31.2.2004", false, 0},
         {QLocale(QLocale::English, QLocale::UnitedStates), "01/03/2004", true, 62}, // January, in its order
         {QLocale::c(), "01/03/2004", false, 0},
+        // As Today writes it where the locale's digits and marks do not fit the database.
+        {QLocale(QLocale::Arabic, QLocale::Egypt), "1/3/2004", true, 4},
+        {QLocale(QLocale::Persian, QLocale::Iran), "2004/3/1", true, 4},
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.Date);
