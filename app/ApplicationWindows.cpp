@@ -21,6 +21,7 @@
 #include "platform/gui/Clock.h"
 #include "platform/gui/ErrorHandler.h"
 #include "platform/gui/MessageLayer.h"
+#include "platform/gui/ModalRunner.h"
 #include "platform/gui/Platform.h"
 #include "printing/PrintDialog.h"
 #include "printing/PrintSettingsDialog.h"
@@ -105,7 +106,10 @@ TApplicationWindows::TApplicationWindows(std::unique_ptr<TStartupFiles> files) :
     dlgLoanBook.Arm(DialogMaker<TdlgLoanBook>([this] { return new TdlgLoanBook(*FCatalogue, *FRows); }));
     dlgSearchBooks.Arm(DialogMaker<TdlgSearchBooks>([this] { return new TdlgSearchBooks(*FCatalogue, *FRows); }));
     dlgAbout.Arm(DialogMaker<TdlgAbout>([] { return new TdlgAbout; }));
-    dlgPrint.Arm(DialogMaker<TdlgPrint>([this] { return new TdlgPrint(*FCatalogue, *FRows); }));
+    // The print dialog opens the format settings through the slot, not by name.
+    dlgPrint.Arm(DialogMaker<TdlgPrint>([this] {
+        return new TdlgPrint(*FCatalogue, *FRows, [] { TPlatform::Modal().Exec(dlgPrintSettings.Dialog()); });
+    }));
     dlgPrintSettings.Arm(
         DialogMaker<TdlgPrintSettings>([this] { return new TdlgPrintSettings(FCatalogue->Settings()); }));
     dlgDatabaseSettings.Arm(
