@@ -88,8 +88,8 @@ TApplicationWindows::TApplicationWindows(std::unique_ptr<TStartupFiles> files) :
     }
     Made = true;
     FCatalogue = std::make_unique<TCatalogue>();
-    // Before the shown rows, so that a new loan has its due date when the
-    // windows follow the change.
+    // A side store: the catalogue tells it each change before the windows
+    // hear of it, whatever is made or connected after.
     FDues = std::make_unique<TDueDates>(*FCatalogue, [] { return TPlatform::Clock().Now().date(); });
     FRows = std::make_unique<TShownRows>(*FCatalogue);
     FRun = std::make_unique<TRunState>();
