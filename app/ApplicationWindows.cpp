@@ -16,19 +16,24 @@
 #include "engine/Database.h"
 #include "engine/History.h"
 #include "engine/DueDates.h"
+#include "engine/ORBL.h"
 #include "engine/ShownRows.h"
 #include "platform/Cp1252.h"
 #include "platform/gui/Clock.h"
 #include "platform/gui/ErrorHandler.h"
 #include "platform/gui/MessageLayer.h"
+#include "platform/gui/ModalRunner.h"
 #include "platform/gui/Platform.h"
 #include "printing/PrintDialog.h"
 #include "printing/PrintSettingsDialog.h"
+#include "settings/RFileSystem.h"
 #include "widgets/RunState.h"
 #include "widgets/TextFit.h"
 
 #include <QAction>
 #include <QTimer>
+
+#include <optional>
 
 TfrmMain* frmMain = nullptr;
 TfrmBookBrowser* frmBookBrowser = nullptr;
@@ -83,13 +88,16 @@ TApplicationWindows::TApplicationWindows(std::unique_ptr<TStartupFiles> files) :
     }
     Made = true;
     FCatalogue = std::make_unique<TCatalogue>();
-    // Before the shown rows, so that a new loan has its due date when the
-    // windows follow the change.
+    // A side store: the catalogue tells it each change before the windows
+    // hear of it, whatever is made or connected after.
     FDues = std::make_unique<TDueDates>(*FCatalogue, [] { return TPlatform::Clock().Now().date(); });
     FRows = std::make_unique<TShownRows>(*FCatalogue);
     FRun = std::make_unique<TRunState>();
-    frmMain = new TfrmMain(*Files, *FCatalogue, *FRows, *FRun);
-    if (frmMain->StartupFailed())
+    // The main window is built while the files are still read on their own
+    // thread; the catalogue opens on them as soon as it stands.
+    frmMain = new TfrmMain(*FCatalogue, *FRows, *FRun);
+    Opened = OpenCatalogue();
+    if (!Opened)
         return;
     frmBookBrowser = new TfrmBookBrowser(*FCatalogue, *FRows, *FRun);
     // The browser's rows offer the main window's own commands; the find
@@ -105,7 +113,10 @@ TApplicationWindows::TApplicationWindows(std::unique_ptr<TStartupFiles> files) :
     dlgLoanBook.Arm(DialogMaker<TdlgLoanBook>([this] { return new TdlgLoanBook(*FCatalogue, *FRows); }));
     dlgSearchBooks.Arm(DialogMaker<TdlgSearchBooks>([this] { return new TdlgSearchBooks(*FCatalogue, *FRows); }));
     dlgAbout.Arm(DialogMaker<TdlgAbout>([] { return new TdlgAbout; }));
-    dlgPrint.Arm(DialogMaker<TdlgPrint>([this] { return new TdlgPrint(*FCatalogue, *FRows); }));
+    // The print dialog opens the format settings through the slot, not by name.
+    dlgPrint.Arm(DialogMaker<TdlgPrint>([this] {
+        return new TdlgPrint(*FCatalogue, *FRows, [] { TPlatform::Modal().Exec(dlgPrintSettings.Dialog()); });
+    }));
     dlgPrintSettings.Arm(
         DialogMaker<TdlgPrintSettings>([this] { return new TdlgPrintSettings(FCatalogue->Settings()); }));
     dlgDatabaseSettings.Arm(
@@ -141,6 +152,58 @@ TApplicationWindows::TApplicationWindows(std::unique_ptr<TStartupFiles> files) :
     QTimer::singleShot(0, frmMain, [this] { ShowOverdue(); });
 }
 
+bool TApplicationWindows::OpenCatalogue()
+{
+    bool failed = false;
+    try {
+        // The settings on the settings file, then the database on the file
+        // they name: read at start (TStartupFiles), taken here with what
+        // their reading raised.
+        FCatalogue->Open([this](std::unique_ptr<TRFileSystem>& settings, std::unique_ptr<TDatabase>& database) {
+            Files->TakeEngines(settings, database);
+        });
+        FCatalogue->EnableStartOfRunBackup(
+            [](const std::string& text) { TPlatform::Messages().Information(Cp1252::ToQString(text)); });
+        FCatalogue->EnableHistory(
+            "Volumnia", [] { return TPlatform::Clock().Now().toMSecsSinceEpoch(); },
+            [](const std::string& text) { TPlatform::Messages().Information(Cp1252::ToQString(text)); });
+        FCatalogue->ReadCurrentIndex();
+        frmMain->ShowCatalogue();
+    } catch (const EKELTError&) {
+        TPlatform::Messages().Information(QStringLiteral("106-5: KELT -error. File corrupted."));
+        failed = true;
+    } catch (const EDatabaseError& error) {
+        // A file that is there but damaged is not called missing.
+        const std::string number = std::string(error.what()).substr(0, 5);
+        const bool damaged = number == "#113:" || number == "#114:";
+        TPlatform::Messages().Information(damaged ? QStringLiteral("107-2: ORBL -error. File corrupted.")
+                                                  : QStringLiteral("107-2: ORBL -error. File not found or corrupted."));
+        failed = true;
+    } catch (const std::exception& error) {
+        TErrorHandler::Show(error);
+        // Without both engines there is nothing the program could do: end it
+        // as after the two messages above, writing nothing back. With both,
+        // the run goes on from the step that failed.
+        failed = !FCatalogue->IsOpen();
+    }
+    if (failed) {
+        frmMain->StopClock();
+        FCatalogue->Close();
+    }
+    return !failed;
+}
+
+void TApplicationWindows::SaveCatalogue(const std::vector<TValue>& place)
+{
+    try {
+        FCatalogue->SaveAtEnd(place);
+    } catch (const EKELTError&) {
+        TPlatform::Messages().Information(QStringLiteral("108-7: KELT -error. File full or corrupted."));
+    } catch (const std::exception& error) {
+        TErrorHandler::Show(error);
+    }
+}
+
 void TApplicationWindows::ShowOverdue()
 {
     TErrorHandler::Guard([this] {
@@ -172,10 +235,22 @@ TApplicationWindows::~TApplicationWindows()
     Destroy(dlgSearchBooks);
     Destroy(dlgLoanBook);
     Destroy(frmBookBrowser);
+    // The main window goes last; its place is taken for the save, which
+    // follows once no window is left.
+    std::optional<std::vector<TValue>> place;
+    if (Opened && FCatalogue->IsOpen()) {
+        try {
+            place = frmMain->PlaceToStore();
+        } catch (const std::exception& error) {
+            TErrorHandler::Show(error);
+        }
+    }
     Destroy(frmMain);
+    if (place)
+        SaveCatalogue(*place);
 }
 
 bool TApplicationWindows::Started() const
 {
-    return Made && frmMain && !frmMain->StartupFailed();
+    return Made && frmMain && Opened;
 }

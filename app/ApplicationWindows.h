@@ -1,9 +1,13 @@
 // Makes what the windows share, below them: the catalogue (the books and the
-// settings), the shown rows and the run's state; then creates the main window
-// and the book browser, arms the dialogs and the Loans window to be made on
-// their first use, each given what it works on, and destroys all that were
-// made in the reverse of their fixed order, the main window last. When the
-// main window's start-up fails, no other window is made.
+// settings), the due dates, the shown rows and the run's state; then creates
+// the main window, opens the catalogue on the files read at start (with the
+// start-of-run backup and the history), creates the book browser, arms the
+// dialogs and the Loans window to be made on their first use, each given
+// what it works on. At the end it destroys all that were made in the
+// reverse of their fixed order, the main window last, and then saves the
+// catalogue: the main window's place and CurrentIndex to the settings, then
+// the database file. When opening the catalogue fails, no other window is
+// made and nothing is written back.
 //
 // Before anything is read, the run takes the working folder's lock: a second
 // Volumnia on the same folder (whose end would overwrite the first one's
@@ -15,12 +19,14 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 class TCatalogue;
 class TDueDates;
 class TRunState;
 class TShownRows;
 class TStartupFiles;
+struct TValue;
 
 class TApplicationWindows {
 public:
@@ -50,8 +56,14 @@ private:
     std::unique_ptr<TDueDates> FDues;
     std::unique_ptr<TShownRows> FRows;
     std::unique_ptr<TRunState> FRun;
+    // The catalogue on the engines read at start; false when it could not be
+    // opened (said in a message), and the run must end.
+    bool OpenCatalogue();
+    // The end-of-run save, once the windows are gone.
+    void SaveCatalogue(const std::vector<TValue>& place);
     void ShowOverdue();
     std::string DueNote; // what the due dates file said, shown for the run
 
-    bool Made = false; // whether the windows are this object's to destroy
+    bool Made = false;   // whether the windows are this object's to destroy
+    bool Opened = false; // whether the catalogue was opened, and is saved at the end
 };

@@ -1,7 +1,6 @@
 #include "app/MainForm.h"
 
 #include "app/Globals.h"
-#include "app/StartupFiles.h"
 #include "dialogs/BookBrowserForm.h"
 #include "dialogs/HistoryForm.h"
 #include "dialogs/LoansForm.h"
@@ -38,6 +37,7 @@
 #include <QToolButton>
 
 #include <cstdint>
+#include <utility>
 
 namespace {
 
@@ -56,8 +56,8 @@ std::string Text(const QLineEdit* box)
 
 } // namespace
 
-TfrmMain::TfrmMain(TStartupFiles& files, TCatalogue& catalogue, TShownRows& rows, TRunState& run, QWidget* parent)
-    : QMainWindow(parent), StartupFiles(&files), Catalogue(catalogue), Rows(rows), Run(run)
+TfrmMain::TfrmMain(TCatalogue& catalogue, TShownRows& rows, TRunState& run, QWidget* parent)
+    : QMainWindow(parent), Catalogue(catalogue), Rows(rows), Run(run)
 {
     // The global names the window from the start: the windows made later
     // take it as their owner.
@@ -78,10 +78,7 @@ TfrmMain::TfrmMain(TStartupFiles& files, TCatalogue& catalogue, TShownRows& rows
     FormCreate();
 }
 
-TfrmMain::~TfrmMain()
-{
-    FormDestroy();
-}
+TfrmMain::~TfrmMain() = default;
 
 void TfrmMain::ConnectHandlers()
 {
@@ -142,7 +139,11 @@ void TfrmMain::ConnectHandlers()
 
     // The current book of the shown rows is the one shown; a refill shows the first.
     connect(&Rows, &TShownRows::Refilled, this, [this] { TErrorHandler::Guard([this] { LoadBook(0); }); });
-    connect(&Rows, &TShownRows::CurrentChanged, this, Guarded(this, &TfrmMain::LoadBook));
+    // A row made current by the box LoadBook is writing is that book already.
+    connect(&Rows, &TShownRows::CurrentChanged, this, [this](int32_t row) {
+        if (row != LoadingRow)
+            TErrorHandler::Guard([this, row] { LoadBook(row); });
+    });
     connect(&Run, &TRunState::BrowserShownChanged, Ui.tbtnListView, &QToolButton::setChecked);
 
     EnableUndoItems();
@@ -159,50 +160,25 @@ void TfrmMain::FormCreate()
 {
     PositionRestored = false;
     ClockTimer();
-    try {
-        // The settings on the settings file, then the database on the file
-        // they name: read at start (TStartupFiles), taken here with what their
-        // reading raised.
-        Catalogue.Open([this](std::unique_ptr<TRFileSystem>& settings, std::unique_ptr<TDatabase>& database) {
-            StartupFiles->TakeEngines(settings, database);
-        });
-        Catalogue.EnableStartOfRunBackup(
-            [](const std::string& text) { TPlatform::Messages().Information(Cp1252::ToQString(text)); });
-        Catalogue.EnableHistory(
-            "Volumnia", [] { return TPlatform::Clock().Now().toMSecsSinceEpoch(); },
-            [](const std::string& text) { TPlatform::Messages().Information(Cp1252::ToQString(text)); });
-        Catalogue.ReadCurrentIndex();
-        const std::string path = Catalogue.Settings().ReadString("orbl_databasefile");
-        Ui.StatusPanels[3]->setText(Cp1252::ToQString(LastComponent(path)) +
-                                    QStringLiteral(" (%1kt)").arg(Catalogue.Database().FileSize()));
-        // Only the check mark comes back; the menu command makes the window topmost.
-        Ui.mnuView_AlwaysOnTop->setChecked(Catalogue.Settings().ReadString("AlwaysOnTop") == "true");
-    } catch (const EKELTError&) {
-        TPlatform::Messages().Information(QStringLiteral("106-5: KELT -error. File corrupted."));
-        FStartupFailed = true;
-    } catch (const EDatabaseError& error) {
-        // A file that is there but damaged is not called missing.
-        const std::string number = std::string(error.what()).substr(0, 5);
-        const bool damaged = number == "#113:" || number == "#114:";
-        TPlatform::Messages().Information(damaged ? QStringLiteral("107-2: ORBL -error. File corrupted.")
-                                                  : QStringLiteral("107-2: ORBL -error. File not found or corrupted."));
-        FStartupFailed = true;
-    } catch (const std::exception& error) {
-        TErrorHandler::Show(error);
-        // Without both engines there is nothing the program could do: end it
-        // as after the two messages above, writing nothing back.
-        if (!Catalogue.IsOpen())
-            FStartupFailed = true;
-    }
-    if (FStartupFailed) {
-        Clock->stop();
-        Catalogue.Close();
-    }
+}
+
+void TfrmMain::ShowCatalogue()
+{
+    const std::string path = Catalogue.Settings().ReadString("orbl_databasefile");
+    Ui.StatusPanels[3]->setText(Cp1252::ToQString(LastComponent(path)) +
+                                QStringLiteral(" (%1kt)").arg(Catalogue.Database().FileSize()));
+    // Only the check mark comes back; the menu command makes the window topmost.
+    Ui.mnuView_AlwaysOnTop->setChecked(Catalogue.Settings().ReadString("AlwaysOnTop") == "true");
+}
+
+void TfrmMain::StopClock()
+{
+    Clock->stop();
 }
 
 void TfrmMain::FormActivate()
 {
-    if (PositionRestored || FStartupFailed)
+    if (PositionRestored || !Catalogue.IsOpen())
         return;
     PositionRestored = true; // even a failing first attempt is not repeated
     const int32_t left = Catalogue.Settings().ReadInteger("MF_X");
@@ -210,23 +186,12 @@ void TfrmMain::FormActivate()
     Position->PlaceAt(QPoint(left, top));
 }
 
-void TfrmMain::FormDestroy()
+std::vector<TValue> TfrmMain::PlaceToStore() const
 {
-    if (FStartupFailed || !Catalogue.IsOpen())
-        return;
-    try {
-        std::vector<TValue> place;
-        // The frame's corner, as FormActivate and Restore windows place it;
-        // nothing where the platform cannot tell where the window is.
-        if (const std::optional<QPoint> corner = Position->ToStore()) {
-            place = {TRFileSystem::IntegerValue("MF_X", corner->x()), TRFileSystem::IntegerValue("MF_Y", corner->y())};
-        }
-        Catalogue.SaveAtEnd(place);
-    } catch (const EKELTError&) {
-        TPlatform::Messages().Information(QStringLiteral("108-7: KELT -error. File full or corrupted."));
-    } catch (const std::exception& error) {
-        TErrorHandler::Show(error);
-    }
+    // The frame's corner, as FormActivate and Restore windows place it.
+    if (const std::optional<QPoint> corner = Position->ToStore())
+        return {TRFileSystem::IntegerValue("MF_X", corner->x()), TRFileSystem::IntegerValue("MF_Y", corner->y())};
+    return {};
 }
 
 void TfrmMain::changeEvent(QEvent* event)
@@ -393,8 +358,14 @@ void TfrmMain::LoadBook(int32_t r)
         Ui.lblLoanDate->setText(Cp1252::ToQString(item.Fields[7]));
         ShowLoanState(!item.Fields[7].empty());
     }
+    ++FBooksLoaded;
     Ui.lblItems->setText(QStringLiteral(" / %1").arg(Catalogue.Database().Count()));
+    // The box's change selects the row, so that the browser follows the book
+    // shown; the book is not loaded again for it.
+    // (Its handler is guarded: nothing raises through setText.)
+    const int32_t outer = std::exchange(LoadingRow, r);
     Ui.edtCurrentItem->setText(QString::number(r + 1));
+    LoadingRow = outer;
 }
 
 int32_t TfrmMain::SelectedRow() const
@@ -440,8 +411,12 @@ void TfrmMain::edtCurrentItemChange()
     if (!Catalogue.IsOpen())
         return;
     const int32_t v = IntegerConversion::StrToInt(Text(Ui.edtCurrentItem));
-    if (v >= 1 && v <= Catalogue.Database().Count())
-        Rows.Select(v - 1);
+    if (v < 1 || v > Catalogue.Database().Count())
+        return;
+    // Written by LoadBook for the current row: nothing left to follow.
+    if (v - 1 == LoadingRow && v - 1 == Rows.Current())
+        return;
+    Rows.Select(v - 1);
 }
 
 void TfrmMain::ShowOverdue(int overdue, const QString& note)

@@ -1,8 +1,9 @@
-// TfrmMain, the main window of Volumnia. At its creation the catalogue takes
-// the two engines read at start (the settings on "volumnia.kelt" and the
-// database on the file they name), and at its end the catalogue saves them.
-// It shows the current book of the shown rows, steps through them, and runs
-// the editing, view and help commands, changing books through the catalogue.
+// TfrmMain, the main window of Volumnia. It shows the current book of the
+// shown rows, steps through them, and runs the editing, view and help
+// commands, changing books through the catalogue. It neither opens nor saves
+// the catalogue: TApplicationWindows opens it once this window is made and
+// saves it at the end of the run, after the last window is gone, with the
+// place this window gives (PlaceToStore).
 // Handlers raise; the signal connections run them through the
 // application-wide guard.
 #pragma once
@@ -12,25 +13,34 @@
 #include <QMainWindow>
 
 #include <cstdint>
+#include <vector>
 
 class QTimer;
 class TCatalogue;
 class TRunState;
 class TShownRows;
-class TStartupFiles;
 class TStoredPosition;
+struct TValue;
 
 class TfrmMain : public QMainWindow {
     Q_OBJECT
 
 public:
-    // Runs FormCreate, which opens the catalogue on the files read at start.
-    TfrmMain(TStartupFiles& files, TCatalogue& catalogue, TShownRows& rows, TRunState& run, QWidget* parent = nullptr);
-    ~TfrmMain() override; // runs FormDestroy
+    // Runs FormCreate: the window with the date and time, the catalogue not
+    // yet open.
+    TfrmMain(TCatalogue& catalogue, TShownRows& rows, TRunState& run, QWidget* parent = nullptr);
+    ~TfrmMain() override;
 
-    // True when start-up could not make both engines: the program ends at
-    // once and nothing is written back.
-    bool StartupFailed() const { return FStartupFailed; }
+    // The catalogue was opened: the status bar names its database file, and
+    // the "Always on top" mark comes back. May raise (a missing setting).
+    void ShowCatalogue();
+    // The start-up failed: the window will not be shown, its clock stops.
+    void StopClock();
+    // The window's place for the end of the run (MF_X and MF_Y), none where
+    // the platform cannot tell where the window is.
+    std::vector<TValue> PlaceToStore() const;
+    // How many times a book was shown (LoadBook), for tests.
+    int BooksLoaded() const { return FBooksLoaded; }
 
     // Whether edit mode was entered by Add (true) or by Edit.
     bool AddMode = false;
@@ -97,7 +107,6 @@ protected:
 
 private:
     void FormCreate();
-    void FormDestroy();
     void ConnectHandlers();
     void ShowEmptyBook();
     // The book group's caption, which is also its name to a screen reader.
@@ -108,11 +117,14 @@ private:
     void EnableUndoItems();
     int32_t SelectedRow() const;
 
-    bool FStartupFailed = false;
-    TStartupFiles* StartupFiles; // until FormCreate has opened the catalogue
     TCatalogue& Catalogue;
     TShownRows& Rows;
     TRunState& Run;
     QTimer* Clock = nullptr;
     TStoredPosition* Position = nullptr; // MF_X and MF_Y
+    // The row LoadBook is showing while it writes the current-item box, -1
+    // otherwise: the box's change then makes that row current without
+    // showing its book a second time.
+    int32_t LoadingRow = -1;
+    int FBooksLoaded = 0;
 };

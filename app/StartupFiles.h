@@ -2,9 +2,9 @@
 // object exists: on a thread of its own it takes the working folder's lock
 // (whose file is synced to disk) and, when the folder is this run's, reads
 // the settings and the database, while the program loads its fonts and
-// builds the main window. The main window's FormCreate then takes the two
-// engines, or the error their reading raised, at the step where it would
-// have read them itself.
+// builds the main window. TApplicationWindows then opens the catalogue on
+// the two engines (TakeEngines), or meets the error their reading raised, at
+// the step where it would have read them itself.
 #pragma once
 
 #include "platform/WorkingFolderLock.h"

@@ -1,6 +1,7 @@
 // Entry of Volumnia: the application titled "Volumnia", its windows made
-// in order, the event loop, and the windows destroyed in reverse order (the
-// main window last, which writes the state back).
+// in order (the catalogue opened once the main window stands), the event
+// loop, and the windows destroyed in reverse order, the main window last;
+// then the catalogue writes the state back.
 #include "app/ApplicationWindows.h"
 #include "app/Globals.h"
 #include "app/MainForm.h"

@@ -17,6 +17,7 @@
 #include "widgets/RunState.h"
 
 #include <QCheckBox>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QLabel>
@@ -111,7 +112,7 @@ TfrmHistory::TfrmHistory(TCatalogue& catalogue, TShownRows& rows, TRunState& run
     connect(btnBringBack, &QPushButton::clicked, this, Guarded(this, &TfrmHistory::btnBringBackClick));
     connect(btnTakeBack, &QPushButton::clicked, this, Guarded(this, &TfrmHistory::btnTakeBackClick));
     connect(btnClose, &QPushButton::clicked, this, [this] { close(); });
-    connect(chkShownBook, &QCheckBox::toggled, this, Guarded(this, &TfrmHistory::Refresh));
+    connect(chkShownBook, &QCheckBox::toggled, this, Guarded(this, &TfrmHistory::Follow));
     connect(lstChanges->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             Guarded(this, &TfrmHistory::ListBooks));
     connect(lstBooks->selectionModel(), &QItemSelectionModel::selectionChanged, this,
@@ -119,7 +120,7 @@ TfrmHistory::TfrmHistory(TCatalogue& catalogue, TShownRows& rows, TRunState& run
     connect(&Rows, &TShownRows::Refilled, this, Guarded(this, &TfrmHistory::BooksChanged));
     connect(&Rows, &TShownRows::CurrentChanged, this, [this] {
         if (isVisible() && chkShownBook->isChecked())
-            TErrorHandler::Guard([this] { Refresh(); });
+            TErrorHandler::Guard([this] { Follow(); });
     });
 
     QWidget* previous = lstChanges;
@@ -136,10 +137,35 @@ int TfrmHistory::ListedCount() const
     return FChanges->rowCount();
 }
 
+TfrmHistory::TStamp TfrmHistory::FileStamp() const
+{
+    const QFileInfo info(Text(THistory::FileNameFor(Catalogue.Database().FileName())));
+    if (!info.exists())
+        return {};
+    return {true, info.size(), info.lastModified(), info.metadataChangeTime()};
+}
+
 void TfrmHistory::Refresh()
 {
-    std::string note;
-    THistory::TLines lines = THistory(Catalogue.Database().FileName()).ReadLines(&note);
+    // The stamp first: a write while the file is read is seen at the next look.
+    FReadStamp = FileStamp();
+    FNote.clear();
+    ++FReadCount;
+    FChanges->SetEntries(THistory(Catalogue.Database().FileName()).ReadLines(&FNote), {});
+    ListLines();
+}
+
+void TfrmHistory::Follow()
+{
+    if (FileStamp() == FReadStamp)
+        ListLines();
+    else
+        Refresh();
+}
+
+void TfrmHistory::ListLines()
+{
+    const THistory::TLines& lines = FChanges->Lines();
     const int32_t shown = chkShownBook->isChecked() ? Rows.CurrentId() : 0;
     std::vector<size_t> listed;
     listed.reserve(lines.Count());
@@ -148,8 +174,8 @@ void TfrmHistory::Refresh()
             listed.push_back(i);
     // The books' list shows a change of the entries about to go.
     FBooks->SetChange(nullptr);
-    FChanges->SetEntries(std::move(lines), std::move(listed));
-    lblNote->setText(note.empty() ? QStringLiteral("%1 changes listed.").arg(ListedCount()) : Text(note));
+    FChanges->SetListed(std::move(listed));
+    lblNote->setText(FNote.empty() ? QStringLiteral("%1 changes listed.").arg(ListedCount()) : Text(FNote));
     SelectChange(ListedCount() == 0 ? -1 : 0);
     ListBooks();
 }
@@ -255,7 +281,7 @@ void TfrmHistory::btnTakeBackClick()
 void TfrmHistory::BooksChanged()
 {
     if (isVisible())
-        Refresh();
+        Follow();
 }
 
 void TfrmHistory::showEvent(QShowEvent* event)

@@ -7,13 +7,20 @@
 // back import" removes an import's books as a whole. Each is a change like
 // any other, saved at once and undoable.
 // Modeless, made on its first use and kept for the run, stacked above the
-// main window. The history is read when the window is shown and after every
-// change while it is shown, never at start. Its place is kept in HI_X and
-// HI_Y, written only when the user moved it; without them it opens centred.
+// main window. The history is read when the window is shown, never at start;
+// while it is shown the lines read are kept and listed anew as the book shown
+// changes, and the file is read again only when it changed (its size, or
+// its times of change): after a change of books, or a write by another
+// program. Its place is kept in HI_X and HI_Y, written only when the user
+// moved it; without them it opens centred.
 #pragma once
 
 #include "engine/HistoryEntry.h"
 #include "widgets/ModelessWindow.h"
+
+#include <QDateTime>
+
+#include <string>
 
 class QCheckBox;
 class QLabel;
@@ -46,6 +53,8 @@ public:
 
     // Reads the history again and lists it.
     void Refresh();
+    // How often the history file was read, for tests.
+    int ReadCount() const { return FReadCount; }
 
     void btnRestoreClick();
     void btnBringBackClick();
@@ -58,6 +67,19 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    // What tells whether the history file changed since it was read.
+    struct TStamp {
+        bool Exists = false;
+        qint64 Size = 0;
+        QDateTime Modified;
+        QDateTime MetadataChanged;
+        bool operator==(const TStamp& other) const = default;
+    };
+    TStamp FileStamp() const;
+    // Lists the entries of the lines read that the check box asks for.
+    void ListLines();
+    // Lists anew, reading the file again only when it changed.
+    void Follow();
     void ListBooks();
     void EnableButtons();
     const THistoryEntry* SelectedChange() const;
@@ -68,4 +90,7 @@ private:
     TShownRows& Rows;
     THistoryListModel* FChanges = nullptr;
     TChangeBooksModel* FBooks = nullptr;
+    TStamp FReadStamp;
+    std::string FNote; // what the last reading said
+    int FReadCount = 0;
 };

@@ -558,7 +558,21 @@ void TCatalogue::Tell(const TBookChange& change, std::vector<int32_t> places, bo
         if (FUndo.size() > UndoDepth)
             FUndo.erase(FUndo.begin());
     }
+    // A copy: a store may be added or removed while the stores are told.
+    const std::vector<std::pair<const void*, TSideStore>> stores = FSideStores;
+    for (const auto& store : stores)
+        store.second(change);
     emit BooksChanged(change);
+}
+
+void TCatalogue::AddSideStore(const void* key, TSideStore follow)
+{
+    FSideStores.emplace_back(key, std::move(follow));
+}
+
+void TCatalogue::RemoveSideStore(const void* key)
+{
+    std::erase_if(FSideStores, [key](const auto& store) { return store.first == key; });
 }
 
 void TCatalogue::EnableHistory(const std::string& program, std::function<int64_t()> now,

@@ -21,6 +21,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 class TDatabase;
@@ -175,6 +176,16 @@ public:
     // CurrentIndex to the settings in one save, then the database file.
     void SaveAtEnd(std::vector<TValue> values = {});
 
+    // A store kept beside the database file that follows the changes of
+    // books (the due dates). Each saved change is told to the history, then
+    // to the undo, then to the side stores in the order they were added, and
+    // only then by BooksChanged: a window following the signal finds every
+    // side store up to date, whatever was made or connected first. A store
+    // is removed (by the key it was added with) before it goes.
+    using TSideStore = std::function<void(const TBookChange&)>;
+    void AddSideStore(const void* key, TSideStore follow);
+    void RemoveSideStore(const void* key);
+
 signals:
     void BooksChanged(const TBookChange& change);
     // The books were sorted: the same books in another order.
@@ -233,6 +244,7 @@ private:
     std::vector<int32_t> FSavedFileOrder; // the last save's, for its step
     std::vector<TStep> FUndo;
     std::vector<TStep> FRedo;
+    std::vector<std::pair<const void*, TSideStore>> FSideStores;
     std::unique_ptr<THistory> FHistory;
     std::string FProgram;
     std::function<int64_t()> FNow;

@@ -74,7 +74,14 @@ bool OnLoan(const std::optional<TItem>& book)
 TDueDates::TDueDates(TCatalogue& catalogue, std::function<QDate()> today)
     : Catalogue(catalogue), Today(std::move(today))
 {
-    connect(&Catalogue, &TCatalogue::BooksChanged, this, &TDueDates::BooksChanged);
+    // Told by the catalogue before its BooksChanged, so that the windows
+    // following that signal find a new loan's due date already.
+    Catalogue.AddSideStore(this, [this](const TBookChange& change) { BooksChanged(change); });
+}
+
+TDueDates::~TDueDates()
+{
+    Catalogue.RemoveSideStore(this);
 }
 
 int TDueDates::Period() const

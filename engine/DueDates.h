@@ -63,6 +63,7 @@ public:
 
     // today gives the date two-digit years are read against.
     TDueDates(TCatalogue& catalogue, std::function<QDate()> today);
+    ~TDueDates() override;
 
     // The loan period in days, 0 for none; a missing or unreadable key is none.
     int Period() const;

@@ -1,6 +1,5 @@
 #include "printing/PrintDialog.h"
 
-#include "app/Globals.h"
 #include "engine/Catalogue.h"
 #include "engine/ORBL.h"
 #include "engine/ShownRows.h"
@@ -38,8 +37,10 @@ TPrintFont ToPrintFont(const QFont& font)
 
 using namespace DialogControls;
 
-TdlgPrint::TdlgPrint(const TCatalogue& catalogue, const TShownRows& rows, QWidget* parent)
-    : TDialogBase(parent), Font(QStringLiteral("MS Sans Serif"), 8), Catalogue(catalogue), Rows(rows)
+TdlgPrint::TdlgPrint(const TCatalogue& catalogue, const TShownRows& rows, std::function<void()> openSettings,
+                     QWidget* parent)
+    : TDialogBase(parent), Font(QStringLiteral("MS Sans Serif"), 8), Catalogue(catalogue), Rows(rows),
+      OpenSettings(std::move(openSettings))
 {
     SetUpWindow(QStringLiteral("Print"), 409, 209);
 
@@ -122,7 +123,8 @@ void TdlgPrint::chkFormat2Click()
 
 void TdlgPrint::btnPrintSettingsClick()
 {
-    TPlatform::Modal().Exec(dlgPrintSettings.Dialog());
+    if (OpenSettings)
+        OpenSettings();
 }
 
 void TdlgPrint::btnFontClick()

@@ -11,6 +11,8 @@
 
 #include <QFont>
 
+#include <functional>
+
 class QCheckBox;
 class QGroupBox;
 class QPrinter;
@@ -25,7 +27,9 @@ class TdlgPrint : public TDialogBase {
 
 public:
     // Prints the catalogue's books; "books in browser" are those rows lists.
-    TdlgPrint(const TCatalogue& catalogue, const TShownRows& rows, QWidget* parent = nullptr);
+    // "Print settings" runs openSettings, which opens the format settings.
+    TdlgPrint(const TCatalogue& catalogue, const TShownRows& rows, std::function<void()> openSettings,
+              QWidget* parent = nullptr);
     ~TdlgPrint() override;
 
     QGroupBox* grpOptions = nullptr;
@@ -61,5 +65,6 @@ public:
 private:
     const TCatalogue& Catalogue;
     const TShownRows& Rows;
+    std::function<void()> OpenSettings;
     PrintSupport::TPrinterPtr FPrinter;
 };

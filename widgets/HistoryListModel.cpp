@@ -87,6 +87,15 @@ void THistoryListModel::SetEntries(THistory::TLines lines, std::vector<size_t> l
     endResetModel();
 }
 
+void THistoryListModel::SetListed(std::vector<size_t> listed)
+{
+    beginResetModel();
+    FListed = std::move(listed);
+    FDecoded.clear();
+    FDecoded.resize(FListed.size());
+    endResetModel();
+}
+
 const THistoryEntry& THistoryListModel::Entry(int row) const
 {
     std::unique_ptr<THistoryEntry>& decoded = FDecoded[static_cast<size_t>(row)];

@@ -33,6 +33,9 @@ public:
     // Replaces every row at once: the entries of lines at the indices
     // listed, in that order.
     void SetEntries(THistory::TLines lines, std::vector<size_t> listed);
+    // Lists other entries of the lines last set, which are not read again.
+    void SetListed(std::vector<size_t> listed);
+    const THistory::TLines& Lines() const { return FLines; }
     // The entry of a row below rowCount(), kept until the next SetEntries.
     const THistoryEntry& Entry(int row) const;
 

@@ -15,9 +15,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
 #include <QToolBar>
 #include <QToolButton>
+
+#include <functional>
 
 namespace {
 
@@ -124,6 +127,40 @@ TEST_F(BookViewTest, NavigationButtonsStopAtTheEnds)
     EXPECT_EQ(Shown(), "Title 01");
     frmMain->btnPreviousClick();
     EXPECT_EQ(Grid().SelectedRow(), 0);
+    EXPECT_TRUE(Platform.Messages.Boxes.empty());
+}
+
+// The current-item box and the shown rows follow each other: each step
+// shows its book once and makes its row current once.
+TEST_F(BookViewTest, EachStepLoadsTheBookOnce)
+{
+    WriteFiles(Books(6));
+    ASSERT_TRUE(Start());
+    struct Case {
+        const char* Step;
+        std::function<void()> Do;
+        int Row;
+    };
+    const std::vector<Case> cases = {
+        {">", [] { frmMain->btnNextClick(); }, 1},
+        {">|", [] { frmMain->btnLastClick(); }, 5},
+        {"<", [] { frmMain->btnPreviousClick(); }, 4},
+        {"|<", [] { frmMain->btnFirstClick(); }, 0},
+        {"number typed", [] { frmMain->Ui.edtCurrentItem->setText("4"); }, 3},
+        {"Cancel shows the first book", [] { frmMain->btnCancelClick(); }, 0},
+        {"Down in the browser", [this] { QTest::keyClick(&Grid(), Qt::Key_Down); }, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Step);
+        QSignalSpy current(&Rows(), &TShownRows::CurrentChanged);
+        const int loadsBefore = frmMain->BooksLoaded();
+        c.Do();
+        EXPECT_EQ(frmMain->BooksLoaded() - loadsBefore, 1);
+        ASSERT_EQ(current.count(), 1);
+        EXPECT_EQ(current[0][0].toInt(), c.Row);
+        EXPECT_EQ(Shown(), QString::asprintf("Title %02d", c.Row + 1));
+        EXPECT_EQ(Grid().SelectedRow(), c.Row);
+    }
     EXPECT_TRUE(Platform.Messages.Boxes.empty());
 }
 

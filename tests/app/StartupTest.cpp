@@ -6,7 +6,9 @@
 #include "dialogs/BookBrowserForm.h"
 #include "dialogs/SearchBooksDialog.h"
 #include "engine/ORBL.h"
+#include "platform/TextFile.h"
 #include "platform/WorkingFolderLock.h"
+#include "platform/WriteStep.h"
 #include "settings/SettingsKeys.h"
 #include "engine/Catalogue.h"
 #include "engine/ShownRows.h"
@@ -15,6 +17,8 @@
 #include "widgets/BookGrid.h"
 
 #include <QAction>
+#include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QScreen>
@@ -28,6 +32,29 @@ const std::vector<TItem> ThreeBooks = {
 };
 
 class StartupTest : public TAppFixture {};
+
+// Tells which file each write of a save goes to ('S' the settings, 'D' the
+// database, the backup left out), and whether the main window still stood.
+class TWriteRecorder final : public IWriteStep {
+public:
+    TWriteRecorder() : Inner(TTextFile::WriteStep()), Previous(TTextFile::SetWriteStep(this)) {}
+    ~TWriteRecorder() override { TTextFile::SetWriteStep(Previous); }
+    int Write(int fd, const char* bytes, int64_t count, int64_t offset) override
+    {
+        const QString name = QFileInfo(QFile::symLinkTarget(QStringLiteral("/proc/self/fd/%1").arg(fd))).fileName();
+        const char file = name.startsWith("volumnia.kelt") ? 'S' : name.startsWith("books.orbl.bak") ? 0 : 'D';
+        if (file && (Files.empty() || Files.back() != file))
+            Files += file;
+        WindowStood = WindowStood || frmMain != nullptr;
+        return Inner.Write(fd, bytes, count, offset);
+    }
+    std::string Files;
+    bool WindowStood = false;
+
+private:
+    IWriteStep& Inner;
+    IWriteStep* Previous;
+};
 
 TEST_F(StartupTest, NoSettingsFileReportsCorruptedAndCreatesNothing)
 {
@@ -199,7 +226,11 @@ TEST_F(StartupTest, NormalEndWritesPositionIndexAndBothFiles)
     ASSERT_TRUE(Start());
     frmMain->move(123, 45);
     Catalogue().SetCurrentIndex(44);
+    TWriteRecorder writes;
     Stop();
+    // The settings in one save, then the database, once no window is left.
+    EXPECT_EQ(writes.Files, "SD");
+    EXPECT_FALSE(writes.WindowStood);
     std::string value;
     ASSERT_TRUE(SettingOnDisk("MF_X", value));
     EXPECT_EQ(value, "123");

@@ -5,6 +5,7 @@
 #include "app/MainForm.h"
 #include "dialogs/HistoryForm.h"
 #include "engine/Catalogue.h"
+#include "engine/History.h"
 #include "engine/ORBL.h"
 #include "engine/ShownRows.h"
 #include "tests/support/AppFixture.h"
@@ -85,6 +86,44 @@ TEST_F(HistoryFormTest, AnImportIsOneChangeTakenBackAsAWhole)
     EXPECT_EQ(DatabaseText(), before);
     QTest::keyClick(&history, Qt::Key_Escape); // closes it, as a dialog
     EXPECT_FALSE(history.isVisible());
+}
+
+// Filtered to the book shown, a step lists that book's changes from the
+// lines read when the window opened; the file is read again only when it
+// changed: by this run's change, or by another program's append.
+TEST_F(HistoryFormTest, ShownBookFilterReadsTheFileOnlyWhenItChanged)
+{
+    WriteFiles({Book(10, "Walden", "Thoreau", "Ticknor"), Book(20, "Emma", "Austen", "Murray")});
+    ASSERT_TRUE(Start());
+    Catalogue().Update(Book(10, "Walden (2nd ed.)", "Thoreau", "Ticknor"));
+    Catalogue().Update(Book(20, "Emma (2nd ed.)", "Austen", "Murray"));
+    Catalogue().Update(Book(20, "Emma (3rd ed.)", "Austen", "Murray"));
+    TfrmHistory& history = Open();
+    EXPECT_EQ(history.ReadCount(), 1);
+    history.chkShownBook->setChecked(true);
+    const auto show = [this](int32_t id) { Rows().Select(Rows().RowOf(id)); };
+    show(10);
+    EXPECT_EQ(history.ListedCount(), 1); // Walden's one edit
+    show(20);
+    EXPECT_EQ(history.ListedCount(), 2); // Emma's two
+    show(10);
+    EXPECT_EQ(history.ListedCount(), 1);
+    EXPECT_EQ(history.ReadCount(), 1) << "steps read nothing";
+
+    Catalogue().Update(Book(10, "Walden (3rd ed.)", "Thoreau", "Ticknor"));
+    show(10);
+    EXPECT_EQ(history.ListedCount(), 2);
+    EXPECT_EQ(history.ReadCount(), 2);
+
+    // Another program appends a change of Walden's.
+    TBookChange other{TBookChangeKind::Updated,
+                      {{10, Book(10, "Walden (3rd ed.)", "Thoreau", "Ticknor"), Book(10, "Walden", "T.", "T.")}}};
+    THistory(Catalogue().Database().FileName()).Append(0, "volumnia-csv", other);
+    show(20);
+    show(10);
+    EXPECT_EQ(history.ListedCount(), 3);
+    EXPECT_EQ(history.ReadCount(), 3);
+    EXPECT_EQ(Whats(history).first(), "Edit by volumnia-csv");
 }
 
 } // namespace

@@ -221,3 +221,22 @@ TEST_F(DueDatesTest, ADamagedFileIsKeptAsideUnderAFreeNameBeforeTheNextLoanRewri
     EXPECT_EQ(Folder.ReadFile("books.orbl.due"), "Volumnia due dates\r\n1\tAnn\t2/20/24\t2024-03-05\r\n"
                                                  "2\tBob\t3/1/24\t2024-03-20\r\n");
 }
+
+// The catalogue tells its side stores before BooksChanged: a window connected
+// before the due dates were made still finds a new loan's due date, and due
+// dates that are gone are told nothing more.
+TEST_F(DueDatesTest, FollowersOfTheCatalogueFindTheDueDateWhateverWasConnectedFirst)
+{
+    OpenCatalogue({Item(1)}, "14");
+    Dues.reset();
+    std::optional<QDate> seen;
+    const QMetaObject::Connection window = QObject::connect(Catalogue.get(), &TCatalogue::BooksChanged,
+                                                            [&] { seen = Dues->Due(Catalogue->Database().ItemAt(0)); });
+    Dues = std::make_unique<TDueDates>(*Catalogue, [] { return Today; });
+    Catalogue->Lend(1, "Ann", "2/20/24");
+    EXPECT_EQ(seen, QDate(2024, 3, 5));
+    QObject::disconnect(window);
+    Dues.reset();
+    Catalogue->Return(1);
+    EXPECT_EQ(Folder.ReadFile("books.orbl.due"), "Volumnia due dates\r\n1\tAnn\t2/20/24\t2024-03-05\r\n");
+}

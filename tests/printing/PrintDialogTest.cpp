@@ -117,6 +117,18 @@ TEST_F(PrintDialogTest, StartsWithNoOptionListFormatAndTheDefaultFont)
                                      "&Print", "&Cancel"}));
 }
 
+// The dialog opens the format settings through what it was given, not by
+// reaching for the program's windows.
+TEST_F(PrintDialogTest, FormatButtonRunsWhatTheDialogWasGiven)
+{
+    Begin({});
+    int opened = 0;
+    TdlgPrint dialog(Catalogue(), Rows(), [&opened] { ++opened; });
+    dialog.btnPrintSettings->click();
+    EXPECT_EQ(opened, 1);
+    EXPECT_FALSE(dlgPrintSettings.Made());
+}
+
 TEST_F(PrintDialogTest, FormatBoxesUncheckEachOtherButNeverCheckEachOther)
 {
     Begin({});
