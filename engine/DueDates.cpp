@@ -282,7 +282,12 @@ void TDueDates::SetDues(const std::vector<std::pair<TItem, QDate>>& dues)
 
 void TDueDates::Save()
 {
-    TTextFile::WriteCopyOf(FileNameFor(LoadedFor), Format(Rows, Returned), LoadedFor);
+    TTextFile::WriteSideFile(FileNameFor(LoadedFor), Format(Rows, Returned), LoadedFor);
+}
+
+std::string TDueDates::FileNameFor(const std::string& databaseFileName)
+{
+    return TTextFile::SideFileName(databaseFileName, ".due");
 }
 
 std::optional<QDate> TDueDates::ReturnedDue(int32_t id, const std::string& loaner, const std::string& date) const
