@@ -5,6 +5,8 @@
 #include "csv/ECsvRefusal.h"
 #include "csv/TellicoFile.h"
 #include "engine/DueDates.h"
+#include "platform/Cp1252.h"
+#include "platform/TextFile.h"
 #include "platform/WorkingFolderLock.h"
 #include "settings/SettingsKeys.h"
 
@@ -43,23 +45,24 @@ std::vector<QByteArray> NamesOf(const QByteArray& path)
 }
 
 // A mistyped FILE must replace none of the catalogue's own files: the
-// settings, the database and its safety copy, the due dates and the history
-// beside it, the lock files (replaced, a running program's lock would be
-// lost) and the temporary names of a save.
+// settings, the database and the side files kept beside it (its safety copy,
+// the due dates, the history, the book details), the lock files (replaced, a
+// running program's lock would be lost) and the temporary names of a save.
 void RefuseCatalogueFile(const QString& file, const QString& databasePath)
 {
     const QByteArray settings = TSettingsKeys::FileName;
     const QByteArray database = QFile::encodeName(databasePath);
-    std::vector<QByteArray> own = {settings,
-                                   settings + ".saving",
-                                   QFile::encodeName(TWorkingFolderLock::FileNameFor(TSettingsKeys::FileName)),
-                                   database,
-                                   database + ".saving",
-                                   database + ".lock",
-                                   database + ".bak",
-                                   database + ".bak.saving",
-                                   database + ".due",
-                                   database + ".history"};
+    std::vector<QByteArray> own = {
+        settings, settings + ".saving", QFile::encodeName(TWorkingFolderLock::FileNameFor(TSettingsKeys::FileName)),
+        database, database + ".saving", database + ".lock"};
+    // Each side file where the catalogue keeps it (beside the file a link at
+    // the database's name leads to) and beside the name as given, with the
+    // temporary name of its save.
+    const std::string databaseText = Cp1252::FromQString(databasePath);
+    for (const char* suffix : {".bak", ".due", ".history", ".details"})
+        for (const QByteArray& side :
+             {database + suffix, QFile::encodeName(Cp1252::ToQString(TTextFile::SideFileName(databaseText, suffix)))})
+            own.insert(own.end(), {side, side + ".saving"});
     // Where a link leads to the files, their locks and temporary files stand
     // beside the file it leads to.
     for (const QByteArray& data : {settings, database})
@@ -101,9 +104,19 @@ bool WriteStream(const QString& file, const QByteArray& data)
                            : S_ISBLK(info.st_mode) ? "a block device"
                                                    : "no file") +
                           ", not a file the list can be written to; choose another name");
-    const int fd = ::open(native.constData(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
+    // Opened without waiting: a FIFO that no program reads would hold the
+    // export until killed. Once open, the writes wait for the reader.
+    const int fd = ::open(native.constData(), O_WRONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0 && errno == ENXIO)
+        throw ECsvRefusal(file.toStdString() + ": no program reads from this FIFO; start its reader first");
     if (fd < 0)
         throw ECsvRefusal(file.toStdString() + ": cannot write to it: " + std::strerror(errno));
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+        const int error = errno;
+        ::close(fd);
+        throw ECsvRefusal(file.toStdString() + ": cannot write to it: " + std::strerror(error));
+    }
     for (qsizetype done = 0; done < data.size();) {
         const ssize_t written = ::write(fd, data.constData() + done, static_cast<size_t>(data.size() - done));
         if (written < 0 && errno == EINTR)

@@ -4,6 +4,7 @@
 #include "engine/History.h"
 #include "engine/ORBL.h"
 #include "platform/Crc32.h"
+#include "platform/EInOutError.h"
 #include "platform/TextFile.h"
 #include "settings/RFileSystem.h"
 #include "settings/SettingsKeys.h"
@@ -401,7 +402,12 @@ void TCatalogue::Reload()
 void TCatalogue::SaveAtEnd(std::vector<TValue> values)
 {
     values.push_back(TRFileSystem::IntegerValue("CurrentIndex", FCurrentIndex));
-    FSettings->WriteValues(values);
+    try {
+        FSettings->WriteValues(values);
+    } catch (const EInOutError& error) {
+        // At the end of the run nothing else says which file it was.
+        throw EInOutError("The settings file " + FSettings->FileName() + " could not be saved (" + error.what() + ").");
+    }
     SaveFiles();
     FFileOrder.clear();
 }
@@ -582,6 +588,11 @@ void TCatalogue::EnableHistory(const std::string& program, std::function<int64_t
     FProgram = program;
     FNow = std::move(now);
     FHistoryProblem = std::move(problem);
+    // A history this user cannot write (another member's file, a link or a
+    // folder at its name) is told now, before any change, not after each.
+    if (FHistoryProblem)
+        if (const std::string unwritable = FHistory->Unwritable(); !unwritable.empty())
+            FHistoryProblem(unwritable);
 }
 
 TBookChange TCatalogue::Move(TBookChangeKind kind, std::vector<TMove> moves, const std::vector<int32_t>& fileOrder)

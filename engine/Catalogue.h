@@ -168,7 +168,8 @@ public:
     // Appends every change that reached the file to the history beside the
     // database file, naming program, at the time now gives (milliseconds
     // since 1970 UTC; the system clock when empty). A history that cannot be
-    // written does not undo the change: problem hears of it.
+    // written does not undo the change: problem hears of it, and of one that
+    // cannot be written (TTextFile::SideFileProblem) at once, before any change.
     void EnableHistory(const std::string& program, std::function<int64_t()> now = {},
                        std::function<void(const std::string&)> problem = {});
 

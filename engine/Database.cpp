@@ -176,6 +176,11 @@ void TDatabase::LoadFromFile()
         throw EConvertError::NotAnInteger(badIdLine);
 }
 
+std::string TDatabase::BackupFileName(const std::string& fileName)
+{
+    return TTextFile::SideFileName(fileName, ".bak");
+}
+
 void TDatabase::SaveToFile()
 {
     SaveToFile(std::vector<int32_t>());

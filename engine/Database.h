@@ -96,7 +96,8 @@ public:
     // mistaken bulk change can be undone by hand. A backup that cannot be
     // written does not stop the save; OnBackupProblem hears of it, once a run.
     void EnableStartOfRunBackup();
-    static std::string BackupFileName(const std::string& fileName) { return fileName + ".bak"; }
+    // "<file>.bak", beside the file a link at fileName leads to (TTextFile::SideFileName).
+    static std::string BackupFileName(const std::string& fileName);
     std::function<void(const std::string& text)> OnBackupProblem;
 
     bool Empty() const { return FEmpty; }

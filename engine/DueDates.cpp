@@ -321,7 +321,12 @@ void TDueDates::Save()
     if (Held)
         throw EInOutError("The due dates file " + FileNameFor(LoadedFor) +
                           " could not be read and is left as it is; the due dates are not saved.");
-    TTextFile::WriteCopyOf(FileNameFor(LoadedFor), Format(Rows, Returned), LoadedFor);
+    TTextFile::WriteSideFile(FileNameFor(LoadedFor), Format(Rows, Returned), LoadedFor);
+}
+
+std::string TDueDates::FileNameFor(const std::string& databaseFileName)
+{
+    return TTextFile::SideFileName(databaseFileName, ".due");
 }
 
 std::optional<QDate> TDueDates::ReturnedDue(int32_t id, const std::string& loaner, const std::string& date) const

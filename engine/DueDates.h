@@ -12,8 +12,9 @@
 // period (the setting LN_PERIOD, in days; absent or 0 means none, as
 // installations made before it lack the key), a return or a removal moves the
 // loan's row among the returned loans, so the loan history can say when a
-// past loan was due, and a loan given back by an undo gets its due date back. The file is saved through the atomic
-// writer, which replaces a link at its name instead of writing through it.
+// past loan was due, and a loan given back by an undo gets its due date back. The file is saved whole as a side
+// file of the database (TTextFile::WriteSideFile): it keeps its own mode, owner, group and attributes, a new one
+// takes the database's, and a symbolic link at its name is refused, never written through.
 //
 // File: a first line "Volumnia due dates", then one line per loan: ID, loaner,
 // loan date and due date (yyyy-MM-dd) separated by tabs, a tab or backslash
@@ -59,7 +60,8 @@ public:
 
     static constexpr const char* PeriodKey = "LN_PERIOD";
     static constexpr int MaxPeriod = 3650;
-    static std::string FileNameFor(const std::string& databaseFileName) { return databaseFileName + ".due"; }
+    // Beside the file a link at databaseFileName leads to (TTextFile::SideFileName).
+    static std::string FileNameFor(const std::string& databaseFileName);
 
     // today gives the date two-digit years are read against.
     TDueDates(TCatalogue& catalogue, std::function<QDate()> today);

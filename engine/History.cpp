@@ -235,6 +235,18 @@ bool TouchesBook(std::string_view line, int32_t id)
     return false;
 }
 
+// Whether there is no history file to read. What stands at its name instead
+// (a folder, a dangling link) is said in note: that is no empty history.
+bool NothingToRead(const std::string& fileName, std::string* note)
+{
+    if (TTextFile::Exists(fileName))
+        return false;
+    const std::string problem = TTextFile::SideFileProblem(fileName);
+    if (note && !problem.empty())
+        *note = "The history " + problem + "; no change can be kept there.";
+    return true;
+}
+
 std::string DamagedNote(size_t damaged, const std::string& fileName)
 {
     return std::to_string(damaged) + (damaged == 1 ? " damaged entry" : " damaged entries") + " of the history " +
@@ -261,11 +273,23 @@ std::vector<std::string_view> Lines(std::string_view bytes, bool& cutAtEnd)
 
 } // namespace
 
-THistory::THistory(const std::string& databaseFileName) : FFileName(FileNameFor(databaseFileName)) {}
+THistory::THistory(const std::string& databaseFileName)
+    : FDatabaseFile(databaseFileName), FFileName(FileNameFor(databaseFileName))
+{
+}
 
 std::string THistory::FileNameFor(const std::string& databaseFileName)
 {
-    return databaseFileName + ".history";
+    return TTextFile::SideFileName(databaseFileName, ".history");
+}
+
+std::string THistory::Unwritable() const
+{
+    const std::string problem = TTextFile::SideFileProblem(FFileName);
+    if (problem.empty())
+        return problem;
+    return "The history of changes cannot be written: " + problem +
+           ". Changes are saved, but none reaches the history until that is mended.";
 }
 
 std::string THistory::Encode(const THistoryEntry& entry)
@@ -334,7 +358,14 @@ void THistory::Append(int64_t time, const std::string& program, const TBookChang
 {
     const std::string line = Encode(time, program, change);
     // Only the size is needed here; the file is read only when it must be trimmed.
-    const int64_t size = std::max<int64_t>(TTextFile::SizeOf(FFileName), 0);
+    const int64_t size = TTextFile::SizeOf(FFileName);
+    if (size < 0) {
+        // No file: a new one, with the database's mode, group and ACL rather
+        // than this user's umask, so that all who share the database share
+        // its history. Whatever else stands at the name is refused.
+        TTextFile::WriteSideFile(FFileName, line, FDatabaseFile);
+        return;
+    }
     if (static_cast<size_t>(size) + line.size() <= FSizeLimit) {
         TTextFile::Append(FFileName, line);
         return;
@@ -366,13 +397,13 @@ void THistory::Append(int64_t time, const std::string& program, const TBookChang
             content += "\r\n";
         }
     content += line;
-    TTextFile::WriteAtomically(FFileName, content);
+    TTextFile::WriteSideFile(FFileName, content, FDatabaseFile);
 }
 
 std::vector<THistoryEntry> THistory::ReadAll(std::string* note) const
 {
     std::vector<THistoryEntry> entries;
-    if (!TTextFile::Exists(FFileName))
+    if (NothingToRead(FFileName, note))
         return entries;
     std::string bytes;
     try {
@@ -403,7 +434,7 @@ std::vector<THistoryEntry> THistory::ReadAll(std::string* note) const
 THistory::TLines THistory::ReadLines(std::string* note) const
 {
     TLines read;
-    if (!TTextFile::Exists(FFileName))
+    if (NothingToRead(FFileName, note))
         return read;
     try {
         read.FBytes = TTextFile::ReadAll(FFileName);

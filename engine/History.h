@@ -13,7 +13,8 @@
 // over; the file is only appended to, so a kill loses at most the entry
 // being written. Past SizeLimit bytes the oldest entries go: the file is
 // rewritten atomically with the newest entries that fill three quarters of
-// it. The caller holds the database's locks, which cover this file too.
+// it. The caller holds the database's locks, which cover this file too. A
+// folder or a link at the file's name is said in the read's note.
 #pragma once
 
 #include "engine/HistoryEntry.h"
@@ -30,10 +31,14 @@ public:
     static constexpr size_t DefaultSizeLimit = 2 * 1024 * 1024;
 
     explicit THistory(const std::string& databaseFileName);
+    // Beside the file a link at databaseFileName leads to (TTextFile::SideFileName).
     static std::string FileNameFor(const std::string& databaseFileName);
 
     // Appends one entry, trimming the oldest ones first where the file would
-    // pass the limit. Raises EInOutError when the file cannot be written.
+    // pass the limit. Raises EInOutError when the file cannot be written; a
+    // symbolic link at its name is refused, never written through, by the
+    // append and the trim alike (TTextFile::WriteSideFile), and a file made
+    // new takes the database file's mode, group and ACL.
     void Append(const THistoryEntry& entry);
     // The same for a change not yet in an entry, which is not copied.
     void Append(int64_t time, const std::string& program, const TBookChange& change);
@@ -63,6 +68,10 @@ public:
     };
     TLines ReadLines(std::string* note = nullptr) const;
 
+    // Why the history could not be written now, in a sentence for the user,
+    // or "": what stands at its name, or a file this user may not write.
+    std::string Unwritable() const;
+
     void SetSizeLimit(size_t bytes) { FSizeLimit = bytes; }
     const std::string& FileName() const { return FFileName; }
 
@@ -73,6 +82,7 @@ public:
     static bool Decode(std::string_view line, THistoryEntry& entry);
 
 private:
+    std::string FDatabaseFile;
     std::string FFileName;
     size_t FSizeLimit = DefaultSizeLimit;
 };

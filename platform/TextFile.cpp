@@ -145,11 +145,12 @@ int AclGroupPermissions(const std::string& acl)
     return -1;
 }
 
-// Copies the extended attributes of the file at source (its ACL among them)
-// to the new file fd, best effort. When the access ACL cannot be copied the
-// mode's group bits, which hold the ACL's mask, are set to the owning group's
-// own permissions instead: the mask never becomes a grant to the group.
-void CopyExtendedAttributes(const QByteArray& source, int fd, mode_t mode)
+// Copies the extended attributes of the file at source (its ACL among them;
+// only its access ACL where aclOnly) to the new file fd, best effort. When the
+// access ACL cannot be copied the mode's group bits, which hold the ACL's
+// mask, are set to the owning group's own permissions instead: the mask never
+// becomes a grant to the group.
+void CopyExtendedAttributes(const QByteArray& source, int fd, mode_t mode, bool aclOnly = false)
 {
     const ssize_t listed = ::llistxattr(source.constData(), nullptr, 0);
     if (listed <= 0)
@@ -163,7 +164,7 @@ void CopyExtendedAttributes(const QByteArray& source, int fd, mode_t mode)
         const size_t end = std::min(names.find('\0', at), names.size());
         const std::string name = names.substr(at, end - at);
         at = end + 1;
-        if (name.empty())
+        if (name.empty() || (aclOnly && name != "system.posix_acl_access"))
             continue;
         const ssize_t size = ::lgetxattr(source.constData(), name.c_str(), nullptr, 0);
         if (size < 0 || size > 1024 * 1024)
@@ -288,17 +289,22 @@ bool KeepOwnersAccess(int fd, uid_t owner, mode_t mode)
     return ::fsetxattr(fd, "system.posix_acl_access", value.data(), value.size(), 0) == 0;
 }
 
+// What the new file of a save takes from its model: everything of the file it
+// replaces (or copies), or, for a side file made new, the database's mode,
+// group and access ACL, the attributes that say who may use it.
+enum class TTakes { Everything, Access };
+
 // Puts data into target by a new file, "<target>.saving", made beside it and
 // renamed over it once its whole content is on the disk. model: the file
 // whose mode, owner, group and extended attributes the new file takes (at
 // modelPath), or nullptr for a file made new.
 void ReplaceByRename(const QByteArray& target, const std::string& data, const struct stat* model,
-                     const QByteArray& modelPath)
+                     const QByteArray& modelPath, TTakes takes = TTakes::Everything)
 {
     // One fixed name for the new content: a save killed half way leaves at
     // most this file, and the next save removes it.
     const QByteArray temporary = target + ".saving";
-    const mode_t mode = model ? (model->st_mode & 07777) : 0666;
+    const mode_t mode = model ? (model->st_mode & (takes == TTakes::Access ? 0777 : 07777)) : 0666;
     const int fd = CreateTemporary(temporary, mode);
     if (fd < 0) {
         const int error = errno;
@@ -322,12 +328,15 @@ void ReplaceByRename(const QByteArray& target, const std::string& data, const st
         if (differs && ::fchown(fd, model->st_uid, model->st_gid) != 0)
             (void)!::fchown(fd, static_cast<uid_t>(-1), model->st_gid);
         ::fchmod(fd, mode);
-        CopyExtendedAttributes(modelPath, fd, mode);
+        CopyExtendedAttributes(modelPath, fd, mode, takes == TTakes::Access);
         // Saved by another user (one an ACL or the group lets write it), the
         // new file is that user's: the owner keeps their access by an ACL
-        // entry of their own, or nothing is saved.
+        // entry of their own, or nothing is saved. A side file made new is
+        // its maker's; the database's owner reaches it as the database's
+        // group and ACL let them.
         const uid_t owner = model->st_uid;
-        const bool ownerLost = owner != 0 && (::fstat(fd, &made) != 0 || made.st_uid != owner);
+        const bool ownerLost =
+            takes == TTakes::Everything && owner != 0 && (::fstat(fd, &made) != 0 || made.st_uid != owner);
         const bool othersMay = (mode & 07) == ((mode >> 6) & 07);
         if (ownerLost && !KeepOwnersAccess(fd, owner, mode) && !othersMay) {
             ::close(fd);
@@ -356,6 +365,39 @@ void ReplaceByRename(const QByteArray& target, const std::string& data, const st
         throw EInOutError::FromErrno(error);
     }
     SyncFolderOf(target);
+}
+
+// What stands at a side file's name where no regular file does, said in
+// words; "" for a regular file.
+std::string NotASideFile(const QByteArray& native, const struct stat& entry)
+{
+    if (S_ISREG(entry.st_mode))
+        return {};
+    if (S_ISLNK(entry.st_mode))
+        return Shown(native) + " is a symbolic link, which a file kept beside the database is never written through";
+    if (S_ISDIR(entry.st_mode))
+        return Shown(native) + " is a folder, not a file";
+    return Shown(native) + " is " + (S_ISFIFO(entry.st_mode) ? "a FIFO" : "a device") + ", not a regular file";
+}
+
+// An open refused with errno error: what stands at the name where the refusal
+// comes from it (a link, a folder, a FIFO), the errno's words otherwise.
+EInOutError OpenRefused(const QByteArray& native, int error)
+{
+    struct stat entry = {};
+    if ((error == ELOOP || error == EISDIR || error == ENXIO) && ::lstat(native.constData(), &entry) == 0) {
+        const std::string kind = NotASideFile(native, entry);
+        if (!kind.empty())
+            return EInOutError(kind);
+    }
+    return EInOutError::FromErrno(error);
+}
+
+// Whether the process may write the file (its effective identity, as the
+// open will use).
+bool MayWrite(const QByteArray& native)
+{
+    return ::faccessat(AT_FDCWD, native.constData(), W_OK, AT_EACCESS) == 0;
 }
 
 } // namespace
@@ -494,7 +536,7 @@ void TTextFile::Append(const std::string& path, const std::string& data)
     const int fd =
         ::open(native.constData(), O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
     if (fd < 0)
-        throw EInOutError::FromErrno(errno);
+        throw OpenRefused(native, errno);
     const auto fail = [fd](int error) {
         ::close(fd);
         return EInOutError::FromErrno(error);
@@ -504,10 +546,24 @@ void TTextFile::Append(const std::string& path, const std::string& data)
         throw fail(errno);
     if (!S_ISREG(info.st_mode)) {
         ::close(fd);
-        throw NotARegularFile(native);
+        throw EInOutError(NotASideFile(native, info));
     }
+    std::string old;
     std::string bytes;
-    if (info.st_size > 0) {
+    const bool severalNames = info.st_nlink > 1;
+    if (severalNames) {
+        // The bytes already there go into the new file that replaces this
+        // name; the other names keep them as they are.
+        const int reader = ::open(native.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+        const bool read = reader >= 0 && ReadFrom(reader, old, MaxFileSize);
+        const int error = errno;
+        if (reader >= 0)
+            ::close(reader);
+        if (!read)
+            throw fail(error);
+        if (!old.empty() && (old.size() < 2 || old.compare(old.size() - 2, 2, "\r\n") != 0))
+            bytes = "\r\n";
+    } else if (info.st_size > 0) {
         char end[2] = {};
         const int reader = ::open(native.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
         const bool whole = reader >= 0 && info.st_size >= 2 && ::pread(reader, end, 2, info.st_size - 2) == 2 &&
@@ -518,6 +574,12 @@ void TTextFile::Append(const std::string& path, const std::string& data)
             bytes = "\r\n";
     }
     bytes += data;
+    if (severalNames) {
+        ::close(fd);
+        RefuseStickyFolder(native, info);
+        ReplaceByRename(native, old + bytes, &info, native);
+        return;
+    }
     size_t written = 0;
     while (written < bytes.size()) {
         const ssize_t n = ::write(fd, bytes.data() + written, bytes.size() - written);
@@ -532,6 +594,69 @@ void TTextFile::Append(const std::string& path, const std::string& data)
         throw fail(errno);
     if (::close(fd) != 0)
         throw EInOutError::FromErrno(errno);
+}
+
+std::string TTextFile::SideFileName(const std::string& databaseFile, const std::string& suffix)
+{
+    const QByteArray native = QFile::encodeName(Path(databaseFile));
+    struct stat entry = {};
+    if (databaseFile.empty() || ::lstat(native.constData(), &entry) != 0 || !S_ISLNK(entry.st_mode))
+        return databaseFile + suffix;
+    char* real = ::realpath(native.constData(), nullptr);
+    if (!real)
+        return databaseFile + suffix; // a dangling link: no database to stand beside
+    const QByteArray resolved(real);
+    std::free(real);
+    const std::string name = Shown(resolved);
+    // A target whose name Windows-1252 cannot spell is not reached by that
+    // text; the side files then stay beside the link.
+    if (QFile::encodeName(Path(name)) != resolved)
+        return databaseFile + suffix;
+    return name + suffix;
+}
+
+void TTextFile::WriteSideFile(const std::string& path, const std::string& data, const std::string& databaseFile)
+{
+    const QByteArray named = QFile::encodeName(Path(path));
+    struct stat entry = {};
+    if (::lstat(named.constData(), &entry) == 0) {
+        if (const std::string kind = NotASideFile(named, entry); !kind.empty())
+            throw EInOutError(kind);
+        if (!MayWrite(named))
+            throw EInOutError::FromErrno(errno);
+        RefuseStickyFolder(named, entry);
+        // Its own mode, owner, group and attributes; a hard link's other
+        // names keep the old content.
+        ReplaceByRename(named, data, &entry, named);
+        return;
+    }
+    if (errno != ENOENT)
+        throw EInOutError::FromErrno(errno);
+    const QByteArray database = QFile::encodeName(Path(databaseFile));
+    char* real = ::realpath(database.constData(), nullptr);
+    const QByteArray model = real ? QByteArray(real) : database;
+    std::free(real);
+    struct stat modelInfo = {};
+    const bool haveModel = ::stat(model.constData(), &modelInfo) == 0 && S_ISREG(modelInfo.st_mode);
+    ReplaceByRename(named, data, haveModel ? &modelInfo : nullptr, model, TTakes::Access);
+}
+
+std::string TTextFile::SideFileProblem(const std::string& path)
+{
+    const QByteArray named = QFile::encodeName(Path(path));
+    struct stat entry = {};
+    if (::lstat(named.constData(), &entry) != 0)
+        return errno == ENOENT ? std::string() : EInOutError::FromErrno(errno).what();
+    if (std::string kind = NotASideFile(named, entry); !kind.empty())
+        return kind;
+    if (!MayWrite(named)) {
+        const int error = errno;
+        return Shown(named) + ": " + EInOutError::FromErrno(error).what() +
+               (error == EACCES ? " (you may not write it: ask its owner, " + AccountName(entry.st_uid) +
+                                      ", to let the group write it)"
+                                : std::string());
+    }
+    return {};
 }
 
 void TTextFile::Remove(const std::string& path)

@@ -21,6 +21,8 @@
 //   another user's file in a sticky folder, which would refuse the rename;
 // - a leftover "<file>.saving" of a killed save is removed, another user's
 //   too where the folder allows it (the saver holds the files' locks);
+// - a side file of the database (TTextFile::WriteSideFile) is never written
+//   through a symbolic link: one at its name is refused;
 // - a file saved by a user who does not own it (one that an ACL or the group
 //   lets write it) becomes that user's: its owner keeps their access by an
 //   ACL entry of their own, or, where the file system keeps no ACL and others
@@ -75,8 +77,32 @@ public:
     // through a symbolic link at path): a log's append. Where the file does
     // not end in CR LF (a write cut by a kill) a CR LF goes first, so the new
     // bytes start a line of their own. Every write and the sync are checked;
-    // a kill loses at most these bytes, never what the file held before.
+    // a kill loses at most these bytes, never what the file held before. A
+    // file of more than one name (a hard link) is not appended through: this
+    // name gets a new file of the old content and data, with the file's own
+    // mode, owner, group and attributes, and the other names keep the old
+    // content, as WriteAtomically leaves them.
     static void Append(const std::string& path, const std::string& data);
+
+    // The name of a side file of the database file at databaseFile, the
+    // suffix (".history", ".due", ".bak") added: beside the file a symbolic
+    // link at databaseFile leads to, as the database's lock is, so that every
+    // name of the database finds the same side files. Otherwise beside
+    // databaseFile as given.
+    static std::string SideFileName(const std::string& databaseFile, const std::string& suffix);
+    // Writes a side file of the database (its history, its due dates) whole,
+    // by a new file renamed over the name. An existing file keeps its own
+    // mode, owner, group and extended attributes (its ACL among them); a hard
+    // link at path is replaced, its other names keeping the old content. A
+    // new file takes the database file's mode, group and access ACL, not the
+    // umask, so that everyone who may write the database may write it too.
+    // A symbolic link at path is refused ("is a symbolic link"), never
+    // followed nor replaced, as are a folder, a FIFO or a device.
+    static void WriteSideFile(const std::string& path, const std::string& data, const std::string& databaseFile);
+    // Why a side file at path could not be written now, or "" when it
+    // could: what stands at its name, or what its file or folder refuses.
+    // A check made before a change, so that the user is told before.
+    static std::string SideFileProblem(const std::string& path);
     // Removes a regular file (never what a link points to, nor a folder);
     // best effort, a file that cannot be removed stays.
     static void Remove(const std::string& path);

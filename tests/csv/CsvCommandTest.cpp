@@ -424,6 +424,20 @@ TEST_F(CsvCommand, ARefusalLeavesBothFilesAsTheyWere)
          false,
          1,
          "a file of the catalogue itself"},
+        {"export over the history's temporary name",
+         "",
+         {"export", "books.orbl.history.saving"},
+         3,
+         false,
+         1,
+         "a file of the catalogue itself"},
+        {"export over the due dates' temporary name",
+         "",
+         {"export", "books.orbl.due.saving"},
+         3,
+         false,
+         1,
+         "a file of the catalogue itself"},
         {"usage", "", {"import", "in.csv", "more.csv"}, 3, false, 2, "import reads one FILE"},
         {"UTF-8 read as Windows-1252",
          "Title\nok\nCaf\xC3\xA9 Cr\xC3\xA8me\n",
@@ -639,6 +653,17 @@ TEST_F(CsvCommand, AnExportOntoAFifoReachesItsReader)
     struct stat info = {};
     EXPECT_EQ(lstat("pipe.csv", &info), 0);
     EXPECT_TRUE(S_ISFIFO(info.st_mode));
+}
+
+// A FIFO that no program reads is refused at once: the export never waits.
+TEST_F(CsvCommand, AnExportOntoAFifoNobodyReadsIsRefusedAtOnce)
+{
+    TTempWorkingFolder folder;
+    WriteCatalogue(folder, 2, {Book(1, {"One"}), Book(2, {"Two"})});
+    ASSERT_EQ(mkfifo("pipe.csv", 0644), 0);
+    const TRun run = RunCsv({"export", "pipe.csv"});
+    EXPECT_EQ(run.Code, 1);
+    EXPECT_NE(run.Err.find("pipe.csv: no program reads from this FIFO"), std::string::npos) << run.Err;
 }
 
 std::string TestData(const char* name)

@@ -4,6 +4,7 @@
 // and the shown rows that follow it.
 #include "engine/Catalogue.h"
 #include "engine/ShownRows.h"
+#include "platform/EInOutError.h"
 #include "tests/engine/EngineFixture.h"
 #include "tests/support/FailingWriteStep.h"
 
@@ -80,6 +81,16 @@ TEST_F(CatalogueTest, AddGivesTheNextFreeNumberAfterTheCounter)
         EXPECT_EQ(Told[0].Kind, TBookChangeKind::Added);
         EXPECT_EQ(Told[0].Ids(), std::vector<int32_t>{c.Expected});
     }
+}
+
+// The end of the run's save names the settings file it could not write: no
+// window says which file it was.
+TEST_F(CatalogueTest, ASettingsFileNotSavedAtTheEndOfTheRunIsNamed)
+{
+    TCatalogue& catalogue = OpenCatalogue(Numbered(2), 2);
+    TFailingWriteStep full(0, false);
+    EXPECT_EQ(ErrorOf<EInOutError>([&] { catalogue.SaveAtEnd({TRFileSystem::IntegerValue("MF_X", 5)}); }),
+              "The settings file volumnia.kelt could not be saved (Disk full).");
 }
 
 TEST_F(CatalogueTest, AFailedSaveKeepsTheCounterUpTakesTheBookBackAndTellsNothing)

@@ -3,10 +3,13 @@
 // follow the catalogue's loans, returns and loans changed outside.
 #include "engine/Catalogue.h"
 #include "engine/DueDates.h"
+#include "platform/EInOutError.h"
 #include "settings/RFileSystem.h"
 #include "tests/engine/EngineFixture.h"
 
 #include <cstring>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace EngineTest;
 
@@ -239,4 +242,31 @@ TEST_F(DueDatesTest, FollowersOfTheCatalogueFindTheDueDateWhateverWasConnectedFi
     Dues.reset();
     Catalogue->Return(1);
     EXPECT_EQ(Folder.ReadFile("books.orbl.due"), "Volumnia due dates\r\n1\tAnn\t2/20/24\t2024-03-05\r\n");
+}
+
+// A saved due-dates file keeps its own mode, not the database's; a new one
+// takes the database's whatever the umask; a link at its name is refused and
+// its target kept.
+TEST_F(DueDatesTest, TheDueDatesFileKeepsItsOwnModeAndIsNeverWrittenThroughALink)
+{
+    OpenCatalogue({Item(1), Item(2)}, "14");
+    ASSERT_EQ(chmod("books.orbl", 0664), 0);
+    const mode_t umaskBefore = ::umask(077);
+    Catalogue->Lend(1, "Ann", "2/20/24");
+    ::umask(umaskBefore);
+    struct stat info = {};
+    ASSERT_EQ(stat("books.orbl.due", &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0664u);
+    ASSERT_EQ(chmod("books.orbl.due", 0600), 0);
+    Catalogue->Lend(2, "Bob", "3/1/24");
+    ASSERT_EQ(stat("books.orbl.due", &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
+    ASSERT_EQ(rename("books.orbl.due", "kept.txt"), 0);
+    ASSERT_EQ(symlink("kept.txt", "books.orbl.due"), 0);
+    const std::string kept = Folder.ReadFile("kept.txt");
+    EXPECT_NE(ErrorOf<EInOutError>([&] {
+                  Dues->SetDue(Lent(2, "Bob", "3/1/24"), QDate(2024, 4, 1));
+              }).find("books.orbl.due is a symbolic link"),
+              std::string::npos);
+    EXPECT_EQ(Folder.ReadFile("kept.txt"), kept);
 }

@@ -4,10 +4,15 @@
 // beside the file: what it records, damaged and cut entries, its size limit.
 #include "engine/Catalogue.h"
 #include "engine/DetailsFile.h"
+#include "engine/DueDates.h"
 #include "engine/History.h"
+#include "platform/EInOutError.h"
 #include "tests/engine/EngineFixture.h"
 
 #include <functional>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -317,6 +322,77 @@ TEST_F(UndoTest, PastTheSizeLimitTheOldestEntriesGo)
     EXPECT_EQ(entries.back().Time, 40);
     for (size_t i = 1; i < entries.size(); ++i)
         EXPECT_EQ(entries[i].Time, entries[i - 1].Time + 1);
+}
+
+// Neither the append nor the trim writes through a symbolic link at the
+// history's name: the link's target stays byte for byte. A hard-linked
+// history is replaced, not appended through: its other name keeps its bytes.
+TEST_F(UndoTest, AHistoryIsNeverWrittenThroughALinkAtItsName)
+{
+    const std::string thesis(3000, 't');
+    THistoryEntry entry{1, "Volumnia", {TBookChangeKind::Updated, {{1, Item(1, "x"), Item(1, std::string(200, 'y'))}}}};
+    for (const bool symbolic : {true, false})
+        for (const size_t limit : {size_t(100000), size_t(3000)}) { // an append, then a trim
+            SCOPED_TRACE(std::string(symbolic ? "symbolic" : "hard") + (limit < 100000 ? " link, trimmed" : " link"));
+            Folder.WriteFile("thesis.txt", thesis);
+            ASSERT_EQ(symbolic ? symlink("thesis.txt", "books.orbl.history") : link("thesis.txt", "books.orbl.history"),
+                      0);
+            THistory history("books.orbl");
+            history.SetSizeLimit(limit);
+            if (symbolic) {
+                EXPECT_NE(ErrorOf<EInOutError>([&] { history.Append(entry); }).find("is a symbolic link"),
+                          std::string::npos);
+            } else {
+                history.Append(entry);
+                EXPECT_EQ(history.ReadAll().size(), 1u);
+            }
+            EXPECT_EQ(Folder.ReadFile("thesis.txt"), thesis);
+            ASSERT_EQ(unlink("books.orbl.history"), 0);
+        }
+}
+
+// A folder at the history's name is no empty history: reading it says so,
+// and the catalogue tells it when the history is enabled, before any change.
+TEST_F(UndoTest, AFolderAtTheHistorysNameIsSaidBeforeAnyChange)
+{
+    ASSERT_EQ(mkdir("books.orbl.history", 0777), 0);
+    TCatalogue& catalogue = Open();
+    std::vector<std::string> told;
+    catalogue.EnableHistory("Volumnia", {}, [&told](const std::string& text) { told.push_back(text); });
+    ASSERT_EQ(told.size(), 1u);
+    EXPECT_EQ(told[0], "The history of changes cannot be written: books.orbl.history is a folder, not a file. "
+                       "Changes are saved, but none reaches the history until that is mended.");
+    EXPECT_TRUE(Told.empty());
+    std::string note;
+    EXPECT_TRUE(History(&note).empty());
+    EXPECT_EQ(note, "The history books.orbl.history is a folder, not a file; no change can be kept there.");
+    catalogue.Update(Item(1, "a"));
+    ASSERT_EQ(told.size(), 2u);
+    EXPECT_NE(told[1].find("(books.orbl.history is a folder, not a file)"), std::string::npos) << told[1];
+}
+
+// Through a symbolic link at the database's name, the history, the due dates
+// and the safety copy stand beside the file it leads to, as its lock does.
+TEST_F(UndoTest, ThroughALinkAtTheDatabasesNameTheSideFilesStandBesideItsFile)
+{
+    Open();
+    Catalogue.reset();
+    ASSERT_EQ(mkdir("real", 0777), 0);
+    ASSERT_EQ(rename("books.orbl", "real/books.orbl"), 0);
+    ASSERT_EQ(symlink("real/books.orbl", "books.orbl"), 0);
+    TCatalogue& catalogue = Open(false);
+    catalogue.EnableStartOfRunBackup();
+    catalogue.Update(Item(1, "a"));
+    EXPECT_TRUE(Folder.Exists("real/books.orbl.history"));
+    EXPECT_TRUE(Folder.Exists("real/books.orbl.bak"));
+    EXPECT_FALSE(Folder.Exists("books.orbl.history"));
+    EXPECT_FALSE(Folder.Exists("books.orbl.bak"));
+    EXPECT_EQ(History().size(), 1u);
+    const std::string history = THistory::FileNameFor("books.orbl");
+    const std::string beside = history.substr(0, history.size() - std::string(".history").size());
+    EXPECT_EQ(beside.substr(beside.size() - 16), "/real/books.orbl");
+    EXPECT_EQ(TDueDates::FileNameFor("books.orbl"), beside + ".due");
+    EXPECT_EQ(TDatabase::BackupFileName("books.orbl"), beside + ".bak");
 }
 
 // The line is the stored format: files written before must still read.

@@ -22,6 +22,8 @@
 #include <functional>
 #include <string>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 namespace {
@@ -371,6 +373,50 @@ TEST(TextFileShared, ASecondUsersSaveInASharedFolder)
     }
 }
 
+// Two users share a setgid folder: the first, under umask 077, makes the
+// database's history; the second can append to it as to the database. A
+// history only its maker may write is said before anything is written.
+TEST(TextFileShared, ASideFileMadeByOneUserIsWrittenByTheOther)
+{
+    if (geteuid() != 0)
+        GTEST_SKIP() << "two accounts need the superuser";
+    TTempWorkingFolder folder;
+    ASSERT_EQ(chmod(folder.Path().toLocal8Bit().constData(), 0755), 0);
+    ASSERT_EQ(mkdir("shared", 0777), 0);
+    ASSERT_EQ(chown("shared", 0, OrdinaryUser::SharedGroup()), 0);
+    ASSERT_EQ(chmod("shared", 02777), 0);
+    folder.WriteFile("shared/books.orbl", "books");
+    ASSERT_EQ(chown("shared/books.orbl", OrdinaryUser::SecondUser, OrdinaryUser::SharedGroup()), 0);
+    ASSERT_EQ(chmod("shared/books.orbl", 0664), 0);
+    std::fflush(nullptr);
+    const pid_t first = fork();
+    ASSERT_GE(first, 0);
+    if (first == 0) {
+        ::umask(077);
+        bool made = false;
+        if (OrdinaryUser::BecomeSecondUser())
+            try {
+                TTextFile::WriteSideFile("shared/books.orbl.history", "one\r\n", "shared/books.orbl");
+                made = true;
+            } catch (const EInOutError&) {
+            }
+        _exit(made ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(first, &status, 0), first);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the first user made no history";
+    OrdinaryUser::Run([] {
+        EXPECT_EQ(TTextFile::SideFileProblem("shared/books.orbl.history"), "");
+        TTextFile::Append("shared/books.orbl.history", "two\r\n");
+    });
+    EXPECT_EQ(folder.ReadFile("shared/books.orbl.history"), "one\r\ntwo\r\n");
+    ASSERT_EQ(chmod("shared/books.orbl.history", 0644), 0);
+    OrdinaryUser::Run([] {
+        const std::string said = TTextFile::SideFileProblem("shared/books.orbl.history");
+        EXPECT_EQ(said.substr(0, said.find(" (")), "shared/books.orbl.history: File access denied");
+    });
+}
+
 } // namespace
 
 namespace {
@@ -387,6 +433,140 @@ TEST_F(TextFile, AppendAddsLinesAndFollowsNoLink)
     ASSERT_EQ(::symlink("target.txt", QString(Folder.Path() + "/link.txt").toLocal8Bit().constData()), 0);
     EXPECT_THROW(TTextFile::Append("link.txt", "x\r\n"), EInOutError);
     EXPECT_EQ(Folder.ReadFile("target.txt"), "kept");
+}
+
+// What stands at a side file's name: the whole write and the append alike
+// never write through a link and say what is in the way in words, and a hard
+// link's other name keeps its content.
+TEST_F(TextFile, ASideFileIsNeverWrittenThroughALinkAndWhatIsInTheWayIsSaid)
+{
+    const std::string own = "the user's own file\r\n";
+    const struct {
+        const char* What;
+        std::function<int()> Arrange; // puts it at "books.orbl.history"; 0 when done
+        std::string Said;             // "" where the write goes ahead
+    } cases[] = {
+        {"a symbolic link", [] { return symlink("thesis.txt", "books.orbl.history"); },
+         "books.orbl.history is a symbolic link"},
+        {"a dangling symbolic link", [] { return symlink("none.txt", "books.orbl.history"); },
+         "books.orbl.history is a symbolic link"},
+        {"a folder", [] { return mkdir("books.orbl.history", 0777); }, "books.orbl.history is a folder"},
+        {"a FIFO", [] { return mkfifo("books.orbl.history", 0666); }, "books.orbl.history is a FIFO"},
+        {"a hard link", [] { return link("thesis.txt", "books.orbl.history"); }, ""},
+    };
+    Folder.WriteFile("books.orbl", "books");
+    for (const auto& c : cases)
+        for (const bool append : {false, true}) {
+            SCOPED_TRACE(std::string(c.What) + (append ? ", appended to" : ", written whole"));
+            Folder.WriteFile("thesis.txt", own);
+            ASSERT_EQ(c.Arrange(), 0);
+            EXPECT_EQ(TTextFile::SideFileProblem("books.orbl.history").substr(0, c.Said.size()), c.Said);
+            std::string outcome = "written";
+            try {
+                if (append)
+                    TTextFile::Append("books.orbl.history", "line\r\n");
+                else
+                    TTextFile::WriteSideFile("books.orbl.history", "line\r\n", "books.orbl");
+            } catch (const EInOutError& e) {
+                outcome = e.what();
+            }
+            if (c.Said.empty()) {
+                EXPECT_EQ(outcome, "written");
+                EXPECT_EQ(Folder.ReadFile("books.orbl.history"), append ? own + "line\r\n" : "line\r\n");
+            } else {
+                EXPECT_EQ(outcome.substr(0, c.Said.size()), c.Said);
+            }
+            EXPECT_EQ(Folder.ReadFile("thesis.txt"), own);
+            EXPECT_FALSE(Folder.Exists("books.orbl.history.saving"));
+            if (::rmdir("books.orbl.history") != 0) {
+                ASSERT_EQ(::unlink("books.orbl.history"), 0);
+            }
+        }
+}
+
+// A side file saved keeps its own mode, group, ACL and attributes; one made
+// new takes the database's mode, group and ACL, not the umask.
+TEST_F(TextFile, ASideFileKeepsItsOwnAttributesAndANewOneTakesTheDatabases)
+{
+    OrdinaryUser::Run([] {
+        TTempWorkingFolder own;
+        const auto acl = [](const char* file) {
+            std::string text;
+            if (std::FILE* out = ::popen((std::string("getfacl -n --omit-header ") + file).c_str(), "r")) {
+                char buffer[256];
+                while (std::fgets(buffer, sizeof buffer, out))
+                    text += buffer;
+                ::pclose(out);
+            }
+            return text;
+        };
+        own.WriteFile("books.orbl", "books");
+        own.WriteFile("books.orbl.due", "old");
+        ASSERT_EQ(chown("books.orbl", static_cast<uid_t>(-1), OrdinaryUser::SharedGroup()), 0);
+        ASSERT_EQ(chmod("books.orbl", 0664), 0);
+        ASSERT_EQ(chmod("books.orbl.due", 0600), 0);
+        ASSERT_EQ(std::system("setfacl -m u:65533:rw books.orbl && setfacl -m u:65533:r books.orbl.due"), 0)
+            << "setfacl (package acl)";
+        ASSERT_EQ(::setxattr("books.orbl.due", "user.kept", "yes", 3, 0), 0);
+        struct stat before = {}, after = {}, database = {}, made = {};
+        ASSERT_EQ(stat("books.orbl.due", &before), 0);
+        const std::string dueAcl = acl("books.orbl.due");
+        ::umask(077);
+        TTextFile::WriteSideFile("books.orbl.due", "new", "books.orbl");
+        TTextFile::WriteSideFile("books.orbl.history", "made", "books.orbl");
+        EXPECT_EQ(own.ReadFile("books.orbl.due"), "new");
+        ASSERT_EQ(stat("books.orbl.due", &after), 0);
+        EXPECT_NE(after.st_ino, before.st_ino);
+        EXPECT_EQ(after.st_mode, before.st_mode);
+        EXPECT_EQ(after.st_gid, before.st_gid);
+        EXPECT_EQ(acl("books.orbl.due"), dueAcl);
+        char value[8] = {};
+        EXPECT_EQ(::getxattr("books.orbl.due", "user.kept", value, sizeof value), 3);
+        ASSERT_EQ(stat("books.orbl", &database), 0);
+        ASSERT_EQ(stat("books.orbl.history", &made), 0);
+        EXPECT_EQ(made.st_mode & 0777, database.st_mode & 0777);
+        EXPECT_EQ(made.st_gid, OrdinaryUser::SharedGroup());
+        EXPECT_EQ(acl("books.orbl.history"), acl("books.orbl"));
+    });
+}
+
+// Side files stand beside the file a symbolic link at the database's name
+// leads to; a dangling link leaves them beside the name.
+TEST_F(TextFile, SideFilesStandBesideTheFileALinkAtTheDatabasesNameLeadsTo)
+{
+    ASSERT_TRUE(QDir(Folder.Path()).mkdir("real"));
+    Folder.WriteFile("real/books.orbl", "books");
+    Folder.WriteFile("plain.orbl", "books");
+    ASSERT_EQ(symlink("real/books.orbl", "books.orbl"), 0);
+    ASSERT_EQ(symlink("real", "alias"), 0);
+    ASSERT_EQ(symlink("none.orbl", "dangling.orbl"), 0);
+    char* here = ::realpath(".", nullptr);
+    ASSERT_NE(here, nullptr);
+    const std::string folder = here;
+    std::free(here);
+    const struct {
+        std::string Database, Side;
+    } cases[] = {{"plain.orbl", "plain.orbl.due"},
+                 {"books.orbl", folder + "/real/books.orbl.due"},
+                 {"alias/books.orbl", "alias/books.orbl.due"},
+                 {"dangling.orbl", "dangling.orbl.due"},
+                 {"missing.orbl", "missing.orbl.due"}};
+    for (const auto& c : cases)
+        EXPECT_EQ(TTextFile::SideFileName(c.Database, ".due"), c.Side) << c.Database;
+}
+
+// What the file system says is given in words, never as a bare number.
+TEST(InOutError, AnErrorNumberIsSaidInWords)
+{
+    const struct {
+        int Error;
+        std::string Said;
+    } cases[] = {{ELOOP, "The file is a symbolic link, which is never written through"},
+                 {EISDIR, "The file is a folder"},
+                 {ENXIO, "The file is a FIFO or a device that nothing reads"},
+                 {EPROTO, "I/O error " + std::to_string(EPROTO) + " (Protocol error)"}};
+    for (const auto& c : cases)
+        EXPECT_EQ(EInOutError::FromErrno(c.Error).what(), c.Said);
 }
 
 } // namespace
