@@ -431,7 +431,7 @@ void TCatalogue::WriteDetails(const std::string& bytes)
     const std::string name = DetailsFile::FileNameFor(FDatabase->FileName());
     if (FDetailsKeepAside) {
         // What stood at the name was no details file of ours: it is kept.
-        TTextFile::WriteCopyOf(name + ".unreadable", TTextFile::ReadAll(name), FDatabase->FileName());
+        TTextFile::WriteSideFile(name + ".unreadable", TTextFile::ReadAll(name), FDatabase->FileName());
         FDetailsKeepAside = false;
     }
     // No book has details: no file, as before the first detail was given, so
@@ -439,7 +439,7 @@ void TCatalogue::WriteDetails(const std::string& bytes)
     if (bytes == DetailsFile::Format({}))
         TTextFile::Remove(name);
     else
-        TTextFile::WriteCopyOf(name, bytes, FDatabase->FileName());
+        TTextFile::WriteSideFile(name, bytes, FDatabase->FileName());
     FDetailsBytes = bytes;
 }
 

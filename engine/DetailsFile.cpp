@@ -1,6 +1,7 @@
 #include "engine/DetailsFile.h"
 
 #include "platform/Crc32.h"
+#include "platform/TextFile.h"
 
 #include <charconv>
 
@@ -139,7 +140,7 @@ namespace DetailsFile {
 
 std::string FileNameFor(const std::string& databaseFileName)
 {
-    return databaseFileName + ".details";
+    return TTextFile::SideFileName(databaseFileName, ".details");
 }
 
 std::string Fingerprint(const TItem& book)
