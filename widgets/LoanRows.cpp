@@ -33,6 +33,7 @@ void TLoanRows::Add(const TItem& item, std::optional<QDate> due)
     QDate date;
     if (ReadDate(row.Date, Format, Today, date) || ReadOtherDate(row.Date, date)) {
         row.Dated = true;
+        row.Lent = date;
         row.Days = date.daysTo(Today);
     }
     if (due && due->isValid()) {

@@ -9,6 +9,7 @@
 #include "dialogs/LoanBookDialog.h"
 #include "dialogs/RemoveSeveralDialog.h"
 #include "dialogs/SearchBooksDialog.h"
+#include "engine/Catalogue.h"
 #include "printing/PrintDialog.h"
 #include "printing/PrintSettingsDialog.h"
 #include "tests/support/AppFixture.h"
@@ -24,6 +25,8 @@
 #include <QTextEdit>
 #include <QAction>
 #include <QLineEdit>
+#include <QMap>
+#include <QMenu>
 #include <QMenuBar>
 #include <QToolBar>
 #include <QTest>
@@ -173,6 +176,8 @@ TEST_F(ViewCommandsTest, MenuCaptionsAndShortcuts)
     const std::vector<Item> items = {
         {ui.mnuFile_Print, "&Print...", "Ctrl+P"},
         {ui.mnuFile_Exit, "&Exit", ""},
+        {ui.mnuDatabase_Undo, "U&ndo", "Ctrl+Z"},
+        {ui.mnuDatabase_Redo, "Red&o", "Ctrl+Y"},
         {ui.mnuDatabase_Add, "&Add item", "F1"},
         {ui.mnuDatabase_Edit, "&Edit item", "F2"},
         {ui.mnuDatabase_EditSeveral, "E&dit several...", "Ctrl+F2"},
@@ -198,6 +203,46 @@ TEST_F(ViewCommandsTest, MenuCaptionsAndShortcuts)
     for (QAction* menu : frmMain->menuBar()->actions())
         menus << menu->text();
     EXPECT_EQ(menus, (QStringList{"&File", "&Database", "&View", "&Help"}));
+}
+
+// Alt and a letter opens a menu, then a letter picks its item: within the menu
+// bar and within each menu every item has a letter of its own, also once the
+// undo items name a change.
+TEST_F(ViewCommandsTest, EveryMenuGivesEachItemALetterOfItsOwn)
+{
+    WriteFiles(Books);
+    ASSERT_TRUE(Start());
+    Catalogue().Remove(3);
+    Catalogue().Undo();
+    ASSERT_TRUE(frmMain->Ui.mnuDatabase_Redo->isEnabled());
+    const auto letter = [](const QString& caption) {
+        for (qsizetype i = 0; i + 1 < caption.size(); ++i) {
+            if (caption[i] != u'&')
+                continue;
+            if (caption[i + 1] != u'&')
+                return caption[i + 1].toLower();
+            ++i;
+        }
+        return QChar();
+    };
+    std::vector<std::pair<QString, QList<QAction*>>> menus{{"menu bar", frmMain->menuBar()->actions()}};
+    for (QAction* menu : frmMain->menuBar()->actions())
+        menus.emplace_back(menu->text(), menu->menu()->actions());
+    for (const auto& [name, items] : menus) {
+        SCOPED_TRACE(name.toStdString());
+        QMap<QChar, QString> taken;
+        for (const QAction* item : items) {
+            if (item->isSeparator())
+                continue;
+            const QChar key = letter(item->text());
+            EXPECT_FALSE(key.isNull()) << item->text().toStdString() << " has no letter";
+            EXPECT_FALSE(taken.contains(key))
+                << item->text().toStdString() << " takes the letter of " << taken.value(key).toStdString();
+            taken.insert(key, item->text());
+        }
+    }
+    EXPECT_EQ(letter(frmMain->Ui.mnuDatabase_Return->text()), u'u');
+    EXPECT_EQ(letter(frmMain->Ui.mnuDatabase_Remove->text()), u'r');
 }
 
 TEST_F(ViewCommandsTest, EveryControlOfEveryWindowHasANameForScreenReaders)
