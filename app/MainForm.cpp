@@ -458,7 +458,7 @@ void TfrmMain::ShowOverdue(int overdue, const QString& note)
                      .arg(overdue == 1 ? QStringLiteral("book") : QStringLiteral("books"));
     }
     if (!note.isEmpty()) {
-        shown << QStringLiteral("due dates note");
+        shown << (overdue > 0 ? QStringLiteral("note") : QStringLiteral("Due dates note"));
         whole << note;
     }
     Ui.lblOverdue->setText(shown.join(QStringLiteral(", ")));

@@ -34,7 +34,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSpinBox>
-#include <QStyle>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -229,11 +228,10 @@ void TfrmLoans::FitDueColumn()
     // grows to the widest of them, in whatever face and scale the window
     // has, and the title column, whose long titles end in "..." anyway,
     // gives up the room.
-    const QFontMetrics metrics(lstLoans->font());
-    const int margin = 2 * (lstLoans->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, lstLoans) + 1) + 1;
     int due = ColumnWidths[TLoanListModel::Due];
+    // What the cell's painter needs, and the grid line beside it.
     for (int row = 0; row < FModel->rowCount(); ++row)
-        due = std::max(due, metrics.horizontalAdvance(FModel->Rows().DueText(row)) + margin);
+        due = std::max(due, lstLoans->sizeHintForIndex(FModel->index(row, TLoanListModel::Due)).width() + 1);
     const int wider = std::min(due - ColumnWidths[TLoanListModel::Due], ColumnWidths[TLoanListModel::Title] / 2);
     int x = ListLeft + 1;
     for (int column = 0; column < TLoanListModel::ColumnCount; ++column) {
