@@ -11,8 +11,9 @@ demo folder (42 books). What it checks:
   - Ctrl+R puts both frames at the default places;
   - the items label's text is readable through AT-SPI;
   - a browser moved by the window manager keeps its place after File > Exit;
-  - stored places off the screen, and the scales 2 and 1.5, put both frames
-    wholly on the screen without changing what is stored;
+  - stored places off the screen, and the scales 2 and 1.5, put the main
+    window's, the browser's and the Loans window's frames wholly on the
+    screen without changing what is stored;
   - AT-SPI hears the browser as a frame, its grid's columns by their field
     names and a loan mark as words; the keyboard alone sorts the browser.
   - Ctrl+F6 opens the Loans window, whose summary AT-SPI reads.
@@ -22,8 +23,8 @@ demo folder (42 books). What it checks:
     combo box by its label and finds the About dialog's links focusable.
   - Remove several by the keyboard, then Ctrl+Z and Ctrl+Y: AT-SPI reads the
     Undo item's name, and the database file comes back byte for byte;
-  - a loan past its due date: AT-SPI reads the status bar's notice and the
-    Loans list's "6 days overdue".
+  - a loan past its due date: AT-SPI reads the status bar's notice, its
+    whole text as the description, and the Loans list's "6 days overdue".
 
 usage: scenario.py VOLUMNIA DEMO_FOLDER
 Exit status 0 when every check holds, 1 otherwise (a desktop that cannot be
