@@ -213,10 +213,13 @@ void TfrmBookBrowser::edtFindChange()
 {
     if (RefusedWhileEditing()) {
         const QSignalBlocker quiet(edtFind);
-        edtFind->setText(Cp1252::ToQString(Rows.FindWords()));
+        // The words standing, as typed: their bytes hold no letter the
+        // database lacks.
+        edtFind->setText(Rows.FindWords().empty() ? QString() : FindText);
         return;
     }
-    Rows.FillMatching(TBookFilter::FromTyped(edtFind->text()));
+    FindText = edtFind->text();
+    Rows.FillMatching(TBookFilter::FromTyped(FindText));
 }
 
 void TfrmBookBrowser::EndFind()

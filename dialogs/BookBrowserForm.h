@@ -102,4 +102,6 @@ private:
 
     TCatalogue& Catalogue;
     TShownRows& Rows;
+    // The find line's text as last listed.
+    QString FindText;
 };

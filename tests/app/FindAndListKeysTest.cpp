@@ -165,8 +165,13 @@ TEST_F(FindAndListKeysTest, F8AndCtrlFLeaveTheFocusWhereTheArrowsMoveInTheList)
 TEST_F(FindAndListKeysTest, BlankRowTypeAheadAndShowInMainWindow)
 {
     frmMain->Ui.mnuView_FindBooks->trigger();
-    QTest::keyClicks(Browser().edtFind, "zzz");
+    Browser().edtFind->setText(QString::fromUtf16(u"\u0416\u0443\u043A")); // no book can hold it
     ASSERT_EQ(Rows().Count(), 0);
+    frmMain->tbtnEditBookClick();
+    QTest::keyClicks(Browser().edtFind, "x"); // refused while the main window edits
+    EXPECT_EQ(Browser().edtFind->text(), QString::fromUtf16(u"\u0416\u0443\u043A"));
+    frmMain->btnCancelClick();
+    Platform.Messages.Clear();
     EXPECT_FALSE(Grid().selectionModel()->hasSelection());
     Grid().setFocus();
     QTest::keyClick(&Grid(), Qt::Key_Menu);
