@@ -10,6 +10,7 @@
 #include "dialogs/RemoveSeveralDialog.h"
 #include "dialogs/SearchBooksDialog.h"
 #include "engine/Catalogue.h"
+#include "engine/ShownRows.h"
 #include "printing/PrintDialog.h"
 #include "printing/PrintSettingsDialog.h"
 #include "tests/support/AppFixture.h"
@@ -243,6 +244,18 @@ TEST_F(ViewCommandsTest, EveryMenuGivesEachItemALetterOfItsOwn)
     }
     EXPECT_EQ(letter(frmMain->Ui.mnuDatabase_Return->text()), u'u');
     EXPECT_EQ(letter(frmMain->Ui.mnuDatabase_Remove->text()), u'r');
+
+    // Alt+D then U asks to return the shown book, as the manual says.
+    Catalogue().Lend(Rows().CurrentId(), "Ann", "01/03/2004");
+    ASSERT_TRUE(frmMain->Ui.mnuDatabase_Return->isEnabled());
+    frmMain->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(frmMain));
+    QTest::keyClick(frmMain, Qt::Key_D, Qt::AltModifier);
+    QMenu* database = frmMain->menuBar()->actions()[1]->menu();
+    ASSERT_TRUE(database->isVisible());
+    Platform.Messages.Answers.push_back(false);
+    QTest::keyClick(database, Qt::Key_U);
+    EXPECT_EQ(Platform.Messages.Texts(), QStringList{QStringLiteral("Sure to return this book?")});
 }
 
 TEST_F(ViewCommandsTest, EveryControlOfEveryWindowHasANameForScreenReaders)
