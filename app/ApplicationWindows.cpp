@@ -101,13 +101,16 @@ TApplicationWindows::TApplicationWindows(std::unique_ptr<TStartupFiles> files) :
         return;
     frmBookBrowser = new TfrmBookBrowser(*FCatalogue, *FRows, *FRun);
     // The browser's rows offer the main window's own commands; the find
-    // command is the browser's, on the main window's menu; Enter in the
-    // browser brings the main window forward.
+    // command is the browser's, on the main window's menu, and "Go to"
+    // ends in the browser's list; Enter in the browser brings the main
+    // window forward.
     const TMainFormUi& ui = frmMain->Ui;
     frmBookBrowser->SetRowCommands(
         {ui.mnuDatabase_Edit, ui.mnuDatabase_Loan, ui.mnuDatabase_Return, ui.mnuDatabase_Remove});
     QObject::connect(ui.mnuView_FindBooks, &QAction::triggered, frmBookBrowser,
                      Guarded(frmBookBrowser, &TfrmBookBrowser::FindClick));
+    QObject::connect(ui.mnuView_GoToBookBrowser, &QAction::triggered, frmBookBrowser,
+                     Guarded(frmBookBrowser, &TfrmBookBrowser::GoToClick));
     QObject::connect(frmBookBrowser, &TfrmBookBrowser::MainWindowWanted, frmMain, &TfrmMain::BringForward);
     // The dialogs, in the windows' order; each is made when first reached.
     dlgLoanBook.Arm(DialogMaker<TdlgLoanBook>([this] { return new TdlgLoanBook(*FCatalogue, *FRows); }));
@@ -214,6 +217,12 @@ void TApplicationWindows::ShowOverdue()
         if (!note.empty())
             DueNote = note;
         frmMain->ShowOverdue(overdue, Cp1252::ToQString(DueNote));
+        // The status bar keeps a short word of it for the run; the whole is
+        // said once, after the change or the start that brought it.
+        if (!note.empty())
+            QTimer::singleShot(0, frmMain, [text = Cp1252::ToQString(note)] {
+                TErrorHandler::Guard([&text] { TPlatform::Messages().Error(text); });
+            });
     });
 }
 

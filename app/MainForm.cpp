@@ -271,9 +271,9 @@ void TfrmMain::EnableUndoItems()
     const bool open = Catalogue.IsOpen();
     const std::string undo = open ? Catalogue.UndoName() : std::string();
     const std::string redo = open ? Catalogue.RedoName() : std::string();
-    Ui.mnuDatabase_Undo->setText(QStringLiteral("&Undo") +
+    Ui.mnuDatabase_Undo->setText(QStringLiteral("U&ndo") +
                                  (undo.empty() ? QString() : QStringLiteral(" ") + Cp1252::ToQString(undo)));
-    Ui.mnuDatabase_Redo->setText(QStringLiteral("&Redo") +
+    Ui.mnuDatabase_Redo->setText(QStringLiteral("Red&o") +
                                  (redo.empty() ? QString() : QStringLiteral(" ") + Cp1252::ToQString(redo)));
     Ui.mnuDatabase_Undo->setEnabled(!undo.empty() && !Run.Editing);
     Ui.mnuDatabase_Redo->setEnabled(!redo.empty() && !Run.Editing);
@@ -421,16 +421,25 @@ void TfrmMain::edtCurrentItemChange()
 
 void TfrmMain::ShowOverdue(int overdue, const QString& note)
 {
-    QStringList parts;
-    if (overdue > 0)
-        parts << QStringLiteral("%1 %2 overdue (Ctrl+F6: Loans)")
+    // The status bar has room for a few words: the label says them, and its
+    // tool tip (also shown when Tab reaches it) and its description to a
+    // screen reader say the whole.
+    QStringList shown;
+    QStringList whole;
+    if (overdue > 0) {
+        shown << QStringLiteral("%1 overdue").arg(overdue);
+        whole << QStringLiteral("%1 %2 overdue: Ctrl+F6 opens the Loans window.")
                      .arg(overdue)
                      .arg(overdue == 1 ? QStringLiteral("book") : QStringLiteral("books"));
-    if (!note.isEmpty())
-        parts << note;
-    Ui.lblOverdue->setText(parts.join(QStringLiteral("  ")));
-    Ui.lblOverdue->setToolTip(note);
-    Ui.lblOverdue->setVisible(!parts.isEmpty());
+    }
+    if (!note.isEmpty()) {
+        shown << (overdue > 0 ? QStringLiteral("note") : QStringLiteral("Due dates note"));
+        whole << note;
+    }
+    Ui.lblOverdue->setText(shown.join(QStringLiteral(", ")));
+    Ui.lblOverdue->setToolTip(whole.join(QLatin1Char('\n')));
+    Ui.lblOverdue->setAccessibleDescription(whole.join(QLatin1Char(' ')));
+    Ui.lblOverdue->setVisible(!shown.isEmpty());
 }
 
 void TfrmMain::ClockTimer()

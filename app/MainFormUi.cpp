@@ -105,10 +105,12 @@ void TMainFormUi::Setup(QMainWindow* window)
 
     QMenu* database = menu->addMenu(QStringLiteral("&Database"));
     // Their captions name the change they take back or do again (TfrmMain::EnableUndoItems).
+    // The letters of the items added to a menu are ones its first items leave
+    // free: Alt+D then U has always returned a book, R removed one.
     mnuDatabase_Undo =
-        MenuItem(database, "mnuDatabase_Undo", QStringLiteral("&Undo"), QKeySequence(Qt::CTRL | Qt::Key_Z));
+        MenuItem(database, "mnuDatabase_Undo", QStringLiteral("U&ndo"), QKeySequence(Qt::CTRL | Qt::Key_Z));
     mnuDatabase_Redo =
-        MenuItem(database, "mnuDatabase_Redo", QStringLiteral("&Redo"), QKeySequence(Qt::CTRL | Qt::Key_Y));
+        MenuItem(database, "mnuDatabase_Redo", QStringLiteral("Red&o"), QKeySequence(Qt::CTRL | Qt::Key_Y));
     mnuDatabase_Redo->setShortcuts(
         {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
     database->addSeparator();
@@ -321,6 +323,8 @@ void TMainFormUi::Setup(QMainWindow* window)
     lblOverdue->setFrameShape(QFrame::Panel);
     lblOverdue->setFrameShadow(QFrame::Sunken);
     lblOverdue->setAccessibleName(QStringLiteral("Overdue loans"));
+    // A Tab stop, so the keyboard reaches its whole text in the tool tip.
+    lblOverdue->setFocusPolicy(Qt::TabFocus);
     StatusBar->addPermanentWidget(lblOverdue);
     lblOverdue->hide();
 

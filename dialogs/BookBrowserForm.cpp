@@ -76,6 +76,9 @@ TfrmBookBrowser::TfrmBookBrowser(TCatalogue& catalogue, TShownRows& rows, TRunSt
     BookList->setGeometry(gridLeft, 36, 529, GridHeight);
     // One Tab stop for the grid: Tab leaves it rather than moving through cells.
     BookList->setTabKeyNavigation(false);
+    // Letters typed in the list ignore case and accents as the find line does.
+    BookList->SetSearchFold(
+        [](const QString& text) { return Cp1252::ToQString(TBookFilter::Fold(TBookFilter::FromTyped(text))); });
     setTabOrder(Author, Bookname);
     setTabOrder(Bookname, Publisher);
     setTabOrder(Publisher, BookList);
@@ -111,8 +114,14 @@ TfrmBookBrowser::TfrmBookBrowser(TCatalogue& catalogue, TShownRows& rows, TRunSt
     RowMenu->setObjectName(QStringLiteral("RowMenu"));
     actShowBook = RowMenu->addAction(QStringLiteral("S&how in main window"));
     actShowBook->setObjectName(QStringLiteral("actShowBook"));
-    connect(actShowBook, &QAction::triggered, this, Guarded(this, &TfrmBookBrowser::BookListActivate));
+    // Asked for once the menu has closed: closing it gives the focus back to
+    // this window, which would take it from the main window brought forward.
+    connect(actShowBook, &QAction::triggered, this, Guarded(this, &TfrmBookBrowser::BookListActivate),
+            Qt::QueuedConnection);
     RowMenu->setDefaultAction(actShowBook);
+    BlankRowMenu = new QMenu(this);
+    BlankRowMenu->setObjectName(QStringLiteral("BlankRowMenu"));
+    BlankRowMenu->addAction(QStringLiteral("No book listed"))->setEnabled(false);
 
     connect(&Rows, &TShownRows::Refilled, this, &TfrmBookBrowser::ShowRows);
     connect(&Rows, &TShownRows::CurrentChanged, this,
@@ -136,8 +145,11 @@ void TfrmBookBrowser::ShowRows()
         rows.Add(Rows.ItemAt(r));
     BookList->SetRows(std::move(rows));
     BookList->SelectRowSilently(Rows.Current());
+    // The blank row lists no book: nothing is shown selected on it.
+    if (Rows.Count() == 0)
+        BookList->clearSelection();
     // A refresh or a search ends a find: the line no longer says what is listed.
-    if (Rows.FindWords().empty() && !TBookFilter(Cp1252::FromQString(edtFind->text())).MatchesAll()) {
+    if (Rows.FindWords().empty() && !TBookFilter(TBookFilter::FromTyped(edtFind->text())).MatchesAll()) {
         const QSignalBlocker quiet(edtFind);
         edtFind->clear();
         ShowFindLine(false);
@@ -192,14 +204,22 @@ void TfrmBookBrowser::FindClick()
     edtFind->selectAll();
 }
 
+void TfrmBookBrowser::GoToClick()
+{
+    BookList->setFocus(Qt::ShortcutFocusReason);
+}
+
 void TfrmBookBrowser::edtFindChange()
 {
     if (RefusedWhileEditing()) {
         const QSignalBlocker quiet(edtFind);
-        edtFind->setText(Cp1252::ToQString(Rows.FindWords()));
+        // The words standing, as typed: their bytes hold no letter the
+        // database lacks.
+        edtFind->setText(Rows.FindWords().empty() ? QString() : FindText);
         return;
     }
-    Rows.FillMatching(Cp1252::FromQString(edtFind->text()));
+    FindText = edtFind->text();
+    Rows.FillMatching(TBookFilter::FromTyped(FindText));
 }
 
 void TfrmBookBrowser::EndFind()
@@ -224,6 +244,10 @@ void TfrmBookBrowser::BookListActivate()
 
 void TfrmBookBrowser::BookListMenu(const QPoint& globalPlace)
 {
+    if (Rows.IsBlank(BookList->SelectedRow())) {
+        BlankRowMenu->popup(globalPlace);
+        return;
+    }
     // The commands act on the current book: the row's.
     if (Rows.Current() != BookList->SelectedRow())
         Rows.Select(BookList->SelectedRow());
@@ -232,10 +256,21 @@ void TfrmBookBrowser::BookListMenu(const QPoint& globalPlace)
 
 bool TfrmBookBrowser::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == edtFind && event->type() == QEvent::KeyPress &&
-        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
-        TErrorHandler::Guard([this] { EndFind(); });
-        return true;
+    if (watched == edtFind && event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Escape) {
+            TErrorHandler::Guard([this] { EndFind(); });
+            return true;
+        }
+        // The keys that move in a list move in it from the find line: the
+        // focus goes to the list, which takes the key.
+        if (key->modifiers() == Qt::NoModifier && (key->key() == Qt::Key_Down || key->key() == Qt::Key_Up ||
+                                                   key->key() == Qt::Key_PageDown || key->key() == Qt::Key_PageUp)) {
+            BookList->setFocus(Qt::OtherFocusReason);
+            QKeyEvent moved(QEvent::KeyPress, key->key(), key->modifiers());
+            QCoreApplication::sendEvent(BookList, &moved);
+            return true;
+        }
     }
     return TModelessWindow::eventFilter(watched, event);
 }

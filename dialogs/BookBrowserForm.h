@@ -43,6 +43,7 @@ public:
     TDataLabel* lblFindCount = nullptr;
     QMenu* RowMenu = nullptr;
     QAction* actShowBook = nullptr;
+    QMenu* BlankRowMenu = nullptr;
 
     // The commands the rows' menu offers after "Show in main window": the
     // main window's own, given when the windows are made.
@@ -59,12 +60,17 @@ public:
     // Shows the browser if hidden, brings it forward and puts the focus in the
     // find line, shown from now on.
     void FindClick();
+    // The main window's "Go to Book browser", after it brought the browser
+    // forward: the focus goes to the list, where the arrows move at once.
+    void GoToClick();
     void edtFindChange();
     // Escape in the find line: empties and hides it, every book listed again.
     void EndFind();
     // Enter or a double click: the selected row's book is the current one and
     // the main window is asked for.
     void BookListActivate();
+    // The blank row left by a find or search without books has no book to
+    // act on: its menu offers no command.
     void BookListMenu(const QPoint& globalPlace);
 
 signals:
@@ -96,4 +102,6 @@ private:
 
     TCatalogue& Catalogue;
     TShownRows& Rows;
+    // The find line's text as last listed.
+    QString FindText;
 };

@@ -28,6 +28,7 @@
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QLocale>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -35,6 +36,8 @@
 #include <QSpinBox>
 #include <QTableView>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace {
 
@@ -265,6 +268,30 @@ void TfrmLoans::SelectRow(int row)
     lstLoans->selectRow(row);
 }
 
+void TfrmLoans::FitDueColumn()
+{
+    // The due words are few and each counts ("12 days overdue"): their column
+    // grows to the widest of them, in whatever face and scale the window
+    // has, and the title column, whose long titles end in "..." anyway,
+    // gives up the room.
+    int due = ColumnWidths[TLoanListModel::Due];
+    // What the cell's painter needs, and the grid line beside it.
+    for (int row = 0; row < FModel->rowCount(); ++row)
+        due = std::max(due, lstLoans->sizeHintForIndex(FModel->index(row, TLoanListModel::Due)).width() + 1);
+    const int wider = std::min(due - ColumnWidths[TLoanListModel::Due], ColumnWidths[TLoanListModel::Title] / 2);
+    int x = ListLeft + 1;
+    for (int column = 0; column < TLoanListModel::ColumnCount; ++column) {
+        int width = ColumnWidths[column];
+        if (column == TLoanListModel::Title)
+            width -= wider;
+        else if (column == TLoanListModel::Due)
+            width += wider;
+        lstLoans->setColumnWidth(column, width);
+        SortTitles[static_cast<size_t>(column)]->setGeometry(x + 2, 16, width - 4, 18);
+        x += width;
+    }
+}
+
 void TfrmLoans::Refresh()
 {
     const int oldRow = SelectedRow();
@@ -285,6 +312,7 @@ void TfrmLoans::Refresh()
     const int keep = oldRow >= 0 ? rows.RowOf(oldId) : -1;
     FModel->SetRows(std::move(rows));
     Stale = false;
+    FitDueColumn();
 
     QString summary = QStringLiteral("%1 %2 on loan, %3 for more than %4 days")
                           .arg(onLoan)
@@ -373,13 +401,25 @@ QString TfrmLoans::ReminderText() const
     const int row = SelectedRow();
     if (row < 0)
         return QString();
+    // A letter to the loaner, every date in one form: the locale's long date.
+    // A loan date that does not read is left out rather than written another way.
     const TLoanRows::TRow& loan = FModel->Rows().Row(row);
-    QString text = QStringLiteral("Hello %1,\n\nYou have my book \"%2\" (%3) since %4.")
-                       .arg(loan.Loaner, loan.Title, loan.Author, loan.Date);
-    if (loan.Due)
-        text += (loan.DueIn < 0 ? QStringLiteral(" It was due back on %1.") : QStringLiteral(" It is due back on %1."))
-                    .arg(LocaleTexts::ShortDate(*loan.Due));
-    return text + QStringLiteral("\n");
+    const QLocale locale;
+    const auto day = [&locale](const QDate& date) { return locale.toString(date, QLocale::LongFormat); };
+    const QString book = loan.Author.isEmpty() ? QStringLiteral("\"%1\"").arg(loan.Title)
+                                               : QStringLiteral("\"%1\" by %2").arg(loan.Title, loan.Author);
+    QString text =
+        loan.Loaner.isEmpty() ? QStringLiteral("Hello,\n\n") : QStringLiteral("Dear %1,\n\n").arg(loan.Loaner);
+    text += loan.Dated ? QStringLiteral("On %1 I lent you my book %2.").arg(day(loan.Lent), book)
+                       : QStringLiteral("I lent you my book %1.").arg(book);
+    if (!loan.Due)
+        text += QStringLiteral(" Could you please return it when you have finished with it?");
+    else if (loan.DueIn < 0)
+        text += QStringLiteral(" It was due back on %1. Could you please return it as soon as you can?")
+                    .arg(day(*loan.Due));
+    else
+        text += QStringLiteral(" Could you please return it by %1?").arg(day(*loan.Due));
+    return text + QStringLiteral("\n\nThank you,\n");
 }
 
 QString TfrmLoans::HistoryText() const

@@ -104,6 +104,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The due column as wide as its widest words, the title column narrower.
+    void FitDueColumn();
     // Makes the book the current one of the shown rows, listing the whole
     // catalogue first when they list a search's result without it. False
     // when no row holds it.

@@ -53,7 +53,7 @@ const std::array<std::string, 256>& FoldTable()
 
 bool IsBlank(char c)
 {
-    return static_cast<unsigned char>(c) <= ' ';
+    return c != TBookFilter::Unheld && static_cast<unsigned char>(c) <= ' ';
 }
 
 // Appends text folded to folded; most bytes fold to one byte.
@@ -79,6 +79,33 @@ std::string TBookFilter::Fold(std::string_view text)
     return folded;
 }
 
+std::string TBookFilter::FromTyped(const QString& typed)
+{
+    std::string query;
+    query.reserve(size_t(typed.size()));
+    for (const QChar ch : typed) {
+        const int byte = Cp1252::FromUnicode(ch.unicode());
+        if (byte >= 0) {
+            query.push_back(static_cast<char>(byte));
+            continue;
+        }
+        if (ch.isSpace()) {
+            query.push_back(' ');
+            continue;
+        }
+        // A Latin letter with a mark the code page lacks is sought without it.
+        QString plain;
+        for (const QChar part : QString(ch).normalized(QString::NormalizationForm_KD))
+            if (part.category() != QChar::Mark_NonSpacing)
+                plain += part;
+        if (!plain.isEmpty() && Cp1252::CanHold(plain))
+            query += Cp1252::FromQString(plain);
+        else
+            query.push_back(Unheld);
+    }
+    return query;
+}
+
 TBookFilter::TBookFilter(std::string_view query)
 {
     const std::string folded = Fold(query);
@@ -89,14 +116,18 @@ TBookFilter::TBookFilter(std::string_view query)
         size_t end = at;
         while (end < folded.size() && !IsBlank(folded[end]))
             ++end;
-        if (end > at)
+        if (end > at) {
             Words.push_back(folded.substr(at, end - at));
+            MatchesNone = MatchesNone || Words.back().find(Unheld) != std::string::npos;
+        }
         at = end;
     }
 }
 
 bool TBookFilter::Matches(const TItem& item) const
 {
+    if (MatchesNone)
+        return false;
     if (Words.empty())
         return true;
     // The fields the windows show, each folded apart so that no word matches

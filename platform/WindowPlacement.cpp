@@ -41,4 +41,12 @@ QPoint OnScreen(const QRect& frame, const std::vector<QRect>& areas)
     return best;
 }
 
+bool StandsAt(const QPoint& corner, const QPoint& placed)
+{
+    // At 1.5 a device pixel is two thirds of a pixel: a position read back
+    // from the device may round to the next pixel either way.
+    const QPoint off = corner - placed;
+    return off.x() >= -1 && off.x() <= 1 && off.y() >= -1 && off.y() <= 1;
+}
+
 } // namespace WindowPlacement

@@ -17,4 +17,8 @@ namespace WindowPlacement {
 // tie, the earlier area.
 QPoint OnScreen(const QRect& frame, const std::vector<QRect>& areas);
 
+// Whether a window reported at corner stands where it was placed: the same
+// point, give or take the pixel a fractional scale rounds a position by.
+bool StandsAt(const QPoint& corner, const QPoint& placed);
+
 } // namespace WindowPlacement

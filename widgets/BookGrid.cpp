@@ -121,10 +121,11 @@ void TBookGrid::keyboardSearch(const QString& search)
         Sought = Sought.left(1);
         from = Selected + 1;
     }
+    const QString sought = SearchFold(Sought);
     const int rows = RowCount();
     for (int step = 0; step < rows; ++step) {
         const int row = (from + step) % rows;
-        if (Model->Cell(row, SearchColumn).startsWith(Sought, Qt::CaseInsensitive)) {
+        if (SearchFold(Model->Cell(row, SearchColumn)).startsWith(sought)) {
             SelectRow(row);
             return;
         }

@@ -13,6 +13,8 @@
 #include <QElapsedTimer>
 #include <QTableView>
 
+#include <functional>
+
 class TBookGridModel;
 
 class TBookGrid : public QTableView {
@@ -37,6 +39,10 @@ public:
     void SelectRowSilently(int row);
     // The column typed letters are sought in: the one the books are sorted by.
     void SetSearchColumn(int column) { SearchColumn = column; }
+    // How typed letters and cells are compared: both are taken through the
+    // fold (by default, case folding), and a row is found whose folded cell
+    // starts with the folded letters.
+    void SetSearchFold(std::function<QString(const QString&)> fold) { SearchFold = std::move(fold); }
     void keyboardSearch(const QString& search) override;
 
 signals:
@@ -66,6 +72,7 @@ private:
     // The row a left press landed on when it was already the selected row.
     int PressedOnSelected = -1;
     int SearchColumn = 2;
+    std::function<QString(const QString&)> SearchFold = [](const QString& text) { return text.toCaseFolded(); };
     // What was typed so far, and when the last letter came.
     QString Sought;
     QElapsedTimer LastTyped;

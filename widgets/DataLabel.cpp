@@ -29,22 +29,54 @@ QRect TDataLabel::TextArea() const
 
 QString TDataLabel::ShownText() const
 {
-    return fontMetrics().elidedText(text(), Qt::ElideRight, TextArea().width());
+    const QString whole = text();
+    const QFontMetrics metrics = fontMetrics();
+    const int room = TextArea().width();
+    if (metrics.horizontalAdvance(whole) <= room)
+        return whole;
+    // Whole words and the ellipsis, as many words as fit.
+    const QString ellipsis(QChar(0x2026));
+    for (qsizetype end = whole.lastIndexOf(QLatin1Char(' ')); end > 0;
+         end = whole.lastIndexOf(QLatin1Char(' '), end - 1)) {
+        const QString words = whole.left(end).trimmed();
+        if (!words.isEmpty() && metrics.horizontalAdvance(words + ellipsis) <= room)
+            return words + ellipsis;
+    }
+    return metrics.elidedText(whole, Qt::ElideRight, room);
+}
+
+QString TDataLabel::Tip() const
+{
+    const QString tip = toolTip().isEmpty() ? (ShownText() != text() ? text() : QString()) : toolTip();
+    // Escaped inside a paragraph, so the tool tip shows markup literally too.
+    return tip.isEmpty() ? QString() : QStringLiteral("<p style='white-space:pre'>%1</p>").arg(tip.toHtmlEscaped());
 }
 
 bool TDataLabel::event(QEvent* event)
 {
     if (event->type() == QEvent::ToolTip) {
         auto* help = static_cast<QHelpEvent*>(event);
-        if (ShownText() != text())
-            // Escaped inside a paragraph, so the tool tip shows markup literally too.
-            QToolTip::showText(help->globalPos(),
-                               QStringLiteral("<p style='white-space:pre'>%1</p>").arg(text().toHtmlEscaped()), this);
+        if (const QString tip = Tip(); !tip.isEmpty())
+            QToolTip::showText(help->globalPos(), tip, this);
         else
             QToolTip::hideText();
         return true;
     }
     return QLabel::event(event);
+}
+
+void TDataLabel::focusInEvent(QFocusEvent* event)
+{
+    QLabel::focusInEvent(event);
+    if (const QString tip = Tip(); !tip.isEmpty())
+        QToolTip::showText(mapToGlobal(rect().bottomLeft()), tip, this);
+}
+
+void TDataLabel::focusOutEvent(QFocusEvent* event)
+{
+    QLabel::focusOutEvent(event);
+    if (QToolTip::isVisible())
+        QToolTip::hideText();
 }
 
 void TDataLabel::paintEvent(QPaintEvent* event)

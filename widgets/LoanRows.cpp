@@ -23,6 +23,7 @@ void TLoanRows::Add(const TItem& item, std::optional<QDate> due)
     QDate date;
     if (LoanDate::Read(row.Date, Today, date)) {
         row.Dated = true;
+        row.Lent = date;
         row.Days = date.daysTo(Today);
     }
     if (due && due->isValid()) {

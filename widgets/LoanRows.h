@@ -30,6 +30,7 @@ public:
         QString Date;       // as stored
         bool Dated = false; // the date read in the short format
         int64_t Days = 0;   // today minus the date, when Dated
+        QDate Lent;         // the date read, when Dated
         std::optional<QDate> Due;
         int64_t DueIn = 0; // the due date minus today, when Due
         bool Overdue() const { return Due && DueIn < 0; }

@@ -1,5 +1,6 @@
 #include "platform/gui/StoredPosition.h"
 
+#include "platform/WindowPlacement.h"
 #include "platform/gui/DesktopWindow.h"
 
 #include <QEvent>
@@ -21,6 +22,7 @@ void TStoredPosition::PlaceAt(const QPoint& stored)
     Where = DesktopWindow::PlaceFrameOnScreen(Window, stored);
     const QWindow* native = Window.windowHandle();
     CheckWhenFramed = !native || !native->isVisible() || native->frameMargins().isNull();
+    CentreWhenFramed = false;
 }
 
 void TStoredPosition::Centre()
@@ -83,27 +85,24 @@ bool TStoredPosition::eventFilter(QObject* watched, QEvent* event)
                 LastMargins = margins;
         }
     }
-    if (watched == &Window && CheckWhenFramed &&
+    if (watched == &Window && (CheckWhenFramed || CentreWhenFramed) &&
         (type == QEvent::Move || type == QEvent::Resize || type == QEvent::Paint || type == QEvent::WindowActivate)) {
         const QWindow* native = Window.windowHandle();
-        // Once framed, where the window manager put the window as asked, the
-        // frame's real size decides; a window the user has moved meanwhile
-        // is left where it is.
-        if (native && native->isVisible() && !native->frameMargins().isNull()) {
-            CheckWhenFramed = false;
-            if (Where && Window.pos() == *Where)
+        // Once framed and standing where it was put, the frame's real size
+        // decides. The frame's size may be told before the window manager
+        // has moved the frame there: until it stands there, this waits (a
+        // window no one could yet have moved), rather than giving up on a
+        // place that would leave the frame's bottom below the screen.
+        if (native && native->isVisible() && !native->frameMargins().isNull() && Where &&
+            WindowPlacement::StandsAt(Window.pos(), *Where)) {
+            if (CheckWhenFramed) {
                 Where = DesktopWindow::PlaceFrameOnScreen(Window, *Where);
-        }
-    }
-    if (watched == &Window && CentreWhenFramed &&
-        (type == QEvent::Move || type == QEvent::Resize || type == QEvent::Paint || type == QEvent::WindowActivate)) {
-        const QWindow* native = Window.windowHandle();
-        if (native && native->isVisible() && !native->frameMargins().isNull()) {
-            CentreWhenFramed = false;
-            if (Where && Window.pos() == *Where) {
+            } else {
                 DesktopWindow::CentreOnScreen(Window);
                 Where = Window.pos();
             }
+            CheckWhenFramed = false;
+            CentreWhenFramed = false;
         }
     }
     return QObject::eventFilter(watched, event);

@@ -11,6 +11,7 @@
 #include "widgets/BookGrid.h"
 #include "widgets/DataLabel.h"
 #include "widgets/RunState.h"
+#include "widgets/SortTitle.h"
 
 #include <QAction>
 #include <QDialog>
@@ -136,12 +137,80 @@ TEST_F(FindAndListKeysTest, TheRowsMenuOffersTheMainWindowsCommandsForThatBook)
     EXPECT_EQ(DatabaseText().find("1.2.2024"), std::string::npos) << "Wuthering Heights returned";
 }
 
+// F8 once left the focus on a sort title, where Down walked the titles;
+// after Ctrl+F, Down in the find line moved nothing.
+TEST_F(FindAndListKeysTest, F8AndCtrlFLeaveTheFocusWhereTheArrowsMoveInTheList)
+{
+    frmMain->activateWindow();
+    frmMain->Ui.mnuView_GoToBookBrowser->trigger();
+    EXPECT_EQ(Browser().focusWidget(), &Grid());
+    Browser().Author->setFocus(); // a title clicked earlier
+    frmMain->Ui.mnuView_GoToBookBrowser->trigger();
+    EXPECT_EQ(Browser().focusWidget(), &Grid());
+
+    frmMain->Ui.mnuView_FindBooks->trigger();
+    QTest::keyClicks(Browser().edtFind, "e");
+    ASSERT_EQ(Shown(), "Jane Eyre");
+    QTest::keyClick(Browser().edtFind, Qt::Key_Down);
+    EXPECT_EQ(Shown(), "Mansfield Park");
+    EXPECT_EQ(Browser().focusWidget(), &Grid());
+    QTest::keyClick(&Grid(), Qt::Key_Down);
+    EXPECT_EQ(Shown(), "Middlemarch");
+}
+
+// Zero matches left a blank row whose menu offered Edit, Loan and Remove on
+// no book ("#105: Item does not exist"); letters typed in the list did not
+// ignore accents as find does; "Show in main window" from the menu was
+// asked for while the menu still took the focus back.
+TEST_F(FindAndListKeysTest, BlankRowTypeAheadAndShowInMainWindow)
+{
+    frmMain->Ui.mnuView_FindBooks->trigger();
+    Browser().edtFind->setText(QString::fromUtf16(u"\u0416\u0443\u043A")); // no book can hold it
+    ASSERT_EQ(Rows().Count(), 0);
+    frmMain->tbtnEditBookClick();
+    QTest::keyClicks(Browser().edtFind, "x"); // refused while the main window edits
+    EXPECT_EQ(Browser().edtFind->text(), QString::fromUtf16(u"\u0416\u0443\u043A"));
+    frmMain->btnCancelClick();
+    Platform.Messages.Clear();
+    EXPECT_FALSE(Grid().selectionModel()->hasSelection());
+    Grid().setFocus();
+    QTest::keyClick(&Grid(), Qt::Key_Menu);
+    EXPECT_FALSE(Browser().RowMenu->isVisible());
+    ASSERT_TRUE(Browser().BlankRowMenu->isVisible());
+    for (QAction* offered : Browser().BlankRowMenu->actions())
+        EXPECT_FALSE(offered->isEnabled()) << offered->text().toStdString();
+    Browser().BlankRowMenu->hide();
+    QTest::keyClick(Browser().edtFind, Qt::Key_Escape);
+
+    Grid().setFocus();
+    Browser().AuthorClick();
+    QTest::keyClick(&Grid(), Qt::Key_End);
+    ASSERT_EQ(Shown(), "Mansfield Park");
+    QTest::keyClicks(&Grid(), "charlotte bronte");
+    EXPECT_EQ(Shown(), "Jane Eyre") << "sought in the sorted column, the authors";
+    QTest::qWait(QApplication::keyboardInputInterval() + 50);
+    QTest::keyClicks(&Grid(), "\u00C9MILY");
+    EXPECT_EQ(Shown(), "Wuthering Heights");
+
+    QSignalSpy wanted(&Browser(), &TfrmBookBrowser::MainWindowWanted);
+    QTest::keyClick(&Grid(), Qt::Key_Menu);
+    ASSERT_TRUE(Browser().RowMenu->isVisible());
+    QTest::keyClick(Browser().RowMenu, Qt::Key_Down);
+    ASSERT_EQ(Browser().RowMenu->activeAction(), Browser().actShowBook);
+    QTest::keyClick(Browser().RowMenu, Qt::Key_Return);
+    EXPECT_FALSE(Browser().RowMenu->isVisible());
+    EXPECT_EQ(wanted.count(), 0) << "not while the menu closes";
+    QCoreApplication::processEvents();
+    EXPECT_EQ(wanted.count(), 1);
+}
+
 TEST_F(FindAndListKeysTest, CtrlQEndsTheRunAndF8BringsTheBrowserBack)
 {
     frmMain->tbtnListViewClick();
     frmMain->Ui.mnuView_GoToBookBrowser->trigger();
     EXPECT_TRUE(Run().BrowserShown());
     EXPECT_TRUE(Browser().isVisible());
+    EXPECT_EQ(Browser().focusWidget(), &Grid());
     EXPECT_TRUE(frmMain->Ui.mnuFile_Exit->shortcut().isEmpty());
     EXPECT_EQ(frmMain->Ui.actExitKey->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Q));
     frmMain->Ui.actExitKey->trigger();

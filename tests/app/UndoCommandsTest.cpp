@@ -33,7 +33,7 @@ TEST_F(UndoCommandsTest, UndoOfRemoveSeveralGivesBackTheFileAndRedoRemovesAgain)
     const std::string before = DatabaseText();
     Catalogue().RemoveWhere("Publisher", "Murray");
     const std::string after = DatabaseText();
-    EXPECT_EQ(undo->text(), QStringLiteral("&Undo Remove several (2 books)"));
+    EXPECT_EQ(undo->text(), QStringLiteral("U&ndo Remove several (2 books)"));
     ASSERT_TRUE(undo->isEnabled());
 
     undo->trigger();
@@ -42,7 +42,7 @@ TEST_F(UndoCommandsTest, UndoOfRemoveSeveralGivesBackTheFileAndRedoRemovesAgain)
     EXPECT_EQ((std::vector<int32_t>{Rows().IdAt(0), Rows().IdAt(1), Rows().IdAt(2), Rows().IdAt(3)}),
               (std::vector<int32_t>{10, 30, 20, 40}));
     EXPECT_FALSE(undo->isEnabled());
-    EXPECT_EQ(redo->text(), QStringLiteral("&Redo Remove several (2 books)"));
+    EXPECT_EQ(redo->text(), QStringLiteral("Red&o Remove several (2 books)"));
     redo->trigger();
     EXPECT_EQ(DatabaseText(), after);
 

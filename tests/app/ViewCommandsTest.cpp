@@ -9,6 +9,8 @@
 #include "dialogs/LoanBookDialog.h"
 #include "dialogs/RemoveSeveralDialog.h"
 #include "dialogs/SearchBooksDialog.h"
+#include "engine/Catalogue.h"
+#include "engine/ShownRows.h"
 #include "printing/PrintDialog.h"
 #include "printing/PrintSettingsDialog.h"
 #include "tests/support/AppFixture.h"
@@ -24,6 +26,8 @@
 #include <QTextEdit>
 #include <QAction>
 #include <QLineEdit>
+#include <QMap>
+#include <QMenu>
 #include <QMenuBar>
 #include <QToolBar>
 #include <QTest>
@@ -173,6 +177,8 @@ TEST_F(ViewCommandsTest, MenuCaptionsAndShortcuts)
     const std::vector<Item> items = {
         {ui.mnuFile_Print, "&Print...", "Ctrl+P"},
         {ui.mnuFile_Exit, "&Exit", ""},
+        {ui.mnuDatabase_Undo, "U&ndo", "Ctrl+Z"},
+        {ui.mnuDatabase_Redo, "Red&o", "Ctrl+Y"},
         {ui.mnuDatabase_Add, "&Add item", "F1"},
         {ui.mnuDatabase_Edit, "&Edit item", "F2"},
         {ui.mnuDatabase_EditSeveral, "E&dit several...", "Ctrl+F2"},
@@ -198,6 +204,58 @@ TEST_F(ViewCommandsTest, MenuCaptionsAndShortcuts)
     for (QAction* menu : frmMain->menuBar()->actions())
         menus << menu->text();
     EXPECT_EQ(menus, (QStringList{"&File", "&Database", "&View", "&Help"}));
+}
+
+// Alt and a letter opens a menu, then a letter picks its item: within the menu
+// bar and within each menu every item has a letter of its own, also once the
+// undo items name a change.
+TEST_F(ViewCommandsTest, EveryMenuGivesEachItemALetterOfItsOwn)
+{
+    WriteFiles(Books);
+    ASSERT_TRUE(Start());
+    Catalogue().Remove(3);
+    Catalogue().Undo();
+    ASSERT_TRUE(frmMain->Ui.mnuDatabase_Redo->isEnabled());
+    const auto letter = [](const QString& caption) {
+        for (qsizetype i = 0; i + 1 < caption.size(); ++i) {
+            if (caption[i] != u'&')
+                continue;
+            if (caption[i + 1] != u'&')
+                return caption[i + 1].toLower();
+            ++i;
+        }
+        return QChar();
+    };
+    std::vector<std::pair<QString, QList<QAction*>>> menus{{"menu bar", frmMain->menuBar()->actions()}};
+    for (QAction* menu : frmMain->menuBar()->actions())
+        menus.emplace_back(menu->text(), menu->menu()->actions());
+    for (const auto& [name, items] : menus) {
+        SCOPED_TRACE(name.toStdString());
+        QMap<QChar, QString> taken;
+        for (const QAction* item : items) {
+            if (item->isSeparator())
+                continue;
+            const QChar key = letter(item->text());
+            EXPECT_FALSE(key.isNull()) << item->text().toStdString() << " has no letter";
+            EXPECT_FALSE(taken.contains(key))
+                << item->text().toStdString() << " takes the letter of " << taken.value(key).toStdString();
+            taken.insert(key, item->text());
+        }
+    }
+    EXPECT_EQ(letter(frmMain->Ui.mnuDatabase_Return->text()), u'u');
+    EXPECT_EQ(letter(frmMain->Ui.mnuDatabase_Remove->text()), u'r');
+
+    // Alt+D then U asks to return the shown book, as the manual says.
+    Catalogue().Lend(Rows().CurrentId(), "Ann", "01/03/2004");
+    ASSERT_TRUE(frmMain->Ui.mnuDatabase_Return->isEnabled());
+    frmMain->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(frmMain));
+    QTest::keyClick(frmMain, Qt::Key_D, Qt::AltModifier);
+    QMenu* database = frmMain->menuBar()->actions()[1]->menu();
+    ASSERT_TRUE(database->isVisible());
+    Platform.Messages.Answers.push_back(false);
+    QTest::keyClick(database, Qt::Key_U);
+    EXPECT_EQ(Platform.Messages.Texts(), QStringList{QStringLiteral("Sure to return this book?")});
 }
 
 TEST_F(ViewCommandsTest, EveryControlOfEveryWindowHasANameForScreenReaders)

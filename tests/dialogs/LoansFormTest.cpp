@@ -13,6 +13,7 @@
 #include "tests/support/AppFixture.h"
 #include "widgets/RunState.h"
 #include "widgets/BookGrid.h"
+#include "widgets/DataLabel.h"
 #include "widgets/LoanListModel.h"
 #include "widgets/SortTitle.h"
 
@@ -280,19 +281,26 @@ TEST_F(LoansFormTest, DueDatesOverdueFirstTheNoticeAtStartAndALoanChangedByHand)
     EXPECT_EQ(Column(TLoanListModel::Title), (QStringList{"Emma", "Walden", "Dune", "Zadig", "Ivanhoe"}));
     EXPECT_EQ(Column(TLoanListModel::Due), (QStringList{"6 days overdue", "", "", "", ""}));
     EXPECT_EQ(loans.lblSummary->text(), QStringLiteral("5 books on loan, 1 for more than 30 days, 1 overdue."));
-    EXPECT_EQ(frmMain->Ui.lblOverdue->text(), QStringLiteral("1 book overdue (Ctrl+F6: Loans)"));
+    EXPECT_EQ(frmMain->Ui.lblOverdue->text(), QStringLiteral("1 overdue"));
 
     loans.SelectRow(0);
     loans.btnCopyReminder->click();
-    EXPECT_EQ(QGuiApplication::clipboard()->text(),
-              QStringLiteral("Hello Ann,\n\nYou have my book \"Emma\" (Austen) since 14/02/2004. It was due back on "
-                             "28/02/2004.\n"));
+    // A letter: every date in the locale's long form, the book and a request.
+    EXPECT_EQ(
+        QGuiApplication::clipboard()->text(),
+        QStringLiteral("Dear Ann,\n\nOn Saturday, 14 February 2004 I lent you my book \"Emma\" by Austen. It was "
+                       "due back on Saturday, 28 February 2004. Could you please return it as soon as you can?\n\n"
+                       "Thank you,\n"));
 
     loans.SelectRow(3); // Zadig, lent today: its due date typed and Enter pressed
     loans.edtDue->setFocus();
     QTest::keyClicks(loans.edtDue, QStringLiteral("20/03/2004"));
     QTest::keyClick(loans.edtDue, Qt::Key_Return);
     EXPECT_EQ(Column(TLoanListModel::Due), (QStringList{"6 days overdue", "", "", "due in 15 days", ""}));
+    loans.btnCopyReminder->click();
+    EXPECT_TRUE(QGuiApplication::clipboard()->text().contains(
+        QStringLiteral("Could you please return it by Saturday, 20 March 2004?")))
+        << QGuiApplication::clipboard()->text().toStdString();
     loans.edtDue->setText(QStringLiteral("someday"));
     loans.btnSetDue->click();
     EXPECT_EQ(Platform.Messages.Texts(),
@@ -303,7 +311,7 @@ TEST_F(LoansFormTest, DueDatesOverdueFirstTheNoticeAtStartAndALoanChangedByHand)
     Stop();
     ASSERT_TRUE(Start());
     QCoreApplication::processEvents(); // the notice comes once the windows are up
-    EXPECT_EQ(frmMain->Ui.lblOverdue->text(), QStringLiteral("1 book overdue (Ctrl+F6: Loans)"));
+    EXPECT_EQ(frmMain->Ui.lblOverdue->text(), QStringLiteral("1 overdue"));
     QTest::keyClick(frmMain, Qt::Key_F6, Qt::ControlModifier);
     ASSERT_TRUE(frmLoans->isVisible());
     EXPECT_EQ(frmLoans->spnPeriod->value(), 14);
@@ -320,6 +328,67 @@ TEST_F(LoansFormTest, DueDatesOverdueFirstTheNoticeAtStartAndALoanChangedByHand)
     EXPECT_FALSE(frmMain->Ui.lblOverdue->isVisible());
     Open();
     EXPECT_EQ(Column(TLoanListModel::Due), (QStringList{"", "", "", "due in 15 days", ""}));
+}
+
+// A long due text was cut mid-word by the column's fixed width: the column
+// takes what its words need from the title column.
+TEST_F(LoansFormTest, TheDueColumnIsAsWideAsItsWords)
+{
+    StartWith(Books);
+    TfrmLoans& loans = Open();
+    int total = 0;
+    for (int column = 0; column < TLoanListModel::ColumnCount; ++column)
+        total += loans.lstLoans->columnWidth(column);
+    loans.SelectRow(2); // Zadig
+    loans.edtDue->setText(QStringLiteral("31/12/2099"));
+    loans.btnSetDue->click();
+    const QString words = Column(TLoanListModel::Due)[2];
+    ASSERT_EQ(words, QStringLiteral("due in 34999 days"));
+    const QTableView& list = *loans.lstLoans;
+    EXPECT_LT(list.sizeHintForIndex(list.model()->index(2, TLoanListModel::Due)).width(),
+              list.columnWidth(TLoanListModel::Due));
+    int after = 0;
+    for (int column = 0; column < TLoanListModel::ColumnCount; ++column)
+        after += list.columnWidth(column);
+    EXPECT_EQ(after, total) << "the list keeps its width";
+}
+
+// The notice was cut off by the window's width ("1 book overdue (Ctrl+F6:
+// Loa"), and the note of lost due dates after it never showed: the label
+// says a few words that fit, its tool tip and description the whole, Tab
+// reaches it, and the note is said once in a message.
+TEST_F(LoansFormTest, TheOverdueNoticeFitsAndTheDueDatesNoteIsSaidOnce)
+{
+    Folder.WriteFile("books.orbl.due", "not a due dates file\r\n");
+    WriteFiles(Books);
+    ASSERT_TRUE(Start());
+    Open().spnPeriod->setValue(14);
+    Catalogue().Lend(2, "Ann", "14/02/2004");
+    QCoreApplication::processEvents();
+    QCoreApplication::processEvents();
+    const QStringList said = Platform.Messages.Texts();
+    ASSERT_EQ(said.size(), 1) << said.join('|').toStdString();
+    EXPECT_TRUE(said[0].contains(QStringLiteral("books.orbl.due"))) << said[0].toStdString();
+
+    auto* notice = qobject_cast<TDataLabel*>(frmMain->Ui.lblOverdue);
+    ASSERT_NE(notice, nullptr);
+    frmMain->show();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(notice->isVisible());
+    EXPECT_EQ(notice->text(), QStringLiteral("1 overdue, note"));
+    EXPECT_EQ(notice->ShownText(), notice->text()) << "the words fit the status bar";
+    auto* file = qobject_cast<TDataLabel*>(frmMain->Ui.StatusPanels[3]);
+    EXPECT_EQ(file->ShownText(), file->text()) << "beside the database file's name";
+    EXPECT_EQ(notice->toolTip(), QStringLiteral("1 book overdue: Ctrl+F6 opens the Loans window.\n") + said[0]);
+    QAccessibleInterface* face = QAccessible::queryAccessibleInterface(notice);
+    EXPECT_EQ(face->text(QAccessible::Description), notice->toolTip().replace('\n', ' '));
+    EXPECT_EQ(face->text(QAccessible::Value), notice->text());
+    EXPECT_TRUE(notice->focusPolicy() & Qt::TabFocus);
+
+    Catalogue().Return(2);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(Platform.Messages.Texts().size(), 1) << "said once";
+    EXPECT_EQ(notice->text(), QStringLiteral("Due dates note"));
 }
 
 // A loan made before the history began, returned in this run with the due

@@ -52,6 +52,42 @@ TEST(BookFilter, MatchesEveryWordInTheShownFieldsIgnoringCaseAndAccents)
     EXPECT_EQ(TBookFilter::Fold("\xC0\xC9\xCE\xD5\xDC\xDD\xE7\xF1\x9F\x9E"), "aeiouycnyz");
 }
 
+// Typed letters the database cannot hold once became "?" and matched every
+// book with a "?" in it: they match nothing, unless only their accent is
+// what the code page lacks.
+TEST(BookFilter, LettersTheDatabaseCannotHoldMatchNothingAndAQuestionMarkOnlyItself)
+{
+    const TItem asked = Book({"Who is Zhivago?", "Pasternak", "", "", "", "", "", ""});
+    const TItem plain = Book({"Doctor Zhivago", "Bor\xEDs Pasternak", "", "", "", "", "", ""});
+    struct TCase {
+        const char16_t* Typed;
+        bool MatchesAsked;
+        bool MatchesPlain;
+    };
+    const TCase cases[] = {
+        {u"\u0416", false, false}, // Cyrillic Zhe
+        {u"\u0416\u0438\u0432\u0430\u0433\u043E", false, false},
+        {u"\u03A0\u03B1 pasternak", false, false}, // one word no book holds ends the match
+        {u"?", true, false},
+        {u"zhivago?", true, false},
+        {u"bor\u00EDs", false, true},          // the code page has it
+        {u"pa\u0161ternak", true, true},       // and this one (0x9A) folds to s
+        {u"p\u0103sternak", true, true},       // a breve it lacks: sought as "a"
+        {u"\u0141", false, false},             // a stroke is no accent
+        {u"doctor\u2003zhivago", false, true}, // an em space is a blank
+        {u"\U0001F4D6", false, false},
+    };
+    for (const TCase& c : cases) {
+        const QString typed = QString::fromUtf16(c.Typed);
+        SCOPED_TRACE(typed.toStdString());
+        const TBookFilter filter(TBookFilter::FromTyped(typed));
+        EXPECT_FALSE(filter.MatchesAll());
+        EXPECT_EQ(filter.Matches(asked), c.MatchesAsked);
+        EXPECT_EQ(filter.Matches(plain), c.MatchesPlain);
+    }
+    EXPECT_TRUE(TBookFilter(TBookFilter::FromTyped(QStringLiteral(" \u2003 "))).MatchesAll());
+}
+
 class ShownRowsFindTest : public TEngineFixture {};
 
 TEST_F(ShownRowsFindTest, AFindNarrowsTheCatalogueInItsOrderAndStandsOverAChange)
@@ -77,6 +113,8 @@ TEST_F(ShownRowsFindTest, AFindNarrowsTheCatalogueInItsOrderAndStandsOverAChange
     rows.FillMatching("xyz");
     EXPECT_EQ(rows.Count(), 0);
     EXPECT_TRUE(rows.IsBlank(0));
+    rows.FillMatching(std::string(1, TBookFilter::Unheld));
+    EXPECT_EQ(rows.Count(), 0) << "a letter no book holds lists nothing, not everything";
     rows.FillAll();
     EXPECT_EQ(rows.Count(), 3);
     EXPECT_EQ(rows.FindWords(), "");

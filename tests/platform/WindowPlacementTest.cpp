@@ -57,3 +57,18 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<TPlacementCase>& info) { return info.param.Name; });
 
 } // namespace
+
+// At scale 1.5 a window put at a point reads back a pixel off; taken for a
+// window the user had moved, its frame was left with the bottom below the
+// screen once the title bar was known.
+TEST(WindowPlacement, AWindowStandsWhereItWasPutGiveOrTakeTheRoundingOfAScale)
+{
+    struct TCase {
+        QPoint Corner;
+        bool Stands;
+    };
+    const QPoint placed(200, 243);
+    for (const TCase& c : {TCase{{200, 243}, true}, TCase{{201, 242}, true}, TCase{{199, 244}, true},
+                           TCase{{202, 243}, false}, TCase{{200, 213}, false}, TCase{{-200, -243}, false}})
+        EXPECT_EQ(WindowPlacement::StandsAt(c.Corner, placed), c.Stands) << c.Corner.x() << "," << c.Corner.y();
+}

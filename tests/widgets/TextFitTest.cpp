@@ -147,3 +147,37 @@ TEST_F(TextFitTest, DataLabelsShowMarkupAsTyped)
 }
 
 } // namespace
+
+namespace {
+
+// A status panel too narrow for its text once ended mid-word ("1 book
+// overdue (Ctrl+F6: Loa"): a data label gives up whole words, and cuts into
+// a word only when not even the first one fits.
+TEST(DataLabel, ATextTooWideEndsAfterAWholeWord)
+{
+    TDataLabel label(QString(), nullptr);
+    const QFontMetrics metrics = label.fontMetrics();
+    const QString ellipsis(QChar(0x2026));
+    struct TCase {
+        QString Text;
+        QString Fits; // the widest text the label is made room for
+        QString Shown;
+    };
+    const TCase cases[] = {
+        {"books.orbl (12 KB)", "books.orbl (12 KB)", "books.orbl (12 KB)"},
+        {"1 book overdue (Ctrl+F6: Loans)", "1 book overdue (Ctrl+F6: Lo", "1 book overdue (Ctrl+F6:" + ellipsis},
+        {"Quenfir ORBL", "Quenfir OR", "Quenfir" + ellipsis},
+        {"Habsburg-Lothringen", "Habsburg-Loth", ""},
+    };
+    for (const TCase& c : cases) {
+        label.setText(c.Text);
+        label.setFixedWidth(metrics.horizontalAdvance(c.Fits) + 2 * label.margin());
+        const QString shown = label.ShownText();
+        if (c.Shown.isEmpty())
+            EXPECT_TRUE(shown.endsWith(ellipsis) && shown.size() > 1) << shown.toStdString();
+        else
+            EXPECT_EQ(shown, c.Shown);
+    }
+}
+
+} // namespace
