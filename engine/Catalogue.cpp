@@ -243,7 +243,8 @@ void TCatalogue::DiscardStray(int32_t id)
     if (FStray.size() == before.size())
         return;
     try {
-        WriteDetails(DetailsFile::Format(DetailsRows()));
+        WriteDetails(DetailsBytes());
+        FDetailsClean = FDetailsBytes;
     } catch (...) {
         FStray = before;
         throw;
@@ -412,18 +413,25 @@ void TCatalogue::SaveAtEnd(std::vector<TValue> values)
     FFileOrder.clear();
 }
 
-std::vector<TDetailsRow> TCatalogue::DetailsRows() const
+std::string TCatalogue::DetailsBytes() const
 {
-    std::vector<TDetailsRow> rows;
+    std::vector<std::pair<int32_t, const TItem*>> books;
     for (int32_t slot = 0; slot < FDatabase->Count(); ++slot) {
         const TItem& item = FDatabase->ItemAt(slot);
         if (!item.Deleted && !item.Details.Empty())
-            rows.push_back({item.ID, DetailsFile::Fingerprint(item), item.Details});
+            books.emplace_back(item.ID, &item);
     }
-    std::sort(rows.begin(), rows.end(), [](const TDetailsRow& a, const TDetailsRow& b) { return a.ID < b.ID; });
+    std::string bytes = DetailsFile::Header();
+    if (books.empty() && FStray.empty())
+        return bytes;
+    std::sort(books.begin(), books.end());
+    bytes.reserve(FDetailsBytes.size() + 256);
+    for (const auto& [id, item] : books)
+        DetailsFile::AppendRow(bytes, id, DetailsFile::Fingerprint(*item), item->Details);
     // The strays after the books' own rows, in the order they were read.
-    rows.insert(rows.end(), FStray.begin(), FStray.end());
-    return rows;
+    for (const TDetailsRow& row : FStray)
+        DetailsFile::AppendRow(bytes, row.ID, row.Fingerprint, row.Details);
+    return bytes;
 }
 
 void TCatalogue::WriteDetails(const std::string& bytes)
@@ -436,7 +444,7 @@ void TCatalogue::WriteDetails(const std::string& bytes)
     }
     // No book has details: no file, as before the first detail was given, so
     // that an undo gives back a folder without one.
-    if (bytes == DetailsFile::Format({}))
+    if (bytes == DetailsFile::Header())
         TTextFile::Remove(name);
     else
         TTextFile::WriteSideFile(name, bytes, FDatabase->FileName());
@@ -446,8 +454,7 @@ void TCatalogue::WriteDetails(const std::string& bytes)
 void TCatalogue::SaveFiles(const std::vector<int32_t>& order)
 {
     const std::string content = FDatabase->FileContent(order);
-    std::vector<TDetailsRow> rows = DetailsRows();
-    const std::string details = DetailsFile::Format(rows);
+    const std::string details = DetailsBytes();
     if (!FDetailsDirty && details == FDetailsBytes) {
         FDatabase->WriteContent(content);
         return;
@@ -457,16 +464,16 @@ void TCatalogue::SaveFiles(const std::vector<int32_t>& order)
     if (after == before) {
         // The database file stays as it is: the details file alone is the change.
         WriteDetails(details);
-        FDetailsOnDisk = std::move(rows);
+        FDetailsClean = details;
         FDetailsDirty = false;
         return;
     }
     // The rows after with the rows before beside them, then the database
     // file, then the rows after alone: see DetailsFile.h.
-    WriteDetails(DetailsFile::FormatJournaled(rows, after, before, FDetailsOnDisk));
+    WriteDetails(DetailsFile::Journaled(details, after, before, FDetailsClean));
     FDetailsDirty = true;
     FDatabase->WriteContent(content);
-    FDetailsOnDisk = std::move(rows);
+    FDetailsClean = details;
     try {
         WriteDetails(details);
         FDetailsDirty = false;
@@ -479,10 +486,10 @@ void TCatalogue::SaveFiles(const std::vector<int32_t>& order)
 void TCatalogue::LoadDetails()
 {
     FStray.clear();
-    FDetailsOnDisk.clear();
     FDetailsDirty = false;
     FDetailsKeepAside = false;
-    FDetailsBytes = DetailsFile::Format({});
+    FDetailsBytes = DetailsFile::Header();
+    FDetailsClean = FDetailsBytes;
     const std::string name = DetailsFile::FileNameFor(FDatabase->FileName());
     if (FDatabase->FileName().empty() || !TTextFile::Exists(name))
         return;
@@ -514,7 +521,7 @@ void TCatalogue::LoadDetails()
         else
             FStray.push_back(row);
     }
-    FDetailsOnDisk = rows;
+    FDetailsClean = DetailsFile::Format(rows);
     FDetailsBytes = std::move(bytes);
     FDetailsDirty = content.HasJournal || content.Damaged > 0;
     if (content.Damaged > 0)

@@ -7,7 +7,7 @@
 
 namespace {
 
-const std::string_view Header = "Volumnia details";
+const std::string_view HeaderLine = "Volumnia details";
 const std::string_view JournalMark = "journal";
 
 void AddText(std::string& out, std::string_view text)
@@ -117,15 +117,8 @@ bool ReadRow(std::string_view line, TDetailsRow& row)
 
 void AddRows(std::string& out, const std::vector<TDetailsRow>& rows)
 {
-    for (const TDetailsRow& row : rows) {
-        out += std::to_string(row.ID);
-        AddText(out, row.Fingerprint);
-        for (const auto& [key, value] : row.Details.Values()) {
-            AddText(out, key);
-            AddText(out, value);
-        }
-        out += "\r\n";
-    }
+    for (const TDetailsRow& row : rows)
+        DetailsFile::AppendRow(out, row.ID, row.Fingerprint, row.Details);
 }
 
 std::string HexOf(uint32_t value)
@@ -151,9 +144,36 @@ std::string Fingerprint(const TItem& book)
     return HexOf(Crc32::Of(text));
 }
 
+std::string Header()
+{
+    return std::string(HeaderLine) + "\r\n";
+}
+
+void AppendRow(std::string& out, int32_t id, std::string_view fingerprint, const TDetails& details)
+{
+    out += std::to_string(id);
+    AddText(out, fingerprint);
+    for (const auto& [key, value] : details.Values()) {
+        AddText(out, key);
+        AddText(out, value);
+    }
+    out += "\r\n";
+}
+
+std::string Journaled(const std::string& after, uint32_t hashAfter, uint32_t hashBefore, const std::string& before)
+{
+    std::string out;
+    out.reserve(after.size() + before.size() + 32);
+    out = after;
+    out += JournalMark;
+    out += '\t' + HexOf(hashAfter) + '\t' + HexOf(hashBefore) + "\r\n";
+    out.append(before, std::min(before.size(), Header().size()), std::string::npos);
+    return out;
+}
+
 std::string Format(const std::vector<TDetailsRow>& rows)
 {
-    std::string out(Header);
+    std::string out(HeaderLine);
     out += "\r\n";
     AddRows(out, rows);
     return out;
@@ -187,7 +207,7 @@ TContent Parse(std::string_view bytes)
             line.remove_suffix(1);
         if (first) {
             first = false;
-            if (line != Header) {
+            if (line != HeaderLine) {
                 content.NotOurs = true;
                 return content;
             }
