@@ -475,8 +475,21 @@ void TfrmMain::tbtnAddBookClick()
     Ui.edtBookname->setFocus();
 }
 
+bool TfrmMain::NoBookListed() const
+{
+    // A find that matched nothing lists no book: a command on the shown book
+    // has none to act on. An empty catalogue keeps its own behaviour.
+    if (Rows.Count() > 0 || Catalogue.Database().Count() == 0)
+        return false;
+    TPlatform::Messages().Information(
+        QStringLiteral("No book is listed. Press Escape in the find line, or F7, to list the books again."));
+    return true;
+}
+
 void TfrmMain::tbtnEditBookClick()
 {
+    if (NoBookListed())
+        return;
     SetBookDataTitle(QStringLiteral("Edit book"));
     SetStatus(false, true);
     AddMode = false;
@@ -532,6 +545,8 @@ void TfrmMain::btnCancelClick()
 
 void TfrmMain::tbtnRemoveBookClick()
 {
+    if (NoBookListed())
+        return;
     if (!TPlatform::Messages().Question(QStringLiteral("Sure to remove this book?")))
         return;
     Catalogue.Remove(Rows.CurrentId());
@@ -539,6 +554,8 @@ void TfrmMain::tbtnRemoveBookClick()
 
 void TfrmMain::tbtnLoanBookClick()
 {
+    if (NoBookListed())
+        return;
     // The dialog lends the current book through the catalogue. Confirmed or
     // not, the list is made anew and its first book shown.
     TPlatform::Modal().Exec(dlgLoanBook.Dialog());
@@ -547,6 +564,8 @@ void TfrmMain::tbtnLoanBookClick()
 
 void TfrmMain::tbtnReturnBookClick()
 {
+    if (NoBookListed())
+        return;
     if (!TPlatform::Messages().Question(QStringLiteral("Sure to return this book?")))
         return;
     AddMode = false;
