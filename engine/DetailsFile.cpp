@@ -13,24 +13,31 @@ const std::string_view JournalMark = "journal";
 void AddText(std::string& out, std::string_view text)
 {
     out += '\t';
-    for (const char c : text) {
-        switch (c) {
+    // The runs between escapes go in whole.
+    size_t from = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char* escape = nullptr;
+        switch (text[i]) {
         case '\t':
-            out += "\\t";
+            escape = "\\t";
             break;
         case '\\':
-            out += "\\\\";
+            escape = "\\\\";
             break;
         case '\r':
-            out += "\\r";
+            escape = "\\r";
             break;
         case '\n':
-            out += "\\n";
+            escape = "\\n";
             break;
         default:
-            out += c;
+            continue;
         }
+        out.append(text, from, i - from);
+        out += escape;
+        from = i + 1;
     }
+    out.append(text, from, std::string_view::npos);
 }
 
 bool Unescape(std::string_view text, std::string& out)
