@@ -503,7 +503,7 @@ void TCatalogue::LoadDetails()
         FDetailsDirty = true;
         return;
     }
-    const DetailsFile::TContent content = DetailsFile::Parse(bytes);
+    DetailsFile::TContent content = DetailsFile::Parse(bytes);
     if (content.NotOurs) {
         FDetailsNote =
             "The file " + name + " is no details file; it is kept aside as " + name + ".unreadable at the next change.";
@@ -511,17 +511,19 @@ void TCatalogue::LoadDetails()
         FDetailsDirty = true;
         return;
     }
-    const std::vector<TDetailsRow>& rows = DetailsFile::RowsFor(content, FDatabase->FileHash());
-    for (const TDetailsRow& row : rows) {
+    std::vector<TDetailsRow>& rows = DetailsFile::RowsFor(content, FDatabase->FileHash());
+    // The clean form of the rows read: the file itself where it has no
+    // journal and no damage (only their rows matter, for the next journal).
+    FDetailsClean = content.HasJournal || content.Damaged > 0 ? DetailsFile::Format(rows) : bytes;
+    for (TDetailsRow& row : rows) {
         const int32_t slot = FDatabase->SlotOf(row.ID);
         if (slot >= 0 && !FDatabase->ItemAt(slot).Deleted &&
             DetailsFile::Fingerprint(FDatabase->ItemAt(slot)) == row.Fingerprint &&
             FDatabase->ItemAt(slot).Details.Empty())
-            FDatabase->SetDetails(slot, row.Details);
+            FDatabase->SetDetails(slot, std::move(row.Details));
         else
-            FStray.push_back(row);
+            FStray.push_back(std::move(row));
     }
-    FDetailsClean = DetailsFile::Format(rows);
     FDetailsBytes = std::move(bytes);
     FDetailsDirty = content.HasJournal || content.Damaged > 0;
     if (content.Damaged > 0)
