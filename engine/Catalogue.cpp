@@ -3,6 +3,7 @@
 #include "engine/FieldTable.h"
 #include "engine/History.h"
 #include "engine/ORBL.h"
+#include "platform/Cp1252.h"
 #include "platform/Crc32.h"
 #include "platform/EInOutError.h"
 #include "platform/TextFile.h"
@@ -10,6 +11,7 @@
 #include "settings/SettingsKeys.h"
 
 #include <QDateTime>
+#include <QFileInfo>
 
 #include <algorithm>
 #include <limits>
@@ -459,6 +461,10 @@ void TCatalogue::SaveFiles(const std::vector<int32_t>& order)
         FDatabase->WriteContent(content);
         return;
     }
+    if (FDetailsBlocked)
+        throw EInOutError("The details file " + DetailsFile::FileNameFor(FDatabase->FileName()) +
+                          " could not be read, so it is left as it is and no details can be saved; nothing was "
+                          "changed.");
     const uint32_t after = Crc32::Of(content);
     const uint32_t before = FDatabase->FileHash();
     if (after == before) {
@@ -488,19 +494,30 @@ void TCatalogue::LoadDetails()
     FStray.clear();
     FDetailsDirty = false;
     FDetailsKeepAside = false;
+    FDetailsBlocked = false;
     FDetailsBytes = DetailsFile::Header();
     FDetailsClean = FDetailsBytes;
     const std::string name = DetailsFile::FileNameFor(FDatabase->FileName());
-    if (FDatabase->FileName().empty() || !TTextFile::Exists(name))
+    if (FDatabase->FileName().empty())
         return;
+    if (!TTextFile::Exists(name)) {
+        // A folder, a dangling link or a FIFO at its name is no details file
+        // that could be read, and is never replaced.
+        const QFileInfo there(Cp1252::ToQString(name));
+        if (there.exists() || there.isSymLink()) {
+            FDetailsNote = "The details file " + name + " could not be read (" + TTextFile::SideFileProblem(name) +
+                           "); the books are shown without their details, and no details can be saved.";
+            FDetailsBlocked = true;
+        }
+        return;
+    }
     std::string bytes;
     try {
         bytes = TTextFile::ReadAll(name);
     } catch (const std::exception& error) {
         FDetailsNote = "The details file " + name + " could not be read (" + error.what() +
-                       "); the books are shown without their details.";
-        FDetailsKeepAside = true;
-        FDetailsDirty = true;
+                       "); the books are shown without their details, and no details can be saved.";
+        FDetailsBlocked = true;
         return;
     }
     DetailsFile::TContent content = DetailsFile::Parse(bytes);

@@ -261,6 +261,9 @@ private:
     // A file at the details file's name that is not one: kept aside before
     // the first write.
     bool FDetailsKeepAside = false;
+    // A details file that could not be read (a folder at its name, no
+    // permission): left as it is, and a change of details refused.
+    bool FDetailsBlocked = false;
     std::vector<TDetailsRow> FStray;
     std::string FDetailsNote;
 
