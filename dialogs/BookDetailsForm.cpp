@@ -77,6 +77,21 @@ QString Summary(const TDetails& details)
     return parts.join(QStringLiteral("; "));
 }
 
+// The caption with an access key: its first letter no other control of the
+// window uses yet (taken holds those in use, lower case), none when every
+// letter is taken.
+QString WithAccessKey(const QString& caption, QString& taken)
+{
+    for (qsizetype i = 0; i < caption.size(); ++i) {
+        const QChar letter = caption[i].toLower();
+        if (letter.isLetter() && letter.unicode() < 128 && !taken.contains(letter)) {
+            taken += letter;
+            return caption.left(i) + QLatin1Char('&') + caption.mid(i);
+        }
+    }
+    return caption;
+}
+
 } // namespace
 
 TfrmBookDetails::TfrmBookDetails(TCatalogue& catalogue, TShownRows& rows, TRunState& run, QWidget* stackingOwner)
@@ -157,11 +172,13 @@ TfrmBookDetails::TfrmBookDetails(TCatalogue& catalogue, TShownRows& rows, TRunSt
 void TfrmBookDetails::MakeBoxes(int top)
 {
     int y = top;
+    // The buttons' letters: Save, Close, Attach and Set aside.
+    QString taken = QStringLiteral("scta");
     for (const TField* field : EditedFields()) {
         TBox box;
         box.Field = field;
         const QString caption = QString::fromLatin1(field->Caption);
-        box.Caption = DialogControls::Label(caption + QStringLiteral(":"), this, Left, y + 3);
+        box.Caption = DialogControls::Label(WithAccessKey(caption, taken) + QStringLiteral(":"), this, Left, y + 3);
         QWidget* control = nullptr;
         if (field->Kind == TFieldKind::Choice || field->Kind == TFieldKind::Rating) {
             box.Choice = new QComboBox(this);
