@@ -274,11 +274,10 @@ void TfrmBookDetails::ShowBook(int32_t id)
     else
         id = 0;
     FId = id;
-    FStored = item.Details;
     {
         const bool outer = std::exchange(FLoading, true);
         for (const TBox& box : FBoxes) {
-            SetValue(box, FStored.Value(box.Field->Key));
+            SetValue(box, item.Details.Value(box.Field->Key));
             (box.Edit ? static_cast<QWidget*>(box.Edit) : static_cast<QWidget*>(box.Choice))->setEnabled(id > 0);
         }
         FLoading = outer;
@@ -377,8 +376,10 @@ void TfrmBookDetails::btnSaveClick()
         return;
     }
     // Every value checked before anything is written; details this window
-    // does not show are kept.
-    TDetails details = FStored;
+    // does not show are kept as they stand now (a due date set meanwhile).
+    TItem book;
+    Catalogue.Database().GetItem(FId, -1, book);
+    TDetails details = book.Details;
     for (const TBox& box : FBoxes) {
         std::string value;
         std::string why;
@@ -394,7 +395,7 @@ void TfrmBookDetails::btnSaveClick()
     // then follows the book the main window shows.
     SetEditing(false);
     try {
-        if (!(details == FStored))
+        if (!(details == book.Details))
             Catalogue.SetDetails(id, details);
         else
             Follow();

@@ -12,7 +12,6 @@
 // user moved it; without them it opens centred.
 #pragma once
 
-#include "engine/Details.h"
 #include "widgets/ModelessWindow.h"
 
 #include <cstdint>
@@ -84,7 +83,6 @@ private:
     TShownRows& Rows;
     std::vector<TBox> FBoxes;
     int32_t FId = 0;
-    TDetails FStored; // the details as shown, before the edit
     bool FEditing = false;
     bool FLoading = false; // boxes written by the window itself
     bool FStale = true;    // followed nothing while hidden

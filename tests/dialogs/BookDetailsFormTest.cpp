@@ -193,6 +193,10 @@ TEST_F(BookDetailsFormTest, AnUnsavedEditHoldsItsBookAndASaveWaitsForTheMainWind
     EXPECT_EQ(Rows().Current(), 1);
     EXPECT_EQ(details.BookId(), 1); // still the book typed for
     EXPECT_EQ(Edit("series")->text(), QStringLiteral("Dune"));
+    TDetails due; // set meanwhile, and not the window's to change
+    due.Set(FieldTable::DueKey, "2004-03-20");
+    Catalogue().SetDetails(1, due);
+    EXPECT_EQ(details.BookId(), 1);
 
     // The main window edits a book: a save would show the first book over it.
     frmMain->tbtnEditBookClick();
@@ -203,6 +207,7 @@ TEST_F(BookDetailsFormTest, AnUnsavedEditHoldsItsBookAndASaveWaitsForTheMainWind
     frmMain->btnCancelClick();
     details.btnSave->click();
     EXPECT_EQ(OnDisk(1).Value("series"), "Dune");
+    EXPECT_EQ(OnDisk(1).Value(FieldTable::DueKey), "2004-03-20");
     EXPECT_TRUE(OnDisk(2).Empty());
 
     QTest::keyClicks(Edit("series"), QStringLiteral(" Messiah"));
