@@ -207,6 +207,7 @@ void TfrmBookDetails::MakeBoxes(int top)
             else if (field->Kind == TFieldKind::Tags)
                 box.Edit->setToolTip(QStringLiteral("Tags separated by commas: fantasy, humour"));
             connect(box.Edit, &QLineEdit::textEdited, this, Guarded(this, &TfrmBookDetails::StartEditing));
+            box.Edit->installEventFilter(this);
             control = box.Edit;
         }
         control->setObjectName(QStringLiteral("box_") + QString::fromLatin1(field->Key));
@@ -249,6 +250,18 @@ void TfrmBookDetails::keyPressEvent(QKeyEvent* event)
         return;
     }
     TModelessWindow::keyPressEvent(event);
+}
+
+bool TfrmBookDetails::eventFilter(QObject* watched, QEvent* event)
+{
+    // Outside an edit Ctrl+Z and Ctrl+Y are the Database menu's, as in the
+    // main window's read-only boxes: a box would take them for its own undo.
+    if (event->type() == QEvent::ShortcutOverride && !FEditing) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->matches(QKeySequence::Undo) || key->matches(QKeySequence::Redo))
+            return true;
+    }
+    return TModelessWindow::eventFilter(watched, event);
 }
 
 void TfrmBookDetails::Follow()
