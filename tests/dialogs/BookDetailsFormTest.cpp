@@ -219,6 +219,17 @@ TEST_F(BookDetailsFormTest, AnUnsavedEditHoldsItsBookAndASaveWaitsForTheMainWind
     details.btnCancelClick(); // now it follows the main window
     EXPECT_EQ(details.BookId(), 2);
     EXPECT_EQ(Edit("series")->text(), QString());
+
+    // The book held is removed meanwhile: the save says so and writes nothing.
+    QTest::keyClicks(Edit("series"), QStringLiteral("Science of Discworld"));
+    Catalogue().Remove(2);
+    Platform.Messages.Clear();
+    const std::string kept = Folder.ReadFile(DetailsName);
+    details.btnSave->click();
+    EXPECT_EQ(Platform.Messages.Texts(),
+              QStringList{QStringLiteral("Book 2 is no longer in the catalogue: its details were not saved.")});
+    EXPECT_EQ(Folder.ReadFile(DetailsName), kept);
+    EXPECT_EQ(details.BookId(), 1);
 }
 
 TEST_F(BookDetailsFormTest, AStrayRowIsShownApartAndAttachedOrSetAside)
