@@ -251,6 +251,7 @@ void TCatalogue::DiscardStray(int32_t id)
         FStray = before;
         throw;
     }
+    emit StrayDetailsChanged();
 }
 
 void TCatalogue::Remove(int32_t id)

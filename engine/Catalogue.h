@@ -191,6 +191,9 @@ signals:
     void BooksChanged(const TBookChange& change);
     // The books were sorted: the same books in another order.
     void Reordered();
+    // Stray rows were set aside (DiscardStray); no book changed. An attached
+    // one is told by BooksChanged, as the book's details changed.
+    void StrayDetailsChanged();
 
 private:
     std::optional<TItem> Stored(int32_t id) const;
