@@ -151,7 +151,8 @@ void TfrmHistory::Refresh()
     FReadStamp = FileStamp();
     FNote.clear();
     ++FReadCount;
-    FChanges->SetEntries(THistory(Catalogue.Database().FileName()).ReadLines(&FNote), {});
+    // An entry written ahead of a save that never came is not listed.
+    FChanges->SetEntries(THistory(Catalogue.Database().FileName()).ReadLines(&FNote, &Catalogue.Database()), {});
     ListLines();
 }
 
@@ -243,8 +244,12 @@ void TfrmHistory::btnRestoreClick()
     const TBookChange::TBook* book = SelectedBook();
     if (!book || !book->Before || RefuseWhileEditing())
         return;
+    // The book must still be as the history's newest entry of it left it:
+    // one changed by hand since is refused, naming it.
+    std::optional<TItem> left = book->After;
+    FChanges->Lines().LastLeft(book->ID, left);
     try {
-        Catalogue.RestoreVersion(*book->Before);
+        Catalogue.RestoreVersion(*book->Before, left);
     } catch (const TCatalogue::EChangedSince& error) {
         TPlatform::Messages().Information(Text(error.what()));
     }

@@ -99,7 +99,8 @@ TEST_F(UndoTest, UndoGivesBackTheFileBeforeAndRedoTheFileAfter)
              c.AddNumbered(books, TCatalogue::TCounter::Required);
          },
          "Import (2 books)"},
-        {"version restored", [](TCatalogue& c) { c.RestoreVersion(Item(6, "Old title")); }, "Restore"},
+        {"version restored", [](TCatalogue& c) { c.RestoreVersion(Item(6, "Old title"), c.Database().ItemAt(5)); },
+         "Restore"},
         {"removed book brought back", [](TCatalogue& c) { c.BringBack(Item(9, "Gone", "", "x")); }, "Restore"},
         {"details set",
          [](TCatalogue& c) {
