@@ -115,10 +115,16 @@ TEST_F(HistoryFormTest, ShownBookFilterReadsTheFileOnlyWhenItChanged)
     EXPECT_EQ(history.ListedCount(), 2);
     EXPECT_EQ(history.ReadCount(), 2);
 
-    // Another program appends a change of Walden's.
+    // Another program saves a change of Walden's and appends it (an entry
+    // the database does not hold would not be listed).
     TBookChange other{TBookChangeKind::Updated,
                       {{10, Book(10, "Walden (3rd ed.)", "Thoreau", "Ticknor"), Book(10, "Walden", "T.", "T.")}}};
     THistory(Catalogue().Database().FileName()).Append(0, "volumnia-csv", other);
+    std::string bytes = DatabaseText();
+    const std::string was = "Walden (3rd ed.)\r\nThoreau\r\nTicknor";
+    bytes.replace(bytes.find(was), was.size(), "Walden\r\nT.\r\nT.");
+    Folder.WriteFile("books.orbl", bytes);
+    Catalogue().Reload();
     show(20);
     show(10);
     EXPECT_EQ(history.ListedCount(), 3);
