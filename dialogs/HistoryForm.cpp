@@ -89,7 +89,7 @@ TfrmHistory::TfrmHistory(TCatalogue& catalogue, TShownRows& rows, TRunState& run
     // The books of the change, and beside them the selected one's fields.
     lstBooks =
         List(this, "lstBooks", QStringLiteral("Books of the change"), FBooks, {40, 125}, QRect(8, 246, 300, 150));
-    lstFields = List(this, "lstFields", QStringLiteral("Fields of the book, before and after"), FFields, {110, 95},
+    lstFields = List(this, "lstFields", QStringLiteral("Fields of the book, before and after"), FFields, {100, 90},
                      QRect(314, 246, 304, 150));
     lblNote = new QLabel(this);
     lblNote->setObjectName(QStringLiteral("lblNote"));
