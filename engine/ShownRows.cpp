@@ -148,28 +148,35 @@ void TShownRows::SortRows()
     if (!field || !field->IsDetail() || FCount < 2)
         return;
     const auto count = static_cast<size_t>(FCount);
+    const TField* then = FieldTable::Find(field->ThenBy);
     std::vector<std::string> values(count);
-    for (size_t r = 0; r < count; ++r)
-        values[r] = FieldTable::Shown(*field, ItemAt(static_cast<int32_t>(r)).Details.Value(SortKey));
-    std::vector<int32_t> order(count);
-    std::iota(order.begin(), order.end(), 0);
+    std::vector<std::string> thenValues(then ? count : 0);
+    for (size_t r = 0; r < count; ++r) {
+        const TDetails& details = ItemAt(static_cast<int32_t>(r)).Details;
+        values[r] = FieldTable::Shown(*field, details.Value(SortKey));
+        if (then)
+            thenValues[r] = details.Value(then->Key);
+    }
+    // Numbers, ratings and dates by value, other texts as the locale
+    // collates them; an empty value last.
     const bool byValue =
         field->Kind == TFieldKind::Number || field->Kind == TFieldKind::Rating || field->Kind == TFieldKind::Date;
-    if (byValue) {
-        std::stable_sort(order.begin(), order.end(), [&](int32_t a, int32_t b) {
-            return FieldTable::CompareValues(*field, values[size_t(a)], values[size_t(b)]) < 0;
-        });
-    } else {
-        const std::vector<QCollatorSortKey> keys =
-            AnsiText::CollationKeysOfUtf8(std::vector<std::string_view>(values.begin(), values.end()));
-        std::stable_sort(order.begin(), order.end(), [&](int32_t a, int32_t b) {
-            const std::string& x = values[size_t(a)];
-            const std::string& y = values[size_t(b)];
-            if (x.empty() || y.empty())
-                return !x.empty() && y.empty();
-            return keys[size_t(a)].compare(keys[size_t(b)]) < 0;
-        });
-    }
+    const std::vector<QCollatorSortKey> keys =
+        byValue ? std::vector<QCollatorSortKey>()
+                : AnsiText::CollationKeysOfUtf8(std::vector<std::string_view>(values.begin(), values.end()));
+    const auto compare = [&](size_t a, size_t b) {
+        if (byValue || values[a].empty() || values[b].empty())
+            return FieldTable::CompareValues(*field, values[a], values[b]);
+        return keys[a].compare(keys[b]);
+    };
+    std::vector<int32_t> order(count);
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(), [&](int32_t a, int32_t b) {
+        int by = compare(size_t(a), size_t(b));
+        if (by == 0 && then)
+            by = FieldTable::CompareValues(*then, thenValues[size_t(a)], thenValues[size_t(b)]);
+        return by < 0;
+    });
     std::vector<int32_t> ids(count);
     for (size_t r = 0; r < count; ++r)
         ids[r] = FRowIds[static_cast<size_t>(order[r])];
