@@ -287,7 +287,9 @@ void TfrmBookBrowser::edtFindChange()
         return;
     }
     FindText = edtFind->text();
-    Rows.FillMatching(TBookFilter::FromTyped(FindText));
+    // As typed too: a title or author in letters the database cannot hold
+    // is found in the details.
+    Rows.FillMatching(TBookFilter::FromTyped(FindText), FindText.toStdString());
 }
 
 void TfrmBookBrowser::EndFind()

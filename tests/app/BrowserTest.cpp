@@ -382,6 +382,18 @@ TEST_F(BrowserTest, ASeriesColumnChosenFromTheTitlesMenuSortsItsNumbersAndIsKept
     EXPECT_EQ(stored, "ByName");
     ASSERT_TRUE(SettingOnDisk("LV_COLUMNS", stored));
     EXPECT_EQ(stored, "series");
+    // The find line finds the details: an ISBN typed with hyphens, a title in
+    // letters the database cannot hold.
+    TDetails details = Catalogue().Database().ItemAt(Catalogue().Database().SlotOf(1)).Details;
+    details.Set("isbn", "9780552131070");
+    details.Set("title_own", "\xD0\x92\xD0\xB0\xD0\xBB\xD0\xB4\xD0\xB5\xD0\xBD");
+    Catalogue().SetDetails(1, details);
+    frmBookBrowser->FindClick();
+    for (const QString& typed : {QStringLiteral("978-0-552"), QString::fromUtf16(u"\u0432\u0430\u043B\u0434")}) {
+        frmBookBrowser->edtFind->setText(typed);
+        EXPECT_EQ(Ids(), (std::vector<int32_t>{1})) << typed.toStdString();
+    }
+    frmBookBrowser->EndFind();
     frmBookBrowser->AuthorClick();
     EXPECT_EQ(Ids(), (std::vector<int32_t>{4, 2, 3, 1})) << "a title of the three sorts the catalogue again";
     EXPECT_FALSE(title.Sorted());
