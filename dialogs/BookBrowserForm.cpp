@@ -20,7 +20,6 @@
 
 #include <QAction>
 #include <QGroupBox>
-#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -471,10 +470,14 @@ void TfrmBookBrowser::mouseMoveEvent(QMouseEvent* event)
 void TfrmBookBrowser::ReadDetailColumns()
 {
     DetailColumns.clear();
-    const TRFileSystem& settings = Catalogue.Settings();
-    if (!Catalogue.IsOpen() || !settings.ValueExists(ColumnsKey))
+    if (!Catalogue.IsOpen() || !Catalogue.Settings().ValueExists(ColumnsKey))
         return;
-    const std::string keys = settings.ReadString(ColumnsKey);
+    std::string keys;
+    try {
+        keys = Catalogue.Settings().ReadString(ColumnsKey);
+    } catch (const std::exception&) {
+        return; // a value that cannot be read shows the three columns only
+    }
     // In the field table's order; a key it does not hold (a later version's)
     // is passed over.
     for (const TField* field : FieldTable::Details())
