@@ -3,6 +3,7 @@
 #include "engine/BookFilter.h"
 #include "engine/Catalogue.h"
 #include "engine/Database.h"
+#include "engine/FieldTable.h"
 #include "engine/ShownRows.h"
 #include "platform/Cp1252.h"
 #include "platform/gui/DataLabelAccessible.h"
@@ -24,12 +25,42 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QScrollBar>
+
+#include <algorithm>
 
 namespace {
 
 // The grid's height alone, and with the find line under it.
 constexpr int GridHeight = 373;
 constexpr int FindLineHeight = 28;
+// Where the list and its titles stand in the group box.
+constexpr int GridLeft = 8;
+constexpr int TitleTop = 18;
+constexpr int TitleHeight = 15;
+
+// The detail columns shown: their keys joined by commas. A settings file
+// of an installation older than the detail columns lacks it: none shown.
+constexpr const char* ColumnsKey = "LV_COLUMNS";
+
+// A detail column's width by what it holds.
+int DetailWidth(const TField& field)
+{
+    switch (field.Kind) {
+    case TFieldKind::Number:
+    case TFieldKind::Rating:
+        return 60;
+    case TFieldKind::Date:
+    case TFieldKind::Choice:
+        return 80;
+    case TFieldKind::Isbn:
+        return 100;
+    case TFieldKind::Text:
+    case TFieldKind::Tags:
+        break;
+    }
+    return 140;
+}
 
 TSortTitle* SortLink(QWidget* parent, const char* name, const QString& caption, int x)
 {
@@ -123,10 +154,45 @@ TfrmBookBrowser::TfrmBookBrowser(TCatalogue& catalogue, TShownRows& rows, TRunSt
     BlankRowMenu->setObjectName(QStringLiteral("BlankRowMenu"));
     BlankRowMenu->addAction(QStringLiteral("No book listed"))->setEnabled(false);
 
+    // The columns menu: the three columns always shown, then every detail.
+    ColumnMenu = new QMenu(QStringLiteral("&Columns"), this);
+    ColumnMenu->setObjectName(QStringLiteral("ColumnMenu"));
+    for (const TSortTitle* title : {Author, Bookname, Publisher}) {
+        QAction* always = ColumnMenu->addAction(title->text());
+        always->setCheckable(true);
+        always->setChecked(true);
+        always->setEnabled(false);
+    }
+    ColumnMenu->addSeparator();
+    for (const TField* field : FieldTable::Details()) {
+        const std::string key = field->Key;
+        QAction* column =
+            ColumnMenu->addAction(QString::fromUtf8(field->Caption).replace(QLatin1Char('&'), QLatin1String("&&")));
+        column->setObjectName(QStringLiteral("actColumn_") + QString::fromStdString(key));
+        column->setCheckable(true);
+        connect(column, &QAction::triggered, this,
+                [this, key](bool shown) { TErrorHandler::Guard([&] { ColumnClick(key, shown); }); });
+    }
+    // The checks follow the columns shown, also after a choice that failed.
+    connect(ColumnMenu, &QMenu::aboutToShow, this, [this] {
+        for (QAction* action : ColumnMenu->actions())
+            if (action->objectName().startsWith(QStringLiteral("actColumn_")))
+                action->setChecked(std::any_of(DetailColumns.begin(), DetailColumns.end(), [action](const TField* f) {
+                    return action->objectName() == QStringLiteral("actColumn_") + QString::fromUtf8(f->Key);
+                }));
+    });
+    RowMenu->addMenu(ColumnMenu);
+    for (TSortTitle* title : {Author, Bookname, Publisher})
+        connect(title, &TSortTitle::MenuWanted, this, [this](const QPoint& place) { ColumnMenu->popup(place); });
+    connect(BookList->horizontalScrollBar(), &QScrollBar::valueChanged, this,
+            [this] { TErrorHandler::Guard([this] { PlaceTitles(); }); });
+
     connect(&Rows, &TShownRows::Refilled, this, &TfrmBookBrowser::ShowRows);
     connect(&Rows, &TShownRows::CurrentChanged, this,
             [this](int32_t row) { TErrorHandler::Guard([this, row] { BookList->SelectRowSilently(row); }); });
     connect(&Catalogue, &TCatalogue::Reordered, this, &TfrmBookBrowser::ShowSortState);
+    connect(&Rows, &TShownRows::Refilled, this, &TfrmBookBrowser::ShowDetailSortState);
+    connect(&Catalogue, &TCatalogue::Reordered, this, &TfrmBookBrowser::ShowDetailSortState);
 
     TErrorHandler::Guard([this] { FormCreate(); });
 }
@@ -139,6 +205,7 @@ TfrmBookBrowser::~TfrmBookBrowser()
 void TfrmBookBrowser::ShowRows()
 {
     TBookRows rows;
+    rows.SetDetails(DetailColumns);
     const int32_t count = Rows.Count();
     rows.Reserve(count);
     for (int32_t r = 0; r < count; ++r)
@@ -219,7 +286,9 @@ void TfrmBookBrowser::edtFindChange()
         return;
     }
     FindText = edtFind->text();
-    Rows.FillMatching(TBookFilter::FromTyped(FindText));
+    // As typed too: a title or author in letters the database cannot hold
+    // is found in the details.
+    Rows.FillMatching(TBookFilter::FromTyped(FindText), FindText.toStdString());
 }
 
 void TfrmBookBrowser::EndFind()
@@ -295,6 +364,8 @@ void TfrmBookBrowser::FormCreate()
     BookList->setColumnWidth(1, 166);
     BookList->setColumnWidth(2, 236);
     BookList->setColumnWidth(3, 78);
+    ReadDetailColumns();
+    ShowDetailColumns();
     Run.SetBrowserShown(true);
     Rows.FillAll();
     show();
@@ -394,4 +465,130 @@ void TfrmBookBrowser::mouseMoveEvent(QMouseEvent* event)
     // Only the browser's own surface, the margin around the group box.
     if (!childAt(event->position().toPoint()))
         TErrorHandler::Guard([this] { FormMouseMove(); });
+}
+
+void TfrmBookBrowser::ReadDetailColumns()
+{
+    DetailColumns.clear();
+    if (!Catalogue.IsOpen() || !Catalogue.Settings().ValueExists(ColumnsKey))
+        return;
+    std::string keys;
+    try {
+        keys = Catalogue.Settings().ReadString(ColumnsKey);
+    } catch (const std::exception&) {
+        return; // a value that cannot be read shows the three columns only
+    }
+    // In the field table's order; a key it does not hold (a later version's)
+    // is passed over.
+    for (const TField* field : FieldTable::Details())
+        for (size_t from = 0; from <= keys.size();) {
+            const size_t end = std::min(keys.find(',', from), keys.size());
+            if (keys.compare(from, end - from, field->Key) == 0) {
+                DetailColumns.push_back(field);
+                break;
+            }
+            from = end + 1;
+        }
+}
+
+void TfrmBookBrowser::ColumnClick(const std::string& key, bool shown)
+{
+    const TField* field = FieldTable::Find(key);
+    if (!field || !field->IsDetail())
+        return;
+    std::vector<const TField*> columns;
+    for (const TField* detail : FieldTable::Details())
+        if (detail == field ? shown
+                            : std::find(DetailColumns.begin(), DetailColumns.end(), detail) != DetailColumns.end())
+            columns.push_back(detail);
+    std::string keys;
+    for (const TField* column : columns)
+        keys += (keys.empty() ? "" : ",") + std::string(column->Key);
+    // Kept first: a choice the settings file refused is not shown.
+    Catalogue.Settings().WriteString(ColumnsKey, keys);
+    DetailColumns = std::move(columns);
+    ShowDetailColumns();
+    // Rows ordered by a column no longer shown go back to the catalogue's order.
+    if (!shown && Rows.DetailSortKey() == key)
+        Rows.SortByDetail({});
+    // The new column in view, so that its title is there to click.
+    const auto at = std::find(DetailColumns.begin(), DetailColumns.end(), field);
+    if (shown && at != DetailColumns.end())
+        BookList->ShowColumn(TBookRows::ColumnCount + static_cast<int>(at - DetailColumns.begin()));
+}
+
+void TfrmBookBrowser::DetailTitleClick(const std::string& key)
+{
+    Rows.SortByDetail(key);
+}
+
+void TfrmBookBrowser::ShowDetailColumns()
+{
+    for (TSortTitle* title : DetailTitles)
+        delete title;
+    DetailTitles.clear();
+    QWidget* before = Publisher;
+    for (const TField* field : DetailColumns) {
+        const std::string key = field->Key;
+        auto* title = new TSortTitle(QString::fromUtf8(field->Caption),
+                                     QStringLiteral("Orders the books listed by this detail"), grpListView);
+        title->setObjectName(QStringLiteral("Detail_") + QString::fromStdString(key));
+        title->setToolTip(title->text());
+        connect(title, &QPushButton::clicked, this,
+                [this, key] { TErrorHandler::Guard([&] { DetailTitleClick(key); }); });
+        connect(title, &TSortTitle::MenuWanted, this, [this](const QPoint& place) { ColumnMenu->popup(place); });
+        setTabOrder(before, title);
+        before = title;
+        DetailTitles.push_back(title);
+    }
+    setTabOrder(before, BookList);
+    BookList->setHorizontalScrollBarPolicy(DetailColumns.empty() ? Qt::ScrollBarAlwaysOff : Qt::ScrollBarAsNeeded);
+    if (Catalogue.IsOpen())
+        ShowRows();
+    for (size_t i = 0; i < DetailColumns.size(); ++i)
+        BookList->setColumnWidth(TBookRows::ColumnCount + static_cast<int>(i), DetailWidth(*DetailColumns[i]));
+    PlaceTitles();
+    ShowDetailSortState();
+}
+
+void TfrmBookBrowser::PlaceTitles()
+{
+    const std::vector<TSortTitle*> parts{Author, Bookname, Publisher};
+    const int viewport = BookList->viewport()->width();
+    const int columns = TBookRows::ColumnCount + static_cast<int>(DetailTitles.size());
+    for (int column = 1; column < columns; ++column) {
+        TSortTitle* title = column < TBookRows::ColumnCount
+                                ? parts[static_cast<size_t>(column - 1)]
+                                : DetailTitles[static_cast<size_t>(column - TBookRows::ColumnCount)];
+        const int at = BookList->columnViewportPosition(column);
+        // Without detail columns the titles stand as they always did.
+        const int width = DetailTitles.empty() ? 160 : std::min(BookList->columnWidth(column) - 4, viewport - at - 2);
+        title->setGeometry(GridLeft + at + 2, TitleTop, std::max(width, 1), TitleHeight);
+        // A title whose column is scrolled out of sight, or mostly so, goes.
+        title->setVisible(at >= 0 && width >= 16);
+    }
+}
+
+void TfrmBookBrowser::ShowDetailSortState()
+{
+    const std::string& key = Rows.DetailSortKey();
+    for (size_t i = 0; i < DetailTitles.size(); ++i)
+        DetailTitles[i]->SetSorted(DetailColumns[i]->Key == key);
+    if (key.empty()) {
+        // The catalogue's sort shows again once no detail orders the rows.
+        if (PartTitlesCleared) {
+            PartTitlesCleared = false;
+            ShowSortState();
+        }
+        return;
+    }
+    if (!PartTitlesCleared) {
+        for (TSortTitle* title : {Author, Bookname, Publisher})
+            title->SetSorted(false);
+        PartTitlesCleared = true;
+    }
+    // Letters typed in the list are sought in the column that orders it.
+    for (size_t i = 0; i < DetailColumns.size(); ++i)
+        if (DetailColumns[i]->Key == key)
+            BookList->SetSearchColumn(TBookRows::ColumnCount + static_cast<int>(i));
 }

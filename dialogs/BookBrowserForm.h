@@ -7,11 +7,19 @@
 // books that match the words typed (TShownRows::FillMatching); Escape ends
 // it. Enter or a double click on a row asks for the main window, and the
 // rows' menu offers the main window's own commands for the row's book.
+//
+// Any detail of the field table can be shown as a column after the three,
+// chosen in the columns menu (the titles' context menu, and the rows' menu):
+// the choice is kept in LV_COLUMNS (absent in an older installation's file,
+// which means none). A detail's title orders the rows listed by it
+// (TShownRows::SortByDetail), leaving the catalogue's order and SortMethod
+// as they are. The titles follow the list when it scrolls sideways.
 #pragma once
 
 #include "widgets/ModelessWindow.h"
 
 #include <string>
+#include <vector>
 
 class QAction;
 class QGroupBox;
@@ -23,6 +31,7 @@ class TBookGrid;
 class TCatalogue;
 class TShownRows;
 class TSortTitle;
+struct TField;
 
 class TfrmBookBrowser : public TModelessWindow {
     Q_OBJECT
@@ -44,6 +53,10 @@ public:
     QMenu* RowMenu = nullptr;
     QAction* actShowBook = nullptr;
     QMenu* BlankRowMenu = nullptr;
+    // The columns: the three always there, then each detail, checked when shown.
+    QMenu* ColumnMenu = nullptr;
+    // The titles of the detail columns shown, in column order.
+    std::vector<TSortTitle*> DetailTitles;
 
     // The commands the rows' menu offers after "Show in main window": the
     // main window's own, given when the windows are made.
@@ -72,6 +85,11 @@ public:
     // The blank row left by a find or search without books has no book to
     // act on: its menu offers no command.
     void BookListMenu(const QPoint& globalPlace);
+    // Shows or hides the column of a detail (a key of the field table) and
+    // keeps the choice; the three columns of the list stay.
+    void ColumnClick(const std::string& key, bool shown);
+    // A detail's title: the rows listed are ordered by that detail.
+    void DetailTitleClick(const std::string& key);
 
 signals:
     // The main window should come forward (it shows the current book).
@@ -99,9 +117,21 @@ private:
     void ShowFindCount();
     // While the main window edits a book the rows stay as they are: says so.
     bool RefusedWhileEditing();
+    // The detail columns kept in LV_COLUMNS.
+    void ReadDetailColumns();
+    // Makes the detail columns' titles and widths, lists the rows with them.
+    void ShowDetailColumns();
+    // Puts each title over its column as the list is scrolled sideways.
+    void PlaceTitles();
+    // Which title orders the rows while a detail does.
+    void ShowDetailSortState();
 
     TCatalogue& Catalogue;
     TShownRows& Rows;
     // The find line's text as last listed.
     QString FindText;
+    // The details shown as columns after the three, in the field table's order.
+    std::vector<const TField*> DetailColumns;
+    // The three titles were shown unsorted while a detail orders the rows.
+    bool PartTitlesCleared = false;
 };

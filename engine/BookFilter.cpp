@@ -1,10 +1,14 @@
 #include "engine/BookFilter.h"
 
+#include "engine/FieldTable.h"
 #include "platform/Cp1252.h"
 
+#include <QRegularExpression>
 #include <QString>
 
+#include <algorithm>
 #include <array>
+#include <unordered_map>
 
 namespace {
 
@@ -122,11 +126,17 @@ TBookFilter::TBookFilter(std::string_view query)
         }
         at = end;
     }
+    TakeDetailWords({});
+}
+
+TBookFilter::TBookFilter(std::string_view query, std::string_view typed) : TBookFilter(query)
+{
+    TakeDetailWords(typed);
 }
 
 bool TBookFilter::Matches(const TItem& item) const
 {
-    if (MatchesNone)
+    if (MatchesNone && !OwnLetters)
         return false;
     if (Words.empty())
         return true;
@@ -141,8 +151,216 @@ bool TBookFilter::Matches(const TItem& item) const
         AppendFolded(item.Fields[f], text);
         text += '\n';
     }
-    for (const std::string& word : Words)
-        if (text.find(word) == std::string::npos)
+    std::string details;
+    bool made = false;
+    for (size_t w = 0; w < Words.size(); ++w)
+        if ((Words[w].find(Unheld) != std::string::npos || text.find(Words[w]) == std::string::npos) &&
+            !InDetails(item, w, details, made))
             return false;
     return true;
+}
+
+// The details: a separate part of the rule, over the field table's details.
+
+namespace {
+
+// The words of a folded query: runs of bytes between blanks.
+std::vector<std::string> SplitWords(const std::string& folded)
+{
+    std::vector<std::string> words;
+    size_t at = 0;
+    while (at < folded.size()) {
+        while (at < folded.size() && IsBlank(folded[at]))
+            ++at;
+        size_t end = at;
+        while (end < folded.size() && !IsBlank(folded[end]))
+            ++end;
+        if (end > at)
+            words.push_back(folded.substr(at, end - at));
+        at = end;
+    }
+    return words;
+}
+
+// A word's digits, with an ISBN-10's final X, where it is made of digits and
+// hyphens only; empty otherwise.
+std::string IsbnDigits(const std::string& word)
+{
+    std::string digits;
+    for (size_t i = 0; i < word.size(); ++i) {
+        const char c = word[i];
+        if (c >= '0' && c <= '9')
+            digits += c;
+        else if (c == 'x' && i + 1 == word.size() && !digits.empty())
+            digits += 'X';
+        else if (c != '-')
+            return {};
+    }
+    return digits;
+}
+
+// Details folded and kept between finds: a full catalogue's worth of texts.
+constexpr size_t FoldsKept = 1500 * 16;
+
+struct TTextHash {
+    using is_transparent = void;
+    size_t operator()(std::string_view text) const { return std::hash<std::string_view>()(text); }
+};
+
+// A details text folded through Unicode: decomposed, the marks dropped,
+// case-folded, and the letters Fold spells out spelt the same way, so that a
+// word typed in the database's letters finds them in the details too.
+std::string FoldedUnicode(std::string_view utf8)
+{
+    const QString decomposed =
+        QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())).normalized(QString::NormalizationForm_KD);
+    QString plain;
+    plain.reserve(decomposed.size());
+    for (const QChar ch : decomposed)
+        if (ch.category() != QChar::Mark_NonSpacing)
+            plain += ch;
+    plain = plain.toCaseFolded();
+    static const std::array<std::pair<char16_t, const char*>, 11> spelt{{{u'\u00E6', "ae"},
+                                                                         {u'\u0153', "oe"},
+                                                                         {u'\u00DF', "ss"},
+                                                                         {u'\u00F8', "o"},
+                                                                         {u'\u00F0', "d"},
+                                                                         {u'\u0111', "d"},
+                                                                         {u'\u00FE', "th"},
+                                                                         {u'\u00A0', " "},
+                                                                         {u'\u2013', "-"},
+                                                                         {u'\u2014', "-"},
+                                                                         {u'\u0131', "i"}}};
+    QString out;
+    out.reserve(plain.size());
+    for (const QChar ch : plain) {
+        const auto found =
+            std::find_if(spelt.begin(), spelt.end(), [ch](const auto& letter) { return letter.first == ch.unicode(); });
+        if (found != spelt.end())
+            out += QLatin1String(found->second);
+        else
+            out += ch;
+    }
+    return out.toStdString();
+}
+
+// Appends a details text (UTF-8) folded. ASCII folds byte by byte; other
+// letters go through Unicode's decomposition, which costs microseconds a
+// text: every keystroke folds the same few thousand details, so each such
+// text is folded once and kept.
+void AppendFoldedDetail(std::string_view utf8, std::string& out)
+{
+    const size_t from = out.size();
+    out.resize(from + utf8.size());
+    char* to = out.data() + from;
+    unsigned char high = 0;
+    for (const char c : utf8) {
+        high |= static_cast<unsigned char>(c);
+        *to++ = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    }
+    if (high < 0x80)
+        return;
+    out.resize(from);
+    thread_local std::unordered_map<std::string, std::string, TTextHash, std::equal_to<>> folds;
+    auto known = folds.find(utf8);
+    if (known == folds.end()) {
+        if (folds.size() >= FoldsKept)
+            folds.clear();
+        known = folds.emplace(std::string(utf8), FoldedUnicode(utf8)).first;
+    }
+    out += known->second;
+}
+
+// The details the rule reads, the field table's, sorted by key as a book's
+// values are, so that one walk pairs each value with its field.
+const std::vector<std::pair<std::string_view, const TField*>>& DetailFields()
+{
+    static const std::vector<std::pair<std::string_view, const TField*>> fields = [] {
+        std::vector<std::pair<std::string_view, const TField*>> sorted;
+        for (const TField* field : FieldTable::Details())
+            sorted.emplace_back(field->Key, field);
+        std::sort(sorted.begin(), sorted.end());
+        return sorted;
+    }();
+    return fields;
+}
+
+} // namespace
+
+std::string TBookFilter::FoldDetail(std::string_view utf8)
+{
+    std::string folded;
+    AppendFoldedDetail(utf8, folded);
+    return folded;
+}
+
+void TBookFilter::TakeDetailWords(std::string_view typed)
+{
+    // The words typed, each as the database's words and in its own letters:
+    // where they split alike, a word of letters the database lacks is sought
+    // in the details as typed.
+    std::vector<std::string> typedWords;
+    std::vector<std::string> ownWords;
+    if (!typed.empty()) {
+        const QString text = QString::fromUtf8(typed.data(), static_cast<qsizetype>(typed.size()));
+        for (const QString& word :
+             text.split(QRegularExpression(QStringLiteral("[\\s\\x{0001}-\\x{0020}]+")), Qt::SkipEmptyParts)) {
+            const std::vector<std::string> parts = SplitWords(Fold(FromTyped(word)));
+            for (const std::string& part : parts) {
+                typedWords.push_back(part);
+                ownWords.push_back(parts.size() == 1 ? FoldDetail(word.toStdString()) : std::string());
+            }
+        }
+    }
+    const bool aligned = typedWords == Words;
+    DetailWords.clear();
+    IsbnWords.clear();
+    OwnLetters = !Words.empty();
+    for (size_t w = 0; w < Words.size(); ++w) {
+        const bool unheld = Words[w].find(Unheld) != std::string::npos;
+        if (unheld)
+            DetailWords.push_back(aligned ? ownWords[w] : std::string());
+        else
+            DetailWords.push_back(FoldDetail(Cp1252::ToQString(Words[w]).toStdString()));
+        OwnLetters = OwnLetters && !DetailWords.back().empty();
+        IsbnWords.push_back(unheld ? std::string() : IsbnDigits(Words[w]));
+    }
+}
+
+bool TBookFilter::InDetails(const TItem& item, size_t w, std::string& details, bool& made) const
+{
+    if (item.Details.Empty())
+        return false;
+    if (!IsbnWords[w].empty()) {
+        for (const auto& [key, field] : DetailFields()) {
+            if (field->Kind != TFieldKind::Isbn)
+                continue;
+            const std::string& isbn = item.Details.Value(key);
+            if (!isbn.empty() && (isbn.find(IsbnWords[w]) != std::string::npos ||
+                                  FieldTable::Isbn10(isbn).find(IsbnWords[w]) != std::string::npos))
+                return true;
+        }
+    }
+    if (DetailWords[w].empty())
+        return false;
+    if (!made) {
+        made = true;
+        details.clear();
+        const auto& fields = DetailFields();
+        auto field = fields.begin();
+        for (const auto& [key, value] : item.Details.Values()) {
+            while (field != fields.end() && field->first < key)
+                ++field;
+            if (field == fields.end())
+                break;
+            if (field->first != key)
+                continue; // a key the table does not hold: shown nowhere
+            if (field->second->Kind == TFieldKind::Choice)
+                AppendFoldedDetail(FieldTable::Shown(*field->second, value), details);
+            else
+                AppendFoldedDetail(value, details);
+            details += '\n';
+        }
+    }
+    return details.find(DetailWords[w]) != std::string::npos;
 }

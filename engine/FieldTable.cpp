@@ -25,7 +25,7 @@ const std::vector<TField>& Rows()
         {"isbn", TFieldKind::Isbn, "ISBN", -1, {}, "ISBN", "isbn", "ISBN13", "ISBN"},
         {"title_own", TFieldKind::Text, "Title in its own letters", -1, {}, "Title (own letters)", "", "", ""},
         {"author_own", TFieldKind::Text, "Author in own letters", -1, {}, "Author (own letters)", "", "", ""},
-        {"series", TFieldKind::Text, "Series", -1, {}, "Series", "series", "", "Series"},
+        {"series", TFieldKind::Text, "Series", -1, {}, "Series", "series", "", "Series", "series_number"},
         {"series_number", TFieldKind::Number, "Number in series", -1, {}, "Series Number", "series_num", "", ""},
         {"tags", TFieldKind::Tags, "Shelves and tags", -1, {}, "Tags", "keyword", "Bookshelves", "Tags"},
         {"status", TFieldKind::Choice, "Reading status", -1,

@@ -47,6 +47,9 @@ struct TField {
     const char* TellicoField = "";
     const char* GoodreadsColumn = "";
     const char* LibraryThingColumn = "";
+    // The detail that orders books sharing a value of this one, where the
+    // list is sorted by it ("series" then "series_number": 1, 2, 10).
+    const char* ThenBy = "";
 
     bool IsDetail() const { return FileField < 0; }
 };

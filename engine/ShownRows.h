@@ -36,8 +36,21 @@ public:
     // line's words (TBookFilter); no words list every book. The words stand
     // until another fill: a change to the books lists their matches anew.
     void FillMatching(const std::string& words);
+    // The same, with the query as typed (UTF-8), which a word of letters the
+    // database cannot hold is sought in the details with (TBookFilter).
+    void FillMatching(const std::string& words, const std::string& typed);
     // Lists the whole catalogue again, still narrowed by standing words.
     void FillAgain();
+
+    // Orders the rows listed by a detail (a key of the field table):
+    // numbers by value (1, 2, 10), dates by day, text as the locale
+    // collates it ignoring case; books without the value last, equals in
+    // the order listed. Neither the catalogue's order nor its sort method
+    // changes. The order stands over every fill until SortByDetail("") or a
+    // sort of the catalogue ends it. Lists the rows anew (Refilled).
+    void SortByDetail(const std::string& key);
+    // The detail the rows are ordered by; empty when none.
+    const std::string& DetailSortKey() const { return SortKey; }
     // The find line's words while they narrow the list; empty otherwise.
     const std::string& FindWords() const { return Words; }
 
@@ -69,6 +82,8 @@ signals:
 
 private:
     void Refill();
+    // Orders the rows just filled by SortKey.
+    void SortRows();
 
     const TCatalogue& Catalogue;
     std::array<int32_t, Capacity> FRowIds{};
@@ -81,4 +96,10 @@ private:
     std::vector<int32_t> Slots;
     TSource Source = TSource::Whole;
     std::string Words;
+    // The words as typed, UTF-8.
+    std::string Typed;
+    // The detail ordering the rows, and the row as filled that each row
+    // lists (empty: the rows as filled).
+    std::string SortKey;
+    std::vector<int32_t> Order;
 };

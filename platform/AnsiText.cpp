@@ -121,6 +121,19 @@ std::vector<QCollatorSortKey> CollationKeys(const std::vector<std::string>& text
     return CollationKeys(std::vector<std::string_view>(texts.begin(), texts.end()));
 }
 
+std::vector<QCollatorSortKey> CollationKeysOfUtf8(const std::vector<std::string_view>& texts)
+{
+    const QCollator collator = MakeCollator();
+    const bool fold = !FoldsCase(collator);
+    std::vector<QCollatorSortKey> keys;
+    keys.reserve(texts.size());
+    for (const std::string_view text : texts) {
+        const QString unicode = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+        keys.push_back(collator.sortKey(fold ? unicode.toCaseFolded() : unicode));
+    }
+    return keys;
+}
+
 QString CollationLocale()
 {
     // The name tells C from English, the BCP 47 name tells the scripts apart.

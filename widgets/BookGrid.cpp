@@ -9,6 +9,9 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPalette>
+#include <QScrollBar>
+
+#include <utility>
 
 namespace {
 
@@ -97,6 +100,7 @@ void TBookGrid::SelectRowSilently(int row)
 
 QModelIndex TBookGrid::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers)
 {
+    Sideways = action == MoveLeft || action == MoveRight || action == MoveNext || action == MovePrevious;
     // A list, not a spreadsheet: Home and End go to the first and last book.
     const int column = currentIndex().isValid() ? currentIndex().column() : 1;
     if (action == MoveHome)
@@ -104,6 +108,20 @@ QModelIndex TBookGrid::moveCursor(CursorAction action, Qt::KeyboardModifiers mod
     if (action == MoveEnd)
         return Model->index(RowCount() - 1, column);
     return QTableView::moveCursor(action, modifiers);
+}
+
+void TBookGrid::ShowColumn(int column)
+{
+    Sideways = true;
+    scrollTo(Model->index(std::max(Selected, 0), column));
+}
+
+void TBookGrid::scrollTo(const QModelIndex& index, ScrollHint hint)
+{
+    const int across = horizontalScrollBar()->value();
+    QTableView::scrollTo(index, hint);
+    if (!std::exchange(Sideways, false))
+        horizontalScrollBar()->setValue(across);
 }
 
 void TBookGrid::keyboardSearch(const QString& search)
@@ -147,6 +165,7 @@ void TBookGrid::keyPressEvent(QKeyEvent* event)
         return;
     }
     QTableView::keyPressEvent(event);
+    Sideways = false;
 }
 
 void TBookGrid::mouseDoubleClickEvent(QMouseEvent* event)

@@ -1,5 +1,6 @@
-// The browser's book list: a read-only grid of four text columns with whole-row
-// selection, no header, 15-pixel rows and fixed column widths. It moves like
+// The browser's book list: a read-only grid of four text columns (and any
+// detail columns chosen) with whole-row selection, no header, 15-pixel rows
+// and fixed column widths. It moves like
 // a list: Home and End go to the first and last row, letters typed jump to
 // the next row whose sorted column starts with them, Enter and a double click
 // ask for the row's book, Shift+F10, the Menu key and a right click for its
@@ -44,6 +45,11 @@ public:
     // starts with the folded letters.
     void SetSearchFold(std::function<QString(const QString&)> fold) { SearchFold = std::move(fold); }
     void keyboardSearch(const QString& search) override;
+    // Scrolls sideways until the column is in view.
+    void ShowColumn(int column);
+    // Rows are chosen, not cells: a move to another row keeps the columns in
+    // view where they are; only a move to another column scrolls sideways.
+    void scrollTo(const QModelIndex& index, ScrollHint hint = EnsureVisible) override;
 
 signals:
     // The user (or the program through SelectRow) selected another row, or
@@ -71,6 +77,8 @@ private:
     bool Silent = false;
     // The row a left press landed on when it was already the selected row.
     int PressedOnSelected = -1;
+    // The move under way goes to another column.
+    bool Sideways = false;
     int SearchColumn = 2;
     std::function<QString(const QString&)> SearchFold = [](const QString& text) { return text.toCaseFolded(); };
     // What was typed so far, and when the last letter came.

@@ -16,7 +16,7 @@ int TBookGridModel::rowCount(const QModelIndex& parent) const
 
 int TBookGridModel::columnCount(const QModelIndex& parent) const
 {
-    return parent.isValid() ? 0 : TBookRows::ColumnCount;
+    return parent.isValid() ? 0 : Source.Columns();
 }
 
 QVariant TBookGridModel::data(const QModelIndex& index, int role) const
@@ -39,7 +39,7 @@ QVariant TBookGridModel::headerData(int section, Qt::Orientation orientation, in
 {
     if (orientation != Qt::Horizontal || (role != Qt::DisplayRole && role != Qt::AccessibleTextRole))
         return QAbstractTableModel::headerData(section, orientation, role);
-    // Column 0 the loan mark, 1 author, 2 title, 3 publisher.
+    // Column 0 the loan mark, 1 author, 2 title, 3 publisher, then the details.
     switch (section) {
     case 0:
         return OnLoan;
@@ -50,6 +50,8 @@ QVariant TBookGridModel::headerData(int section, Qt::Orientation orientation, in
     case 3:
         return QString::fromLatin1(BookFieldNames[2]);
     default:
+        if (section >= TBookRows::ColumnCount && section < Source.Columns())
+            return QString::fromUtf8(Source.Details()[static_cast<size_t>(section - TBookRows::ColumnCount)]->Caption);
         return QAbstractTableModel::headerData(section, orientation, role);
     }
 }
@@ -57,8 +59,11 @@ QVariant TBookGridModel::headerData(int section, Qt::Orientation orientation, in
 const TBookGridModel::TRow& TBookGridModel::Row(int row) const
 {
     const auto r = static_cast<size_t>(row);
+    // Blank rows and rows of an earlier refill get every column.
+    if (Rows[r].size() != static_cast<size_t>(Source.Columns()))
+        Rows[r].resize(static_cast<size_t>(Source.Columns()));
     if (Pending[r]) {
-        for (int column = 0; column < TBookRows::ColumnCount; ++column)
+        for (int column = 0; column < Source.Columns(); ++column)
             Rows[r][static_cast<size_t>(column)] = Source.Cell(row, column);
         Pending[r] = false;
     }

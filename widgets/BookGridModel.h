@@ -1,4 +1,5 @@
-// The cells of the browser's grid: rows of four texts, read-only. A refill
+// The cells of the browser's grid: rows of four texts and the details chosen
+// (TBookRows), read-only. A refill
 // keeps the books' rows as they came (TBookRows) and turns a row into text
 // the first time it is shown or read, so only the rows on screen pay for it.
 #pragma once
@@ -7,14 +8,13 @@
 
 #include <QAbstractTableModel>
 
-#include <array>
 #include <vector>
 
 class TBookGridModel : public QAbstractTableModel {
     Q_OBJECT
 
 public:
-    using TRow = std::array<QString, TBookRows::ColumnCount>;
+    using TRow = std::vector<QString>;
     using QAbstractTableModel::QAbstractTableModel;
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;

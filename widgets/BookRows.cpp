@@ -12,7 +12,7 @@ constexpr std::string_view LoanMark = "\x95";
 void TBookRows::Reserve(int rows)
 {
     const auto count = static_cast<size_t>(std::max(rows, 0));
-    Ends.reserve(count * ColumnCount);
+    Ends.reserve(count * static_cast<size_t>(Columns()));
     // Titles, authors and publishers run to some twenty characters each.
     Bytes.reserve(count * 64);
 }
@@ -23,6 +23,8 @@ void TBookRows::Add(const TItem& item)
     AddCell(item.Fields[1]);
     AddCell(item.Fields[0]);
     AddCell(item.Fields[2]);
+    for (const TField* field : FDetails)
+        AddCell(FieldTable::Shown(*field, item.Details.Value(field->Key)));
 }
 
 void TBookRows::AddCell(std::string_view text)
@@ -33,7 +35,10 @@ void TBookRows::AddCell(std::string_view text)
 
 QString TBookRows::Cell(int row, int column) const
 {
-    const auto index = static_cast<size_t>(row) * ColumnCount + static_cast<size_t>(column);
+    const auto index = static_cast<size_t>(row) * static_cast<size_t>(Columns()) + static_cast<size_t>(column);
     const uint32_t begin = index == 0 ? 0 : Ends[index - 1];
-    return Cp1252::ToQString(std::string_view(Bytes).substr(begin, Ends[index] - begin));
+    const std::string_view text = std::string_view(Bytes).substr(begin, Ends[index] - begin);
+    // The database's texts are Windows-1252, the details UTF-8.
+    return column < ColumnCount ? Cp1252::ToQString(text)
+                                : QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }

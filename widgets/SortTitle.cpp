@@ -1,6 +1,8 @@
 #include "widgets/SortTitle.h"
 
+#include <QContextMenuEvent>
 #include <QKeyEvent>
+#include <QMetaMethod>
 #include <QStyle>
 
 TSortTitle::TSortTitle(const QString& caption, const QString& description, QWidget* parent)
@@ -50,6 +52,12 @@ void TSortTitle::keyPressEvent(QKeyEvent* event)
         event->ignore();
         return;
     }
+    const bool menuKey =
+        event->key() == Qt::Key_Menu || (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier);
+    if (menuKey && isSignalConnected(QMetaMethod::fromSignal(&TSortTitle::MenuWanted))) {
+        emit MenuWanted(mapToGlobal(QPoint(0, height())));
+        return;
+    }
     const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
     if (enter && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
         if (!event->isAutoRepeat())
@@ -66,4 +74,15 @@ void TSortTitle::keyReleaseEvent(QKeyEvent* event)
         return;
     }
     QPushButton::keyReleaseEvent(event);
+}
+
+void TSortTitle::contextMenuEvent(QContextMenuEvent* event)
+{
+    if (!isSignalConnected(QMetaMethod::fromSignal(&TSortTitle::MenuWanted))) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+    emit MenuWanted(event->reason() == QContextMenuEvent::Mouse ? event->globalPos()
+                                                                : mapToGlobal(QPoint(0, height())));
 }

@@ -13,6 +13,7 @@
 #include "widgets/SortTitle.h"
 
 #include <QAccessible>
+#include <QMenu>
 #include <QLabel>
 #include <QScreen>
 #include <QLineEdit>
@@ -334,6 +335,83 @@ TEST_F(BrowserTest, WindowShapeAndColumns)
     EXPECT_EQ(Grid().rowHeight(0), 15);
     EXPECT_FALSE(frmBookBrowser->isHidden());
     EXPECT_TRUE(frmMain->Ui.tbtnListView->isChecked());
+}
+
+// The Part's columns stay; a detail is shown from the titles' menu (asked
+// for by keyboard), sorts the rows listed without touching the file or
+// SortMethod, and is shown again after a restart. A settings file without
+// LV_COLUMNS, as an older installation's, shows none.
+TEST_F(BrowserTest, ASeriesColumnChosenFromTheTitlesMenuSortsItsNumbersAndIsKept)
+{
+    Overrides["SortMethod"] = "ByName";
+    WriteFiles(Books);
+    ASSERT_TRUE(Start());
+    EXPECT_EQ(Grid().model()->columnCount(), 4);
+    for (const auto& [id, number] : std::vector<std::pair<int32_t, const char*>>{{1, "10"}, {2, "2"}, {3, "1"}}) {
+        TDetails details;
+        details.Set("series", "Discworld");
+        details.Set("series_number", number);
+        Catalogue().SetDetails(id, details);
+    }
+    const std::string fileBefore = DatabaseText();
+    frmBookBrowser->Bookname->setFocus();
+    QTest::keyClick(frmBookBrowser->Bookname, Qt::Key_F10, Qt::ShiftModifier);
+    QMenu& menu = *frmBookBrowser->ColumnMenu;
+    ASSERT_TRUE(menu.isVisible());
+    QAction* series = menu.findChild<QAction*>(QStringLiteral("actColumn_series"));
+    ASSERT_NE(series, nullptr);
+    for (QAction* offered : menu.actions())
+        EXPECT_TRUE(offered->text() != "Book title" || !offered->isEnabled()) << "the three columns stay";
+    series->trigger();
+    menu.hide();
+    ASSERT_EQ(Grid().model()->columnCount(), 5);
+    EXPECT_EQ(Grid().model()->headerData(4, Qt::Horizontal).toString(), "Series");
+    EXPECT_EQ(Grid().columnWidth(1), 166);
+    ASSERT_EQ(frmBookBrowser->DetailTitles.size(), 1u);
+    TSortTitle& title = *frmBookBrowser->DetailTitles[0];
+    EXPECT_TRUE(title.isVisible()) << "scrolled into view";
+
+    QTest::mouseClick(&title, Qt::LeftButton);
+    EXPECT_EQ(Ids(), (std::vector<int32_t>{3, 2, 1, 4}));
+    EXPECT_EQ(Grid().Cell(0, 4), "Discworld");
+    EXPECT_EQ(DatabaseText(), fileBefore);
+    EXPECT_TRUE(title.Sorted());
+    EXPECT_FALSE(frmBookBrowser->Bookname->Sorted());
+    std::string stored;
+    ASSERT_TRUE(SettingOnDisk("SortMethod", stored));
+    EXPECT_EQ(stored, "ByName");
+    ASSERT_TRUE(SettingOnDisk("LV_COLUMNS", stored));
+    EXPECT_EQ(stored, "series");
+    // The find line finds the details: an ISBN typed with hyphens, a title in
+    // letters the database cannot hold.
+    TDetails details = Catalogue().Database().ItemAt(Catalogue().Database().SlotOf(1)).Details;
+    details.Set("isbn", "9780552131070");
+    details.Set("title_own", "\xD0\x92\xD0\xB0\xD0\xBB\xD0\xB4\xD0\xB5\xD0\xBD");
+    Catalogue().SetDetails(1, details);
+    frmBookBrowser->FindClick();
+    for (const QString& typed : {QStringLiteral("978-0-552"), QString::fromUtf16(u"\u0432\u0430\u043B\u0434")}) {
+        frmBookBrowser->edtFind->setText(typed);
+        EXPECT_EQ(Ids(), (std::vector<int32_t>{1})) << typed.toStdString();
+    }
+    frmBookBrowser->EndFind();
+    frmBookBrowser->AuthorClick();
+    EXPECT_EQ(Ids(), (std::vector<int32_t>{4, 2, 3, 1})) << "a title of the three sorts the catalogue again";
+    EXPECT_FALSE(title.Sorted());
+    Stop();
+
+    ASSERT_TRUE(Start());
+    ASSERT_EQ(Grid().model()->columnCount(), 5);
+    EXPECT_EQ(Grid().model()->headerData(4, Qt::Horizontal).toString(), "Series");
+    frmBookBrowser->ColumnClick("series", false);
+    EXPECT_EQ(Grid().model()->columnCount(), 4);
+    EXPECT_TRUE(frmBookBrowser->DetailTitles.empty());
+    Stop();
+    EXPECT_EQ(DatabaseText(), DatabaseFile({Books[3], Books[1], Books[2], Books[0]})) << "in author order only";
+
+    WriteFiles(Books); // the settings as installed: no LV_COLUMNS
+    ASSERT_TRUE(Start());
+    EXPECT_EQ(Grid().model()->columnCount(), 4);
+    EXPECT_TRUE(Platform.Messages.Errors().isEmpty());
 }
 
 } // namespace

@@ -77,4 +77,26 @@ TEST(BookGridModel, EditsAndRowCountChangesKeepTheOtherCells)
     EXPECT_EQ(Row(model, 0), (QStringList{"", "", "", ""}));
 }
 
+// Detail columns follow the four: UTF-8 text as a window shows it, named by
+// the field table's caption; a blank row has them too.
+TEST(BookGridModel, DetailColumnsShowTheirValuesInTheirOwnLetters)
+{
+    TItem book = Book("Emma", "Jane Austen", "", false);
+    book.Details.Set("title_own", "\xD0\xAD\xD0\xBC\xD0\xBC\xD0\xB0");
+    book.Details.Set("status", "to-read");
+    TBookRows rows;
+    rows.SetDetails({FieldTable::Find("title_own"), FieldTable::Find("status")});
+    rows.Add(book);
+    rows.Add(Book("Persuasion", "", "", false));
+    TBookGridModel model;
+    model.SetRows(std::move(rows));
+    ASSERT_EQ(model.columnCount(), 6);
+    EXPECT_EQ(Row(model, 0),
+              (QStringList{"", "Jane Austen", "Emma", "", QString::fromUtf16(u"\u042D\u043C\u043C\u0430"), "To read"}));
+    EXPECT_EQ(Row(model, 1), (QStringList{"", "", "Persuasion", "", "", ""}));
+    EXPECT_EQ(model.headerData(5, Qt::Horizontal, Qt::DisplayRole).toString(), "Reading status");
+    model.SetRowCount(3);
+    EXPECT_EQ(Row(model, 2), (QStringList{"", "", "", "", "", ""}));
+}
+
 } // namespace
