@@ -15,6 +15,15 @@
 #include <limits>
 #include <utility>
 
+namespace {
+
+const TItem* BookOf(const std::optional<TItem>& book)
+{
+    return book ? &*book : nullptr;
+}
+
+} // namespace
+
 TCatalogue::TCatalogue() = default;
 
 TCatalogue::TCatalogue(std::unique_ptr<TRFileSystem> settings, std::unique_ptr<TDatabase> database)
@@ -95,6 +104,8 @@ int32_t TCatalogue::Add(const TItem& book)
     }
     TItem item = book;
     item.ID = id;
+    PrepareRules();
+    ShapeDetails(nullptr, item);
     FCurrentIndex = id;
     FDatabase->AddItem(item);
     // Only a help: where the settings cannot be written the book is still
@@ -116,8 +127,16 @@ int32_t TCatalogue::Add(const TItem& book)
     return id;
 }
 
-void TCatalogue::AddNumbered(const std::vector<TItem>& books, TCounter counter, TBookChangeKind kind)
+void TCatalogue::AddNumbered(const std::vector<TItem>& given, TCounter counter, TBookChangeKind kind)
 {
+    PrepareRules();
+    std::vector<TItem> shaped;
+    if (!FRules.empty()) {
+        shaped = given;
+        for (TItem& book : shaped)
+            ShapeDetails(nullptr, book);
+    }
+    const std::vector<TItem>& books = FRules.empty() ? given : shaped;
     size_t added = 0;
     const auto takeBack = [&] {
         for (size_t i = 0; i < added; ++i)
@@ -163,11 +182,18 @@ void TCatalogue::AddNumbered(const std::vector<TItem>& books, TCounter counter, 
 
 void TCatalogue::ChangeOne(TBookChangeKind kind, int32_t id, const std::function<void()>& change)
 {
+    PrepareRules();
     TBookChange told;
     told.Kind = kind;
     told.Books.push_back({id, Stored(id), std::nullopt});
     const int32_t slot = FDatabase->SlotOf(id);
     change();
+    if (const int32_t now = FDatabase->SlotOf(id); now >= 0 && !FRules.empty()) {
+        TItem item = FDatabase->ItemAt(now);
+        ShapeDetails(BookOf(told.Books.front().Before), item);
+        if (!(item.Details == FDatabase->ItemAt(now).Details))
+            FDatabase->SetDetails(now, std::move(item.Details));
+    }
     SaveChange();
     told.Books.front().After = Stored(id);
     Tell(told, {slot});
@@ -243,7 +269,7 @@ void TCatalogue::DiscardStray(int32_t id)
     if (FStray.size() == before.size())
         return;
     try {
-        WriteDetails(DetailsFile::Format(DetailsRows()));
+        WriteDetails(DetailsFile::Format(DetailsRows(), FDueMoved));
     } catch (...) {
         FStray = before;
         throw;
@@ -304,11 +330,6 @@ bool SameBook(const TItem* a, const TItem* b)
     return a->Fields == b->Fields && a->Details == b->Details;
 }
 
-const TItem* BookOf(const std::optional<TItem>& book)
-{
-    return book ? &*book : nullptr;
-}
-
 std::string Named(int32_t id, const TItem* book)
 {
     std::string name = "book " + std::to_string(id);
@@ -331,6 +352,7 @@ void TCatalogue::ReplaceWhere(const std::string& alias, const std::string& oldVa
 {
     TBookChange change;
     change.Kind = TBookChangeKind::ReplacedWhere;
+    PrepareRules();
     std::vector<int32_t> places;
     change.Books = Matching(*FDatabase, alias, oldValue, places);
     FDatabase->ReplaceFieldValue(alias, oldValue, newValue);
@@ -341,6 +363,7 @@ void TCatalogue::ReplaceWhere(const std::string& alias, const std::string& oldVa
                 continue;
             TItem item = FDatabase->ItemAt(slot);
             DropOwnLettersOf(*book.Before, item);
+            ShapeDetails(BookOf(book.Before), item);
             if (!(item.Details == FDatabase->ItemAt(slot).Details))
                 FDatabase->SetDetails(slot, std::move(item.Details));
         }
@@ -447,7 +470,7 @@ void TCatalogue::SaveFiles(const std::vector<int32_t>& order)
 {
     const std::string content = FDatabase->FileContent(order);
     std::vector<TDetailsRow> rows = DetailsRows();
-    const std::string details = DetailsFile::Format(rows);
+    const std::string details = DetailsFile::Format(rows, FDueMoved);
     if (!FDetailsDirty && details == FDetailsBytes) {
         FDatabase->WriteContent(content);
         return;
@@ -463,7 +486,7 @@ void TCatalogue::SaveFiles(const std::vector<int32_t>& order)
     }
     // The rows after with the rows before beside them, then the database
     // file, then the rows after alone: see DetailsFile.h.
-    WriteDetails(DetailsFile::FormatJournaled(rows, after, before, FDetailsOnDisk));
+    WriteDetails(DetailsFile::FormatJournaled(rows, after, before, FDetailsOnDisk, FDueMoved));
     FDetailsDirty = true;
     FDatabase->WriteContent(content);
     FDetailsOnDisk = std::move(rows);
@@ -482,6 +505,7 @@ void TCatalogue::LoadDetails()
     FDetailsOnDisk.clear();
     FDetailsDirty = false;
     FDetailsKeepAside = false;
+    FDueMoved = false;
     FDetailsBytes = DetailsFile::Format({});
     const std::string name = DetailsFile::FileNameFor(FDatabase->FileName());
     if (FDatabase->FileName().empty() || !TTextFile::Exists(name))
@@ -516,6 +540,7 @@ void TCatalogue::LoadDetails()
     }
     FDetailsOnDisk = rows;
     FDetailsBytes = std::move(bytes);
+    FDueMoved = content.DueMoved;
     FDetailsDirty = content.HasJournal || content.Damaged > 0;
     if (content.Damaged > 0)
         FDetailsNote = std::to_string(content.Damaged) + (content.Damaged == 1 ? " damaged line" : " damaged lines") +
@@ -579,6 +604,42 @@ void TCatalogue::AddSideStore(const void* key, TSideStore follow)
 void TCatalogue::RemoveSideStore(const void* key)
 {
     std::erase_if(FSideStores, [key](const auto& store) { return store.first == key; });
+}
+
+void TCatalogue::AddDetailsRule(TDetailsRule* rule)
+{
+    FRules.push_back(rule);
+}
+
+void TCatalogue::RemoveDetailsRule(TDetailsRule* rule)
+{
+    std::erase(FRules, rule);
+}
+
+void TCatalogue::PrepareRules()
+{
+    const std::vector<TDetailsRule*> rules = FRules;
+    for (TDetailsRule* rule : rules)
+        rule->Prepare();
+}
+
+void TCatalogue::ShapeDetails(const TItem* before, TItem& after)
+{
+    for (TDetailsRule* rule : FRules)
+        rule->Shape(before, after);
+}
+
+void TCatalogue::MoveDueDates(const std::vector<std::pair<int32_t, std::string>>& dues)
+{
+    for (const auto& [id, due] : dues) {
+        const int32_t slot = FDatabase->SlotOf(id);
+        if (slot < 0 || FDatabase->ItemAt(slot).Details.Has(FieldTable::DueKey))
+            continue;
+        TDetails details = FDatabase->ItemAt(slot).Details;
+        details.Set(FieldTable::DueKey, due);
+        FDatabase->SetDetails(slot, std::move(details));
+    }
+    FDueMoved = true;
 }
 
 void TCatalogue::EnableHistory(const std::string& program, std::function<int64_t()> now,

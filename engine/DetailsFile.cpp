@@ -9,6 +9,7 @@ namespace {
 
 const std::string_view Header = "Volumnia details";
 const std::string_view JournalMark = "journal";
+const std::string_view DueMovedMark = "due dates moved";
 
 void AddText(std::string& out, std::string_view text)
 {
@@ -151,18 +152,22 @@ std::string Fingerprint(const TItem& book)
     return HexOf(Crc32::Of(text));
 }
 
-std::string Format(const std::vector<TDetailsRow>& rows)
+std::string Format(const std::vector<TDetailsRow>& rows, bool dueMoved)
 {
     std::string out(Header);
     out += "\r\n";
+    if (dueMoved) {
+        out += DueMovedMark;
+        out += "\r\n";
+    }
     AddRows(out, rows);
     return out;
 }
 
 std::string FormatJournaled(const std::vector<TDetailsRow>& rows, uint32_t hashAfter, uint32_t hashBefore,
-                            const std::vector<TDetailsRow>& rowsBefore)
+                            const std::vector<TDetailsRow>& rowsBefore, bool dueMoved)
 {
-    std::string out = Format(rows);
+    std::string out = Format(rows, dueMoved);
     out += JournalMark;
     out += '\t' + HexOf(hashAfter) + '\t' + HexOf(hashBefore) + "\r\n";
     AddRows(out, rowsBefore);
@@ -195,6 +200,10 @@ TContent Parse(std::string_view bytes)
         }
         if (line.empty())
             continue;
+        if (line == DueMovedMark) {
+            content.DueMoved = true;
+            continue;
+        }
         if (line.substr(0, JournalMark.size() + 1) == std::string(JournalMark) + '\t') {
             const std::vector<std::string_view> parts = Split(line);
             if (!content.HasJournal && parts.size() == 3 && ReadHash(parts[1], content.HashAfter) &&
