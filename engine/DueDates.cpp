@@ -219,11 +219,14 @@ void TDueDates::Shape(const TItem* before, TItem& after, int period, const QDate
 void TDueDates::Prepare()
 {
     Loaded();
+    // Read once a change, not once a book of an import.
+    ChangePeriod = Period();
+    ChangeToday = Today();
 }
 
 void TDueDates::Shape(const TItem* before, TItem& after)
 {
-    Shape(before, after, Period(), Today());
+    Shape(before, after, ChangePeriod, ChangeToday);
 }
 
 void TDueDates::Loaded() const

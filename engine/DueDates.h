@@ -125,4 +125,6 @@ private:
     mutable bool IsLoaded = false;
     mutable bool Read = false; // an old file was read
     mutable std::string Note;
+    int ChangePeriod = 0; // the period and the day of the change being shaped
+    QDate ChangeToday;
 };
