@@ -342,17 +342,21 @@ TEST_F(LoansFormTest, ADueDateSetHereIsInTheHistoryAndUndoneWithCtrlZ)
     loans.SelectRow(3); // Zadig
     loans.edtDue->setText(QStringLiteral("20/03/2004"));
     loans.btnSetDue->click();
-    EXPECT_EQ(Column(TLoanListModel::Due), (QStringList{"", "", "", "due in 15 days", ""}));
+    EXPECT_EQ(Column(TLoanListModel::Due), (QStringList{"", "", "", "due in 15 days"}));
     EXPECT_NE(Folder.ReadFile("books.orbl.details").find("due\t2004-03-20"), std::string::npos);
     const std::vector<THistoryEntry> entries = THistory("books.orbl").ReadAll();
     ASSERT_FALSE(entries.empty());
     EXPECT_EQ(entries.back().Change.Kind, TBookChangeKind::DueSet);
     EXPECT_EQ(entries.back().Change.Books.at(0).After->Details.Value("due"), "2004-03-20");
 
-    QTest::keyClick(frmMain, Qt::Key_Z, Qt::ControlModifier);
+    QAction* undo = frmMain->Ui.mnuDatabase_Undo; // Ctrl+Z, from any window of the program
+    EXPECT_EQ(undo->text(), QStringLiteral("U&ndo Due date"));
+    EXPECT_EQ(undo->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Z));
+    EXPECT_EQ(undo->shortcutContext(), Qt::ApplicationShortcut);
+    undo->trigger();
     EXPECT_EQ(Folder.ReadFile("books.orbl"), database);
     EXPECT_FALSE(Folder.Exists("books.orbl.details"));
-    EXPECT_EQ(Column(TLoanListModel::Due), (QStringList{"", "", "", "", ""}));
+    EXPECT_EQ(Column(TLoanListModel::Due), (QStringList{"", "", "", ""}));
 }
 
 // A long due text was cut mid-word by the column's fixed width: the column
@@ -474,11 +478,11 @@ TEST_F(LoansFormTest, DueBoxKeepsTheCenturyRefusesYearsPast9999AndThePeriodBoxRe
     EXPECT_EQ(loans.edtDue->text(), QStringLiteral("1/2/1900"));
     QTest::keyClick(loans.edtDue, Qt::Key_Return);
     EXPECT_EQ(loans.edtDue->text(), QStringLiteral("1/2/1900"));
-    const std::string due = Folder.ReadFile("books.orbl.due");
-    EXPECT_NE(due.find("\t1900-01-02\r\n"), std::string::npos) << due;
+    const std::string due = Folder.ReadFile("books.orbl.details");
+    EXPECT_NE(due.find("due\t1900-01-02\r\n"), std::string::npos) << due;
 
     type(loans.edtDue, QStringLiteral("1/2/10000"));
-    EXPECT_EQ(Folder.ReadFile("books.orbl.due"), due);
+    EXPECT_EQ(Folder.ReadFile("books.orbl.details"), due);
     EXPECT_EQ(Platform.Messages.Texts().size(), 1);
 
     type(loans.spnPeriod, QStringLiteral("14"));
