@@ -50,8 +50,8 @@ struct TContent {
     uint32_t HashAfter = 0;
     uint32_t HashBefore = 0;
     std::vector<TDetailsRow> RowsBefore;
-    size_t Damaged = 0;   // lines passed over
-    bool NotOurs = false; // no header: nothing of it is read
+    size_t Damaged = 0;    // lines passed over
+    bool NotOurs = false;  // no header: nothing of it is read
     bool DueMoved = false; // the "due dates moved" line
 };
 

@@ -65,8 +65,14 @@ std::vector<TLoanRecord> All(const std::vector<THistoryEntry>& entries, const st
             if (!goesOn)
                 endLoanBefore(book, entry.Time);
             open[book.ID] = loans.size();
-            loans.push_back({book.ID, book.After->Fields[0], book.After->Fields[6], book.After->Fields[7],
-                             goesOn ? 0 : entry.Time, 0, true, {}});
+            loans.push_back({book.ID,
+                             book.After->Fields[0],
+                             book.After->Fields[6],
+                             book.After->Fields[7],
+                             goesOn ? 0 : entry.Time,
+                             0,
+                             true,
+                             {}});
         }
     }
     loans.insert(loans.begin(), earlier.begin(), earlier.end());

@@ -181,8 +181,7 @@ TEST_F(CsvCommand, EveryFormatImportsBackWhole)
             // Ann's first loan has a due date (a detail of the book), her second none.
             TDetails due;
             due.Set("due", "2026-02-15");
-            folder.WriteFile("books.orbl.details",
-                             DetailsFile::Format({{1, DetailsFile::Fingerprint(books[0]), due}}));
+            folder.WriteFile("books.orbl.details", DetailsFile::Format({{1, DetailsFile::Fingerprint(books[0]), due}}));
             const TRun exported = RunCsv({"export", "--format", c.Format});
             ASSERT_EQ(exported.Code, 0) << exported.Err;
             csv = exported.Out;

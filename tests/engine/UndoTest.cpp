@@ -166,8 +166,7 @@ TEST_F(UndoTest, TheDueDateAChangeGivesOrTakesIsUndoneWithIt)
         {"loaner renamed", [](TCatalogue& c) { c.ReplaceWhere("Loaner", "Ann", "Anna"); }, 4, "2026-03-15",
          "2026-03-15"},
         {"loan day rewritten", lentAgain, 4, "2026-03-15", "2026-03-15"},
-        {"loan on another day", [](TCatalogue& c) { c.Lend(4, "Ann", "2026-04-01"); }, 4, "2026-04-15",
-         "2026-03-15"},
+        {"loan on another day", [](TCatalogue& c) { c.Lend(4, "Ann", "2026-04-01"); }, 4, "2026-04-15", "2026-03-15"},
     };
     for (const auto& test : cases) {
         SCOPED_TRACE(test.What);
