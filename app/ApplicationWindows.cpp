@@ -171,6 +171,10 @@ bool TApplicationWindows::OpenCatalogue()
             "Volumnia", [] { return TPlatform::Clock().Now().toMSecsSinceEpoch(); },
             [](const std::string& text) { TPlatform::Messages().Information(Cp1252::ToQString(text)); });
         FCatalogue->ReadCurrentIndex();
+        // Details that no longer match their book, or lines that did not
+        // read, are said once at start.
+        if (const std::string note = FCatalogue->TakeDetailsNote(); !note.empty())
+            TPlatform::Messages().Information(Cp1252::ToQString(note));
         frmMain->ShowCatalogue();
     } catch (const EKELTError&) {
         TPlatform::Messages().Information(QStringLiteral("106-5: KELT -error. File corrupted."));

@@ -1,10 +1,12 @@
 #include "app/MainForm.h"
 
 #include "app/Globals.h"
+#include "csv/CsvSubstitution.h"
 #include "dialogs/BookBrowserForm.h"
 #include "dialogs/HistoryForm.h"
 #include "dialogs/LoansForm.h"
 #include "engine/Catalogue.h"
+#include "engine/FieldTable.h"
 #include "engine/ORBL.h"
 #include "engine/ShownRows.h"
 #include "platform/Cp1252.h"
@@ -52,6 +54,18 @@ std::string LastComponent(const std::string& path)
 std::string Text(const QLineEdit* box)
 {
     return Cp1252::FromQString(box->text());
+}
+
+// A title or author typed with letters the database file cannot hold: the
+// file gets its closest Windows-1252 form ("Kondo" for "Kondō"), and the
+// letters as typed are kept in the book's details under ownKey.
+std::string TextKeepingOwnLetters(const QLineEdit* box, TDetails& own, const char* ownKey)
+{
+    const QString text = box->text();
+    if (Cp1252::CanHold(text))
+        return Cp1252::FromQString(text);
+    own.Set(ownKey, text.toStdString());
+    return Cp1252::FromQString(TCsvSubstitution::Text(text));
 }
 
 } // namespace
@@ -461,8 +475,21 @@ void TfrmMain::tbtnAddBookClick()
     Ui.edtBookname->setFocus();
 }
 
+bool TfrmMain::NoBookListed() const
+{
+    // A find that matched nothing lists no book: a command on the shown book
+    // has none to act on. An empty catalogue keeps its own behaviour.
+    if (Rows.Count() > 0 || Catalogue.Database().Count() == 0)
+        return false;
+    TPlatform::Messages().Information(
+        QStringLiteral("No book is listed. Press Escape in the find line, or F7, to list the books again."));
+    return true;
+}
+
 void TfrmMain::tbtnEditBookClick()
 {
+    if (NoBookListed())
+        return;
     SetBookDataTitle(QStringLiteral("Edit book"));
     SetStatus(false, true);
     AddMode = false;
@@ -472,8 +499,9 @@ void TfrmMain::tbtnEditBookClick()
 void TfrmMain::btnSaveClick()
 {
     TItem item;
-    item.Fields[0] = Text(Ui.edtBookname);
-    item.Fields[1] = Text(Ui.edtAuthor);
+    TDetails own;
+    item.Fields[0] = TextKeepingOwnLetters(Ui.edtBookname, own, FieldTable::TitleOwnKey);
+    item.Fields[1] = TextKeepingOwnLetters(Ui.edtAuthor, own, FieldTable::AuthorOwnKey);
     item.Fields[2] = Text(Ui.edtPublisher);
     item.Fields[3] = Text(Ui.edtPublishyear);
     item.Fields[4] = Text(Ui.edtMisc1);
@@ -481,12 +509,28 @@ void TfrmMain::btnSaveClick()
     // The catalogue saves at once, lists the books anew and the first is
     // shown; a failure leaves the window in edit mode with the typed text.
     if (AddMode) {
+        item.Details = own;
         Catalogue.Add(item);
     } else {
         item.ID = Rows.CurrentId();
         item.Fields[6] = Cp1252::FromQString(Ui.lblLoaner->text());
         item.Fields[7] = Cp1252::FromQString(Ui.lblLoanDate->text());
-        Catalogue.Update(item);
+        const TDatabase& database = Catalogue.Database();
+        const int32_t slot = database.SlotOf(item.ID);
+        if (own.Empty() || slot < 0) {
+            Catalogue.Update(item); // keeps the details, the own letters of a text retyped dropped
+        } else {
+            const TItem& stored = database.ItemAt(slot);
+            TDetails details = stored.Details;
+            for (const auto& [field, key] : {std::pair<size_t, const char*>{0, FieldTable::TitleOwnKey},
+                                             std::pair<size_t, const char*>{1, FieldTable::AuthorOwnKey}}) {
+                if (own.Has(key))
+                    details.Set(key, own.Value(key));
+                else if (item.Fields[field] != stored.Fields[field])
+                    details.Remove(key);
+            }
+            Catalogue.Update(item, details);
+        }
     }
     btnCancelClick();
 }
@@ -501,6 +545,8 @@ void TfrmMain::btnCancelClick()
 
 void TfrmMain::tbtnRemoveBookClick()
 {
+    if (NoBookListed())
+        return;
     if (!TPlatform::Messages().Question(QStringLiteral("Sure to remove this book?")))
         return;
     Catalogue.Remove(Rows.CurrentId());
@@ -508,6 +554,8 @@ void TfrmMain::tbtnRemoveBookClick()
 
 void TfrmMain::tbtnLoanBookClick()
 {
+    if (NoBookListed())
+        return;
     // The dialog lends the current book through the catalogue. Confirmed or
     // not, the list is made anew and its first book shown.
     TPlatform::Modal().Exec(dlgLoanBook.Dialog());
@@ -516,6 +564,8 @@ void TfrmMain::tbtnLoanBookClick()
 
 void TfrmMain::tbtnReturnBookClick()
 {
+    if (NoBookListed())
+        return;
     if (!TPlatform::Messages().Question(QStringLiteral("Sure to return this book?")))
         return;
     AddMode = false;

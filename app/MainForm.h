@@ -106,6 +106,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // Says so and is true where a find lists no book of a catalogue that has some.
+    bool NoBookListed() const;
     void FormCreate();
     void ConnectHandlers();
     void ShowEmptyBook();

@@ -4,6 +4,7 @@
 // median time of an operation.
 #pragma once
 
+#include "engine/DetailsFile.h"
 #include "engine/Item.h"
 
 #include <algorithm>
@@ -89,6 +90,37 @@ inline std::vector<TItem> Books(int count, const std::vector<std::string>& extra
         books.push_back(book);
     }
     return books;
+}
+
+// Every detail of the field table filled in, as a reader who records all.
+inline TDetails FullDetails(const TItem& book)
+{
+    TDetails details;
+    const int n = book.ID;
+    details.Set("isbn", "978" + std::to_string(1000000000 + n));
+    details.Set("title_own", book.Fields[0] + " \xC5\x8D");
+    details.Set("author_own", book.Fields[1] + " \xD0\x96");
+    details.Set("series", Words(6, 24));
+    details.Set("series_number", std::to_string(n % 40 + 1));
+    details.Set("tags", "fantasy, humour, signed, shelf " + std::to_string(n % 12));
+    details.Set("status", n % 3 == 0 ? "read" : "to-read");
+    details.Set("started", "2025-01-02");
+    details.Set("finished", "2025-02-03");
+    details.Set("rating", std::to_string(n % 6));
+    details.Set("language", "en");
+    details.Set("copies", "1");
+    details.Set("location", "Shelf " + std::to_string(n % 30));
+    return details;
+}
+
+// The details file of books whose details are filled in.
+inline std::string FullDetailsFile(const std::vector<TItem>& books)
+{
+    std::vector<TDetailsRow> rows;
+    for (const TItem& book : books)
+        rows.push_back({book.ID, DetailsFile::Fingerprint(book), FullDetails(book)});
+    std::sort(rows.begin(), rows.end(), [](const TDetailsRow& a, const TDetailsRow& b) { return a.ID < b.ID; });
+    return DetailsFile::Format(rows);
 }
 
 inline std::string Lines(const std::vector<std::string>& lines)

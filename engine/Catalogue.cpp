@@ -269,7 +269,8 @@ void TCatalogue::DiscardStray(int32_t id)
     if (FStray.size() == before.size())
         return;
     try {
-        WriteDetails(DetailsFile::Format(DetailsRows(), FDueMoved));
+        WriteDetails(DetailsBytes());
+        FDetailsClean = FDetailsBytes;
     } catch (...) {
         FStray = before;
         throw;
@@ -435,18 +436,25 @@ void TCatalogue::SaveAtEnd(std::vector<TValue> values)
     FFileOrder.clear();
 }
 
-std::vector<TDetailsRow> TCatalogue::DetailsRows() const
+std::string TCatalogue::DetailsBytes() const
 {
-    std::vector<TDetailsRow> rows;
+    std::vector<std::pair<int32_t, const TItem*>> books;
     for (int32_t slot = 0; slot < FDatabase->Count(); ++slot) {
         const TItem& item = FDatabase->ItemAt(slot);
         if (!item.Deleted && !item.Details.Empty())
-            rows.push_back({item.ID, DetailsFile::Fingerprint(item), item.Details});
+            books.emplace_back(item.ID, &item);
     }
-    std::sort(rows.begin(), rows.end(), [](const TDetailsRow& a, const TDetailsRow& b) { return a.ID < b.ID; });
+    std::string bytes = DetailsFile::Header(FDueMoved);
+    if (books.empty() && FStray.empty())
+        return bytes;
+    std::sort(books.begin(), books.end());
+    bytes.reserve(FDetailsBytes.size() + 256);
+    for (const auto& [id, item] : books)
+        DetailsFile::AppendRow(bytes, id, DetailsFile::Fingerprint(*item), item->Details);
     // The strays after the books' own rows, in the order they were read.
-    rows.insert(rows.end(), FStray.begin(), FStray.end());
-    return rows;
+    for (const TDetailsRow& row : FStray)
+        DetailsFile::AppendRow(bytes, row.ID, row.Fingerprint, row.Details);
+    return bytes;
 }
 
 void TCatalogue::WriteDetails(const std::string& bytes)
@@ -459,7 +467,7 @@ void TCatalogue::WriteDetails(const std::string& bytes)
     }
     // No book has details: no file, as before the first detail was given, so
     // that an undo gives back a folder without one.
-    if (bytes == DetailsFile::Format({}))
+    if (bytes == DetailsFile::Header())
         TTextFile::Remove(name);
     else
         TTextFile::WriteSideFile(name, bytes, FDatabase->FileName());
@@ -469,8 +477,7 @@ void TCatalogue::WriteDetails(const std::string& bytes)
 void TCatalogue::SaveFiles(const std::vector<int32_t>& order)
 {
     const std::string content = FDatabase->FileContent(order);
-    std::vector<TDetailsRow> rows = DetailsRows();
-    const std::string details = DetailsFile::Format(rows, FDueMoved);
+    const std::string details = DetailsBytes();
     if (!FDetailsDirty && details == FDetailsBytes) {
         FDatabase->WriteContent(content);
         return;
@@ -480,16 +487,16 @@ void TCatalogue::SaveFiles(const std::vector<int32_t>& order)
     if (after == before) {
         // The database file stays as it is: the details file alone is the change.
         WriteDetails(details);
-        FDetailsOnDisk = std::move(rows);
+        FDetailsClean = details;
         FDetailsDirty = false;
         return;
     }
     // The rows after with the rows before beside them, then the database
     // file, then the rows after alone: see DetailsFile.h.
-    WriteDetails(DetailsFile::FormatJournaled(rows, after, before, FDetailsOnDisk, FDueMoved));
+    WriteDetails(DetailsFile::Journaled(details, after, before, FDetailsClean));
     FDetailsDirty = true;
     FDatabase->WriteContent(content);
-    FDetailsOnDisk = std::move(rows);
+    FDetailsClean = details;
     try {
         WriteDetails(details);
         FDetailsDirty = false;
@@ -502,11 +509,11 @@ void TCatalogue::SaveFiles(const std::vector<int32_t>& order)
 void TCatalogue::LoadDetails()
 {
     FStray.clear();
-    FDetailsOnDisk.clear();
     FDetailsDirty = false;
     FDetailsKeepAside = false;
     FDueMoved = false;
-    FDetailsBytes = DetailsFile::Format({});
+    FDetailsBytes = DetailsFile::Header();
+    FDetailsClean = FDetailsBytes;
     const std::string name = DetailsFile::FileNameFor(FDatabase->FileName());
     if (FDatabase->FileName().empty() || !TTextFile::Exists(name))
         return;
@@ -538,9 +545,9 @@ void TCatalogue::LoadDetails()
         else
             FStray.push_back(row);
     }
-    FDetailsOnDisk = rows;
-    FDetailsBytes = std::move(bytes);
     FDueMoved = content.DueMoved;
+    FDetailsClean = DetailsFile::Format(rows, FDueMoved);
+    FDetailsBytes = std::move(bytes);
     FDetailsDirty = content.HasJournal || content.Damaged > 0;
     if (content.Damaged > 0)
         FDetailsNote = std::to_string(content.Damaged) + (content.Damaged == 1 ? " damaged line" : " damaged lines") +

@@ -229,9 +229,9 @@ private:
     // Reads the details file and attaches each row to its book (see
     // engine/DetailsFile.h for the journal and the fingerprint); never raises.
     void LoadDetails();
-    // The details file's rows as memory holds them, strays included, in the
-    // file's order.
-    std::vector<TDetailsRow> DetailsRows() const;
+    // The details file as memory holds it, strays included: the books'
+    // rows in number order, then the strays.
+    std::string DetailsBytes() const;
     // Saves the database file (with the books of order first) and, where
     // they changed, the details, in the order that lets a kill leave every
     // book its old or its new details (DetailsFile.h).
@@ -286,7 +286,7 @@ private:
     // form of those rows (a journal left, damaged lines), so the next save
     // writes it.
     std::string FDetailsBytes;
-    std::vector<TDetailsRow> FDetailsOnDisk;
+    std::string FDetailsClean; // the clean form of the rows that go with the database file on disk
     bool FDetailsDirty = false;
     // A file at the details file's name that is not one: kept aside before
     // the first write.

@@ -7,31 +7,38 @@
 
 namespace {
 
-const std::string_view Header = "Volumnia details";
+const std::string_view HeaderLine = "Volumnia details";
 const std::string_view JournalMark = "journal";
 const std::string_view DueMovedMark = "due dates moved";
 
 void AddText(std::string& out, std::string_view text)
 {
     out += '\t';
-    for (const char c : text) {
-        switch (c) {
+    // The runs between escapes go in whole.
+    size_t from = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char* escape = nullptr;
+        switch (text[i]) {
         case '\t':
-            out += "\\t";
+            escape = "\\t";
             break;
         case '\\':
-            out += "\\\\";
+            escape = "\\\\";
             break;
         case '\r':
-            out += "\\r";
+            escape = "\\r";
             break;
         case '\n':
-            out += "\\n";
+            escape = "\\n";
             break;
         default:
-            out += c;
+            continue;
         }
+        out.append(text, from, i - from);
+        out += escape;
+        from = i + 1;
     }
+    out.append(text, from, std::string_view::npos);
 }
 
 bool Unescape(std::string_view text, std::string& out)
@@ -118,15 +125,8 @@ bool ReadRow(std::string_view line, TDetailsRow& row)
 
 void AddRows(std::string& out, const std::vector<TDetailsRow>& rows)
 {
-    for (const TDetailsRow& row : rows) {
-        out += std::to_string(row.ID);
-        AddText(out, row.Fingerprint);
-        for (const auto& [key, value] : row.Details.Values()) {
-            AddText(out, key);
-            AddText(out, value);
-        }
-        out += "\r\n";
-    }
+    for (const TDetailsRow& row : rows)
+        DetailsFile::AppendRow(out, row.ID, row.Fingerprint, row.Details);
 }
 
 std::string HexOf(uint32_t value)
@@ -152,14 +152,44 @@ std::string Fingerprint(const TItem& book)
     return HexOf(Crc32::Of(text));
 }
 
-std::string Format(const std::vector<TDetailsRow>& rows, bool dueMoved)
+std::string Header(bool dueMoved)
 {
-    std::string out(Header);
+    std::string out(HeaderLine);
     out += "\r\n";
     if (dueMoved) {
         out += DueMovedMark;
         out += "\r\n";
     }
+    return out;
+}
+
+void AppendRow(std::string& out, int32_t id, std::string_view fingerprint, const TDetails& details)
+{
+    out += std::to_string(id);
+    AddText(out, fingerprint);
+    for (const auto& [key, value] : details.Values()) {
+        AddText(out, key);
+        AddText(out, value);
+    }
+    out += "\r\n";
+}
+
+std::string Journaled(const std::string& after, uint32_t hashAfter, uint32_t hashBefore, const std::string& before)
+{
+    std::string out;
+    out.reserve(after.size() + before.size() + 32);
+    out = after;
+    out += JournalMark;
+    out += '\t' + HexOf(hashAfter) + '\t' + HexOf(hashBefore) + "\r\n";
+    // The rows before without the header (a "due dates moved" line after
+    // it is read wherever it stands).
+    out.append(before, std::min(before.size(), Header().size()), std::string::npos);
+    return out;
+}
+
+std::string Format(const std::vector<TDetailsRow>& rows, bool dueMoved)
+{
+    std::string out = Header(dueMoved);
     AddRows(out, rows);
     return out;
 }
@@ -192,7 +222,7 @@ TContent Parse(std::string_view bytes)
             line.remove_suffix(1);
         if (first) {
             first = false;
-            if (line != Header) {
+            if (line != HeaderLine) {
                 content.NotOurs = true;
                 return content;
             }

@@ -57,6 +57,13 @@ struct TContent {
 
 // The file as written: the rows, and with a journal the rows before.
 std::string Format(const std::vector<TDetailsRow>& rows, bool dueMoved = false);
+// Format in steps, for a writer that walks its books: the header (with the
+// "due dates moved" line where they did), then a row.
+std::string Header(bool dueMoved = false);
+void AppendRow(std::string& out, int32_t id, std::string_view fingerprint, const TDetails& details);
+// A clean file (after) with the journal naming the hashes and the rows of
+// another clean file (before).
+std::string Journaled(const std::string& after, uint32_t hashAfter, uint32_t hashBefore, const std::string& before);
 std::string FormatJournaled(const std::vector<TDetailsRow>& rows, uint32_t hashAfter, uint32_t hashBefore,
                             const std::vector<TDetailsRow>& rowsBefore, bool dueMoved = false);
 TContent Parse(std::string_view bytes);

@@ -117,6 +117,40 @@ TEST_F(EditingCommandsTest, AddThenCancelStoresNothing)
     EXPECT_EQ(frmMain->Ui.edtBookname->text(), "Dracula") << "Cancel shows the first book";
 }
 
+// A title or author with letters the database file cannot hold is saved in
+// its closest form there, and as typed in the book's details; retyped in
+// letters the file holds as another text, the own letters go.
+TEST_F(EditingCommandsTest, LettersTheFileCannotHoldAreKeptInTheDetails)
+{
+    WriteFiles(ByPublisher(FourBooks));
+    ASSERT_TRUE(Start());
+    frmMain->tbtnAddBookClick();
+    Type(frmMain->Ui.edtBookname, QStringLiteral("Jinsei ga tokimeku"));
+    Type(frmMain->Ui.edtAuthor, QString::fromUtf8("Marie Kond\u014D"));
+    frmMain->btnSaveClick();
+    const TDatabase& database = Catalogue().Database();
+    const TItem& added = database.ItemAt(database.SlotOf(42));
+    EXPECT_EQ(added.Fields[1], "Marie Kondo");
+    EXPECT_EQ(added.Details.Value("author_own"), "Marie Kond\u014D");
+    EXPECT_FALSE(added.Details.Has("title_own"));
+
+    Rows().Select(Rows().RowOf(42));
+    frmMain->tbtnEditBookClick();
+    Type(frmMain->Ui.edtBookname, QString::fromUtf8("\u0416\u0438\u0437\u043D\u044C"));
+    frmMain->btnSaveClick();
+    const TItem& edited = database.ItemAt(database.SlotOf(42));
+    EXPECT_EQ(edited.Fields[0], "Zhizn\x92");
+    EXPECT_EQ(edited.Details.Value("title_own"), "\u0416\u0438\u0437\u043D\u044C");
+    EXPECT_EQ(edited.Details.Value("author_own"), "Marie Kond\u014D");
+
+    Rows().Select(Rows().RowOf(42));
+    frmMain->tbtnEditBookClick();
+    Type(frmMain->Ui.edtAuthor, QStringLiteral("M. Kondo"));
+    frmMain->btnSaveClick();
+    EXPECT_EQ(database.ItemAt(database.SlotOf(42)).Details.Has("author_own"), false);
+    EXPECT_EQ(database.ItemAt(database.SlotOf(42)).Details.Has("title_own"), true);
+}
+
 TEST_F(EditingCommandsTest, EditKeepsIdSlotAndLoanAndClearsTheHiddenFields)
 {
     std::vector<TItem> books = ByPublisher(FourBooks);

@@ -6,6 +6,7 @@
 #include "app/MainForm.h"
 #include "dialogs/BookBrowserForm.h"
 #include "engine/Catalogue.h"
+#include "engine/Database.h"
 #include "engine/ShownRows.h"
 #include "tests/support/AppFixture.h"
 #include "widgets/BookGrid.h"
@@ -79,6 +80,15 @@ TEST_F(FindAndListKeysTest, FindNarrowsTheRowsStandsOverAChangeAndEscapeBringsAl
     frmMain->btnCancelClick();
     QTest::keyClicks(Browser().edtFind, "zzz");
     EXPECT_EQ(Browser().lblFindCount->text(), "0 of 5 books");
+    // No book listed: the commands on the shown book say so and do nothing.
+    Platform.Messages.Boxes.clear();
+    for (void (TfrmMain::*command)() : {&TfrmMain::tbtnEditBookClick, &TfrmMain::tbtnRemoveBookClick,
+                                        &TfrmMain::tbtnLoanBookClick, &TfrmMain::tbtnReturnBookClick})
+        (frmMain->*command)();
+    EXPECT_EQ(Platform.Messages.Texts().size(), 4);
+    EXPECT_TRUE(Platform.Messages.Texts().at(0).startsWith("No book is listed"));
+    EXPECT_FALSE(frmMain->Ui.btnSave->isVisible());
+    EXPECT_EQ(Catalogue().Database().Count(), 5);
     frmMain->tbtnRefreshClick();
     EXPECT_EQ(Rows().Count(), 5);
     EXPECT_FALSE(Browser().edtFind->isVisible()) << "a refresh ends the find";
@@ -167,10 +177,9 @@ TEST_F(FindAndListKeysTest, BlankRowTypeAheadAndShowInMainWindow)
     frmMain->Ui.mnuView_FindBooks->trigger();
     Browser().edtFind->setText(QString::fromUtf16(u"\u0416\u0443\u043A")); // no book can hold it
     ASSERT_EQ(Rows().Count(), 0);
-    frmMain->tbtnEditBookClick();
-    QTest::keyClicks(Browser().edtFind, "x"); // refused while the main window edits
-    EXPECT_EQ(Browser().edtFind->text(), QString::fromUtf16(u"\u0416\u0443\u043A"));
-    frmMain->btnCancelClick();
+    frmMain->tbtnEditBookClick(); // no book listed to edit: said, and no edit begins
+    EXPECT_TRUE(Platform.Messages.Texts().value(0).startsWith("No book is listed"));
+    EXPECT_FALSE(frmMain->Ui.btnSave->isVisible());
     Platform.Messages.Clear();
     EXPECT_FALSE(Grid().selectionModel()->hasSelection());
     Grid().setFocus();

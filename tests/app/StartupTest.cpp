@@ -5,6 +5,7 @@
 #include "app/MainForm.h"
 #include "dialogs/BookBrowserForm.h"
 #include "dialogs/SearchBooksDialog.h"
+#include "engine/DetailsFile.h"
 #include "engine/ORBL.h"
 #include "platform/TextFile.h"
 #include "platform/WorkingFolderLock.h"
@@ -55,6 +56,23 @@ private:
     IWriteStep& Inner;
     IWriteStep* Previous;
 };
+
+// Details kept for a book that was retitled outside the program are said at
+// start, and stay in their file, not shown as that book's.
+TEST_F(StartupTest, DetailsThatNoLongerMatchTheirBookAreSaidOnceAtStart)
+{
+    WriteFiles(ThreeBooks);
+    TDetails details;
+    details.Set("rating", "5");
+    const std::string file = DetailsFile::Format({{ThreeBooks[0].ID, "00000000", details}});
+    Folder.WriteFile("books.orbl.details", file);
+    ASSERT_TRUE(Start());
+    ASSERT_EQ(Platform.Messages.Texts().size(), 1);
+    EXPECT_TRUE(Platform.Messages.Texts()[0].contains("no longer match")) << Platform.Messages.Texts()[0].toStdString();
+    EXPECT_EQ(Catalogue().StrayDetails().size(), 1u);
+    Stop();
+    EXPECT_EQ(Folder.ReadFile("books.orbl.details"), file);
+}
 
 TEST_F(StartupTest, NoSettingsFileReportsCorruptedAndCreatesNothing)
 {

@@ -18,7 +18,7 @@ namespace {
 namespace fs = std::filesystem;
 
 struct TInput {
-    std::string Harness; // "database", "settings" or "import"
+    std::string Harness; // "database", "settings", "import" or "details"
     std::string Path;
     std::string TestName;
 };
@@ -66,6 +66,7 @@ TEST_P(FuzzInputReplay, PassesEveryCheckOfItsHarness)
     const auto* data = reinterpret_cast<const uint8_t*>(bytes.data());
     const int result = input.Harness == "database"   ? FuzzDatabaseFileOneInput(data, bytes.size())
                        : input.Harness == "settings" ? FuzzSettingsFileOneInput(data, bytes.size())
+                       : input.Harness == "details"  ? FuzzDetailsFileOneInput(data, bytes.size())
                                                      : FuzzImportOneInput(data, bytes.size());
     EXPECT_EQ(result, 0) << input.Path;
 }
@@ -78,11 +79,12 @@ std::string NameOf(const ::testing::TestParamInfo<TInput>& info)
 INSTANTIATE_TEST_SUITE_P(Database, FuzzInputReplay, ::testing::ValuesIn(InputsOf("database")), NameOf);
 INSTANTIATE_TEST_SUITE_P(Settings, FuzzInputReplay, ::testing::ValuesIn(InputsOf("settings")), NameOf);
 INSTANTIATE_TEST_SUITE_P(Import, FuzzInputReplay, ::testing::ValuesIn(InputsOf("import")), NameOf);
+INSTANTIATE_TEST_SUITE_P(Details, FuzzInputReplay, ::testing::ValuesIn(InputsOf("details")), NameOf);
 
 // An empty or misplaced corpus would make the replay above pass on nothing.
 TEST(FuzzCorpus, EachHarnessHasItsSeeds)
 {
-    for (const std::string harness : {"database", "settings", "import"}) {
+    for (const std::string harness : {"database", "settings", "import", "details"}) {
         const auto inputs = InputsOf(harness);
         EXPECT_GE(std::count_if(inputs.begin(), inputs.end(),
                                 [](const TInput& input) { return input.TestName.rfind("corpus_", 0) == 0; }),

@@ -15,5 +15,9 @@
 #include "fuzzing/ImportFuzz.cpp"
 #undef LLVMFuzzerTestOneInput
 
+#define LLVMFuzzerTestOneInput FuzzDetailsFileOneInput
+#include "fuzzing/DetailsFuzz.cpp"
+#undef LLVMFuzzerTestOneInput
+
 #include "fuzzing/FuzzSupport.cpp"
 #include "fuzzing/ReferenceReaders.cpp"

@@ -8,3 +8,4 @@
 extern "C" int FuzzDatabaseFileOneInput(const uint8_t* data, size_t size);
 extern "C" int FuzzSettingsFileOneInput(const uint8_t* data, size_t size);
 extern "C" int FuzzImportOneInput(const uint8_t* data, size_t size);
+extern "C" int FuzzDetailsFileOneInput(const uint8_t* data, size_t size);
