@@ -229,12 +229,15 @@ void TDueDates::Shape(const TItem* before, TItem& after)
     Shape(before, after, ChangePeriod, ChangeToday);
 }
 
-void TDueDates::Loaded() const
+void TDueDates::Loaded(bool forReturned) const
 {
     if (!Catalogue.IsOpen())
         return;
     const std::string& database = Catalogue.Database().FileName();
-    if (!IsLoaded || LoadedFor != database) {
+    // Once its due dates are in the details file the old file is read only
+    // for the loan history's returned loans, and says nothing more.
+    const bool moved = Catalogue.DueDatesMoved();
+    if ((!IsLoaded || LoadedFor != database) && (!moved || forReturned)) {
         IsLoaded = true;
         LoadedFor = database;
         Rows.clear();
@@ -247,33 +250,35 @@ void TDueDates::Loaded() const
         try {
             bytes = TTextFile::ReadAll(fileName);
         } catch (const std::exception& error) {
-            // What it holds is unknown: it stays as it is, and is read again
-            // by the next run.
-            Note = "The due dates file " + fileName + " could not be read (" + error.what() +
-                   "); it is left as it is, and its due dates are not shown.";
-            IsLoaded = false;
-            LoadedFor.clear();
+            // What it holds is unknown: it stays as it is, and the next run
+            // reads it again.
+            if (!moved)
+                Note = "The due dates file " + fileName + " could not be read (" + error.what() +
+                       "); it is left as it is, and its due dates are not shown.";
             return;
         }
-        Rows = Parse(bytes, Note, fileName, &Returned);
+        std::string note;
+        Rows = Parse(bytes, note, fileName, &Returned);
+        if (!moved)
+            Note = note;
         Read = true;
     }
     // No old file read: nothing to move, and the details file stays unmarked.
-    if (!Read || Catalogue.DueDatesMoved())
+    if (!Read || moved)
         return;
     // The loans the old file holds, still out as they were given and without
     // a due date of their own, take theirs into the details.
     const TDatabase& books = Catalogue.Database();
-    std::vector<std::pair<int32_t, std::string>> moved;
+    std::vector<std::pair<int32_t, std::string>> dues;
     for (const auto& [id, row] : Rows) {
         const int32_t slot = books.SlotOf(id);
         if (slot < 0)
             continue;
         const TItem& book = books.ItemAt(slot);
         if (!book.Fields[7].empty() && book.Fields[6] == row.Loaner && book.Fields[7] == row.Date)
-            moved.emplace_back(id, row.Due.toString(QLatin1String(DueFormat)).toStdString());
+            dues.emplace_back(id, row.Due.toString(QLatin1String(DueFormat)).toStdString());
     }
-    const_cast<TCatalogue&>(Catalogue).MoveDueDates(moved);
+    const_cast<TCatalogue&>(Catalogue).MoveDueDates(dues);
 }
 
 std::optional<QDate> TDueDates::Due(const TItem& book) const
@@ -309,7 +314,7 @@ std::string TDueDates::FileNameFor(const std::string& databaseFileName)
 
 std::optional<QDate> TDueDates::ReturnedDue(int32_t id, const std::string& loaner, const std::string& date) const
 {
-    Loaded();
+    Loaded(true);
     const auto found = std::find_if(Returned.rbegin(), Returned.rend(), [&](const TReturned& past) {
         return past.ID == id && past.Row.Loaner == loaner && past.Row.Date == date;
     });

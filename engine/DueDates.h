@@ -113,9 +113,10 @@ signals:
 private:
     void Prepare() override;
     void Shape(const TItem* before, TItem& after) override;
-    // Reads the old file once for the database open; hands its loans to the
-    // catalogue while its details do not hold them yet.
-    void Loaded() const;
+    // Reads the old file once for the database open (once its due dates
+    // moved, only forReturned); hands its loans to the catalogue while its
+    // details do not hold them yet.
+    void Loaded(bool forReturned = false) const;
 
     TCatalogue& Catalogue;
     std::function<QDate()> Today;

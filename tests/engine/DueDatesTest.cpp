@@ -186,11 +186,12 @@ TEST_F(DueDatesTest, ALoansDueDateIsADetailSavedWithTheLoanAndSurvivesARestart)
 TEST_F(DueDatesTest, AnOldDueDatesFileMovesIntoTheDetailsOnceAndIsNeverWritten)
 {
     const std::string old = "\xEF\xBB\xBFVolumnia due dates\n1\tAnn\t2/20/24\t2024-03-09\n"
-                            "2\tBob\t3/1/24\t2024-03-31\n3\tCarl\t1/2/24\t2024-01-20\treturned\n";
+                            "2\tBob\t3/1/24\t2024-03-31\n3\tCarl\t1/2/24\t2024-01-20\treturned\n9\tbad\n";
     Folder.WriteFile("books.orbl.due", old);
     OpenCatalogue({Lent(1, "Ann", "2/20/24"), Lent(2, "Bob", "3/1/24"), Item(3)}, "14");
     EXPECT_EQ(Dues->Due(Catalogue->Database().ItemAt(0)), QDate(2024, 3, 9));
     EXPECT_EQ(Dues->ReturnedDue(3, "Carl", "1/2/24"), QDate(2024, 1, 20));
+    EXPECT_EQ(Dues->TakeNote(), "The due dates file books.orbl.due is damaged; 1 due date is lost.");
     Dues->SetDue(Lent(1, "Ann", "2/20/24"), std::nullopt); // the next save brings the others in
     EXPECT_NE(Folder.ReadFile("books.orbl.details").find("due dates moved"), std::string::npos);
     for (int run = 0; run < 2; ++run) {
@@ -203,6 +204,8 @@ TEST_F(DueDatesTest, AnOldDueDatesFileMovesIntoTheDetailsOnceAndIsNeverWritten)
         EXPECT_EQ(Dues->Due(Catalogue->Database().ItemAt(0)), std::nullopt);
         EXPECT_EQ(Dues->Due(Catalogue->Database().ItemAt(1)),
                   run == 0 ? std::optional<QDate>(QDate(2024, 3, 31)) : std::nullopt);
+        EXPECT_EQ(Dues->TakeNote(), ""); // said once, not at every start
+        EXPECT_EQ(Dues->ReturnedDue(3, "Carl", "1/2/24"), QDate(2024, 1, 20));
         // The last one cleared too: still none comes back.
         Dues->SetDue(Catalogue->Database().ItemAt(1), std::nullopt);
     }
