@@ -5,6 +5,7 @@
 #include "app/StartupFiles.h"
 #include "dialogs/AboutDialog.h"
 #include "dialogs/BookBrowserForm.h"
+#include "dialogs/BookDetailsForm.h"
 #include "dialogs/DatabaseSettingsDialog.h"
 #include "dialogs/EditSeveralDialog.h"
 #include "dialogs/LoanBookDialog.h"
@@ -47,6 +48,7 @@ TWindowSlot<TdlgRemoveSeveral> dlgRemoveSeveral;
 TWindowSlot<TdlgEditSeveral> dlgEditSeveral;
 TWindowSlot<TfrmLoans> frmLoans;
 TWindowSlot<TfrmHistory> frmHistory;
+TWindowSlot<TfrmBookDetails> frmBookDetails;
 
 namespace {
 
@@ -139,6 +141,12 @@ TApplicationWindows::TApplicationWindows(std::unique_ptr<TStartupFiles> files) :
     });
     frmHistory.Arm([this](QDialog*& asDialog) {
         auto* window = new TfrmHistory(*FCatalogue, *FRows, *FRun, frmMain);
+        TextFit::FitWindow(window);
+        asDialog = nullptr;
+        return window;
+    });
+    frmBookDetails.Arm([this](QDialog*& asDialog) {
+        auto* window = new TfrmBookDetails(*FCatalogue, *FRows, *FRun, frmMain);
         TextFit::FitWindow(window);
         asDialog = nullptr;
         return window;
@@ -237,6 +245,7 @@ TApplicationWindows::~TApplicationWindows()
     // The run ends: windows closed from here on are not closed by the user.
     if (FRun)
         FRun->Ending = true;
+    Destroy(frmBookDetails);
     Destroy(frmHistory);
     Destroy(frmLoans);
     Destroy(dlgEditSeveral);

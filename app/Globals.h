@@ -20,6 +20,7 @@ class TdlgRemoveSeveral;
 class TdlgEditSeveral;
 class TfrmLoans;
 class TfrmHistory;
+class TfrmBookDetails;
 
 extern TfrmMain* frmMain;
 extern TfrmBookBrowser* frmBookBrowser;
@@ -35,3 +36,5 @@ extern TWindowSlot<TdlgEditSeveral> dlgEditSeveral;
 extern TWindowSlot<TfrmLoans> frmLoans;
 // The History window, made on its first use like the Loans window.
 extern TWindowSlot<TfrmHistory> frmHistory;
+// The Book details window, made on its first use like the Loans window.
+extern TWindowSlot<TfrmBookDetails> frmBookDetails;

@@ -3,6 +3,7 @@
 #include "app/Globals.h"
 #include "csv/CsvSubstitution.h"
 #include "dialogs/BookBrowserForm.h"
+#include "dialogs/BookDetailsForm.h"
 #include "dialogs/HistoryForm.h"
 #include "dialogs/LoansForm.h"
 #include "engine/Catalogue.h"
@@ -131,6 +132,7 @@ void TfrmMain::ConnectHandlers()
     // A book is edited here, wherever the command came from (the browser's rows).
     connect(Ui.mnuDatabase_Edit, &QAction::triggered, this, &TfrmMain::BringForward);
     connect(Ui.mnuView_History, &QAction::triggered, this, Guarded(this, &TfrmMain::mnuView_HistoryClick));
+    connect(Ui.mnuView_BookDetails, &QAction::triggered, this, Guarded(this, &TfrmMain::mnuView_BookDetailsClick));
     // A check item toggles itself before its handler runs; the handler decides
     // from the state the user saw, and sets the mark only when it succeeds.
     connect(Ui.mnuView_AlwaysOnTop, &QAction::triggered, this, [this](bool checked) {
@@ -621,6 +623,13 @@ void TfrmMain::mnuView_HistoryClick()
     frmHistory->show();
     frmHistory->raise();
     frmHistory->activateWindow();
+}
+
+void TfrmMain::mnuView_BookDetailsClick()
+{
+    frmBookDetails->show();
+    frmBookDetails->raise();
+    frmBookDetails->activateWindow();
 }
 
 void TfrmMain::mnuView_AlwaysOnTopClick()

@@ -88,6 +88,7 @@ public:
     void mnuDatabase_SettingsClick();
     void mnuDatabase_UndoClick();
     void mnuView_HistoryClick();
+    void mnuView_BookDetailsClick();
     void mnuDatabase_RedoClick();
     void mnuDatabase_EditSeveralClick();
     void mnuDatabase_RemoveSeveralClick();

@@ -148,6 +148,8 @@ void TMainFormUi::Setup(QMainWindow* window)
         MenuItem(view, "mnuView_GoToBookBrowser", QStringLiteral("&Go to Book browser"), QKeySequence(Qt::Key_F8));
     mnuView_History =
         MenuItem(view, "mnuView_History", QStringLiteral("&History..."), QKeySequence(Qt::CTRL | Qt::Key_F7));
+    mnuView_BookDetails =
+        MenuItem(view, "mnuView_BookDetails", QStringLiteral("Book &details..."), QKeySequence(Qt::CTRL | Qt::Key_D));
     view->addSeparator();
     mnuView_AlwaysOnTop =
         MenuItem(view, "mnuView_AlwaysOnTop", QStringLiteral("&Always on top"), QKeySequence(Qt::CTRL | Qt::Key_A));

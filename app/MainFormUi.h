@@ -51,6 +51,7 @@ public:
     // Ctrl+Q: the Exit command's key, on the window rather than on the menu item.
     QAction* actExitKey = nullptr;
     QAction* mnuView_History = nullptr;
+    QAction* mnuView_BookDetails = nullptr;
     QAction* mnuView_AlwaysOnTop = nullptr;
     QAction* mnuView_RestoreWindows = nullptr;
     QAction* mnuHelp_Contents = nullptr;

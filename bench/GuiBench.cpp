@@ -7,16 +7,20 @@
 // an undo of a Remove several of every book with the windows following it,
 // and the History window over a history at its size limit: its first opening
 // and a reopening, each with the list filled (target: 50 ms each), and a
-// Down in the browser while it lists only the book shown.
+// Down in the browser while it lists only the book shown, and "next book"
+// with the Book details window open over books with every detail (target:
+// 16 ms).
 // Prints the median of each in milliseconds (the first opening is one run).
 #include "app/ApplicationWindows.h"
 #include "app/Globals.h"
 #include "app/MainForm.h"
 #include "dialogs/BookBrowserForm.h"
+#include "dialogs/BookDetailsForm.h"
 #include "dialogs/HistoryForm.h"
 #include "dialogs/LoansForm.h"
 #include "dialogs/SearchBooksDialog.h"
 #include "engine/Catalogue.h"
+#include "engine/DetailsFile.h"
 #include "engine/DueDates.h"
 #include "engine/History.h"
 #include "engine/LoanHistory.h"
@@ -173,6 +177,35 @@ std::string FullHistory(const std::vector<TItem>& books)
             return content;
         content += line;
     }
+}
+
+// Every detail of the field table for each book, kept for it as it stands.
+std::string FullDetails(const std::vector<TItem>& books)
+{
+    std::vector<TDetailsRow> rows;
+    for (const TItem& book : books) {
+        std::string isbn = "978" + std::to_string(100000000 + book.ID);
+        int sum = 0;
+        for (size_t i = 0; i < isbn.size(); ++i)
+            sum += (isbn[i] - '0') * (i % 2 == 0 ? 1 : 3);
+        isbn += std::to_string((10 - sum % 10) % 10);
+        TDetails details;
+        details.Set("isbn", isbn);
+        details.Set("title_own", "Собрание сочинений, том " + std::to_string(book.ID));
+        details.Set("author_own", "Толстой Лев Николаевич");
+        details.Set("series", "Collected works " + std::to_string(book.ID % 40));
+        details.Set("series_number", std::to_string(book.ID % 30 + 1));
+        details.Set("tags", "classics, letters, shelf " + std::to_string(book.ID % 12));
+        details.Set("status", "read");
+        details.Set("started", "2025-01-" + std::to_string(10 + book.ID % 18));
+        details.Set("finished", "2025-02-" + std::to_string(10 + book.ID % 18));
+        details.Set("rating", std::to_string(book.ID % 6));
+        details.Set("language", "Russian");
+        details.Set("copies", "2");
+        details.Set("location", "Study, case " + std::to_string(book.ID % 9));
+        rows.push_back({book.ID, DetailsFile::Fingerprint(book), details});
+    }
+    return DetailsFile::Format(rows);
 }
 
 double Median(std::vector<double> samples)
@@ -387,6 +420,34 @@ int main(int argc, char* argv[])
     }
     std::printf("Down in the browser, History filtered (row %d) %6.2f ms\n", frmBookBrowser->BookList->SelectedRow(),
                 Median(steps));
+
+    // ">" in the main window over books with every detail, without and with
+    // the Book details window open: the main window, the browser and the
+    // details window show the next book.
+    frmHistory->close();
+    WriteFile(QString::fromStdString(DetailsFile::FileNameFor("books.orbl")), FullDetails(now));
+    windows.Catalogue().Reload();
+    frmMain->tbtnRefreshClick();
+    QCoreApplication::processEvents();
+    const auto nextBook = [] {
+        std::vector<double> samples;
+        for (int run = 0; run < 41; ++run) {
+            QElapsedTimer timer;
+            timer.start();
+            frmMain->btnNextClick();
+            QCoreApplication::processEvents();
+            samples.push_back(double(timer.nsecsElapsed()) / 1e6);
+        }
+        return Median(samples);
+    };
+    std::printf("next book, full details, window closed %6.2f ms\n", nextBook());
+    frmMain->mnuView_BookDetailsClick();
+    QCoreApplication::processEvents();
+    const int loads = frmBookDetails->LoadCount();
+    const double withDetails = nextBook();
+    std::printf("next book, Book details window open  %8.2f ms (%d books shown there, ISBN %s)\n", withDetails,
+                frmBookDetails->LoadCount() - loads, qPrintable(frmBookDetails->BoxOf("isbn")->Edit->text()));
+
     TPlatform::SetClock(nullptr);
     TPlatform::SetMessages(nullptr);
     TPlatform::SetModal(nullptr);

@@ -3,6 +3,7 @@
 #include "engine/FieldTable.h"
 #include "engine/History.h"
 #include "engine/ORBL.h"
+#include "platform/Cp1252.h"
 #include "platform/Crc32.h"
 #include "platform/EInOutError.h"
 #include "platform/TextFile.h"
@@ -10,6 +11,7 @@
 #include "settings/SettingsKeys.h"
 
 #include <QDateTime>
+#include <QFileInfo>
 
 #include <algorithm>
 #include <limits>
@@ -275,6 +277,7 @@ void TCatalogue::DiscardStray(int32_t id)
         FStray = before;
         throw;
     }
+    emit StrayDetailsChanged();
 }
 
 void TCatalogue::Remove(int32_t id)
@@ -482,6 +485,10 @@ void TCatalogue::SaveFiles(const std::vector<int32_t>& order)
         FDatabase->WriteContent(content);
         return;
     }
+    if (FDetailsBlocked)
+        throw EInOutError("The details file " + DetailsFile::FileNameFor(FDatabase->FileName()) +
+                          " could not be read, so it is left as it is and no details can be saved; nothing was "
+                          "changed.");
     const uint32_t after = Crc32::Of(content);
     const uint32_t before = FDatabase->FileHash();
     if (after == before) {
@@ -512,22 +519,33 @@ void TCatalogue::LoadDetails()
     FDetailsDirty = false;
     FDetailsKeepAside = false;
     FDueMoved = false;
+    FDetailsBlocked = false;
     FDetailsBytes = DetailsFile::Header();
     FDetailsClean = FDetailsBytes;
     const std::string name = DetailsFile::FileNameFor(FDatabase->FileName());
-    if (FDatabase->FileName().empty() || !TTextFile::Exists(name))
+    if (FDatabase->FileName().empty())
         return;
+    if (!TTextFile::Exists(name)) {
+        // A folder, a dangling link or a FIFO at its name is no details file
+        // that could be read, and is never replaced.
+        const QFileInfo there(Cp1252::ToQString(name));
+        if (there.exists() || there.isSymLink()) {
+            FDetailsNote = "The details file " + name + " could not be read (" + TTextFile::SideFileProblem(name) +
+                           "); the books are shown without their details, and no details can be saved.";
+            FDetailsBlocked = true;
+        }
+        return;
+    }
     std::string bytes;
     try {
         bytes = TTextFile::ReadAll(name);
     } catch (const std::exception& error) {
         FDetailsNote = "The details file " + name + " could not be read (" + error.what() +
-                       "); the books are shown without their details.";
-        FDetailsKeepAside = true;
-        FDetailsDirty = true;
+                       "); the books are shown without their details, and no details can be saved.";
+        FDetailsBlocked = true;
         return;
     }
-    const DetailsFile::TContent content = DetailsFile::Parse(bytes);
+    DetailsFile::TContent content = DetailsFile::Parse(bytes);
     if (content.NotOurs) {
         FDetailsNote =
             "The file " + name + " is no details file; it is kept aside as " + name + ".unreadable at the next change.";
@@ -535,18 +553,20 @@ void TCatalogue::LoadDetails()
         FDetailsDirty = true;
         return;
     }
-    const std::vector<TDetailsRow>& rows = DetailsFile::RowsFor(content, FDatabase->FileHash());
-    for (const TDetailsRow& row : rows) {
+    std::vector<TDetailsRow>& rows = DetailsFile::RowsFor(content, FDatabase->FileHash());
+    // The clean form of the rows read: the file itself where it has no
+    // journal and no damage (only their rows matter, for the next journal).
+    FDueMoved = content.DueMoved;
+    FDetailsClean = content.HasJournal || content.Damaged > 0 ? DetailsFile::Format(rows, FDueMoved) : bytes;
+    for (TDetailsRow& row : rows) {
         const int32_t slot = FDatabase->SlotOf(row.ID);
         if (slot >= 0 && !FDatabase->ItemAt(slot).Deleted &&
             DetailsFile::Fingerprint(FDatabase->ItemAt(slot)) == row.Fingerprint &&
             FDatabase->ItemAt(slot).Details.Empty())
-            FDatabase->SetDetails(slot, row.Details);
+            FDatabase->SetDetails(slot, std::move(row.Details));
         else
-            FStray.push_back(row);
+            FStray.push_back(std::move(row));
     }
-    FDueMoved = content.DueMoved;
-    FDetailsClean = DetailsFile::Format(rows, FDueMoved);
     FDetailsBytes = std::move(bytes);
     FDetailsDirty = content.HasJournal || content.Damaged > 0;
     if (content.Damaged > 0)
@@ -638,6 +658,9 @@ void TCatalogue::ShapeDetails(const TItem* before, TItem& after)
 
 void TCatalogue::MoveDueDates(const std::vector<std::pair<int32_t, std::string>>& dues)
 {
+    // Details that cannot be saved take none: every change would be refused.
+    if (FDetailsBlocked)
+        return;
     for (const auto& [id, due] : dues) {
         const int32_t slot = FDatabase->SlotOf(id);
         if (slot < 0 || FDatabase->ItemAt(slot).Details.Has(FieldTable::DueKey))

@@ -208,7 +208,8 @@ public:
     // move into the details once: DueDatesMoved says whether the details file
     // says they did. MoveDueDates gives each book of dues its due date
     // (yyyy-MM-dd) where it has none and marks the details file; both reach
-    // the file with the next save, as no change of books of their own.
+    // the file with the next save, as no change of books of their own; not
+    // while the details file cannot be saved.
     bool DueDatesMoved() const { return FDueMoved; }
     void MoveDueDates(const std::vector<std::pair<int32_t, std::string>>& dues);
 
@@ -216,6 +217,9 @@ signals:
     void BooksChanged(const TBookChange& change);
     // The books were sorted: the same books in another order.
     void Reordered();
+    // Stray rows were set aside (DiscardStray); no book changed. An attached
+    // one is told by BooksChanged, as the book's details changed.
+    void StrayDetailsChanged();
 
 private:
     std::optional<TItem> Stored(int32_t id) const;
@@ -291,6 +295,9 @@ private:
     // A file at the details file's name that is not one: kept aside before
     // the first write.
     bool FDetailsKeepAside = false;
+    // A details file that could not be read (a folder at its name, no
+    // permission): left as it is, and a change of details refused.
+    bool FDetailsBlocked = false;
     std::vector<TDetailsRow> FStray;
     std::string FDetailsNote;
 

@@ -118,7 +118,7 @@ bool ReadRow(std::string_view line, TDetailsRow& row)
     for (size_t i = 2; i < parts.size(); i += 2) {
         if (!Unescape(parts[i], key) || key.empty() || !Unescape(parts[i + 1], value) || row.Details.Has(key))
             return false;
-        row.Details.Set(key, value);
+        row.Details.Set(key, std::move(value));
     }
     return !row.Details.Empty();
 }
@@ -257,6 +257,11 @@ TContent Parse(std::string_view bytes)
 }
 
 const std::vector<TDetailsRow>& RowsFor(const TContent& content, uint32_t databaseHash)
+{
+    return RowsFor(const_cast<TContent&>(content), databaseHash);
+}
+
+std::vector<TDetailsRow>& RowsFor(TContent& content, uint32_t databaseHash)
 {
     if (content.HasJournal && databaseHash == content.HashBefore && databaseHash != content.HashAfter)
         return content.RowsBefore;

@@ -69,5 +69,6 @@ std::string FormatJournaled(const std::vector<TDetailsRow>& rows, uint32_t hashA
 TContent Parse(std::string_view bytes);
 // The rows that go with a database file whose bytes hash to databaseHash.
 const std::vector<TDetailsRow>& RowsFor(const TContent& content, uint32_t databaseHash);
+std::vector<TDetailsRow>& RowsFor(TContent& content, uint32_t databaseHash);
 
 } // namespace DetailsFile

@@ -293,6 +293,12 @@ std::optional<QDate> TDueDates::Due(const TItem& book) const
         if (slot >= 0 && Catalogue.Database().ItemAt(slot).Fields == book.Fields)
             due = DueOf(Catalogue.Database().ItemAt(slot).Details);
     }
+    // Not moved (the details file cannot be saved): the old file's row.
+    if (!due.isValid() && Read && !Catalogue.DueDatesMoved()) {
+        const auto row = Rows.find(book.ID);
+        if (row != Rows.end() && row->second.Loaner == book.Fields[6] && row->second.Date == book.Fields[7])
+            due = row->second.Due;
+    }
     return due.isValid() ? std::optional<QDate>(due) : std::nullopt;
 }
 

@@ -12,7 +12,7 @@ demo folder (42 books). What it checks:
   - the items label's text is readable through AT-SPI;
   - a browser moved by the window manager keeps its place after File > Exit;
   - stored places off the screen, and the scales 2 and 1.5, put the main
-    window's, the browser's and the Loans window's frames wholly on the
+    window's, the browser's, the Loans and Book details windows' frames wholly on the
     screen without changing what is stored;
   - AT-SPI hears the browser as a frame, its grid's columns by their field
     names and a loan mark as words; the keyboard alone sorts the browser.
@@ -45,6 +45,7 @@ from desktop import (Desktop, DesktopError, Volumnia, accessible_node, accessibl
 MAIN = "Quenfir Volumnia 2.1"
 BROWSER = "Book browser"
 LOANS = "Loans"
+DETAILS = "Book details"
 # The dialogs the keyboard opens from the main window: keys, caption, and
 # the dialogs opened from that one by a click (the point of a button in it).
 DIALOGS = [
@@ -550,17 +551,19 @@ def overdue_loan(program, folder):
 
 def scaled(program, folder):
     """Scales 2 and 1.5 on screens where the installed places would put the
-    main window, and a kept place the Loans window, below the screen: every
-    frame lies wholly on it, and the stored places stay."""
+    main window, and kept places the Loans and Book details windows, below
+    the screen: every frame lies wholly on it, and the stored places stay."""
     for scale, width, height in (("2", 1920, 1080), ("1.5", 1280, 1024)):
         write_settings(folder, {"MF_X": "300", "MF_Y": "300", "LV_X": "100", "LV_Y": "100",
-                                "LN_X": "100", "LN_Y": "300"})
+                                "LN_X": "100", "LN_Y": "300", "BD_X": "500", "BD_Y": "400"})
         with Desktop(width, height):
             volumnia = Volumnia(program, folder, QT_SCALE_FACTOR=scale)
             main = find_window(MAIN)
-            for caption in (MAIN, BROWSER, LOANS):
+            for caption in (MAIN, BROWSER, LOANS, DETAILS):
                 if caption == LOANS:
                     main.key("ctrl+F6")
+                if caption == DETAILS:
+                    main.key("ctrl+d")
                 # The program puts a frame back on the screen once the window
                 # manager has framed the window and moved it where asked, which
                 # a loaded machine may do seconds after the window maps: the

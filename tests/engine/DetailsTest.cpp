@@ -8,6 +8,9 @@
 #include "platform/Crc32.h"
 #include "tests/engine/EngineFixture.h"
 
+#include <QDir>
+#include <QFileInfo>
+
 namespace {
 
 using namespace EngineTest;
@@ -197,6 +200,24 @@ TEST_F(DetailsCatalogueTest, AnEditKeepsTheDetailsButNotTheOwnLettersOfAChangedT
     EXPECT_EQ(catalogue->Database().ItemAt(0).Details, DetailsOf({{"rating", "3"}}));
     catalogue = Open();
     EXPECT_EQ(catalogue->Database().ItemAt(0).Details, DetailsOf({{"rating", "3"}}));
+}
+
+// A details file that cannot be read is never replaced: changes without
+// details go on, a change of details is refused before anything is written.
+TEST_F(DetailsCatalogueTest, AnUnreadableDetailsFileIsLeftAsItIs)
+{
+    WriteDatabase(FileOf(Numbered(2)));
+    ASSERT_TRUE(QDir(Folder.Path()).mkdir("books.orbl.details"));
+    auto catalogue = Open();
+    EXPECT_NE(catalogue->TakeDetailsNote().find("could not be read"), std::string::npos);
+    catalogue->Update(Item(1, "Retitled"));
+    EXPECT_NE(DatabaseBytes().find("Retitled"), std::string::npos);
+    const std::string before = DatabaseBytes();
+    TDetails details;
+    details.Set("rating", "2");
+    EXPECT_THROW(catalogue->SetDetails(2, details), EInOutError);
+    EXPECT_EQ(DatabaseBytes(), before);
+    EXPECT_TRUE(QFileInfo(Folder.Path() + "/books.orbl.details").isDir());
 }
 
 } // namespace

@@ -212,6 +212,21 @@ TEST_F(DueDatesTest, AnOldDueDatesFileMovesIntoTheDetailsOnceAndIsNeverWritten)
     EXPECT_EQ(Folder.ReadFile("books.orbl.due"), old);
 }
 
+// A details file that cannot be read takes no due dates from the old file
+// (every change would be refused): they are shown from it, and changes
+// without details are still saved.
+TEST_F(DueDatesTest, ADetailsFileThatCannotBeReadLeavesTheOldDueDatesWhereTheyAre)
+{
+    Folder.WriteFile("books.orbl.due", "Volumnia due dates\r\n1\tAnn\t2/20/24\t2024-03-09\r\n");
+    ASSERT_EQ(::mkdir("books.orbl.details", 0700), 0);
+    OpenCatalogue({Lent(1, "Ann", "2/20/24"), Item(2)}, "");
+    EXPECT_EQ(Dues->Due(Catalogue->Database().ItemAt(0)), QDate(2024, 3, 9));
+    EXPECT_FALSE(Catalogue->DueDatesMoved());
+    Catalogue->Update(Item(2, "Retitled"));
+    EXPECT_EQ(Catalogue->Database().ItemAt(1).Fields[0], "Retitled");
+    ::rmdir("books.orbl.details");
+}
+
 TEST_F(DueDatesTest, AnInstallationWithoutThePeriodGivesNoDueDatesAndADamagedFileOneNote)
 {
     OpenCatalogue({Item(1), Lent(2, "Bob", "3/1/24")}, "");

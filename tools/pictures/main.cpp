@@ -11,6 +11,7 @@
 #include "app/Globals.h"
 #include "app/MainForm.h"
 #include "dialogs/BookBrowserForm.h"
+#include "dialogs/BookDetailsForm.h"
 #include "dialogs/HistoryForm.h"
 #include "dialogs/LoanBookDialog.h"
 #include "dialogs/LoansForm.h"
@@ -216,6 +217,22 @@ int main(int argc, char* argv[])
         QCoreApplication::processEvents();
         Save(*frmHistory, QStringLiteral("history"));
         frmHistory->hide();
+        // The first book given the details a reader records, then shown in
+        // the Book details window.
+        TDetails details;
+        details.Set("isbn", "9780140441468");
+        details.Set("series", "Penguin Classics");
+        details.Set("series_number", "12");
+        details.Set("tags", "drama, classics");
+        details.Set("status", "read");
+        details.Set("finished", "2026-11-30");
+        details.Set("rating", "4");
+        details.Set("language", "English");
+        catalogue.SetDetails(catalogue.Database().ItemAt(0).ID, details);
+        frmMain->mnuView_BookDetailsClick();
+        QCoreApplication::processEvents();
+        Save(*frmBookDetails, QStringLiteral("book-details"));
+        frmBookDetails->hide();
         windows.Run().Ending = true; // the run ends here, as after Exit
     }
     TPlatform::SetModal(nullptr);

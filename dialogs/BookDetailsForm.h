@@ -1,0 +1,91 @@
+// TfrmBookDetails, the Book details window: the details of the book the main
+// window shows (ISBN, series, tags, reading status, rating, the title and
+// author in their own letters, ...), one labelled box a detail of the field
+// table, edited in place. Changing a box starts an edit: Save (Enter) stores
+// the details through the catalogue as one undoable change, Cancel (Escape)
+// shows them as stored. While an edit is unsaved the window stays on its
+// book, whatever the main window shows, and follows it again after Save or
+// Cancel. Details kept under the book's number for a book changed outside
+// the program (a stray row) are shown apart, to be attached or set aside.
+// Modeless, made on its first use and kept for the run, stacked above the
+// main window; its place is kept in BD_X and BD_Y, written only when the
+// user moved it; without them it opens centred.
+#pragma once
+
+#include "widgets/ModelessWindow.h"
+
+#include <cstdint>
+#include <vector>
+
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class TCatalogue;
+class TShownRows;
+struct TField;
+
+class TfrmBookDetails : public TModelessWindow {
+    Q_OBJECT
+
+public:
+    TfrmBookDetails(TCatalogue& catalogue, TShownRows& rows, TRunState& run, QWidget* stackingOwner);
+
+    // One detail's control: a line edit or a combo box, and its caption.
+    struct TBox {
+        const TField* Field = nullptr;
+        QLabel* Caption = nullptr;
+        QLineEdit* Edit = nullptr;
+        QComboBox* Choice = nullptr;
+    };
+
+    QLabel* lblBook = nullptr;
+    QGroupBox* grpStray = nullptr;
+    QLabel* lblStray = nullptr;
+    QPushButton* btnAttach = nullptr;
+    QPushButton* btnSetAside = nullptr;
+    QPushButton* btnSave = nullptr;
+    QPushButton* btnCancel = nullptr;
+    QPushButton* btnClose = nullptr;
+
+    const std::vector<TBox>& Boxes() const { return FBoxes; }
+    // The box of a detail's key, nullptr for none.
+    const TBox* BoxOf(const char* key) const;
+    // The book shown (0 for none) and whether its details hold unsaved text.
+    int32_t BookId() const { return FId; }
+    bool Editing() const { return FEditing; }
+    // How often a book was shown, for tests and the benchmark.
+    int LoadCount() const { return FLoads; }
+
+    void btnSaveClick();
+    void btnCancelClick();
+    void btnAttachClick();
+    void btnSetAsideClick();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void MakeBoxes(int top);
+    // Shows the current book of the shown rows, unless an edit holds the window.
+    void Follow();
+    void ShowBook(int32_t id);
+    void ShowStray();
+    void StartEditing();
+    void SetEditing(bool editing);
+    QString TextOf(const TBox& box) const;
+    void SetValue(const TBox& box, const std::string& value);
+    bool RefusedWhileEditing(bool here);
+
+    TCatalogue& Catalogue;
+    TShownRows& Rows;
+    std::vector<TBox> FBoxes;
+    int32_t FId = 0;
+    bool FEditing = false;
+    bool FLoading = false; // boxes written by the window itself
+    bool FStale = true;    // followed nothing while hidden
+    int FLoads = 0;
+};
