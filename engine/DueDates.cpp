@@ -200,7 +200,10 @@ QDate TDueDates::DueOf(const TDetails& details)
 void TDueDates::Shape(const TItem* before, TItem& after, int period, const QDate& today)
 {
     if (after.Fields[7].empty()) {
-        after.Details.Remove(FieldTable::DueKey);
+        // The loan ended here. A book that was not lent keeps its details as
+        // they are given (a due date there is shown for no loan).
+        if (before && !before->Fields[7].empty())
+            after.Details.Remove(FieldTable::DueKey);
         return;
     }
     // The same loan, its day unchanged (written another way, or the loaner's

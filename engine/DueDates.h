@@ -12,7 +12,7 @@
 // same loan (the same day, read by platform/LoanDate, whoever the loaner now
 // is: a name put right) keeps its due date; a loan that ends loses it, while
 // the change's "before" keeps it, so the history and the loan history know
-// when a returned loan was due. A book not on loan has no due date.
+// when a returned loan was due. A book not on loan shows no due date (Due).
 //
 // Earlier runs kept due dates in "<database>.due", which is read, never
 // written or removed: while the details file does not say the due dates

@@ -125,7 +125,8 @@ TEST(DueDatesRule, ANewLoanTakesThePeriodTheSameLoanKeepsItsDueAnEndedOneLosesIt
          "2024-03-15"},
         {"an import's own due date", std::nullopt, with(Lent(7, "Eve", "3/1/24"), "2024-03-09"), 14, "2024-03-09"},
         {"an import's loan without one", std::nullopt, Lent(7, "Eve", "3/1/24"), 14, "2024-03-15"},
-        {"a due date on a book not lent", Item(1), with(Item(1), "2024-04-01"), 14, ""},
+        {"removed", with(Lent(1, "Ann", "3/1/24"), "2024-04-01"), with(Item(1), "2024-04-01"), 14, ""},
+        {"a book not lent keeps what it is given", Item(1), with(Item(1), "2024-04-01"), 14, "2024-04-01"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.What);
