@@ -134,7 +134,8 @@ TApplicationWindows::TApplicationWindows(std::unique_ptr<TStartupFiles> files) :
         auto* window = new TfrmLoans(
             *FCatalogue, *FRows, *FRun, *FDues,
             // The history of changes is read when a loan history is shown, never at start.
-            [this] { return THistory(FCatalogue->Database().FileName()).ReadAll(); }, frmMain);
+            [this] { return THistory(FCatalogue->Database().FileName()).ReadAll(nullptr, &FCatalogue->Database()); },
+            frmMain);
         TextFit::FitWindow(window);
         asDialog = nullptr;
         return window;

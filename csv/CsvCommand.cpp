@@ -145,7 +145,8 @@ int History(const std::vector<std::string>& arguments, std::ostream& out)
     }
     TCsvCatalogue catalogue;
     std::string note;
-    const std::vector<THistoryEntry> entries = THistory(catalogue.Database().FileName()).ReadAll(&note);
+    const std::vector<THistoryEntry> entries =
+        THistory(catalogue.Database().FileName()).ReadAll(&note, &catalogue.Database());
     if (!note.empty())
         out << "Note: " << TCsvCatalogue::Utf8(note) << "\n";
     for (const THistoryEntry& entry : entries) {

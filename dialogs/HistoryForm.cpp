@@ -12,6 +12,7 @@
 #include "platform/gui/StoredPosition.h"
 #include "settings/RFileSystem.h"
 #include "widgets/ChangeBooksModel.h"
+#include "widgets/ChangeFieldsModel.h"
 #include "widgets/DialogControls.h"
 #include "widgets/HistoryListModel.h"
 #include "widgets/RunState.h"
@@ -79,13 +80,17 @@ TfrmHistory::TfrmHistory(TCatalogue& catalogue, TShownRows& rows, TRunState& run
     setObjectName(QStringLiteral("frmHistory"));
     FChanges = new THistoryListModel(this);
     FBooks = new TChangeBooksModel(this);
+    FFields = new TChangeFieldsModel(this);
     lstChanges =
         List(this, "lstChanges", QStringLiteral("Changes, newest first"), FChanges, {120, 170}, QRect(8, 8, 610, 210));
     chkShownBook = new QCheckBox(QStringLiteral("Only the book &shown in the main window"), this);
     chkShownBook->setObjectName(QStringLiteral("chkShownBook"));
     chkShownBook->setGeometry(8, 222, 400, 20);
+    // The books of the change, and beside them the selected one's fields.
     lstBooks =
-        List(this, "lstBooks", QStringLiteral("Books of the change"), FBooks, {50, 270}, QRect(8, 246, 610, 150));
+        List(this, "lstBooks", QStringLiteral("Books of the change"), FBooks, {40, 125}, QRect(8, 246, 300, 150));
+    lstFields = List(this, "lstFields", QStringLiteral("Fields of the book, before and after"), FFields, {100, 90},
+                     QRect(314, 246, 304, 150));
     lblNote = new QLabel(this);
     lblNote->setObjectName(QStringLiteral("lblNote"));
     lblNote->setGeometry(8, 398, 610, 18);
@@ -116,7 +121,7 @@ TfrmHistory::TfrmHistory(TCatalogue& catalogue, TShownRows& rows, TRunState& run
     connect(lstChanges->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             Guarded(this, &TfrmHistory::ListBooks));
     connect(lstBooks->selectionModel(), &QItemSelectionModel::selectionChanged, this,
-            Guarded(this, &TfrmHistory::EnableButtons));
+            Guarded(this, &TfrmHistory::ListFields));
     connect(&Rows, &TShownRows::Refilled, this, Guarded(this, &TfrmHistory::BooksChanged));
     connect(&Rows, &TShownRows::CurrentChanged, this, [this] {
         if (isVisible() && chkShownBook->isChecked())
@@ -125,8 +130,9 @@ TfrmHistory::TfrmHistory(TCatalogue& catalogue, TShownRows& rows, TRunState& run
 
     QWidget* previous = lstChanges;
     for (QWidget* next :
-         {static_cast<QWidget*>(chkShownBook), static_cast<QWidget*>(lstBooks), static_cast<QWidget*>(btnRestore),
-          static_cast<QWidget*>(btnBringBack), static_cast<QWidget*>(btnTakeBack), static_cast<QWidget*>(btnClose)}) {
+         {static_cast<QWidget*>(chkShownBook), static_cast<QWidget*>(lstBooks), static_cast<QWidget*>(lstFields),
+          static_cast<QWidget*>(btnRestore), static_cast<QWidget*>(btnBringBack), static_cast<QWidget*>(btnTakeBack),
+          static_cast<QWidget*>(btnClose)}) {
         setTabOrder(previous, next);
         previous = next;
     }
@@ -151,7 +157,11 @@ void TfrmHistory::Refresh()
     FReadStamp = FileStamp();
     FNote.clear();
     ++FReadCount;
-    FChanges->SetEntries(THistory(Catalogue.Database().FileName()).ReadLines(&FNote), {});
+    // The lists of a change show entries about to go.
+    FBooks->SetChange(nullptr);
+    FFields->SetBook(nullptr);
+    // An entry written ahead of a save that never came is not listed.
+    FChanges->SetEntries(THistory(Catalogue.Database().FileName()).ReadLines(&FNote, &Catalogue.Database()), {});
     ListLines();
 }
 
@@ -217,6 +227,12 @@ void TfrmHistory::ListBooks()
     FBooks->SetChange(entry ? &entry->Change : nullptr);
     if (entry && !entry->Change.Books.empty())
         SelectBook(0);
+    ListFields();
+}
+
+void TfrmHistory::ListFields()
+{
+    FFields->SetBook(SelectedBook());
     EnableButtons();
 }
 
@@ -243,8 +259,12 @@ void TfrmHistory::btnRestoreClick()
     const TBookChange::TBook* book = SelectedBook();
     if (!book || !book->Before || RefuseWhileEditing())
         return;
+    // The book must still be as the history's newest entry of it left it:
+    // one changed by hand since is refused, naming it.
+    std::optional<TItem> left = book->After;
+    FChanges->Lines().LastLeft(book->ID, left);
     try {
-        Catalogue.RestoreVersion(*book->Before);
+        Catalogue.RestoreVersion(*book->Before, left);
     } catch (const TCatalogue::EChangedSince& error) {
         TPlatform::Messages().Information(Text(error.what()));
     }

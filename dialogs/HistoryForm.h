@@ -1,8 +1,11 @@
 // TfrmHistory, the History window: every change to the books kept in the
 // history beside the database file, newest first (when, what, which books),
 // optionally only those of the book the main window shows. Below the list,
-// the selected change's books, each before and after. "Restore this version"
-// gives a book that is in the catalogue the fields it had before the change;
+// the selected change's books, each before and after, and beside them what
+// the change did to the selected book, field by field (the eight fields and
+// its details, before and after). "Restore this version" gives a book that is
+// in the catalogue the fields and details it had before the change, where it
+// is still as the history last left it;
 // "Bring back" puts a removed book back with its ID, fields and loan; "Take
 // back import" removes an import's books as a whole. Each is a change like
 // any other, saved at once and undoable.
@@ -28,6 +31,7 @@ class QPushButton;
 class QTableView;
 class TCatalogue;
 class TChangeBooksModel;
+class TChangeFieldsModel;
 class THistoryListModel;
 class TShownRows;
 
@@ -40,6 +44,7 @@ public:
     QTableView* lstChanges = nullptr;
     QCheckBox* chkShownBook = nullptr;
     QTableView* lstBooks = nullptr;
+    QTableView* lstFields = nullptr;
     QLabel* lblNote = nullptr;
     QPushButton* btnRestore = nullptr;
     QPushButton* btnBringBack = nullptr;
@@ -81,6 +86,7 @@ private:
     // Lists anew, reading the file again only when it changed.
     void Follow();
     void ListBooks();
+    void ListFields();
     void EnableButtons();
     const THistoryEntry* SelectedChange() const;
     const TBookChange::TBook* SelectedBook() const;
@@ -90,6 +96,7 @@ private:
     TShownRows& Rows;
     THistoryListModel* FChanges = nullptr;
     TChangeBooksModel* FBooks = nullptr;
+    TChangeFieldsModel* FFields = nullptr;
     TStamp FReadStamp;
     std::string FNote; // what the last reading said
     int FReadCount = 0;

@@ -90,7 +90,8 @@ std::vector<int32_t> TCatalogue::NextNumbers(size_t count, int* passedOver) cons
 std::optional<TItem> TCatalogue::Stored(int32_t id) const
 {
     const int32_t slot = FDatabase->SlotOf(id);
-    if (slot < 0)
+    // A book removed by a change stays marked in memory until the save.
+    if (slot < 0 || FDatabase->ItemAt(slot).Deleted)
         return std::nullopt;
     return FDatabase->ItemAt(slot);
 }
@@ -116,15 +117,17 @@ int32_t TCatalogue::Add(const TItem& book)
         FSettings->WriteInteger("CurrentIndex", FCurrentIndex);
     } catch (const std::exception&) {
     }
-    try {
-        SaveChange();
-    } catch (...) {
-        FDatabase->DeleteItem(id);
-        throw;
-    }
     TBookChange change;
     change.Kind = TBookChangeKind::Added;
     change.Books.push_back({id, std::nullopt, Stored(id)});
+    WriteAhead(change);
+    try {
+        SaveChange();
+    } catch (...) {
+        UnwriteAhead();
+        FDatabase->DeleteItem(id);
+        throw;
+    }
     Tell(change, {-1});
     return id;
 }
@@ -168,17 +171,19 @@ void TCatalogue::AddNumbered(const std::vector<TItem>& given, TCounter counter, 
         }
         FCurrentIndex = last;
     }
-    try {
-        SaveChange();
-    } catch (const std::exception& error) {
-        takeBack();
-        throw ENotSaved(error.what());
-    }
     TBookChange change;
     change.Kind = kind;
     change.Books.reserve(books.size());
     for (const TItem& book : books)
         change.Books.push_back({book.ID, std::nullopt, Stored(book.ID)});
+    WriteAhead(change);
+    try {
+        SaveChange();
+    } catch (const std::exception& error) {
+        UnwriteAhead();
+        takeBack();
+        throw ENotSaved(error.what());
+    }
     Tell(change, std::vector<int32_t>(books.size(), -1));
 }
 
@@ -196,8 +201,8 @@ void TCatalogue::ChangeOne(TBookChangeKind kind, int32_t id, const std::function
         if (!(item.Details == FDatabase->ItemAt(now).Details))
             FDatabase->SetDetails(now, std::move(item.Details));
     }
-    SaveChange();
     told.Books.front().After = Stored(id);
+    SaveAhead(told);
     Tell(told, {slot});
 }
 
@@ -346,9 +351,9 @@ std::string Named(int32_t id, const TItem* book)
 
 void TCatalogue::SaveAndTell(TBookChange change, std::vector<int32_t> places)
 {
-    SaveChange();
     for (TBookChange::TBook& book : change.Books)
         book.After = Stored(book.ID);
+    SaveAhead(change);
     Tell(change, std::move(places));
 }
 
@@ -599,15 +604,13 @@ std::vector<int32_t> TCatalogue::SlotsOf(const TBookChange& change) const
 
 void TCatalogue::Tell(const TBookChange& change, std::vector<int32_t> places, bool undoable)
 {
-    if (FHistory) {
-        try {
-            FHistory->Append(FNow ? FNow() : QDateTime::currentMSecsSinceEpoch(), FProgram, change);
-        } catch (const std::exception& error) {
-            if (FHistoryProblem)
-                FHistoryProblem("The change is saved, but the history " + FHistory->FileName() +
-                                " could not be written (" + error.what() + ").");
-        }
-    }
+    // The entry went ahead of the save; what kept it from the history is
+    // told now that the change is saved.
+    FAhead.clear();
+    if (!FAheadProblem.empty() && FHistoryProblem)
+        FHistoryProblem("The change is saved, but the history " + FHistory->FileName() + " could not be written (" +
+                        FAheadProblem + ").");
+    FAheadProblem.clear();
     std::vector<int32_t> fileOrder = std::move(FSavedFileOrder);
     FSavedFileOrder.clear();
     if (undoable) {
@@ -676,6 +679,7 @@ void TCatalogue::EnableHistory(const std::string& program, std::function<int64_t
                                std::function<void(const std::string&)> problem)
 {
     FHistory = std::make_unique<THistory>(FDatabase->FileName());
+    FHistorySettled = false;
     FProgram = program;
     FNow = std::move(now);
     FHistoryProblem = std::move(problem);
@@ -686,12 +690,71 @@ void TCatalogue::EnableHistory(const std::string& program, std::function<int64_t
             FHistoryProblem(unwritable);
 }
 
+void TCatalogue::SetHistorySizeLimit(size_t bytes)
+{
+    if (FHistory)
+        FHistory->SetSizeLimit(bytes);
+}
+
+void TCatalogue::WriteAhead(const TBookChange& change)
+{
+    FAhead.clear();
+    FAheadProblem.clear();
+    if (!FHistory)
+        return;
+    try {
+        if (!FHistorySettled) {
+            // The last entry of a change whose save never came (a kill after
+            // its entry, in an earlier run) goes before this one is written.
+            // Memory holds this change already: its books are looked up as
+            // they were before it, the others as the file holds them.
+            const THistory::TLookup inFile = THistory::In(*FDatabase);
+            FHistory->SettleLast([&](int32_t id) -> const TItem* {
+                for (const TBookChange::TBook& book : change.Books)
+                    if (book.ID == id)
+                        return BookOf(book.Before);
+                return inFile(id);
+            });
+            FHistorySettled = true;
+        }
+        FAhead = FHistory->Append(FNow ? FNow() : QDateTime::currentMSecsSinceEpoch(), FProgram, change);
+    } catch (const std::exception& error) {
+        FAheadProblem = error.what();
+    }
+}
+
+void TCatalogue::UnwriteAhead()
+{
+    FAheadProblem.clear();
+    if (FAhead.empty())
+        return;
+    try {
+        FHistory->DropLast(FAhead);
+    } catch (const std::exception&) {
+        // Left in the file: a read given the database passes over it, and
+        // the next entry settles it first.
+        FHistorySettled = false;
+    }
+    FAhead.clear();
+}
+
+void TCatalogue::SaveAhead(const TBookChange& change)
+{
+    WriteAhead(change);
+    try {
+        SaveChange();
+    } catch (...) {
+        UnwriteAhead();
+        throw;
+    }
+}
+
 TBookChange TCatalogue::Move(TBookChangeKind kind, std::vector<TMove> moves, const std::vector<int32_t>& fileOrder)
 {
     for (const TMove& move : moves) {
         const int32_t slot = FDatabase->SlotOf(move.ID);
         const TItem* now = slot < 0 ? nullptr : &FDatabase->ItemAt(slot);
-        if (move.Checked ? !SameBook(now, move.From) : (!now != !move.From))
+        if (!SameBook(now, move.From))
             throw EChangedSince(
                 "The " + Named(move.ID, now ? now : move.From) +
                 (move.From ? (now ? " was changed since" : " was removed since") : " is in the catalogue again") +
@@ -723,6 +786,9 @@ TBookChange TCatalogue::Move(TBookChangeKind kind, std::vector<TMove> moves, con
                 insertions.push_back({move.Slot < 0 ? std::numeric_limits<int32_t>::max() : move.Slot, move.To});
         }
         FDatabase->InsertItemsAt(insertions);
+        for (TBookChange::TBook& book : told.Books)
+            book.After = Stored(book.ID);
+        WriteAhead(told);
         if (fileOrder.empty()) {
             SaveChange();
         } else {
@@ -733,6 +799,7 @@ TBookChange TCatalogue::Move(TBookChangeKind kind, std::vector<TMove> moves, con
             FFileOrder = fileOrder;
         }
     } catch (...) {
+        UnwriteAhead();
         // The file is as it was: so is memory once read back from it, in the
         // order it had.
         FDatabase->LoadFromFile();
@@ -740,8 +807,6 @@ TBookChange TCatalogue::Move(TBookChangeKind kind, std::vector<TMove> moves, con
         FDatabase->ArrangeAs(orderBefore);
         throw;
     }
-    for (TBookChange::TBook& book : told.Books)
-        book.After = Stored(book.ID);
     return told;
 }
 
@@ -789,14 +854,13 @@ void TCatalogue::Redo()
     Tell(told, {}, false);
 }
 
-void TCatalogue::RestoreVersion(const TItem& version)
+void TCatalogue::RestoreVersion(const TItem& version, const std::optional<TItem>& left)
 {
-    const std::optional<TItem> now = Stored(version.ID);
-    if (!now)
+    if (!Stored(version.ID))
         throw EChangedSince("The " + Named(version.ID, &version) +
                             " is no longer in the catalogue; nothing was changed.");
     const std::vector<int32_t> places{FDatabase->SlotOf(version.ID)};
-    Tell(Move(TBookChangeKind::Restored, {{version.ID, &*now, &version, places.front(), false}}), places);
+    Tell(Move(TBookChangeKind::Restored, {{version.ID, BookOf(left), &version, places.front()}}), places);
 }
 
 void TCatalogue::BringBack(const TItem& book)

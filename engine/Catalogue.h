@@ -157,30 +157,39 @@ public:
     static constexpr size_t UndoDepth = 100;
 
     // Changes from the history, each a change like any other (kind Restored,
-    // undoable): the book of that ID gets those fields back (it must be in
-    // the catalogue); a removed book comes back with its ID (which must be
+    // undoable): the book of that ID gets those fields and details back (it
+    // must be in the catalogue, still as left, the book as the history's
+    // newest entry of it left it: a book changed by hand since is refused,
+    // naming it); a removed book comes back with its ID (which must be
     // free); every book of a change goes back to how it was before it, each
     // of them still as the change left it (an import taken back).
-    void RestoreVersion(const TItem& version);
+    void RestoreVersion(const TItem& version, const std::optional<TItem>& left);
     void BringBack(const TItem& book);
     void TakeBack(const TBookChange& change);
 
-    // Appends every change that reached the file to the history beside the
-    // database file, naming program, at the time now gives (milliseconds
-    // since 1970 UTC; the system clock when empty). A history that cannot be
-    // written does not undo the change: problem hears of it, and of one that
-    // cannot be written (TTextFile::SideFileProblem) at once, before any change.
+    // Keeps every change in the history beside the database file, naming
+    // program, at the time now gives (milliseconds since 1970 UTC; the system
+    // clock when empty). Each entry is appended ahead of its change's save
+    // and taken out again where the save fails, so that after a kill at any
+    // moment the history holds exactly the changes the files hold (see
+    // engine/History.h: an entry whose save never came is passed over when
+    // read and taken out before the next). A history that cannot be written
+    // does not stop the change: problem hears of it once the change is saved,
+    // and of one that cannot be written (TTextFile::SideFileProblem) at once,
+    // before any change.
     void EnableHistory(const std::string& program, std::function<int64_t()> now = {},
                        std::function<void(const std::string&)> problem = {});
+    // The history's size limit (THistory::DefaultSizeLimit unless set).
+    void SetHistorySizeLimit(size_t bytes);
 
     // The end of the run: the values given (the main window's place) and
     // CurrentIndex to the settings in one save, then the database file.
     void SaveAtEnd(std::vector<TValue> values = {});
 
     // A store kept beside the database file that follows the changes of
-    // books (the due dates). Each saved change is told to the history, then
-    // to the undo, then to the side stores in the order they were added, and
-    // only then by BooksChanged: a window following the signal finds every
+    // books (the due dates). Each saved change (in the history since before
+    // its save) is told to the undo, then to the side stores in the order
+    // they were added, and only then by BooksChanged: a window following the signal finds every
     // side store up to date, whatever was made or connected first. A store
     // is removed (by the key it was added with) before it goes.
     using TSideStore = std::function<void(const TBookChange&)>;
@@ -227,9 +236,16 @@ private:
     void SaveAndTell(TBookChange change, std::vector<int32_t> places);
     // The slot each book of a change stands in, -1 for one not there.
     std::vector<int32_t> SlotsOf(const TBookChange& change) const;
-    // Tells a saved change: to the history, to the undo (places: where each
-    // book stood before it), then by BooksChanged.
+    // Tells a saved change: to the undo (places: where each book stood
+    // before it), to the side stores, then by BooksChanged.
     void Tell(const TBookChange& change, std::vector<int32_t> places, bool undoable = true);
+    // The history's part of a change: its entry appended before the save
+    // (the last entry of a run killed before its save taken out first),
+    // and taken out again where the save failed. SaveAhead: both around
+    // SaveChange.
+    void WriteAhead(const TBookChange& change);
+    void UnwriteAhead();
+    void SaveAhead(const TBookChange& change);
     // Reads the details file and attaches each row to its book (see
     // engine/DetailsFile.h for the journal and the fingerprint); never raises.
     void LoadDetails();
@@ -263,7 +279,6 @@ private:
         const TItem* From = nullptr;
         const TItem* To = nullptr;
         int32_t Slot = -1;
-        bool Checked = true; // false: From need not match what is there
     };
     TBookChange Move(TBookChangeKind kind, std::vector<TMove> moves, const std::vector<int32_t>& fileOrder = {});
 
@@ -284,6 +299,9 @@ private:
     std::string FProgram;
     std::function<int64_t()> FNow;
     std::function<void(const std::string&)> FHistoryProblem;
+    std::string FAhead;        // the entry written ahead of the save under way
+    std::string FAheadProblem; // why it could not be written
+    bool FHistorySettled = false;
 
     // The details file as last read or written: its bytes, and the rows that
     // go with the database file on disk. Dirty: its bytes are not the clean

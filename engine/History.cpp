@@ -1,5 +1,6 @@
 #include "engine/History.h"
 
+#include "engine/Database.h"
 #include "platform/Crc32.h"
 #include "platform/EInOutError.h"
 #include "platform/TextFile.h"
@@ -271,6 +272,13 @@ std::vector<std::string_view> Lines(std::string_view bytes, bool& cutAtEnd)
     return lines;
 }
 
+bool SameBook(const TItem* now, const std::optional<TItem>& book)
+{
+    if (!now || !book)
+        return !now && !book;
+    return now->Fields == book->Fields && now->Details == book->Details;
+}
+
 } // namespace
 
 THistory::THistory(const std::string& databaseFileName)
@@ -354,24 +362,35 @@ void THistory::Append(const THistoryEntry& entry)
     Append(entry.Time, entry.Program, entry.Change);
 }
 
-void THistory::Append(int64_t time, const std::string& program, const TBookChange& change)
+std::string THistory::Append(int64_t time, const std::string& program, const TBookChange& change)
 {
     const std::string line = Encode(time, program, change);
-    // Only the size is needed here; the file is read only when it must be trimmed.
+    // Only the size is needed here; the file is read only when it may have
+    // to be trimmed.
     const int64_t size = TTextFile::SizeOf(FFileName);
     if (size < 0) {
         // No file: a new one, with the database's mode, group and ACL rather
         // than this user's umask, so that all who share the database share
         // its history. Whatever else stands at the name is refused.
         TTextFile::WriteSideFile(FFileName, line, FDatabaseFile);
-        return;
+        FLeftSize = static_cast<int64_t>(line.size());
+        FOldestSize = line.size();
+        return line;
     }
-    if (static_cast<size_t>(size) + line.size() <= FSizeLimit) {
+    const size_t room = FSizeLimit / 4 * 3;
+    const size_t total = static_cast<size_t>(size) + line.size();
+    // While the file is as this object left it, its oldest entry goes only
+    // once the entries after it fill the room.
+    const bool asLeft = size == FLeftSize;
+    if (total <= FSizeLimit || (asLeft && total - FOldestSize < room)) {
         TTextFile::Append(FFileName, line);
-        return;
+        FLeftSize = asLeft ? static_cast<int64_t>(total) : -1;
+        return line;
     }
-    // Keep the newest whole entries that, with the new one, fill three
-    // quarters of the limit; damaged ones go with the trim.
+    // Keep the newest whole entries: each older one while the ones after it
+    // (the new one with them) take less than three quarters of the limit, so
+    // the entry in which the room runs out stays whole, however large.
+    // Damaged ones go with the trim.
     std::string bytes;
     try {
         bytes = TTextFile::ReadAll(FFileName);
@@ -379,28 +398,93 @@ void THistory::Append(int64_t time, const std::string& program, const TBookChang
     }
     bool cut = false; // a cut last line goes with the trim
     const std::vector<std::string_view> lines = Lines(bytes, cut);
-    const size_t room = FSizeLimit / 4 * 3;
     size_t kept = line.size();
     size_t first = lines.size();
-    while (first > 0) {
-        const std::string_view previous = lines[first - 1];
-        if (kept + previous.size() + 2 > room)
-            break;
-        kept += previous.size() + 2;
+    while (first > 0 && kept < room) {
+        kept += lines[first - 1].size() + 2;
         --first;
     }
     std::string content;
     content.reserve(kept);
+    bool damaged = cut;
     for (size_t i = first; i < lines.size(); ++i)
         if (Parse(lines[i], nullptr)) {
             content += lines[i];
             content += "\r\n";
+        } else {
+            damaged = true;
         }
-    content += line;
-    TTextFile::WriteSideFile(FFileName, content, FDatabaseFile);
+    if (first == 0 && !damaged && bytes.size() == static_cast<size_t>(size)) {
+        // Nothing goes: an append, not a rewrite of what stays.
+        TTextFile::Append(FFileName, line);
+        FLeftSize = static_cast<int64_t>(total);
+    } else {
+        content += line;
+        TTextFile::WriteSideFile(FFileName, content, FDatabaseFile);
+        FLeftSize = static_cast<int64_t>(content.size());
+    }
+    const size_t oldest = content.find("\r\n");
+    FOldestSize = oldest == std::string::npos ? line.size() : oldest + 2;
+    return line;
 }
 
-std::vector<THistoryEntry> THistory::ReadAll(std::string* note) const
+THistory::TLookup THistory::In(const TDatabase& database)
+{
+    return [&database](int32_t id) -> const TItem* {
+        const int32_t slot = database.SlotOf(id);
+        if (slot < 0 || database.ItemAt(slot).Deleted)
+            return nullptr;
+        return &database.ItemAt(slot);
+    };
+}
+
+bool THistory::NeverSaved(const TBookChange& change, const TLookup& now)
+{
+    bool asBefore = true;
+    bool asAfter = true;
+    for (const TBookChange::TBook& book : change.Books) {
+        const TItem* item = now(book.ID);
+        asBefore = asBefore && SameBook(item, book.Before);
+        asAfter = asAfter && SameBook(item, book.After);
+    }
+    return asBefore && !asAfter;
+}
+
+bool THistory::DropLastIf(const std::function<bool(std::string_view line)>& drop)
+{
+    if (!TTextFile::Exists(FFileName))
+        return false;
+    const std::string bytes = TTextFile::ReadAll(FFileName);
+    bool cut = false;
+    const std::vector<std::string_view> lines = Lines(bytes, cut);
+    size_t last = lines.size();
+    while (last > 0 && !Parse(lines[last - 1], nullptr))
+        --last;
+    if (last == 0 || !drop(lines[last - 1]))
+        return false;
+    // Whatever follows it (a line cut by the same kill) goes with it.
+    TTextFile::WriteSideFile(FFileName, bytes.substr(0, static_cast<size_t>(lines[last - 1].data() - bytes.data())),
+                             FDatabaseFile);
+    FLeftSize = -1;
+    return true;
+}
+
+bool THistory::SettleLast(const TLookup& now)
+{
+    return DropLastIf([&now](std::string_view line) {
+        THistoryEntry entry;
+        return Parse(line, &entry) && NeverSaved(entry.Change, now);
+    });
+}
+
+void THistory::DropLast(const std::string& line)
+{
+    DropLastIf([&line](std::string_view last) {
+        return line.size() == last.size() + 2 && line.compare(0, last.size(), last) == 0;
+    });
+}
+
+std::vector<THistoryEntry> THistory::ReadAll(std::string* note, const TDatabase* database) const
 {
     std::vector<THistoryEntry> entries;
     if (NothingToRead(FFileName, note))
@@ -428,10 +512,12 @@ std::vector<THistoryEntry> THistory::ReadAll(std::string* note) const
     }
     if (note && damaged > 0)
         *note = DamagedNote(damaged, FFileName);
+    if (database && !entries.empty() && NeverSaved(entries.back().Change, In(*database)))
+        entries.pop_back();
     return entries;
 }
 
-THistory::TLines THistory::ReadLines(std::string* note) const
+THistory::TLines THistory::ReadLines(std::string* note, const TDatabase* database) const
 {
     TLines read;
     if (NothingToRead(FFileName, note))
@@ -457,6 +543,8 @@ THistory::TLines THistory::ReadLines(std::string* note) const
     }
     if (note && damaged > 0)
         *note = DamagedNote(damaged, FFileName);
+    if (database && read.Count() > 0 && NeverSaved(read.Entry(read.Count() - 1).Change, In(*database)))
+        read.FLines.pop_back();
     return read;
 }
 
@@ -470,4 +558,18 @@ THistoryEntry THistory::TLines::Entry(size_t i) const
 bool THistory::TLines::Touches(size_t i, int32_t id) const
 {
     return TouchesBook(Line(i), id);
+}
+
+bool THistory::TLines::LastLeft(int32_t id, std::optional<TItem>& left) const
+{
+    for (size_t i = Count(); i-- > 0;) {
+        if (!Touches(i, id))
+            continue;
+        const THistoryEntry entry = Entry(i);
+        for (const TBookChange::TBook& book : entry.Change.Books)
+            if (book.ID == id)
+                left = book.After;
+        return true;
+    }
+    return false;
 }

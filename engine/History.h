@@ -12,19 +12,33 @@
 // A line cut by a kill or damaged on disk fails its checksum and is passed
 // over; the file is only appended to, so a kill loses at most the entry
 // being written. Past SizeLimit bytes the oldest entries go: the file is
-// rewritten atomically with the newest entries that fill three quarters of
-// it. The caller holds the database's locks, which cover this file too. A
-// folder or a link at the file's name is said in the read's note.
+// rewritten atomically with the newest entries, an entry going only once
+// the entries after it fill three quarters of the limit; so the newest
+// entries stay whole however large (an import of big books can still be
+// taken back after the next edit). The caller holds the database's locks,
+// which cover this file too. A folder or a link at the file's name is said
+// in the read's note.
+//
+// The catalogue appends an entry ahead of the save of its change, so that a
+// kill between the two never leaves a saved change missing from the history.
+// A change whose save never came (a kill, a failed save) leaves its entry
+// last, with its books standing as before it and not as after it
+// (NeverSaved): a read given the database leaves such a last entry out, and
+// the catalogue takes it out of the file before its next entry (SettleLast).
 #pragma once
 
 #include "engine/HistoryEntry.h"
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
+
+class TDatabase;
 
 class THistory {
 public:
@@ -40,11 +54,14 @@ public:
     // append and the trim alike (TTextFile::WriteSideFile), and a file made
     // new takes the database file's mode, group and ACL.
     void Append(const THistoryEntry& entry);
-    // The same for a change not yet in an entry, which is not copied.
-    void Append(int64_t time, const std::string& program, const TBookChange& change);
+    // The same for a change not yet in an entry, which is not copied;
+    // returns the line written.
+    std::string Append(int64_t time, const std::string& program, const TBookChange& change);
     // Every whole entry, oldest first. A missing file is an empty history;
-    // damaged or cut entries are passed over and told in one note.
-    std::vector<THistoryEntry> ReadAll(std::string* note = nullptr) const;
+    // damaged or cut entries are passed over and told in one note. Given the
+    // database (as the catalogue holds it, details attached), a last entry
+    // whose save never came is left out.
+    std::vector<THistoryEntry> ReadAll(std::string* note = nullptr, const TDatabase* database = nullptr) const;
 
     // The entries ReadAll gives, with the same note, each kept as its line
     // and decoded only when asked for: a window lists a full history without
@@ -56,6 +73,9 @@ public:
         THistoryEntry Entry(size_t i) const;
         // Whether entry i changed the book of that ID.
         bool Touches(size_t i, int32_t id) const;
+        // The book of that ID as the newest entry that changed it left it
+        // (nullopt: removed), in left; false where no entry changed it.
+        bool LastLeft(int32_t id, std::optional<TItem>& left) const;
 
     private:
         friend class THistory;
@@ -66,7 +86,22 @@ public:
         std::string FBytes;
         std::vector<std::pair<size_t, size_t>> FLines; // where each line starts in FBytes, and its length
     };
-    TLines ReadLines(std::string* note = nullptr) const;
+    TLines ReadLines(std::string* note = nullptr, const TDatabase* database = nullptr) const;
+
+    // Where a book stands now: the book of that ID, or nullptr for none.
+    using TLookup = std::function<const TItem*(int32_t id)>;
+    static TLookup In(const TDatabase& database);
+    // Whether a change was written ahead of a save that never came: every
+    // book of it stands as before the change (details included) and not
+    // every one as after it. A change that changed nothing is kept.
+    static bool NeverSaved(const TBookChange& change, const TLookup& now);
+    // Takes the last whole entry out of the file where NeverSaved says so
+    // of it; whether it did. Raises EInOutError when the file cannot be
+    // rewritten.
+    bool SettleLast(const TLookup& now);
+    // Takes the last entry out where it is exactly line (Encode's): an entry
+    // written ahead of a save that failed. Raises EInOutError.
+    void DropLast(const std::string& line);
 
     // Why the history could not be written now, in a sentence for the user,
     // or "": what stands at its name, or a file this user may not write.
@@ -82,7 +117,17 @@ public:
     static bool Decode(std::string_view line, THistoryEntry& entry);
 
 private:
+    // Rewrites the file without its last whole entry where drop says so of
+    // it; whether it did.
+    bool DropLastIf(const std::function<bool(std::string_view line)>& drop);
+
     std::string FDatabaseFile;
     std::string FFileName;
     size_t FSizeLimit = DefaultSizeLimit;
+    // The file's size as this object last left it (-1: not known), and the
+    // size its oldest entry takes: while the file is as left, no trim is
+    // needed before the entries after that one fill the room, so an entry
+    // kept past the limit does not make every append read the file.
+    int64_t FLeftSize = -1;
+    size_t FOldestSize = 0;
 };

@@ -88,6 +88,61 @@ TEST_F(HistoryFormTest, AnImportIsOneChangeTakenBackAsAWhole)
     EXPECT_FALSE(history.isVisible());
 }
 
+// Details travel through the history: after a restart the window lists a
+// details change field by field, Restore gives a book its details back and
+// Bring back a removed book with its details; a book edited by hand between
+// runs refuses Restore, naming it, and nothing is written.
+TEST_F(HistoryFormTest, DetailsComeBackAndABookEditedByHandRefusesRestore)
+{
+    WriteFiles({Book(10, "Walden", "Thoreau", "Ticknor"), Book(20, "Emma", "Austen", "Murray"),
+                Book(30, "Dracula", "Stoker", "Constable")});
+    ASSERT_TRUE(Start());
+    TDetails rated;
+    rated.Set("rating", "3");
+    rated.Set("series", "Classics");
+    TDetails rerated = rated;
+    rerated.Set("rating", "5");
+    Catalogue().SetDetails(10, rated);
+    Catalogue().SetDetails(10, rerated);
+    Catalogue().SetDetails(30, rated);
+    Catalogue().Remove(30);
+    Catalogue().Update(Book(20, "Emma (2nd ed.)", "Austen", "Murray"));
+    Stop();
+    std::string bytes = DatabaseText();
+    bytes.replace(bytes.find("Emma (2nd ed.)"), 14, "Emma by hand");
+    Folder.WriteFile("books.orbl", bytes);
+    ASSERT_TRUE(Start());
+    const auto details = [this](int32_t id) {
+        return Catalogue().Database().ItemAt(Catalogue().Database().SlotOf(id)).Details;
+    };
+    TfrmHistory& history = Open();
+    ASSERT_EQ(Whats(history), (QStringList{"Edit", "Remove", "Edit details", "Edit details", "Edit details"}));
+    history.SelectChange(3);
+    const QAbstractItemModel* fields = history.lstFields->model();
+    ASSERT_EQ(fields->rowCount(), 1);
+    EXPECT_EQ((QStringList{fields->index(0, 0).data().toString(), fields->index(0, 1).data().toString(),
+                           fields->index(0, 2).data().toString()}),
+              (QStringList{"Rating", "3", "5"}));
+    history.btnRestore->click();
+    EXPECT_EQ(details(10), rated);
+
+    history.SelectChange(2); // the removal, below the restore
+    ASSERT_TRUE(history.btnBringBack->isEnabled());
+    history.btnBringBack->click();
+    ASSERT_TRUE(Catalogue().Database().ItemExists(30));
+    EXPECT_EQ(details(30), rated);
+    EXPECT_NE(Folder.ReadFile("books.orbl.details").find("Classics"), std::string::npos);
+
+    history.SelectChange(2); // Emma's edit
+    ASSERT_TRUE(history.btnRestore->isEnabled());
+    const std::string before = DatabaseText();
+    Platform.Messages.Clear();
+    history.btnRestore->click();
+    EXPECT_EQ(Platform.Messages.Texts(),
+              QStringList{"The book 20 (\"Emma by hand\") was changed since; nothing was changed."});
+    EXPECT_EQ(DatabaseText(), before);
+}
+
 // Filtered to the book shown, a step lists that book's changes from the
 // lines read when the window opened; the file is read again only when it
 // changed: by this run's change, or by another program's append.
@@ -115,10 +170,16 @@ TEST_F(HistoryFormTest, ShownBookFilterReadsTheFileOnlyWhenItChanged)
     EXPECT_EQ(history.ListedCount(), 2);
     EXPECT_EQ(history.ReadCount(), 2);
 
-    // Another program appends a change of Walden's.
+    // Another program saves a change of Walden's and appends it (an entry
+    // the database does not hold would not be listed).
     TBookChange other{TBookChangeKind::Updated,
                       {{10, Book(10, "Walden (3rd ed.)", "Thoreau", "Ticknor"), Book(10, "Walden", "T.", "T.")}}};
     THistory(Catalogue().Database().FileName()).Append(0, "volumnia-csv", other);
+    std::string bytes = DatabaseText();
+    const std::string was = "Walden (3rd ed.)\r\nThoreau\r\nTicknor";
+    bytes.replace(bytes.find(was), was.size(), "Walden\r\nT.\r\nT.");
+    Folder.WriteFile("books.orbl", bytes);
+    Catalogue().Reload();
     show(20);
     show(10);
     EXPECT_EQ(history.ListedCount(), 3);

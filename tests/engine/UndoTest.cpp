@@ -8,6 +8,7 @@
 #include "engine/History.h"
 #include "platform/EInOutError.h"
 #include "tests/engine/EngineFixture.h"
+#include "tests/support/FailingWriteStep.h"
 
 #include <functional>
 
@@ -99,7 +100,8 @@ TEST_F(UndoTest, UndoGivesBackTheFileBeforeAndRedoTheFileAfter)
              c.AddNumbered(books, TCatalogue::TCounter::Required);
          },
          "Import (2 books)"},
-        {"version restored", [](TCatalogue& c) { c.RestoreVersion(Item(6, "Old title")); }, "Restore"},
+        {"version restored", [](TCatalogue& c) { c.RestoreVersion(Item(6, "Old title"), c.Database().ItemAt(5)); },
+         "Restore"},
         {"removed book brought back", [](TCatalogue& c) { c.BringBack(Item(9, "Gone", "", "x")); }, "Restore"},
         {"details set",
          [](TCatalogue& c) {
@@ -365,6 +367,75 @@ TEST_F(UndoTest, PastTheSizeLimitTheOldestEntriesGo)
     EXPECT_EQ(entries.back().Time, 40);
     for (size_t i = 1; i < entries.size(); ++i)
         EXPECT_EQ(entries[i].Time, entries[i - 1].Time + 1);
+}
+
+// An entry goes to the history ahead of its change's save. One whose save
+// never came (a kill between the two) is passed over when read with the
+// database and taken out of the file by the next run's first change; one
+// whose book was changed by hand after its save stays; a save that fails
+// takes its entry out at once.
+TEST_F(UndoTest, AnEntryWhoseSaveNeverCameIsPassedOverAndTakenOut)
+{
+    TCatalogue& catalogue = Open();
+    catalogue.Update(Item(1, "Saved"));
+    TItem unsaved = catalogue.Database().ItemAt(0);
+    unsaved.Details.Set("rating", "2"); // its details count too
+    THistory("books.orbl")
+        .Append(2, "Volumnia", {TBookChangeKind::Updated, {{1, catalogue.Database().ItemAt(0), unsaved}}});
+    EXPECT_EQ(History().size(), 2u);
+    EXPECT_EQ(THistory("books.orbl").ReadAll(nullptr, &catalogue.Database()).size(), 1u);
+    EXPECT_EQ(THistory("books.orbl").ReadLines(nullptr, &catalogue.Database()).Count(), 1u);
+
+    Open(false).Update(Item(2, "Next run"));
+    std::vector<THistoryEntry> entries = History();
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_EQ(entries[0].Change.Books[0].After->Fields[0], "Saved");
+    EXPECT_EQ(entries[1].Change.Books[0].After->Fields[0], "Next run");
+
+    std::string bytes = DatabaseBytes();
+    bytes.replace(bytes.find("Next run"), 8, "By hand!");
+    WriteDatabase(bytes);
+    Open(false).Update(Item(3, "Third run"));
+    EXPECT_EQ(History().size(), 3u);
+
+    const std::string before = DatabaseBytes();
+    const std::string history = Folder.ReadFile("books.orbl.history");
+    {
+        // The entry goes down whole, the database file, longer, does not.
+        const std::string title(2000, 'x');
+        const TBookChange change{TBookChangeKind::Updated, {{4, Catalogue->Database().ItemAt(3), Item(4, title)}}};
+        const size_t line = THistory::Encode(1765000000000, "Volumnia", change).size();
+        ASSERT_GT(DatabaseBytes().size() + title.size() - 7, line);
+        TFailingWriteStep full(int64_t(line + 1), true);
+        EXPECT_THROW(Catalogue->Update(Item(4, title)), EInOutError);
+    }
+    EXPECT_EQ(DatabaseBytes(), before);
+    EXPECT_EQ(Folder.ReadFile("books.orbl.history"), history);
+}
+
+// The trim drops an entry only once the entries after it fill three quarters
+// of the limit, so an entry larger than the whole limit (a big import) stays
+// whole, to be taken back, until then.
+TEST_F(UndoTest, AnEntryLargerThanTheLimitStaysUntilNewerOnesFillTheRoom)
+{
+    THistory history("books.orbl");
+    history.SetSizeLimit(4000);
+    const THistoryEntry big{
+        1, "volumnia-csv", {TBookChangeKind::Imported, {{9, std::nullopt, Item(9, std::string(6000, 'b'))}}}};
+    history.Append(big);
+    THistoryEntry edit{2, "Volumnia", {TBookChangeKind::Updated, {{1, Item(1, "x"), Item(1, std::string(200, 'y'))}}}};
+    const size_t size = THistory::Encode(edit).size();
+    size_t after = 0; // the size of the edits after the import
+    for (int i = 0; i < 12; ++i) {
+        SCOPED_TRACE(i);
+        history.Append(edit);
+        after += size;
+        const std::vector<THistoryEntry> entries = history.ReadAll();
+        EXPECT_EQ(entries.front().Change.Kind == TBookChangeKind::Imported, after < 3000);
+        if (after >= 3000) {
+            EXPECT_LE(Folder.ReadFile("books.orbl.history").size(), 4000u);
+        }
+    }
 }
 
 // Neither the append nor the trim writes through a symbolic link at the

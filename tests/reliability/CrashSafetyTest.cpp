@@ -6,6 +6,7 @@
  * kill may leave is the one temporary "<file>.saving". The next save in the
  * parent must succeed and leave nothing but the data file behind.
  */
+#include "engine/History.h"
 #include "engine/ORBL.h"
 #include "tests/reliability/ModelRun.h"
 #include "tests/reliability/StoreFolder.h"
@@ -257,7 +258,8 @@ TEST_F(CrashSafety, HardLinkedDatabaseFileIsWholeAfterAKillAtAnyMoment)
 // a hard-linked database: each time the database holds the books it held or
 // those and the five, CurrentIndex is never below the highest ID, no ID is
 // held twice, the next import takes over the killed one's locks, and the
-// database's second name keeps the content it had from the start.
+// database's second name keeps the content it had from the start, and the
+// history holds exactly the imports the database holds.
 TEST_F(CrashSafety, ImportsKilledAtAnyMomentLeaveTheOldOrTheNewDatabase)
 {
     TTempWorkingFolder folder;
@@ -300,6 +302,14 @@ TEST_F(CrashSafety, ImportsKilledAtAnyMomentLeaveTheOldOrTheNewDatabase)
         EXPECT_GE(settings.ReadInteger("CurrentIndex"), ids.empty() ? 0 : ids.back());
         EXPECT_TRUE(database.Count() == before || database.Count() == before + 5)
             << database.Count() << " books after " << before;
+        // The history holds exactly the imports the database holds, the
+        // newest one's books among them.
+        const std::vector<THistoryEntry> imports = THistory("books.orbl").ReadAll(nullptr, &database);
+        EXPECT_EQ(imports.size() * 5, static_cast<size_t>(database.Count() - 900));
+        if (!imports.empty()) {
+            for (const TBookChange::TBook& book : imports.back().Change.Books)
+                EXPECT_TRUE(database.ItemExists(book.ID));
+        }
         return database.Count();
     };
 

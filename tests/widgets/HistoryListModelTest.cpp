@@ -1,8 +1,10 @@
 // The History window's lists: the changes chosen from the history's lines,
-// each decoded when a cell asks for it, and the books of one change.
+// each decoded when a cell asks for it, the books of one change, and what it
+// did to one book, field by field.
 #include "engine/History.h"
 #include "tests/support/TempWorkingFolder.h"
 #include "widgets/ChangeBooksModel.h"
+#include "widgets/ChangeFieldsModel.h"
 #include "widgets/HistoryListModel.h"
 
 #include <QDateTime>
@@ -68,6 +70,75 @@ TEST(HistoryListModel, ListsTheChosenEntriesInTheirOrderWithTheirBooks)
     EXPECT_EQ(books.index(4, TChangeBooksModel::After).data().toString(), "(none)");
     books.SetChange(nullptr);
     EXPECT_EQ(books.rowCount(), 0);
+}
+
+// Each field the change gave another value, with the field table's caption,
+// in its order: file fields (Windows-1252), details (UTF-8, a choice by its
+// shown name), a key the table does not know; read back from a history line.
+TEST(HistoryListModel, ListsWhatAChangeDidToABookFieldByField)
+{
+    TItem before = Titled(7, "Mort");
+    before.Fields[1] = "Pratchett";
+    before.Details.Set("rating", "3");
+    before.Details.Set("series", "Discworld");
+    before.Details.Set("shelf_colour", "red");
+    TItem after = before;
+    after.Fields[0] = "M\xF6rt";
+    after.Fields[7] = "2026-12-08";
+    after.Details.Set("rating", "4");
+    after.Details.Set("status", "read");
+    after.Details.Set("title_own", "\xD0\x9C\xD0\xBE\xD1\x80\xD1\x82");
+    after.Details.Remove("shelf_colour");
+    using TRows = std::vector<std::vector<QString>>;
+    const struct {
+        const char* What;
+        std::optional<TItem> Before;
+        std::optional<TItem> After;
+        TRows Rows;
+    } cases[] = {
+        {"edited",
+         before,
+         after,
+         {{"Title", "Mort", "M\u00F6rt"},
+          {"Date loaned", "", "2026-12-08"},
+          {"Title in its own letters", "", "\u041C\u043E\u0440\u0442"},
+          {"Reading status", "", "Read"},
+          {"Rating", "3", "4"},
+          {"shelf_colour", "red", ""}}},
+        {"added",
+         std::nullopt,
+         before,
+         {{"Title", "", "Mort"},
+          {"Author", "", "Pratchett"},
+          {"Series", "", "Discworld"},
+          {"Rating", "", "3"},
+          {"shelf_colour", "", "red"}}},
+        {"removed",
+         before,
+         std::nullopt,
+         {{"Title", "Mort", ""},
+          {"Author", "Pratchett", ""},
+          {"Series", "Discworld", ""},
+          {"Rating", "3", ""},
+          {"shelf_colour", "red", ""}}},
+        {"unchanged", before, before, {}},
+    };
+    for (const auto& test : cases) {
+        SCOPED_TRACE(test.What);
+        TTempWorkingFolder folder;
+        THistory history("books.orbl");
+        history.Append({1, "Volumnia", {TBookChangeKind::Updated, {{7, test.Before, test.After}}}});
+        THistoryListModel list;
+        list.SetEntries(history.ReadLines(), {0});
+        TChangeFieldsModel fields;
+        fields.SetBook(&list.Entry(0).Change.Books.at(0));
+        TRows shown;
+        for (int r = 0; r < fields.rowCount(); ++r)
+            shown.push_back({fields.index(r, TChangeFieldsModel::Field).data().toString(),
+                             fields.index(r, TChangeFieldsModel::Before).data().toString(),
+                             fields.index(r, TChangeFieldsModel::After).data().toString()});
+        EXPECT_EQ(shown, test.Rows);
+    }
 }
 
 } // namespace
