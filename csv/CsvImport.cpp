@@ -6,6 +6,7 @@
 #include "csv/CsvSubstitution.h"
 #include "csv/ECsvRefusal.h"
 #include "engine/DueDates.h"
+#include "engine/FieldTable.h"
 #include "platform/Cp1252.h"
 #include "platform/LoanDate.h"
 #include "platform/WorkingFolderLock.h"
@@ -197,7 +198,7 @@ TPlan PlanRows(const std::vector<TCsvRecord>& records, const TCsvColumns& column
             loanDate = Cp1252::FromQString(LoanDate::Write(options.Today));
             row.DatedToday = true;
         }
-        // The due date of a loan, kept beside the database; one that does not
+        // The due date of a loan, a detail of its book; one that does not
         // read as a date, or a book that is not lent, gets none.
         for (const int column : columns.DueColumns()) {
             const QString due = cell(column).trimmed();
@@ -268,36 +269,14 @@ int NumberRows(std::vector<TRow>& rows, TCsvCatalogue& catalogue)
     return passedOver;
 }
 
-// The due dates the file gave, beside the database once the books are in it;
-// a file that cannot be written is a note, as the books are in. Whether they
-// were saved.
-bool SaveDueDates(TCsvCatalogue& catalogue, const std::vector<TRow>& rows, std::ostream& report)
-{
-    std::vector<std::pair<TItem, QDate>> dues;
-    for (const TRow& row : rows)
-        if (row.Due.isValid())
-            dues.emplace_back(row.Item, row.Due);
-    if (dues.empty())
-        return true;
-    TDueDates dueDates(catalogue.Catalogue(), [] { return QDate::currentDate(); });
-    try {
-        dueDates.SetDues(dues);
-    } catch (const std::exception& error) {
-        report << "Note: the books are added, but their due dates could not be saved: "
-               << TCsvCatalogue::Utf8(error.what()) << "\n";
-        return false;
-    }
-    if (const std::string note = dueDates.TakeNote(); !note.empty())
-        report << "Note: " << TCsvCatalogue::Utf8(note) << "\n";
-    return true;
-}
-
 // The counter reaches the settings file before the books reach the database:
 // a failure after it leaves a gap in the numbers, never a number used twice.
-// Whether the due dates were saved with them.
-bool Save(TCsvCatalogue& catalogue, const std::vector<TRow>& rows, int32_t currentIndex, std::ostream& report)
+// A loan's due date is a detail of its book, saved with it in the one change;
+// a loan the file gives none takes the loan period (TDueDates).
+void Save(TCsvCatalogue& catalogue, const std::vector<TRow>& rows, int32_t currentIndex, std::ostream& report)
 {
     TCatalogue& books = catalogue.Catalogue();
+    TDueDates dueDates(books, [] { return QDate::currentDate(); });
     // A safety copy that cannot be written does not stop the import; the
     // user hears of it with the summary.
     books.EnableStartOfRunBackup(
@@ -310,8 +289,11 @@ bool Save(TCsvCatalogue& catalogue, const std::vector<TRow>& rows, int32_t curre
     });
     std::vector<TItem> items;
     items.reserve(rows.size());
-    for (const TRow& row : rows)
+    for (const TRow& row : rows) {
         items.push_back(row.Item);
+        if (row.Due.isValid())
+            items.back().Details.Set(FieldTable::DueKey, row.Due.toString(Qt::ISODate).toStdString());
+    }
     try {
         books.AddNumbered(items, TCatalogue::TCounter::Required);
     } catch (const TCatalogue::ECounterNotWritten& error) {
@@ -322,7 +304,8 @@ bool Save(TCsvCatalogue& catalogue, const std::vector<TRow>& rows, int32_t curre
                           TCsvCatalogue::Utf8(error.what()) + "; nothing imported (CurrentIndex stays at " +
                           std::to_string(currentIndex) + ", so no book number is given out twice)");
     }
-    return SaveDueDates(catalogue, rows, report);
+    if (const std::string note = dueDates.TakeNote(); !note.empty())
+        report << "Note: " << TCsvCatalogue::Utf8(note) << "\n";
 }
 
 } // namespace
@@ -366,14 +349,13 @@ void TCsvImport::Run(const TCsvImportOptions& options, std::ostream& report)
                           ", more than " + std::to_string(TDatabase::MaxItems) + "; nothing imported");
     const int passedOver = NumberRows(rows, catalogue);
 
-    bool duesSaved = true;
     if (options.DryRun) {
         report << "Dry run: nothing is written.\n";
         for (const TRow& row : rows)
             report << "line " << row.Line << ": ID " << row.Item.ID << ": " << TCsvCatalogue::Utf8(row.Item.Fields[0])
                    << "\n";
     } else if (!rows.empty()) {
-        duesSaved = Save(catalogue, rows, rows.back().Item.ID, report);
+        Save(catalogue, rows, rows.back().Item.ID, report);
     }
     report << (options.DryRun ? "Would add " : "Added ") << rows.size() << (rows.size() == 1 ? " book" : " books");
     if (rows.size() == 1)
@@ -397,9 +379,9 @@ void TCsvImport::Run(const TCsvImportOptions& options, std::ostream& report)
     if (!plan.Blanked.empty())
         report << "Line breaks became blanks in " << Listed(plan.Blanked, "; ") << ".\n";
     const auto dated = std::count_if(rows.begin(), rows.end(), [](const TRow& row) { return row.Due.isValid(); });
-    if (dated > 0 && duesSaved)
+    if (dated > 0)
         report << (options.DryRun ? "Would keep " : "Kept ") << dated << (dated == 1 ? " due date" : " due dates")
-               << " beside the database file.\n";
+               << " with the books.\n";
     if (!plan.DueLeftOut.empty())
         report << "Due dates of books not lent, or not read as a date, were left out: line "
                << Listed(plan.DueLeftOut, ", ") << ".\n";

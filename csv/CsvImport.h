@@ -11,8 +11,9 @@
 // time. A book with a loaner but no loan date is lent from the day of the
 // import. Fields written with a leading apostrophe against spreadsheets'
 // formulas get their own text back (TCsvFormulas).
-// A lent book's due date ("Due Date") goes beside the database as Volumnia
-// keeps it (TDueDates), once the books are saved.
+// A lent book's due date ("Due Date") becomes its detail "due", saved with
+// the books in the import's one change; a loan without one takes the loan
+// period, as a loan made in Volumnia does (TDueDates).
 #pragma once
 
 #include "csv/CsvInput.h"

@@ -442,13 +442,16 @@ QString TfrmLoans::HistoryText() const
         return QStringLiteral("returned ") + LocaleTexts::ShortDate(QDateTime::fromMSecsSinceEpoch(loan.Ended).date());
     };
     // A loan still out has the due date kept for it; a returned one the due
-    // date it had when it came back.
+    // date it had when it came back (in the history, or the old due dates file).
     const auto due = [this, &now](const TLoanRecord& loan) {
         std::optional<QDate> date;
         if (loan.Open) {
             const auto found =
                 std::find_if(now.begin(), now.end(), [&loan](const TItem& item) { return item.ID == loan.ID; });
             date = found == now.end() ? std::nullopt : Dues.Due(*found);
+        } else if (const QDate kept = QDate::fromString(QString::fromStdString(loan.Due), Qt::ISODate);
+                   kept.isValid()) {
+            date = kept;
         } else {
             date = Dues.ReturnedDue(loan.ID, loan.Loaner, loan.Date);
         }

@@ -17,6 +17,15 @@
 #include <limits>
 #include <utility>
 
+namespace {
+
+const TItem* BookOf(const std::optional<TItem>& book)
+{
+    return book ? &*book : nullptr;
+}
+
+} // namespace
+
 TCatalogue::TCatalogue() = default;
 
 TCatalogue::TCatalogue(std::unique_ptr<TRFileSystem> settings, std::unique_ptr<TDatabase> database)
@@ -98,6 +107,8 @@ int32_t TCatalogue::Add(const TItem& book)
     }
     TItem item = book;
     item.ID = id;
+    PrepareRules();
+    ShapeDetails(nullptr, item);
     FCurrentIndex = id;
     FDatabase->AddItem(item);
     // Only a help: where the settings cannot be written the book is still
@@ -121,8 +132,16 @@ int32_t TCatalogue::Add(const TItem& book)
     return id;
 }
 
-void TCatalogue::AddNumbered(const std::vector<TItem>& books, TCounter counter, TBookChangeKind kind)
+void TCatalogue::AddNumbered(const std::vector<TItem>& given, TCounter counter, TBookChangeKind kind)
 {
+    PrepareRules();
+    std::vector<TItem> shaped;
+    if (!FRules.empty()) {
+        shaped = given;
+        for (TItem& book : shaped)
+            ShapeDetails(nullptr, book);
+    }
+    const std::vector<TItem>& books = FRules.empty() ? given : shaped;
     size_t added = 0;
     const auto takeBack = [&] {
         for (size_t i = 0; i < added; ++i)
@@ -170,11 +189,18 @@ void TCatalogue::AddNumbered(const std::vector<TItem>& books, TCounter counter, 
 
 void TCatalogue::ChangeOne(TBookChangeKind kind, int32_t id, const std::function<void()>& change)
 {
+    PrepareRules();
     TBookChange told;
     told.Kind = kind;
     told.Books.push_back({id, Stored(id), std::nullopt});
     const int32_t slot = FDatabase->SlotOf(id);
     change();
+    if (const int32_t now = FDatabase->SlotOf(id); now >= 0 && !FRules.empty()) {
+        TItem item = FDatabase->ItemAt(now);
+        ShapeDetails(BookOf(told.Books.front().Before), item);
+        if (!(item.Details == FDatabase->ItemAt(now).Details))
+            FDatabase->SetDetails(now, std::move(item.Details));
+    }
     told.Books.front().After = Stored(id);
     SaveAhead(told);
     Tell(told, {slot});
@@ -313,11 +339,6 @@ bool SameBook(const TItem* a, const TItem* b)
     return a->Fields == b->Fields && a->Details == b->Details;
 }
 
-const TItem* BookOf(const std::optional<TItem>& book)
-{
-    return book ? &*book : nullptr;
-}
-
 std::string Named(int32_t id, const TItem* book)
 {
     std::string name = "book " + std::to_string(id);
@@ -340,6 +361,7 @@ void TCatalogue::ReplaceWhere(const std::string& alias, const std::string& oldVa
 {
     TBookChange change;
     change.Kind = TBookChangeKind::ReplacedWhere;
+    PrepareRules();
     std::vector<int32_t> places;
     change.Books = Matching(*FDatabase, alias, oldValue, places);
     FDatabase->ReplaceFieldValue(alias, oldValue, newValue);
@@ -350,6 +372,7 @@ void TCatalogue::ReplaceWhere(const std::string& alias, const std::string& oldVa
                 continue;
             TItem item = FDatabase->ItemAt(slot);
             DropOwnLettersOf(*book.Before, item);
+            ShapeDetails(BookOf(book.Before), item);
             if (!(item.Details == FDatabase->ItemAt(slot).Details))
                 FDatabase->SetDetails(slot, std::move(item.Details));
         }
@@ -429,7 +452,7 @@ std::string TCatalogue::DetailsBytes() const
         if (!item.Deleted && !item.Details.Empty())
             books.emplace_back(item.ID, &item);
     }
-    std::string bytes = DetailsFile::Header();
+    std::string bytes = DetailsFile::Header(FDueMoved);
     if (books.empty() && FStray.empty())
         return bytes;
     std::sort(books.begin(), books.end());
@@ -500,6 +523,7 @@ void TCatalogue::LoadDetails()
     FStray.clear();
     FDetailsDirty = false;
     FDetailsKeepAside = false;
+    FDueMoved = false;
     FDetailsBlocked = false;
     FDetailsBytes = DetailsFile::Header();
     FDetailsClean = FDetailsBytes;
@@ -537,7 +561,8 @@ void TCatalogue::LoadDetails()
     std::vector<TDetailsRow>& rows = DetailsFile::RowsFor(content, FDatabase->FileHash());
     // The clean form of the rows read: the file itself where it has no
     // journal and no damage (only their rows matter, for the next journal).
-    FDetailsClean = content.HasJournal || content.Damaged > 0 ? DetailsFile::Format(rows) : bytes;
+    FDueMoved = content.DueMoved;
+    FDetailsClean = content.HasJournal || content.Damaged > 0 ? DetailsFile::Format(rows, FDueMoved) : bytes;
     for (TDetailsRow& row : rows) {
         const int32_t slot = FDatabase->SlotOf(row.ID);
         if (slot >= 0 && !FDatabase->ItemAt(slot).Deleted &&
@@ -609,6 +634,45 @@ void TCatalogue::AddSideStore(const void* key, TSideStore follow)
 void TCatalogue::RemoveSideStore(const void* key)
 {
     std::erase_if(FSideStores, [key](const auto& store) { return store.first == key; });
+}
+
+void TCatalogue::AddDetailsRule(TDetailsRule* rule)
+{
+    FRules.push_back(rule);
+}
+
+void TCatalogue::RemoveDetailsRule(TDetailsRule* rule)
+{
+    std::erase(FRules, rule);
+}
+
+void TCatalogue::PrepareRules()
+{
+    const std::vector<TDetailsRule*> rules = FRules;
+    for (TDetailsRule* rule : rules)
+        rule->Prepare();
+}
+
+void TCatalogue::ShapeDetails(const TItem* before, TItem& after)
+{
+    for (TDetailsRule* rule : FRules)
+        rule->Shape(before, after);
+}
+
+void TCatalogue::MoveDueDates(const std::vector<std::pair<int32_t, std::string>>& dues)
+{
+    // Details that cannot be saved take none: every change would be refused.
+    if (FDetailsBlocked)
+        return;
+    for (const auto& [id, due] : dues) {
+        const int32_t slot = FDatabase->SlotOf(id);
+        if (slot < 0 || FDatabase->ItemAt(slot).Details.Has(FieldTable::DueKey))
+            continue;
+        TDetails details = FDatabase->ItemAt(slot).Details;
+        details.Set(FieldTable::DueKey, due);
+        FDatabase->SetDetails(slot, std::move(details));
+    }
+    FDueMoved = true;
 }
 
 void TCatalogue::EnableHistory(const std::string& program, std::function<int64_t()> now,

@@ -196,6 +196,32 @@ public:
     void AddSideStore(const void* key, TSideStore follow);
     void RemoveSideStore(const void* key);
 
+    // A rule over the details a change leaves (the due dates: a new loan gets
+    // its due date, an ended loan loses it). Before a change reads its books
+    // every rule is prepared; then, before the save, each rule shapes the
+    // details of every book the change adds or alters (before: the book as it
+    // was, nullptr for a new one), so what a rule adds is part of the same
+    // save, undo step and history entry. Undo, redo and the History window's
+    // changes give books back as they were and ask no rule. Added and removed
+    // like the side stores.
+    class TDetailsRule {
+    public:
+        virtual ~TDetailsRule() = default;
+        virtual void Prepare() {}
+        virtual void Shape(const TItem* before, TItem& after) = 0;
+    };
+    void AddDetailsRule(TDetailsRule* rule);
+    void RemoveDetailsRule(TDetailsRule* rule);
+
+    // Due dates kept by earlier runs in "<database>.due" (engine/DueDates)
+    // move into the details once: DueDatesMoved says whether the details file
+    // says they did. MoveDueDates gives each book of dues its due date
+    // (yyyy-MM-dd) where it has none and marks the details file; both reach
+    // the file with the next save, as no change of books of their own; not
+    // while the details file cannot be saved.
+    bool DueDatesMoved() const { return FDueMoved; }
+    void MoveDueDates(const std::vector<std::pair<int32_t, std::string>>& dues);
+
 signals:
     void BooksChanged(const TBookChange& change);
     // The books were sorted: the same books in another order.
@@ -264,6 +290,11 @@ private:
     std::vector<TStep> FUndo;
     std::vector<TStep> FRedo;
     std::vector<std::pair<const void*, TSideStore>> FSideStores;
+    std::vector<TDetailsRule*> FRules;
+    void PrepareRules();
+    // Lets every rule shape after (as memory holds it) against before.
+    void ShapeDetails(const TItem* before, TItem& after);
+    bool FDueMoved = false;
     std::unique_ptr<THistory> FHistory;
     std::string FProgram;
     std::function<int64_t()> FNow;

@@ -9,6 +9,7 @@ namespace {
 
 const std::string_view HeaderLine = "Volumnia details";
 const std::string_view JournalMark = "journal";
+const std::string_view DueMovedMark = "due dates moved";
 
 void AddText(std::string& out, std::string_view text)
 {
@@ -151,9 +152,15 @@ std::string Fingerprint(const TItem& book)
     return HexOf(Crc32::Of(text));
 }
 
-std::string Header()
+std::string Header(bool dueMoved)
 {
-    return std::string(HeaderLine) + "\r\n";
+    std::string out(HeaderLine);
+    out += "\r\n";
+    if (dueMoved) {
+        out += DueMovedMark;
+        out += "\r\n";
+    }
+    return out;
 }
 
 void AppendRow(std::string& out, int32_t id, std::string_view fingerprint, const TDetails& details)
@@ -174,22 +181,23 @@ std::string Journaled(const std::string& after, uint32_t hashAfter, uint32_t has
     out = after;
     out += JournalMark;
     out += '\t' + HexOf(hashAfter) + '\t' + HexOf(hashBefore) + "\r\n";
+    // The rows before without the header (a "due dates moved" line after
+    // it is read wherever it stands).
     out.append(before, std::min(before.size(), Header().size()), std::string::npos);
     return out;
 }
 
-std::string Format(const std::vector<TDetailsRow>& rows)
+std::string Format(const std::vector<TDetailsRow>& rows, bool dueMoved)
 {
-    std::string out(HeaderLine);
-    out += "\r\n";
+    std::string out = Header(dueMoved);
     AddRows(out, rows);
     return out;
 }
 
 std::string FormatJournaled(const std::vector<TDetailsRow>& rows, uint32_t hashAfter, uint32_t hashBefore,
-                            const std::vector<TDetailsRow>& rowsBefore)
+                            const std::vector<TDetailsRow>& rowsBefore, bool dueMoved)
 {
-    std::string out = Format(rows);
+    std::string out = Format(rows, dueMoved);
     out += JournalMark;
     out += '\t' + HexOf(hashAfter) + '\t' + HexOf(hashBefore) + "\r\n";
     AddRows(out, rowsBefore);
@@ -222,6 +230,10 @@ TContent Parse(std::string_view bytes)
         }
         if (line.empty())
             continue;
+        if (line == DueMovedMark) {
+            content.DueMoved = true;
+            continue;
+        }
         if (line.substr(0, JournalMark.size() + 1) == std::string(JournalMark) + '\t') {
             const std::vector<std::string_view> parts = Split(line);
             if (!content.HasJournal && parts.size() == 3 && ReadHash(parts[1], content.HashAfter) &&

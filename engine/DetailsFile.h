@@ -17,6 +17,10 @@
 // rows that go with the database file found: the rows before when its bytes
 // hash to <hash before>, the rows after otherwise. So every book has either
 // its old or its new details, and never another book's.
+//
+// A line "due dates moved" after the header says the due dates of the old
+// "<database>.due" (engine/DueDates) were taken into the rows: that file is
+// read no more for the loans, so a due date cleared since stays cleared.
 #pragma once
 
 #include "engine/Details.h"
@@ -46,20 +50,22 @@ struct TContent {
     uint32_t HashAfter = 0;
     uint32_t HashBefore = 0;
     std::vector<TDetailsRow> RowsBefore;
-    size_t Damaged = 0;   // lines passed over
-    bool NotOurs = false; // no header: nothing of it is read
+    size_t Damaged = 0;    // lines passed over
+    bool NotOurs = false;  // no header: nothing of it is read
+    bool DueMoved = false; // the "due dates moved" line
 };
 
 // The file as written: the rows, and with a journal the rows before.
-std::string Format(const std::vector<TDetailsRow>& rows);
-// Format in steps, for a writer that walks its books: the header, then a row.
-std::string Header();
+std::string Format(const std::vector<TDetailsRow>& rows, bool dueMoved = false);
+// Format in steps, for a writer that walks its books: the header (with the
+// "due dates moved" line where they did), then a row.
+std::string Header(bool dueMoved = false);
 void AppendRow(std::string& out, int32_t id, std::string_view fingerprint, const TDetails& details);
 // A clean file (after) with the journal naming the hashes and the rows of
 // another clean file (before).
 std::string Journaled(const std::string& after, uint32_t hashAfter, uint32_t hashBefore, const std::string& before);
 std::string FormatJournaled(const std::vector<TDetailsRow>& rows, uint32_t hashAfter, uint32_t hashBefore,
-                            const std::vector<TDetailsRow>& rowsBefore);
+                            const std::vector<TDetailsRow>& rowsBefore, bool dueMoved = false);
 TContent Parse(std::string_view bytes);
 // The rows that go with a database file whose bytes hash to databaseHash.
 const std::vector<TDetailsRow>& RowsFor(const TContent& content, uint32_t databaseHash);

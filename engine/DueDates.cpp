@@ -2,15 +2,14 @@
 
 #include "engine/Catalogue.h"
 #include "engine/Database.h"
+#include "engine/FieldTable.h"
 #include "platform/Cp1252.h"
-#include "platform/EInOutError.h"
 #include "platform/LoanDate.h"
 #include "platform/TextFile.h"
 #include "settings/RFileSystem.h"
 
 #include <algorithm>
 #include <charconv>
-#include <iterator>
 
 namespace {
 
@@ -64,24 +63,28 @@ bool ReadId(const std::string& text, int32_t& id)
     return error == std::errc() && stop == end && !text.empty() && text[0] != '+';
 }
 
-bool OnLoan(const std::optional<TItem>& book)
-{
-    return book && !book->Fields[7].empty();
-}
-
 } // namespace
 
 TDueDates::TDueDates(TCatalogue& catalogue, std::function<QDate()> today)
     : Catalogue(catalogue), Today(std::move(today))
 {
-    // Told by the catalogue before its BooksChanged, so that the windows
-    // following that signal find a new loan's due date already.
-    Catalogue.AddSideStore(this, [this](const TBookChange& change) { BooksChanged(change); });
+    Catalogue.AddDetailsRule(this);
+    // Told by the catalogue before its BooksChanged, where a change moved a
+    // due date (a loan, a return, a due date set).
+    Catalogue.AddSideStore(this, [this](const TBookChange& change) {
+        const auto dueOf = [](const std::optional<TItem>& book) {
+            return book && !book->Fields[7].empty() ? book->Details.Value(FieldTable::DueKey) : std::string();
+        };
+        if (std::any_of(change.Books.begin(), change.Books.end(),
+                        [&](const TBookChange::TBook& book) { return dueOf(book.Before) != dueOf(book.After); }))
+            emit Changed();
+    });
 }
 
 TDueDates::~TDueDates()
 {
     Catalogue.RemoveSideStore(this);
+    Catalogue.RemoveDetailsRule(this);
 }
 
 int TDueDates::Period() const
@@ -174,154 +177,143 @@ std::optional<QDate> TDueDates::DueFor(const std::string& loanDate, int period, 
     return due.isValid() && due.year() <= LoanDate::LastYear ? std::optional<QDate>(due) : std::nullopt;
 }
 
-bool TDueDates::Follow(TRows& rows, const TBookChange& change, int period, const QDate& today, TReturnedRows* returned)
+namespace {
+
+// Whether two loan dates as stored are the same day: read as the Loans window
+// reads them, or, where either does not read, the same text.
+bool SameDay(const std::string& a, const std::string& b, const QDate& today)
 {
-    bool changed = false;
-    // The row of the loan the change ended goes among the returned ones.
-    const auto endLoan = [&](const TBookChange::TBook& book) {
-        const auto found = rows.find(book.ID);
-        if (found == rows.end())
-            return;
-        if (returned && OnLoan(book.Before) && found->second.Loaner == book.Before->Fields[6] &&
-            found->second.Date == book.Before->Fields[7]) {
-            returned->push_back({book.ID, found->second});
-            if (returned->size() > MaxReturned)
-                returned->erase(returned->begin());
-        }
-        rows.erase(found);
-        changed = true;
-    };
-    for (const TBookChange::TBook& book : change.Books) {
-        if (!OnLoan(book.After)) {
-            endLoan(book);
-            continue;
-        }
-        const TItem& after = *book.After;
-        const bool sameLoan = OnLoan(book.Before) && book.Before->Fields[6] == after.Fields[6] &&
-                              book.Before->Fields[7] == after.Fields[7];
-        if (sameLoan)
-            continue;
-        endLoan(book);
-        // A loan that was returned and comes back (an undo, a book brought
-        // back) keeps the due date it had; another gets its due date from the
-        // period, or none, never the last loan's.
-        std::optional<QDate> due;
-        if (returned) {
-            const auto back = std::find_if(returned->rbegin(), returned->rend(), [&](const TReturned& past) {
-                return past.ID == book.ID && past.Row.Loaner == after.Fields[6] && past.Row.Date == after.Fields[7];
-            });
-            if (back != returned->rend()) {
-                due = back->Row.Due;
-                returned->erase(std::next(back).base());
-                changed = true;
-            }
-        }
-        if (!due)
-            due = DueFor(after.Fields[7], period, today);
-        if (due) {
-            TRow row{after.Fields[6], after.Fields[7], *due};
-            const auto found = rows.find(book.ID);
-            if (found == rows.end() || !(found->second == row)) {
-                rows[book.ID] = row;
-                changed = true;
-            }
-        }
-    }
-    return changed;
+    if (a == b)
+        return true;
+    QDate x;
+    QDate y;
+    return LoanDate::Read(Cp1252::ToQString(a), today, x) && LoanDate::Read(Cp1252::ToQString(b), today, y) && x == y;
 }
 
-const TDueDates::TRows& TDueDates::Loaded() const
+} // namespace
+
+QDate TDueDates::DueOf(const TDetails& details)
 {
+    return QDate::fromString(QString::fromLatin1(details.Value(FieldTable::DueKey)), QLatin1String(DueFormat));
+}
+
+void TDueDates::Shape(const TItem* before, TItem& after, int period, const QDate& today)
+{
+    if (after.Fields[7].empty()) {
+        // The loan ended here. A book that was not lent keeps its details as
+        // they are given (a due date there is shown for no loan).
+        if (before && !before->Fields[7].empty())
+            after.Details.Remove(FieldTable::DueKey);
+        return;
+    }
+    // The same loan, its day unchanged (written another way, or the loaner's
+    // name put right): its due date stays, also one set by hand.
+    if (before && !before->Fields[7].empty() && SameDay(before->Fields[7], after.Fields[7], today))
+        return;
+    // A new loan: a due date the change gives is its own (an import's);
+    // the one the book had belonged to its last loan.
+    const std::string& given = after.Details.Value(FieldTable::DueKey);
+    if (!given.empty() && given != (before ? before->Details.Value(FieldTable::DueKey) : std::string()))
+        return;
+    const std::optional<QDate> due = DueFor(after.Fields[7], period, today);
+    after.Details.Set(FieldTable::DueKey, due ? due->toString(QLatin1String(DueFormat)).toStdString() : std::string());
+}
+
+void TDueDates::Prepare()
+{
+    Loaded();
+    // Read once a change, not once a book of an import.
+    ChangePeriod = Period();
+    ChangeToday = Today();
+}
+
+void TDueDates::Shape(const TItem* before, TItem& after)
+{
+    Shape(before, after, ChangePeriod, ChangeToday);
+}
+
+void TDueDates::Loaded(bool forReturned) const
+{
+    if (!Catalogue.IsOpen())
+        return;
     const std::string& database = Catalogue.Database().FileName();
-    if (IsLoaded && LoadedFor == database)
-        return Rows;
-    IsLoaded = true;
-    LoadedFor = database;
-    Rows.clear();
-    Returned.clear();
-    Held = false;
-    const std::string fileName = FileNameFor(database);
-    if (database.empty() || !TTextFile::Exists(fileName))
-        return Rows;
-    std::string bytes;
-    try {
-        bytes = TTextFile::ReadAll(fileName);
-    } catch (const std::exception& error) {
-        // What it holds is unknown: it stays as it is, and nothing is saved
-        // over it in this run.
-        Held = true;
-        Note = "The due dates file " + fileName + " could not be read (" + error.what() +
-               "); it is left as it is, and the due dates of this run are not saved.";
-        return Rows;
+    // Once its due dates are in the details file the old file is read only
+    // for the loan history's returned loans, and says nothing more.
+    const bool moved = Catalogue.DueDatesMoved();
+    if ((!IsLoaded || LoadedFor != database) && (!moved || forReturned)) {
+        IsLoaded = true;
+        LoadedFor = database;
+        Rows.clear();
+        Returned.clear();
+        Read = false;
+        const std::string fileName = FileNameFor(database);
+        if (database.empty() || !TTextFile::Exists(fileName))
+            return;
+        std::string bytes;
+        try {
+            bytes = TTextFile::ReadAll(fileName);
+        } catch (const std::exception& error) {
+            // What it holds is unknown: it stays as it is, and the next run
+            // reads it again.
+            if (!moved)
+                Note = "The due dates file " + fileName + " could not be read (" + error.what() +
+                       "); it is left as it is, and its due dates are not shown.";
+            return;
+        }
+        std::string note;
+        Rows = Parse(bytes, note, fileName, &Returned);
+        if (!moved)
+            Note = note;
+        Read = true;
     }
-    std::string note;
-    Rows = Parse(bytes, note, fileName, &Returned);
-    if (!note.empty())
-        Note = bytes.empty() ? note : note + KeepAside(fileName, bytes);
-    return Rows;
-}
-
-std::string TDueDates::KeepAside(const std::string& fileName, const std::string& bytes) const
-{
-    // The next save writes only the rows that were read; the file as it was
-    // goes to a name of its own first, never over another file.
-    std::string aside = fileName + ".damaged";
-    for (int n = 2; TTextFile::Exists(aside); ++n)
-        aside = fileName + ".damaged-" + std::to_string(n);
-    try {
-        TTextFile::WriteCopyOf(aside, bytes, fileName);
-        return " The file as it was is kept as " + aside + ".";
-    } catch (const std::exception& error) {
-        Held = true;
-        return " It could not be kept as " + aside + " (" + error.what() +
-               "), so it is left as it is, and the due dates of this run are not saved.";
+    // No old file read: nothing to move, and the details file stays unmarked.
+    if (!Read || moved)
+        return;
+    // The loans the old file holds, still out as they were given and without
+    // a due date of their own, take theirs into the details.
+    const TDatabase& books = Catalogue.Database();
+    std::vector<std::pair<int32_t, std::string>> dues;
+    for (const auto& [id, row] : Rows) {
+        const int32_t slot = books.SlotOf(id);
+        if (slot < 0)
+            continue;
+        const TItem& book = books.ItemAt(slot);
+        if (!book.Fields[7].empty() && book.Fields[6] == row.Loaner && book.Fields[7] == row.Date)
+            dues.emplace_back(id, row.Due.toString(QLatin1String(DueFormat)).toStdString());
     }
+    const_cast<TCatalogue&>(Catalogue).MoveDueDates(dues);
 }
 
 std::optional<QDate> TDueDates::Due(const TItem& book) const
 {
-    if (book.Fields[7].empty() || !Catalogue.IsOpen())
+    if (book.Fields[7].empty())
         return std::nullopt;
-    const TRows& rows = Loaded();
-    const auto found = rows.find(book.ID);
-    if (found == rows.end() || found->second.Loaner != book.Fields[6] || found->second.Date != book.Fields[7])
-        return std::nullopt;
-    return found->second.Due;
+    Loaded();
+    QDate due = DueOf(book.Details);
+    // A copy made before the old file's due dates moved in: the book as stored.
+    if (!due.isValid() && Catalogue.IsOpen()) {
+        const int32_t slot = Catalogue.Database().SlotOf(book.ID);
+        if (slot >= 0 && Catalogue.Database().ItemAt(slot).Fields == book.Fields)
+            due = DueOf(Catalogue.Database().ItemAt(slot).Details);
+    }
+    // Not moved (the details file cannot be saved): the old file's row.
+    if (!due.isValid() && Read && !Catalogue.DueDatesMoved()) {
+        const auto row = Rows.find(book.ID);
+        if (row != Rows.end() && row->second.Loaner == book.Fields[6] && row->second.Date == book.Fields[7])
+            due = row->second.Due;
+    }
+    return due.isValid() ? std::optional<QDate>(due) : std::nullopt;
 }
 
 void TDueDates::SetDue(const TItem& book, std::optional<QDate> due)
 {
-    if (!book.Fields[7].empty())
-        SetDues({{book, due.value_or(QDate())}});
-}
-
-void TDueDates::SetDues(const std::vector<std::pair<TItem, QDate>>& dues)
-{
+    if (book.Fields[7].empty())
+        return;
     Loaded();
-    const TRows before = Rows;
-    for (const auto& [book, due] : dues) {
-        if (book.Fields[7].empty())
-            continue;
-        if (due.isValid())
-            Rows[book.ID] = TRow{book.Fields[6], book.Fields[7], due};
-        else
-            Rows.erase(book.ID);
-    }
-    try {
-        Save();
-    } catch (...) {
-        Rows = before;
-        throw;
-    }
-    emit Changed();
-}
-
-void TDueDates::Save()
-{
-    if (Held)
-        throw EInOutError("The due dates file " + FileNameFor(LoadedFor) +
-                          " could not be read and is left as it is; the due dates are not saved.");
-    TTextFile::WriteSideFile(FileNameFor(LoadedFor), Format(Rows, Returned), LoadedFor);
+    const int32_t slot = Catalogue.Database().SlotOf(book.ID);
+    TDetails details = slot >= 0 ? Catalogue.Database().ItemAt(slot).Details : book.Details;
+    details.Set(FieldTable::DueKey, due ? due->toString(QLatin1String(DueFormat)).toStdString() : std::string());
+    Catalogue.SetDetails(book.ID, details, TBookChangeKind::DueSet);
 }
 
 std::string TDueDates::FileNameFor(const std::string& databaseFileName)
@@ -331,19 +323,24 @@ std::string TDueDates::FileNameFor(const std::string& databaseFileName)
 
 std::optional<QDate> TDueDates::ReturnedDue(int32_t id, const std::string& loaner, const std::string& date) const
 {
-    if (!Catalogue.IsOpen())
-        return std::nullopt;
-    Loaded();
+    Loaded(true);
     const auto found = std::find_if(Returned.rbegin(), Returned.rend(), [&](const TReturned& past) {
         return past.ID == id && past.Row.Loaner == loaner && past.Row.Date == date;
     });
-    return found == Returned.rend() ? std::nullopt : std::optional<QDate>(found->Row.Due);
+    if (found != Returned.rend())
+        return found->Row.Due;
+    // A loan the old file still held as out, returned since.
+    const auto out = Rows.find(id);
+    if (out != Rows.end() && out->second.Loaner == loaner && out->second.Date == date)
+        return out->second.Due;
+    return std::nullopt;
 }
 
 int TDueDates::OverdueCount(const QDate& today) const
 {
     if (!Catalogue.IsOpen() || Catalogue.Database().Empty())
         return 0;
+    Loaded();
     const TDatabase& database = Catalogue.Database();
     int overdue = 0;
     for (int32_t slot = 0; slot < database.Count(); ++slot) {
@@ -355,24 +352,8 @@ int TDueDates::OverdueCount(const QDate& today) const
 
 std::string TDueDates::TakeNote()
 {
-    if (Catalogue.IsOpen())
-        Loaded();
+    Loaded();
     std::string note;
     note.swap(Note);
     return note;
-}
-
-void TDueDates::BooksChanged(const TBookChange& change)
-{
-    Loaded();
-    if (!Follow(Rows, change, Period(), Today(), &Returned))
-        return;
-    // The change of books reached the database file already; a due date that
-    // cannot follow it is kept for this run and said once.
-    try {
-        Save();
-    } catch (const std::exception& error) {
-        Note = std::string("The due dates could not be saved: ") + error.what();
-    }
-    emit Changed();
 }

@@ -1,5 +1,7 @@
 #include "engine/LoanHistory.h"
 
+#include "engine/FieldTable.h"
+
 #include <algorithm>
 #include <iterator>
 #include <map>
@@ -24,12 +26,14 @@ std::vector<TLoanRecord> All(const std::vector<THistoryEntry>& entries, const st
 {
     std::vector<TLoanRecord> loans;
     std::map<int32_t, size_t> open; // book ID to its open loan in loans
-    const auto end = [&](int32_t id, int64_t time) {
-        const auto found = open.find(id);
+    const auto end = [&](const TBookChange::TBook& book, int64_t time) {
+        const auto found = open.find(book.ID);
         if (found == open.end())
             return;
         loans[found->second].Open = false;
         loans[found->second].Ended = time;
+        if (book.Before)
+            loans[found->second].Due = book.Before->Details.Value(FieldTable::DueKey);
         open.erase(found);
     };
     // Loans the history first meets as they end: they began before it reaches.
@@ -37,10 +41,11 @@ std::vector<TLoanRecord> All(const std::vector<THistoryEntry>& entries, const st
     const auto endLoanBefore = [&](const TBookChange::TBook& book, int64_t time) {
         if (open.count(book.ID) == 0 && OnLoan(book.Before)) {
             const TItem& before = *book.Before;
-            earlier.push_back({book.ID, before.Fields[0], before.Fields[6], before.Fields[7], 0, time, false});
+            earlier.push_back({book.ID, before.Fields[0], before.Fields[6], before.Fields[7], 0, time, false,
+                               before.Details.Value(FieldTable::DueKey)});
             return;
         }
-        end(book.ID, time);
+        end(book, time);
     };
     for (const THistoryEntry& entry : entries) {
         for (const TBookChange::TBook& book : entry.Change.Books) {
@@ -60,8 +65,14 @@ std::vector<TLoanRecord> All(const std::vector<THistoryEntry>& entries, const st
             if (!goesOn)
                 endLoanBefore(book, entry.Time);
             open[book.ID] = loans.size();
-            loans.push_back({book.ID, book.After->Fields[0], book.After->Fields[6], book.After->Fields[7],
-                             goesOn ? 0 : entry.Time, 0, true});
+            loans.push_back({book.ID,
+                             book.After->Fields[0],
+                             book.After->Fields[6],
+                             book.After->Fields[7],
+                             goesOn ? 0 : entry.Time,
+                             0,
+                             true,
+                             {}});
         }
     }
     loans.insert(loans.begin(), earlier.begin(), earlier.end());
@@ -83,7 +94,7 @@ std::vector<TLoanRecord> All(const std::vector<THistoryEntry>& entries, const st
     }
     for (const TItem& item : current) {
         if (!item.Fields[7].empty() && open.find(item.ID) == open.end())
-            loans.push_back({item.ID, item.Fields[0], item.Fields[6], item.Fields[7], 0, 0, true});
+            loans.push_back({item.ID, item.Fields[0], item.Fields[6], item.Fields[7], 0, 0, true, {}});
     }
     return loans;
 }

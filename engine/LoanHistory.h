@@ -23,6 +23,7 @@ struct TLoanRecord {
     int64_t Started = 0; // ms UTC of the change that made the loan; 0 when before the history
     int64_t Ended = 0;   // ms UTC of the change that ended it; 0 when open or not known
     bool Open = true;    // the book is still out on this loan
+    std::string Due;     // a returned loan's due date (yyyy-MM-dd) as the change that ended it found it
 };
 
 namespace LoanHistory {

@@ -4,6 +4,8 @@
  * they were, and a failed save that gives no book number out twice.
  */
 #include "csv/CsvCommand.h"
+#include "engine/DetailsFile.h"
+#include "engine/History.h"
 #include "engine/ORBL.h"
 #include "platform/Cp1252.h"
 #include "platform/LoanDate.h"
@@ -22,6 +24,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
 #include <sstream>
 
 #include <fcntl.h>
@@ -62,6 +66,17 @@ TItem Book(int32_t id, std::array<std::string, 8> fields)
     item.ID = id;
     std::copy(fields.begin(), fields.end(), item.Fields.begin());
     return item;
+}
+
+// The due date the details file of the working folder gives book id.
+std::string DueHeld(int32_t id)
+{
+    std::ifstream in("books.orbl.details", std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    for (const TDetailsRow& row : DetailsFile::Parse(bytes).Rows)
+        if (row.ID == id)
+            return row.Details.Value("due");
+    return {};
 }
 
 std::vector<TItem> Held()
@@ -163,8 +178,10 @@ TEST_F(CsvCommand, EveryFormatImportsBackWhole)
         {
             TTempWorkingFolder folder;
             WriteCatalogue(folder, 4, books);
-            // Ann's first loan has a due date, her second none.
-            folder.WriteFile("books.orbl.due", "Volumnia due dates\r\n1\tAnn\t01.02.2026\t2026-02-15\r\n");
+            // Ann's first loan has a due date (a detail of the book), her second none.
+            TDetails due;
+            due.Set("due", "2026-02-15");
+            folder.WriteFile("books.orbl.details", DetailsFile::Format({{1, DetailsFile::Fingerprint(books[0]), due}}));
             const TRun exported = RunCsv({"export", "--format", c.Format});
             ASSERT_EQ(exported.Code, 0) << exported.Err;
             csv = exported.Out;
@@ -190,8 +207,9 @@ TEST_F(CsvCommand, EveryFormatImportsBackWhole)
         for (size_t i = 0; i < books.size(); ++i)
             for (size_t field = 0; field < 8; ++field)
                 EXPECT_EQ(held[i].Fields[field], books[i].Fields[field]) << "book " << i << " field " << field;
-        EXPECT_EQ(empty.ReadFile("books.orbl.due"),
-                  "Volumnia due dates\r\n" + std::to_string(held[0].ID) + "\tAnn\t01.02.2026\t2026-02-15\r\n");
+        EXPECT_EQ(DueHeld(held[0].ID), "2026-02-15");
+        EXPECT_EQ(DueHeld(held[4].ID), "");
+        EXPECT_FALSE(empty.Exists("books.orbl.due"));
     }
 }
 
@@ -221,7 +239,7 @@ TEST_F(CsvCommand, AnArabicLoanDateTravelsThroughEveryFormatAsTheSameDay)
         ASSERT_EQ(imported.Code, 0) << imported.Err;
         ASSERT_EQ(Held().size(), 1u);
         EXPECT_EQ(Held()[0].Fields[7], "8/12/2026");
-        EXPECT_EQ(empty.ReadFile("books.orbl.due"), due);
+        EXPECT_EQ(DueHeld(1), "2026-12-22");
     }
     TTempWorkingFolder folder;
     WriteCatalogue(folder, 0, {});
@@ -235,11 +253,11 @@ TEST_F(CsvCommand, AnArabicLoanDateTravelsThroughEveryFormatAsTheSameDay)
     EXPECT_EQ(Held()[0].Fields[7], "8/12/2026");
     EXPECT_EQ(Held()[1].Fields[7], LoanDate::Write(QDate::currentDate()).toStdString());
     EXPECT_TRUE(Cp1252::CanHold(QString::fromStdString(Held()[1].Fields[7])));
-    EXPECT_EQ(folder.ReadFile("books.orbl.due"), due);
+    EXPECT_EQ(DueHeld(1), "2026-12-22");
 }
 
-// Another program's due dates come in beside the database; one of a book not
-// lent, or that is no date, is left out and said.
+// Another program's due dates come in as the books' details, in the import's
+// one change; one of a book not lent, or that is no date, is left out and said.
 TEST_F(CsvCommand, DueDatesOfAnotherProgramAreKept)
 {
     TTempWorkingFolder folder;
@@ -248,13 +266,20 @@ TEST_F(CsvCommand, DueDatesOfAnotherProgramAreKept)
                                "Y,,,2026-04-01\nZ,Eve,2026-03-01,soon\n");
     const TRun run = RunCsv({"import", "in.csv"});
     ASSERT_EQ(run.Code, 0) << run.Err;
-    EXPECT_NE(run.Out.find("Kept 1 due date beside the database file.\n"
+    EXPECT_NE(run.Out.find("Kept 1 due date with the books.\n"
                            "Due dates of books not lent, or not read as a date, were left out: line 3, 4.\n"),
               std::string::npos)
         << run.Out;
-    EXPECT_EQ(folder.ReadFile("books.orbl.due"), "Volumnia due dates\r\n1\tEve\t2026-03-01\t2026-03-15\r\n");
+    EXPECT_EQ(DueHeld(1), "2026-03-15");
+    EXPECT_EQ(DueHeld(2), "");
+    EXPECT_EQ(DueHeld(3), ""); // lent, the period not set: none
+    EXPECT_FALSE(folder.Exists("books.orbl.due"));
+    const std::vector<THistoryEntry> entries = THistory("books.orbl").ReadAll();
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(entries[0].Change.Books.at(0).After->Details.Value("due"), "2026-03-15");
 
-    // A due dates file that cannot be written: the books are in, the due dates said lost.
+    // A folder at the old due dates file's name: the books are in with their
+    // due dates, as nothing is written there any more.
     TTempWorkingFolder blocked;
     WriteCatalogue(blocked, 0, {});
     blocked.WriteFile("in.csv", "Title,Borrowed By,Date Borrowed,Due Date\nX,Eve,2026-03-01,2026-03-15\n");
@@ -262,8 +287,8 @@ TEST_F(CsvCommand, DueDatesOfAnotherProgramAreKept)
     const TRun failed = RunCsv({"import", "in.csv"});
     ASSERT_EQ(failed.Code, 0) << failed.Err;
     EXPECT_EQ(Held().size(), 1u);
-    EXPECT_NE(failed.Out.find("their due dates could not be saved"), std::string::npos) << failed.Out;
-    EXPECT_EQ(failed.Out.find("Kept"), std::string::npos) << failed.Out;
+    EXPECT_EQ(DueHeld(1), "2026-03-15");
+    EXPECT_NE(failed.Out.find("Kept 1 due date"), std::string::npos) << failed.Out;
 }
 
 TEST_F(CsvCommand, ImportedTextReachesTheDatabaseAsTheEnginesStoreIt)

@@ -314,6 +314,6 @@ TEST_F(LoanBookTest, AnArabicLoanDateIsStoredInDigitsTheDatabaseHoldsAndGetsItsD
         expected[0].Fields[6] = "Ann";
         expected[0].Fields[7] = "8/12/2026";
         EXPECT_EQ(DatabaseText(), DatabaseFile(expected));
-        EXPECT_NE(Folder.ReadFile("books.orbl.due").find("\tAnn\t8/12/2026\t2026-12-22\r\n"), std::string::npos);
+        EXPECT_NE(Folder.ReadFile("books.orbl.details").find("\tdue\t2026-12-22\r\n"), std::string::npos);
     }
 }

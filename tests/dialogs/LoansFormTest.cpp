@@ -6,6 +6,7 @@
 #include "app/MainForm.h"
 #include "dialogs/BookBrowserForm.h"
 #include "dialogs/LoansForm.h"
+#include "engine/History.h"
 #include "dialogs/SearchBooksDialog.h"
 #include "platform/gui/DesktopWindow.h"
 #include "engine/Catalogue.h"
@@ -317,7 +318,8 @@ TEST_F(LoansFormTest, DueDatesOverdueFirstTheNoticeAtStartAndALoanChangedByHand)
     EXPECT_EQ(frmLoans->spnPeriod->value(), 14);
     EXPECT_EQ(Column(TLoanListModel::Due), (QStringList{"6 days overdue", "", "", "due in 15 days", ""}));
 
-    // Another program types another loaner over Emma's loan.
+    // Another program puts right the name of Emma's loaner: the same loan,
+    // the same day, keeps its due date.
     Stop();
     std::vector<TItem> edited = Books;
     edited[1].Fields[6] = "Anna";
@@ -325,9 +327,36 @@ TEST_F(LoansFormTest, DueDatesOverdueFirstTheNoticeAtStartAndALoanChangedByHand)
     Folder.WriteFile("books.orbl", DatabaseFile(edited));
     ASSERT_TRUE(Start());
     QCoreApplication::processEvents();
-    EXPECT_FALSE(frmMain->Ui.lblOverdue->isVisible());
+    EXPECT_EQ(frmMain->Ui.lblOverdue->text(), QStringLiteral("1 overdue"));
     Open();
-    EXPECT_EQ(Column(TLoanListModel::Due), (QStringList{"", "", "", "due in 15 days", ""}));
+    EXPECT_EQ(Column(TLoanListModel::Due), (QStringList{"6 days overdue", "", "", "due in 15 days", ""}));
+}
+
+// A due date set in the window is a change of the book's details: listed in
+// the history as "Due date", and Ctrl+Z gives both files back byte for byte.
+TEST_F(LoansFormTest, ADueDateSetHereIsInTheHistoryAndUndoneWithCtrlZ)
+{
+    StartWith(Books);
+    TfrmLoans& loans = Open();
+    const std::string database = Folder.ReadFile("books.orbl");
+    loans.SelectRow(3); // Zadig
+    loans.edtDue->setText(QStringLiteral("20/03/2004"));
+    loans.btnSetDue->click();
+    EXPECT_EQ(Column(TLoanListModel::Due), (QStringList{"", "", "", "due in 15 days"}));
+    EXPECT_NE(Folder.ReadFile("books.orbl.details").find("due\t2004-03-20"), std::string::npos);
+    const std::vector<THistoryEntry> entries = THistory("books.orbl").ReadAll();
+    ASSERT_FALSE(entries.empty());
+    EXPECT_EQ(entries.back().Change.Kind, TBookChangeKind::DueSet);
+    EXPECT_EQ(entries.back().Change.Books.at(0).After->Details.Value("due"), "2004-03-20");
+
+    QAction* undo = frmMain->Ui.mnuDatabase_Undo; // Ctrl+Z, from any window of the program
+    EXPECT_EQ(undo->text(), QStringLiteral("U&ndo Due date"));
+    EXPECT_EQ(undo->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Z));
+    EXPECT_EQ(undo->shortcutContext(), Qt::ApplicationShortcut);
+    undo->trigger();
+    EXPECT_EQ(Folder.ReadFile("books.orbl"), database);
+    EXPECT_FALSE(Folder.Exists("books.orbl.details"));
+    EXPECT_EQ(Column(TLoanListModel::Due), (QStringList{"", "", "", ""}));
 }
 
 // A long due text was cut mid-word by the column's fixed width: the column
@@ -449,11 +478,11 @@ TEST_F(LoansFormTest, DueBoxKeepsTheCenturyRefusesYearsPast9999AndThePeriodBoxRe
     EXPECT_EQ(loans.edtDue->text(), QStringLiteral("1/2/1900"));
     QTest::keyClick(loans.edtDue, Qt::Key_Return);
     EXPECT_EQ(loans.edtDue->text(), QStringLiteral("1/2/1900"));
-    const std::string due = Folder.ReadFile("books.orbl.due");
-    EXPECT_NE(due.find("\t1900-01-02\r\n"), std::string::npos) << due;
+    const std::string due = Folder.ReadFile("books.orbl.details");
+    EXPECT_NE(due.find("due\t1900-01-02\r\n"), std::string::npos) << due;
 
     type(loans.edtDue, QStringLiteral("1/2/10000"));
-    EXPECT_EQ(Folder.ReadFile("books.orbl.due"), due);
+    EXPECT_EQ(Folder.ReadFile("books.orbl.details"), due);
     EXPECT_EQ(Platform.Messages.Texts().size(), 1);
 
     type(loans.spnPeriod, QStringLiteral("14"));

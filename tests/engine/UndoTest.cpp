@@ -146,6 +146,49 @@ TEST_F(UndoTest, UndoGivesBackTheFileBeforeAndRedoTheFileAfter)
         }
 }
 
+// With the due dates' rule (period 14 days), the due date a change gives or
+// takes is part of that change: one history entry, and one undo gives both
+// files back byte for byte.
+TEST_F(UndoTest, TheDueDateAChangeGivesOrTakesIsUndoneWithIt)
+{
+    const auto lentAgain = [](TCatalogue& c) {
+        TItem book = c.Database().ItemAt(3);
+        book.Fields[7] = "01.03.2026"; // the same day written another way
+        c.Update(book);
+    };
+    const struct {
+        const char* What;
+        std::function<void(TCatalogue&)> Change;
+        int32_t ID;
+        const char* Due;
+        const char* DueBefore; // in the history's Before
+    } cases[] = {
+        {"loan", [](TCatalogue& c) { c.Lend(1, "Bob", "2026-12-08"); }, 1, "2026-12-22", ""},
+        {"return", [](TCatalogue& c) { c.Return(4); }, 4, "", "2026-03-15"},
+        {"loaner renamed", [](TCatalogue& c) { c.ReplaceWhere("Loaner", "Ann", "Anna"); }, 4, "2026-03-15",
+         "2026-03-15"},
+        {"loan day rewritten", lentAgain, 4, "2026-03-15", "2026-03-15"},
+        {"loan on another day", [](TCatalogue& c) { c.Lend(4, "Ann", "2026-04-01"); }, 4, "2026-04-15", "2026-03-15"},
+    };
+    for (const auto& test : cases) {
+        SCOPED_TRACE(test.What);
+        TCatalogue& catalogue = Open(true, true);
+        catalogue.Settings().WriteInteger(TDueDates::PeriodKey, 14);
+        TDueDates dues(catalogue, [] { return QDate(2026, 12, 8); });
+        const std::string before = Files();
+        test.Change(catalogue);
+        const int32_t slot = catalogue.Database().SlotOf(test.ID);
+        EXPECT_EQ(catalogue.Database().ItemAt(slot).Details.Value("due"), test.Due);
+        const std::vector<THistoryEntry> entries = History();
+        ASSERT_EQ(entries.size(), 1u);
+        EXPECT_EQ(entries[0].Change.Books.at(0).Before->Details.Value("due"), test.DueBefore);
+        catalogue.Undo();
+        EXPECT_EQ(Files(), before);
+        Told.clear();
+        Folder.WriteFile("books.orbl.history", "");
+    }
+}
+
 // A book given its details, then edited in the main window and removed, comes
 // back whole with two undos, both files byte for byte, and a new run reads
 // the history of its details.
