@@ -1,6 +1,7 @@
 #include "engine/DetailsFile.h"
 
 #include "platform/Crc32.h"
+#include "platform/TabText.h"
 #include "platform/TextFile.h"
 
 #include <charconv>
@@ -10,66 +11,6 @@ namespace {
 const std::string_view HeaderLine = "Volumnia details";
 const std::string_view JournalMark = "journal";
 const std::string_view DueMovedMark = "due dates moved";
-
-void AddText(std::string& out, std::string_view text)
-{
-    out += '\t';
-    // The runs between escapes go in whole.
-    size_t from = 0;
-    for (size_t i = 0; i < text.size(); ++i) {
-        const char* escape = nullptr;
-        switch (text[i]) {
-        case '\t':
-            escape = "\\t";
-            break;
-        case '\\':
-            escape = "\\\\";
-            break;
-        case '\r':
-            escape = "\\r";
-            break;
-        case '\n':
-            escape = "\\n";
-            break;
-        default:
-            continue;
-        }
-        out.append(text, from, i - from);
-        out += escape;
-        from = i + 1;
-    }
-    out.append(text, from, std::string_view::npos);
-}
-
-bool Unescape(std::string_view text, std::string& out)
-{
-    out.clear();
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '\\') {
-            out += text[i];
-            continue;
-        }
-        if (++i == text.size())
-            return false;
-        switch (text[i]) {
-        case 't':
-            out += '\t';
-            break;
-        case '\\':
-            out += '\\';
-            break;
-        case 'r':
-            out += '\r';
-            break;
-        case 'n':
-            out += '\n';
-            break;
-        default:
-            return false;
-        }
-    }
-    return true;
-}
 
 std::vector<std::string_view> Split(std::string_view line)
 {
@@ -116,7 +57,8 @@ bool ReadRow(std::string_view line, TDetailsRow& row)
     std::string key;
     std::string value;
     for (size_t i = 2; i < parts.size(); i += 2) {
-        if (!Unescape(parts[i], key) || key.empty() || !Unescape(parts[i + 1], value) || row.Details.Has(key))
+        if (!TabText::Unescaped(parts[i], &key) || key.empty() || !TabText::Unescaped(parts[i + 1], &value) ||
+            row.Details.Has(key))
             return false;
         row.Details.Set(key, std::move(value));
     }
@@ -166,10 +108,10 @@ std::string Header(bool dueMoved)
 void AppendRow(std::string& out, int32_t id, std::string_view fingerprint, const TDetails& details)
 {
     out += std::to_string(id);
-    AddText(out, fingerprint);
+    TabText::Append(out, fingerprint);
     for (const auto& [key, value] : details.Values()) {
-        AddText(out, key);
-        AddText(out, value);
+        TabText::Append(out, key);
+        TabText::Append(out, value);
     }
     out += "\r\n";
 }

@@ -3,6 +3,7 @@
 #include "engine/Database.h"
 #include "platform/Crc32.h"
 #include "platform/EInOutError.h"
+#include "platform/TabText.h"
 #include "platform/TextFile.h"
 
 #include <algorithm>
@@ -21,73 +22,6 @@ const char* const Mark = "VH1";
 const char* const DetailsMark = "VH2";
 
 using Crc32::Hex;
-
-// A tab and the text escaped; the runs between escapes go in whole.
-void AddText(std::string& line, const std::string& text)
-{
-    line += '\t';
-    size_t from = 0;
-    for (size_t i = 0; i < text.size(); ++i) {
-        const char* escape = nullptr;
-        switch (text[i]) {
-        case '\t':
-            escape = "\\t";
-            break;
-        case '\\':
-            escape = "\\\\";
-            break;
-        case '\r':
-            escape = "\\r";
-            break;
-        case '\n':
-            escape = "\\n";
-            break;
-        default:
-            continue;
-        }
-        line.append(text, from, i - from);
-        line += escape;
-        from = i + 1;
-    }
-    line.append(text, from, std::string::npos);
-}
-
-// The text unescaped into out, or only checked where out is nullptr.
-bool Unescaped(std::string_view text, std::string* out)
-{
-    if (out)
-        out->clear();
-    size_t from = 0;
-    while (true) {
-        const size_t slash = text.find('\\', from);
-        if (out)
-            out->append(text.substr(from, slash == std::string_view::npos ? std::string_view::npos : slash - from));
-        if (slash == std::string_view::npos)
-            return true;
-        if (slash + 1 == text.size())
-            return false;
-        char c = 0;
-        switch (text[slash + 1]) {
-        case 't':
-            c = '\t';
-            break;
-        case '\\':
-            c = '\\';
-            break;
-        case 'r':
-            c = '\r';
-            break;
-        case 'n':
-            c = '\n';
-            break;
-        default:
-            return false;
-        }
-        if (out)
-            *out += c;
-        from = slash + 2;
-    }
-}
 
 bool Number(std::string_view text, long long& value)
 {
@@ -146,7 +80,7 @@ bool Parse(std::string_view line, THistoryEntry* entry)
     long long when = 0;
     long long books = 0;
     TBookChangeKind changeKind = TBookChangeKind::Updated;
-    if (!Number(time, when) || !Unescaped(program, entry ? &entry->Program : nullptr) ||
+    if (!Number(time, when) || !TabText::Unescaped(program, entry ? &entry->Program : nullptr) ||
         !KindFromName(std::string(kind), changeKind) || !Number(count, books) || books < 0)
         return false;
     if (entry) {
@@ -177,7 +111,7 @@ bool Parse(std::string_view line, THistoryEntry* entry)
             item->ID = book.ID;
             for (std::string& field : item->Fields) {
                 std::string_view text;
-                if (!parts.Next(text) || !Unescaped(text, entry ? &field : nullptr))
+                if (!parts.Next(text) || !TabText::Unescaped(text, entry ? &field : nullptr))
                     return false;
             }
             if (!withDetails)
@@ -190,8 +124,8 @@ bool Parse(std::string_view line, THistoryEntry* entry)
             std::string value;
             for (long long v = 0; v < values; ++v) {
                 std::string_view keyText, valueText;
-                if (!parts.Next(keyText) || !parts.Next(valueText) || !Unescaped(keyText, &key) || key.empty() ||
-                    !Unescaped(valueText, entry ? &value : nullptr))
+                if (!parts.Next(keyText) || !parts.Next(valueText) || !TabText::Unescaped(keyText, &key) ||
+                    key.empty() || !TabText::Unescaped(valueText, entry ? &value : nullptr))
                     return false;
                 if (entry)
                     item->Details.Set(key, value);
@@ -324,7 +258,7 @@ std::string THistory::Encode(int64_t time, const std::string& program, const TBo
     line.reserve(size);
     line = withDetails ? DetailsMark : Mark;
     line += '\t' + std::to_string(time);
-    AddText(line, program);
+    TabText::Append(line, program);
     line += '\t' + KindName(change.Kind);
     line += '\t' + std::to_string(change.Books.size());
     for (const TBookChange::TBook& book : change.Books) {
@@ -335,13 +269,13 @@ std::string THistory::Encode(int64_t time, const std::string& program, const TBo
             if (!*item)
                 continue;
             for (const std::string& field : (*item)->Fields)
-                AddText(line, field);
+                TabText::Append(line, field);
             if (!withDetails)
                 continue;
             line += '\t' + std::to_string((*item)->Details.Size());
             for (const auto& [key, value] : (*item)->Details.Values()) {
-                AddText(line, key);
-                AddText(line, value);
+                TabText::Append(line, key);
+                TabText::Append(line, value);
             }
         }
     }

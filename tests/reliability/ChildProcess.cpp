@@ -4,7 +4,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <csignal>
 #include <cstring>
+#include <thread>
 #include <vector>
 
 #include <dirent.h>
@@ -106,4 +108,44 @@ std::vector<std::string> EntriesOf(const std::string& folder)
     }
     std::sort(names.begin(), names.end());
     return names;
+}
+
+std::string KillWhileChanging(const std::function<void(const std::function<void()>& started)>& changes,
+                              std::chrono::microseconds delay)
+{
+    int ready[2];
+    if (pipe(ready) != 0)
+        return "cannot make a pipe";
+    std::fflush(nullptr);
+    const pid_t pid = fork();
+    if (pid < 0)
+        return "cannot fork";
+    if (pid == 0) {
+        close(ready[0]);
+        bool told = false;
+        try {
+            changes([&] {
+                const char go = 1;
+                if (!told && write(ready[1], &go, 1) != 1)
+                    _exit(2);
+                told = true;
+            });
+        } catch (...) {
+            _exit(3);
+        }
+        _exit(4);
+    }
+    close(ready[1]);
+    char go = 0;
+    const bool started = read(ready[0], &go, 1) == 1;
+    close(ready[0]);
+    std::this_thread::sleep_for(delay);
+    ::kill(pid, SIGKILL);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    if (!started)
+        return "the child made no change";
+    if (!WIFSIGNALED(status))
+        return "the child stopped on its own, code " + std::to_string(WEXITSTATUS(status));
+    return {};
 }

@@ -4,6 +4,7 @@
 // through a pipe; the parent's file system and process stay untouched.
 #pragma once
 
+#include <chrono>
 #include <functional>
 #include <string>
 #include <vector>
@@ -24,6 +25,13 @@ TChildResult RunInChild(const std::function<std::string()>& body);
 // nothing done in it reaches the rest of the system. False, with the reason,
 // when the system does not allow it.
 bool EnterPrivateMountNamespace(std::string& why);
+
+// Runs changes in a forked child and kills it with SIGKILL delay after its
+// first change: changes gets a started() to call once that change is saved
+// (later calls do nothing) and must not return. Empty, or what went wrong:
+// the child never started, or ended by itself (with its code).
+std::string KillWhileChanging(const std::function<void(const std::function<void()>& started)>& changes,
+                              std::chrono::microseconds delay);
 
 // Every entry of a folder (files and folders), sorted; hidden ones included.
 std::vector<std::string> EntriesOf(const std::string& folder);

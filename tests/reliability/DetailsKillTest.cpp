@@ -3,6 +3,7 @@
 // new details, never another book's, and leaves no row astray.
 #include "engine/Catalogue.h"
 #include "engine/ORBL.h"
+#include "tests/reliability/ChildProcess.h"
 #include "tests/reliability/ModelRun.h"
 #include "tests/reliability/StoreFolder.h"
 #include "tests/support/TempWorkingFolder.h"
@@ -67,14 +68,8 @@ TEST(DetailsKill, EveryBookHasItsOldOrItsNewDetailsAfterAKillAtAnyMoment)
     int changes = 0;
     for (int kill = 0; kill < kills && !HasFailure(); ++kill) {
         SCOPED_TRACE("kill " + std::to_string(kill));
-        int ready[2];
-        ASSERT_EQ(pipe(ready), 0);
-        std::fflush(nullptr);
-        const pid_t pid = fork();
-        ASSERT_GE(pid, 0);
-        if (pid == 0) {
-            close(ready[0]);
-            try {
+        const std::string killed = KillWhileChanging(
+            [](const std::function<void()>& started) {
                 auto catalogue = Open();
                 // A kill between a removal and its undo left the book out:
                 // it comes back, with its details, as the history would bring it.
@@ -86,7 +81,6 @@ TEST(DetailsKill, EveryBookHasItsOldOrItsNewDetailsAfterAKillAtAnyMoment)
                         book.Details = DetailsFor(book);
                         catalogue->BringBack(book);
                     }
-                bool told = false;
                 for (int step = 0;; ++step) {
                     const int32_t slot = step % catalogue->Database().Count();
                     TItem book = catalogue->Database().ItemAt(slot);
@@ -105,25 +99,11 @@ TEST(DetailsKill, EveryBookHasItsOldOrItsNewDetailsAfterAKillAtAnyMoment)
                         catalogue->ReplaceWhere("Other information (1)", "", "x");
                         catalogue->Undo();
                     }
-                    const char go = 1;
-                    if (!told && write(ready[1], &go, 1) != 1)
-                        _exit(2);
-                    told = true;
+                    started();
                 }
-            } catch (...) {
-                _exit(3);
-            }
-        }
-        close(ready[1]);
-        char go = 0;
-        const bool started = read(ready[0], &go, 1) == 1;
-        close(ready[0]);
-        std::this_thread::sleep_for(std::chrono::microseconds(delay(random)));
-        ::kill(pid, SIGKILL);
-        int status = 0;
-        waitpid(pid, &status, 0);
-        ASSERT_TRUE(started);
-        ASSERT_TRUE(WIFSIGNALED(status)) << "the child stopped on its own, code " << WEXITSTATUS(status);
+            },
+            std::chrono::microseconds(delay(random)));
+        ASSERT_EQ(killed, "");
 
         auto catalogue = Open();
         EXPECT_TRUE(catalogue->StrayDetails().empty()) << catalogue->TakeDetailsNote();

@@ -8,6 +8,7 @@
 #include "engine/History.h"
 #include "engine/ORBL.h"
 #include "tests/reliability/ModelRun.h"
+#include "tests/reliability/ChildProcess.h"
 #include "tests/reliability/StoreFolder.h"
 #include "tests/support/TempWorkingFolder.h"
 
@@ -66,25 +67,17 @@ TEST(HistoryKill, TheHistoryHoldsExactlyTheChangesTheFilesHoldAfterAKillAtAnyMom
     int oldest = 0;
     for (int kill = 0; kill < kills && !HasFailure(); ++kill) {
         SCOPED_TRACE("kill " + std::to_string(kill));
-        int ready[2];
-        ASSERT_EQ(pipe(ready), 0);
-        std::fflush(nullptr);
-        const pid_t pid = fork();
-        ASSERT_GE(pid, 0);
-        if (pid == 0) {
-            close(ready[0]);
-            try {
+        const std::string killed = KillWhileChanging(
+            [&](const std::function<void()>& started) {
                 auto catalogue = Open();
                 catalogue->EnableHistory("Volumnia", {}, [](const std::string&) { _exit(4); });
                 catalogue->SetHistorySizeLimit(1600);
                 // Every other run is killed during its first change, which
                 // settles what the last kill left; the others once one
                 // change is saved, so that the changes go on.
-                const bool killFirst = kill % 2 == 0;
-                const char go = 1;
-                if (killFirst && write(ready[1], &go, 1) != 1)
-                    _exit(2);
-                for (bool told = killFirst;; told = true) {
+                if (kill % 2 == 0)
+                    started();
+                for (;;) {
                     TItem book = catalogue->Database().ItemAt(0);
                     const int next = Counter(book) + 1;
                     if (next % 3 == 0) {
@@ -94,23 +87,11 @@ TEST(HistoryKill, TheHistoryHoldsExactlyTheChangesTheFilesHoldAfterAKillAtAnyMom
                         book.Fields[0] = std::to_string(next);
                         catalogue->Update(book);
                     }
-                    if (!told && write(ready[1], &go, 1) != 1)
-                        _exit(2);
+                    started();
                 }
-            } catch (...) {
-                _exit(3);
-            }
-        }
-        close(ready[1]);
-        char go = 0;
-        const bool started = read(ready[0], &go, 1) == 1;
-        close(ready[0]);
-        std::this_thread::sleep_for(std::chrono::microseconds(delay(random)));
-        ::kill(pid, SIGKILL);
-        int status = 0;
-        waitpid(pid, &status, 0);
-        ASSERT_TRUE(started);
-        ASSERT_TRUE(WIFSIGNALED(status)) << "the child stopped on its own, code " << WEXITSTATUS(status);
+            },
+            std::chrono::microseconds(delay(random)));
+        ASSERT_EQ(killed, "");
         // A rewrite's new file, left by the kill (and removed, so that the
         // next kill is counted alone).
         inTrim += unlink("books.orbl.history.saving") == 0 ? 1 : 0;
