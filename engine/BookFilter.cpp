@@ -110,9 +110,12 @@ std::string TBookFilter::FromTyped(const QString& typed)
     return query;
 }
 
-TBookFilter::TBookFilter(std::string_view query)
+namespace {
+
+// The words of a folded query: runs of bytes between blanks.
+std::vector<std::string> SplitWords(const std::string& folded)
 {
-    const std::string folded = Fold(query);
+    std::vector<std::string> words;
     size_t at = 0;
     while (at < folded.size()) {
         while (at < folded.size() && IsBlank(folded[at]))
@@ -120,12 +123,19 @@ TBookFilter::TBookFilter(std::string_view query)
         size_t end = at;
         while (end < folded.size() && !IsBlank(folded[end]))
             ++end;
-        if (end > at) {
-            Words.push_back(folded.substr(at, end - at));
-            MatchesNone = MatchesNone || Words.back().find(Unheld) != std::string::npos;
-        }
+        if (end > at)
+            words.push_back(folded.substr(at, end - at));
         at = end;
     }
+    return words;
+}
+
+} // namespace
+
+TBookFilter::TBookFilter(std::string_view query) : Words(SplitWords(Fold(query)))
+{
+    for (const std::string& word : Words)
+        MatchesNone = MatchesNone || word.find(Unheld) != std::string::npos;
     TakeDetailWords({});
 }
 
@@ -163,24 +173,6 @@ bool TBookFilter::Matches(const TItem& item) const
 // The details: a separate part of the rule, over the field table's details.
 
 namespace {
-
-// The words of a folded query: runs of bytes between blanks.
-std::vector<std::string> SplitWords(const std::string& folded)
-{
-    std::vector<std::string> words;
-    size_t at = 0;
-    while (at < folded.size()) {
-        while (at < folded.size() && IsBlank(folded[at]))
-            ++at;
-        size_t end = at;
-        while (end < folded.size() && !IsBlank(folded[end]))
-            ++end;
-        if (end > at)
-            words.push_back(folded.substr(at, end - at));
-        at = end;
-    }
-    return words;
-}
 
 // A word's digits, with an ISBN-10's final X, where it is made of digits and
 // hyphens only; empty otherwise.
