@@ -8,6 +8,8 @@
 #include <QWidget>
 #include <QWindow>
 
+#include <cmath>
+
 namespace DesktopWindow {
 
 namespace {
@@ -21,11 +23,24 @@ QRect FrameAt(const QWidget& window, const QPoint& topLeft)
     return QRect(topLeft, window.frameGeometry().size());
 }
 
+// A screen's available area in the window's pixels. At a fractional scale
+// (1.5) a frame's size is rounded down to whole pixels and its device
+// position either way, so a frame placed flush with the bottom or right edge
+// could end a device pixel past it: the area keeps a pixel's margin there.
+QRect AvailableArea(const QScreen& screen)
+{
+    QRect area = screen.availableGeometry();
+    const qreal ratio = screen.devicePixelRatio();
+    if (ratio != std::floor(ratio))
+        area.adjust(0, 0, -1, -1);
+    return area;
+}
+
 std::vector<QRect> AvailableAreas()
 {
     std::vector<QRect> areas;
     for (const QScreen* screen : QGuiApplication::screens())
-        areas.push_back(screen->availableGeometry());
+        areas.push_back(AvailableArea(*screen));
     return areas;
 }
 
@@ -51,7 +66,7 @@ void CentreOnScreen(QWidget& window)
         return;
     // Before the window is framed the frame is as large as the window.
     const QRect frame = window.frameGeometry();
-    const QRect area = screen->availableGeometry();
+    const QRect area = AvailableArea(*screen);
     const QPoint centred(area.x() + (area.width() - frame.width()) / 2,
                          area.y() + (area.height() - frame.height()) / 2);
     MoveFrameTo(window, WindowPlacement::OnScreen(QRect(centred, frame.size()), {area}));
