@@ -79,8 +79,10 @@ bool PlainNumber(std::string_view text, std::string& value)
     while (!fraction.empty() && fraction.back() == '0')
         fraction.remove_suffix(1);
     value = std::string(whole);
-    if (!fraction.empty())
-        value += "." + std::string(fraction);
+    if (!fraction.empty()) {
+        value += '.';
+        value.append(fraction);
+    }
     return true;
 }
 
