@@ -502,8 +502,11 @@ void TfrmBookBrowser::ColumnClick(const std::string& key, bool shown)
                             : std::find(DetailColumns.begin(), DetailColumns.end(), detail) != DetailColumns.end())
             columns.push_back(detail);
     std::string keys;
-    for (const TField* column : columns)
-        keys += (keys.empty() ? "" : ",") + std::string(column->Key);
+    for (const TField* column : columns) {
+        if (!keys.empty())
+            keys += ',';
+        keys += column->Key;
+    }
     // Kept first: a choice the settings file refused is not shown.
     Catalogue.Settings().WriteString(ColumnsKey, keys);
     DetailColumns = std::move(columns);
