@@ -9,6 +9,7 @@
 #include <QCollator>
 #include <QDateTime>
 #include <QLocale>
+#include <QTimeZone>
 
 #include <algorithm>
 #include <cmath>
@@ -41,28 +42,29 @@ std::string Utf8(std::string_view cp1252)
 
 const char* const NoValue = "(none)";
 
-// The rows' labels ordered as the locale collates them, ignoring case.
-class TLabelOrder {
-public:
-    TLabelOrder() { Collator.setCaseSensitivity(Qt::CaseInsensitive); }
-    bool Less(const std::string& a, const std::string& b) const
-    {
-        return Collator.compare(QString::fromStdString(a), QString::fromStdString(b)) < 0;
-    }
-
-private:
-    QCollator Collator{QLocale()};
-};
-
-// The most books first, equals by their labels.
+// The most books first, equals by their labels as the locale collates them,
+// ignoring case.
 void ByCountThenLabel(std::vector<TStatTable::TRow>& rows)
 {
-    const TLabelOrder order;
-    std::stable_sort(rows.begin(), rows.end(), [&order](const TStatTable::TRow& a, const TStatTable::TRow& b) {
-        if (a.Values[0] != b.Values[0])
-            return a.Values[0] > b.Values[0];
-        return order.Less(a.Label, b.Label);
+    QCollator collator{QLocale()};
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    std::vector<QCollatorSortKey> keys;
+    keys.reserve(rows.size());
+    for (const TStatTable::TRow& row : rows)
+        keys.push_back(collator.sortKey(QString::fromStdString(row.Label)));
+    std::vector<size_t> order(rows.size());
+    for (size_t i = 0; i < order.size(); ++i)
+        order[i] = i;
+    std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
+        if (rows[a].Values[0] != rows[b].Values[0])
+            return rows[a].Values[0] > rows[b].Values[0];
+        return keys[a].compare(keys[b]) < 0;
     });
+    std::vector<TStatTable::TRow> sorted;
+    sorted.reserve(rows.size());
+    for (const size_t index : order)
+        sorted.push_back(std::move(rows[index]));
+    rows = std::move(sorted);
 }
 
 // Rows gathered under keys of the source's text, each counting the books
@@ -175,26 +177,33 @@ TStatTable ByValue(const TField& field, const std::vector<TItem>& books)
     return table;
 }
 
-int YearOf(int64_t time)
+// The local day of a time of the history. The system's zone is asked once:
+// the C library's local time looks at the zone's file again for every time.
+QDate LocalDay(int64_t time)
 {
-    return QDateTime::fromMSecsSinceEpoch(time).date().year();
+    static const QTimeZone zone = QTimeZone::systemTimeZone();
+    return QDateTime::fromMSecsSinceEpoch(time, zone).date();
 }
 
+// The loan dates read, each text once: many loans share a day.
+using TReadDates = std::unordered_map<std::string, QDate>;
+
 // The day a loan began: its loan date as stored, or the change that made it.
-QDate StartOf(const TLoanRecord& loan, const QDate& today)
+QDate StartOf(const TLoanRecord& loan, const QDate& today, TReadDates& read)
 {
-    QDate date;
-    if (LoanDate::Read(Cp1252::ToQString(loan.Date), today, date))
-        return date;
-    return loan.Started != 0 ? QDateTime::fromMSecsSinceEpoch(loan.Started).date() : QDate();
+    auto [found, added] = read.try_emplace(loan.Date);
+    if (added && !LoanDate::Read(Cp1252::ToQString(loan.Date), today, found->second))
+        found->second = QDate();
+    if (found->second.isValid())
+        return found->second;
+    return loan.Started != 0 ? LocalDay(loan.Started) : QDate();
 }
 
 // The days a loan was out, or -1 where its start or end is not known.
-int DaysOut(const TLoanRecord& loan, const QDate& today)
+int DaysOut(const TLoanRecord& loan, const QDate& today, TReadDates& read)
 {
-    const QDate start = StartOf(loan, today);
-    const QDate end =
-        loan.Open ? today : (loan.Ended != 0 ? QDateTime::fromMSecsSinceEpoch(loan.Ended).date() : QDate());
+    const QDate start = StartOf(loan, today, read);
+    const QDate end = loan.Open ? today : (loan.Ended != 0 ? LocalDay(loan.Ended) : QDate());
     if (!start.isValid() || !end.isValid() || start > end)
         return -1;
     return static_cast<int>(start.daysTo(end));
@@ -263,7 +272,7 @@ TStatTable AddedAndRemoved(const std::vector<THistoryEntry>& history, const std:
     };
     std::unordered_map<int32_t, TSeen> seen;
     for (const THistoryEntry& entry : history) {
-        const int year = YearOf(entry.Time);
+        const int year = LocalDay(entry.Time).year();
         for (const TBookChange::TBook& book : entry.Change.Books) {
             const auto [found, first] = seen.try_emplace(book.ID);
             if (first)
@@ -327,6 +336,7 @@ TStatTable Borrowers(const std::vector<THistoryEntry>& history, const std::vecto
     TLoanSummary total;
     int64_t totalDays = 0;
     std::set<int32_t> lent;
+    TReadDates read;
     for (const TLoanRecord& loan : loans) {
         TBorrower& borrower = borrowers[loan.Loaner];
         ++borrower.Loans;
@@ -344,7 +354,7 @@ TStatTable Borrowers(const std::vector<THistoryEntry>& history, const std::vecto
                     ++total.Overdue;
                 }
         }
-        if (const int days = DaysOut(loan, today); days >= 0) {
+        if (const int days = DaysOut(loan, today, read); days >= 0) {
             ++borrower.Timed;
             borrower.Days += days;
             borrower.Longest = std::max(borrower.Longest, days);
