@@ -275,8 +275,14 @@ TStatTable AddedAndRemoved(const std::vector<THistoryEntry>& history, const std:
         const int year = LocalDay(entry.Time).year();
         for (const TBookChange::TBook& book : entry.Change.Books) {
             const auto [found, first] = seen.try_emplace(book.ID);
+            // A book an undo, a redo or Bring back puts in place was added
+            // by an earlier change: if the history does not hold that one,
+            // it was added before the history reaches.
+            const bool comesBack = entry.Change.Kind == TBookChangeKind::Undone ||
+                                   entry.Change.Kind == TBookChangeKind::Redone ||
+                                   entry.Change.Kind == TBookChangeKind::Restored;
             if (first)
-                found->second.Added = book.Before ? 0 : year;
+                found->second.Added = book.Before || comesBack ? 0 : year;
             found->second.Removed = book.After ? 0 : year;
         }
     }

@@ -77,8 +77,9 @@ TStatTable CountBy(const TField& field, const std::vector<TItem>& books);
 // Books added and removed per calendar year (local time) of the changes in
 // the history: a book counts as added in the year it first appears there,
 // as removed in the year it last went, where it is not in the catalogue now.
-// Books the history first meets already there, or never meets, were added
-// before it reaches ("Before the history", apart and first).
+// Books the history first meets already there or coming back (an undo, a
+// redo, a book brought back), or never meets, were added before it reaches
+// ("Before the history", apart and first).
 TStatTable AddedAndRemoved(const std::vector<THistoryEntry>& history, const std::vector<TItem>& books);
 
 // The due date of a book on loan; the default reads its detail "due".

@@ -314,6 +314,29 @@ TEST(Statistics, FullGeneratedCatalogueWithHistoryCountsAsThePlainLoop)
     EXPECT_EQ(Table(statistics, "Books by rating").Rows[3].Label, "2.5");
 }
 
+TEST(Statistics, BooksAddedAndRemovedPerYearWhereSomeCameBack)
+{
+    using K = TBookChangeKind;
+    TItem one, two, three, four;
+    one.ID = 1, two.ID = 2, three.ID = 3, four.ID = 4;
+    // One added, removed and put back by an undo; two first met coming back;
+    // three added and removed for good; four never in the history.
+    const std::vector<THistoryEntry> history = {
+        Entry(QDate(2021, 6, 1), K::Added, std::nullopt, one),
+        Entry(QDate(2022, 6, 1), K::Removed, one, std::nullopt),
+        Entry(QDate(2022, 6, 2), K::Undone, std::nullopt, one),
+        Entry(QDate(2023, 6, 1), K::Restored, std::nullopt, two),
+        Entry(QDate(2023, 6, 2), K::Added, std::nullopt, three),
+        Entry(QDate(2024, 6, 1), K::Removed, three, std::nullopt),
+    };
+    const TStatTable table = Statistics::AddedAndRemoved(history, {four, one, two});
+    EXPECT_EQ(RowsOf(table), (TRows{{"Before the history", {{2, 0}, {4, 2}}},
+                                    {"2021", {{1, 0}, {1}}},
+                                    {"2023", {{1, 0}, {}}},
+                                    {"2024", {{0, 1}, {}}}}));
+    EXPECT_TRUE(table.Rows.front().Apart);
+}
+
 TEST(Statistics, LoansFromBeforeTheHistoryAndBooksNeverLent)
 {
     QLocale::setDefault(QLocale::c());
