@@ -421,7 +421,11 @@ std::string AsText(const TStatTable& table)
         text += '\t' + column;
     text += '\n';
     for (const TStatTable::TRow& row : table.Rows) {
-        text += row.Label;
+        // A tab or line break in a label would start another cell or row.
+        std::string label = row.Label;
+        std::replace_if(
+            label.begin(), label.end(), [](char c) { return c == '\t' || c == '\r' || c == '\n'; }, ' ');
+        text += label;
         for (const double value : row.Values)
             text += '\t' + Number(value);
         text += '\n';

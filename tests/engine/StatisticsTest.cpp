@@ -363,6 +363,7 @@ TEST(Statistics, LoansFromBeforeTheHistoryAndBooksNeverLent)
     EXPECT_EQ(summary.NeverLent, (std::vector<int32_t>{4}));
     EXPECT_EQ(Statistics::AsText(table), "Borrower\tLoans\tOut now\tOverdue\tAverage days\tLongest days\n"
                                          "Bob\t2\t2\t0\t9\t9\n");
-    TStatTable half{"", "Rating", {"Books", "Days"}, {{"2.5", {1, NAN}, {}, false}, {"3", {2.26, 3}, {}, false}}};
-    EXPECT_EQ(Statistics::AsText(half), "Rating\tBooks\tDays\n2.5\t1\t\n3\t2.3\t3\n");
+    TStatTable half{
+        "", "Rating", {"Books", "Days"}, {{"2.5", {1, NAN}, {}, false}, {"3\tor\n4", {2.26, 3}, {}, false}}};
+    EXPECT_EQ(Statistics::AsText(half), "Rating\tBooks\tDays\n2.5\t1\t\n3 or 4\t2.3\t3\n");
 }
