@@ -27,6 +27,8 @@ TBarChart::TBarChart(QWidget* parent) : QWidget(parent)
 void TBarChart::SetBars(QList<TBar> bars)
 {
     Bars = std::move(bars);
+    const auto apart = std::find_if(Bars.begin(), Bars.end(), [](const TBar& bar) { return bar.Apart; });
+    FirstApart = apart == Bars.begin() || apart == Bars.end() ? -1 : static_cast<int>(apart - Bars.begin());
     FCurrent = Bars.isEmpty() ? -1 : 0;
     setMinimumHeight(sizeHint().height());
     updateGeometry();
@@ -51,12 +53,8 @@ int TBarChart::RowHeight() const
 
 int TBarChart::Top(int row) const
 {
-    int top = Margin + row * RowHeight();
-    // The gap before the first row set apart, and so under every one after it.
-    const auto firstApart = std::find_if(Bars.begin(), Bars.end(), [](const TBar& bar) { return bar.Apart; });
-    if (firstApart != Bars.begin() && firstApart != Bars.end() && row >= firstApart - Bars.begin())
-        top += ApartGap;
-    return top;
+    // The gap before the first row set apart, and so above every one after it.
+    return Margin + row * RowHeight() + (FirstApart >= 0 && row >= FirstApart ? ApartGap : 0);
 }
 
 QRect TBarChart::RowRect(int row) const

@@ -51,4 +51,5 @@ private:
 
     QList<TBar> Bars;
     int FCurrent = -1;
+    int FirstApart = -1; // the first row set apart after others, -1 for none
 };
