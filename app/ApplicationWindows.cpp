@@ -13,6 +13,7 @@
 #include "dialogs/LoansForm.h"
 #include "dialogs/RemoveSeveralDialog.h"
 #include "dialogs/SearchBooksDialog.h"
+#include "dialogs/StatisticsForm.h"
 #include "engine/Catalogue.h"
 #include "engine/Database.h"
 #include "engine/History.h"
@@ -49,6 +50,7 @@ TWindowSlot<TdlgEditSeveral> dlgEditSeveral;
 TWindowSlot<TfrmLoans> frmLoans;
 TWindowSlot<TfrmHistory> frmHistory;
 TWindowSlot<TfrmBookDetails> frmBookDetails;
+TWindowSlot<TfrmStatistics> frmStatistics;
 
 namespace {
 
@@ -152,6 +154,20 @@ TApplicationWindows::TApplicationWindows(std::unique_ptr<TStartupFiles> files) :
         asDialog = nullptr;
         return window;
     });
+    frmStatistics.Arm([this](QDialog*& asDialog) {
+        auto* window = new TfrmStatistics(
+            *FCatalogue, *FRows, *FRun, *FDues,
+            [this] { return THistory(FCatalogue->Database().FileName()).ReadAll(nullptr, &FCatalogue->Database()); },
+            frmMain);
+        // The books of a bar are listed in the browser, shown if hidden.
+        QObject::connect(window, &TfrmStatistics::BrowserWanted, frmMain, [this] {
+            if (!FRun->BrowserShown())
+                frmMain->tbtnListViewClick();
+        });
+        TextFit::FitWindow(window);
+        asDialog = nullptr;
+        return window;
+    });
     // Only where the system lacks the windows' face do captions need more room.
     TextFit::FitWindow(frmMain);
     TextFit::FitWindow(frmBookBrowser);
@@ -246,6 +262,7 @@ TApplicationWindows::~TApplicationWindows()
     // The run ends: windows closed from here on are not closed by the user.
     if (FRun)
         FRun->Ending = true;
+    Destroy(frmStatistics);
     Destroy(frmBookDetails);
     Destroy(frmHistory);
     Destroy(frmLoans);

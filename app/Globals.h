@@ -21,6 +21,7 @@ class TdlgEditSeveral;
 class TfrmLoans;
 class TfrmHistory;
 class TfrmBookDetails;
+class TfrmStatistics;
 
 extern TfrmMain* frmMain;
 extern TfrmBookBrowser* frmBookBrowser;
@@ -38,3 +39,5 @@ extern TWindowSlot<TfrmLoans> frmLoans;
 extern TWindowSlot<TfrmHistory> frmHistory;
 // The Book details window, made on its first use like the Loans window.
 extern TWindowSlot<TfrmBookDetails> frmBookDetails;
+// The Statistics window, made on its first use like the Loans window.
+extern TWindowSlot<TfrmStatistics> frmStatistics;

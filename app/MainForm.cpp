@@ -5,6 +5,7 @@
 #include "dialogs/BookBrowserForm.h"
 #include "dialogs/BookDetailsForm.h"
 #include "dialogs/HistoryForm.h"
+#include "dialogs/StatisticsForm.h"
 #include "dialogs/LoansForm.h"
 #include "engine/Catalogue.h"
 #include "engine/FieldTable.h"
@@ -133,6 +134,7 @@ void TfrmMain::ConnectHandlers()
     connect(Ui.mnuDatabase_Edit, &QAction::triggered, this, &TfrmMain::BringForward);
     connect(Ui.mnuView_History, &QAction::triggered, this, Guarded(this, &TfrmMain::mnuView_HistoryClick));
     connect(Ui.mnuView_BookDetails, &QAction::triggered, this, Guarded(this, &TfrmMain::mnuView_BookDetailsClick));
+    connect(Ui.mnuView_Statistics, &QAction::triggered, this, Guarded(this, &TfrmMain::mnuView_StatisticsClick));
     // A check item toggles itself before its handler runs; the handler decides
     // from the state the user saw, and sets the mark only when it succeeds.
     connect(Ui.mnuView_AlwaysOnTop, &QAction::triggered, this, [this](bool checked) {
@@ -630,6 +632,13 @@ void TfrmMain::mnuView_BookDetailsClick()
     frmBookDetails->show();
     frmBookDetails->raise();
     frmBookDetails->activateWindow();
+}
+
+void TfrmMain::mnuView_StatisticsClick()
+{
+    frmStatistics->show();
+    frmStatistics->raise();
+    frmStatistics->activateWindow();
 }
 
 void TfrmMain::mnuView_AlwaysOnTopClick()

@@ -89,6 +89,7 @@ public:
     void mnuDatabase_UndoClick();
     void mnuView_HistoryClick();
     void mnuView_BookDetailsClick();
+    void mnuView_StatisticsClick();
     void mnuDatabase_RedoClick();
     void mnuDatabase_EditSeveralClick();
     void mnuDatabase_RemoveSeveralClick();

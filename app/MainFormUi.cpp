@@ -150,6 +150,8 @@ void TMainFormUi::Setup(QMainWindow* window)
         MenuItem(view, "mnuView_History", QStringLiteral("&History..."), QKeySequence(Qt::CTRL | Qt::Key_F7));
     mnuView_BookDetails =
         MenuItem(view, "mnuView_BookDetails", QStringLiteral("Book &details..."), QKeySequence(Qt::CTRL | Qt::Key_D));
+    mnuView_Statistics =
+        MenuItem(view, "mnuView_Statistics", QStringLiteral("S&tatistics..."), QKeySequence(Qt::CTRL | Qt::Key_T));
     view->addSeparator();
     mnuView_AlwaysOnTop =
         MenuItem(view, "mnuView_AlwaysOnTop", QStringLiteral("&Always on top"), QKeySequence(Qt::CTRL | Qt::Key_A));

@@ -52,6 +52,7 @@ public:
     QAction* actExitKey = nullptr;
     QAction* mnuView_History = nullptr;
     QAction* mnuView_BookDetails = nullptr;
+    QAction* mnuView_Statistics = nullptr;
     QAction* mnuView_AlwaysOnTop = nullptr;
     QAction* mnuView_RestoreWindows = nullptr;
     QAction* mnuHelp_Contents = nullptr;

@@ -27,6 +27,10 @@ enum class TFieldKind {
     Isbn    // ISBN-10 or ISBN-13, kept as ISBN-13
 };
 
+// How the statistics count books by a field: not at all, by each value it
+// holds (an author, a tag, a choice, a rating), or by the decade of a year.
+enum class TFieldCount { None, ByValue, ByDecade };
+
 struct TFieldChoice {
     const char* Stored; // "to-read"
     const char* Shown;  // "To read"
@@ -50,6 +54,8 @@ struct TField {
     // The detail that orders books sharing a value of this one, where the
     // list is sorted by it ("series" then "series_number": 1, 2, 10).
     const char* ThenBy = "";
+    // Whether the statistics count books by this field, and how.
+    TFieldCount Counted = TFieldCount::None;
 
     bool IsDetail() const { return FileField < 0; }
 };

@@ -12,7 +12,7 @@ demo folder (42 books). What it checks:
   - the items label's text is readable through AT-SPI;
   - a browser moved by the window manager keeps its place after File > Exit;
   - stored places off the screen, and the scales 2 and 1.5, put the main
-    window's, the browser's, the Loans and Book details windows' frames wholly on the
+    window's, the browser's, the Loans, Book details and Statistics windows' frames wholly on the
     screen without changing what is stored;
   - AT-SPI hears the browser as a frame, its grid's columns by their field
     names and a loan mark as words; the keyboard alone sorts the browser.
@@ -25,6 +25,9 @@ demo folder (42 books). What it checks:
     Undo item's name, and the database file comes back byte for byte;
   - a loan past its due date: AT-SPI reads the status bar's notice, its
     whole text as the description, and the Loans list's "6 days overdue".
+  - Ctrl+T opens the Statistics window: AT-SPI reads its table of books per
+    decade (the 1860s with four books), and the keyboard alone chooses that
+    bar, after which the browser lists those four books.
 
 usage: scenario.py VOLUMNIA DEMO_FOLDER
 Exit status 0 when every check holds, 1 otherwise (a desktop that cannot be
@@ -46,6 +49,7 @@ MAIN = "Quenfir Volumnia 2.1"
 BROWSER = "Book browser"
 LOANS = "Loans"
 DETAILS = "Book details"
+STATISTICS = "Statistics"
 # The dialogs the keyboard opens from the main window: keys, caption, and
 # the dialogs opened from that one by a click (the point of a button in it).
 DIALOGS = [
@@ -549,21 +553,51 @@ def overdue_loan(program, folder):
     volumnia.end()
 
 
+def statistics_window(program, folder):
+    """Ctrl+T, then the decades chart chosen in its box by the keyboard:
+    AT-SPI reads the chart's table, and Tab, Down and Enter on the 1860s bar
+    list its four books in the browser."""
+    write_settings(folder, {"MF_X": "300", "MF_Y": "300", "LV_X": "100", "LV_Y": "100", "SortMethod": "ByName"})
+    volumnia = Volumnia(program, folder)
+    main = find_window(MAIN)
+    main.key("ctrl+t")
+    window = find_window(STATISTICS, seconds=30)
+    window.key("alt+h", "Down", "Down")  # books by author, by publisher, by decade
+    try:
+        table = accessible_node(APPLICATIONS, "Books by decade", roles=("table",)).queryTable()
+        labels = [table.getAccessibleAt(r, 0).name for r in range(table.nRows)]
+        counts = dict(zip(labels, [table.getAccessibleAt(r, 1).name for r in range(table.nRows)]))
+        check(counts.get("1860s") == "4" and counts.get("1810s") == "3",
+              "AT-SPI: the table beside the chart reads the books per decade (%s)" % counts)
+        if "1860s" in labels:
+            window.key("Tab", "Home", *(["Down"] * labels.index("1860s")), "Return")
+            grid = accessible_node(APPLICATIONS, "Books").queryTable()
+            rows = wait_for(lambda: grid.nRows == 4, seconds=10)
+            check(rows, "the 1860s bar chosen by the keyboard lists its 4 books in the browser (%d rows)"
+                  % grid.nRows)
+    except DesktopError as error:
+        check(False, "AT-SPI: %s" % error)
+    volumnia.end()
+
+
 def scaled(program, folder):
     """Scales 2 and 1.5 on screens where the installed places would put the
     main window, and kept places the Loans and Book details windows, below
     the screen: every frame lies wholly on it, and the stored places stay."""
     for scale, width, height in (("2", 1920, 1080), ("1.5", 1280, 1024)):
         write_settings(folder, {"MF_X": "300", "MF_Y": "300", "LV_X": "100", "LV_Y": "100",
-                                "LN_X": "100", "LN_Y": "300", "BD_X": "500", "BD_Y": "400"})
+                                "LN_X": "100", "LN_Y": "300", "BD_X": "500", "BD_Y": "400",
+                                "ST_X": "400", "ST_Y": "600"})
         with Desktop(width, height):
             volumnia = Volumnia(program, folder, QT_SCALE_FACTOR=scale)
             main = find_window(MAIN)
-            for caption in (MAIN, BROWSER, LOANS, DETAILS):
+            for caption in (MAIN, BROWSER, LOANS, DETAILS, STATISTICS):
                 if caption == LOANS:
                     main.key("ctrl+F6")
                 if caption == DETAILS:
                     main.key("ctrl+d")
+                if caption == STATISTICS:
+                    main.key("ctrl+t")
                 # The program puts a frame back on the screen once the window
                 # manager has framed the window and moved it where asked, which
                 # a loaded machine may do seconds after the window maps: the
@@ -600,6 +634,12 @@ def main(argv):
             shutil.copy(os.path.join(demo, "books.orbl"), folder)
             undo_remove_several(program, folder)
             overdue_loan(program, folder)
+            # The demo's books again, without the side files the runs before made.
+            shutil.copy(os.path.join(demo, "books.orbl"), folder)
+            for side in (".details", ".history", ".due"):
+                if os.path.exists(os.path.join(folder, "books.orbl" + side)):
+                    os.remove(os.path.join(folder, "books.orbl" + side))
+            statistics_window(program, folder)
         scaled(program, folder)
     except Exception as error:  # noqa: BLE001 - whatever stops the scenario is its failure
         what = str(error) if isinstance(error, DesktopError) else "%s: %s" % (type(error).__name__, error)

@@ -4,9 +4,12 @@ pixman renderer) in a private runtime folder, the program on Qt's own
 wayland platform, run from a copy of the demo folder. A Wayland client can
 neither set nor learn where its windows are, so the runs must leave the
 stored positions alone: three runs in a row leave MF_X, MF_Y, LV_X and LV_Y
-as they were.
+as they were. Then the Statistics window's own test runs on the same
+compositor (given the window test program): no key reaches a program on a
+headless weston, so the test opens it from its menu item, and there the
+window shows, draws whole and stores no place.
 
-usage: wayland.py VOLUMNIA DEMO_FOLDER
+usage: wayland.py VOLUMNIA DEMO_FOLDER [WINDOW_TESTS]
 Exit status 0 when every check holds, 1 otherwise (a compositor that cannot
 be started is a failure too, never a skip).
 """
@@ -129,8 +132,17 @@ def one_run(program, folder, compositor):
         raise WaylandError("Volumnia ended with %d: %s" % (process.returncode, errors[-600:]))
 
 
+def window_test(program, compositor, name):
+    """One test of the window test program on the compositor, run on Qt's wayland platform."""
+    result = subprocess.run([program, "--gtest_filter=" + name], env=compositor.environment(),
+                            capture_output=True, text=True, timeout=60)
+    ran = "[  PASSED  ] 1 test." in result.stdout
+    check(result.returncode == 0 and ran, "%s on weston%s" % (
+        name, "" if result.returncode == 0 and ran else ":\n" + (result.stdout + result.stderr)[-1500:]))
+
+
 def main(argv):
-    if len(argv) != 3:
+    if len(argv) not in (3, 4):
         print(__doc__.strip().split("\n\n")[1], file=sys.stderr)
         return 2
     program, demo = os.path.abspath(argv[1]), argv[2]
@@ -149,6 +161,9 @@ def main(argv):
                 check(all(after[k] == before[k] for k in POSITIONS),
                       "run %d on weston leaves %s as they were (%s)"
                       % (run, "/".join(POSITIONS), "/".join(after[k] for k in POSITIONS)))
+            if len(argv) == 4:
+                window_test(os.path.abspath(argv[3]), compositor,
+                            "StatisticsFormTest.OpensDrawnWholeAndKeepsItsPlaceOnlyWherePlacesAreKnown")
     except Exception as error:  # noqa: BLE001 - whatever stops the test is its failure
         what = str(error) if isinstance(error, WaylandError) else "%s: %s" % (type(error).__name__, error)
         failures.append(what)

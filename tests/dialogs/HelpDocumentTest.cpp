@@ -58,6 +58,7 @@ TEST(HelpDocumentTest, ManualExplainsEveryMessageAndShortcut)
         "No books found.",
         "Found books.",
         "Save or cancel the book being edited in the main window first.",
+        "No book in the catalogue now is counted there.",
         // the database's
         "#101: Supplied field was invalid or alias bad.",
         "#102: File error.",
@@ -117,6 +118,7 @@ TEST(HelpDocumentTest, ManualExplainsEveryMessageAndShortcut)
         "| Ctrl+F3 |",
         "| Ctrl+F6 |",
         "| Ctrl+F |",
+        "| Ctrl+T |",
         "| F8 |",
         "Ctrl+Q",
         "Shift+F10",

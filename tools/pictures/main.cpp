@@ -12,6 +12,7 @@
 #include "app/MainForm.h"
 #include "dialogs/BookBrowserForm.h"
 #include "dialogs/BookDetailsForm.h"
+#include "dialogs/StatisticsForm.h"
 #include "dialogs/HistoryForm.h"
 #include "dialogs/LoanBookDialog.h"
 #include "dialogs/LoansForm.h"
@@ -233,6 +234,12 @@ int main(int argc, char* argv[])
         QCoreApplication::processEvents();
         Save(*frmBookDetails, QStringLiteral("book-details"));
         frmBookDetails->hide();
+        // The Statistics window on the books per decade.
+        frmMain->mnuView_StatisticsClick();
+        frmStatistics->ShowChart(QStringLiteral("Books by decade"));
+        QCoreApplication::processEvents();
+        Save(*frmStatistics, QStringLiteral("statistics"));
+        frmStatistics->hide();
         windows.Run().Ending = true; // the run ends here, as after Exit
     }
     TPlatform::SetModal(nullptr);
