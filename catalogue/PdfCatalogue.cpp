@@ -169,8 +169,12 @@ QByteArray Write(const TCatalogueContent& content)
             writer.newPage();
         painter.save();
         painter.translate(0, -page * pageHeight);
+        // The layout draws a block that starts right at the clip's bottom
+        // edge, the next page's first: clipped out of sight, its text would
+        // still be in the page for a search or a copy. A pixel less keeps
+        // it to its own page.
         QAbstractTextDocumentLayout::PaintContext context;
-        context.clip = QRectF(0, page * pageHeight, paper.width(), pageHeight);
+        context.clip = QRectF(0, page * pageHeight, paper.width(), pageHeight - 1);
         painter.setClipRect(context.clip);
         document.documentLayout()->draw(&painter, context);
         painter.restore();

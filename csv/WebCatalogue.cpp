@@ -21,15 +21,21 @@ h2 { font-size: 1.2em; margin: 1em 0 .4em; }
 .counts { margin: 0 0 1em; color: #444; }
 .find { display: flex; flex-wrap: wrap; gap: .5em; align-items: center; }
 .find input { font: inherit; padding: .3em .5em; min-width: 0; flex: 1 1 12em; max-width: 30em; }
-table { border-collapse: collapse; width: 100%; }
+/* A fixed layout: the find hides and shows rows without measuring every cell. */
+table { border-collapse: collapse; width: 100%; table-layout: fixed; }
+thead th:nth-child(1) { width: 32%; }
+thead th:nth-child(2) { width: 20%; }
 th, td { text-align: left; vertical-align: top; padding: .4em .5em; border-bottom: 1px solid #ccc;
          overflow-wrap: anywhere; }
 thead th { border-bottom: 2px solid #444; }
 tbody th { font-weight: 600; }
-dl { margin: 0; display: grid; grid-template-columns: max-content 1fr; gap: 0 .8em; }
+dl { margin: 0; display: grid; grid-template-columns: 11em 1fr; gap: 0 .8em; }
 dt { color: #555; }
 dd { margin: 0; white-space: pre-line; }
 tr[hidden], [hidden] { display: none !important; }
+/* Cells out of sight are laid out when scrolled to: a find that shows a
+   thousand rows again lays out a screenful. */
+tbody th, tbody td { content-visibility: auto; contain-intrinsic-size: auto 1.5em; }
 .lent th::after { content: " (lent)"; font-weight: normal; color: #8a4b00; }
 @media (max-width: 40em) {
   body { padding: .6em; }
@@ -45,6 +51,7 @@ tr[hidden], [hidden] { display: none !important; }
   .find, #none { display: none !important; }
   thead { display: table-header-group; }
   tr { break-inside: avoid; }
+  tbody th, tbody td { content-visibility: visible; }
 }
 )css";
 
