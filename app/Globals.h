@@ -21,6 +21,7 @@ class TdlgEditSeveral;
 class TfrmLoans;
 class TfrmHistory;
 class TfrmBookDetails;
+class TdlgCatalogue;
 
 extern TfrmMain* frmMain;
 extern TfrmBookBrowser* frmBookBrowser;
@@ -38,3 +39,5 @@ extern TWindowSlot<TfrmLoans> frmLoans;
 extern TWindowSlot<TfrmHistory> frmHistory;
 // The Book details window, made on its first use like the Loans window.
 extern TWindowSlot<TfrmBookDetails> frmBookDetails;
+// The catalogue to hand out (web page, PDF), made on its first use.
+extern TWindowSlot<TdlgCatalogue> dlgCatalogue;
