@@ -55,6 +55,8 @@ int DetailWidth(const TField& field)
         return 80;
     case TFieldKind::Isbn:
         return 100;
+    case TFieldKind::Image:
+        return 40;
     case TFieldKind::Text:
     case TFieldKind::Tags:
         break;

@@ -37,13 +37,17 @@ constexpr int BoxWidth = Width - BoxLeft - 8;
 constexpr int RowHeight = 26;
 constexpr int StrayHeight = 92;
 
-// The details this window edits: every detail of the field table but the
-// due date, which belongs to a loan and is set in the Loans window.
+// The details this window edits in boxes: every detail of the field table
+// but the due date, which belongs to a loan and is set in the Loans window,
+// and the pictures, which are no text.
 std::vector<const TField*> EditedFields()
 {
     std::vector<const TField*> fields = FieldTable::Details();
     fields.erase(std::remove_if(fields.begin(), fields.end(),
-                                [](const TField* field) { return std::strcmp(field->Key, FieldTable::DueKey) == 0; }),
+                                [](const TField* field) {
+                                    return std::strcmp(field->Key, FieldTable::DueKey) == 0 ||
+                                           field->Kind == TFieldKind::Image;
+                                }),
                  fields.end());
     return fields;
 }
