@@ -60,3 +60,28 @@ TEST(CoverImage, AKeptCoverIsReadAtItsBoxsSizeAndWhatIsNoPictureAsNone)
 }
 
 } // namespace
+
+namespace {
+
+// A list's covers: each file read once, when first shown; a database of
+// another name forgets them.
+TEST(CoverImage, ThumbnailsAreReadOnceWhenFirstShown)
+{
+    TTempWorkingFolder folder;
+    folder.WriteFile("books.orbl", "");
+    QImage image(300, 450, QImage::Format_RGB32);
+    image.fill(Qt::darkGreen);
+    const std::string value = Covers::Store("books.orbl", 2, CoverImage::Jpeg(image));
+    TCoverThumbnails thumbnails(QSize(36, 46));
+    thumbnails.SetDatabase("books.orbl");
+    EXPECT_TRUE(thumbnails.Thumbnail("").isNull());
+    EXPECT_EQ(thumbnails.Reads(), 0);
+    EXPECT_EQ(thumbnails.Thumbnail(value).size(), QSize(30, 46));
+    thumbnails.Thumbnail(value);
+    EXPECT_EQ(thumbnails.Reads(), 1);
+    thumbnails.SetDatabase("other.orbl");
+    EXPECT_TRUE(thumbnails.Thumbnail(value).isNull());
+    EXPECT_EQ(thumbnails.Reads(), 2);
+}
+
+} // namespace
