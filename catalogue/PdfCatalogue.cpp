@@ -1,5 +1,7 @@
 #include "catalogue/PdfCatalogue.h"
 
+#include "catalogue/Thumbnail.h"
+
 #include <QAbstractTextDocumentLayout>
 #include <QBuffer>
 #include <QCollator>
@@ -10,6 +12,8 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTextImageFormat>
+#include <QUrl>
 
 #include <algorithm>
 #include <cmath>
@@ -32,6 +36,11 @@ QFont BodyFont()
     font.setLetterSpacing(QFont::AbsoluteSpacing, 1.0 / 64);
     return font;
 }
+
+// The pixels of a thumbnail's longer side, shown 20 mm long (about 200
+// dpi): the file embeds each picture at its own size, so 1499 covers stay
+// a few megabytes.
+constexpr int ThumbnailPixels = 160;
 
 QTextCharFormat Characters(qreal points, bool bold, const QColor& colour = Qt::black)
 {
@@ -73,11 +82,26 @@ void TitlePage(QTextCursor& cursor, const TCatalogueContent& content, qreal unit
                       Characters(10, false, Qt::darkGray));
 }
 
-// Each book: its title and author, then one line a field. The title's
-// block is returned, to find the book's page once laid out.
-QTextBlock Book(QTextCursor& cursor, const TCatalogueBook& book, qreal unit, bool first)
+// Each book: its cover's thumbnail when asked for, its title and author,
+// then one line a field. The title's block is returned, to find the book's
+// page once laid out.
+QTextBlock Book(QTextCursor& cursor, const TCatalogueBook& book, qreal unit, bool first, qreal thumbnailSide)
 {
     cursor.insertBlock(Block(unit * 2, first));
+    if (thumbnailSide > 0 && !book.CoverFile.isEmpty()) {
+        const QImage image = Thumbnail::Image(book.CoverFile, ThumbnailPixels);
+        if (!image.isNull()) {
+            const QString name = QStringLiteral("cover:") + QString::number(book.ID);
+            cursor.document()->addResource(QTextDocument::ImageResource, QUrl(name), image);
+            QTextImageFormat format;
+            format.setName(name);
+            const qreal scale = thumbnailSide / ThumbnailPixels;
+            format.setWidth(image.width() * scale);
+            format.setHeight(image.height() * scale);
+            cursor.insertImage(format);
+            cursor.insertBlock(Block(unit / 2));
+        }
+    }
     const QTextBlock title = cursor.block();
     cursor.insertText(book.Title.isEmpty() ? QStringLiteral("(no title)") : book.Title, Characters(11, true));
     if (!book.Author.isEmpty()) {
@@ -120,13 +144,16 @@ QByteArray Write(const TCatalogueContent& content)
     document.setPageSize(QSizeF(paper.width(), paper.height() - footer));
     const qreal pageHeight = document.pageSize().height();
 
+    // A thumbnail 20 mm on its longer side. The document sizes a picture
+    // in pixels of 96 dpi whatever the device's resolution.
+    const qreal thumbnailSide = content.Thumbnails ? 96 * 20 / 25.4 : 0;
     QTextCursor cursor(&document);
     TitlePage(cursor, content, unit);
     std::vector<QTextBlock> titles;
     titles.reserve(content.Books.size());
     bool first = true;
     for (const TCatalogueBook& book : content.Books) {
-        titles.push_back(Book(cursor, book, unit, first));
+        titles.push_back(Book(cursor, book, unit, first, thumbnailSide));
         first = false;
     }
 

@@ -1,7 +1,9 @@
 #include "csv/CatalogueContent.h"
 
+#include "engine/Covers.h"
 #include "engine/FieldTable.h"
 #include "platform/Cp1252.h"
+#include "platform/TextFile.h"
 
 #include <QCollator>
 #include <QCollatorSortKey>
@@ -30,7 +32,7 @@ QString ValueOf(const TItem& item, const TField& field)
     return value.empty() ? QString() : QString::fromStdString(FieldTable::Shown(field, value)).trimmed();
 }
 
-TCatalogueBook BookOf(const TItem& item)
+TCatalogueBook BookOf(const TItem& item, const std::string& database)
 {
     TCatalogueBook book;
     book.ID = item.ID;
@@ -47,6 +49,11 @@ TCatalogueBook BookOf(const TItem& item)
     }
     // The loaner's field says whether the book is out, as in every list.
     book.Lent = !Cp1252::ToQString(item.Fields[6]).trimmed().isEmpty();
+    if (const std::string& cover = item.Details.Value(FieldTable::CoverKey); !cover.empty()) {
+        const std::string file = Covers::PathOf(database, cover);
+        if (!file.empty() && TTextFile::SizeOf(file) > 0)
+            book.CoverFile = Cp1252::ToQString(file);
+    }
     return book;
 }
 
@@ -85,7 +92,7 @@ TCatalogueContent TCatalogueContent::Of(const TDatabase& database, TCatalogueOrd
     std::vector<TSortKeys> sortKeys;
     std::set<QString> authors;
     for (const TItem& item : items) {
-        books.push_back(BookOf(item));
+        books.push_back(BookOf(item, database.FileName()));
         const TCatalogueBook& book = books.back();
         if (!book.Author.isEmpty())
             authors.insert(book.Author.simplified().toCaseFolded());

@@ -30,6 +30,9 @@ struct TCatalogueBook {
     // Every other field the book holds, in the field table's order.
     std::vector<TCatalogueField> Fields;
     bool Lent = false;
+    // The file of the book's cover (engine/Covers.h), empty when it has none
+    // or its file is missing.
+    QString CoverFile;
 };
 
 struct TCatalogueContent {
@@ -37,6 +40,8 @@ struct TCatalogueContent {
     TCatalogueOrder Order = TCatalogueOrder::Author;
     int Authors = 0; // distinct authors, blanks and case aside
     int Lent = 0;
+    // Whether the user asked for the covers' thumbnails.
+    bool Thumbnails = false;
 
     // The books of the database in the order asked for, collated by the
     // default locale: by author then title, by title then author, or by

@@ -3,7 +3,6 @@
 #include "csv/CsvCatalogue.h"
 #include "csv/CsvExport.h"
 #include "csv/ECsvRefusal.h"
-#include "csv/WebCatalogue.h"
 #include "engine/DueDates.h"
 #include "platform/Cp1252.h"
 #include "platform/TextFile.h"
@@ -19,11 +18,22 @@ TCatalogueExport::TPdfWriter& PdfWriter()
     return writer;
 }
 
+TWebCatalogue::TThumbnailMaker& ThumbnailMaker()
+{
+    static TWebCatalogue::TThumbnailMaker maker;
+    return maker;
+}
+
 } // namespace
 
 void TCatalogueExport::SetPdfWriter(TPdfWriter writer)
 {
     PdfWriter() = std::move(writer);
+}
+
+void TCatalogueExport::SetThumbnailMaker(TWebCatalogue::TThumbnailMaker maker)
+{
+    ThumbnailMaker() = std::move(maker);
 }
 
 void TCatalogueExport::Run(const TCatalogueExportOptions& options, std::ostream& report)
@@ -36,7 +46,8 @@ void TCatalogueExport::Run(const TCatalogueExportOptions& options, std::ostream&
     TDueDates dues(catalogue.Catalogue(), [] { return QDate::currentDate(); });
     if (const std::string note = dues.TakeNote(); !note.empty())
         report << "Note: " << TCsvCatalogue::Utf8(note) << "\n";
-    const TCatalogueContent content = TCatalogueContent::Of(catalogue.Database(), options.Order);
+    TCatalogueContent content = TCatalogueContent::Of(catalogue.Database(), options.Order);
+    content.Thumbnails = options.Thumbnails;
 
     if (options.Pdf) {
         TCsvExport::RefuseCatalogueFile(options.Target, catalogue.DatabasePath());
@@ -49,7 +60,7 @@ void TCatalogueExport::Run(const TCatalogueExportOptions& options, std::ostream&
         for (const char* name : {TWebCatalogue::PageName, TWebCatalogue::StyleName, TWebCatalogue::ScriptName})
             TCsvExport::RefuseCatalogueFile(QDir(options.Target).filePath(QString::fromLatin1(name)),
                                             catalogue.DatabasePath());
-        TWebCatalogue::Write(content, options.Target);
+        TWebCatalogue::Write(content, options.Target, ThumbnailMaker());
     }
     const size_t books = content.Books.size();
     report << books << (books == 1 ? " book" : " books") << " written to " << options.Target.toStdString() << "\n";

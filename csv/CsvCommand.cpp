@@ -96,6 +96,8 @@ int ExportCatalogue(const std::vector<std::string>& arguments, std::ostream& out
             options.Order = *order;
         } else if (OptionValue(arguments, i, "--format")) {
             continue;
+        } else if (arguments[i] == "--thumbnails") {
+            options.Thumbnails = true;
         } else if (arguments[i].size() > 1 && arguments[i][0] == '-') {
             throw TUsageError{"a catalogue's export has no option " + arguments[i]};
         } else {
@@ -221,8 +223,10 @@ const char* TCsvCommand::HelpText()
     return "Usage: volumnia-csv export [--format volumnia|tellico|tellico-csv|goodreads]\n"
            "                          [--shelf NAME] [--sort title|author|publisher]\n"
            "                          [--bom] [FILE]\n"
-           "       volumnia-csv export --format html [--sort author|title|series] DIR\n"
-           "       volumnia-csv export --format pdf [--sort author|title|series] FILE\n"
+           "       volumnia-csv export --format html [--sort author|title|series]\n"
+           "                          [--thumbnails] DIR\n"
+           "       volumnia-csv export --format pdf [--sort author|title|series]\n"
+           "                          [--thumbnails] FILE\n"
            "       volumnia-csv import [--dry-run]\n"
            "                          [--encoding utf-8|windows-1252|iso-8859-1]\n"
            "                          [--substitute] [--keep-duplicates] FILE\n"
@@ -264,6 +268,8 @@ const char* TCsvCommand::HelpText()
            "  --sort author|title|series      a catalogue's order (default: author;\n"
            "                                  series: by the number in it, books in no\n"
            "                                  series last)\n"
+           "  --thumbnails                    a catalogue shows each book's cover, made\n"
+           "                                  small (the web page's in DIR/covers)\n"
            "\n"
            "import   adds the rows of FILE (- is standard input) as new books, with\n"
            "         new numbers after CurrentIndex. Columns are separated by commas,\n"

@@ -36,6 +36,7 @@ tr[hidden], [hidden] { display: none !important; }
 /* Cells out of sight are laid out when scrolled to: a find that shows a
    thousand rows again lays out a screenful. */
 tbody th, tbody td { content-visibility: auto; contain-intrinsic-size: auto 1.5em; }
+tbody th img { display: block; width: 80px; height: auto; margin: 0 0 .3em; }
 .lent th::after { content: " (lent)"; font-weight: normal; color: #8a4b00; }
 @media (max-width: 40em) {
   body { padding: .6em; }
@@ -102,7 +103,7 @@ QString Counted(int count, const char* one, const char* many)
     return QString::number(count) + u' ' + QString::fromUtf8(count == 1 ? one : many);
 }
 
-QString Page(const TCatalogueContent& content)
+QString Page(const TCatalogueContent& content, const std::vector<QString>& thumbnails)
 {
     const int books = static_cast<int>(content.Books.size());
     QString counts =
@@ -128,11 +129,16 @@ QString Page(const TCatalogueContent& content)
             TWebCatalogue::Escaped(Caption("title")) + QStringLiteral("</th><th scope=\"col\">") +
             TWebCatalogue::Escaped(Caption("author")) +
             QStringLiteral("</th><th scope=\"col\">Details</th></tr></thead>\n<tbody>\n");
-    for (const TCatalogueBook& book : content.Books) {
+    for (size_t i = 0; i < content.Books.size(); ++i) {
+        const TCatalogueBook& book = content.Books[i];
         page += book.Lent ? QStringLiteral("<tr class=\"lent\">") : QStringLiteral("<tr>");
-        page += QStringLiteral("<th scope=\"row\">") + TWebCatalogue::Escaped(book.Title) +
-                QStringLiteral("</th><td class=\"author\">") + TWebCatalogue::Escaped(book.Author) +
-                QStringLiteral("</td><td>");
+        page += QStringLiteral("<th scope=\"row\">");
+        // The title beside it names the book: the picture needs no words.
+        if (i < thumbnails.size() && !thumbnails[i].isEmpty())
+            page += QStringLiteral("<img src=\"") + QString::fromLatin1(TWebCatalogue::CoversFolder) + u'/' +
+                    TWebCatalogue::Escaped(thumbnails[i]) + QStringLiteral("\" alt=\"\" loading=\"lazy\">");
+        page += TWebCatalogue::Escaped(book.Title) + QStringLiteral("</th><td class=\"author\">") +
+                TWebCatalogue::Escaped(book.Author) + QStringLiteral("</td><td>");
         if (!book.Fields.empty()) {
             page += QStringLiteral("<dl>");
             for (const TCatalogueField& field : book.Fields)
@@ -181,12 +187,15 @@ QString TWebCatalogue::Escaped(const QString& text)
     return escaped;
 }
 
-std::vector<TWebCatalogue::TFile> TWebCatalogue::Files(const TCatalogueContent& content)
+std::vector<TWebCatalogue::TFile> TWebCatalogue::Files(const TCatalogueContent& content,
+                                                       const std::vector<QString>& thumbnails)
 {
-    return {{PageName, Page(content).toUtf8()}, {StyleName, QByteArray(Style)}, {ScriptName, QByteArray(Script)}};
+    return {{PageName, Page(content, thumbnails).toUtf8()},
+            {StyleName, QByteArray(Style)},
+            {ScriptName, QByteArray(Script)}};
 }
 
-void TWebCatalogue::Write(const TCatalogueContent& content, const QString& folder)
+void TWebCatalogue::Write(const TCatalogueContent& content, const QString& folder, const TThumbnailMaker& maker)
 {
     if (!Cp1252::CanHold(folder))
         throw ECsvRefusal(folder.toStdString() + ": a folder name with letters outside Windows-1252; choose another");
@@ -196,6 +205,27 @@ void TWebCatalogue::Write(const TCatalogueContent& content, const QString& folde
     if (!info.exists() && !QDir().mkpath(folder))
         throw ECsvRefusal(folder.toStdString() + ": cannot make the folder");
     const std::string path = Cp1252::FromQString(QDir(folder).absolutePath()) + '/';
-    for (const TFile& file : Files(content))
+    std::vector<QString> thumbnails;
+    if (content.Thumbnails) {
+        const QString covers = QDir(folder).filePath(QString::fromLatin1(CoversFolder));
+        if (!QDir().mkpath(covers))
+            throw ECsvRefusal(covers.toStdString() + ": cannot make the folder");
+        thumbnails.resize(content.Books.size());
+        for (size_t i = 0; i < content.Books.size(); ++i) {
+            const QString& cover = content.Books[i].CoverFile;
+            if (cover.isEmpty())
+                continue;
+            const QByteArray bytes = maker ? maker(cover, ThumbnailSide)
+                                           : QByteArray::fromStdString(TTextFile::ReadAll(Cp1252::FromQString(cover)));
+            if (bytes.isEmpty())
+                continue; // no picture: the book is listed without one
+            // The cover's own name: its book's ID and its bytes' CRC, one name a picture.
+            thumbnails[i] = QFileInfo(cover).fileName();
+            // A name holds one picture for good: written again, it is passed over.
+            TTextFile::WriteIfChanged(path + CoversFolder + '/' + Cp1252::FromQString(thumbnails[i]),
+                                      bytes.toStdString());
+        }
+    }
+    for (const TFile& file : Files(content, thumbnails))
         TTextFile::WriteAtomically(path + file.Name, file.Bytes.toStdString());
 }

@@ -3,6 +3,7 @@
 // painting and fonts on the offscreen platform, and every other command runs
 // on Qt Core alone.
 #include "catalogue/PdfCatalogue.h"
+#include "catalogue/Thumbnail.h"
 #include "csv/CatalogueExport.h"
 #include "csv/CsvCommand.h"
 
@@ -27,6 +28,9 @@ int main(int argc, char* argv[])
         app = std::make_unique<QCoreApplication>(argc, argv);
     }
     QCoreApplication::setApplicationName(QStringLiteral("volumnia-csv"));
+    // A picture is read and scaled with Qt Gui's image classes, which need
+    // no QGuiApplication.
+    TCatalogueExport::SetThumbnailMaker(&Thumbnail::Jpeg);
     std::ios::sync_with_stdio(false);
     const int code = TCsvCommand::Run(arguments, std::cout, std::cerr);
     std::cout.flush();

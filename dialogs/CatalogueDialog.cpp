@@ -3,6 +3,7 @@
 #include "dialogs/CatalogueDialog.h"
 
 #include "catalogue/PdfCatalogue.h"
+#include "catalogue/Thumbnail.h"
 #include "csv/CsvExport.h"
 #include "csv/WebCatalogue.h"
 #include "engine/Catalogue.h"
@@ -13,6 +14,7 @@
 #include "platform/gui/SystemDialogs.h"
 #include "widgets/DialogControls.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QLabel>
@@ -28,7 +30,7 @@ const TCatalogueOrder Orders[] = {TCatalogueOrder::Author, TCatalogueOrder::Titl
 
 TdlgCatalogue::TdlgCatalogue(TCatalogue& catalogue, QWidget* parent) : TDialogBase(parent), Catalogue(catalogue)
 {
-    SetUpWindow(QStringLiteral("Export web catalogue"), 257, 97);
+    SetUpWindow(QStringLiteral("Export web catalogue"), 257, 121);
 
     lblOrder = BoldLabel(QStringLiteral("&Sorted by"), this, 8, 8);
     cmbOrder = new QComboBox(this);
@@ -36,12 +38,15 @@ TdlgCatalogue::TdlgCatalogue(TCatalogue& catalogue, QWidget* parent) : TDialogBa
     cmbOrder->addItems({QStringLiteral("Author"), QStringLiteral("Title"), QStringLiteral("Series")});
     cmbOrder->setGeometry(8, 24, 241, EditHeight);
     lblOrder->setBuddy(cmbOrder);
+    chkThumbnails = new QCheckBox(QStringLiteral("With &thumbnails of the covers"), this);
+    chkThumbnails->setFont(DialogFont());
+    chkThumbnails->setGeometry(8, 52, 241, 17);
 
-    Rule(this, 8, 54, 241);
-    btnWrite = Button(QStyle::SP_DialogSaveButton, QStringLiteral("&Write..."), this, 26, 64, TButtonKind::Default);
-    btnCancel = Button(QStyle::SP_DialogCancelButton, QStringLiteral("&Cancel"), this, 142, 64, TButtonKind::Plain);
+    Rule(this, 8, 78, 241);
+    btnWrite = Button(QStyle::SP_DialogSaveButton, QStringLiteral("&Write..."), this, 26, 88, TButtonKind::Default);
+    btnCancel = Button(QStyle::SP_DialogCancelButton, QStringLiteral("&Cancel"), this, 142, 88, TButtonKind::Plain);
 
-    SetTabOrder({cmbOrder, btnWrite, btnCancel});
+    SetTabOrder({cmbOrder, chkThumbnails, btnWrite, btnCancel});
     ConnectClick(btnWrite, &TdlgCatalogue::btnWriteClick);
     ConnectClick(btnCancel, &TdlgCatalogue::btnCancelClick);
 }
@@ -81,12 +86,13 @@ void TdlgCatalogue::btnWriteClick()
     else
         for (const char* name : {TWebCatalogue::PageName, TWebCatalogue::StyleName, TWebCatalogue::ScriptName})
             TCsvExport::RefuseCatalogueFile(QDir(target).filePath(QString::fromLatin1(name)), database);
-    const TCatalogueContent content =
+    TCatalogueContent content =
         TCatalogueContent::Of(Catalogue.Database(), Orders[std::max(0, cmbOrder->currentIndex())]);
+    content.Thumbnails = chkThumbnails->isChecked();
     if (Kind == TKind::Pdf)
         TTextFile::WriteAtomically(Cp1252::FromQString(target), PdfCatalogue::Write(content).toStdString());
     else
-        TWebCatalogue::Write(content, target);
+        TWebCatalogue::Write(content, target, &Thumbnail::Jpeg);
     done(QDialog::Accepted);
     const QString written =
         Kind == TKind::Pdf ? target : QDir(target).filePath(QString::fromLatin1(TWebCatalogue::PageName));

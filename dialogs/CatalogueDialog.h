@@ -1,6 +1,6 @@
 // The catalogue dialog: writes the catalogue to hand out, as a web page (a
 // folder: csv/WebCatalogue) or as a PDF (catalogue/PdfCatalogue), in the
-// order the user picks. It only reads the books: nothing of the catalogue
+// order the user picks, with the covers' thumbnails when asked. It only reads the books: nothing of the catalogue
 // changes. The place is asked through the system's dialogs when Write is
 // pressed; a cancel there leaves this dialog open.
 #pragma once
@@ -8,6 +8,7 @@
 #include "csv/CatalogueContent.h"
 #include "widgets/DialogBase.h"
 
+class QCheckBox;
 class QComboBox;
 class QLabel;
 class QPushButton;
@@ -33,6 +34,7 @@ public:
 
     QLabel* lblOrder = nullptr;
     QComboBox* cmbOrder = nullptr;
+    QCheckBox* chkThumbnails = nullptr;
     QPushButton* btnWrite = nullptr;
     QPushButton* btnCancel = nullptr;
 

@@ -11,6 +11,7 @@
 #include "tests/support/DatabaseFile.h"
 #include "tests/support/TempWorkingFolder.h"
 
+#include <QDir>
 #include <QLocale>
 
 #include <gtest/gtest.h>
@@ -168,6 +169,34 @@ TEST(Catalogue, TheWebPageFolderHoldsEveryBookEscapedAndNothingFromElsewhere)
     for (const char* name : {"index.html", "catalogue.css", "catalogue.js"})
         EXPECT_EQ(folder.ReadFile(std::string("web/out/") + name).find("://"), std::string::npos)
             << name << " names another place";
+}
+
+// Only a cover whose file is there, under a name the covers folder gave
+// out, comes along: a value that is a path reaches no file outside it.
+TEST(Catalogue, ThumbnailsComeOnlyWhenAskedAndOnlyOfCoversThatAreThere)
+{
+    QLocale::setDefault(QLocale::c());
+    TTempWorkingFolder folder;
+    WriteCatalogue(folder, {Book(1, "A", "x", Details({{"cover", "1-0000abcd.jpg"}})),
+                            Book(2, "B", "x", Details({{"cover", "2-0000abcd.jpg"}})),
+                            Book(3, "C", "x", Details({{"cover", "../secret.jpg"}})), Book(4, "D", "x")});
+    ASSERT_TRUE(QDir().mkpath(QStringLiteral("books.orbl.covers")));
+    folder.WriteFile("books.orbl.covers/1-0000abcd.jpg", "jpeg one");
+    folder.WriteFile("secret.jpg", "not a cover");
+    for (const bool asked : {false, true}) {
+        std::vector<std::string> arguments = {"export", "--format", "html", "out"};
+        if (asked)
+            arguments.insert(arguments.begin() + 3, "--thumbnails");
+        ASSERT_EQ(RunCommand(arguments), TCsvCommand::Done);
+        const std::string page = folder.ReadFile("out/index.html");
+        EXPECT_EQ(page.find("<img") != std::string::npos, asked);
+        EXPECT_EQ(folder.Exists("out/covers"), asked);
+    }
+    const std::string page = folder.ReadFile("out/index.html");
+    EXPECT_NE(page.find("<th scope=\"row\"><img src=\"covers/1-0000abcd.jpg\" alt=\"\" loading=\"lazy\">A</th>"),
+              std::string::npos);
+    EXPECT_EQ(page.find("<img", page.find("<img") + 1), std::string::npos) << "one picture only";
+    EXPECT_EQ(folder.ReadFile("out/covers/1-0000abcd.jpg"), "jpeg one");
 }
 
 TEST(Catalogue, ARefusedCatalogueWritesNothing)

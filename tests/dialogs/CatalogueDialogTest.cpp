@@ -6,20 +6,33 @@
 #include "dialogs/CatalogueDialog.h"
 #include "tests/support/AppFixture.h"
 
+#include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
+#include <QImage>
 #include <QPushButton>
 
 #include <functional>
 
 namespace {
 
-const std::vector<TItem> Books = {Book(1, "Emma", "Austen", "Penguin"), Book(2, "Dune", "Herbert", "Ace")};
+// Emma has a cover, a picture twice the size of a thumbnail.
+std::vector<TItem> Books()
+{
+    std::vector<TItem> books = {Book(1, "Emma", "Austen", "Penguin"), Book(2, "Dune", "Herbert", "Ace")};
+    books[0].Details.Set("cover", "1-0000abcd.jpg");
+    return books;
+}
 
 class CatalogueDialogTest : public TAppFixture {
 protected:
     void SetUp() override
     {
-        WriteFiles(Books);
+        QImage cover(200, 320, QImage::Format_RGB32);
+        cover.fill(Qt::darkRed);
+        ASSERT_TRUE(QDir().mkpath(Folder.Path() + QStringLiteral("/books.orbl.covers")));
+        ASSERT_TRUE(cover.save(Folder.Path() + QStringLiteral("/books.orbl.covers/1-0000abcd.jpg"), "JPEG"));
+        WriteFiles(Books());
         ASSERT_TRUE(Start());
     }
     // Opens the dialog through the menu's handler, runs action inside it and
@@ -45,11 +58,12 @@ TEST_F(CatalogueDialogTest, EachKindIsWrittenWhereChosenInTheOrderPicked)
     const struct {
         void (TfrmMain::*Item)();
         int Order; // 0 author, 1 title
+        bool Thumbnails;
         const char* Written;
         const char* Caption;
     } cases[] = {
-        {&TfrmMain::mnuFile_ExportWebClick, 1, "web/index.html", "Export web catalogue"},
-        {&TfrmMain::mnuFile_ExportPdfClick, 0, "books.pdf", "Export PDF catalogue"},
+        {&TfrmMain::mnuFile_ExportWebClick, 1, true, "web/index.html", "Export web catalogue"},
+        {&TfrmMain::mnuFile_ExportPdfClick, 0, false, "books.pdf", "Export PDF catalogue"},
     };
     Platform.Dialogs.FolderToChoose = Folder.Path() + QStringLiteral("/web");
     Platform.Dialogs.FileToSave = Folder.Path() + QStringLiteral("/books.pdf");
@@ -58,15 +72,19 @@ TEST_F(CatalogueDialogTest, EachKindIsWrittenWhereChosenInTheOrderPicked)
         EXPECT_TRUE(Open(c.Item, [&](TdlgCatalogue& dialog) {
             EXPECT_EQ(dialog.windowTitle(), c.Caption);
             dialog.cmbOrder->setCurrentIndex(c.Order);
+            dialog.chkThumbnails->setChecked(c.Thumbnails);
             dialog.btnWrite->click();
         })) << c.Written;
         const std::string bytes = Folder.ReadFile(c.Written);
         EXPECT_EQ(Platform.Messages.Texts(),
                   QStringList{QStringLiteral("2 books written to %1/%2.").arg(Folder.Path(), c.Written)});
-        if (c.Order == 1)
+        if (c.Order == 1) {
             EXPECT_LT(bytes.find("Dune"), bytes.find("Emma")) << "by title";
-        else
+            const QImage thumbnail(Folder.Path() + QStringLiteral("/web/covers/1-0000abcd.jpg"));
+            EXPECT_EQ(thumbnail.size(), QSize(100, 160)) << "the cover made small";
+        } else {
             EXPECT_EQ(bytes.rfind("%PDF-", 0), 0u);
+        }
     }
 }
 

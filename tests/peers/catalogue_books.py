@@ -63,13 +63,38 @@ def generated(count, first_id, seed=1499):
     return books
 
 
-def full_catalogue(demo, folder):
+def cover_jpeg(program, demo, work):
+    """A JPEG of about a cover's size: the title page of the demo's PDF
+    catalogue, drawn by poppler's pdftoppm."""
+    folder = os.path.join(work, "cover")
+    shutil.copytree(demo, folder)
+    export(program, folder, "--format", "pdf", "demo.pdf")
+    try:
+        subprocess.run(["pdftoppm", "-jpeg", "-scale-to", "600", "-f", "1", "-l", "1", "-singlefile",
+                        os.path.join(folder, "demo.pdf"), os.path.join(folder, "cover")], check=True, timeout=60)
+    except (OSError, subprocess.CalledProcessError) as error:
+        raise SystemExit("FAIL: pdftoppm (poppler-utils) could not draw a cover: %s" % error)
+    with open(os.path.join(folder, "cover.jpg"), "rb") as f:
+        return f.read()
+
+
+def full_catalogue(demo, folder, cover=None, covered=lambda book_id, fields: True):
     """Writes the demo's settings and 1499 books into folder; returns the
-    books as (ID, ten texts, details)."""
+    books as (ID, ten texts, details). Given the bytes of a cover, each book
+    that covered(ID, texts) accepts gets it, stored as Volumnia stores
+    covers: "<database>.covers/<ID>-<CRC-32>.jpg", named by its detail
+    "cover"."""
     os.makedirs(folder, exist_ok=True)
     shutil.copy(os.path.join(demo, "volumnia.kelt"), os.path.join(folder, "volumnia.kelt"))
     books = [(b[0], b[1:], {}) for b in read_database(os.path.join(demo, "books.orbl"))]
     books += generated(FULL - len(books), max(b[0] for b in books) + 1)
+    if cover:
+        os.makedirs(os.path.join(folder, "books.orbl.covers"), exist_ok=True)
+        for book_id, fields, details in books:
+            if covered(book_id, fields):
+                details["cover"] = "%d-%08x.jpg" % (book_id, zlib.crc32(cover))
+                with open(os.path.join(folder, "books.orbl.covers", details["cover"]), "wb") as f:
+                    f.write(cover)
     with open(os.path.join(folder, "books.orbl"), "wb") as f:
         for book_id, fields, _ in books:
             f.write(("\r\n".join([str(book_id)] + fields) + "\r\n").encode("cp1252"))

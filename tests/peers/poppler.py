@@ -3,8 +3,8 @@
 or a search would: volumnia-csv writes the demo's catalogue, in which every
 title stands as text, every font is embedded, each page bears its number and
 the index of authors names pages that hold their books; then a full
-catalogue (1499 books with details), which must be written within 30 s and
-30 MB.
+catalogue (1499 books with details and covers) with thumbnails, which must
+be written within 30 s and 30 MB.
 
 Fails, never skips, when poppler's programs cannot start.
 
@@ -91,15 +91,18 @@ def main():
                  if author not in words(pages[page - 1])]
         check(listed and not wrong, "every page the index gives holds the author's books: wrong %s" % wrong)
 
+        # Every book with a cover, each its thumbnail.
         full = os.path.join(work, "full")
-        catalogue_books.full_catalogue(demo, full)
+        catalogue_books.full_catalogue(demo, full, catalogue_books.cover_jpeg(program, demo, work))
         start_time = time.monotonic()
-        catalogue_books.export(program, full, "--format", "pdf", "full.pdf")
+        catalogue_books.export(program, full, "--format", "pdf", "--thumbnails", "full.pdf")
         took = time.monotonic() - start_time
         size = os.path.getsize(os.path.join(full, "full.pdf"))
         check(took <= TIME_LIMIT_S and size <= SIZE_LIMIT,
-              "the PDF of %d books: %.1f s, %.1f MB (at most %d s, %d MB)"
+              "the PDF of %d books with thumbnails: %.1f s, %.1f MB (at most %d s, %d MB)"
               % (catalogue_books.FULL, took, size / 1048576, TIME_LIMIT_S, SIZE_LIMIT // 1048576))
+        images = poppler("pdfimages", "-list", os.path.join(full, "full.pdf")).splitlines()[2:]
+        check(len(images) == catalogue_books.FULL, "%d thumbnails in it, one a book" % len(images))
         full_text = words(poppler("pdftotext", "-enc", "UTF-8", os.path.join(full, "full.pdf"), "-"))
         check("Жизнь" in full_text, "a detail in Cyrillic letters reads back")
     finally:
