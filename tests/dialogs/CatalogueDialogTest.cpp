@@ -4,6 +4,7 @@
 #include "app/Globals.h"
 #include "app/MainForm.h"
 #include "dialogs/CatalogueDialog.h"
+#include "engine/Catalogue.h"
 #include "tests/support/AppFixture.h"
 
 #include <QCheckBox>
@@ -16,13 +17,7 @@
 
 namespace {
 
-// Emma has a cover, a picture twice the size of a thumbnail.
-std::vector<TItem> Books()
-{
-    std::vector<TItem> books = {Book(1, "Emma", "Austen", "Penguin"), Book(2, "Dune", "Herbert", "Ace")};
-    books[0].Details.Set("cover", "1-0000abcd.jpg");
-    return books;
-}
+const std::vector<TItem> Books = {Book(1, "Emma", "Austen", "Penguin"), Book(2, "Dune", "Herbert", "Ace")};
 
 class CatalogueDialogTest : public TAppFixture {
 protected:
@@ -32,8 +27,12 @@ protected:
         cover.fill(Qt::darkRed);
         ASSERT_TRUE(QDir().mkpath(Folder.Path() + QStringLiteral("/books.orbl.covers")));
         ASSERT_TRUE(cover.save(Folder.Path() + QStringLiteral("/books.orbl.covers/1-0000abcd.jpg"), "JPEG"));
-        WriteFiles(Books());
+        WriteFiles(Books);
         ASSERT_TRUE(Start());
+        // Emma has a cover, a picture twice the size of a thumbnail.
+        TDetails details;
+        details.Set("cover", "1-0000abcd.jpg");
+        Catalogue().SetDetails(1, details);
     }
     // Opens the dialog through the menu's handler, runs action inside it and
     // says whether the dialog closed.
