@@ -6,6 +6,7 @@
 #include "dialogs/AboutDialog.h"
 #include "dialogs/BookBrowserForm.h"
 #include "dialogs/BookDetailsForm.h"
+#include "dialogs/CatalogueDialog.h"
 #include "dialogs/DatabaseSettingsDialog.h"
 #include "dialogs/EditSeveralDialog.h"
 #include "dialogs/LoanBookDialog.h"
@@ -51,6 +52,7 @@ TWindowSlot<TfrmLoans> frmLoans;
 TWindowSlot<TfrmHistory> frmHistory;
 TWindowSlot<TfrmBookDetails> frmBookDetails;
 TWindowSlot<TfrmStatistics> frmStatistics;
+TWindowSlot<TdlgCatalogue> dlgCatalogue;
 
 namespace {
 
@@ -168,6 +170,7 @@ TApplicationWindows::TApplicationWindows(std::unique_ptr<TStartupFiles> files) :
         asDialog = nullptr;
         return window;
     });
+    dlgCatalogue.Arm(DialogMaker<TdlgCatalogue>([this] { return new TdlgCatalogue(*FCatalogue); }));
     // Only where the system lacks the windows' face do captions need more room.
     TextFit::FitWindow(frmMain);
     TextFit::FitWindow(frmBookBrowser);
@@ -262,6 +265,7 @@ TApplicationWindows::~TApplicationWindows()
     // The run ends: windows closed from here on are not closed by the user.
     if (FRun)
         FRun->Ending = true;
+    Destroy(dlgCatalogue);
     Destroy(frmStatistics);
     Destroy(frmBookDetails);
     Destroy(frmHistory);

@@ -22,6 +22,7 @@ class TfrmLoans;
 class TfrmHistory;
 class TfrmBookDetails;
 class TfrmStatistics;
+class TdlgCatalogue;
 
 extern TfrmMain* frmMain;
 extern TfrmBookBrowser* frmBookBrowser;
@@ -41,3 +42,5 @@ extern TWindowSlot<TfrmHistory> frmHistory;
 extern TWindowSlot<TfrmBookDetails> frmBookDetails;
 // The Statistics window, made on its first use like the Loans window.
 extern TWindowSlot<TfrmStatistics> frmStatistics;
+// The catalogue to hand out (web page, PDF), made on its first use.
+extern TWindowSlot<TdlgCatalogue> dlgCatalogue;

@@ -4,6 +4,7 @@
 #include "csv/CsvSubstitution.h"
 #include "dialogs/BookBrowserForm.h"
 #include "dialogs/BookDetailsForm.h"
+#include "dialogs/CatalogueDialog.h"
 #include "dialogs/HistoryForm.h"
 #include "dialogs/StatisticsForm.h"
 #include "dialogs/LoansForm.h"
@@ -124,6 +125,8 @@ void TfrmMain::ConnectHandlers()
     connect(Ui.mnuDatabase_Return, &QAction::triggered, this, Guarded(this, &TfrmMain::tbtnReturnBookClick));
     connect(Ui.mnuDatabase_Search, &QAction::triggered, this, Guarded(this, &TfrmMain::tbtnSearchClick));
     connect(Ui.mnuDatabase_Settings, &QAction::triggered, this, Guarded(this, &TfrmMain::mnuDatabase_SettingsClick));
+    connect(Ui.mnuFile_ExportWeb, &QAction::triggered, this, Guarded(this, &TfrmMain::mnuFile_ExportWebClick));
+    connect(Ui.mnuFile_ExportPdf, &QAction::triggered, this, Guarded(this, &TfrmMain::mnuFile_ExportPdfClick));
     connect(Ui.mnuView_ShowHideBookBrowser, &QAction::triggered, this, Guarded(this, &TfrmMain::tbtnListViewClick));
     connect(Ui.mnuView_UpdateBookBrowser, &QAction::triggered, this, Guarded(this, &TfrmMain::tbtnRefreshClick));
     connect(Ui.mnuView_Loans, &QAction::triggered, this, Guarded(this, &TfrmMain::mnuView_LoansClick));
@@ -674,6 +677,18 @@ void TfrmMain::mnuHelp_AboutClick()
 void TfrmMain::mnuDatabase_SettingsClick()
 {
     TPlatform::Modal().Exec(dlgDatabaseSettings.Dialog());
+}
+
+void TfrmMain::mnuFile_ExportWebClick()
+{
+    dlgCatalogue->SetKind(TdlgCatalogue::TKind::WebPage);
+    TPlatform::Modal().Exec(dlgCatalogue.Dialog());
+}
+
+void TfrmMain::mnuFile_ExportPdfClick()
+{
+    dlgCatalogue->SetKind(TdlgCatalogue::TKind::Pdf);
+    TPlatform::Modal().Exec(dlgCatalogue.Dialog());
 }
 
 void TfrmMain::mnuDatabase_EditSeveralClick()

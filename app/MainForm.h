@@ -86,6 +86,8 @@ public:
     void mnuHelp_ContentsClick();
     void mnuHelp_AboutClick();
     void mnuDatabase_SettingsClick();
+    void mnuFile_ExportWebClick();
+    void mnuFile_ExportPdfClick();
     void mnuDatabase_UndoClick();
     void mnuView_HistoryClick();
     void mnuView_BookDetailsClick();

@@ -100,6 +100,8 @@ void TMainFormUi::Setup(QMainWindow* window)
     QMenu* file = menu->addMenu(QStringLiteral("&File"));
     mnuFile_Print = MenuItem(file, "mnuFile_Print", QStringLiteral("&Print..."), QKeySequence(Qt::CTRL | Qt::Key_P),
                              TToolBarImages::Print);
+    mnuFile_ExportWeb = MenuItem(file, "mnuFile_ExportWeb", QStringLiteral("Export &web catalogue..."), QKeySequence());
+    mnuFile_ExportPdf = MenuItem(file, "mnuFile_ExportPdf", QStringLiteral("Export P&DF catalogue..."), QKeySequence());
     file->addSeparator();
     mnuFile_Exit = MenuItem(file, "mnuFile_Exit", QStringLiteral("&Exit"), QKeySequence(), TToolBarImages::Exit);
 

@@ -31,6 +31,8 @@ public:
     QToolButton* tbtnRefresh = nullptr;
 
     QAction* mnuFile_Print = nullptr;
+    QAction* mnuFile_ExportWeb = nullptr;
+    QAction* mnuFile_ExportPdf = nullptr;
     QAction* mnuFile_Exit = nullptr;
     QAction* mnuDatabase_Undo = nullptr;
     QAction* mnuDatabase_Redo = nullptr;

@@ -1,5 +1,6 @@
 #include "csv/CsvCommand.h"
 
+#include "csv/CatalogueExport.h"
 #include "csv/CsvCatalogue.h"
 #include "csv/CsvExport.h"
 #include "csv/CsvImport.h"
@@ -55,7 +56,7 @@ TCsvFormat Format(const std::string& value)
         return TCsvFormat::TellicoCsv;
     if (value == "goodreads")
         return TCsvFormat::Goodreads;
-    throw TUsageError{"--format takes volumnia, tellico, tellico-csv or goodreads, not \"" + value + "\""};
+    throw TUsageError{"--format takes volumnia, tellico, tellico-csv, goodreads, html or pdf, not \"" + value + "\""};
 }
 
 TCsvEncoding Encoding(const std::string& value)
@@ -70,8 +71,50 @@ TCsvEncoding Encoding(const std::string& value)
     throw TUsageError{"--encoding takes utf-8, windows-1252 or iso-8859-1, not \"" + value + "\""};
 }
 
+// The format an export was asked for, "volumnia" when none.
+std::string FormatAsked(const std::vector<std::string>& arguments)
+{
+    std::string format = "volumnia";
+    for (size_t i = 1; i < arguments.size(); ++i)
+        if (auto value = OptionValue(arguments, i, "--format"))
+            format = *value;
+    return format;
+}
+
+// A catalogue to hand out: a web page's folder or a PDF file, sorted by
+// author unless told.
+int ExportCatalogue(const std::vector<std::string>& arguments, std::ostream& out)
+{
+    TCatalogueExportOptions options;
+    options.Pdf = FormatAsked(arguments) == "pdf";
+    std::vector<std::string> targets;
+    for (size_t i = 1; i < arguments.size(); ++i) {
+        if (auto sort = OptionValue(arguments, i, "--sort")) {
+            const auto order = TCatalogueContent::OrderNamed(QString::fromLocal8Bit(*sort));
+            if (!order)
+                throw TUsageError{"--sort takes author, title or series for a catalogue, not \"" + *sort + "\""};
+            options.Order = *order;
+        } else if (OptionValue(arguments, i, "--format")) {
+            continue;
+        } else if (arguments[i] == "--thumbnails") {
+            options.Thumbnails = true;
+        } else if (arguments[i].size() > 1 && arguments[i][0] == '-') {
+            throw TUsageError{"a catalogue's export has no option " + arguments[i]};
+        } else {
+            targets.push_back(arguments[i]);
+        }
+    }
+    if (targets.size() != 1)
+        throw TUsageError{options.Pdf ? "--format pdf writes one FILE" : "--format html writes one DIR"};
+    options.Target = QString::fromLocal8Bit(targets[0]);
+    TCatalogueExport::Run(options, out);
+    return TCsvCommand::Done;
+}
+
 int Export(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err)
 {
+    if (const std::string format = FormatAsked(arguments); format == "html" || format == "pdf")
+        return ExportCatalogue(arguments, err);
     TCsvExportOptions options;
     bool shelfGiven = false;
     std::vector<std::string> files;
@@ -166,11 +209,24 @@ int History(const std::vector<std::string>& arguments, std::ostream& out)
 
 } // namespace
 
+bool TCsvCommand::NeedsGui(const std::vector<std::string>& arguments)
+{
+    try {
+        return !arguments.empty() && arguments[0] == "export" && FormatAsked(arguments) == "pdf";
+    } catch (const TUsageError&) {
+        return false;
+    }
+}
+
 const char* TCsvCommand::HelpText()
 {
     return "Usage: volumnia-csv export [--format volumnia|tellico|tellico-csv|goodreads]\n"
            "                          [--shelf NAME] [--sort title|author|publisher]\n"
            "                          [--bom] [FILE]\n"
+           "       volumnia-csv export --format html [--sort author|title|series]\n"
+           "                          [--thumbnails] DIR\n"
+           "       volumnia-csv export --format pdf [--sort author|title|series]\n"
+           "                          [--thumbnails] FILE\n"
            "       volumnia-csv import [--dry-run]\n"
            "                          [--encoding utf-8|windows-1252|iso-8859-1]\n"
            "                          [--substitute] [--keep-duplicates] FILE\n"
@@ -200,6 +256,20 @@ const char* TCsvCommand::HelpText()
            "                                  (default: the order of the database file)\n"
            "  --bom                           begin with a byte order mark, for\n"
            "                                  spreadsheets that need one to see UTF-8\n"
+           "  --format html DIR               a catalogue to hand out as a web page: the\n"
+           "                                  folder DIR (made when missing) gets\n"
+           "                                  index.html, catalogue.css and catalogue.js,\n"
+           "                                  every book with its fields and details and\n"
+           "                                  a find box; opened from the disk, it needs\n"
+           "                                  no server and fetches nothing\n"
+           "  --format pdf FILE               the catalogue as a PDF: a title page with\n"
+           "                                  the counts, every book, page numbers and\n"
+           "                                  an index of authors\n"
+           "  --sort author|title|series      a catalogue's order (default: author;\n"
+           "                                  series: by the number in it, books in no\n"
+           "                                  series last)\n"
+           "  --thumbnails                    a catalogue shows each book's cover, made\n"
+           "                                  small (the web page's in DIR/covers)\n"
            "\n"
            "import   adds the rows of FILE (- is standard input) as new books, with\n"
            "         new numbers after CurrentIndex. Columns are separated by commas,\n"

@@ -15,4 +15,7 @@ public:
     static int Run(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err);
 
     static const char* HelpText();
+    // Whether the command draws (a PDF), so that the program needs Qt's
+    // painting and fonts and not only its core.
+    static bool NeedsGui(const std::vector<std::string>& arguments);
 };

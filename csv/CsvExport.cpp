@@ -44,11 +44,13 @@ std::vector<QByteArray> NamesOf(const QByteArray& path)
     return names;
 }
 
+} // namespace
+
 // A mistyped FILE must replace none of the catalogue's own files: the
 // settings, the database and the side files kept beside it (its safety copy,
 // the due dates, the history, the book details), the lock files (replaced, a
 // running program's lock would be lost) and the temporary names of a save.
-void RefuseCatalogueFile(const QString& file, const QString& databasePath)
+void TCsvExport::RefuseCatalogueFile(const QString& file, const QString& databasePath)
 {
     const QByteArray settings = TSettingsKeys::FileName;
     const QByteArray database = QFile::encodeName(databasePath);
@@ -89,6 +91,8 @@ void RefuseCatalogueFile(const QString& file, const QString& databasePath)
                               QFile::decodeName(path).toStdString() + "); choose another name");
     }
 }
+
+namespace {
 
 // A FIFO or a terminal takes the list as a stream, in place: its reader gets
 // it. Whatever else is no regular file is refused.

@@ -35,4 +35,8 @@ public:
     // The CSV goes to options.File or to out; a line about it to report.
     // Raises ECsvRefusal, having written nothing, when it cannot be done.
     static void Run(const TCsvExportOptions& options, std::ostream& out, std::ostream& report);
+    // Raises ECsvRefusal when file names one of the catalogue's own files (the
+    // settings, the database, its side files, locks and a save's temporary
+    // names), however it is reached.
+    static void RefuseCatalogueFile(const QString& file, const QString& databasePath);
 };

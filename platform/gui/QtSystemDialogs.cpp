@@ -18,6 +18,30 @@ bool TQtSystemDialogs::OpenFile(QWidget* parent, const QString& filter, QString&
     return true;
 }
 
+bool TQtSystemDialogs::SaveFile(QWidget* parent, const QString& filter, const QString& suggested, QString& chosenPath)
+{
+    QFileDialog dialog(parent);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setNameFilter(filter);
+    dialog.selectFile(suggested);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return false;
+    chosenPath = dialog.selectedFiles().constFirst();
+    return true;
+}
+
+bool TQtSystemDialogs::Folder(QWidget* parent, const QString& caption, QString& chosenPath)
+{
+    QFileDialog dialog(parent, caption);
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOption(QFileDialog::ShowDirsOnly, true);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return false;
+    chosenPath = dialog.selectedFiles().constFirst();
+    return true;
+}
+
 bool TQtSystemDialogs::Print(QWidget* parent, QPrinter& printer)
 {
     return PrintSupport::Get().PrintDialog(parent, printer);

@@ -74,6 +74,24 @@ bool TScriptedDialogs::OpenFile(QWidget*, const QString& filter, QString& chosen
     return true;
 }
 
+bool TScriptedDialogs::SaveFile(QWidget*, const QString& filter, const QString&, QString& chosenPath)
+{
+    SaveFilters << filter;
+    if (FileToSave.isEmpty())
+        return false;
+    chosenPath = FileToSave;
+    return true;
+}
+
+bool TScriptedDialogs::Folder(QWidget*, const QString& caption, QString& chosenPath)
+{
+    FolderCaptions << caption;
+    if (FolderToChoose.isEmpty())
+        return false;
+    chosenPath = FolderToChoose;
+    return true;
+}
+
 bool TScriptedDialogs::Print(QWidget*, QPrinter& printer)
 {
     ++PrintCalls;

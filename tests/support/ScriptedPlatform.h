@@ -70,6 +70,8 @@ public:
 class TScriptedDialogs : public ISystemDialogs {
 public:
     bool OpenFile(QWidget* parent, const QString& filter, QString& chosenPath) override;
+    bool SaveFile(QWidget* parent, const QString& filter, const QString& suggested, QString& chosenPath) override;
+    bool Folder(QWidget* parent, const QString& caption, QString& chosenPath) override;
     bool Print(QWidget* parent, QPrinter& printer) override;
     bool PrinterSetup(QWidget* parent, QPrinter& printer) override;
     bool Font(QWidget* parent, QFont& font, int minSize, int maxSize) override;
@@ -77,6 +79,11 @@ public:
     // Empty means the user cancels.
     QString FileToChoose;
     QStringList OpenFilters;
+    // Empty means the user cancels; the filters and captions offered are kept.
+    QString FileToSave;
+    QString FolderToChoose;
+    QStringList SaveFilters;
+    QStringList FolderCaptions;
     bool PrintAccepted = true;
     std::function<void(QPrinter&)> ConfigurePrinter; // runs when Print is accepted
     int PrintCalls = 0;

@@ -169,6 +169,7 @@ int main(int argc, char* argv[])
         {QStringLiteral("About Volumnia"), QStringLiteral("about")},
         {QStringLiteral("Print"), QStringLiteral("print")},
         {QStringLiteral("Format settings"), QStringLiteral("print-format")},
+        {QStringLiteral("Export web catalogue"), QStringLiteral("catalogue")},
     };
     modal.Preparations[QStringLiteral("Loan book")] = [](QDialog&) {
         dlgLoanBook->edtLoaner->setText(QStringLiteral("Anna Berg"));
@@ -206,6 +207,7 @@ int main(int argc, char* argv[])
         frmMain->mnuHelp_AboutClick();
         frmMain->tbtnPrintClick();
         TPlatform::Modal().Exec(dlgPrintSettings.Dialog());
+        frmMain->mnuFile_ExportWebClick();
         frmMain->mnuView_LoansClick();
         QCoreApplication::processEvents();
         Save(*frmLoans, QStringLiteral("loans"));
