@@ -7,6 +7,7 @@
 #include "platform/Crc32.h"
 #include "platform/EInOutError.h"
 #include "platform/TextFile.h"
+#include "platform/WorkingFolderLock.h"
 #include "settings/RFileSystem.h"
 #include "settings/SettingsKeys.h"
 
@@ -98,6 +99,8 @@ std::optional<TItem> TCatalogue::Stored(int32_t id) const
 
 int32_t TCatalogue::Add(const TItem& book)
 {
+    // Before the counter is raised: a run whose lock was taken from it writes nothing.
+    TWorkingFolderLock::CheckHeld();
     int32_t id = 0;
     try {
         id = NextNumbers(1).front();
@@ -134,6 +137,7 @@ int32_t TCatalogue::Add(const TItem& book)
 
 void TCatalogue::AddNumbered(const std::vector<TItem>& given, TCounter counter, TBookChangeKind kind)
 {
+    TWorkingFolderLock::CheckHeld();
     PrepareRules();
     std::vector<TItem> shaped;
     if (!FRules.empty()) {
@@ -433,6 +437,7 @@ void TCatalogue::Reload()
 
 void TCatalogue::SaveAtEnd(std::vector<TValue> values)
 {
+    TWorkingFolderLock::CheckHeld();
     values.push_back(TRFileSystem::IntegerValue("CurrentIndex", FCurrentIndex));
     try {
         FSettings->WriteValues(values);
@@ -484,6 +489,9 @@ void TCatalogue::WriteDetails(const std::string& bytes)
 
 void TCatalogue::SaveFiles(const std::vector<int32_t>& order)
 {
+    // Every save of the books comes here: where another computer's lock was
+    // brought in over this run's, nothing is written.
+    TWorkingFolderLock::CheckHeld();
     const std::string content = FDatabase->FileContent(order);
     const std::string details = DetailsBytes();
     if (!FDetailsDirty && details == FDetailsBytes) {
@@ -700,7 +708,8 @@ void TCatalogue::WriteAhead(const TBookChange& change)
 {
     FAhead.clear();
     FAheadProblem.clear();
-    if (!FHistory)
+    // A lost lock: the save that follows refuses, so no entry goes ahead of it.
+    if (!FHistory || !TWorkingFolderLock::StillHeld())
         return;
     try {
         if (!FHistorySettled) {
