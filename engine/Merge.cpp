@@ -7,6 +7,8 @@
 #include "platform/Cp1252.h"
 #include "platform/TextFile.h"
 
+#include <QFileInfo>
+
 #include <algorithm>
 #include <string_view>
 #include <unordered_map>
@@ -267,20 +269,21 @@ TPlan Plan(const TSide& ours, const TSide& theirs)
         }
         const TItem* bo = baseOf(ourBases, id, o);
         const TItem* bt = baseOf(theirBases, id, t);
-        // Where one side's base lacks the book its histories disagree on
-        // (a file changed outside the program): the other's base stands.
-        if (!bo)
-            bo = bt;
-        if (!bt)
-            bt = bo;
-        if (o && t && !bo) {
-            // Both sides added a book under this number, the same book or
-            // not: theirs gets another.
-            plan.Added.push_back(*t);
+        if (!bo && !bt) {
+            // Neither side had it at the shared entry: theirs added it, and
+            // where ours did too, the same book or not, theirs gets another number.
+            if (t)
+                plan.Added.push_back(*t);
             continue;
         }
         if (Same(o, t))
             continue;
+        if (!bo || !bt) {
+            // The histories disagree on whether the book was there (a file
+            // changed outside the program): the user sees both.
+            wholeClash(id, o, t);
+            continue;
+        }
         if (o && t) {
             TItem merged = *o;
             for (const std::string& unit : UnitsOf({o, t, bo, bt})) {
@@ -298,20 +301,13 @@ TPlan Plan(const TSide& ours, const TSide& theirs)
             }
             if (!Same(&merged, o))
                 plan.Books.push_back({id, *o, std::move(merged)});
-        } else if (o) {
-            // Theirs lacks it: added by ours, or removed by theirs.
-            if (!bo)
-                continue;
-            if (Same(o, bo))
+        } else if (o ? Same(o, bo) : Same(t, bt)) {
+            // Removed on one side, left as it was on the other.
+            if (o)
                 plan.Books.push_back({id, *o, std::nullopt});
-            else
-                wholeClash(id, o, t);
         } else {
-            // Ours lacks it: added by theirs, or removed by ours.
-            if (!bo)
-                plan.Added.push_back(*t);
-            else if (!Same(t, bt))
-                wholeClash(id, o, t);
+            // Removed on one side, changed on the other.
+            wholeClash(id, o, t);
         }
     }
     return plan;
@@ -425,6 +421,90 @@ TSide OurSide(const TDatabase& database)
             side.Books.push_back(database.ItemAt(slot));
     side.History = HistoryLines(THistory::FileNameFor(database.FileName()), side.Books);
     return side;
+}
+
+namespace {
+
+std::string NameOf(const std::string& path)
+{
+    const size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// What the tool put into the name of a copy of original: the name without
+// the original's stem before and its last extension after.
+std::string MarkerOf(const TConflictCopy& copy)
+{
+    const std::string name = NameOf(copy.Path);
+    const std::string original = NameOf(copy.Original);
+    const size_t dot = original.rfind('.');
+    const std::string stem = dot == std::string::npos ? original : original.substr(0, dot);
+    const std::string extension = dot == std::string::npos ? std::string() : original.substr(dot);
+    if (name.size() < stem.size() + extension.size() || name.compare(0, stem.size(), stem) != 0 ||
+        name.compare(name.size() - extension.size(), extension.size(), extension) != 0)
+        return {};
+    return name.substr(stem.size(), name.size() - stem.size() - extension.size());
+}
+
+bool SameFile(const std::string& a, const std::string& b)
+{
+    const QFileInfo x(Cp1252::ToQString(a));
+    const QFileInfo y(Cp1252::ToQString(b));
+    return x.exists() && y.exists() ? x.canonicalFilePath() == y.canonicalFilePath()
+                                    : x.absoluteFilePath() == y.absoluteFilePath();
+}
+
+} // namespace
+
+TCopyFiles FilesOf(const std::string& copy, const std::string& databaseFile, const std::vector<TConflictCopy>& found)
+{
+    TCopyFiles files;
+    files.Database = copy;
+    const auto named = std::find_if(found.begin(), found.end(), [&](const TConflictCopy& c) {
+        return SameFile(c.Original, databaseFile) && SameFile(c.Path, copy);
+    });
+    if (named == found.end()) {
+        // Found by hand: its side files beside it, where there are any.
+        files.Details = TTextFile::SideFileName(copy, ".details");
+        files.History = TTextFile::SideFileName(copy, ".history");
+        if (!TTextFile::Exists(files.Details))
+            files.Details = DetailsFile::FileNameFor(databaseFile);
+        if (!TTextFile::Exists(files.History))
+            files.History.clear();
+        return files;
+    }
+    files.Aside.push_back(*named);
+    const std::string marker = MarkerOf(*named);
+    for (const auto& [suffix, file] : {std::pair<const char*, std::string*>{".details", &files.Details},
+                                       std::pair<const char*, std::string*>{".history", &files.History}}) {
+        const std::string original = TTextFile::SideFileName(databaseFile, suffix);
+        const TConflictCopy* chosen = nullptr;
+        for (const TConflictCopy& c : found) {
+            if (!SameFile(c.Original, original) || c.Tool != named->Tool)
+                continue;
+            if (MarkerOf(c) == marker) {
+                chosen = &c;
+                break;
+            }
+            chosen = &c; // the newest of the tool's, unless one bears the marker
+        }
+        if (chosen) {
+            *file = chosen->Path;
+            files.Aside.push_back(*chosen);
+        }
+    }
+    if (files.Details.empty())
+        files.Details = DetailsFile::FileNameFor(databaseFile);
+    return files;
+}
+
+std::vector<TCopyFiles> DatabaseCopies(const std::string& databaseFile, const std::vector<TConflictCopy>& found)
+{
+    std::vector<TCopyFiles> copies;
+    for (const TConflictCopy& copy : found)
+        if (SameFile(copy.Original, databaseFile))
+            copies.push_back(FilesOf(copy.Path, databaseFile, found));
+    return copies;
 }
 
 } // namespace Merge

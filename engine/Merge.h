@@ -22,6 +22,7 @@
 #pragma once
 
 #include "engine/BookChange.h"
+#include "engine/ConflictCopies.h"
 #include "engine/Item.h"
 
 #include <cstddef>
@@ -91,5 +92,25 @@ TSide ReadSide(const std::string& databaseFile, const std::string& detailsFile, 
                const TDatabase& like);
 // The catalogue's own side: the books as memory holds them and its history.
 TSide OurSide(const TDatabase& database);
+
+// A copy of the database to merge, with the files read for it and the
+// copies moved aside once it is merged. Its details and history are the
+// copies the sync tool made of them along with it (the same marker in their
+// names, or else that tool's newest), or for a copy that no tool named (one
+// found by hand) the files beside it ("<copy>.details", "<copy>.history").
+// Without a details copy the database's own details file is read for it:
+// the tool brought that in from whichever side changed it, and its rows
+// attach only to books they were written for. Without a history copy none
+// is read: no entry is shared, so every book that differs is a clash.
+struct TCopyFiles {
+    std::string Database;
+    std::string Details;
+    std::string History;
+    std::vector<TConflictCopy> Aside;
+};
+// found: FindConflictCopies(databaseFile).
+TCopyFiles FilesOf(const std::string& copy, const std::string& databaseFile, const std::vector<TConflictCopy>& found);
+// The copies of the database file among found, oldest first, with their files.
+std::vector<TCopyFiles> DatabaseCopies(const std::string& databaseFile, const std::vector<TConflictCopy>& found);
 
 } // namespace Merge
