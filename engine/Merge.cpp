@@ -127,9 +127,12 @@ TBookMap MapOf(const std::vector<TItem>& books)
 
 // Each book a side changed after its entry from: as it stood at that entry
 // (the Before of the first later entry that changed it; nullopt: not there).
-// Highest: raised to every number those entries name.
+// Highest: raised to every number those entries name. Merged: where given,
+// the books those entries' merges brought in as new and still there, as
+// they came in.
 std::unordered_map<int32_t, std::optional<TItem>> BasesAfter(const std::vector<std::string>& history, size_t from,
-                                                             int32_t& highest)
+                                                             int32_t& highest,
+                                                             std::unordered_map<int32_t, TItem>* merged = nullptr)
 {
     std::unordered_map<int32_t, std::optional<TItem>> bases;
     for (size_t i = from + 1; i < history.size(); ++i) {
@@ -138,6 +141,10 @@ std::unordered_map<int32_t, std::optional<TItem>> BasesAfter(const std::vector<s
             continue;
         for (TBookChange::TBook& book : entry.Change.Books) {
             highest = std::max(highest, book.ID);
+            if (merged && entry.Change.Kind == TBookChangeKind::Merged && !book.Before && book.After)
+                merged->insert_or_assign(book.ID, *book.After);
+            else if (merged && !book.After)
+                merged->erase(book.ID); // removed since, or the merge taken back
             bases.try_emplace(book.ID, std::move(book.Before));
         }
     }
@@ -218,9 +225,12 @@ TPlan Plan(const TSide& ours, const TSide& theirs)
     }
     int32_t highest = 0;
     std::unordered_map<int32_t, std::optional<TItem>> ourBases;
+    // The books a merge of this copy brought in already (the copy was not
+    // moved aside: a kill, a folder that refused): not brought in twice.
+    std::unordered_map<int32_t, TItem> broughtIn;
     std::unordered_map<int32_t, std::optional<TItem>> theirBases;
     if (plan.SharedHistory) {
-        ourBases = BasesAfter(ours.History, ourShared, highest);
+        ourBases = BasesAfter(ours.History, ourShared, highest, &broughtIn);
         theirBases = BasesAfter(theirs.History, theirShared, highest);
     }
     const TBookMap ourBooks = MapOf(ours.Books);
@@ -271,8 +281,15 @@ TPlan Plan(const TSide& ours, const TSide& theirs)
         const TItem* bt = baseOf(theirBases, id, t);
         if (!bo && !bt) {
             // Neither side had it at the shared entry: theirs added it, and
-            // where ours did too, the same book or not, theirs gets another number.
-            if (t)
+            // where ours did too, the same book or not, theirs gets another
+            // number; unless an earlier merge of it brought it in.
+            if (!t)
+                continue;
+            const auto before =
+                std::find_if(broughtIn.begin(), broughtIn.end(), [t](const auto& m) { return Same(&m.second, t); });
+            if (before != broughtIn.end())
+                broughtIn.erase(before);
+            else
                 plan.Added.push_back(*t);
             continue;
         }
