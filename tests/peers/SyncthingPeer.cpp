@@ -6,6 +6,8 @@
 //   syncthing-peer publisher ID TEXT | title ID TEXT | lend ID LOANER DATE
 //   syncthing-peer find FILE      (lines: tool TAB original TAB copy)
 //   syncthing-peer settings merge (the settings file's copies merged in; how many)
+//   syncthing-peer hold           (takes the locks as a running Volumnia does,
+//                                  says "held", and lets go at the end of its input)
 #include "engine/Catalogue.h"
 #include "engine/ConflictCopies.h"
 #include "engine/Database.h"
@@ -74,15 +76,27 @@ int Change(const std::string& command, int argc, char** argv)
 int main(int argc, char** argv)
 {
     QCoreApplication application(argc, argv);
-    if (argc < 3)
-        return Fail("usage: syncthing-peer add|publisher|title|lend|find ...");
-    const std::string command = argv[1];
+    const std::string command = argc > 1 ? argv[1] : "";
+    if (argc < 3 && command != "hold")
+        return Fail("usage: syncthing-peer add|publisher|title|lend|find|settings|hold ...");
     try {
         if (command == "settings") {
             TWorkingFolderLock folder(QStringLiteral("."), TSettingsKeys::FileName, "Volumnia");
             Take(folder);
             TRFileSystem settings(TSettingsKeys::FileName);
             std::cout << MergeSettingsCopies(settings).size() << "\n";
+            return 0;
+        }
+        if (command == "hold") {
+            TWorkingFolderLock folder(QStringLiteral("."), TSettingsKeys::FileName, "Volumnia");
+            Take(folder);
+            TRFileSystem settings(TSettingsKeys::FileName);
+            TWorkingFolderLock file = TWorkingFolderLock::ForFile(settings.ReadString("orbl_databasefile"), "Volumnia");
+            Take(file);
+            std::cout << "held" << std::endl;
+            std::string line;
+            while (std::getline(std::cin, line)) {
+            }
             return 0;
         }
         if (command == "find") {

@@ -3,9 +3,11 @@
 Syncthing instances on loopback: each with its own home, API key and ports,
 no relays, no discovery, no NAT, no browser; two folders shared (the working
 folder with the settings, the folder with the database and its side files);
-each side run as an ordinary user of its own where the test runs as root.
+each side run as an ordinary user of its own where the test runs as root,
+its programs on a computer named after the side (a UTS namespace).
 
-The link is paused, both sides change the books (the laptop adds two and
+While Volumnia runs on the laptop, its lock files reach the desktop, where a
+change is refused at once, naming the laptop. The link is paused, both sides change the books (the laptop adds two and
 changes book 7's publisher, the desktop adds one, lends book 7 and changes
 book 9's title), the link resumes, and Syncthing makes its conflict copies.
 Checked: the finder lists every conflict copy of the database, its side
@@ -85,12 +87,22 @@ class Side:
                 for entry in [top] + [os.path.join(top, n) for n in dirs + files]:
                     os.chown(entry, self.uid, 65534)
 
-    def run(self, arguments, cwd=None, check_status=True):
-        result = subprocess.run(arguments, cwd=cwd, preexec_fn=as_user(self.uid), capture_output=True, text=True,
-                                env=dict(os.environ, HOME=self.home, LC_ALL="C"), timeout=60)
-        if check_status and result.returncode != 0:
-            raise SyncthingError("%s failed on the %s: %s %s" % (arguments, self.name, result.stdout, result.stderr))
-        return result.stdout
+    def command(self, arguments):
+        """arguments run as this side's user and, where the test may, on a
+        computer of this side's name (a UTS namespace of its own), so that
+        the lock files name two computers."""
+        if os.geteuid() != 0:
+            return arguments
+        return ["unshare", "--uts", "--", "sh", "-c",
+                'hostname "$0" && exec setpriv --reuid=%d --regid=65534 --clear-groups "$@"' % self.uid,
+                self.name] + arguments
+
+    def run(self, arguments, cwd=None, check_status=True, result=False):
+        done = subprocess.run(self.command(arguments), cwd=cwd, capture_output=True, text=True,
+                              env=dict(os.environ, HOME=self.home, LC_ALL="C"), timeout=60)
+        if check_status and done.returncode != 0:
+            raise SyncthingError("%s failed on the %s: %s %s" % (arguments, self.name, done.stdout, done.stderr))
+        return done if result else done.stdout
 
     def generate(self):
         if not shutil.which("syncthing"):
@@ -173,8 +185,18 @@ class Side:
                 self.process.kill()
                 self.process.wait()
 
-    def peer(self, *arguments, check_status=True):
-        return self.run([PEER] + list(arguments), cwd=self.folders["work"], check_status=check_status)
+    def peer(self, *arguments, check_status=True, result=False):
+        return self.run([PEER] + list(arguments), cwd=self.folders["work"], check_status=check_status, result=result)
+
+    def hold(self):
+        """A running Volumnia on this side: its locks held until release()."""
+        holder = subprocess.Popen(self.command([PEER, "hold"]), cwd=self.folders["work"], stdin=subprocess.PIPE,
+                                  stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True,
+                                  env=dict(os.environ, HOME=self.home, LC_ALL="C"))
+        if holder.stdout.readline().strip() != "held":
+            holder.kill()
+            raise SyncthingError("the %s could not take its locks: %s" % (self.name, holder.stderr.read()))
+        return holder
 
     def files(self, folder):
         """The folder's files with their bytes, Syncthing's own left out."""
@@ -242,6 +264,24 @@ def scenario(root):
         wait_until(lambda: in_step(laptop, desktop) and "books.orbl.history" in desktop.files("books"),
                    "the desktop holds the laptop's catalogue", sides)
         check(len(books_of(desktop.files("books")["books.orbl"])) == 10, "the desktop holds the ten books")
+
+        # Volumnia runs on the laptop; Syncthing carries its lock files over.
+        # On the desktop they name the laptop, and a change there is refused
+        # at once, naming it, never waiting on a process it cannot see.
+        holder = laptop.hold()
+        wait_until(lambda: b"host=laptop" in desktop.files("work").get("volumnia.kelt.lock", b""),
+                   "the laptop's lock reaches the desktop", sides)
+        started = time.monotonic()
+        refused = desktop.peer("publisher", "3", "Refused Press", check_status=False, result=True)
+        check(refused.returncode != 0 and "on the computer laptop" in refused.stderr,
+              "the desktop is refused, the laptop named: " + refused.stderr.strip())
+        check(time.monotonic() - started < 10, "the refusal comes at once")
+        holder.stdin.close()
+        holder.wait(timeout=30)
+        wait_until(lambda: "volumnia.kelt.lock" not in desktop.files("work") and
+                   "books.orbl.lock" not in desktop.files("books") and in_step(laptop, desktop),
+                   "the laptop's locks are gone on both sides", sides)
+        check(books_of(desktop.files("books")["books.orbl"])[3][2] != "Refused Press", "nothing was changed")
 
         # Apart: each pauses the other.
         for side, other in ((laptop, desktop), (desktop, laptop)):
