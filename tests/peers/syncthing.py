@@ -12,8 +12,9 @@ changes book 7's publisher, the desktop adds one, lends book 7 and changes
 book 9's title), the link resumes, and Syncthing makes its conflict copies.
 Checked: the finder lists every conflict copy of the database, its side
 files and the settings file by the names Syncthing gave them (and nothing
-else); the settings copy merges key by key (the larger CurrentIndex); no
-half-written temporary of ours travelled. Where the build has
+else); the settings copy merges key by key (the larger CurrentIndex); a
+leftover ".saving" of a killed save that travelled is never read and goes
+with the next save. Where the build has
 `volumnia-csv merge`, the merged catalogue holds all five changes.
 
 usage: syncthing.py SYNCTHING_PEER VOLUMNIA_CSV INSTALLED_SETTINGS
@@ -282,6 +283,21 @@ def scenario(root):
                    "books.orbl.lock" not in desktop.files("books") and in_step(laptop, desktop),
                    "the laptop's locks are gone on both sides", sides)
         check(books_of(desktop.files("books")["books.orbl"])[3][2] != "Refused Press", "nothing was changed")
+
+        # A save killed on the laptop leaves its half-written ".saving", which
+        # Syncthing carries: never read as data on the desktop, whose next
+        # save removes it, and the removal travels back.
+        leftover = os.path.join(laptop.folders["books"], "books.orbl.saving")
+        with open(leftover, "wb") as f:
+            f.write(b"1\r\nHalf a bo")
+        if os.geteuid() == 0:
+            os.chown(leftover, laptop.uid, 65534)
+        wait_until(lambda: "books.orbl.saving" in desktop.files("books"), "the leftover reaches the desktop", sides)
+        desktop.peer("publisher", "3", "Desktop Press")
+        wait_until(lambda: "books.orbl.saving" not in laptop.files("books") and in_step(laptop, desktop),
+                   "the leftover is gone on both sides", sides)
+        after = books_of(desktop.files("books")["books.orbl"])
+        check(len(after) == 10 and after[3][2] == "Desktop Press", "the desktop's save read its own books only")
 
         # Apart: each pauses the other.
         for side, other in ((laptop, desktop), (desktop, laptop)):
