@@ -353,13 +353,20 @@ def scenario(root):
             desktop.run([CSV, "merge", database_copies[0]], cwd=desktop.folders["work"])
             merged = books_of(desktop.files("books")["books.orbl"])
             titles = sorted(b[0] for b in merged.values())
-            check(len(merged) == 13, "the merged catalogue holds thirteen books, not %d" % len(merged))
+            check(len(merged) == 13, "the merged catalogue holds thirteen books, each under its own number (%d)"
+                  % len(merged))
             check(all(t in titles for t in ("Laptop One", "Laptop Two", "Desktop One")), "the three new books")
             check(merged[7][2] == "Laptop Press" and merged[7][6] == "Anna", "book 7: the publisher and the loan")
             check(merged[9][0] == "Desktop Title", "book 9's new title")
             check(not os.path.exists(database_copies[0]) if os.path.isabs(database_copies[0]) else
                   not os.path.exists(os.path.join(desktop.folders["work"], database_copies[0])),
                   "the conflict copy was moved aside")
+            entries = [line for line in desktop.run([CSV, "history"], cwd=desktop.folders["work"]).splitlines()
+                       if line and not line.startswith(" ")]
+            check(bool(entries) and " Merge" in entries[-1], "one change, the merge, is the last of the history: %s"
+                  % entries[-1:])
+            left = desktop.peer("find", "../books/books.orbl").strip()
+            check(not left, "no conflict copy of the catalogue is left beside it: " + left)
         else:
             print("note: this volumnia-csv has no merge command; the merge itself is not checked here", flush=True)
     finally:
