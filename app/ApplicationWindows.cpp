@@ -3,6 +3,7 @@
 #include "app/Globals.h"
 #include "app/MainForm.h"
 #include "app/StartupFiles.h"
+#include "app/StartupMerge.h"
 #include "dialogs/AboutDialog.h"
 #include "dialogs/BookBrowserForm.h"
 #include "dialogs/BookDetailsForm.h"
@@ -198,6 +199,8 @@ bool TApplicationWindows::OpenCatalogue()
         // read, are said once at start.
         if (const std::string note = FCatalogue->TakeDetailsNote(); !note.empty())
             TPlatform::Messages().Information(Cp1252::ToQString(note));
+        // What a sync tool kept aside when both computers changed the books.
+        StartupMerge::Run(*FCatalogue, frmMain);
         frmMain->ShowCatalogue();
     } catch (const EKELTError&) {
         TPlatform::Messages().Information(QStringLiteral("106-5: KELT -error. File corrupted."));

@@ -900,3 +900,40 @@ void TCatalogue::TakeBack(const TBookChange& change)
         places.push_back(FDatabase->SlotOf(book.ID));
     Tell(Move(TBookChangeKind::Restored, std::move(moves)), std::move(places));
 }
+
+std::vector<int32_t> TCatalogue::Merge(const std::vector<TBookChange::TBook>& books, const std::vector<TItem>& added,
+                                       int32_t highest)
+{
+    if (books.empty() && added.empty())
+        return {};
+    const int32_t indexBefore = FCurrentIndex;
+    FCurrentIndex = std::max(FCurrentIndex, highest);
+    std::vector<int32_t> numbers;
+    std::vector<TItem> numbered = added;
+    try {
+        numbers = NextNumbers(added.size());
+        for (size_t i = 0; i < numbered.size(); ++i)
+            numbered[i].ID = numbers[i];
+        if (!numbers.empty())
+            FSettings->WriteInteger("CurrentIndex", numbers.back());
+    } catch (...) {
+        FCurrentIndex = indexBefore;
+        throw;
+    }
+    if (!numbers.empty())
+        FCurrentIndex = numbers.back();
+    std::vector<TMove> moves;
+    std::vector<int32_t> places;
+    moves.reserve(books.size() + numbered.size());
+    for (const TBookChange::TBook& book : books) {
+        const int32_t slot = book.Before ? FDatabase->SlotOf(book.ID) : -1;
+        moves.push_back({book.ID, BookOf(book.Before), BookOf(book.After), slot});
+        places.push_back(slot);
+    }
+    for (const TItem& book : numbered) {
+        moves.push_back({book.ID, nullptr, &book, -1});
+        places.push_back(-1);
+    }
+    Tell(Move(TBookChangeKind::Merged, std::move(moves)), std::move(places));
+    return numbers;
+}

@@ -172,6 +172,16 @@ public:
     void BringBack(const TItem& book);
     void TakeBack(const TBookChange& change);
 
+    // A merge with a sync tool's conflict copy (engine/Merge), one change of
+    // kind Merged, undoable as a whole: each book of books (settled) goes
+    // from Before to After, every one still as Before or the merge is
+    // refused with EChangedSince, naming it, before anything is written;
+    // the other side's new books come in under new numbers, CurrentIndex
+    // raised past highest first (and reaching the settings before the books
+    // reach the database file, as an add's). Returns the numbers given.
+    std::vector<int32_t> Merge(const std::vector<TBookChange::TBook>& books, const std::vector<TItem>& added,
+                               int32_t highest);
+
     // Keeps every change in the history beside the database file, naming
     // program, at the time now gives (milliseconds since 1970 UTC; the system
     // clock when empty). Each entry is appended ahead of its change's save
