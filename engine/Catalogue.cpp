@@ -100,7 +100,7 @@ std::optional<TItem> TCatalogue::Stored(int32_t id) const
 int32_t TCatalogue::Add(const TItem& book)
 {
     // Before the counter is raised: a run whose lock was taken from it writes nothing.
-    TWorkingFolderLock::CheckHeld();
+    CheckMaySave();
     int32_t id = 0;
     try {
         id = NextNumbers(1).front();
@@ -137,7 +137,7 @@ int32_t TCatalogue::Add(const TItem& book)
 
 void TCatalogue::AddNumbered(const std::vector<TItem>& given, TCounter counter, TBookChangeKind kind)
 {
-    TWorkingFolderLock::CheckHeld();
+    CheckMaySave();
     PrepareRules();
     std::vector<TItem> shaped;
     if (!FRules.empty()) {
@@ -193,6 +193,7 @@ void TCatalogue::AddNumbered(const std::vector<TItem>& given, TCounter counter, 
 
 void TCatalogue::ChangeOne(TBookChangeKind kind, int32_t id, const std::function<void()>& change)
 {
+    CheckMaySave(); // before memory changes
     PrepareRules();
     TBookChange told;
     told.Kind = kind;
@@ -274,6 +275,7 @@ void TCatalogue::AttachStray(int32_t id)
 
 void TCatalogue::DiscardStray(int32_t id)
 {
+    CheckMaySave();
     const std::vector<TDetailsRow> before = FStray;
     FStray.erase(std::remove_if(FStray.begin(), FStray.end(), [&](const TDetailsRow& row) { return row.ID == id; }),
                  FStray.end());
@@ -363,6 +365,7 @@ void TCatalogue::SaveAndTell(TBookChange change, std::vector<int32_t> places)
 
 void TCatalogue::ReplaceWhere(const std::string& alias, const std::string& oldValue, const std::string& newValue)
 {
+    CheckMaySave();
     TBookChange change;
     change.Kind = TBookChangeKind::ReplacedWhere;
     PrepareRules();
@@ -385,6 +388,7 @@ void TCatalogue::ReplaceWhere(const std::string& alias, const std::string& oldVa
 
 void TCatalogue::RemoveWhere(const std::string& alias, const std::string& value)
 {
+    CheckMaySave();
     TBookChange change;
     change.Kind = TBookChangeKind::RemovedWhere;
     std::vector<int32_t> places;
@@ -419,6 +423,13 @@ void TCatalogue::Sorted(const std::string& alias)
     FDatabase->SortBy(alias);
 }
 
+void TCatalogue::CheckMaySave() const
+{
+    if (ReadOnly())
+        throw EInOutError(FReadOnly);
+    TWorkingFolderLock::CheckHeld();
+}
+
 void TCatalogue::SaveChange()
 {
     SaveFiles();
@@ -437,7 +448,7 @@ void TCatalogue::Reload()
 
 void TCatalogue::SaveAtEnd(std::vector<TValue> values)
 {
-    TWorkingFolderLock::CheckHeld();
+    CheckMaySave();
     values.push_back(TRFileSystem::IntegerValue("CurrentIndex", FCurrentIndex));
     try {
         FSettings->WriteValues(values);
@@ -491,7 +502,7 @@ void TCatalogue::SaveFiles(const std::vector<int32_t>& order)
 {
     // Every save of the books comes here: where another computer's lock was
     // brought in over this run's, nothing is written.
-    TWorkingFolderLock::CheckHeld();
+    CheckMaySave();
     const std::string content = FDatabase->FileContent(order);
     const std::string details = DetailsBytes();
     if (!FDetailsDirty && details == FDetailsBytes) {
@@ -709,7 +720,7 @@ void TCatalogue::WriteAhead(const TBookChange& change)
     FAhead.clear();
     FAheadProblem.clear();
     // A lost lock: the save that follows refuses, so no entry goes ahead of it.
-    if (!FHistory || !TWorkingFolderLock::StillHeld())
+    if (!FHistory || ReadOnly() || !TWorkingFolderLock::StillHeld())
         return;
     try {
         if (!FHistorySettled) {
@@ -760,6 +771,7 @@ void TCatalogue::SaveAhead(const TBookChange& change)
 
 TBookChange TCatalogue::Move(TBookChangeKind kind, std::vector<TMove> moves, const std::vector<int32_t>& fileOrder)
 {
+    CheckMaySave();
     for (const TMove& move : moves) {
         const int32_t slot = FDatabase->SlotOf(move.ID);
         const TItem* now = slot < 0 ? nullptr : &FDatabase->ItemAt(slot);

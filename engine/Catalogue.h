@@ -44,6 +44,11 @@ public:
     void Open(const TTaker& take);
     void Close();
     bool IsOpen() const { return FSettings && FDatabase; }
+    // From now on every change and the end of the run's save are refused with
+    // the reason given, before anything is written: the files are another
+    // program's, opened to be looked at only.
+    void SetReadOnly(const std::string& reason) { FReadOnly = reason; }
+    bool ReadOnly() const { return !FReadOnly.empty(); }
 
     const TDatabase& Database() const { return *FDatabase; }
     const TRFileSystem& Settings() const { return *FSettings; }
@@ -312,6 +317,10 @@ private:
     std::string FAhead;        // the entry written ahead of the save under way
     std::string FAheadProblem; // why it could not be written
     bool FHistorySettled = false;
+    std::string FReadOnly; // why no change may be saved, when none may
+    // Raises why nothing may be saved now: a read-only run, or a lock of this
+    // run that another computer's replaced.
+    void CheckMaySave() const;
 
     // The details file as last read or written: its bytes, and the rows that
     // go with the database file on disk. Dirty: its bytes are not the clean

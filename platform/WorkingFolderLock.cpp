@@ -389,7 +389,8 @@ bool TWorkingFolderLock::StillHeld()
 void TWorkingFolderLock::CheckHeld()
 {
     const std::lock_guard guard(HeldGuard);
-    for (const auto& [fd, held] : HeldLocks()) {
+    for (const auto& entry : HeldLocks()) {
+        const THeld& held = entry.second;
         struct stat now = {};
         if (::lstat(held.Path.constData(), &now) == 0 && now.st_dev == held.Device && now.st_ino == held.Inode)
             continue;
