@@ -73,6 +73,9 @@ namespace StartupMerge {
 
 void Run(TCatalogue& catalogue, QWidget* owner)
 {
+    // A read-only run changes nothing: the copies wait for a run that may.
+    if (catalogue.ReadOnly())
+        return;
     const std::string& database = catalogue.Database().FileName();
     const std::vector<TConflictCopy> found = FindConflictCopies(database);
     if (found.empty())
