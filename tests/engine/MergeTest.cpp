@@ -2,8 +2,10 @@
 // shared history entry (each differing book a clash of the whole book), a
 // removal against an edit, and the files read for a copy: its side files'
 // copies by the tool's marker, or a hand copy's own side files.
+#include "engine/Catalogue.h"
 #include "engine/History.h"
 #include "engine/Merge.h"
+#include "platform/EInOutError.h"
 #include "tests/engine/EngineFixture.h"
 
 namespace {
@@ -97,6 +99,28 @@ TEST(MergeTest, ACopysSideFilesAreItsToolsCopiesOrItsOwn)
     EXPECT_EQ(byHand.History, "by hand.orbl.history");
     EXPECT_EQ(byHand.Details, "books.orbl.details");
     EXPECT_TRUE(byHand.Aside.empty());
+}
+
+class MergeChangeTest : public TEngineFixture {};
+
+TEST_F(MergeChangeTest, AReadOnlyCatalogueRefusesAMergeBeforeTheCounterIsWritten)
+{
+    WriteSettings([] {
+        std::vector<std::string> lines = SettingsLines();
+        lines.insert(lines.end(), {"CurrentIndex", "2", "vInteger"});
+        return lines;
+    }());
+    WriteDatabase(FileOf(Numbered(2)));
+    auto settings = std::make_unique<TRFileSystem>("volumnia.kelt");
+    auto database = std::make_unique<TDatabase>(*settings);
+    TCatalogue catalogue(std::move(settings), std::move(database));
+    catalogue.ReadCurrentIndex();
+    catalogue.SetReadOnly("Read-only.");
+    const std::string settingsBefore = Folder.ReadFile("volumnia.kelt");
+    EXPECT_EQ(ErrorOf<EInOutError>([&] { catalogue.Merge({}, {Item(7, "Theirs")}, 9); }), "Read-only.");
+    EXPECT_EQ(Folder.ReadFile("volumnia.kelt"), settingsBefore);
+    EXPECT_EQ(DatabaseBytes(), FileOf(Numbered(2)));
+    EXPECT_EQ(catalogue.CurrentIndex(), 2);
 }
 
 } // namespace
