@@ -86,6 +86,13 @@ void Run(TCatalogue& catalogue, QWidget* owner)
     catalogue.SortByStored();
     for (const Merge::TCopyFiles& files : Merge::DatabaseCopies(database, found))
         MergeOne(catalogue, files, owner);
+    for (const TConflictCopy& copy : Merge::LeftBehind(database, FindConflictCopies(database))) {
+        try {
+            MoveAside(copy);
+        } catch (const std::exception&) {
+            // Left for the next start.
+        }
+    }
 }
 
 } // namespace StartupMerge
