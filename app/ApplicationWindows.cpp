@@ -3,6 +3,7 @@
 #include "app/Globals.h"
 #include "app/MainForm.h"
 #include "app/StartupFiles.h"
+#include "app/StartupMerge.h"
 #include "dialogs/AboutDialog.h"
 #include "dialogs/BookBrowserForm.h"
 #include "dialogs/BookDetailsForm.h"
@@ -22,6 +23,7 @@
 #include "engine/ORBL.h"
 #include "engine/ShownRows.h"
 #include "platform/Cp1252.h"
+#include "platform/WorkingFolderLock.h"
 #include "platform/gui/Clock.h"
 #include "platform/gui/ErrorHandler.h"
 #include "platform/gui/MessageLayer.h"
@@ -34,6 +36,8 @@
 #include "widgets/TextFit.h"
 
 #include <QAction>
+#include <QFile>
+#include <QLocale>
 #include <QTimer>
 
 #include <optional>
@@ -87,11 +91,13 @@ TApplicationWindows::TApplicationWindows() : TApplicationWindows(std::make_uniqu
 
 TApplicationWindows::TApplicationWindows(std::unique_ptr<TStartupFiles> files) : Files(std::move(files))
 {
-    if (Files->HeldElsewhere()) {
+    if (Files->HeldElsewhere() && !Files->OtherComputersLock()) {
         TPlatform::Messages().Information(Files->HeldByVolumnia() ? QString::fromLatin1(AlreadyRunningMessage)
                                                                   : Cp1252::ToQString(Files->LockMessage()));
         return;
     }
+    if (Files->HeldElsewhere() && !OpenDespiteOtherComputer())
+        return;
     Made = true;
     FCatalogue = std::make_unique<TCatalogue>();
     // A side store: the catalogue tells it each change before the windows
@@ -185,6 +191,12 @@ TApplicationWindows::TApplicationWindows(std::unique_ptr<TStartupFiles> files) :
 
 bool TApplicationWindows::OpenCatalogue()
 {
+    // The database's own lock may be another computer's, found only once
+    // the settings named the file.
+    if (Files->OtherComputersLock() && !OpenDespiteOtherComputer()) {
+        frmMain->StopClock();
+        return false;
+    }
     bool failed = false;
     try {
         // The settings on the settings file, then the database on the file
@@ -199,10 +211,15 @@ bool TApplicationWindows::OpenCatalogue()
             "Volumnia", [] { return TPlatform::Clock().Now().toMSecsSinceEpoch(); },
             [](const std::string& text) { TPlatform::Messages().Information(Cp1252::ToQString(text)); });
         FCatalogue->ReadCurrentIndex();
+        if (Files->ReadOnly())
+            FCatalogue->SetReadOnly("Nothing was saved: these files were opened read-only, as another computer "
+                                    "holds them. End Volumnia and start it again to work on them.");
         // Details that no longer match their book, or lines that did not
         // read, are said once at start.
         if (const std::string note = FCatalogue->TakeDetailsNote(); !note.empty())
             TPlatform::Messages().Information(Cp1252::ToQString(note));
+        // What a sync tool kept aside when both computers changed the books.
+        StartupMerge::Run(*FCatalogue, frmMain);
         frmMain->ShowCatalogue();
     } catch (const EKELTError&) {
         TPlatform::Messages().Information(QStringLiteral("106-5: KELT -error. File corrupted."));
@@ -226,6 +243,32 @@ bool TApplicationWindows::OpenCatalogue()
         FCatalogue->Close();
     }
     return !failed;
+}
+
+bool TApplicationWindows::OpenDespiteOtherComputer()
+{
+    const TWorkingFolderLock& lock = *Files->OtherComputersLock();
+    const QString computer = Cp1252::ToQString(lock.OtherComputer());
+    const QString since = lock.HeldSince().isValid()
+                              ? QStringLiteral(" since ") + QLocale().toString(lock.HeldSince(), QLocale::ShortFormat)
+                              : QString();
+    const bool readOnly = TPlatform::Messages().Question(
+        QStringLiteral("These files are in use by %1%2 (%3). A file synchronisation tool may have brought its lock "
+                       "here.\n\nOpen them read-only? You can look at the books but not change them. Choose No "
+                       "to decide whether to work on them anyway.")
+            .arg(Cp1252::ToQString(lock.Holder()), since, QFile::decodeName(lock.LockPath())));
+    if (!readOnly &&
+        !TPlatform::Messages().Question(
+            QStringLiteral("Work on these files here anyway?\n\nDo so only if Volumnia no longer runs on the computer "
+                           "%1 (it ended without removing its lock). If it still runs there, the changes made on one "
+                           "computer will not reach the other's files. Yes takes its lock over; No ends Volumnia here.")
+                .arg(computer)))
+        return false;
+    if (!Files->ReadAfterAll(readOnly)) {
+        TPlatform::Messages().Information(Cp1252::ToQString(Files->LockMessage()));
+        return false;
+    }
+    return true;
 }
 
 void TApplicationWindows::SaveCatalogue(const std::vector<TValue>& place)
@@ -290,7 +333,8 @@ TApplicationWindows::~TApplicationWindows()
         }
     }
     Destroy(frmMain);
-    if (place)
+    // A read-only run writes nothing, its end included.
+    if (place && !FCatalogue->ReadOnly())
         SaveCatalogue(*place);
 }
 

@@ -14,7 +14,10 @@
 // books and settings) says so and makes no window, and so does a run that
 // finds an import or update holding the folder, naming it. A folder that takes
 // no new file has its lock in the runtime folder; where no lock can be made
-// at all the run goes on without one.
+// at all the run goes on without one. A lock that a program on another
+// computer holds (a sync tool carries lock files) is named with that computer
+// and the time it was taken; the user may open the files read-only, or take
+// the lock over after a second, plain question, or end the run.
 #pragma once
 
 #include <memory>
@@ -59,6 +62,10 @@ private:
     // The catalogue on the engines read at start; false when it could not be
     // opened (said in a message), and the run must end.
     bool OpenCatalogue();
+    // A lock of another computer stopped the reading: asks whether to look
+    // at the files read-only or, after a second question, to take its locks
+    // over, and reads them so. False when the run must end.
+    bool OpenDespiteOtherComputer();
     // The end-of-run save, once the windows are gone.
     void SaveCatalogue(const std::vector<TValue>& place);
     void ShowOverdue();

@@ -1,5 +1,6 @@
 #include "app/StartupFiles.h"
 
+#include "engine/ConflictCopies.h"
 #include "engine/ORBL.h"
 #include "platform/EInOutError.h"
 #include "settings/SettingsKeys.h"
@@ -28,6 +29,40 @@ void TStartupFiles::LockAndRead()
     LockTried.set_value(Lock.TryLock());
     if (!HeldElsewhere())
         Read();
+    else if (!Lock.OtherComputer().empty())
+        Foreign = &Lock;
+}
+
+const TWorkingFolderLock* TStartupFiles::OtherComputersLock()
+{
+    if (Reader.joinable())
+        Reader.join();
+    else if (!ReadDone && !HeldElsewhere())
+        Read();
+    if (!Foreign && !Answered && HeldElsewhere() && !Lock.OtherComputer().empty())
+        Foreign = &Lock;
+    return Foreign;
+}
+
+bool TStartupFiles::ReadAfterAll(bool readOnly)
+{
+    if (!OtherComputersLock())
+        return false;
+    Answered = true;
+    if (readOnly) {
+        ReadOnlyRun = true;
+    } else {
+        TakingOver = true;
+        if (Foreign->TakeOver() != TWorkingFolderLock::TResult::Locked) {
+            Failed = Foreign;
+            return false;
+        }
+    }
+    Foreign = nullptr;
+    Settings.reset();
+    DatabaseLock.reset();
+    Read();
+    return true;
 }
 
 TStartupFiles::~TStartupFiles()
@@ -41,12 +76,24 @@ void TStartupFiles::Read()
     ReadDone = true;
     try {
         Settings = std::make_unique<TRFileSystem>(TSettingsKeys::FileName);
+        if (ReadOnlyRun)
+            Settings->KeepInMemory();
+        else
+            MergeSettingsCopies(*Settings);
         // Another working folder may name the same database: its file is
         // locked too. (A missing setting is the engine's to report.)
-        if (Settings->ValueExists("orbl_databasefile")) {
+        if (!ReadOnlyRun && Settings->ValueExists("orbl_databasefile")) {
             DatabaseLock = std::make_unique<TWorkingFolderLock>(
                 TWorkingFolderLock::ForFile(Settings->ReadString("orbl_databasefile"), "Volumnia"));
-            const TWorkingFolderLock::TResult locked = DatabaseLock->TryLock();
+            TWorkingFolderLock::TResult locked = DatabaseLock->TryLock();
+            if (locked == TWorkingFolderLock::TResult::HeldElsewhere && !DatabaseLock->OtherComputer().empty()) {
+                // Another computer's: the user is asked before anything more is read.
+                if (!TakingOver) {
+                    Foreign = DatabaseLock.get();
+                    return;
+                }
+                locked = DatabaseLock->TakeOver();
+            }
             if (locked == TWorkingFolderLock::TResult::HeldElsewhere || locked == TWorkingFolderLock::TResult::Refused)
                 throw EInOutError(DatabaseLock->Message());
         }
@@ -70,6 +117,8 @@ void TStartupFiles::TakeEngines(std::unique_ptr<TRFileSystem>& settings, std::un
         Reader.join();
     else if (!ReadDone && !HeldElsewhere())
         Read();
+    if (Foreign)
+        throw EInOutError(Foreign->Message());
     settings = std::move(Settings);
     database = std::move(Database);
     if (Error)

@@ -31,7 +31,18 @@ public:
     // Then why: the holder is Volumnia on this computer, or the lock's own
     // message (who holds it, or what stands at its name).
     bool HeldByVolumnia() const { return Lock.HeldByVolumnia(); }
-    const std::string& LockMessage() const { return Lock.Message(); }
+    const std::string& LockMessage() const { return Failed ? Failed->Message() : Lock.Message(); }
+
+    // The lock, of the folder or of the database, that a program on another
+    // computer holds, when that stopped the reading; nullptr otherwise. Waits
+    // for the reading.
+    const TWorkingFolderLock* OtherComputersLock();
+    // Reads the files after all, as the user chose: read-only (no lock taken,
+    // the settings kept in memory only), or with the other computer's locks
+    // taken over. False when a take-over failed (LockMessage says why).
+    bool ReadAfterAll(bool readOnly);
+    // Whether the files were read without their locks, to be looked at only.
+    bool ReadOnly() const { return ReadOnlyRun; }
 
     // Waits for the reading and hands over what it made: the settings engine,
     // when it was made, and the database engine, when it was made too. Then
@@ -52,4 +63,11 @@ private:
     std::unique_ptr<TRFileSystem> Settings;
     std::unique_ptr<TDatabase> Database;
     std::exception_ptr Error;
+    // The lock of another computer that stopped the reading, and the one
+    // whose take-over failed.
+    TWorkingFolderLock* Foreign = nullptr;
+    const TWorkingFolderLock* Failed = nullptr;
+    bool ReadOnlyRun = false;
+    bool TakingOver = false;
+    bool Answered = false; // the user chose how to read despite the other computer
 };

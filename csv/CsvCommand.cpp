@@ -4,6 +4,7 @@
 #include "csv/CsvCatalogue.h"
 #include "csv/CsvExport.h"
 #include "csv/CsvImport.h"
+#include "csv/CsvMerge.h"
 #include "csv/ECsvRefusal.h"
 #include "engine/History.h"
 
@@ -172,6 +173,32 @@ int Import(const std::vector<std::string>& arguments, std::ostream& out)
     return TCsvCommand::Done;
 }
 
+int MergeCopy(const std::vector<std::string>& arguments, std::ostream& out)
+{
+    TCsvMergeOptions options;
+    std::vector<std::string> files;
+    for (size_t i = 1; i < arguments.size(); ++i) {
+        if (auto prefer = OptionValue(arguments, i, "--prefer")) {
+            if (*prefer == "ours")
+                options.Prefer = TCsvMergeOptions::TPrefer::Ours;
+            else if (*prefer == "theirs")
+                options.Prefer = TCsvMergeOptions::TPrefer::Theirs;
+            else
+                throw TUsageError{"--prefer takes ours or theirs, not \"" + *prefer + "\""};
+        } else if (arguments[i] == "--dry-run")
+            options.DryRun = true;
+        else if (arguments[i].size() > 1 && arguments[i][0] == '-')
+            throw TUsageError{"merge has no option " + arguments[i]};
+        else
+            files.push_back(arguments[i]);
+    }
+    if (files.size() != 1)
+        throw TUsageError{"merge reads one FILE"};
+    options.File = QString::fromLocal8Bit(files[0]);
+    TCsvMerge::Run(options, out);
+    return TCsvCommand::Done;
+}
+
 // One change a line, oldest first: the local time, the program, what, and
 // the books' IDs and titles.
 int History(const std::vector<std::string>& arguments, std::ostream& out)
@@ -231,6 +258,7 @@ const char* TCsvCommand::HelpText()
            "                          [--encoding utf-8|windows-1252|iso-8859-1]\n"
            "                          [--substitute] [--keep-duplicates] FILE\n"
            "       volumnia-csv history [--since YYYY-MM-DD]\n"
+           "       volumnia-csv merge [--dry-run] [--prefer ours|theirs] FILE\n"
            "\n"
            "Brings books into and out of the Volumnia catalogue of the working folder\n"
            "(the folder of volumnia.kelt) as CSV or as a Tellico data file.\n"
@@ -305,8 +333,22 @@ const char* TCsvCommand::HelpText()
            "         title (an import is one change).\n"
            "  --since YYYY-MM-DD              only the changes from that day on\n"
            "\n"
+           "merge    merges FILE, a copy of the database (a sync tool's conflict copy,\n"
+           "         or one found by hand), book by book into the catalogue: what\n"
+           "         changed on one side since the last change both histories hold is\n"
+           "         taken, books added on both sides all kept (the copy's under new\n"
+           "         numbers), in one change that Volumnia's Undo takes back. A sync\n"
+           "         tool's copy and its side files' copies are then moved into the\n"
+           "         folder .volumnia-merged beside them. A field changed differently\n"
+           "         on both sides is a clash: without --prefer the merge is refused,\n"
+           "         listing every clash.\n"
+           "  --dry-run                       list what would be taken and every\n"
+           "                                  clash, and write nothing\n"
+           "  --prefer ours|theirs            settle every clash with the catalogue's\n"
+           "                                  value (ours) or the copy's (theirs)\n"
+           "\n"
            "Exit status: 0 done, 1 refused (the reason on standard error), 2 usage error.\n"
-           "Import is refused while Volumnia runs on the same folder.\n";
+           "Import and merge are refused while Volumnia runs on the same folder.\n";
 }
 
 int TCsvCommand::Run(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err)
@@ -330,6 +372,8 @@ int TCsvCommand::Run(const std::vector<std::string>& arguments, std::ostream& ou
             return Import(arguments, out);
         if (command == "history")
             return History(arguments, out);
+        if (command == "merge")
+            return MergeCopy(arguments, out);
         throw TUsageError{"unknown command \"" + command + "\""};
     } catch (const TUsageError& usage) {
         err << Program << ": " << usage.Message << "\nTry '" << Program << " --help'.\n";

@@ -11,7 +11,7 @@ struct TKindNames {
     const char* Shown;  // in menus and the History window
 };
 
-constexpr std::array<TKindNames, 13> Kinds = {{
+constexpr std::array<TKindNames, 14> Kinds = {{
     {TBookChangeKind::Added, "Added", "Add"},
     {TBookChangeKind::Updated, "Updated", "Edit"},
     {TBookChangeKind::Removed, "Removed", "Remove"},
@@ -25,6 +25,7 @@ constexpr std::array<TKindNames, 13> Kinds = {{
     {TBookChangeKind::Restored, "Restored", "Restore"},
     {TBookChangeKind::DetailsSet, "DetailsSet", "Edit details"},
     {TBookChangeKind::DueSet, "DueSet", "Due date"},
+    {TBookChangeKind::Merged, "Merged", "Merge"},
 }};
 
 const TKindNames& NamesOf(TBookChangeKind kind)

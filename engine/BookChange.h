@@ -15,7 +15,8 @@
 // back the books as they were before or after it. Restored: books put back
 // from the history (a version restored, a removed book brought back, an
 // import taken back). DetailsSet: a book's details edited; DueSet: the due
-// date of a loan set, changed or cleared.
+// date of a loan set, changed or cleared. Merged: a sync tool's conflict
+// copy of the catalogue merged in (engine/Merge).
 enum class TBookChangeKind {
     Added,
     Updated,
@@ -29,7 +30,8 @@ enum class TBookChangeKind {
     Redone,
     Restored,
     DetailsSet,
-    DueSet
+    DueSet,
+    Merged
 };
 
 struct TBookChange {

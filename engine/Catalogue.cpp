@@ -7,6 +7,7 @@
 #include "platform/Crc32.h"
 #include "platform/EInOutError.h"
 #include "platform/TextFile.h"
+#include "platform/WorkingFolderLock.h"
 #include "settings/RFileSystem.h"
 #include "settings/SettingsKeys.h"
 
@@ -98,6 +99,8 @@ std::optional<TItem> TCatalogue::Stored(int32_t id) const
 
 int32_t TCatalogue::Add(const TItem& book)
 {
+    // Before the counter is raised: a run whose lock was taken from it writes nothing.
+    CheckMaySave();
     int32_t id = 0;
     try {
         id = NextNumbers(1).front();
@@ -134,6 +137,7 @@ int32_t TCatalogue::Add(const TItem& book)
 
 void TCatalogue::AddNumbered(const std::vector<TItem>& given, TCounter counter, TBookChangeKind kind)
 {
+    CheckMaySave();
     PrepareRules();
     std::vector<TItem> shaped;
     if (!FRules.empty()) {
@@ -189,6 +193,7 @@ void TCatalogue::AddNumbered(const std::vector<TItem>& given, TCounter counter, 
 
 void TCatalogue::ChangeOne(TBookChangeKind kind, int32_t id, const std::function<void()>& change)
 {
+    CheckMaySave(); // before memory changes
     PrepareRules();
     TBookChange told;
     told.Kind = kind;
@@ -270,6 +275,7 @@ void TCatalogue::AttachStray(int32_t id)
 
 void TCatalogue::DiscardStray(int32_t id)
 {
+    CheckMaySave();
     const std::vector<TDetailsRow> before = FStray;
     FStray.erase(std::remove_if(FStray.begin(), FStray.end(), [&](const TDetailsRow& row) { return row.ID == id; }),
                  FStray.end());
@@ -359,6 +365,7 @@ void TCatalogue::SaveAndTell(TBookChange change, std::vector<int32_t> places)
 
 void TCatalogue::ReplaceWhere(const std::string& alias, const std::string& oldValue, const std::string& newValue)
 {
+    CheckMaySave();
     TBookChange change;
     change.Kind = TBookChangeKind::ReplacedWhere;
     PrepareRules();
@@ -381,6 +388,7 @@ void TCatalogue::ReplaceWhere(const std::string& alias, const std::string& oldVa
 
 void TCatalogue::RemoveWhere(const std::string& alias, const std::string& value)
 {
+    CheckMaySave();
     TBookChange change;
     change.Kind = TBookChangeKind::RemovedWhere;
     std::vector<int32_t> places;
@@ -415,6 +423,13 @@ void TCatalogue::Sorted(const std::string& alias)
     FDatabase->SortBy(alias);
 }
 
+void TCatalogue::CheckMaySave() const
+{
+    if (ReadOnly())
+        throw EInOutError(FReadOnly);
+    TWorkingFolderLock::CheckHeld();
+}
+
 void TCatalogue::SaveChange()
 {
     SaveFiles();
@@ -433,6 +448,7 @@ void TCatalogue::Reload()
 
 void TCatalogue::SaveAtEnd(std::vector<TValue> values)
 {
+    CheckMaySave();
     values.push_back(TRFileSystem::IntegerValue("CurrentIndex", FCurrentIndex));
     try {
         FSettings->WriteValues(values);
@@ -484,6 +500,9 @@ void TCatalogue::WriteDetails(const std::string& bytes)
 
 void TCatalogue::SaveFiles(const std::vector<int32_t>& order)
 {
+    // Every save of the books comes here: where another computer's lock was
+    // brought in over this run's, nothing is written.
+    CheckMaySave();
     const std::string content = FDatabase->FileContent(order);
     const std::string details = DetailsBytes();
     if (!FDetailsDirty && details == FDetailsBytes) {
@@ -700,7 +719,8 @@ void TCatalogue::WriteAhead(const TBookChange& change)
 {
     FAhead.clear();
     FAheadProblem.clear();
-    if (!FHistory)
+    // A lost lock: the save that follows refuses, so no entry goes ahead of it.
+    if (!FHistory || ReadOnly() || !TWorkingFolderLock::StillHeld())
         return;
     try {
         if (!FHistorySettled) {
@@ -751,6 +771,7 @@ void TCatalogue::SaveAhead(const TBookChange& change)
 
 TBookChange TCatalogue::Move(TBookChangeKind kind, std::vector<TMove> moves, const std::vector<int32_t>& fileOrder)
 {
+    CheckMaySave();
     for (const TMove& move : moves) {
         const int32_t slot = FDatabase->SlotOf(move.ID);
         const TItem* now = slot < 0 ? nullptr : &FDatabase->ItemAt(slot);
@@ -878,4 +899,43 @@ void TCatalogue::TakeBack(const TBookChange& change)
     for (const TBookChange::TBook& book : change.Books)
         places.push_back(FDatabase->SlotOf(book.ID));
     Tell(Move(TBookChangeKind::Restored, std::move(moves)), std::move(places));
+}
+
+std::vector<int32_t> TCatalogue::Merge(const std::vector<TBookChange::TBook>& books, const std::vector<TItem>& added,
+                                       int32_t highest)
+{
+    if (books.empty() && added.empty())
+        return {};
+    // Refused before the counter reaches the settings file.
+    CheckMaySave();
+    const int32_t indexBefore = FCurrentIndex;
+    FCurrentIndex = std::max(FCurrentIndex, highest);
+    std::vector<int32_t> numbers;
+    std::vector<TItem> numbered = added;
+    try {
+        numbers = NextNumbers(added.size());
+        for (size_t i = 0; i < numbered.size(); ++i)
+            numbered[i].ID = numbers[i];
+        if (!numbers.empty())
+            FSettings->WriteInteger("CurrentIndex", numbers.back());
+    } catch (...) {
+        FCurrentIndex = indexBefore;
+        throw;
+    }
+    if (!numbers.empty())
+        FCurrentIndex = numbers.back();
+    std::vector<TMove> moves;
+    std::vector<int32_t> places;
+    moves.reserve(books.size() + numbered.size());
+    for (const TBookChange::TBook& book : books) {
+        const int32_t slot = book.Before ? FDatabase->SlotOf(book.ID) : -1;
+        moves.push_back({book.ID, BookOf(book.Before), BookOf(book.After), slot});
+        places.push_back(slot);
+    }
+    for (const TItem& book : numbered) {
+        moves.push_back({book.ID, nullptr, &book, -1});
+        places.push_back(-1);
+    }
+    Tell(Move(TBookChangeKind::Merged, std::move(moves)), std::move(places));
+    return numbers;
 }

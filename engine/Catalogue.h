@@ -44,6 +44,11 @@ public:
     void Open(const TTaker& take);
     void Close();
     bool IsOpen() const { return FSettings && FDatabase; }
+    // From now on every change and the end of the run's save are refused with
+    // the reason given, before anything is written: the files are another
+    // program's, opened to be looked at only.
+    void SetReadOnly(const std::string& reason) { FReadOnly = reason; }
+    bool ReadOnly() const { return !FReadOnly.empty(); }
 
     const TDatabase& Database() const { return *FDatabase; }
     const TRFileSystem& Settings() const { return *FSettings; }
@@ -166,6 +171,16 @@ public:
     void RestoreVersion(const TItem& version, const std::optional<TItem>& left);
     void BringBack(const TItem& book);
     void TakeBack(const TBookChange& change);
+
+    // A merge with a sync tool's conflict copy (engine/Merge), one change of
+    // kind Merged, undoable as a whole: each book of books (settled) goes
+    // from Before to After, every one still as Before or the merge is
+    // refused with EChangedSince, naming it, before anything is written;
+    // the other side's new books come in under new numbers, CurrentIndex
+    // raised past highest first (and reaching the settings before the books
+    // reach the database file, as an add's). Returns the numbers given.
+    std::vector<int32_t> Merge(const std::vector<TBookChange::TBook>& books, const std::vector<TItem>& added,
+                               int32_t highest);
 
     // Keeps every change in the history beside the database file, naming
     // program, at the time now gives (milliseconds since 1970 UTC; the system
@@ -302,6 +317,10 @@ private:
     std::string FAhead;        // the entry written ahead of the save under way
     std::string FAheadProblem; // why it could not be written
     bool FHistorySettled = false;
+    std::string FReadOnly; // why no change may be saved, when none may
+    // Raises why nothing may be saved now: a read-only run, or a lock of this
+    // run that another computer's replaced.
+    void CheckMaySave() const;
 
     // The details file as last read or written: its bytes, and the rows that
     // go with the database file on disk. Dirty: its bytes are not the clean

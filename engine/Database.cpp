@@ -72,6 +72,12 @@ TDatabase::TDatabase(const TRFileSystem& settings, TLoadOnly)
     LoadFromFile();
 }
 
+TDatabase::TDatabase(const std::string& fileName, const TAlias& aliases, TLoadOnly)
+    : Items(std::make_unique<std::array<TItem, Capacity>>()), FAliases(aliases), FFileName(fileName)
+{
+    LoadFromFile();
+}
+
 void TDatabase::LoadFromFile()
 {
     if (!TTextFile::Exists(FFileName))

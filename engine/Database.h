@@ -36,6 +36,9 @@ public:
     // catalogue without changing the settings file.
     struct TLoadOnly {};
     TDatabase(const TRFileSystem& settings, TLoadOnly);
+    // The same on a file named here rather than in the settings (a sync
+    // tool's conflict copy of the database), read and never written back.
+    TDatabase(const std::string& fileName, const TAlias& aliases, TLoadOnly);
 
     void LoadFromFile();
     void SaveToFile();

@@ -291,6 +291,11 @@ bool THistory::Decode(std::string_view line, THistoryEntry& entry)
     return Parse(line, &entry);
 }
 
+bool THistory::Checked(std::string_view line)
+{
+    return Parse(line, nullptr);
+}
+
 void THistory::Append(const THistoryEntry& entry)
 {
     Append(entry.Time, entry.Program, entry.Change);

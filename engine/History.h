@@ -115,6 +115,9 @@ public:
     static std::string Encode(const THistoryEntry& entry);
     static std::string Encode(int64_t time, const std::string& program, const TBookChange& change);
     static bool Decode(std::string_view line, THistoryEntry& entry);
+    // Whether a line (without its CR LF) is a whole entry, its checksum
+    // right, without making the entry.
+    static bool Checked(std::string_view line);
 
 private:
     // Rewrites the file without its last whole entry where drop says so of

@@ -5,11 +5,14 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLocale>
 #include <QStandardPaths>
 
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
+#include <map>
+#include <mutex>
 #include <pwd.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -104,6 +107,35 @@ std::string HolderOf(const std::string& content)
     return program;
 }
 
+// The modification time of an open file.
+QDateTime ModifiedAt(const struct stat& info)
+{
+    return QDateTime::fromSecsSinceEpoch(static_cast<qint64>(info.st_mtim.tv_sec));
+}
+
+// "since 8 Dec 2026 10:10:10": the time a lock file was written, which the
+// sync tools carry with it, in the locale's words.
+std::string SinceText(const QDateTime& since)
+{
+    if (!since.isValid())
+        return {};
+    return Cp1252::FromQString(QLocale().toString(since.toLocalTime(), QLocale::ShortFormat));
+}
+
+// The locks this process holds, by their descriptor: the name and the file
+// they were taken on.
+struct THeld {
+    QByteArray Path;
+    dev_t Device;
+    ino_t Inode;
+};
+std::mutex HeldGuard;
+std::map<int, THeld>& HeldLocks()
+{
+    static std::map<int, THeld> held;
+    return held;
+}
+
 } // namespace
 
 TWorkingFolderLock::TWorkingFolderLock(const QString& folder, const std::string& settingsFile,
@@ -135,7 +167,9 @@ TWorkingFolderLock::TWorkingFolderLock(TWorkingFolderLock&& other) noexcept
     : Path(std::move(other.Path)), Folder(std::move(other.Folder)), BaseName(std::move(other.BaseName)),
       Me(std::move(other.Me)), Where(std::move(other.Where)), Fd(std::exchange(other.Fd, -1)),
       Held(std::move(other.Held)), FMessage(std::move(other.FMessage)), FHolder(std::move(other.FHolder)),
-      FHeldByVolumnia(other.FHeldByVolumnia)
+      FOtherComputer(std::move(other.FOtherComputer)), FHeldSince(std::move(other.FHeldSince)),
+      FHeldByVolumnia(other.FHeldByVolumnia), ForeignDevice(other.ForeignDevice), ForeignInode(other.ForeignInode),
+      ForeignContent(std::move(other.ForeignContent))
 {
 }
 
@@ -150,6 +184,9 @@ TWorkingFolderLock::TResult TWorkingFolderLock::TryLock()
         return TResult::Locked;
     FMessage.clear();
     FHolder.clear();
+    FOtherComputer.clear();
+    FHeldSince = QDateTime();
+    ForeignContent.clear();
     FHeldByVolumnia = false;
     const TResult beside = TryAt(Path);
     if (beside != TResult::NotPossible)
@@ -237,6 +274,7 @@ TWorkingFolderLock::TResult TWorkingFolderLock::TryAt(const QByteArray& path)
             }
             ::close(fd);
             FHolder = HolderOf(content);
+            FHeldSince = ModifiedAt(opened);
             FHeldByVolumnia = Field(content, "program") == "Volumnia" && !OfAnotherComputer(content);
             FMessage = "These files are in use by " + FHolder + " (" + shown +
                        "). Only one program at a time may work on them: end it, and try again";
@@ -252,10 +290,19 @@ TWorkingFolderLock::TResult TWorkingFolderLock::TryAt(const QByteArray& path)
         if (!created) {
             const std::string content = ReadLockFile(fd);
             if (OfAnotherComputer(content)) {
+                // Its process cannot be asked from here: the lock stands
+                // until its program's end removes it, or the user takes it over.
                 ::close(fd);
                 FHolder = HolderOf(content);
+                FOtherComputer = Field(content, "host");
+                FHeldSince = ModifiedAt(opened);
+                ForeignDevice = opened.st_dev;
+                ForeignInode = opened.st_ino;
+                ForeignContent = content;
                 FMessage = "These files are in use by " + FHolder + " (" + shown +
                            "). If that program no longer runs there, remove " + shown + ", and try again";
+                if (const std::string since = SinceText(FHeldSince); !since.empty())
+                    FMessage += " (its lock was taken there at " + since + ")";
                 return TResult::HeldElsewhere;
             }
             // Nobody holds it: a lock left by a program that ended (a crash,
@@ -283,6 +330,10 @@ TWorkingFolderLock::TResult TWorkingFolderLock::TryAt(const QByteArray& path)
         }
         Fd = fd;
         Held = path;
+        {
+            const std::lock_guard guard(HeldGuard);
+            HeldLocks()[fd] = {path, opened.st_dev, opened.st_ino};
+        }
         return TResult::Locked;
     }
     return TResult::NotPossible;
@@ -292,6 +343,10 @@ void TWorkingFolderLock::Unlock()
 {
     if (Fd < 0)
         return;
+    {
+        const std::lock_guard guard(HeldGuard);
+        HeldLocks().erase(Fd);
+    }
     // Removed while still held, so no other program takes a lock on a file
     // that is about to go.
     struct stat file = {}, held = {};
@@ -300,4 +355,56 @@ void TWorkingFolderLock::Unlock()
         ::unlink(Held.constData());
     ::close(Fd);
     Fd = -1;
+}
+
+TWorkingFolderLock::TResult TWorkingFolderLock::TakeOver()
+{
+    if (IsLocked() || FOtherComputer.empty())
+        return TryLock();
+    const QByteArray path = LockPath();
+    // Only the file the user was told of goes: one that changed since (its
+    // computer took the lock anew) is that computer's again to name.
+    const int fd = ::open(path.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd >= 0) {
+        struct stat info = {};
+        const bool same = ::fstat(fd, &info) == 0 && info.st_dev == ForeignDevice && info.st_ino == ForeignInode &&
+                          ReadLockFile(fd) == ForeignContent;
+        ::close(fd);
+        if (same)
+            ::unlink(path.constData());
+    }
+    return TryLock();
+}
+
+bool TWorkingFolderLock::StillHeld()
+{
+    try {
+        CheckHeld();
+        return true;
+    } catch (const ELockLost&) {
+        return false;
+    }
+}
+
+void TWorkingFolderLock::CheckHeld()
+{
+    const std::lock_guard guard(HeldGuard);
+    for (const auto& entry : HeldLocks()) {
+        const THeld& held = entry.second;
+        struct stat now = {};
+        if (::lstat(held.Path.constData(), &now) == 0 && now.st_dev == held.Device && now.st_ino == held.Inode)
+            continue;
+        const std::string shown = Shown(held.Path);
+        std::string says = "it is gone";
+        const int other = ::open(held.Path.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        if (other >= 0) {
+            const std::string content = ReadLockFile(other);
+            ::close(other);
+            says = "it now names " + HolderOf(content);
+        }
+        throw ELockLost("Nothing was saved: this run's lock " + shown + " was replaced while it held it (" + says +
+                        "; a file synchronisation tool may have brought another computer's lock). Saving now could "
+                        "overwrite the other computer's changes. End Volumnia here and start it again once only one "
+                        "computer works on these files");
+    }
 }

@@ -10,7 +10,13 @@
 // when its program ends, however it ends: a lock file nobody holds (left by a
 // crash or a power cut, empty or unreadable) is removed and made anew. A lock
 // file of another computer's program is honoured and named, since its program
-// may still run there. Something at the lock's name that is no regular file (a
+// may still run there: no process of this computer is asked about it. Since
+// a file synchronisation tool carries the lock file with its time, the file's
+// modification time says since when that computer holds the files; the user
+// may take the lock over from it (TakeOver) once told. A lock file that such
+// a tool brings in while this run holds its own (the name then leads to
+// another file) is found by CheckHeld before the next save, which is then
+// refused. Something at the lock's name that is no regular file (a
 // FIFO, a device, a link, a folder) or a file of more than one name (a hard
 // link, perhaps to a data file) is refused at once, never opened for reading
 // nor written: only a file the run made itself is written. The file is made
@@ -23,9 +29,20 @@
 // the same way.
 #pragma once
 
+#include "platform/EInOutError.h"
+
+#include <QDateTime>
 #include <QString>
 
 #include <string>
+#include <sys/types.h>
+
+// A lock this run held no longer stands at its name: another computer's lock
+// file was brought in over it. Nothing may be saved.
+class ELockLost : public EInOutError {
+public:
+    using EInOutError::EInOutError;
+};
 
 class TWorkingFolderLock {
 public:
@@ -61,6 +78,22 @@ public:
     const std::string& Holder() const { return FHolder; }
     // Whether the holder is Volumnia on this computer.
     bool HeldByVolumnia() const { return FHeldByVolumnia; }
+    // The computer whose program holds the lock, when the lock file names
+    // another than this one; empty otherwise.
+    const std::string& OtherComputer() const { return FOtherComputer; }
+    // Since when the lock file stood as it is (its modification time, which
+    // the sync tools carry); invalid when unknown.
+    const QDateTime& HeldSince() const { return FHeldSince; }
+    // After a refusal naming another computer, and the user's consent: the
+    // other computer's lock file, if still the one found, goes and the lock
+    // is tried again.
+    TResult TakeOver();
+    // Raises ELockLost, naming the file and what it says now, when a lock this
+    // process holds no longer stands at its name (a lock file of another
+    // computer brought in over it). Cheap: a stat of each held lock.
+    static void CheckHeld();
+    // Whether every lock this process holds still stands at its name.
+    static bool StillHeld();
     // The lock file in use (where TryLock last looked).
     const QByteArray& LockPath() const { return Where.isEmpty() ? Path : Where; }
 
@@ -82,6 +115,11 @@ private:
     QByteArray Where;    // the lock file TryLock last looked at
     int Fd = -1;
     QByteArray Held; // the path of the lock file held
-    std::string FMessage, FHolder;
+    std::string FMessage, FHolder, FOtherComputer;
+    QDateTime FHeldSince;
     bool FHeldByVolumnia = false;
+    // The other computer's lock file as found: its identity and content.
+    dev_t ForeignDevice = 0;
+    ino_t ForeignInode = 0;
+    std::string ForeignContent;
 };

@@ -146,6 +146,8 @@ void TRFileSystem::LoadFromFile()
 
 void TRFileSystem::SaveToFile()
 {
+    if (InMemoryOnly)
+        return;
     if (!TTextFile::Exists(FFileName))
         throw EKELTError(SaveFileMissing);
     std::string content;
@@ -199,7 +201,8 @@ void TRFileSystem::AddValue(const TValue& value)
     Values[static_cast<size_t>(FValueCount)] = WithoutLineBreaks(value);
     ++FValueCount;
     SaveToFile();
-    LoadFromFile();
+    if (!InMemoryOnly)
+        LoadFromFile();
 }
 
 void TRFileSystem::UpdateValue(const TValue& value)
@@ -209,7 +212,8 @@ void TRFileSystem::UpdateValue(const TValue& value)
         return;
     Values[static_cast<size_t>(position)] = WithoutLineBreaks(value);
     SaveToFile();
-    LoadFromFile();
+    if (!InMemoryOnly)
+        LoadFromFile();
 }
 
 void TRFileSystem::WriteValues(const std::vector<TValue>& values)
@@ -227,7 +231,8 @@ void TRFileSystem::WriteValues(const std::vector<TValue>& values)
         Values[static_cast<size_t>(position >= 0 ? position : FValueCount++)] = WithoutLineBreaks(value);
     }
     SaveToFile();
-    LoadFromFile();
+    if (!InMemoryOnly)
+        LoadFromFile();
 }
 
 TValue TRFileSystem::StringValue(const std::string& name, const std::string& text)

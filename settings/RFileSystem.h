@@ -40,6 +40,10 @@ public:
     static TValue StringValue(const std::string& name, const std::string& text);
     static TValue IntegerValue(const std::string& name, int32_t number);
 
+    // From now on the values change in memory only and the file is never
+    // written: a run that only looks at files another program holds.
+    void KeepInMemory() { InMemoryOnly = true; }
+
     int32_t ValueCount() const { return FValueCount; }
     const TValue& ValueAt(int32_t position) const { return Values[static_cast<size_t>(position)]; }
     const std::string& FileName() const { return FFileName; }
@@ -50,4 +54,5 @@ private:
     std::array<TValue, Capacity> Values;
     int32_t FValueCount = 0;
     std::string FFileName;
+    bool InMemoryOnly = false;
 };

@@ -17,10 +17,14 @@
 # server tier's private cupsd, its queue tools, and the generic PDF printer
 # description and filters its queues print through. chromium: the browser
 # tier opens the web catalogue headless (tests/peers/chromium.py).
+# syncthing: the sync tier runs two instances on loopback and checks the
+# conflict copies they make.
 VOLUMNIA_PACKAGES=(cmake ninja-build g++ qt6-base-dev libjpeg-dev zlib1g-dev unzip libcups2-dev libgtest-dev poppler-utils xvfb xauth
     librsvg2-bin desktop-file-utils appstream dpkg-dev fonts-wine fonts-dejavu-core lintian acl
     openbox xdotool x11-utils dbus-daemon at-spi2-core python3-pyatspi
-    weston qt6-wayland cups-daemon cups-client cups-filters chromium)
+    weston qt6-wayland cups-daemon cups-client cups-filters
+    chromium
+    syncthing)
 # The checks CI runs besides the suite (.ci/run): the format check, the
 # static analyser and the build with Make.
 VOLUMNIA_CHECK_PACKAGES=(clang-format cppcheck make)

@@ -28,6 +28,7 @@
 
 #include <sys/inotify.h>
 #include <unistd.h>
+#include <deque>
 
 namespace {
 
@@ -169,6 +170,52 @@ TEST_F(StartupTest, AHeldLockNamesItsHolder)
     }
     EXPECT_EQ(DatabaseText(), books);
     EXPECT_FALSE(Folder.Exists("books.orbl.lock"));
+}
+
+// A lock that a sync tool brought from another computer, of the folder or of
+// the database: the user is told which computer holds it and since when, and
+// looks read-only, takes it over after a second question, or ends the run.
+TEST_F(StartupTest, ALockOfAnotherComputerIsNamedAndTheUserChooses)
+{
+    const struct {
+        const char* What;
+        const char* LockFile;
+        std::deque<bool> Answers;
+        bool Started, ReadOnly;
+    } cases[] = {
+        {"read-only", "volumnia.kelt.lock", {true}, true, true},
+        {"taken over", "volumnia.kelt.lock", {false, true}, true, false},
+        {"ended", "volumnia.kelt.lock", {false, false}, false, false},
+        {"the database's lock taken over", "books.orbl.lock", {false, true}, true, false},
+    };
+    const std::string laptops = "pid=12\nhost=laptop\nprogram=Volumnia\n";
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.What);
+        WriteFiles(ThreeBooks);
+        Folder.WriteFile(c.LockFile, laptops);
+        const std::string settings = SettingsText(), books = DatabaseText();
+        Platform.Messages.Boxes.clear();
+        Platform.Messages.Answers = c.Answers;
+        ASSERT_EQ(Start(), c.Started) << Platform.Messages.Texts().join("|").toStdString();
+        ASSERT_EQ(Platform.Messages.Boxes.size(), c.Answers.size());
+        EXPECT_TRUE(Platform.Messages.Boxes[0].Text.contains("Volumnia (process 12) on the computer laptop since "))
+            << Platform.Messages.Boxes[0].Text.toStdString();
+        if (c.Started) {
+            EXPECT_EQ(Folder.ReadFile(c.LockFile) == laptops, c.ReadOnly);
+            if (c.ReadOnly)
+                EXPECT_THROW(Catalogue().Add(Book(0, "Kim", "Kipling", "Macmillan")), EInOutError);
+            else
+                Catalogue().Add(Book(0, "Kim", "Kipling", "Macmillan"));
+            Stop();
+        }
+        EXPECT_EQ(DatabaseText().find("Kim") != std::string::npos, c.Started && !c.ReadOnly);
+        if (!c.Started || c.ReadOnly) {
+            EXPECT_EQ(SettingsText(), settings);
+            EXPECT_EQ(DatabaseText(), books);
+            EXPECT_EQ(Folder.ReadFile(c.LockFile), laptops) << "another computer's lock stays unless taken over";
+        }
+        Folder.Remove(c.LockFile);
+    }
 }
 
 TEST_F(StartupTest, ADialogIsMadeOnItsFirstUseAndKeptUntilTheEnd)

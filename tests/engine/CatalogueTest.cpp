@@ -5,9 +5,12 @@
 #include "engine/Catalogue.h"
 #include "engine/ShownRows.h"
 #include "platform/EInOutError.h"
+#include "platform/WorkingFolderLock.h"
 #include "tests/engine/EngineFixture.h"
 #include "tests/support/FailingWriteStep.h"
 
+#include <cstdio>
+#include <functional>
 #include <limits>
 
 namespace {
@@ -110,6 +113,34 @@ TEST_F(CatalogueTest, AFailedSaveKeepsTheCounterUpTakesTheBookBackAndTellsNothin
     expected.push_back(Item(5, "Lost"));
     EXPECT_EQ(DatabaseBytes(), FileOf(expected));
     EXPECT_EQ(Told.size(), 1u);
+}
+
+// Another computer's lock brought in over the one this run holds: every kind
+// of save refuses and writes nothing, the history and the counter included.
+TEST_F(CatalogueTest, NothingIsSavedOnceTheLockWasReplaced)
+{
+    TCatalogue& catalogue = OpenCatalogue(Numbered(2), 2);
+    catalogue.EnableHistory("Volumnia", [] { return int64_t(1765000000000); });
+    TWorkingFolderLock lock = TWorkingFolderLock::ForFile("books.orbl", "Volumnia");
+    ASSERT_EQ(lock.TryLock(), TWorkingFolderLock::TResult::Locked);
+    catalogue.Lend(1, "Anna", "12/8/2026");
+    Folder.WriteFile("synced", "pid=7\nhost=laptop\nprogram=Volumnia\n");
+    ASSERT_EQ(std::rename("synced", "books.orbl.lock"), 0);
+    const std::string database = DatabaseBytes(), settings = Folder.ReadFile("volumnia.kelt"),
+                      history = Folder.ReadFile("books.orbl.history");
+    Told.clear();
+    const std::function<void()> saves[] = {
+        [&] { catalogue.Add(Item(0, "New")); },
+        [&] { catalogue.Lend(2, "Ben", "12/8/2026"); },
+        [&] { catalogue.Undo(); },
+        [&] { catalogue.SaveAtEnd({TRFileSystem::IntegerValue("MF_X", 5)}); },
+    };
+    for (const auto& save : saves)
+        EXPECT_NE(ErrorOf<ELockLost>(save).find("on the computer laptop"), std::string::npos);
+    EXPECT_EQ(DatabaseBytes(), database);
+    EXPECT_EQ(Folder.ReadFile("volumnia.kelt"), settings);
+    EXPECT_EQ(Folder.ReadFile("books.orbl.history"), history);
+    EXPECT_TRUE(Told.empty());
 }
 
 TEST_F(CatalogueTest, EachChangeTellsItsBooksBeforeAndAfterOnlyOnceSaved)

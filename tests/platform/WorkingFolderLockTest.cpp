@@ -9,10 +9,14 @@
 
 #include <gtest/gtest.h>
 
+#include <QDateTime>
+
 #include <chrono>
+#include <cstdio>
 #include <functional>
 
 #include <sys/stat.h>
+#include <utime.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -273,6 +277,91 @@ TEST(WorkingFolderLock, TwoUsersInASharedFolderSeeOneLock)
         close(ready[0]);
         waitpid(first, nullptr, 0);
     }
+}
+
+// The rows of a lock file met at start. A lock of another computer is never
+// taken for a process of this one, whatever its pid, and names that computer
+// and since when; a lock of this computer nobody holds is taken over.
+TEST(WorkingFolderLock, LocksOfThisAndOtherComputers)
+{
+    const std::string me = ThisComputer();
+    const std::string live = std::to_string(getpid());
+    const struct {
+        const char* What;
+        std::string Content; // empty: held by another lock of this process
+        TResult Expected;
+        const char* Computer;
+    } cases[] = {
+        {"this computer, live holder", "", TResult::HeldElsewhere, ""},
+        {"this computer, ended process", "pid=999999\nhost=" + me + "\nprogram=Volumnia\n", TResult::Locked, ""},
+        {"another computer, a pid alive here", "pid=" + live + "\nhost=laptop\nprogram=Volumnia\n",
+         TResult::HeldElsewhere, "laptop"},
+        {"another computer, a pid unknown here", "pid=999999\nhost=laptop\nprogram=Volumnia\n", TResult::HeldElsewhere,
+         "laptop"},
+        {"the older format", live + "\nVolumnia\n\n", TResult::Locked, ""},
+    };
+    const QDateTime since(QDate(2026, 12, 8), QTime(10, 10, 10));
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.What);
+        TTempWorkingFolder folder;
+        TWorkingFolderLock holder(QStringLiteral("."), Settings, "Volumnia");
+        if (c.Content.empty()) {
+            ASSERT_EQ(holder.TryLock(), TResult::Locked);
+        } else {
+            folder.WriteFile("volumnia.kelt.lock", c.Content);
+            const utimbuf times{since.toSecsSinceEpoch(), since.toSecsSinceEpoch()};
+            ASSERT_EQ(utime("volumnia.kelt.lock", &times), 0);
+        }
+        TWorkingFolderLock lock(QStringLiteral("."), Settings, "Volumnia");
+        EXPECT_EQ(lock.TryLock(), c.Expected);
+        EXPECT_EQ(lock.OtherComputer(), c.Computer);
+        if (*c.Computer) {
+            EXPECT_EQ(lock.HeldSince(), since);
+            EXPECT_FALSE(lock.HeldByVolumnia());
+            EXPECT_NE(lock.Message().find("on the computer laptop"), std::string::npos) << lock.Message();
+            // Its file stays until the user takes the lock over.
+            EXPECT_EQ(folder.ReadFile("volumnia.kelt.lock"), c.Content);
+            EXPECT_EQ(lock.TakeOver(), TResult::Locked);
+            EXPECT_NE(folder.ReadFile("volumnia.kelt.lock").find("host=" + me), std::string::npos);
+        }
+    }
+}
+
+// The other computer took its lock anew after the user was asked: that lock
+// is not taken over on the strength of the old answer.
+TEST(WorkingFolderLock, TakeOverLeavesALockThatChangedSinceItWasShown)
+{
+    TTempWorkingFolder folder;
+    folder.WriteFile("volumnia.kelt.lock", "pid=1\nhost=laptop\nprogram=Volumnia\n");
+    TWorkingFolderLock lock(QStringLiteral("."), Settings, "Volumnia");
+    ASSERT_EQ(lock.TryLock(), TResult::HeldElsewhere);
+    folder.WriteFile("renewed", "pid=2\nhost=laptop\nprogram=Volumnia\n");
+    ASSERT_EQ(std::rename("renewed", "volumnia.kelt.lock"), 0);
+    EXPECT_EQ(lock.TakeOver(), TResult::HeldElsewhere);
+    EXPECT_EQ(folder.ReadFile("volumnia.kelt.lock"), "pid=2\nhost=laptop\nprogram=Volumnia\n");
+}
+
+// A sync tool replaces the held lock's file by the other computer's: found
+// at once, and after the run the other computer's file stays.
+TEST(WorkingFolderLock, ALockBroughtInOverTheHeldOneIsFound)
+{
+    TTempWorkingFolder folder;
+    TWorkingFolderLock lock(QStringLiteral("."), Settings, "Volumnia");
+    ASSERT_EQ(lock.TryLock(), TResult::Locked);
+    EXPECT_NO_THROW(TWorkingFolderLock::CheckHeld());
+    folder.WriteFile(".syncthing.volumnia.kelt.lock.tmp", "pid=7\nhost=laptop\nprogram=Volumnia\n");
+    ASSERT_EQ(std::rename(".syncthing.volumnia.kelt.lock.tmp", "volumnia.kelt.lock"), 0);
+    EXPECT_FALSE(TWorkingFolderLock::StillHeld());
+    try {
+        TWorkingFolderLock::CheckHeld();
+        ADD_FAILURE() << "no refusal";
+    } catch (const ELockLost& error) {
+        EXPECT_NE(std::string(error.what()).find("Volumnia (process 7) on the computer laptop"), std::string::npos)
+            << error.what();
+    }
+    lock.Unlock();
+    EXPECT_TRUE(TWorkingFolderLock::StillHeld());
+    EXPECT_EQ(folder.ReadFile("volumnia.kelt.lock"), "pid=7\nhost=laptop\nprogram=Volumnia\n");
 }
 
 } // namespace
