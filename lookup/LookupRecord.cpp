@@ -85,7 +85,7 @@ QString YearIn(const QString& date)
 
 QString PagesIn(const QString& extent)
 {
-    static const QRegularExpression number(QStringLiteral("[0-9]+"));
+    static const QRegularExpression number(QStringLiteral("(?<![0-9])[0-9]{1,6}(?![0-9])"));
     const QRegularExpressionMatch match = number.match(extent);
     return match.hasMatch() ? match.captured(0) : QString();
 }

@@ -56,7 +56,8 @@ std::vector<TLookupRecord> Ranked(std::vector<TLookupRecord> records, const std:
 // The first year (1000 to 2999) written in a date as sources give it:
 // "October 1, 1988", "c1999.", "[2003]". Empty when none.
 QString YearIn(const QString& date);
-// The first number in a page count ("412 S.", "xii, 310 p."), empty when none.
+// The first number of up to six digits in a page count ("412 S.", "xii, 310
+// p."), empty when none.
 QString PagesIn(const QString& extent);
 // A text with the punctuation a catalogue record ends it with taken off
 // ("The hobbit /" -> "The hobbit", "Allen & Unwin," -> "Allen & Unwin"), an
