@@ -11,7 +11,9 @@
 #include "dialogs/LoanBookDialog.h"
 #include "dialogs/HistoryForm.h"
 #include "dialogs/LoansForm.h"
+#include "dialogs/LookUpIsbnDialog.h"
 #include "dialogs/RemoveSeveralDialog.h"
+#include "dialogs/ScanIsbnForm.h"
 #include "dialogs/SearchBooksDialog.h"
 #include "engine/Catalogue.h"
 #include "engine/Database.h"
@@ -49,6 +51,8 @@ TWindowSlot<TdlgEditSeveral> dlgEditSeveral;
 TWindowSlot<TfrmLoans> frmLoans;
 TWindowSlot<TfrmHistory> frmHistory;
 TWindowSlot<TfrmBookDetails> frmBookDetails;
+TWindowSlot<TdlgLookUpIsbn> dlgLookUpIsbn;
+TWindowSlot<TfrmScanIsbn> frmScanIsbn;
 
 namespace {
 
@@ -148,9 +152,29 @@ TApplicationWindows::TApplicationWindows(std::unique_ptr<TStartupFiles> files) :
     });
     frmBookDetails.Arm([this](QDialog*& asDialog) {
         auto* window = new TfrmBookDetails(*FCatalogue, *FRows, *FRun, frmMain);
+        QObject::connect(window, &TfrmBookDetails::LookUpWanted, frmMain,
+                         [](const QString& isbn) { TErrorHandler::Guard([&isbn] { frmMain->EditByIsbn(isbn); }); });
         TextFit::FitWindow(window);
         asDialog = nullptr;
         return window;
+    });
+    dlgLookUpIsbn.Arm(DialogMaker<TdlgLookUpIsbn>([this] { return new TdlgLookUpIsbn(FCatalogue->Settings()); }));
+    // The scan line answers from the catalogue; its "Add by ISBN" is the
+    // main window's, and so is the picture's menu item.
+    frmScanIsbn.Arm([this](QDialog*& asDialog) {
+        auto* window = new TfrmScanIsbn(*FCatalogue, *FRows, *FRun, frmMain);
+        QObject::connect(window, &TfrmScanIsbn::AddByIsbnWanted, frmMain,
+                         [](const QString& isbn) { TErrorHandler::Guard([&isbn] { frmMain->AddByIsbn(isbn); }); });
+        QObject::connect(window, &TfrmScanIsbn::MainWindowWanted, frmMain, &TfrmMain::BringForward);
+        TextFit::FitWindow(window);
+        asDialog = nullptr;
+        return window;
+    });
+    QObject::connect(ui.mnuView_ScanPicture, &QAction::triggered, frmMain, [] {
+        TErrorHandler::Guard([] {
+            frmMain->mnuView_ScanIsbnClick();
+            frmScanIsbn->btnPictureClick();
+        });
     });
     // Only where the system lacks the windows' face do captions need more room.
     TextFit::FitWindow(frmMain);
@@ -246,6 +270,8 @@ TApplicationWindows::~TApplicationWindows()
     // The run ends: windows closed from here on are not closed by the user.
     if (FRun)
         FRun->Ending = true;
+    Destroy(frmScanIsbn);
+    Destroy(dlgLookUpIsbn);
     Destroy(frmBookDetails);
     Destroy(frmHistory);
     Destroy(frmLoans);

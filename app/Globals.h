@@ -21,6 +21,8 @@ class TdlgEditSeveral;
 class TfrmLoans;
 class TfrmHistory;
 class TfrmBookDetails;
+class TdlgLookUpIsbn;
+class TfrmScanIsbn;
 
 extern TfrmMain* frmMain;
 extern TfrmBookBrowser* frmBookBrowser;
@@ -38,3 +40,7 @@ extern TWindowSlot<TfrmLoans> frmLoans;
 extern TWindowSlot<TfrmHistory> frmHistory;
 // The Book details window, made on its first use like the Loans window.
 extern TWindowSlot<TfrmBookDetails> frmBookDetails;
+// The lookup by ISBN, a dialog made on its first use.
+extern TWindowSlot<TdlgLookUpIsbn> dlgLookUpIsbn;
+// The scan line, made on its first use like the Loans window.
+extern TWindowSlot<TfrmScanIsbn> frmScanIsbn;

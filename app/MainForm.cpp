@@ -6,6 +6,8 @@
 #include "dialogs/BookDetailsForm.h"
 #include "dialogs/HistoryForm.h"
 #include "dialogs/LoansForm.h"
+#include "dialogs/LookUpIsbnDialog.h"
+#include "dialogs/ScanIsbnForm.h"
 #include "engine/Catalogue.h"
 #include "engine/FieldTable.h"
 #include "engine/ORBL.h"
@@ -123,6 +125,9 @@ void TfrmMain::ConnectHandlers()
     connect(Ui.mnuDatabase_Return, &QAction::triggered, this, Guarded(this, &TfrmMain::tbtnReturnBookClick));
     connect(Ui.mnuDatabase_Search, &QAction::triggered, this, Guarded(this, &TfrmMain::tbtnSearchClick));
     connect(Ui.mnuDatabase_Settings, &QAction::triggered, this, Guarded(this, &TfrmMain::mnuDatabase_SettingsClick));
+    connect(Ui.mnuDatabase_LookUpIsbn, &QAction::triggered, this,
+            Guarded(this, &TfrmMain::mnuDatabase_LookUpIsbnClick));
+    connect(Ui.mnuView_ScanIsbn, &QAction::triggered, this, Guarded(this, &TfrmMain::mnuView_ScanIsbnClick));
     connect(Ui.mnuView_ShowHideBookBrowser, &QAction::triggered, this, Guarded(this, &TfrmMain::tbtnListViewClick));
     connect(Ui.mnuView_UpdateBookBrowser, &QAction::triggered, this, Guarded(this, &TfrmMain::tbtnRefreshClick));
     connect(Ui.mnuView_Loans, &QAction::triggered, this, Guarded(this, &TfrmMain::mnuView_LoansClick));
@@ -469,6 +474,7 @@ void TfrmMain::ClockTimer()
 
 void TfrmMain::tbtnAddBookClick()
 {
+    LookedUp.Clear();
     Ui.grpLoaninfo->hide();
     SetBookDataTitle(QStringLiteral("Add book"));
     ClearDetailView();
@@ -492,6 +498,7 @@ void TfrmMain::tbtnEditBookClick()
 {
     if (NoBookListed())
         return;
+    LookedUp.Clear();
     SetBookDataTitle(QStringLiteral("Edit book"));
     SetStatus(false, true);
     AddMode = false;
@@ -511,7 +518,9 @@ void TfrmMain::btnSaveClick()
     // The catalogue saves at once, lists the books anew and the first is
     // shown; a failure leaves the window in edit mode with the typed text.
     if (AddMode) {
-        item.Details = own;
+        item.Details = LookedUp;
+        for (const auto& [key, value] : own.Values())
+            item.Details.Set(key, value);
         Catalogue.Add(item);
     } else {
         item.ID = Rows.CurrentId();
@@ -519,11 +528,13 @@ void TfrmMain::btnSaveClick()
         item.Fields[7] = Cp1252::FromQString(Ui.lblLoanDate->text());
         const TDatabase& database = Catalogue.Database();
         const int32_t slot = database.SlotOf(item.ID);
-        if (own.Empty() || slot < 0) {
+        if ((own.Empty() && LookedUp.Empty()) || slot < 0) {
             Catalogue.Update(item); // keeps the details, the own letters of a text retyped dropped
         } else {
             const TItem& stored = database.ItemAt(slot);
             TDetails details = stored.Details;
+            for (const auto& [key, value] : LookedUp.Values())
+                details.Set(key, value);
             for (const auto& [field, key] : {std::pair<size_t, const char*>{0, FieldTable::TitleOwnKey},
                                              std::pair<size_t, const char*>{1, FieldTable::AuthorOwnKey}}) {
                 if (own.Has(key))
@@ -539,6 +550,7 @@ void TfrmMain::btnSaveClick()
 
 void TfrmMain::btnCancelClick()
 {
+    LookedUp.Clear();
     SetBookDataTitle(QStringLiteral("Book data"));
     ClearDetailView();
     SetStatus(true, false);
@@ -691,4 +703,71 @@ void TfrmMain::mnuFile_ExitClick()
 {
     Run.Ending = true;
     QCoreApplication::quit();
+}
+
+// ---------------------------------------------------------------- lookup by ISBN and the scan line
+
+void TfrmMain::mnuDatabase_LookUpIsbnClick()
+{
+    if (!Run.Editing) {
+        TPlatform::Messages().Information(QStringLiteral(
+            "Look up ISBN fills the boxes of a book being added or edited: press F1 to add a book or F2 to edit "
+            "the one shown, then look it up."));
+        return;
+    }
+    // The ISBN the book has or was given by the last lookup, to look up again or change.
+    std::string isbn = LookedUp.Value("isbn");
+    if (isbn.empty() && !AddMode && !Rows.IsBlank(Rows.Current()))
+        isbn = Rows.ItemAt(Rows.Current()).Details.Value("isbn");
+    LookUpIsbn(QString::fromStdString(isbn), false);
+}
+
+void TfrmMain::AddByIsbn(const QString& isbn13)
+{
+    if (Run.Editing) {
+        TPlatform::Messages().Information(
+            QStringLiteral("Save or cancel the book being edited first, then add the new one."));
+        BringForward();
+        return;
+    }
+    BringForward();
+    tbtnAddBookClick();
+    LookUpIsbn(isbn13, true);
+}
+
+void TfrmMain::EditByIsbn(const QString& isbn)
+{
+    BringForward();
+    if (!Run.Editing) {
+        if (NoBookListed() || Rows.IsBlank(Rows.Current()))
+            return;
+        tbtnEditBookClick();
+    }
+    LookUpIsbn(isbn, !isbn.isEmpty());
+}
+
+void TfrmMain::LookUpIsbn(const QString& isbn, bool lookAtOnce)
+{
+    dlgLookUpIsbn->Prepare(isbn, lookAtOnce);
+    if (TPlatform::Modal().Exec(dlgLookUpIsbn.Dialog()) != QDialog::Accepted)
+        return;
+    const TLookupRecord* record = dlgLookUpIsbn->Chosen();
+    if (!record)
+        return;
+    // The source's own letters go into the boxes; Save gives the database
+    // file their closest form and keeps them in the details.
+    Ui.edtBookname->setText(record->FullTitle());
+    Ui.edtAuthor->setText(record->AuthorText());
+    Ui.edtPublisher->setText(record->PublisherText());
+    Ui.edtPublishyear->setText(record->Year);
+    LookedUp.Set("isbn", dlgLookUpIsbn->Isbn13());
+    Ui.edtBookname->setFocus();
+}
+
+void TfrmMain::mnuView_ScanIsbnClick()
+{
+    frmScanIsbn->show();
+    frmScanIsbn->raise();
+    frmScanIsbn->activateWindow();
+    frmScanIsbn->FocusScanLine();
 }

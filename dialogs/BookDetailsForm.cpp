@@ -143,12 +143,17 @@ TfrmBookDetails::TfrmBookDetails(TCatalogue& catalogue, TShownRows& rows, TRunSt
     btnSave->setObjectName(QStringLiteral("btnSave"));
     btnCancel->setObjectName(QStringLiteral("btnCancel"));
     btnClose->setObjectName(QStringLiteral("btnClose"));
+    btnLookUp = DialogControls::Button(QIcon(), WithAccessKey(QStringLiteral("Look up ISBN"), Taken), this,
+                                       Left + 2 * (DialogControls::ButtonWidth + 6), top, TButtonKind::Plain);
+    btnLookUp->setObjectName(QStringLiteral("btnLookUp"));
+    btnLookUp->setToolTip(QStringLiteral("Fills the book's title, author, publisher and year from its ISBN"));
 
     connect(btnSave, &QPushButton::clicked, this, Guarded(this, &TfrmBookDetails::btnSaveClick));
     connect(btnCancel, &QPushButton::clicked, this, Guarded(this, &TfrmBookDetails::btnCancelClick));
     connect(btnAttach, &QPushButton::clicked, this, Guarded(this, &TfrmBookDetails::btnAttachClick));
     connect(btnSetAside, &QPushButton::clicked, this, Guarded(this, &TfrmBookDetails::btnSetAsideClick));
     connect(btnClose, &QPushButton::clicked, this, [this] { close(); });
+    connect(btnLookUp, &QPushButton::clicked, this, Guarded(this, &TfrmBookDetails::btnLookUpClick));
     // The window follows the catalogue's signals only: a step or a refill of
     // the shown rows, and stray rows set aside.
     connect(&Rows, &TShownRows::CurrentChanged, this, Guarded(this, &TfrmBookDetails::Follow));
@@ -162,7 +167,7 @@ TfrmBookDetails::TfrmBookDetails(TCatalogue& catalogue, TShownRows& rows, TRunSt
             setTabOrder(previous, next);
         previous = next;
     }
-    for (QWidget* next : {btnAttach, btnSetAside, btnSave, btnCancel, btnClose}) {
+    for (QWidget* next : {btnAttach, btnSetAside, btnSave, btnCancel, btnLookUp, btnClose}) {
         setTabOrder(previous, next);
         previous = next;
     }
@@ -173,7 +178,8 @@ void TfrmBookDetails::MakeBoxes(int top)
 {
     int y = top;
     // The buttons' letters: Save, Close, Attach and Set aside.
-    QString taken = QStringLiteral("scta");
+    QString& taken = Taken;
+    taken = QStringLiteral("scta");
     for (const TField* field : EditedFields()) {
         TBox box;
         box.Field = field;
@@ -440,4 +446,12 @@ void TfrmBookDetails::btnSetAsideClick()
                 .arg(FId)))
         return;
     Catalogue.DiscardStray(FId);
+}
+
+void TfrmBookDetails::btnLookUpClick()
+{
+    if (FId == 0 || RefusedWhileEditing(true))
+        return;
+    const TBox* isbn = BoxOf("isbn");
+    emit LookUpWanted(isbn && isbn->Edit ? isbn->Edit->text().trimmed() : QString());
 }

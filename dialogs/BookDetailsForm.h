@@ -48,6 +48,7 @@ public:
     QPushButton* btnSave = nullptr;
     QPushButton* btnCancel = nullptr;
     QPushButton* btnClose = nullptr;
+    QPushButton* btnLookUp = nullptr;
 
     const std::vector<TBox>& Boxes() const { return FBoxes; }
     // The box of a detail's key, nullptr for none.
@@ -62,6 +63,12 @@ public:
     void btnCancelClick();
     void btnAttachClick();
     void btnSetAsideClick();
+    // Asks for the shown book's fields to be looked up by the ISBN in its box.
+    void btnLookUpClick();
+
+signals:
+    // The main window edits the shown book with the lookup of isbn (maybe empty).
+    void LookUpWanted(const QString& isbn);
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -88,4 +95,5 @@ private:
     bool FLoading = false; // boxes written by the window itself
     bool FStale = true;    // followed nothing while hidden
     int FLoads = 0;
+    QString Taken; // the access keys in use, lower case
 };
