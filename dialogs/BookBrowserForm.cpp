@@ -20,6 +20,7 @@
 
 #include <QAction>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -38,6 +39,11 @@ constexpr int FindLineHeight = 28;
 constexpr int GridLeft = 8;
 constexpr int TitleTop = 18;
 constexpr int TitleHeight = 15;
+// The rows' height, and with the covers' column shown, whose small pictures
+// want taller rows than a line of text.
+constexpr int RowHeight = 15;
+constexpr int PictureRowHeight = 48;
+constexpr QSize ThumbnailBox(36, 46);
 
 // The detail columns shown: their keys joined by commas. A settings file
 // of an installation older than the detail columns lacks it: none shown.
@@ -55,6 +61,8 @@ int DetailWidth(const TField& field)
         return 80;
     case TFieldKind::Isbn:
         return 100;
+    case TFieldKind::Image:
+        return 40;
     case TFieldKind::Text:
     case TFieldKind::Tags:
         break;
@@ -73,7 +81,8 @@ TSortTitle* SortLink(QWidget* parent, const char* name, const QString& caption, 
 } // namespace
 
 TfrmBookBrowser::TfrmBookBrowser(TCatalogue& catalogue, TShownRows& rows, TRunState& run)
-    : TModelessWindow(run, QStringLiteral("Book browser"), 561, 433), Catalogue(catalogue), Rows(rows)
+    : TModelessWindow(run, QStringLiteral("Book browser"), 561, 433), Catalogue(catalogue), Rows(rows),
+      Thumbnails(ThumbnailBox)
 {
     setObjectName(QStringLiteral("frmBookBrowser"));
     setMouseTracking(true);
@@ -113,6 +122,10 @@ TfrmBookBrowser::TfrmBookBrowser(TCatalogue& catalogue, TShownRows& rows, TRunSt
     setTabOrder(Author, Bookname);
     setTabOrder(Bookname, Publisher);
     setTabOrder(Publisher, BookList);
+    BookList->SetPictures([this](const QString& value) {
+        Thumbnails.SetDatabase(Catalogue.IsOpen() ? Catalogue.Database().FileName() : std::string());
+        return Thumbnails.Thumbnail(value.toStdString());
+    });
     connect(BookList, &TBookGrid::RowSelected, this, Guarded(this, &TfrmBookBrowser::BookListClick));
     connect(BookList, &TBookGrid::RowActivated, this, Guarded(this, &TfrmBookBrowser::BookListActivate));
     connect(BookList, &TBookGrid::RowMenuWanted, this, Guarded(this, &TfrmBookBrowser::BookListMenu));
@@ -550,6 +563,9 @@ void TfrmBookBrowser::ShowDetailColumns()
         ShowRows();
     for (size_t i = 0; i < DetailColumns.size(); ++i)
         BookList->setColumnWidth(TBookRows::ColumnCount + static_cast<int>(i), DetailWidth(*DetailColumns[i]));
+    const bool pictures = std::any_of(DetailColumns.begin(), DetailColumns.end(),
+                                      [](const TField* field) { return field->Kind == TFieldKind::Image; });
+    BookList->verticalHeader()->setDefaultSectionSize(pictures ? PictureRowHeight : RowHeight);
     PlaceTitles();
     ShowDetailSortState();
 }

@@ -16,6 +16,7 @@
 // as they are. The titles follow the list when it scrolls sideways.
 #pragma once
 
+#include "widgets/CoverImage.h"
 #include "widgets/ModelessWindow.h"
 
 #include <string>
@@ -134,4 +135,6 @@ private:
     std::vector<const TField*> DetailColumns;
     // The three titles were shown unsorted while a detail orders the rows.
     bool PartTitlesCleared = false;
+    // The covers' column's pictures, read as rows on screen show them.
+    TCoverThumbnails Thumbnails;
 };

@@ -11,6 +11,7 @@
 #include "platform/gui/ErrorHandler.h"
 #include "platform/gui/MessageLayer.h"
 #include "platform/gui/Platform.h"
+#include "widgets/CoverPanel.h"
 #include "widgets/DialogControls.h"
 #include "widgets/RunState.h"
 
@@ -30,20 +31,26 @@ namespace {
 const char* const PositionKeyX = "BD_X";
 const char* const PositionKeyY = "BD_Y";
 
+// The boxes' part of the window; the cover's panel stands to their right.
 constexpr int Width = 470;
+constexpr int WindowWidth = Width + TCoverPanel::PictureWidth + 8;
 constexpr int Left = 8;
 constexpr int BoxLeft = 168;
 constexpr int BoxWidth = Width - BoxLeft - 8;
 constexpr int RowHeight = 26;
 constexpr int StrayHeight = 92;
 
-// The details this window edits: every detail of the field table but the
-// due date, which belongs to a loan and is set in the Loans window.
+// The details this window edits in boxes: every detail of the field table
+// but the due date, which belongs to a loan and is set in the Loans window,
+// and the cover, which has its panel.
 std::vector<const TField*> EditedFields()
 {
     std::vector<const TField*> fields = FieldTable::Details();
     fields.erase(std::remove_if(fields.begin(), fields.end(),
-                                [](const TField* field) { return std::strcmp(field->Key, FieldTable::DueKey) == 0; }),
+                                [](const TField* field) {
+                                    return std::strcmp(field->Key, FieldTable::DueKey) == 0 ||
+                                           field->Kind == TFieldKind::Image;
+                                }),
                  fields.end());
     return fields;
 }
@@ -95,8 +102,8 @@ QString WithAccessKey(const QString& caption, QString& taken)
 } // namespace
 
 TfrmBookDetails::TfrmBookDetails(TCatalogue& catalogue, TShownRows& rows, TRunState& run, QWidget* stackingOwner)
-    : TModelessWindow(run, QStringLiteral("Book details"), Width, WindowHeight(), stackingOwner), Catalogue(catalogue),
-      Rows(rows)
+    : TModelessWindow(run, QStringLiteral("Book details"), WindowWidth, WindowHeight(), stackingOwner),
+      Catalogue(catalogue), Rows(rows)
 {
     KeepPlaceIn(Catalogue.Settings(), PositionKeyX, PositionKeyY);
     UseDialogKeys();
@@ -104,13 +111,18 @@ TfrmBookDetails::TfrmBookDetails(TCatalogue& catalogue, TShownRows& rows, TRunSt
 
     lblBook = new QLabel(this);
     lblBook->setObjectName(QStringLiteral("lblBook"));
-    lblBook->setGeometry(Left, 8, Width - 2 * Left, 18);
+    lblBook->setGeometry(Left, 8, WindowWidth - 2 * Left, 18);
     lblBook->setTextFormat(Qt::PlainText);
     lblBook->setAccessibleName(QStringLiteral("Book"));
     DialogControls::MakeBold(lblBook);
     TDataLabelAccessible::Attach(lblBook);
 
-    MakeBoxes(32);
+    // The buttons' letters: Save, Close, Attach and Set aside; the boxes take
+    // theirs before the cover's commands, which came later.
+    QString taken = QStringLiteral("scta");
+    MakeBoxes(32, taken);
+    Cover = new TCoverPanel(this, taken);
+    Cover->move(Width, 32);
 
     const int strayTop = 32 + static_cast<int>(FBoxes.size()) * RowHeight + 4;
     grpStray = new QGroupBox(QStringLiteral("Details that may belong to another book"), this);
@@ -139,11 +151,11 @@ TfrmBookDetails::TfrmBookDetails(TCatalogue& catalogue, TShownRows& rows, TRunSt
     btnCancel = DialogControls::Button(QIcon(), QStringLiteral("Cancel"), this, Left + DialogControls::ButtonWidth + 6,
                                        top, TButtonKind::Plain);
     btnClose = DialogControls::Button(QIcon(), QStringLiteral("&Close"), this,
-                                      Width - Left - DialogControls::ButtonWidth, top, TButtonKind::Plain);
+                                      WindowWidth - Left - DialogControls::ButtonWidth, top, TButtonKind::Plain);
     btnSave->setObjectName(QStringLiteral("btnSave"));
     btnCancel->setObjectName(QStringLiteral("btnCancel"));
     btnClose->setObjectName(QStringLiteral("btnClose"));
-    btnLookUp = DialogControls::Button(QIcon(), WithAccessKey(QStringLiteral("Look up ISBN"), Taken), this,
+    btnLookUp = DialogControls::Button(QIcon(), WithAccessKey(QStringLiteral("Look up ISBN"), taken), this,
                                        Left + 2 * (DialogControls::ButtonWidth + 6), top, TButtonKind::Plain);
     btnLookUp->setObjectName(QStringLiteral("btnLookUp"));
     btnLookUp->setToolTip(QStringLiteral("Fills the book's title, author, publisher and year from its ISBN"));
@@ -154,6 +166,7 @@ TfrmBookDetails::TfrmBookDetails(TCatalogue& catalogue, TShownRows& rows, TRunSt
     connect(btnSetAside, &QPushButton::clicked, this, Guarded(this, &TfrmBookDetails::btnSetAsideClick));
     connect(btnClose, &QPushButton::clicked, this, [this] { close(); });
     connect(btnLookUp, &QPushButton::clicked, this, Guarded(this, &TfrmBookDetails::btnLookUpClick));
+    connect(Cover, &TCoverPanel::Edited, this, Guarded(this, &TfrmBookDetails::StartEditing));
     // The window follows the catalogue's signals only: a step or a refill of
     // the shown rows, and stray rows set aside.
     connect(&Rows, &TShownRows::CurrentChanged, this, Guarded(this, &TfrmBookDetails::Follow));
@@ -167,6 +180,8 @@ TfrmBookDetails::TfrmBookDetails(TCatalogue& catalogue, TShownRows& rows, TRunSt
             setTabOrder(previous, next);
         previous = next;
     }
+    setTabOrder(previous, Cover);
+    previous = Cover->btnRemoveCover;
     for (QWidget* next : {btnAttach, btnSetAside, btnSave, btnCancel, btnLookUp, btnClose}) {
         setTabOrder(previous, next);
         previous = next;
@@ -174,12 +189,9 @@ TfrmBookDetails::TfrmBookDetails(TCatalogue& catalogue, TShownRows& rows, TRunSt
     SetEditing(false);
 }
 
-void TfrmBookDetails::MakeBoxes(int top)
+void TfrmBookDetails::MakeBoxes(int top, QString& taken)
 {
     int y = top;
-    // The buttons' letters: Save, Close, Attach and Set aside.
-    QString& taken = Taken;
-    taken = QStringLiteral("scta");
     for (const TField* field : EditedFields()) {
         TBox box;
         box.Field = field;
@@ -301,6 +313,7 @@ void TfrmBookDetails::ShowBook(int32_t id)
         }
         FLoading = outer;
     }
+    Cover->ShowStored(Catalogue.Database().FileName(), id, item.Details.Value(FieldTable::CoverKey));
     lblBook->setText(id > 0 ? QStringLiteral("%1: %2, %3")
                                   .arg(id)
                                   .arg(Cp1252::ToQString(item.Fields[0]), Cp1252::ToQString(item.Fields[1]))
@@ -410,6 +423,10 @@ void TfrmBookDetails::btnSaveClick()
         details.Set(box.Field->Key, value);
     }
     const int32_t id = FId;
+    // The picture reaches its file before the detail names it: a kill in
+    // between leaves a file no book names, never a book without its file.
+    if (Cover->Changed())
+        details.Set(FieldTable::CoverKey, Cover->Store());
     // The edit ends first: the change refills the shown rows, and the window
     // then follows the book the main window shows.
     SetEditing(false);

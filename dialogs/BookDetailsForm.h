@@ -7,6 +7,8 @@
 // book, whatever the main window shows, and follows it again after Save or
 // Cancel. Details kept under the book's number for a book changed outside
 // the program (a stray row) are shown apart, to be attached or set aside.
+// Beside the boxes stands the book's cover (widgets/CoverPanel): a picture
+// chosen, pasted or dropped there, or the cover removed, is an edit too.
 // Modeless, made on its first use and kept for the run, stacked above the
 // main window; its place is kept in BD_X and BD_Y, written only when the
 // user moved it; without them it opens centred.
@@ -22,6 +24,7 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class TCoverPanel;
 class TCatalogue;
 class TShownRows;
 struct TField;
@@ -45,6 +48,7 @@ public:
     QLabel* lblStray = nullptr;
     QPushButton* btnAttach = nullptr;
     QPushButton* btnSetAside = nullptr;
+    TCoverPanel* Cover = nullptr;
     QPushButton* btnSave = nullptr;
     QPushButton* btnCancel = nullptr;
     QPushButton* btnClose = nullptr;
@@ -76,7 +80,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void MakeBoxes(int top);
+    void MakeBoxes(int top, QString& taken);
     // Shows the current book of the shown rows, unless an edit holds the window.
     void Follow();
     void ShowBook(int32_t id);
@@ -95,5 +99,4 @@ private:
     bool FLoading = false; // boxes written by the window itself
     bool FStale = true;    // followed nothing while hidden
     int FLoads = 0;
-    QString Taken; // the access keys in use, lower case
 };

@@ -347,6 +347,8 @@ bool TBookFilter::InDetails(const TItem& item, size_t w, std::string& details, b
                 break;
             if (field->first != key)
                 continue; // a key the table does not hold: shown nowhere
+            if (field->second->Kind == TFieldKind::Image)
+                continue; // a picture's file name is no word of the book's
             if (field->second->Kind == TFieldKind::Choice)
                 AppendFoldedDetail(FieldTable::Shown(*field->second, value), details);
             else

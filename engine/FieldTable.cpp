@@ -1,5 +1,7 @@
 #include "engine/FieldTable.h"
 
+#include "engine/Covers.h"
+
 #include <QDate>
 #include <QString>
 
@@ -38,6 +40,8 @@ const std::vector<TField>& Rows()
         {"copies", TFieldKind::Number, "Copies", -1, {}, "Copies", "", "Owned Copies", "Copies"},
         {"location", TFieldKind::Text, "Location", -1, {}, "Location", "", "", ""},
         {"due", TFieldKind::Date, "Due date", -1, {}, "Due Date", "dueDate", "", ""},
+        // No exchange column yet: a layout's picture is a file of its own.
+        {"cover", TFieldKind::Image, "Cover", -1, {}, "", "", "", ""},
     };
     // clang-format on
     return rows;
@@ -237,6 +241,13 @@ bool Normalized(const TField& field, std::string_view text, std::string& value, 
             return Fail(why, caption + ": \"" + std::string(text) +
                                  "\" is no ISBN (10 or 13 digits with a right check digit).");
         return true;
+    case TFieldKind::Image:
+        // Only a name the covers folder gave out: never a path that would
+        // lead a window or a copy out of that folder.
+        if (!Covers::IsCoverName(text))
+            return Fail(why, caption + ": \"" + std::string(text) + "\" is no picture of the covers folder.");
+        value = std::string(text);
+        return true;
     }
     return true;
 }
@@ -254,6 +265,8 @@ int CompareValues(const TField& field, const std::string& a, const std::string& 
 {
     if (a.empty() || b.empty())
         return a.empty() == b.empty() ? 0 : (a.empty() ? 1 : -1);
+    if (field.Kind == TFieldKind::Image)
+        return 0; // a file name says nothing of the picture: books with one first, no more
     if (field.Kind == TFieldKind::Number || field.Kind == TFieldKind::Rating) {
         const double x = NumberOf(a);
         const double y = NumberOf(b);

@@ -24,7 +24,8 @@ enum class TFieldKind {
     Rating, // 0 to 5
     Tags,   // a list of tags, "fantasy, humour"
     Choice, // one of Choices
-    Isbn    // ISBN-10 or ISBN-13, kept as ISBN-13
+    Isbn,   // ISBN-10 or ISBN-13, kept as ISBN-13
+    Image   // a picture: the name of its file among the covers (engine/Covers.h)
 };
 
 struct TFieldChoice {
@@ -68,6 +69,7 @@ const TField* Find(std::string_view key);
 inline constexpr const char* DueKey = "due";
 inline constexpr const char* TitleOwnKey = "title_own";
 inline constexpr const char* AuthorOwnKey = "author_own";
+inline constexpr const char* CoverKey = "cover";
 
 // The value typed or imported in its normal form, or false (with why, a
 // sentence for the user) when it is not a value of the field: a bad check

@@ -157,10 +157,10 @@ void TShownRows::SortRows()
         if (then)
             thenValues[r] = details.Value(then->Key);
     }
-    // Numbers, ratings and dates by value, other texts as the locale
-    // collates them; an empty value last.
-    const bool byValue =
-        field->Kind == TFieldKind::Number || field->Kind == TFieldKind::Rating || field->Kind == TFieldKind::Date;
+    // Numbers, ratings and dates by value, pictures by whether there is
+    // one, other texts as the locale collates them; an empty value last.
+    const bool byValue = field->Kind == TFieldKind::Number || field->Kind == TFieldKind::Rating ||
+                         field->Kind == TFieldKind::Date || field->Kind == TFieldKind::Image;
     const std::vector<QCollatorSortKey> keys =
         byValue ? std::vector<QCollatorSortKey>()
                 : AnsiText::CollationKeysOfUtf8(std::vector<std::string_view>(values.begin(), values.end()));

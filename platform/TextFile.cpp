@@ -659,6 +659,37 @@ std::string TTextFile::SideFileProblem(const std::string& path)
     return {};
 }
 
+void TTextFile::MakeSideFolder(const std::string& path, const std::string& databaseFile)
+{
+    const QByteArray named = QFile::encodeName(Path(path));
+    struct stat entry = {};
+    if (::lstat(named.constData(), &entry) == 0) {
+        if (S_ISDIR(entry.st_mode))
+            return;
+        if (S_ISLNK(entry.st_mode))
+            throw EInOutError(Shown(named) + " is a symbolic link, which a folder kept beside the database is never "
+                                             "reached through");
+        throw InTheWay(named);
+    }
+    if (errno != ENOENT)
+        throw EInOutError::FromErrno(errno);
+    struct stat model = {};
+    const bool haveModel = ::stat(QFile::encodeName(Path(databaseFile)).constData(), &model) == 0;
+    mode_t mode = haveModel ? (model.st_mode & 0666) : 0755;
+    if (haveModel)
+        mode |= (mode & 0444) >> 2; // who may read a file there may enter the folder
+    if (::mkdir(named.constData(), mode) != 0 && errno != EEXIST)
+        throw EInOutError::FromErrno(errno);
+    if (haveModel) {
+        // Best effort, as a new side file: the umask and the folder's own
+        // group would otherwise shut out the database's other writers.
+        if (::chown(named.constData(), static_cast<uid_t>(-1), model.st_gid) != 0) {
+            // Not a member of the group: the folder keeps the user's own.
+        }
+        ::chmod(named.constData(), mode);
+    }
+}
+
 void TTextFile::Remove(const std::string& path)
 {
     const QByteArray native = QFile::encodeName(Path(path));

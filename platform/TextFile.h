@@ -103,6 +103,13 @@ public:
     // could: what stands at its name, or what its file or folder refuses.
     // A check made before a change, so that the user is told before.
     static std::string SideFileProblem(const std::string& path);
+    // Makes the folder at path, beside the database, for files kept with it
+    // (its covers), unless it stands already. A new folder takes the database
+    // file's group and its mode with each class that may read the file also
+    // allowed to enter the folder, so that everyone who may write the
+    // database may add files there. A symbolic link, a file or anything else
+    // at the name is refused, never followed.
+    static void MakeSideFolder(const std::string& path, const std::string& databaseFile);
     // Removes a regular file (never what a link points to, nor a folder);
     // best effort, a file that cannot be removed stays.
     static void Remove(const std::string& path);

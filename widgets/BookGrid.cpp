@@ -75,6 +75,11 @@ void TBookGrid::SetCell(int row, int column, const QString& text)
     Model->SetCell(row, column, text);
 }
 
+void TBookGrid::SetPictures(std::function<QPixmap(const QString& value)> pictures)
+{
+    Model->SetPictures(std::move(pictures));
+}
+
 void TBookGrid::SetRows(TBookRows rows)
 {
     Model->SetRows(std::move(rows));

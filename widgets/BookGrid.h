@@ -31,6 +31,8 @@ public:
     void SetCell(int row, int column, const QString& text);
     // Replaces every row at once (at least one row stays).
     void SetRows(TBookRows rows);
+    // The pictures of the picture columns (TBookGridModel::SetPictures).
+    void SetPictures(std::function<QPixmap(const QString& value)> pictures);
 
     int SelectedRow() const { return Selected; }
     // Moves the selection like the user would: emits RowSelected when the row

@@ -23,6 +23,18 @@ QVariant TBookGridModel::data(const QModelIndex& index, int role) const
 {
     if (!index.isValid() || index.row() >= static_cast<int>(Rows.size()))
         return {};
+    if (IsPicture(index.column())) {
+        const QString& value = Cell(index.row(), index.column());
+        if (role == Qt::DecorationRole && Pictures && !value.isEmpty())
+            return Pictures(value);
+        if (role == Qt::AccessibleTextRole)
+            return value.isEmpty()
+                       ? QString()
+                       : QString::fromUtf8(Source.Details()[size_t(index.column() - TBookRows::ColumnCount)]->Caption);
+        if (role == Qt::TextAlignmentRole)
+            return int(Qt::AlignCenter);
+        return {};
+    }
     if (role == Qt::DisplayRole)
         return Cell(index.row(), index.column());
     if (role == Qt::AccessibleTextRole) {
@@ -54,6 +66,12 @@ QVariant TBookGridModel::headerData(int section, Qt::Orientation orientation, in
             return QString::fromUtf8(Source.Details()[static_cast<size_t>(section - TBookRows::ColumnCount)]->Caption);
         return QAbstractTableModel::headerData(section, orientation, role);
     }
+}
+
+bool TBookGridModel::IsPicture(int column) const
+{
+    return column >= TBookRows::ColumnCount && column < Source.Columns() &&
+           Source.Details()[static_cast<size_t>(column - TBookRows::ColumnCount)]->Kind == TFieldKind::Image;
 }
 
 const TBookGridModel::TRow& TBookGridModel::Row(int row) const

@@ -7,7 +7,9 @@
 #include "widgets/BookRows.h"
 
 #include <QAbstractTableModel>
+#include <QPixmap>
 
+#include <functional>
 #include <vector>
 
 class TBookGridModel : public QAbstractTableModel {
@@ -29,13 +31,18 @@ public:
     void SetRows(TBookRows rows);
     void SetRowCount(int rows);
     void SetCell(int row, int column, const QString& text);
+    // The picture of a picture column's value (a cover's), asked for only
+    // when a row on screen shows it; the cell itself shows no text.
+    void SetPictures(std::function<QPixmap(const QString& value)> pictures) { Pictures = std::move(pictures); }
 
 private:
     const TRow& Row(int row) const;
+    bool IsPicture(int column) const;
 
     // Row r's texts, once made; until then Pending[r] says they are still
     // Source's row r.
     mutable std::vector<TRow> Rows{TRow{}};
     mutable std::vector<bool> Pending{false};
     TBookRows Source;
+    std::function<QPixmap(const QString&)> Pictures;
 };

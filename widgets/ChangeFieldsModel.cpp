@@ -38,9 +38,18 @@ std::vector<TChangeFieldsModel::TRow> TChangeFieldsModel::Rows(const TBookChange
         // Details are UTF-8, shown as the windows show them.
         const std::string was = detailsBefore.Value(field.Key);
         const std::string is = detailsAfter.Value(field.Key);
-        if (was != is)
-            rows.push_back({QString::fromUtf8(field.Caption), QString::fromUtf8(FieldTable::Shown(field, was)),
-                            QString::fromUtf8(FieldTable::Shown(field, is))});
+        if (was == is)
+            continue;
+        if (field.Kind == TFieldKind::Image) {
+            // A picture's file name says nothing to the user: only that it changed.
+            rows.push_back({QString::fromUtf8(field.Caption), was.empty() ? QString() : QStringLiteral("Picture"),
+                            is.empty()    ? QString()
+                            : was.empty() ? QStringLiteral("Picture")
+                                          : QStringLiteral("Another picture")});
+            continue;
+        }
+        rows.push_back({QString::fromUtf8(field.Caption), QString::fromUtf8(FieldTable::Shown(field, was)),
+                        QString::fromUtf8(FieldTable::Shown(field, is))});
     }
     // A detail the table does not know (written by a later version): by its key.
     std::set<std::string> unknown;

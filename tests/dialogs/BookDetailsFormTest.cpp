@@ -7,10 +7,13 @@
 #include "app/MainForm.h"
 #include "dialogs/BookDetailsForm.h"
 #include "engine/Catalogue.h"
+#include "engine/Covers.h"
+#include "engine/Database.h"
 #include "engine/DetailsFile.h"
 #include "engine/FieldTable.h"
 #include "engine/ShownRows.h"
 #include "tests/support/AppFixture.h"
+#include "widgets/CoverPanel.h"
 #include "widgets/RunState.h"
 
 #include <QApplication>
@@ -86,7 +89,7 @@ TEST_F(BookDetailsFormTest, OpensByItsKeyWithABoxForEachDetailAndFollowsTheShown
 
     TfrmBookDetails& details = Open();
     // The boxes are the field table's details (the due date is the Loans
-    // window's), each named by its caption's label.
+    // window's, a picture has a panel of its own), each named by its caption's label.
     std::vector<std::string> keys;
     for (const TfrmBookDetails::TBox& box : details.Boxes()) {
         keys.push_back(box.Field->Key);
@@ -95,7 +98,7 @@ TEST_F(BookDetailsFormTest, OpensByItsKeyWithABoxForEachDetailAndFollowsTheShown
     }
     std::vector<std::string> expected;
     for (const TField* field : FieldTable::Details())
-        if (std::strcmp(field->Key, FieldTable::DueKey) != 0)
+        if (std::strcmp(field->Key, FieldTable::DueKey) != 0 && field->Kind != TFieldKind::Image)
             expected.push_back(field->Key);
     EXPECT_EQ(keys, expected);
 
@@ -148,6 +151,45 @@ TEST_F(BookDetailsFormTest, SaveWritesTheDetailsAndCtrlZTakesThemBack)
     EXPECT_TRUE(OnDisk(1).Empty());
     EXPECT_EQ(Edit("isbn")->text(), QString());
     EXPECT_EQ(Choice("status")->currentIndex(), 0);
+}
+
+// A cover chosen is an edit: Cancel drops it and keeps no file, Save keeps
+// the picture and names it in the details. Removing the book and pressing
+// Ctrl+Z gives the book back with its cover, whose file stayed.
+TEST_F(BookDetailsFormTest, ACoverIsSavedWithTheDetailsAndComesBackWithAnUndoneRemoval)
+{
+    StartWith(Books);
+    QImage scan(1000, 1500, QImage::Format_RGB32);
+    scan.fill(Qt::darkCyan);
+    ASSERT_TRUE(scan.save(Folder.Path() + "/scan.png"));
+    Platform.Dialogs.FileToChoose = Folder.Path() + "/scan.png";
+    TfrmBookDetails& details = Open();
+    frmMain->Ui.btnNext->click();
+    details.Cover->btnChooseCover->click();
+    EXPECT_TRUE(details.Editing());
+    details.btnCancel->click();
+    EXPECT_FALSE(details.Cover->HasCover());
+    EXPECT_FALSE(Folder.Exists("books.orbl.covers"));
+
+    details.Cover->btnChooseCover->click();
+    details.btnSave->click();
+    const std::string cover = OnDisk(2).Value(FieldTable::CoverKey);
+    ASSERT_FALSE(cover.empty());
+    EXPECT_TRUE(Folder.Exists("books.orbl.covers/" + cover));
+    frmMain->Ui.btnNext->click(); // a change shows the first book
+    EXPECT_TRUE(details.Cover->HasCover() && !details.Cover->Changed());
+
+    Platform.Messages.Answers = {true};
+    frmMain->tbtnRemoveBookClick();
+    EXPECT_FALSE(Catalogue().Database().ItemExists(2));
+    frmMain->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(frmMain));
+    QTest::keyClick(frmMain, Qt::Key_Z, Qt::ControlModifier);
+    ASSERT_TRUE(Catalogue().Database().ItemExists(2));
+    EXPECT_EQ(OnDisk(2).Value(FieldTable::CoverKey), cover);
+    frmMain->Ui.btnNext->click();
+    EXPECT_EQ(details.BookId(), 2);
+    EXPECT_FALSE(details.Cover->imgCover->pixmap().isNull());
 }
 
 TEST_F(BookDetailsFormTest, ABadValueIsRefusedNamingItsFieldAndCancelGivesBackTheStored)

@@ -101,7 +101,8 @@ TEST(BookFilter, MatchesTheDetailsAnIsbnHoweverWrittenAndOwnLetters)
              {"status", "to-read"},
              {"title_own", "\xD0\x92\xD0\xBE\xD0\xB9\xD0\xBD\xD0\xB0 \xD0\xB8 \xD0\xBC\xD0\xB8\xD1\x80"},
              {"author_own", "Marie Kond\xC5\x8D"},
-             {"unknown_key", "hidden"}})
+             {"unknown_key", "hidden"},
+             {"cover", "4711-0a1b2c3d.jpg"}})
         book.Details.Set(key, value);
     struct TCase {
         const char16_t* Typed;
@@ -122,6 +123,8 @@ TEST(BookFilter, MatchesTheDetailsAnIsbnHoweverWrittenAndOwnLetters)
         {u"reading", false},
         {u"humourdiscworld", false}, // no word across two details
         {u"hidden", false},          // a key the table does not hold is shown nowhere
+        {u"4711", false},            // nor is a cover's file name
+        {u"jpg", false},
         {u"kondo", true},
         {u"KOND\u014C", true},
         {u"\u0432\u043E\u0439\u043D\u0430", true}, // Cyrillic, lower case typed

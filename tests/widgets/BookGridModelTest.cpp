@@ -3,6 +3,8 @@
 // cells, or on the number of rows changing in between.
 #include "widgets/BookGridModel.h"
 
+#include <QPixmap>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -97,6 +99,38 @@ TEST(BookGridModel, DetailColumnsShowTheirValuesInTheirOwnLetters)
     EXPECT_EQ(model.headerData(5, Qt::Horizontal, Qt::DisplayRole).toString(), "Reading status");
     model.SetRowCount(3);
     EXPECT_EQ(Row(model, 2), (QStringList{"", "", "", "", "", ""}));
+}
+
+} // namespace
+
+namespace {
+
+// A picture column shows no text (a cover's file name means nothing to the
+// user): its picture is asked for only for a row read, and only where the
+// book has one.
+TEST(BookGridModel, APictureColumnAsksForThePicturesOfTheRowsReadOnly)
+{
+    TItem book = Book("Emma", "Jane Austen", "", false);
+    book.Details.Set("cover", "1-0a0b0c0d.jpg");
+    TBookRows rows;
+    rows.SetDetails({FieldTable::Find("cover")});
+    rows.Add(book);
+    rows.Add(Book("Persuasion", "", "", false));
+    rows.Add(book);
+    TBookGridModel model;
+    model.SetRows(std::move(rows));
+    QStringList asked;
+    model.SetPictures([&asked](const QString& value) {
+        asked << value;
+        QPixmap picture(4, 6);
+        picture.fill(Qt::red);
+        return picture;
+    });
+    EXPECT_EQ(model.data(model.index(0, 4), Qt::DisplayRole).toString(), QString());
+    EXPECT_EQ(model.data(model.index(0, 4), Qt::DecorationRole).value<QPixmap>().size(), QSize(4, 6));
+    EXPECT_TRUE(model.data(model.index(1, 4), Qt::DecorationRole).isNull());
+    EXPECT_EQ(asked, QStringList{"1-0a0b0c0d.jpg"});
+    EXPECT_EQ(model.data(model.index(0, 4), Qt::AccessibleTextRole).toString(), "Cover");
 }
 
 } // namespace

@@ -89,6 +89,9 @@ TEST(HistoryListModel, ListsWhatAChangeDidToABookFieldByField)
     after.Details.Set("status", "read");
     after.Details.Set("title_own", "\xD0\x9C\xD0\xBE\xD1\x80\xD1\x82");
     after.Details.Remove("shelf_colour");
+    after.Details.Set("cover", "7-0a0b0c0d.jpg");
+    TItem recovered = after;
+    recovered.Details.Set("cover", "7-1a1b1c1d.jpg");
     using TRows = std::vector<std::vector<QString>>;
     const struct {
         const char* What;
@@ -104,7 +107,9 @@ TEST(HistoryListModel, ListsWhatAChangeDidToABookFieldByField)
           {"Title in its own letters", "", "\u041C\u043E\u0440\u0442"},
           {"Reading status", "", "Read"},
           {"Rating", "3", "4"},
+          {"Cover", "", "Picture"},
           {"shelf_colour", "red", ""}}},
+        {"another cover", after, recovered, {{"Cover", "Picture", "Another picture"}}},
         {"added",
          std::nullopt,
          before,
