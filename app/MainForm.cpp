@@ -9,6 +9,7 @@
 #include "dialogs/LookUpIsbnDialog.h"
 #include "dialogs/ScanIsbnForm.h"
 #include "engine/Catalogue.h"
+#include "engine/Covers.h"
 #include "engine/FieldTable.h"
 #include "engine/ORBL.h"
 #include "engine/ShownRows.h"
@@ -25,6 +26,7 @@
 #include "platform/gui/Shell.h"
 #include "platform/gui/StoredPosition.h"
 #include "settings/RFileSystem.h"
+#include "widgets/CoverImage.h"
 #include "widgets/DialogControls.h"
 #include "widgets/RunState.h"
 
@@ -32,6 +34,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QGroupBox>
+#include <QImage>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -475,6 +478,7 @@ void TfrmMain::ClockTimer()
 void TfrmMain::tbtnAddBookClick()
 {
     LookedUp.Clear();
+    LookedUpCover.clear();
     Ui.grpLoaninfo->hide();
     SetBookDataTitle(QStringLiteral("Add book"));
     ClearDetailView();
@@ -499,6 +503,7 @@ void TfrmMain::tbtnEditBookClick()
     if (NoBookListed())
         return;
     LookedUp.Clear();
+    LookedUpCover.clear();
     SetBookDataTitle(QStringLiteral("Edit book"));
     SetStatus(false, true);
     AddMode = false;
@@ -515,6 +520,12 @@ void TfrmMain::btnSaveClick()
     item.Fields[3] = Text(Ui.edtPublishyear);
     item.Fields[4] = Text(Ui.edtMisc1);
     item.Fields[5] = Text(Ui.edtMisc2);
+    // A cover a lookup fetched reaches its file before the details name it.
+    if (!LookedUpCover.empty()) {
+        const int32_t id = AddMode ? Catalogue.NextNumbers(1).front() : Rows.CurrentId();
+        LookedUp.Set(FieldTable::CoverKey, Covers::Store(Catalogue.Database().FileName(), id, LookedUpCover));
+        LookedUpCover.clear();
+    }
     // The catalogue saves at once, lists the books anew and the first is
     // shown; a failure leaves the window in edit mode with the typed text.
     if (AddMode) {
@@ -551,6 +562,7 @@ void TfrmMain::btnSaveClick()
 void TfrmMain::btnCancelClick()
 {
     LookedUp.Clear();
+    LookedUpCover.clear();
     SetBookDataTitle(QStringLiteral("Book data"));
     ClearDetailView();
     SetStatus(true, false);
@@ -761,6 +773,9 @@ void TfrmMain::LookUpIsbn(const QString& isbn, bool lookAtOnce)
     Ui.edtPublisher->setText(record->PublisherText());
     Ui.edtPublishyear->setText(record->Year);
     LookedUp.Set("isbn", dlgLookUpIsbn->Isbn13());
+    // The record's cover, where one came, goes with the book; one chosen
+    // before for it gives way.
+    LookedUpCover = CoverImage::Jpeg(QImage::fromData(dlgLookUpIsbn->CoverJpeg(), "JPEG"));
     Ui.edtBookname->setFocus();
 }
 

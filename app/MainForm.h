@@ -14,6 +14,7 @@
 #include <QMainWindow>
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 class QTimer;
@@ -147,4 +148,7 @@ private:
     // Details a lookup gave the book being added or edited (its ISBN), stored
     // by its Save, dropped by Cancel.
     TDetails LookedUp;
+    // The cover a lookup fetched for it, as the covers folder keeps it; Save
+    // stores it and names it in the book's details.
+    std::string LookedUpCover;
 };

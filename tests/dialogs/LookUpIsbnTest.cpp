@@ -7,6 +7,7 @@
 #include "dialogs/BookDetailsForm.h"
 #include "dialogs/LookUpIsbnDialog.h"
 #include "engine/Catalogue.h"
+#include "engine/Covers.h"
 #include "engine/Database.h"
 #include "engine/FieldTable.h"
 #include "engine/ShownRows.h"
@@ -123,6 +124,10 @@ TEST_F(LookUpIsbnTest, AnIsbnTypedInAddFillsTheBoxesAndShowsTheCoverAndOnlySaveS
     const TItem& added = database.ItemAt(database.SlotOf(3));
     EXPECT_EQ(added.Fields[0], "The Hobbit: or There and Back Again");
     EXPECT_EQ(added.Details.Value("isbn"), "9780261102217");
+    // The cover fetched is kept beside the database, named in the book's details.
+    const std::string kept = Covers::PathOf(database.FileName(), added.Details.Value(FieldTable::CoverKey));
+    ASSERT_FALSE(kept.empty());
+    EXPECT_FALSE(QImage(QString::fromStdString(kept)).isNull());
     EXPECT_EQ(Server.Requests.size(), 2u);
 }
 
