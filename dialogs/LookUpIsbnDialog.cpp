@@ -42,6 +42,7 @@ TdlgLookUpIsbn::TdlgLookUpIsbn(const TRFileSystem& settings, QWidget* parent) : 
     lblIsbn = BoldLabel(QStringLiteral("&ISBN"), this, 8, 8);
     edtIsbn = EditBox(this, 8, 24, 177);
     lblIsbn->setBuddy(edtIsbn);
+    edtIsbn->setAccessibleName(QStringLiteral("ISBN"));
     btnLookUp = Button(QStyle::SP_BrowserReload, QStringLiteral("&Look up"), this, 192, 23, TButtonKind::Default);
     lblProgress = Label(QString(), this, 8, 52);
     lblProgress->setGeometry(8, 52, 473, 28);
@@ -53,6 +54,7 @@ TdlgLookUpIsbn::TdlgLookUpIsbn(const TRFileSystem& settings, QWidget* parent) : 
     lstRecords->setObjectName(QStringLiteral("lstRecords"));
     lstRecords->setGeometry(8, 100, 473 - CoverWidth - 8, CoverHeight);
     lblRecords->setBuddy(lstRecords);
+    lstRecords->setAccessibleName(QStringLiteral("Records found"));
     lblCover = new QLabel(this);
     lblCover->setObjectName(QStringLiteral("lblCover"));
     lblCover->setGeometry(481 - CoverWidth, 100, CoverWidth, CoverHeight);

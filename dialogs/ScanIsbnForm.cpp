@@ -50,6 +50,7 @@ TfrmScanIsbn::TfrmScanIsbn(TCatalogue& catalogue, TShownRows& rows, TRunState& r
     edtScan = EditBox(this, 8, 24, Width - 16 - ButtonWidth - 8);
     edtScan->setObjectName(QStringLiteral("edtScan"));
     lblScan->setBuddy(edtScan);
+    edtScan->setAccessibleName(QStringLiteral("ISBN or barcode"));
     btnPicture =
         Button(QIcon(), QStringLiteral("From &picture..."), this, Width - 8 - ButtonWidth, 23, TButtonKind::Plain);
     lblAnswer = new QLabel(this);
