@@ -114,13 +114,18 @@ void TfrmScanIsbn::Scan()
         return;
     }
     FIsbn = QString::fromStdString(isbn);
-    const std::vector<int32_t> ids = Index.Find(isbn);
+    const TDatabase& database = Catalogue.Database();
+    std::vector<int32_t> ids = Index.Find(isbn);
+    if (!ids.empty() && database.SlotOf(ids.front()) < 0) {
+        // Books read anew from the file while the window was open: the index follows them now.
+        Index.Rebuild(database);
+        ids = Index.Find(isbn);
+    }
     if (ids.empty()) {
         Answer(QStringLiteral("Not in the catalogue: ISBN %1.").arg(FIsbn), false, true);
         return;
     }
     FFound = ids.front();
-    const TDatabase& database = Catalogue.Database();
     const TItem& item = database.ItemAt(database.SlotOf(FFound));
     QString text = QStringLiteral("You have it: book %1, '%2'").arg(FFound).arg(TitleOf(item));
     if (!item.Fields[7].empty())

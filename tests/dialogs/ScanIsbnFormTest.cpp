@@ -85,6 +85,13 @@ TEST_F(ScanIsbnTest, TheIndexFollowsEveryChangeUndoIncluded)
     EXPECT_TRUE(Scan(QStringLiteral("9780261102217")).endsWith(QStringLiteral("(and 1 more with this ISBN)")));
 }
 
+TEST_F(ScanIsbnTest, ABookGoneFromAFileReadAnewIsNotAnsweredFromTheOldIndex)
+{
+    Folder.WriteFile("books.orbl", DatabaseFile({Book(1, "Dune", "Herbert", "Chilton", "1965")}));
+    Catalogue().Reload();
+    EXPECT_EQ(Scan(QStringLiteral("9780261102217")), QStringLiteral("Not in the catalogue: ISBN 9780261102217."));
+}
+
 TEST_F(ScanIsbnTest, ShowBringsUpTheBookEvenWhenAFindHidesIt)
 {
     Rows().FillMatching("Dune");
