@@ -126,6 +126,7 @@ TfrmBookBrowser::TfrmBookBrowser(TCatalogue& catalogue, TShownRows& rows, TRunSt
         Thumbnails.SetDatabase(Catalogue.IsOpen() ? Catalogue.Database().FileName() : std::string());
         return Thumbnails.Thumbnail(value.toStdString());
     });
+    connect(&Thumbnails, &TCoverThumbnails::Ready, BookList->viewport(), qOverload<>(&QWidget::update));
     connect(BookList, &TBookGrid::RowSelected, this, Guarded(this, &TfrmBookBrowser::BookListClick));
     connect(BookList, &TBookGrid::RowActivated, this, Guarded(this, &TfrmBookBrowser::BookListActivate));
     connect(BookList, &TBookGrid::RowMenuWanted, this, Guarded(this, &TfrmBookBrowser::BookListMenu));

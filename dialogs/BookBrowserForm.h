@@ -16,7 +16,7 @@
 // as they are. The titles follow the list when it scrolls sideways.
 #pragma once
 
-#include "widgets/CoverImage.h"
+#include "widgets/CoverThumbnails.h"
 #include "widgets/ModelessWindow.h"
 
 #include <string>

@@ -77,9 +77,12 @@ QString Summary(const TDetails& details)
     QStringList parts;
     for (const auto& [key, value] : details.Values()) {
         const TField* field = FieldTable::Find(key);
-        parts << (field ? QString::fromLatin1(field->Caption) + QStringLiteral(": ") +
-                              Utf8(FieldTable::Shown(*field, value))
-                        : Utf8(key) + QStringLiteral(": ") + Utf8(value));
+        if (field && field->Kind == TFieldKind::Image)
+            parts << QString::fromLatin1(field->Caption) + QStringLiteral(": a picture");
+        else
+            parts << (field ? QString::fromLatin1(field->Caption) + QStringLiteral(": ") +
+                                  Utf8(FieldTable::Shown(*field, value))
+                            : Utf8(key) + QStringLiteral(": ") + Utf8(value));
     }
     return parts.join(QStringLiteral("; "));
 }

@@ -1,8 +1,10 @@
 #include "printing/BookListPrinter.h"
 
+#include "engine/FieldTable.h"
 #include "engine/ORBL.h"
 #include "platform/Cp1252.h"
 #include "platform/gui/EPrinterError.h"
+#include "widgets/CoverImage.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -12,6 +14,14 @@
 namespace {
 
 const QString Separator = QStringLiteral(", ");
+
+// With covers printed a book spans three lines; its cover fills them but a
+// quarter line's gap to the next.
+constexpr int32_t CoverLines = 3;
+int32_t CoverHeight(int32_t lineHeight)
+{
+    return CoverLines * lineHeight - lineHeight / 4;
+}
 
 } // namespace
 
@@ -73,7 +83,7 @@ void TBookListPrinter::Print(IPrintTarget& target)
 
 void TBookListPrinter::Cells(int32_t y, std::initializer_list<TCell> cells)
 {
-    const int32_t width = Target->PageWidth();
+    const int32_t width = CellsRight();
     for (const TCell* cell = cells.begin(); cell != cells.end(); ++cell) {
         // Of two columns at the same position the later one takes the space.
         int32_t right = width;
@@ -125,13 +135,42 @@ int32_t TBookListPrinter::NextBookLine()
     return CurrentLine * LineHeight;
 }
 
+int32_t TBookListPrinter::CellsRight() const
+{
+    if (!Options.Covers)
+        return Target->PageWidth();
+    return Target->PageWidth() - CoverHeight(LineHeight) * 2 / 3 - LineHeight / 2;
+}
+
+int32_t TBookListPrinter::NextBook(const TItem& book)
+{
+    int32_t y = NextBookLine();
+    if (!Options.Covers)
+        return y;
+    // The cover's lines on one page: where they would reach the footer's,
+    // the page breaks first (a page too short for them breaks as before).
+    if (CurrentLine + CoverLines - 1 >= PageLines && PageLines - 8 >= CoverLines) {
+        NewPage();
+        y = CurrentLine * LineHeight;
+    }
+    CurrentLine += CoverLines - 1;
+    const int32_t height = CoverHeight(LineHeight);
+    const QImage cover =
+        CoverImage::Read(Database.FileName(), book.Details.Value(FieldTable::CoverKey), QSize(height * 2 / 3, height));
+    if (!cover.isNull()) {
+        const int32_t right = Target->PageWidth();
+        Target->Picture({right - cover.width(), y, right, y + cover.height()}, cover);
+    }
+    return y;
+}
+
 void TBookListPrinter::PrintPage()
 {
     const int32_t count = Database.Count();
     switch (Options.Choice) {
     case TPrintChoice::AllBooks:
         for (int32_t i = 0; i < count; ++i) {
-            const int32_t y = NextBookLine();
+            const int32_t y = NextBook(Database.ItemAt(i));
             const QString f1 = Field(i, Column1Field);
             const QString f2 = Field(i, Column2Field);
             const QString f3 = Field(i, Column3Field);
@@ -148,7 +187,7 @@ void TBookListPrinter::PrintPage()
             Database.GetItem(-1, i, item);
             if (item.Fields[7].empty())
                 continue;
-            const int32_t y = NextBookLine();
+            const int32_t y = NextBook(item);
             const QString f1 = Field(i, Column1Field);
             const QString f2 = Field(i, Column2Field);
             const QString loan = Cp1252::ToQString(item.Fields[6]) + Separator + Cp1252::ToQString(item.Fields[7]);
@@ -170,7 +209,7 @@ void TBookListPrinter::PrintPage()
             if (slot < 0)
                 continue; // listed before a change the list has not followed yet
             const TItem& book = Database.ItemAt(slot);
-            const int32_t y = NextBookLine();
+            const int32_t y = NextBook(book);
             const QString author = Cp1252::ToQString(book.Fields[1]);
             const QString title = Cp1252::ToQString(book.Fields[0]);
             const QString publisher = Cp1252::ToQString(book.Fields[2]);

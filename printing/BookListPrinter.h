@@ -17,6 +17,7 @@
 #include <vector>
 
 class TDatabase;
+struct TItem;
 class TRFileSystem;
 
 // Which books are printed: the print dialog's three radio buttons, or none.
@@ -26,6 +27,9 @@ struct TPrintOptions {
     TPrintChoice Choice = TPrintChoice::None;
     bool ListFormat = true; // "Use list format." checked; columns otherwise
     TPrintFont Font;        // the font chosen with "&Font"
+    // Each book with its cover's small picture at the right edge, over
+    // three lines (a check box of the dialog; off unless checked).
+    bool Covers = false;
 };
 
 // The books the browser lists, by ID in their order: the whole catalogue or a
@@ -66,6 +70,9 @@ private:
     // Counts the line, breaks the page when it reaches PageLines, and returns
     // the y of the line.
     int32_t NextBookLine();
+    // The line of the next book and, with covers printed, its cover to the
+    // right, the lines it spans kept on one page. Cells then end before it.
+    int32_t NextBook(const TItem& book);
     // One printed line: texts at their column positions, each cut off where
     // the next column to its right begins (the last at the printable right
     // edge). A column left of the printable area or with no room before the
@@ -76,6 +83,9 @@ private:
     };
     void Cells(int32_t y, std::initializer_list<TCell> cells);
     QString Field(int32_t slot, const std::string& alias) const;
+    // Where the cells of a line end: the printable right edge, or the
+    // covers' column with covers printed.
+    int32_t CellsRight() const;
 
     const TDatabase& Database;
     const TRFileSystem& Settings;

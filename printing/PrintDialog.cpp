@@ -63,6 +63,11 @@ TdlgPrint::TdlgPrint(const TCatalogue& catalogue, const TShownRows& rows, std::f
     chkFormat1 = place(new QCheckBox(QStringLiteral("Use list format."), grpOptions), 16, 104, 240, 17);
     chkFormat2 = place(new QCheckBox(QStringLiteral("Use column format."), grpOptions), 16, 128, 240, 17);
     chkFormat1->setChecked(true);
+    // Beside the format boxes, under the buttons: the covers' small pictures,
+    // off until checked.
+    chkCovers = place(new QCheckBox(QStringLiteral("Print covers."), grpOptions), 272, 128, 113, 17);
+    chkCovers->setObjectName(QStringLiteral("chkCovers"));
+    chkCovers->setToolTip(QStringLiteral("Each book over three lines, with its cover at the right"));
 
     btnPrintSettings = Button(QIcon(), QStringLiteral("&Format"), grpOptions, 272, 24, TButtonKind::Plain);
     btnFont =
@@ -74,8 +79,8 @@ TdlgPrint::TdlgPrint(const TCatalogue& catalogue, const TShownRows& rows, std::f
     btnCancel = Button(QStyle::SP_DialogCancelButton, QStringLiteral("&Cancel"), this, 178, 172, TButtonKind::Plain);
     btnPrint = Button(QStyle::SP_DialogOkButton, QStringLiteral("&Print"), this, 294, 172, TButtonKind::Default);
 
-    SetTabOrder(
-        {rbt1, rbt2, rbt3, chkFormat1, chkFormat2, btnPrintSettings, btnFont, btnPrinterSetup, btnPrint, btnCancel});
+    SetTabOrder({rbt1, rbt2, rbt3, chkFormat1, chkFormat2, chkCovers, btnPrintSettings, btnFont, btnPrinterSetup,
+                 btnPrint, btnCancel});
 
     ConnectClick(chkFormat1, &TdlgPrint::chkFormat1Click);
     ConnectClick(chkFormat2, &TdlgPrint::chkFormat2Click);
@@ -105,6 +110,7 @@ TPrintOptions TdlgPrint::Options() const
     else if (rbt3->isChecked())
         options.Choice = TPrintChoice::BrowserBooks;
     options.ListFormat = chkFormat1->isChecked();
+    options.Covers = chkCovers->isChecked();
     options.Font = ToPrintFont(Font);
     return options;
 }

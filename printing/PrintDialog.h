@@ -38,6 +38,7 @@ public:
     QRadioButton* rbt3 = nullptr;
     QCheckBox* chkFormat1 = nullptr;
     QCheckBox* chkFormat2 = nullptr;
+    QCheckBox* chkCovers = nullptr;
     QPushButton* btnPrintSettings = nullptr;
     QPushButton* btnFont = nullptr;
     QPushButton* btnPrinterSetup = nullptr;

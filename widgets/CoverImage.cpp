@@ -84,25 +84,3 @@ QImage Read(const std::string& database, const std::string& value, const QSize& 
 }
 
 } // namespace CoverImage
-
-void TCoverThumbnails::SetDatabase(const std::string& database)
-{
-    if (database == Database)
-        return;
-    Database = database;
-    Kept.clear();
-}
-
-QPixmap TCoverThumbnails::Thumbnail(const std::string& value)
-{
-    if (value.empty())
-        return {};
-    const QString key = QString::fromStdString(value);
-    if (const QPixmap* kept = Kept.object(key))
-        return *kept;
-    ++FReads;
-    auto* picture = new QPixmap(QPixmap::fromImage(CoverImage::Read(Database, value, Box)));
-    const QPixmap shown = *picture;
-    Kept.insert(key, picture);
-    return shown;
-}

@@ -3,9 +3,7 @@
 // is shown. A file is read only when its picture is asked for.
 #pragma once
 
-#include <QCache>
 #include <QImage>
-#include <QPixmap>
 #include <QSize>
 #include <QString>
 
@@ -31,26 +29,3 @@ QImage FromFile(const QString& path);
 QImage Read(const std::string& database, const std::string& value, const QSize& box);
 
 } // namespace CoverImage
-
-// The small pictures of a list: each cover read the first time a row on
-// screen shows it, then kept (the newest few hundred), so that scrolling
-// back reads nothing and nothing is read for rows never shown.
-class TCoverThumbnails {
-public:
-    explicit TCoverThumbnails(QSize box) : Box(box) {}
-
-    // The database whose covers are shown; another forgets the pictures kept.
-    void SetDatabase(const std::string& database);
-    // The picture of a "cover" value, fitted to the box; a null pixmap for
-    // none or for a file that cannot be read (asked again only after
-    // SetDatabase or a new value).
-    QPixmap Thumbnail(const std::string& value);
-    // How many files were read, for tests and the benchmark.
-    int Reads() const { return FReads; }
-
-private:
-    QSize Box;
-    std::string Database;
-    QCache<QString, QPixmap> Kept{400};
-    int FReads = 0;
-};

@@ -6,6 +6,7 @@
 
 #include "platform/gui/PrintFont.h"
 
+#include <QImage>
 #include <QString>
 
 // Edges in device pixels; Right and Bottom lie just outside the rectangle.
@@ -45,4 +46,6 @@ public:
     virtual void TextCentred(const TPrintRect& rect, const QString& text, const TPrintFont& font) = 0;
     // A solid black line one device pixel wide.
     virtual void Line(int x1, int y1, int x2, int y2) = 0;
+    // A picture filling the rectangle (the caller keeps its proportions).
+    virtual void Picture(const TPrintRect& rect, const QImage& image) = 0;
 };

@@ -190,6 +190,14 @@ void TQtPrintTarget::TextCentred(const TPrintRect& rect, const QString& text, co
     });
 }
 
+void TQtPrintTarget::Picture(const TPrintRect& rect, const QImage& image)
+{
+    RequireOpen("picture");
+    Record([rect, image](QPainter& painter) {
+        painter.drawImage(QRect(rect.Left, rect.Top, rect.Right - rect.Left, rect.Bottom - rect.Top), image);
+    });
+}
+
 void TQtPrintTarget::Line(int x1, int y1, int x2, int y2)
 {
     RequireOpen("line");

@@ -36,6 +36,7 @@ public:
     void TextOut(int x, int y, int right, const QString& text, const TPrintFont& font) override;
     void TextCentred(const TPrintRect& rect, const QString& text, const TPrintFont& font) override;
     void Line(int x1, int y1, int x2, int y2) override;
+    void Picture(const TPrintRect& rect, const QImage& image) override;
 
     // The QFont a print font stands for on this printer.
     static QFont ToQFont(const TPrintFont& font);

@@ -3,6 +3,7 @@
 #include "app/Globals.h"
 #include "app/MainForm.h"
 #include "dialogs/BookBrowserForm.h"
+#include "engine/Covers.h"
 #include "engine/ORBL.h"
 #include "platform/gui/DesktopWindow.h"
 #include "engine/Catalogue.h"
@@ -10,9 +11,11 @@
 #include "tests/support/AppFixture.h"
 #include "widgets/RunState.h"
 #include "widgets/BookGrid.h"
+#include "widgets/CoverImage.h"
 #include "widgets/SortTitle.h"
 
 #include <QAccessible>
+#include <QHeaderView>
 #include <QMenu>
 #include <QLabel>
 #include <QScreen>
@@ -412,6 +415,37 @@ TEST_F(BrowserTest, ASeriesColumnChosenFromTheTitlesMenuSortsItsNumbersAndIsKept
     ASSERT_TRUE(Start());
     EXPECT_EQ(Grid().model()->columnCount(), 4);
     EXPECT_TRUE(Platform.Messages.Errors().isEmpty());
+}
+
+// The covers' column shows each book's cover as a small picture in taller
+// rows, and its title lists the books with a cover first.
+TEST_F(BrowserTest, TheCoversColumnShowsSmallPicturesAndOrdersBooksWithOneFirst)
+{
+    Overrides["SortMethod"] = "ByName";
+    WriteFiles(Books);
+    ASSERT_TRUE(Start());
+    QImage picture(300, 450, QImage::Format_RGB32);
+    picture.fill(Qt::darkMagenta);
+    TDetails details;
+    details.Set("cover", Covers::Store("books.orbl", 2, CoverImage::Jpeg(picture)));
+    Catalogue().SetDetails(2, details);
+    frmBookBrowser->ColumnClick("cover", true);
+    ASSERT_EQ(Grid().model()->columnCount(), 5);
+    EXPECT_GT(Grid().rowHeight(0), 40);
+    const auto pictureAt = [this](int row) {
+        return Grid().model()->index(row, 4).data(Qt::DecorationRole).value<QPixmap>();
+    };
+    EXPECT_EQ(Ids(), (std::vector<int32_t>{4, 3, 2, 1}));
+    EXPECT_TRUE(pictureAt(0).isNull());
+    pictureAt(2); // as a paint asks: read in the event loop
+    QCoreApplication::processEvents();
+    EXPECT_EQ(pictureAt(2).height(), 46);
+    EXPECT_EQ(Grid().Cell(2, 4), QString::fromStdString(details.Value("cover")));
+    EXPECT_TRUE(Grid().model()->index(2, 4).data(Qt::DisplayRole).toString().isEmpty()) << "no file name shown";
+    frmBookBrowser->DetailTitleClick("cover");
+    EXPECT_EQ(Ids().front(), 2);
+    frmBookBrowser->ColumnClick("cover", false);
+    EXPECT_EQ(Grid().rowHeight(0), 15);
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 #include "app/MainForm.h"
 #include "dialogs/BookBrowserForm.h"
 #include "dialogs/SearchBooksDialog.h"
+#include "engine/Covers.h"
 #include "engine/DetailsFile.h"
 #include "engine/ORBL.h"
 #include "platform/TextFile.h"
@@ -18,11 +19,15 @@
 #include "widgets/BookGrid.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QScreen>
+
+#include <sys/inotify.h>
+#include <unistd.h>
 
 namespace {
 
@@ -72,6 +77,37 @@ TEST_F(StartupTest, DetailsThatNoLongerMatchTheirBookAreSaidOnceAtStart)
     EXPECT_EQ(Catalogue().StrayDetails().size(), 1u);
     Stop();
     EXPECT_EQ(Folder.ReadFile("books.orbl.details"), file);
+}
+
+// A start opens no cover file, whatever the books hold: the Book details
+// window reads the cover of the book it shows when it is opened.
+TEST_F(StartupTest, AStartReadsNoCoverUntilAWindowShowsOne)
+{
+    WriteFiles(ThreeBooks);
+    std::vector<TDetailsRow> rows;
+    for (const TItem& book : ThreeBooks) {
+        TDetails details;
+        details.Set("cover", Covers::Store("books.orbl", book.ID, "picture of " + std::to_string(book.ID)));
+        rows.push_back({book.ID, DetailsFile::Fingerprint(book), details});
+    }
+    Folder.WriteFile("books.orbl.details", DetailsFile::Format(rows));
+    const int watch = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    ASSERT_GE(watch, 0);
+    ASSERT_GE(::inotify_add_watch(watch, Folder.FilePath("books.orbl.covers").c_str(), IN_OPEN), 0);
+    const auto opened = [watch] {
+        char events[4096];
+        bool any = false;
+        while (::read(watch, events, sizeof events) > 0)
+            any = true;
+        return any;
+    };
+    ASSERT_TRUE(Start());
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(opened());
+    frmMain->mnuView_BookDetailsClick();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(opened()) << "the window shows the cover of the book shown";
+    ::close(watch);
 }
 
 TEST_F(StartupTest, NoSettingsFileReportsCorruptedAndCreatesNothing)

@@ -278,6 +278,7 @@ TEST_F(BookDetailsFormTest, AStrayRowIsShownApartAndAttachedOrSetAside)
 {
     TDetails discworld;
     discworld.Set("series", "Discworld");
+    discworld.Set("cover", "2-0a0b0c0d.jpg");
     TDetails gone;
     gone.Set("rating", "2");
     // Kept for books whose titles were since changed outside the program.
@@ -290,6 +291,7 @@ TEST_F(BookDetailsFormTest, AStrayRowIsShownApartAndAttachedOrSetAside)
     frmMain->Ui.btnNext->click();
     ASSERT_TRUE(details.grpStray->isVisibleTo(&details));
     EXPECT_TRUE(details.lblStray->text().contains(QStringLiteral("Series: Discworld")));
+    EXPECT_TRUE(details.lblStray->text().contains(QStringLiteral("Cover: a picture")));
     EXPECT_EQ(Edit("series")->text(), QString()); // never shown as the book's
 
     details.btnAttach->click();

@@ -1,7 +1,10 @@
 // The print run on a recording printer: page geometry, pagination, the three
 // options in both formats, and what a failure leaves behind.
+#include "engine/Covers.h"
+#include "engine/FieldTable.h"
 #include "platform/gui/EPrinterError.h"
 #include "tests/printing/PrintingFixture.h"
+#include "widgets/CoverImage.h"
 
 namespace {
 
@@ -493,3 +496,58 @@ TEST_F(BookListPrinter, EachCellEndsWhereTheNextColumnBeginsAndColumnsOffThePage
     EXPECT_EQ(narrow.TextStrings(1),
               (QStringList{"Book title, Book author, Publisher", "Title 1, Author 1, Publisher 1"}));
 }
+
+namespace {
+
+// With covers printed each book spans three lines with its cover at the
+// right edge, the texts ending before it; a book's lines never straddle a
+// page break; a book without a cover, or whose file is gone, prints none.
+TEST_F(BookListPrinter, CoversPrintAtTheRightOfTheirBooksThreeLinesEach)
+{
+    Open(NumberedBooks(16));
+    QImage picture(400, 600, QImage::Format_RGB32);
+    picture.fill(Qt::gray);
+    const std::string jpeg = CoverImage::Jpeg(picture);
+    for (int32_t slot = 0; slot < 16; ++slot) {
+        if (slot == 2)
+            continue; // book 3 has none
+        TDetails details;
+        details.Set(FieldTable::CoverKey, Covers::Store("books.orbl", slot + 1, jpeg));
+        Database->SetDetails(slot, details);
+    }
+    TDetails gone;
+    gone.Set(FieldTable::CoverKey, "2-00000000.jpg");
+    Database->SetDetails(1, gone);
+    TPrintOptions options = Options(TPrintChoice::AllBooks);
+    options.Covers = true;
+    TRecordingPrintTarget target(4760, 6814, 600);
+    Run(options, target);
+
+    // LineHeight 116, PageLines 54: page 1 holds books on lines 9, 12 ... 51
+    // (15 books), page 2 the last on line 8, its cover lines fitting no more.
+    const std::vector<TPrintOp> covers = target.OfKind(TPrintOp::Picture);
+    ASSERT_EQ(covers.size(), 14u);
+    EXPECT_EQ(target.Pages(), 2);
+    EXPECT_EQ(covers[0].Y, 9 * 116);
+    EXPECT_EQ(covers[1].Y, 18 * 116) << "book 2's file is gone, book 3 has none";
+    EXPECT_EQ(covers.back().Page, 2);
+    EXPECT_EQ(covers.back().Y, 8 * 116);
+    for (const TPrintOp& cover : covers) {
+        EXPECT_EQ(cover.X2, 4760);
+        EXPECT_LE(cover.Y2 - cover.Y, 3 * 116);
+    }
+    for (const TPrintOp& text : target.Texts()) {
+        if (text.Y > 812) {
+            EXPECT_LE(text.X2, covers[0].X) << text.Text.toStdString();
+        }
+    }
+    EXPECT_EQ(BookLineYs(target, 2, 812), std::vector<int>{8 * 116});
+
+    // Off, as the dialog starts: one line a book, and no file read.
+    TRecordingPrintTarget plain(4760, 6814, 600);
+    Run(Options(TPrintChoice::AllBooks), plain);
+    EXPECT_EQ(plain.Count(TPrintOp::Picture), 0);
+    EXPECT_EQ(plain.Pages(), 1);
+}
+
+} // namespace

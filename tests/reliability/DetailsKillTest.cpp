@@ -1,8 +1,12 @@
 // A program killed at any moment of changes that save both the database file
 // and the details file: the next load gives every book either its old or its
-// new details, never another book's, and leaves no row astray.
+// new details, never another book's, and leaves no row astray. Each version
+// of a book has a cover of its own, stored before the change names it: the
+// cover a book is left with is its own, and its file is there, whole.
 #include "engine/Catalogue.h"
+#include "engine/Covers.h"
 #include "engine/ORBL.h"
+#include "platform/TextFile.h"
 #include "tests/reliability/ChildProcess.h"
 #include "tests/reliability/ModelRun.h"
 #include "tests/reliability/StoreFolder.h"
@@ -33,6 +37,21 @@ TDetails DetailsFor(const TItem& book)
     return details;
 }
 
+// The picture of one version of a book: its title, "<ID> <n>".
+std::string CoverOf(const TItem& book)
+{
+    return "cover of " + book.Fields[0];
+}
+
+// The details with the version's cover stored as a change stores it: the
+// file first, then the detail naming it.
+TDetails WithCover(const TItem& book)
+{
+    TDetails details = DetailsFor(book);
+    details.Set("cover", Covers::Store("books.orbl", book.ID, CoverOf(book)));
+    return details;
+}
+
 std::unique_ptr<TCatalogue> Open()
 {
     auto settings = std::make_unique<TRFileSystem>("volumnia.kelt");
@@ -60,7 +79,7 @@ TEST(DetailsKill, EveryBookHasItsOldOrItsNewDetailsAfterAKillAtAnyMoment)
         auto catalogue = Open();
         for (int32_t slot = 0; slot < 3; ++slot) {
             const TItem book = catalogue->Database().ItemAt(slot);
-            catalogue->SetDetails(book.ID, DetailsFor(book));
+            catalogue->SetDetails(book.ID, WithCover(book));
         }
     }
     std::mt19937 random(3803);
@@ -78,7 +97,7 @@ TEST(DetailsKill, EveryBookHasItsOldOrItsNewDetailsAfterAKillAtAnyMoment)
                         TItem book;
                         book.ID = id;
                         book.Fields[0] = std::to_string(id) + " 0";
-                        book.Details = DetailsFor(book);
+                        book.Details = WithCover(book);
                         catalogue->BringBack(book);
                     }
                 for (int step = 0;; ++step) {
@@ -89,7 +108,7 @@ TEST(DetailsKill, EveryBookHasItsOldOrItsNewDetailsAfterAKillAtAnyMoment)
                         std::to_string(book.ID) + " " + std::to_string(std::stoi(book.Fields[0].substr(space + 1)) + 1);
                     switch (step % 3) {
                     case 0: // both files, the fingerprint changing
-                        catalogue->Update(book, DetailsFor(book));
+                        catalogue->Update(book, WithCover(book));
                         break;
                     case 1: // a book removed and brought back by an undo
                         catalogue->Remove(book.ID);
@@ -110,7 +129,12 @@ TEST(DetailsKill, EveryBookHasItsOldOrItsNewDetailsAfterAKillAtAnyMoment)
         EXPECT_GE(catalogue->Database().Count(), 2);
         for (int32_t slot = 0; slot < catalogue->Database().Count(); ++slot) {
             const TItem& book = catalogue->Database().ItemAt(slot);
-            EXPECT_EQ(book.Details, DetailsFor(book)) << "book " << book.ID << " \"" << book.Fields[0] << "\"";
+            TDetails details = book.Details;
+            const std::string cover = Covers::PathOf("books.orbl", details.Value("cover"));
+            details.Remove("cover");
+            EXPECT_EQ(details, DetailsFor(book)) << "book " << book.ID << " \"" << book.Fields[0] << "\"";
+            ASSERT_TRUE(!cover.empty() && TTextFile::Exists(cover)) << "book " << book.ID;
+            EXPECT_EQ(TTextFile::ReadAll(cover), CoverOf(book)) << "book " << book.ID;
         }
         if (catalogue->Database().ItemExists(1)) {
             TItem first;

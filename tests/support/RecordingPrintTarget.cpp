@@ -81,6 +81,20 @@ void TRecordingPrintTarget::Line(int x1, int y1, int x2, int y2)
     Ops.push_back({TPrintOp::Line, FPageNumber, x1, y1, x2, y2, {}, {}, {}});
 }
 
+void TRecordingPrintTarget::Picture(const TPrintRect& rect, const QImage& image)
+{
+    RequireOpen("picture");
+    Ops.push_back({TPrintOp::Picture,
+                   FPageNumber,
+                   rect.Left,
+                   rect.Top,
+                   rect.Right,
+                   rect.Bottom,
+                   rect,
+                   QStringLiteral("%1x%2").arg(image.width()).arg(image.height()),
+                   {}});
+}
+
 int TRecordingPrintTarget::Pages() const
 {
     return Count(TPrintOp::BeginDoc) + Count(TPrintOp::NewPage);

@@ -13,7 +13,7 @@
 #include <vector>
 
 struct TPrintOp {
-    enum TKind { DocumentName, BeginDoc, NewPage, EndDoc, Abort, TextOut, Centred, Line };
+    enum TKind { DocumentName, BeginDoc, NewPage, EndDoc, Abort, TextOut, Centred, Line, Picture };
     TKind Kind;
     int Page = 0;                     // the page number when the operation ran
     int X = 0, Y = 0, X2 = 0, Y2 = 0; // a text's X2 is the right edge of its cell
@@ -40,6 +40,8 @@ public:
     void TextOut(int x, int y, int right, const QString& text, const TPrintFont& font) override;
     void TextCentred(const TPrintRect& rect, const QString& text, const TPrintFont& font) override;
     void Line(int x1, int y1, int x2, int y2) override;
+    // Recorded with the rectangle and, as its Text, the picture's size "WxH".
+    void Picture(const TPrintRect& rect, const QImage& image) override;
 
     int Width, Height, Dpi;
     // Faults: NewPage raises EPrinterError when it would start this page

@@ -5,8 +5,11 @@
 
 #include "engine/Covers.h"
 #include "tests/support/TempWorkingFolder.h"
+#include "widgets/CoverThumbnails.h"
 
 #include <QBuffer>
+#include <QCoreApplication>
+#include <QSignalSpy>
 
 #include <gtest/gtest.h>
 
@@ -63,9 +66,10 @@ TEST(CoverImage, AKeptCoverIsReadAtItsBoxsSizeAndWhatIsNoPictureAsNone)
 
 namespace {
 
-// A list's covers: each file read once, when first shown; a database of
-// another name forgets them.
-TEST(CoverImage, ThumbnailsAreReadOnceWhenFirstShown)
+// A list's covers: each file read once, a moment after it is first asked
+// for (never during the paint that asks), then kept; a database of another
+// name forgets them.
+TEST(CoverThumbnails, EachIsReadOnceInTheEventLoopAfterItIsFirstAskedFor)
 {
     TTempWorkingFolder folder;
     folder.WriteFile("books.orbl", "");
@@ -73,14 +77,20 @@ TEST(CoverImage, ThumbnailsAreReadOnceWhenFirstShown)
     image.fill(Qt::darkGreen);
     const std::string value = Covers::Store("books.orbl", 2, CoverImage::Jpeg(image));
     TCoverThumbnails thumbnails(QSize(36, 46));
+    QSignalSpy ready(&thumbnails, &TCoverThumbnails::Ready);
     thumbnails.SetDatabase("books.orbl");
     EXPECT_TRUE(thumbnails.Thumbnail("").isNull());
+    EXPECT_TRUE(thumbnails.Thumbnail(value).isNull());
+    EXPECT_TRUE(thumbnails.Thumbnail(value).isNull());
     EXPECT_EQ(thumbnails.Reads(), 0);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(ready.count(), 1);
     EXPECT_EQ(thumbnails.Thumbnail(value).size(), QSize(30, 46));
-    thumbnails.Thumbnail(value);
     EXPECT_EQ(thumbnails.Reads(), 1);
     thumbnails.SetDatabase("other.orbl");
-    EXPECT_TRUE(thumbnails.Thumbnail(value).isNull());
+    thumbnails.Thumbnail(value);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(thumbnails.Thumbnail(value).isNull()) << "no such file beside other.orbl";
     EXPECT_EQ(thumbnails.Reads(), 2);
 }
 
