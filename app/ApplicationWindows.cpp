@@ -13,7 +13,9 @@
 #include "dialogs/LoanBookDialog.h"
 #include "dialogs/HistoryForm.h"
 #include "dialogs/LoansForm.h"
+#include "dialogs/LookUpIsbnDialog.h"
 #include "dialogs/RemoveSeveralDialog.h"
+#include "dialogs/ScanIsbnForm.h"
 #include "dialogs/SearchBooksDialog.h"
 #include "dialogs/StatisticsForm.h"
 #include "engine/Catalogue.h"
@@ -57,6 +59,8 @@ TWindowSlot<TfrmHistory> frmHistory;
 TWindowSlot<TfrmBookDetails> frmBookDetails;
 TWindowSlot<TfrmStatistics> frmStatistics;
 TWindowSlot<TdlgCatalogue> dlgCatalogue;
+TWindowSlot<TdlgLookUpIsbn> dlgLookUpIsbn;
+TWindowSlot<TfrmScanIsbn> frmScanIsbn;
 
 namespace {
 
@@ -158,6 +162,8 @@ TApplicationWindows::TApplicationWindows(std::unique_ptr<TStartupFiles> files) :
     });
     frmBookDetails.Arm([this](QDialog*& asDialog) {
         auto* window = new TfrmBookDetails(*FCatalogue, *FRows, *FRun, frmMain);
+        QObject::connect(window, &TfrmBookDetails::LookUpWanted, frmMain,
+                         [](const QString& isbn) { TErrorHandler::Guard([&isbn] { frmMain->EditByIsbn(isbn); }); });
         TextFit::FitWindow(window);
         asDialog = nullptr;
         return window;
@@ -172,11 +178,25 @@ TApplicationWindows::TApplicationWindows(std::unique_ptr<TStartupFiles> files) :
             if (!FRun->BrowserShown())
                 frmMain->tbtnListViewClick();
         });
+    dlgLookUpIsbn.Arm(DialogMaker<TdlgLookUpIsbn>([this] { return new TdlgLookUpIsbn(FCatalogue->Settings()); }));
+    // The scan line answers from the catalogue; its "Add by ISBN" is the
+    // main window's, and so is the picture's menu item.
+    frmScanIsbn.Arm([this](QDialog*& asDialog) {
+        auto* window = new TfrmScanIsbn(*FCatalogue, *FRows, *FRun, frmMain);
+        QObject::connect(window, &TfrmScanIsbn::AddByIsbnWanted, frmMain,
+                         [](const QString& isbn) { TErrorHandler::Guard([&isbn] { frmMain->AddByIsbn(isbn); }); });
+        QObject::connect(window, &TfrmScanIsbn::MainWindowWanted, frmMain, &TfrmMain::BringForward);
         TextFit::FitWindow(window);
         asDialog = nullptr;
         return window;
     });
     dlgCatalogue.Arm(DialogMaker<TdlgCatalogue>([this] { return new TdlgCatalogue(*FCatalogue); }));
+    QObject::connect(ui.mnuView_ScanPicture, &QAction::triggered, frmMain, [] {
+        TErrorHandler::Guard([] {
+            frmMain->mnuView_ScanIsbnClick();
+            frmScanIsbn->btnPictureClick();
+        });
+    });
     // Only where the system lacks the windows' face do captions need more room.
     TextFit::FitWindow(frmMain);
     TextFit::FitWindow(frmBookBrowser);
@@ -309,6 +329,8 @@ TApplicationWindows::~TApplicationWindows()
     if (FRun)
         FRun->Ending = true;
     Destroy(dlgCatalogue);
+    Destroy(frmScanIsbn);
+    Destroy(dlgLookUpIsbn);
     Destroy(frmStatistics);
     Destroy(frmBookDetails);
     Destroy(frmHistory);

@@ -23,6 +23,8 @@ class TfrmHistory;
 class TfrmBookDetails;
 class TfrmStatistics;
 class TdlgCatalogue;
+class TdlgLookUpIsbn;
+class TfrmScanIsbn;
 
 extern TfrmMain* frmMain;
 extern TfrmBookBrowser* frmBookBrowser;
@@ -44,3 +46,7 @@ extern TWindowSlot<TfrmBookDetails> frmBookDetails;
 extern TWindowSlot<TfrmStatistics> frmStatistics;
 // The catalogue to hand out (web page, PDF), made on its first use.
 extern TWindowSlot<TdlgCatalogue> dlgCatalogue;
+// The lookup by ISBN, a dialog made on its first use.
+extern TWindowSlot<TdlgLookUpIsbn> dlgLookUpIsbn;
+// The scan line, made on its first use like the Loans window.
+extern TWindowSlot<TfrmScanIsbn> frmScanIsbn;

@@ -8,7 +8,10 @@
 #include "dialogs/HistoryForm.h"
 #include "dialogs/StatisticsForm.h"
 #include "dialogs/LoansForm.h"
+#include "dialogs/LookUpIsbnDialog.h"
+#include "dialogs/ScanIsbnForm.h"
 #include "engine/Catalogue.h"
+#include "engine/Covers.h"
 #include "engine/FieldTable.h"
 #include "engine/ORBL.h"
 #include "engine/ShownRows.h"
@@ -25,6 +28,7 @@
 #include "platform/gui/Shell.h"
 #include "platform/gui/StoredPosition.h"
 #include "settings/RFileSystem.h"
+#include "widgets/CoverImage.h"
 #include "widgets/DialogControls.h"
 #include "widgets/RunState.h"
 
@@ -32,6 +36,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QGroupBox>
+#include <QImage>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -127,6 +132,9 @@ void TfrmMain::ConnectHandlers()
     connect(Ui.mnuDatabase_Settings, &QAction::triggered, this, Guarded(this, &TfrmMain::mnuDatabase_SettingsClick));
     connect(Ui.mnuFile_ExportWeb, &QAction::triggered, this, Guarded(this, &TfrmMain::mnuFile_ExportWebClick));
     connect(Ui.mnuFile_ExportPdf, &QAction::triggered, this, Guarded(this, &TfrmMain::mnuFile_ExportPdfClick));
+    connect(Ui.mnuDatabase_LookUpIsbn, &QAction::triggered, this,
+            Guarded(this, &TfrmMain::mnuDatabase_LookUpIsbnClick));
+    connect(Ui.mnuView_ScanIsbn, &QAction::triggered, this, Guarded(this, &TfrmMain::mnuView_ScanIsbnClick));
     connect(Ui.mnuView_ShowHideBookBrowser, &QAction::triggered, this, Guarded(this, &TfrmMain::tbtnListViewClick));
     connect(Ui.mnuView_UpdateBookBrowser, &QAction::triggered, this, Guarded(this, &TfrmMain::tbtnRefreshClick));
     connect(Ui.mnuView_Loans, &QAction::triggered, this, Guarded(this, &TfrmMain::mnuView_LoansClick));
@@ -474,6 +482,8 @@ void TfrmMain::ClockTimer()
 
 void TfrmMain::tbtnAddBookClick()
 {
+    LookedUp.Clear();
+    LookedUpCover.clear();
     Ui.grpLoaninfo->hide();
     SetBookDataTitle(QStringLiteral("Add book"));
     ClearDetailView();
@@ -497,6 +507,8 @@ void TfrmMain::tbtnEditBookClick()
 {
     if (NoBookListed())
         return;
+    LookedUp.Clear();
+    LookedUpCover.clear();
     SetBookDataTitle(QStringLiteral("Edit book"));
     SetStatus(false, true);
     AddMode = false;
@@ -513,10 +525,18 @@ void TfrmMain::btnSaveClick()
     item.Fields[3] = Text(Ui.edtPublishyear);
     item.Fields[4] = Text(Ui.edtMisc1);
     item.Fields[5] = Text(Ui.edtMisc2);
+    // A cover a lookup fetched reaches its file before the details name it.
+    if (!LookedUpCover.empty()) {
+        const int32_t id = AddMode ? Catalogue.NextNumbers(1).front() : Rows.CurrentId();
+        LookedUp.Set(FieldTable::CoverKey, Covers::Store(Catalogue.Database().FileName(), id, LookedUpCover));
+        LookedUpCover.clear();
+    }
     // The catalogue saves at once, lists the books anew and the first is
     // shown; a failure leaves the window in edit mode with the typed text.
     if (AddMode) {
-        item.Details = own;
+        item.Details = LookedUp;
+        for (const auto& [key, value] : own.Values())
+            item.Details.Set(key, value);
         Catalogue.Add(item);
     } else {
         item.ID = Rows.CurrentId();
@@ -524,11 +544,13 @@ void TfrmMain::btnSaveClick()
         item.Fields[7] = Cp1252::FromQString(Ui.lblLoanDate->text());
         const TDatabase& database = Catalogue.Database();
         const int32_t slot = database.SlotOf(item.ID);
-        if (own.Empty() || slot < 0) {
+        if ((own.Empty() && LookedUp.Empty()) || slot < 0) {
             Catalogue.Update(item); // keeps the details, the own letters of a text retyped dropped
         } else {
             const TItem& stored = database.ItemAt(slot);
             TDetails details = stored.Details;
+            for (const auto& [key, value] : LookedUp.Values())
+                details.Set(key, value);
             for (const auto& [field, key] : {std::pair<size_t, const char*>{0, FieldTable::TitleOwnKey},
                                              std::pair<size_t, const char*>{1, FieldTable::AuthorOwnKey}}) {
                 if (own.Has(key))
@@ -544,6 +566,8 @@ void TfrmMain::btnSaveClick()
 
 void TfrmMain::btnCancelClick()
 {
+    LookedUp.Clear();
+    LookedUpCover.clear();
     SetBookDataTitle(QStringLiteral("Book data"));
     ClearDetailView();
     SetStatus(true, false);
@@ -715,4 +739,74 @@ void TfrmMain::mnuFile_ExitClick()
 {
     Run.Ending = true;
     QCoreApplication::quit();
+}
+
+// ---------------------------------------------------------------- lookup by ISBN and the scan line
+
+void TfrmMain::mnuDatabase_LookUpIsbnClick()
+{
+    if (!Run.Editing) {
+        TPlatform::Messages().Information(QStringLiteral(
+            "Look up ISBN fills the boxes of a book being added or edited: press F1 to add a book or F2 to edit "
+            "the one shown, then look it up."));
+        return;
+    }
+    // The ISBN the book has or was given by the last lookup, to look up again or change.
+    std::string isbn = LookedUp.Value("isbn");
+    if (isbn.empty() && !AddMode && !Rows.IsBlank(Rows.Current()))
+        isbn = Rows.ItemAt(Rows.Current()).Details.Value("isbn");
+    LookUpIsbn(QString::fromStdString(isbn), false);
+}
+
+void TfrmMain::AddByIsbn(const QString& isbn13)
+{
+    if (Run.Editing) {
+        TPlatform::Messages().Information(
+            QStringLiteral("Save or cancel the book being edited first, then add the new one."));
+        BringForward();
+        return;
+    }
+    BringForward();
+    tbtnAddBookClick();
+    LookUpIsbn(isbn13, true);
+}
+
+void TfrmMain::EditByIsbn(const QString& isbn)
+{
+    BringForward();
+    if (!Run.Editing) {
+        if (NoBookListed() || Rows.IsBlank(Rows.Current()))
+            return;
+        tbtnEditBookClick();
+    }
+    LookUpIsbn(isbn, !isbn.isEmpty());
+}
+
+void TfrmMain::LookUpIsbn(const QString& isbn, bool lookAtOnce)
+{
+    dlgLookUpIsbn->Prepare(isbn, lookAtOnce);
+    if (TPlatform::Modal().Exec(dlgLookUpIsbn.Dialog()) != QDialog::Accepted)
+        return;
+    const TLookupRecord* record = dlgLookUpIsbn->Chosen();
+    if (!record)
+        return;
+    // The source's own letters go into the boxes; Save gives the database
+    // file their closest form and keeps them in the details.
+    Ui.edtBookname->setText(record->FullTitle());
+    Ui.edtAuthor->setText(record->AuthorText());
+    Ui.edtPublisher->setText(record->PublisherText());
+    Ui.edtPublishyear->setText(record->Year);
+    LookedUp.Set("isbn", dlgLookUpIsbn->Isbn13());
+    // The record's cover, where one came, goes with the book; one chosen
+    // before for it gives way.
+    LookedUpCover = CoverImage::Jpeg(QImage::fromData(dlgLookUpIsbn->CoverJpeg(), "JPEG"));
+    Ui.edtBookname->setFocus();
+}
+
+void TfrmMain::mnuView_ScanIsbnClick()
+{
+    frmScanIsbn->show();
+    frmScanIsbn->raise();
+    frmScanIsbn->activateWindow();
+    frmScanIsbn->FocusScanLine();
 }

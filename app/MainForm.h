@@ -9,10 +9,12 @@
 #pragma once
 
 #include "app/MainFormUi.h"
+#include "engine/Details.h"
 
 #include <QMainWindow>
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 class QTimer;
@@ -95,6 +97,17 @@ public:
     void mnuDatabase_RedoClick();
     void mnuDatabase_EditSeveralClick();
     void mnuDatabase_RemoveSeveralClick();
+    // Look up ISBN: while a book is added or edited, the lookup dialog, whose
+    // record chosen goes into the boxes (and its ISBN into the details the
+    // Save stores), never saved unseen.
+    void mnuDatabase_LookUpIsbnClick();
+    void mnuView_ScanIsbnClick();
+    // The scan line's "Add by ISBN": a new book, its boxes filled by the
+    // lookup of that ISBN-13. Refused while a book is being edited.
+    void AddByIsbn(const QString& isbn13);
+    // The Book details window's "Look up ISBN": the shown book edited, its
+    // boxes filled by the lookup of that ISBN.
+    void EditByIsbn(const QString& isbn);
     void tbtnSearchClick();
     void tbtnPrintClick();
     void mnuFile_ExitClick();
@@ -122,6 +135,8 @@ private:
     // Undo and redo name their change; both are off while a book is edited.
     void EnableUndoItems();
     int32_t SelectedRow() const;
+    // Runs the lookup dialog on isbn; the record chosen fills the boxes.
+    void LookUpIsbn(const QString& isbn, bool lookAtOnce);
 
     TCatalogue& Catalogue;
     TShownRows& Rows;
@@ -133,4 +148,10 @@ private:
     // showing its book a second time.
     int32_t LoadingRow = -1;
     int FBooksLoaded = 0;
+    // Details a lookup gave the book being added or edited (its ISBN), stored
+    // by its Save, dropped by Cancel.
+    TDetails LookedUp;
+    // The cover a lookup fetched for it, as the covers folder keeps it; Save
+    // stores it and names it in the book's details.
+    std::string LookedUpCover;
 };

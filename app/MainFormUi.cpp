@@ -131,6 +131,10 @@ void TMainFormUi::Setup(QMainWindow* window)
         MenuItem(database, "mnuDatabase_Loan", QStringLiteral("&Loan book..."), QKeySequence(), TToolBarImages::Loan);
     mnuDatabase_Return = MenuItem(database, "mnuDatabase_Return", QStringLiteral("Ret&urn book..."), QKeySequence(),
                                   TToolBarImages::Return);
+    // Fills the boxes of the book being added or edited; its letter is one
+    // the items above leave free (U returns a book).
+    mnuDatabase_LookUpIsbn = MenuItem(database, "mnuDatabase_LookUpIsbn", QStringLiteral("Look up &ISBN..."),
+                                      QKeySequence(Qt::CTRL | Qt::Key_L));
     database->addSeparator();
     mnuDatabase_Search = MenuItem(database, "mnuDatabase_Search", QStringLiteral("&Search..."),
                                   QKeySequence(Qt::Key_F5), TToolBarImages::Search);
@@ -154,6 +158,10 @@ void TMainFormUi::Setup(QMainWindow* window)
         MenuItem(view, "mnuView_BookDetails", QStringLiteral("Book &details..."), QKeySequence(Qt::CTRL | Qt::Key_D));
     mnuView_Statistics =
         MenuItem(view, "mnuView_Statistics", QStringLiteral("S&tatistics..."), QKeySequence(Qt::CTRL | Qt::Key_T));
+    mnuView_ScanIsbn =
+        MenuItem(view, "mnuView_ScanIsbn", QStringLiteral("S&can ISBN..."), QKeySequence(Qt::CTRL | Qt::Key_K));
+    mnuView_ScanPicture = MenuItem(view, "mnuView_ScanPicture", QStringLiteral("Scan barcode from &picture..."),
+                                   QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_K));
     view->addSeparator();
     mnuView_AlwaysOnTop =
         MenuItem(view, "mnuView_AlwaysOnTop", QStringLiteral("&Always on top"), QKeySequence(Qt::CTRL | Qt::Key_A));

@@ -45,6 +45,7 @@ public:
     QAction* mnuDatabase_Return = nullptr;
     QAction* mnuDatabase_Search = nullptr;
     QAction* mnuDatabase_Settings = nullptr;
+    QAction* mnuDatabase_LookUpIsbn = nullptr;
     QAction* mnuView_ShowHideBookBrowser = nullptr;
     QAction* mnuView_UpdateBookBrowser = nullptr;
     QAction* mnuView_Loans = nullptr;
@@ -55,6 +56,8 @@ public:
     QAction* mnuView_History = nullptr;
     QAction* mnuView_BookDetails = nullptr;
     QAction* mnuView_Statistics = nullptr;
+    QAction* mnuView_ScanIsbn = nullptr;
+    QAction* mnuView_ScanPicture = nullptr;
     QAction* mnuView_AlwaysOnTop = nullptr;
     QAction* mnuView_RestoreWindows = nullptr;
     QAction* mnuHelp_Contents = nullptr;

@@ -158,12 +158,17 @@ TfrmBookDetails::TfrmBookDetails(TCatalogue& catalogue, TShownRows& rows, TRunSt
     btnSave->setObjectName(QStringLiteral("btnSave"));
     btnCancel->setObjectName(QStringLiteral("btnCancel"));
     btnClose->setObjectName(QStringLiteral("btnClose"));
+    btnLookUp = DialogControls::Button(QIcon(), WithAccessKey(QStringLiteral("Look up ISBN"), taken), this,
+                                       Left + 2 * (DialogControls::ButtonWidth + 6), top, TButtonKind::Plain);
+    btnLookUp->setObjectName(QStringLiteral("btnLookUp"));
+    btnLookUp->setToolTip(QStringLiteral("Fills the book's title, author, publisher and year from its ISBN"));
 
     connect(btnSave, &QPushButton::clicked, this, Guarded(this, &TfrmBookDetails::btnSaveClick));
     connect(btnCancel, &QPushButton::clicked, this, Guarded(this, &TfrmBookDetails::btnCancelClick));
     connect(btnAttach, &QPushButton::clicked, this, Guarded(this, &TfrmBookDetails::btnAttachClick));
     connect(btnSetAside, &QPushButton::clicked, this, Guarded(this, &TfrmBookDetails::btnSetAsideClick));
     connect(btnClose, &QPushButton::clicked, this, [this] { close(); });
+    connect(btnLookUp, &QPushButton::clicked, this, Guarded(this, &TfrmBookDetails::btnLookUpClick));
     connect(Cover, &TCoverPanel::Edited, this, Guarded(this, &TfrmBookDetails::StartEditing));
     // The window follows the catalogue's signals only: a step or a refill of
     // the shown rows, and stray rows set aside.
@@ -180,7 +185,7 @@ TfrmBookDetails::TfrmBookDetails(TCatalogue& catalogue, TShownRows& rows, TRunSt
     }
     setTabOrder(previous, Cover);
     previous = Cover->btnRemoveCover;
-    for (QWidget* next : {btnAttach, btnSetAside, btnSave, btnCancel, btnClose}) {
+    for (QWidget* next : {btnAttach, btnSetAside, btnSave, btnCancel, btnLookUp, btnClose}) {
         setTabOrder(previous, next);
         previous = next;
     }
@@ -461,4 +466,12 @@ void TfrmBookDetails::btnSetAsideClick()
                 .arg(FId)))
         return;
     Catalogue.DiscardStray(FId);
+}
+
+void TfrmBookDetails::btnLookUpClick()
+{
+    if (FId == 0 || RefusedWhileEditing(true))
+        return;
+    const TBox* isbn = BoxOf("isbn");
+    emit LookUpWanted(isbn && isbn->Edit ? isbn->Edit->text().trimmed() : QString());
 }

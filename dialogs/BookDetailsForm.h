@@ -52,6 +52,7 @@ public:
     QPushButton* btnSave = nullptr;
     QPushButton* btnCancel = nullptr;
     QPushButton* btnClose = nullptr;
+    QPushButton* btnLookUp = nullptr;
 
     const std::vector<TBox>& Boxes() const { return FBoxes; }
     // The box of a detail's key, nullptr for none.
@@ -66,6 +67,12 @@ public:
     void btnCancelClick();
     void btnAttachClick();
     void btnSetAsideClick();
+    // Asks for the shown book's fields to be looked up by the ISBN in its box.
+    void btnLookUpClick();
+
+signals:
+    // The main window edits the shown book with the lookup of isbn (maybe empty).
+    void LookUpWanted(const QString& isbn);
 
 protected:
     void showEvent(QShowEvent* event) override;

@@ -2,6 +2,7 @@
 
 #include "platform/gui/QtMessageLayer.h"
 #include "platform/gui/QtModalRunner.h"
+#include "platform/gui/QtNetwork.h"
 #include "platform/gui/QtShell.h"
 #include "platform/gui/QtSystemDialogs.h"
 #include "platform/gui/SystemClock.h"
@@ -13,6 +14,7 @@ IShell* CurrentShell = nullptr;
 IClock* CurrentClock = nullptr;
 IModalRunner* CurrentModal = nullptr;
 ISystemDialogs* CurrentDialogs = nullptr;
+INetwork* CurrentNetwork = nullptr;
 
 template <typename TDefault, typename TInterface> TInterface& OrDefault(TInterface* current)
 {
@@ -42,6 +44,10 @@ ISystemDialogs& TPlatform::Dialogs()
 {
     return OrDefault<TQtSystemDialogs>(CurrentDialogs);
 }
+INetwork& TPlatform::Network()
+{
+    return OrDefault<TQtNetwork>(CurrentNetwork);
+}
 
 void TPlatform::SetMessages(IMessageLayer* layer)
 {
@@ -62,4 +68,8 @@ void TPlatform::SetModal(IModalRunner* runner)
 void TPlatform::SetDialogs(ISystemDialogs* dialogs)
 {
     CurrentDialogs = dialogs;
+}
+void TPlatform::SetNetwork(INetwork* network)
+{
+    CurrentNetwork = network;
 }

@@ -7,7 +7,9 @@
 #include "dialogs/DatabaseSettingsDialog.h"
 #include "dialogs/EditSeveralDialog.h"
 #include "dialogs/LoanBookDialog.h"
+#include "dialogs/LookUpIsbnDialog.h"
 #include "dialogs/RemoveSeveralDialog.h"
+#include "dialogs/ScanIsbnForm.h"
 #include "dialogs/SearchBooksDialog.h"
 #include "engine/Catalogue.h"
 #include "engine/ShownRows.h"
@@ -264,7 +266,7 @@ TEST_F(ViewCommandsTest, EveryControlOfEveryWindowHasANameForScreenReaders)
     ASSERT_TRUE(Start());
     const std::vector<QWidget*> windows = {frmMain,          frmBookBrowser, dlgLoanBook,      dlgSearchBooks,
                                            dlgAbout,         dlgPrint,       dlgPrintSettings, dlgDatabaseSettings,
-                                           dlgRemoveSeveral, dlgEditSeveral};
+                                           dlgRemoveSeveral, dlgEditSeveral, dlgLookUpIsbn,    frmScanIsbn};
     for (QWidget* window : windows) {
         ASSERT_NE(window, nullptr);
         SCOPED_TRACE(window->windowTitle().toStdString());

@@ -18,7 +18,7 @@ namespace {
 namespace fs = std::filesystem;
 
 struct TInput {
-    std::string Harness; // "database", "settings", "import" or "details"
+    std::string Harness; // "database", "settings", "import", "details" or a lookup source's
     std::string Path;
     std::string TestName;
 };
@@ -64,10 +64,13 @@ TEST_P(FuzzInputReplay, PassesEveryCheckOfItsHarness)
     const TInput& input = GetParam();
     const std::string bytes = BytesOf(input.Path);
     const auto* data = reinterpret_cast<const uint8_t*>(bytes.data());
-    const int result = input.Harness == "database"   ? FuzzDatabaseFileOneInput(data, bytes.size())
-                       : input.Harness == "settings" ? FuzzSettingsFileOneInput(data, bytes.size())
-                       : input.Harness == "details"  ? FuzzDetailsFileOneInput(data, bytes.size())
-                                                     : FuzzImportOneInput(data, bytes.size());
+    const int result = input.Harness == "database"      ? FuzzDatabaseFileOneInput(data, bytes.size())
+                       : input.Harness == "settings"    ? FuzzSettingsFileOneInput(data, bytes.size())
+                       : input.Harness == "details"     ? FuzzDetailsFileOneInput(data, bytes.size())
+                       : input.Harness == "openlibrary" ? FuzzOpenLibraryOneInput(data, bytes.size())
+                       : input.Harness == "finna"       ? FuzzFinnaOneInput(data, bytes.size())
+                       : input.Harness == "sru"         ? FuzzSruOneInput(data, bytes.size())
+                                                        : FuzzImportOneInput(data, bytes.size());
     EXPECT_EQ(result, 0) << input.Path;
 }
 
@@ -80,11 +83,14 @@ INSTANTIATE_TEST_SUITE_P(Database, FuzzInputReplay, ::testing::ValuesIn(InputsOf
 INSTANTIATE_TEST_SUITE_P(Settings, FuzzInputReplay, ::testing::ValuesIn(InputsOf("settings")), NameOf);
 INSTANTIATE_TEST_SUITE_P(Import, FuzzInputReplay, ::testing::ValuesIn(InputsOf("import")), NameOf);
 INSTANTIATE_TEST_SUITE_P(Details, FuzzInputReplay, ::testing::ValuesIn(InputsOf("details")), NameOf);
+INSTANTIATE_TEST_SUITE_P(OpenLibrary, FuzzInputReplay, ::testing::ValuesIn(InputsOf("openlibrary")), NameOf);
+INSTANTIATE_TEST_SUITE_P(Finna, FuzzInputReplay, ::testing::ValuesIn(InputsOf("finna")), NameOf);
+INSTANTIATE_TEST_SUITE_P(Sru, FuzzInputReplay, ::testing::ValuesIn(InputsOf("sru")), NameOf);
 
 // An empty or misplaced corpus would make the replay above pass on nothing.
 TEST(FuzzCorpus, EachHarnessHasItsSeeds)
 {
-    for (const std::string harness : {"database", "settings", "import", "details"}) {
+    for (const std::string harness : {"database", "settings", "import", "details", "openlibrary", "finna", "sru"}) {
         const auto inputs = InputsOf(harness);
         EXPECT_GE(std::count_if(inputs.begin(), inputs.end(),
                                 [](const TInput& input) { return input.TestName.rfind("corpus_", 0) == 0; }),

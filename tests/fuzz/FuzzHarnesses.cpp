@@ -19,5 +19,17 @@
 #include "fuzzing/DetailsFuzz.cpp"
 #undef LLVMFuzzerTestOneInput
 
+#define LLVMFuzzerTestOneInput FuzzOpenLibraryOneInput
+#include "fuzzing/OpenLibraryFuzz.cpp"
+#undef LLVMFuzzerTestOneInput
+
+#define LLVMFuzzerTestOneInput FuzzFinnaOneInput
+#include "fuzzing/FinnaFuzz.cpp"
+#undef LLVMFuzzerTestOneInput
+
+#define LLVMFuzzerTestOneInput FuzzSruOneInput
+#include "fuzzing/SruFuzz.cpp"
+#undef LLVMFuzzerTestOneInput
+
 #include "fuzzing/FuzzSupport.cpp"
 #include "fuzzing/ReferenceReaders.cpp"

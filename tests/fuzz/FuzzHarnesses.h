@@ -9,3 +9,6 @@ extern "C" int FuzzDatabaseFileOneInput(const uint8_t* data, size_t size);
 extern "C" int FuzzSettingsFileOneInput(const uint8_t* data, size_t size);
 extern "C" int FuzzImportOneInput(const uint8_t* data, size_t size);
 extern "C" int FuzzDetailsFileOneInput(const uint8_t* data, size_t size);
+extern "C" int FuzzOpenLibraryOneInput(const uint8_t* data, size_t size);
+extern "C" int FuzzFinnaOneInput(const uint8_t* data, size_t size);
+extern "C" int FuzzSruOneInput(const uint8_t* data, size_t size);

@@ -169,7 +169,7 @@ TEST_F(SettingsLoad, AnInstalledFileSurvivesARewriteByteForByte)
     ASSERT_TRUE(data.open(QIODevice::ReadOnly));
     const std::string installed = data.readAll().toStdString();
     TRFileSystem& store = OpenWith(installed);
-    ASSERT_EQ(store.ValueCount(), 30);
+    ASSERT_EQ(store.ValueCount(), 35);
     EXPECT_EQ(store.ValueAt(24).Kind, TValueKind::vFloat);
     EXPECT_EQ(store.ValueAt(25).Kind, TValueKind::vBoolean);
     EXPECT_EQ(store.ReadInteger("MF_X"), 300) << "the first of two entries of a name counts";

@@ -40,6 +40,11 @@ std::vector<std::pair<std::string, std::string>> InstalledSettings()
         {"pcol3_dst", "1800"},
         {"req_orblversion", "1.4"},
         {"req_keltversion", "1.1"},
+        {"LOOKUP_OPENLIBRARY", "https://openlibrary.org"},
+        {"LOOKUP_COVERS", "https://covers.openlibrary.org"},
+        {"LOOKUP_FINNA", "https://api.finna.fi/v1"},
+        {"LOOKUP_DNB", "https://services.dnb.de/sru/dnb"},
+        {"LOOKUP_LOC", "http://lx2.loc.gov:210/LCDB"},
     };
 }
 

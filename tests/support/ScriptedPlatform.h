@@ -7,9 +7,12 @@
 // - Shell: the targets asked to be opened are recorded.
 // - Clock: a fixed date and time.
 // - Dialogs: scripted results for the file, print, printer set-up and font dialogs.
+// - Network: Qt's, for the loopback interface only (a test's replay server);
+//   a request for any other host is refused as unreachable and recorded.
 #pragma once
 
 #include "platform/gui/Clock.h"
+#include "platform/gui/QtNetwork.h"
 #include "platform/gui/MessageLayer.h"
 #include "platform/gui/ModalRunner.h"
 #include "platform/gui/Shell.h"
@@ -94,6 +97,15 @@ public:
     int FontMin = 0, FontMax = 0;
 };
 
+class TLoopbackNetwork : public INetwork {
+public:
+    uint64_t Get(const QUrl& url, const QByteArray& userAgent, int timeoutMs, TDone done) override;
+    void Cancel(uint64_t request) override { Qt.Cancel(request); }
+
+    QStringList Refused; // addresses of other hosts asked for
+    TQtNetwork Qt;
+};
+
 class TScriptedPlatform {
 public:
     TScriptedPlatform();
@@ -106,4 +118,5 @@ public:
     TScriptedShell Shell;
     TFixedClock Clock;
     TScriptedDialogs Dialogs;
+    TLoopbackNetwork Network;
 };

@@ -17,6 +17,8 @@
 #include "dialogs/LoanBookDialog.h"
 #include "dialogs/LoansForm.h"
 #include "dialogs/MergeDialog.h"
+#include "dialogs/LookUpIsbnDialog.h"
+#include "dialogs/ScanIsbnForm.h"
 #include "dialogs/SearchBooksDialog.h"
 #include "platform/gui/Clock.h"
 #include "platform/gui/GuardedApplication.h"
@@ -172,6 +174,7 @@ int main(int argc, char* argv[])
         {QStringLiteral("Format settings"), QStringLiteral("print-format")},
         {QStringLiteral("Export web catalogue"), QStringLiteral("catalogue")},
         {QStringLiteral("Merge"), QStringLiteral("merge")},
+        {QStringLiteral("Look up ISBN"), QStringLiteral("look-up-isbn")},
     };
     modal.Preparations[QStringLiteral("Loan book")] = [](QDialog&) {
         dlgLoanBook->edtLoaner->setText(QStringLiteral("Anna Berg"));
@@ -260,6 +263,20 @@ int main(int argc, char* argv[])
                                               {lent.ID, "loan", lent, lentThere, true}};
         TdlgMerge merge(clashes, QStringLiteral("books.sync-conflict-20261208-101010-LAPTOP7.orbl"), frmMain);
         TPlatform::Modal().Exec(merge);
+        // The scan line answering for that book; the lookup's window as a
+        // book is added, its ISBN typed (no network is asked here).
+        frmMain->mnuView_ScanIsbnClick();
+        frmScanIsbn->edtScan->setText(QStringLiteral("978-0-14-044146-8"));
+        frmScanIsbn->Scan();
+        QCoreApplication::processEvents();
+        Save(*frmScanIsbn, QStringLiteral("scan-isbn"));
+        frmScanIsbn->hide();
+        modal.Preparations[QStringLiteral("Look up ISBN")] = [](QDialog&) {
+            dlgLookUpIsbn->edtIsbn->setText(QStringLiteral("978-0-14-044146-8"));
+        };
+        frmMain->tbtnAddBookClick();
+        frmMain->mnuDatabase_LookUpIsbnClick();
+        frmMain->btnCancelClick();
         windows.Run().Ending = true; // the run ends here, as after Exit
     }
     TPlatform::SetModal(nullptr);
