@@ -178,6 +178,10 @@ TApplicationWindows::TApplicationWindows(std::unique_ptr<TStartupFiles> files) :
             if (!FRun->BrowserShown())
                 frmMain->tbtnListViewClick();
         });
+        TextFit::FitWindow(window);
+        asDialog = nullptr;
+        return window;
+    });
     dlgLookUpIsbn.Arm(DialogMaker<TdlgLookUpIsbn>([this] { return new TdlgLookUpIsbn(FCatalogue->Settings()); }));
     // The scan line answers from the catalogue; its "Add by ISBN" is the
     // main window's, and so is the picture's menu item.
