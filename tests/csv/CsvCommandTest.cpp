@@ -5,6 +5,7 @@
  */
 #include "csv/CsvCommand.h"
 #include "engine/DetailsFile.h"
+#include "engine/FieldTable.h"
 #include "engine/History.h"
 #include "engine/ORBL.h"
 #include "platform/Cp1252.h"
@@ -68,15 +69,59 @@ TItem Book(int32_t id, std::array<std::string, 8> fields)
     return item;
 }
 
-// The due date the details file of the working folder gives book id.
-std::string DueHeld(int32_t id)
+// The details the details file of the working folder gives book id.
+TDetails DetailsHeld(int32_t id)
 {
     std::ifstream in("books.orbl.details", std::ios::binary);
     const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     for (const TDetailsRow& row : DetailsFile::Parse(bytes).Rows)
         if (row.ID == id)
-            return row.Details.Value("due");
+            return row.Details;
     return {};
+}
+
+std::string DueHeld(int32_t id)
+{
+    return DetailsHeld(id).Value("due");
+}
+
+// A value of every detail a book can carry through the exchange but the due
+// date (which belongs to a loan), each of its kind and of letters the
+// database file cannot hold where it is text.
+TDetails EveryDetail()
+{
+    TDetails details;
+    for (const TField* field : FieldTable::Details()) {
+        std::string value;
+        switch (field->Kind) {
+        case TFieldKind::Text:
+            value = std::string("\xCE\xA9 ") + field->Key; // Ω
+            break;
+        case TFieldKind::Number:
+            value = "12";
+            break;
+        case TFieldKind::Date:
+            value = "2026-03-04";
+            break;
+        case TFieldKind::Rating:
+            value = "4";
+            break;
+        case TFieldKind::Tags:
+            value = "alpha, beta gamma";
+            break;
+        case TFieldKind::Choice:
+            value = field->Choices.back().Stored;
+            break;
+        case TFieldKind::Isbn:
+            value = "9790000000001";
+            break;
+        default: // a kind the exchange cannot carry
+            continue;
+        }
+        if (field->Key != std::string_view(FieldTable::DueKey))
+            details.Set(field->Key, value);
+    }
+    return details;
 }
 
 std::vector<TItem> Held()
@@ -117,7 +162,8 @@ TEST_F(CsvCommand, ARoundTripKeepsEveryFieldAndNumbersTheBooksAnew)
         const TRun exported = RunCsv({"export"});
         ASSERT_EQ(exported.Code, 0) << exported.Err;
         csv = exported.Out;
-        EXPECT_EQ(csv.substr(0, csv.find("\r\n")),
+        const std::string header = csv.substr(0, csv.find("\r\n"));
+        EXPECT_EQ(header.substr(0, header.find(",Due Date,") + 9),
                   "ID,Book title,Book author,Publisher,Year published,"
                   "Other information (1),Other information (2),Loaner,Date loaned,Due Date");
         EXPECT_NE(csv.find("\"G\xC3\xB6"
@@ -156,6 +202,7 @@ TEST_F(CsvCommand, EveryFormatImportsBackWhole)
         Book(3, {"Title C", "=HYPERLINK(\"x\")", "", "", "only the notes", "", "", ""}),
         Book(4, {"'", "@", "a, b", "", "both", "notes", "", ""}),
         Book(5, {"Lent again", "", "", "", "", "", "Ann", "12/1/26"}), // Ann's second loan, a US short date
+        Book(6, {"Returned", "", "", "", "a <b> & c", "<br/> stays text", "Bob", ""}), // Bob's, given back
     };
     const struct {
         const char* Format;
@@ -181,13 +228,18 @@ TEST_F(CsvCommand, EveryFormatImportsBackWhole)
             // Ann's first loan has a due date (a detail of the book), her second none.
             TDetails due;
             due.Set("due", "2026-02-15");
-            folder.WriteFile("books.orbl.details", DetailsFile::Format({{1, DetailsFile::Fingerprint(books[0]), due}}));
+            folder.WriteFile("books.orbl.details",
+                             DetailsFile::Format({{1, DetailsFile::Fingerprint(books[0]), due},
+                                                  {2, DetailsFile::Fingerprint(books[1]), EveryDetail()}}));
             const TRun exported = RunCsv({"export", "--format", c.Format});
             ASSERT_EQ(exported.Code, 0) << exported.Err;
             csv = exported.Out;
         }
         if (c.Header) {
-            EXPECT_EQ(csv.substr(0, csv.find("\r\n")), c.Header);
+            // The layout's own columns first, Volumnia's after them.
+            const std::string header = csv.substr(0, csv.find("\r\n"));
+            EXPECT_EQ(header.substr(0, std::string(c.Header).size()), c.Header);
+            EXPECT_EQ(header.substr(header.rfind(',')), ",Last Loaner");
             // What a spreadsheet runs as a formula is written as text.
             for (const char* defused : {"'=SUM(1+1),", ",'+Author,",
                                         "''"
@@ -207,6 +259,8 @@ TEST_F(CsvCommand, EveryFormatImportsBackWhole)
         for (size_t i = 0; i < books.size(); ++i)
             for (size_t field = 0; field < 8; ++field)
                 EXPECT_EQ(held[i].Fields[field], books[i].Fields[field]) << "book " << i << " field " << field;
+        EXPECT_EQ(DetailsHeld(held[1].ID).Values(), EveryDetail().Values());
+        EXPECT_TRUE(DetailsHeld(held[5].ID).Empty());
         EXPECT_EQ(DueHeld(held[0].ID), "2026-02-15");
         EXPECT_EQ(DueHeld(held[4].ID), "");
         EXPECT_FALSE(empty.Exists("books.orbl.due"));
@@ -392,12 +446,12 @@ TEST_F(CsvCommand, ARefusalLeavesBothFilesAsTheyWere)
         const char* Said;
     } cases[] = {
         {"no Windows-1252 form",
-         "Title,Author\nA,B\nC,\xCE\xA8\n",
+         "Title,Publisher\nA,B\nC,\xCE\xA8\n",
          {"import", "in.csv"},
          3,
          false,
          1,
-         "line 3, column 2 (Author): \"\xCE\xA8\" (U+03A8)"},
+         "line 3, column 2 (Publisher): \"\xCE\xA8\" (U+03A8)"},
         {"malformed",
          "Title\n\"open\n",
          {"import", "in.csv"},
@@ -486,7 +540,7 @@ TEST_F(CsvCommand, ARefusalLeavesBothFilesAsTheyWere)
          1,
          "is not whole UTF-16"},
         {"substitution not asked for",
-         "Title\n\xC5\x81\n",
+         "Title,Notes\nX,\xC5\x81\n",
          {"import", "in.csv"},
          3,
          false,
@@ -842,7 +896,7 @@ TEST_F(CsvCommand, AGoodreadsExportHasTodaysColumnsAndAShelf)
         ASSERT_EQ(rows.size(), 3u);
         EXPECT_EQ(std::vector<QString>(rows[0].begin(), rows[0].begin() + 31), goodreads);
         for (size_t r = 1; r < rows.size(); ++r) {
-            ASSERT_EQ(rows[r].size(), 34u);
+            ASSERT_EQ(rows[r].size(), rows[0].size());
             EXPECT_EQ(rows[r][18], QString::fromLatin1(*shelf ? shelf : "read")); // Exclusive Shelf
             EXPECT_EQ(rows[r][15], today);                                        // Date Added
         }

@@ -16,6 +16,7 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <set>
 
 namespace {
@@ -164,9 +165,21 @@ TEST_F(TellicoFile, ReadsTheLoansWhereverTheFormatPutsThem)
         SCOPED_TRACE(document);
         const std::vector<TCsvRecord> rows = TTellicoFile::Rows(QByteArray::fromStdString(document));
         ASSERT_EQ(rows.size(), 2u);
-        EXPECT_EQ(rows[1].Fields, (std::vector<QString>{QStringLiteral("T"), QStringLiteral("A; B"), QString(),
-                                                        QStringLiteral("2000"), QString(), QStringLiteral("Eve"),
-                                                        QStringLiteral("12/1/26"), QStringLiteral("2026-12-15")}));
+        std::map<QString, QString> row;
+        for (size_t i = 0; i < rows[0].Fields.size(); ++i)
+            if (!rows[1].Fields.at(i).isEmpty())
+                row[rows[0].Fields[i]] = rows[1].Fields[i];
+        EXPECT_EQ(row, (std::map<QString, QString>{{"title", "T"},
+                                                   {"author", "A; B"},
+                                                   {"pub_year", "2000"},
+                                                   {"year", "1990"},
+                                                   {"Loaned To", "Eve"},
+                                                   {"Loan Date", "12/1/26"},
+                                                   {"Due Date", "2026-12-15"},
+                                                   {"Loan Note", "note"}}));
+        // The year of publication is tried before a bibliography's year.
+        EXPECT_LT(std::find(rows[0].Fields.begin(), rows[0].Fields.end(), u"pub_year"),
+                  std::find(rows[0].Fields.begin(), rows[0].Fields.end(), u"year"));
     }
 }
 
