@@ -759,7 +759,8 @@ std::vector<std::vector<QString>> CsvRows(const std::string& csv)
 }
 
 // The exports the other programs write (tests/data/csv/README.md), each
-// with every book and loan (a Cyrillic borrower's name substituted).
+// with every book and loan (a Cyrillic borrower's name substituted), and one
+// book's every column the catalogue keeps, in its details.
 TEST_F(CsvCommand, RealExportsOfOtherProgramsImportWithTheirBooksAndLoans)
 {
     const struct {
@@ -768,21 +769,58 @@ TEST_F(CsvCommand, RealExportsOfOtherProgramsImportWithTheirBooksAndLoans)
         const char* Read; // what the summary says the file was read as
         size_t Book;      // one book's fields, for the letters and the loan
         std::array<std::string, 8> Fields;
+        std::vector<TDetails::TValue> Details;
     } cases[] = {
-        // UTF-8 with one stray byte (Cort\xE2azar in a column not imported)
+        // UTF-8 with one stray byte (Davos (Suisse) \xE0 in a column not imported)
         {"librarything.tsv",
          3,
-         0,
-         "UTF-8 with 1 byte that UTF-8 has not (the first on line 2) read as ISO-8859-1 (LibraryThing writes its "
+         1,
+         "UTF-8 with 1 byte that UTF-8 has not (the first on line 4) read as ISO-8859-1 (LibraryThing writes its "
          "export so), columns separated by tabs",
-         2,
-         {"Le Ma\xEEtre et Marguerite", "Boulgakov, Mikha\xEFl", "Pocket (1994), Poche", "1994"}},
+         0,
+         {"Le Petit Prince", "Saint-Exup\xE9ry, Antoine de", "Gallimard (1946), Broch\xE9", "1946", "cadeau de No\xEBl",
+          "", "Marie", "2024-03-05"},
+         {{"added", "2023-12-24"},
+          {"collections", "Your library, Favorites"},
+          {"copies", "2"},
+          {"finished", "2024-01-05"},
+          {"isbn", "9782070408504"},
+          {"language", "French"},
+          {"pages", "96"},
+          {"rating", "4.5"},
+          {"started", "2024-01-02"},
+          {"tags", "conte, aviation"}}},
+        {"goodreads.csv",
+         3,
+         0,
+         "UTF-8, columns separated by commas",
+         0,
+         {"The Left Hand of Darkness", "Ursula K. Le Guin", "Ace", "1987", "Lent to my sister once", "Spine creased"},
+         {{"added", "2023-12-01"},
+          {"copies", "1"},
+          {"finished", "2024-02-11"},
+          {"isbn", "9780441478125"},
+          {"original_year", "1969"},
+          {"pages", "304"},
+          {"rating", "4"},
+          {"status", "read"},
+          {"tags", "classics, science-fiction"}}},
+        // A letter Windows-1252 lacks: the author in its closest form, its
+        // own letters kept; Goodreads' 0 is no rating and no copies.
         {"goodreads.csv",
          3,
          0,
          "UTF-8, columns separated by commas",
          2,
-         {"Patisserie at Home", "M\xE9lanie Dupuis", "Harper Design", "2016"}},
+         {"Solaris", "Stanislaw Lem", "Harvest", "2002"},
+         {{"added", "2022-07-03"},
+          {"author_own", "Stanis\xC5\x82"
+                         "aw Lem"},
+          {"isbn", "9780156027649"},
+          {"original_year", "1961"},
+          {"pages", "224"},
+          {"status", "to-read"},
+          {"tags", "to-read, polish"}}},
         {"books-format11.bc",
          2,
          1,
@@ -790,7 +828,18 @@ TEST_F(CsvCommand, RealExportsOfOtherProgramsImportWithTheirBooksAndLoans)
          0,
          {"my title1", "my author", "my publisher", "2000",
           "a very long comment about the book and something that struck me while I was reading it", "", "Robby",
-          "10/18/23"}},
+          "10/18/23"},
+         {{"due", "2023-10-25"},
+          {"genre", "Science Fiction"},
+          {"isbn", "9783248762763"},
+          {"language", "Klingon"},
+          {"loan_note", "Football is life!"},
+          {"pages", "3746"},
+          {"rating", "3"},
+          {"series", "my series"},
+          {"series_number", "2"},
+          {"status", "read"},
+          {"tags", "lots of keywords, another"}}},
         // A bibliography whose borrower is written in Cyrillic.
         {"bibtex-format11.tc",
          1,
@@ -798,7 +847,8 @@ TEST_F(CsvCommand, RealExportsOfOtherProgramsImportWithTheirBooksAndLoans)
          "a Tellico data file",
          0,
          {"The X Window System, Version 11", "Jim Gettys; Phil Karlton; Scott McGregor", "", "1990", "", "",
-          "kirillitsa", "2/28/21"}},
+          "kirillitsa", "2/28/21"},
+         {}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.File);
@@ -813,6 +863,7 @@ TEST_F(CsvCommand, RealExportsOfOtherProgramsImportWithTheirBooksAndLoans)
                   static_cast<std::ptrdiff_t>(c.Loans));
         for (size_t field = 0; field < 8; ++field)
             EXPECT_EQ(held[c.Book].Fields[field], c.Fields[field]) << "field " << field;
+        EXPECT_EQ(DetailsHeld(held[c.Book].ID).Values(), c.Details);
     }
 }
 
