@@ -331,7 +331,15 @@ std::string Megabytes(uint64_t bytes)
 void RefuseWhatWouldNotFit(const QString& file, TCatalogue& books, const std::vector<TRow>& rows)
 {
     const TDatabase& database = books.Database();
-    uint64_t databaseBytes = database.FileContent().size();
+    // The file's bytes as FileContent writes them: the ID and ten fields
+    // of each book, each a line.
+    uint64_t databaseBytes = 0;
+    for (int32_t slot = 0; slot < database.Count(); ++slot)
+        if (const TItem& item = database.ItemAt(slot); !item.Deleted) {
+            databaseBytes += std::to_string(item.ID).size() + 2;
+            for (const std::string& field : item.Fields)
+                databaseBytes += field.size() + 2;
+        }
     std::string held = DetailsFile::Header();
     for (int32_t slot = 0; slot < database.Count(); ++slot)
         if (const TItem& item = database.ItemAt(slot); !item.Deleted && !item.Details.Empty())

@@ -25,6 +25,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -433,6 +434,15 @@ TEST_F(CsvCommand, ImportedTextReachesTheDatabaseAsTheEnginesStoreIt)
     }
 }
 
+std::string EntityFile()
+{
+    std::string file = "<?xml version=\"1.0\"?>\n<!DOCTYPE tellico [<!ENTITY e \"" + std::string(4000, 'a') +
+                       "\">]>\n<tellico><collection type=\"2\"><entry id=\"1\"><title>";
+    for (int i = 0; i < 40000; ++i)
+        file += "&e;";
+    return file + "</title></entry></collection></tellico>\n";
+}
+
 TEST_F(CsvCommand, ARefusalLeavesBothFilesAsTheyWere)
 {
     const std::string oneBook = "Title,Author\nA,B\n";
@@ -549,6 +559,36 @@ TEST_F(CsvCommand, ARefusalLeavesBothFilesAsTheyWere)
         {"no such format", "", {"export", "--format", "excel"}, 3, false, 2, "--format takes volumnia"},
         {"a shelf without Goodreads", "", {"export", "--shelf", "x"}, 3, false, 2, "--shelf is for --format goodreads"},
         {"a damaged Tellico file", "PK\x03\x04 cut short", {"import", "in.csv"}, 3, false, 1, "not a readable ZIP"},
+        // One entity of 4 000 letters used 40 000 times: 124 KB that would
+        // grow to 160 million letters.
+        {"an entity that grows the document",
+         EntityFile(),
+         {"import", "in.csv"},
+         3,
+         false,
+         1,
+         "declares entities of its own (e)"},
+        {"an import past the history's bound",
+         "Title,Notes\nA," + std::string(1200 * 1024, 'x') + "\nB," + std::string(1200 * 1024, 'y') + "\n",
+         {"import", "--dry-run", "in.csv"},
+         3,
+         false,
+         1,
+         "2 books to add: the import's entry in the history of changes would take 2.3 MB, past the 2.0 MB"},
+        {"a stray zero byte",
+         std::string("Title\nA\0B\n", 10),
+         {"import", "in.csv"},
+         3,
+         false,
+         1,
+         "line 2: holds a zero byte, which no text holds"},
+        {"UTF-32 cut in a letter",
+         std::string("\xFF\xFE\0\0T\0\0", 7),
+         {"import", "in.csv"},
+         3,
+         false,
+         1,
+         "is not whole UTF-32"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Name);
@@ -566,13 +606,54 @@ TEST_F(CsvCommand, ARefusalLeavesBothFilesAsTheyWere)
         const std::string database = folder.ReadFile("books.orbl");
         const std::vector<std::string> files = folder.FileNames();
 
+        const auto started = std::chrono::steady_clock::now();
         const TRun run = RunCsv(c.Arguments);
+        EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(2));
         EXPECT_EQ(run.Code, c.Code) << run.Err;
         EXPECT_NE(run.Err.find(c.Said), std::string::npos) << run.Err;
         EXPECT_EQ(folder.ReadFile("volumnia.kelt"), settings);
         EXPECT_EQ(folder.ReadFile("books.orbl"), database);
         EXPECT_EQ(folder.FileNames(), files);
     }
+}
+
+// A title or author in letters the database file cannot hold comes in, in
+// its closest form there and in its own letters in the details.
+TEST_F(CsvCommand, ATitleInOtherLettersComesInWithItsOwnLetters)
+{
+    TTempWorkingFolder folder;
+    WriteCatalogue(folder, 0, {});
+    folder.WriteFile("in.csv",
+                     "Title,Author\n\xCE\x9F\xCE\xB4\xCF\x8D\xCF\x83\xCF\x83\xCE\xB5\xCE\xB9\xCE\xB1,Homer\n");
+    const TRun run = RunCsv({"import", "in.csv"});
+    ASSERT_EQ(run.Code, 0) << run.Err;
+    ASSERT_EQ(Held().size(), 1u);
+    EXPECT_EQ(Held()[0].Fields[0], "Odysseia");
+    EXPECT_EQ(DetailsHeld(1).Values(),
+              (std::vector<TDetails::TValue>{
+                  {"title_own", "\xCE\x9F\xCE\xB4\xCF\x8D\xCF\x83\xCF\x83\xCE\xB5\xCE\xB9\xCE\xB1"}}));
+}
+
+// A database near the size a data file may hold: an import that would take
+// it past is refused before anything is written, the files byte for byte
+// as they were.
+TEST_F(CsvCommand, AnImportPastWhatADataFileHoldsIsRefusedUpFront)
+{
+    TTempWorkingFolder folder;
+    WriteCatalogue(folder, 1, {Book(1, {"Big", "", "", "", std::string(120 * 1024 * 1024, 'n')})});
+    folder.WriteFile("in.csv", "Title\n" + std::string(9 * 1024 * 1024, 't') + "\n");
+    const auto hashOf = [&folder](const char* name) { return std::hash<std::string>()(folder.ReadFile(name)); };
+    const size_t settings = hashOf("volumnia.kelt"), database = hashOf("books.orbl");
+    const std::vector<std::string> files = folder.FileNames();
+    const TRun run = RunCsv({"import", "in.csv"});
+    EXPECT_EQ(run.Code, 1);
+    EXPECT_NE(run.Err.find("1 book to add: the database file would grow to 129.0 MB, past the 128.0 MB a data file "
+                           "may hold; nothing imported"),
+              std::string::npos)
+        << run.Err;
+    EXPECT_EQ(hashOf("volumnia.kelt"), settings);
+    EXPECT_EQ(hashOf("books.orbl"), database);
+    EXPECT_EQ(folder.FileNames(), files);
 }
 
 TEST_F(CsvCommand, SubstitutionListsEveryChange)

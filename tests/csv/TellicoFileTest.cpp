@@ -104,6 +104,12 @@ TEST_F(TellicoFile, HoldsWhatTellicosOwnFileHoldsWithTheLoansByBorrower)
     }
     EXPECT_EQ(loans, (std::vector<std::string>{"borrower Ann", "1 2026-12-01 ", "4 2026-11-30 2026-11-30",
                                                "borrower Bob", "3  soon"}));
+
+    // Tellico shows its comments as HTML: the notes' own signs are escaped.
+    const QByteArray notes = TZipArchive::Read(TTellicoFile::Write({Book({"T", "", "", "", "a <b> & c", "d<br/>"})}),
+                                               QStringLiteral("tellico.xml"), 1 << 20);
+    EXPECT_TRUE(notes.contains("<comments>a &amp;lt;b&amp;gt; &amp;amp; c&lt;br/&gt;d&amp;lt;br/&amp;gt;</comments>"))
+        << notes.toStdString();
 }
 
 TEST_F(TellicoFile, ADamagedArchiveIsRefusedNamingWhatIsWrong)
