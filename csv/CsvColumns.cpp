@@ -3,6 +3,7 @@
 #include "platform/Cp1252.h"
 
 #include <QRegularExpression>
+#include <QSet>
 
 #include <algorithm>
 
@@ -184,6 +185,14 @@ TCsvColumns::TCsvColumns(const std::vector<QString>& header, const TAlias& alias
         int Rank;
     };
     std::vector<std::vector<TRankedDetail>> detailSources(details.size());
+    // Each detail's names as headers are compared: Volumnia's column, the
+    // layouts' columns, the key.
+    std::vector<std::array<QString, 5>> detailNames;
+    for (const TField* field : details)
+        detailNames.push_back(
+            {Normalized(QString::fromUtf8(field->VolumniaColumn)), Normalized(QString::fromUtf8(field->TellicoField)),
+             Normalized(QString::fromUtf8(field->GoodreadsColumn)),
+             Normalized(QString::fromUtf8(field->LibraryThingColumn)), Normalized(QString::fromUtf8(field->Key))});
     const auto matchDetail = [&](const QString& name, int column) {
         if (name.isEmpty())
             return false;
@@ -191,14 +200,13 @@ TCsvColumns::TCsvColumns(const std::vector<QString>& header, const TAlias& alias
             const TField& field = *details[d];
             if (field.Key == std::string_view(FieldTable::DueKey))
                 continue; // a loan's due date has its own columns
+            const std::array<QString, 5>& names = detailNames[d];
             int rank = -1;
-            if (name == Normalized(QString::fromUtf8(field.VolumniaColumn)))
+            if (name == names[0])
                 rank = 0;
-            else if (name == Normalized(QString::fromUtf8(field.TellicoField)) ||
-                     name == Normalized(QString::fromUtf8(field.GoodreadsColumn)) ||
-                     name == Normalized(QString::fromUtf8(field.LibraryThingColumn)))
+            else if (name == names[1] || name == names[2] || name == names[3])
                 rank = 1;
-            else if (name == Normalized(QString::fromUtf8(field.Key)))
+            else if (name == names[4])
                 rank = 2;
             TDetailForm form = TDetailForm::Plain;
             for (const TDetailHeader& other : DetailHeaders)
@@ -213,6 +221,7 @@ TCsvColumns::TCsvColumns(const std::vector<QString>& header, const TAlias& alias
         }
         return false;
     };
+    QSet<QString> unknown; // case-folded, as FUnknown holds each once
     bool idColumn = false;
     for (const QString& name : header)
         idColumn = idColumn || Normalized(name) == u"id";
@@ -266,8 +275,10 @@ TCsvColumns::TCsvColumns(const std::vector<QString>& header, const TAlias& alias
             const QString shown = header[c].trimmed().isEmpty()
                                       ? QStringLiteral("(column %1, no header)").arg(column + 1)
                                       : header[c].trimmed();
-            if (!FUnknown.contains(shown, Qt::CaseInsensitive))
+            if (!unknown.contains(shown.toCaseFolded())) {
+                unknown.insert(shown.toCaseFolded());
                 FUnknown.append(shown);
+            }
         }
     }
     for (size_t field = 0; field < ranked.size(); ++field) {

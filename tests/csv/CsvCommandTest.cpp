@@ -617,6 +617,24 @@ TEST_F(CsvCommand, ARefusalLeavesBothFilesAsTheyWere)
     }
 }
 
+// A file of ten thousand columns no field takes: the first twenty named, the
+// rest counted.
+TEST_F(CsvCommand, ManyIgnoredColumnsAreNamedTwentyAtMost)
+{
+    TTempWorkingFolder folder;
+    WriteCatalogue(folder, 0, {});
+    std::string header = "Title";
+    for (int i = 0; i < 10000; ++i)
+        header += ",c" + std::to_string(i);
+    folder.WriteFile("in.csv", header + "\nA\n");
+    const TRun run = RunCsv({"import", "--dry-run", "in.csv"});
+    ASSERT_EQ(run.Code, 0) << run.Err;
+    EXPECT_NE(run.Out.find("\nIgnored columns: c0, c1, c2, c3, c4, c5, c6, c7, c8, c9, c10, c11, c12, c13, c14, c15, "
+                           "c16, c17, c18, c19, and 9980 more\n"),
+              std::string::npos)
+        << run.Out.substr(0, 400);
+}
+
 // A title or author in letters the database file cannot hold comes in, in
 // its closest form there and in its own letters in the details.
 TEST_F(CsvCommand, ATitleInOtherLettersComesInWithItsOwnLetters)

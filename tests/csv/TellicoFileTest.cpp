@@ -215,6 +215,16 @@ TEST_F(TellicoFile, ADocumentThatIsNotTellicosIsRefused)
     }
 }
 
+// Whose XML it is, the root says, however long the DTD before it.
+TEST_F(TellicoFile, IsKnownByItsRootElement)
+{
+    const std::string dtd = "<!DOCTYPE tellico [" + std::string(2000, ' ') + "<!ELEMENT tellico ANY>]>";
+    EXPECT_TRUE(TTellicoFile::Is(
+        QByteArray::fromStdString("\xEF\xBB\xBF<?xml version=\"1.0\"?>\n" + dtd + "<tellico><collection/></tellico>")));
+    EXPECT_FALSE(TTellicoFile::Is(QByteArray::fromStdString("<?xml version=\"1.0\"?>" + dtd + "<html/>")));
+    EXPECT_FALSE(TTellicoFile::Is("Title,Notes\n\"<tellico>\",x\n"));
+}
+
 // The loan date Tellico gets is read as the Loans window reads it: a
 // two-digit year up to today (1999, not 2099), a year in full where the
 // locale writes two digits, an Arabic date in either digits.
