@@ -10,6 +10,7 @@
 #include "platform/LoanDate.h"
 
 #include <QDate>
+#include <QHash>
 #include <QLocale>
 #include <QXmlStreamReader>
 #include <QRegularExpression>
@@ -96,9 +97,17 @@ QString PlainText(QString html)
 // several values ("authors", "keywords") under its one name, joined by "; ".
 struct TEntry {
     int Line = 0;
-    std::map<QString, QString> Values;
+    std::vector<QString> Values; // by the field's place in TNames
+
     QString Loaner, LoanDate, Due, LoanNote;
     bool Lent = false;
+};
+
+// The names of the entries' fields, in the order first met, and the place
+// of each.
+struct TNames {
+    std::vector<QString> Names;
+    QHash<QString, qsizetype> Places;
 };
 
 // The columns the rows carry besides the entries' fields.
@@ -134,12 +143,17 @@ void ReadLoan(QXmlStreamReader& xml, std::map<qint64, size_t>& byId, std::vector
     }
 }
 
-void ReadEntry(QXmlStreamReader& xml, TEntry& entry, std::vector<QString>& names)
+void ReadEntry(QXmlStreamReader& xml, TEntry& entry, TNames& names)
 {
     const auto keep = [&](const QString& name, const QString& value) {
-        if (std::find(names.begin(), names.end(), name) == names.end())
-            names.push_back(name);
-        QString& held = entry.Values[name];
+        auto place = names.Places.constFind(name);
+        if (place == names.Places.cend()) {
+            place = names.Places.insert(name, static_cast<qsizetype>(names.Names.size()));
+            names.Names.push_back(name);
+        }
+        if (entry.Values.size() <= static_cast<size_t>(*place))
+            entry.Values.resize(names.Names.size());
+        QString& held = entry.Values[static_cast<size_t>(*place)];
         held = held.isEmpty() ? value : held + QStringLiteral("; ") + value;
     };
     while (xml.readNextStartElement()) {
@@ -174,7 +188,7 @@ void ReadEntry(QXmlStreamReader& xml, TEntry& entry, std::vector<QString>& names
     }
 }
 
-std::vector<TEntry> ReadDocument(const QByteArray& document, std::vector<QString>& names)
+std::vector<TEntry> ReadDocument(const QByteArray& document, TNames& names)
 {
     QXmlStreamReader xml(document);
     std::vector<TEntry> entries;
@@ -423,37 +437,48 @@ std::vector<TCsvRecord> TTellicoFile::Rows(const QByteArray& bytes)
         TZipArchive::LooksLikeZip(bytes)
             ? TZipArchive::Read(bytes, QString::fromLatin1(ArchiveMember), TCsvInput::MaxInputBytes)
             : bytes;
-    std::vector<QString> names;
-    std::vector<TEntry> entries = ReadDocument(document, names);
+    TNames read;
+    std::vector<TEntry> entries = ReadDocument(document, read);
     // The loan is told by the loans; comments become the two notes, split at
-    // their first line break, so a "<br/>" written in a note stays text.
-    names.erase(std::remove(names.begin(), names.end(), QStringLiteral("loaned")), names.end());
-    // The year of publication before a bibliography's year.
-    const auto year = std::find(names.begin(), names.end(), QStringLiteral("year"));
-    const auto published = std::find(names.begin(), names.end(), QStringLiteral("pub_year"));
-    if (year < published && published != names.end())
+    // their first line break, so a "<br/>" written in a note stays text. The
+    // year of publication is tried before a bibliography's year.
+    std::vector<qsizetype> order;
+    qsizetype comments = -1;
+    for (qsizetype i = 0; i < static_cast<qsizetype>(read.Names.size()); ++i) {
+        const QString& name = read.Names[static_cast<size_t>(i)];
+        if (name == u"comments")
+            comments = i;
+        if (name != u"loaned")
+            order.push_back(i);
+    }
+    const auto place = [&read](const char* name) { return read.Places.value(QLatin1String(name), -1); };
+    const auto year = std::find(order.begin(), order.end(), place("year"));
+    const auto published = std::find(order.begin(), order.end(), place("pub_year"));
+    if (year < published && published != order.end())
         std::iter_swap(year, published);
-    std::replace(names.begin(), names.end(), QStringLiteral("comments"), QStringLiteral("Notes"));
     std::vector<TCsvRecord> rows;
     TCsvRecord header;
-    header.Fields = names;
+    for (const qsizetype i : order)
+        header.Fields.push_back(i == comments ? QStringLiteral("Notes") : read.Names[static_cast<size_t>(i)]);
     header.Fields.push_back(QStringLiteral("Personal Notes"));
     for (const char* name : LoanColumns)
         header.Fields.push_back(QString::fromLatin1(name));
     header.Lines.assign(header.Fields.size(), 1);
     rows.push_back(std::move(header));
     for (TEntry& entry : entries) {
+        entry.Values.resize(read.Names.size());
         TCsvRecord row;
+        row.Fields.reserve(order.size() + 5);
         QString second;
-        for (const QString& name : names) {
-            if (name != u"Notes") {
-                row.Fields.push_back(entry.Values[name]);
+        for (const qsizetype i : order) {
+            QString& value = entry.Values[static_cast<size_t>(i)];
+            if (i != comments) {
+                row.Fields.push_back(std::move(value));
                 continue;
             }
-            const QString notes = entry.Values[QStringLiteral("comments")];
-            const qsizetype at = notes.indexOf(u'\n');
-            row.Fields.push_back(at < 0 ? notes : notes.left(at));
-            second = at < 0 ? QString() : notes.mid(at + 1);
+            const qsizetype at = value.indexOf(u'\n');
+            row.Fields.push_back(at < 0 ? value : value.left(at));
+            second = at < 0 ? QString() : value.mid(at + 1);
         }
         row.Fields.push_back(second);
         for (const QString& value : {entry.Loaner, entry.LoanDate, entry.Due, entry.LoanNote})
