@@ -69,10 +69,21 @@ QString Utf8(const std::string& text)
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-// Tellico shows a paragraph as HTML: the notes' own < > & are escaped.
+// Tellico shows a paragraph as HTML: the notes' own < > & are escaped, and
+// blanks at either end, which Tellico's save would trim, are non-breaking.
 QString Html(const QString& text)
 {
-    return text.toHtmlEscaped();
+    QString html = text.toHtmlEscaped();
+    qsizetype lead = 0;
+    while (lead < html.size() && html.at(lead) == u' ')
+        ++lead;
+    if (lead == html.size())
+        return QStringLiteral("&nbsp;").repeated(lead);
+    qsizetype trail = 0;
+    while (html.at(html.size() - 1 - trail) == u' ')
+        ++trail;
+    return QStringLiteral("&nbsp;").repeated(lead) + html.mid(lead, html.size() - lead - trail) +
+           QStringLiteral("&nbsp;").repeated(trail);
 }
 
 // A paragraph's HTML as the text it shows: a line break for <br>, other

@@ -15,11 +15,14 @@
 # accessibility bus. weston and qt6-wayland: the Wayland test's compositor and
 # Qt's wayland platform. cups-daemon, cups-client and cups-filters: the print
 # server tier's private cupsd, its queue tools, and the generic PDF printer
-# description and filters its queues print through.
+# description and filters its queues print through. tellico and
+# libreoffice-calc-nogui: the real-program tier (tests/peers) opens and saves
+# volumnia-csv's files in them.
 VOLUMNIA_PACKAGES=(cmake ninja-build g++ qt6-base-dev libjpeg-dev zlib1g-dev unzip libcups2-dev libgtest-dev poppler-utils xvfb xauth
     librsvg2-bin desktop-file-utils appstream dpkg-dev fonts-wine fonts-dejavu-core lintian acl
     openbox xdotool x11-utils dbus-daemon at-spi2-core python3-pyatspi
-    weston qt6-wayland cups-daemon cups-client cups-filters)
+    weston qt6-wayland cups-daemon cups-client cups-filters
+    tellico libreoffice-calc-nogui)
 # The checks CI runs besides the suite (.ci/run): the format check, the
 # static analyser and the build with Make.
 VOLUMNIA_CHECK_PACKAGES=(clang-format cppcheck make)
