@@ -328,7 +328,7 @@ std::string Megabytes(uint64_t bytes)
 // import's one entry within the history's limit, so that the history keeps
 // its bound after it. An import past either is refused whole; smaller parts
 // of the file import one by one.
-void RefuseWhatWouldNotFit(const QString& file, TCatalogue& books, const std::vector<TRow>& rows)
+void RefuseWhatWouldNotFit(const QString& file, const TCatalogue& books, const std::vector<TRow>& rows)
 {
     const TDatabase& database = books.Database();
     // The file's bytes as FileContent writes them: the ID and ten fields
