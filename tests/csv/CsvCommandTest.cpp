@@ -392,6 +392,15 @@ TEST_F(CsvCommand, ImportedTextReachesTheDatabaseAsTheEnginesStoreIt)
          "Title,Private Notes\nX,\"first\nsecond\nthird\"\n",
          {},
          {"X", "", "", "", "first", "second third"}},
+        {"UTF-32 with a byte order mark",
+         std::string("\xFF\xFE\0\0T\0\0\0i\0\0\0t\0\0\0l\0\0\0e\0\0\0\n\0\0\0\xD0\0\0\0\n\0\0\0", 36),
+         {},
+         {"\xD0"}},
+        {"Tellico's copyright year where no publication year is",
+         "<?xml version=\"1.0\"?><tellico><collection type=\"2\"><entry id=\"1\"><title>X</title>"
+         "<cr_years><cr_year>1951</cr_year></cr_years></entry></collection></tellico>",
+         {},
+         {"X", "", "", "1951"}},
         {"an earlier export's book at home, its last loaner kept",
          "ID,Book title,Loaner,Date loaned\n7,X,Bob,\n",
          {},
@@ -873,6 +882,7 @@ TEST_F(CsvCommand, RealExportsOfOtherProgramsImportWithTheirBooksAndLoans)
         size_t Book;      // one book's fields, for the letters and the loan
         std::array<std::string, 8> Fields;
         std::vector<TDetails::TValue> Details;
+        const char* Ignored; // what the summary names as not kept
     } cases[] = {
         // UTF-8 with one stray byte (Davos (Suisse) \xE0 in a column not imported)
         {"librarything.tsv",
@@ -892,7 +902,8 @@ TEST_F(CsvCommand, RealExportsOfOtherProgramsImportWithTheirBooksAndLoans)
           {"pages", "96"},
           {"rating", "4.5"},
           {"started", "2024-01-02"},
-          {"tags", "conte, aviation"}}},
+          {"tags", "conte, aviation"}},
+         "Ignored columns: Sort Character, Primary Author Role, "},
         {"goodreads.csv",
          3,
          0,
@@ -907,7 +918,8 @@ TEST_F(CsvCommand, RealExportsOfOtherProgramsImportWithTheirBooksAndLoans)
           {"pages", "304"},
           {"rating", "4"},
           {"status", "read"},
-          {"tags", "classics, science-fiction"}}},
+          {"tags", "classics, science-fiction"}},
+         "Ignored columns: Author l-f, Additional Authors, Average Rating, Binding, "},
         // A letter Windows-1252 lacks: the author in its closest form, its
         // own letters kept; Goodreads' 0 is no rating and no copies.
         {"goodreads.csv",
@@ -923,7 +935,8 @@ TEST_F(CsvCommand, RealExportsOfOtherProgramsImportWithTheirBooksAndLoans)
           {"original_year", "1961"},
           {"pages", "224"},
           {"status", "to-read"},
-          {"tags", "to-read, polish"}}},
+          {"tags", "to-read, polish"}},
+         "Ignored columns: Author l-f, "},
         {"books-format11.bc",
          2,
          1,
@@ -942,7 +955,9 @@ TEST_F(CsvCommand, RealExportsOfOtherProgramsImportWithTheirBooksAndLoans)
           {"series", "my series"},
           {"series_number", "2"},
           {"status", "read"},
-          {"tags", "lots of keywords, another"}}},
+          {"tags", "lots of keywords, another"}},
+         "Ignored columns: subtitle, binding, pur_date, pur_price, edition, lccn, condition, signed, gift, cdate, "
+         "mdate\n"},
         // A bibliography whose borrower is written in Cyrillic.
         {"bibtex-format11.tc",
          1,
@@ -951,7 +966,8 @@ TEST_F(CsvCommand, RealExportsOfOtherProgramsImportWithTheirBooksAndLoans)
          0,
          {"The X Window System, Version 11", "Jim Gettys; Phil Karlton; Scott McGregor", "", "1990", "", "",
           "kirillitsa", "2/28/21"},
-         {}},
+         {},
+         "Ignored columns: entry-type, bibtex-key, journal, number, volume, abstract, cdate, mdate\n"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.File);
@@ -967,6 +983,7 @@ TEST_F(CsvCommand, RealExportsOfOtherProgramsImportWithTheirBooksAndLoans)
         for (size_t field = 0; field < 8; ++field)
             EXPECT_EQ(held[c.Book].Fields[field], c.Fields[field]) << "field " << field;
         EXPECT_EQ(DetailsHeld(held[c.Book].ID).Values(), c.Details);
+        EXPECT_NE(run.Out.find(c.Ignored), std::string::npos) << run.Out;
     }
 }
 
