@@ -398,6 +398,9 @@ void Save(TCsvCatalogue& catalogue, const std::vector<TRow>& rows, int32_t curre
     books.EnableHistory("volumnia-csv", {}, [&report](const std::string& text) {
         report << "Note: " << TCsvCatalogue::Utf8(text) << "\n";
     });
+    // The entry was measured against the limit (RefuseWhatWouldNotFit); the
+    // older entries that would take the history past it go.
+    books.KeepHistoryWithinLimit();
     std::vector<TItem> items;
     items.reserve(rows.size());
     for (const TRow& row : rows) {

@@ -665,6 +665,20 @@ TEST_F(CsvCommand, ATitleInOtherLettersComesInWithItsOwnLetters)
                   {"title_own", "\xCE\x9F\xCE\xB4\xCF\x8D\xCF\x83\xCF\x83\xCE\xB5\xCE\xB9\xCE\xB1"}}));
 }
 
+// Import after import, the history keeps within its limit: an older entry
+// goes where keeping it would pass the limit.
+TEST_F(CsvCommand, ImportsLeaveTheHistoryWithinItsLimit)
+{
+    TTempWorkingFolder folder;
+    WriteCatalogue(folder, 0, {});
+    for (const char* title : {"A", "B", "C"}) {
+        folder.WriteFile("in.csv", std::string("Title,Notes\n") + title + "," + std::string(1300 * 1024, 'n') + "\n");
+        ASSERT_EQ(RunCsv({"import", "in.csv"}).Code, 0);
+        EXPECT_LE(folder.ReadFile("books.orbl.history").size(), THistory::DefaultSizeLimit) << title;
+    }
+    EXPECT_EQ(THistory("books.orbl").ReadAll().size(), 1u);
+}
+
 // A database near the size a data file may hold: an import that would take
 // it past is refused before anything is written, the files byte for byte
 // as they were.
