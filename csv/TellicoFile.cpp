@@ -90,6 +90,8 @@ QString Html(const QString& text)
 // tags dropped, the entities Tellico writes read.
 QString PlainText(QString html)
 {
+    if (!html.contains(u'<') && !html.contains(u'&'))
+        return html;
     static const QRegularExpression lineBreak(QStringLiteral("<br\\s*/?>|</p>\\s*<p>"),
                                               QRegularExpression::CaseInsensitiveOption);
     static const QRegularExpression tag(QStringLiteral("<[^>]*>"));
