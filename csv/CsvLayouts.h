@@ -1,11 +1,12 @@
 // TCsvLayouts: the header and the rows of each CSV layout the export writes.
 // - Volumnia: "ID" and the eight field names of the settings.
 // - Tellico CSV: Tellico's internal field names (title, author, publisher,
-//   pub_year, comments, and the details Tellico has a field for: isbn,
-//   series, keyword ...), which its CSV import matches in every language once
+//   pub_year, comments), which its CSV import matches in every language once
 //   "First row contains field titles" is ticked, then the loan as "Loaned To"
-//   and "Loan Date", which Tellico passes over. Both notes are in comments,
-//   joined by a line break; a field of several values is parted by "; ".
+//   and "Loan Date", which Tellico passes over, and after "Due Date" the
+//   details Tellico has a field for (isbn, series, keyword ...). Both notes
+//   are in comments, joined by a line break; a field of several values is
+//   parted by "; ".
 // - Goodreads: the 31 columns of Goodreads' library export as it is written
 //   today, which the reading sites (StoryGraph, LibraryThing, BookWyrm)
 //   import: Title, Author, the ISBNs wrapped as ="…", My Rating (0 for
@@ -16,7 +17,8 @@
 //   line break and the second notes), Owned Copies; then "Loaned To" and
 //   "Loan Date".
 // Every layout goes on with "Due Date" (the loan's due date as yyyy-MM-dd),
-// each detail of the field table in its Volumnia column, and "Last Loaner".
+// (Tellico CSV: its detail fields,) each detail of the field table in its
+// Volumnia column, and "Last Loaner".
 // A book at home has empty loan columns and its last loaner, if any, under
 // Last Loaner: the loaner Volumnia keeps after a return is no loan.
 #pragma once
