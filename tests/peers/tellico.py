@@ -13,6 +13,7 @@ Exit status 0 when every check holds, 1 otherwise (a Tellico, X server or
 D-Bus session that cannot be started is a failure too, never a skip).
 """
 import os
+import random
 import shutil
 import signal
 import subprocess
@@ -66,15 +67,7 @@ class Session:
             out.write("[TipOfDay]\nRunOnStart=false\n")
         runtime = os.path.join(self.work, "runtime")
         os.makedirs(runtime, mode=0o700)
-        read, write = os.pipe()
-        xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write), "-screen", "0", "1280x1024x24", "-nolisten",
-                                 "tcp"], pass_fds=(write,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        self.processes.append(xvfb)
-        os.close(write)
-        display = os.read(read, 16).decode().strip()
-        os.close(read)
-        if not display:
-            raise PeerError("the X server cannot start")
+        display = self.start_x()
         bus = subprocess.run(["dbus-daemon", "--session", "--fork", "--print-address=1", "--print-pid=1"],
                              stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True, timeout=30)
         lines = bus.stdout.split()
@@ -88,6 +81,33 @@ class Session:
         self.log = open(os.path.join(self.work, "tellico.log"), "w")
         self.processes.append(subprocess.Popen(["tellico", document], env=self.environment,
                                                stdout=self.log, stderr=self.log))
+
+    def start_x(self):
+        """An X server on a display of its own, far from the low numbers
+        other desktops and test runs take; ready once it answers."""
+        for _ in range(20):
+            display = str(random.randint(200, 999))
+            if os.path.exists("/tmp/.X%s-lock" % display):
+                continue
+            read, write = os.pipe()
+            xvfb = subprocess.Popen(["Xvfb", ":" + display, "-displayfd", str(write), "-screen", "0",
+                                     "1280x1024x24", "-nolisten", "tcp"], pass_fds=(write,),
+                                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            os.close(write)
+            ready = os.read(read, 16).decode().strip()
+            os.close(read)
+            answers = ready and subprocess.run(["xdotool", "getdisplaygeometry"], env=dict(os.environ,
+                                               DISPLAY=":" + ready), stdout=subprocess.DEVNULL,
+                                               stderr=subprocess.DEVNULL, timeout=30).returncode == 0
+            if answers:
+                self.processes.append(xvfb)
+                return ready
+            xvfb.kill()
+            xvfb.wait()
+        raise PeerError("the X server cannot start")
+
+    def running(self):
+        return self.processes[-1].poll() is None
 
     def run(self, *command):
         return subprocess.run(list(command), env=self.environment, stdout=subprocess.PIPE,
@@ -128,9 +148,11 @@ def main():
 
         session.start(document)
         wait_for("Tellico on the session bus",
-                 lambda: "org.kde.tellico" in session.run("dbus-send", "--session", "--print-reply",
+                 lambda: not session.running() or "org.kde.tellico" in session.run("dbus-send", "--session", "--print-reply",
                                                           "--dest=org.freedesktop.DBus", "/org/freedesktop/DBus",
                                                           "org.freedesktop.DBus.ListNames").stdout, 120)
+        if not session.running():
+            raise PeerError("Tellico ended before it opened the file")
         window = wait_for("Tellico's window on books.tc",
                           lambda: session.run("xdotool", "search", "--name", "books.tc").stdout.split(), 60)[0]
         check(session.tellico("/Collections", "org.kde.tellico.entryValues", "int32:1",
@@ -159,6 +181,10 @@ def main():
                     print("  was: " + a + "\n  now: " + b)
     except (PeerError, RuntimeError, subprocess.TimeoutExpired) as error:
         check(False, str(error))
+        log = os.path.join(work, "tellico.log")
+        if os.path.exists(log):
+            with open(log, errors="replace") as text:
+                print("Tellico's output:\n" + text.read()[-3000:])
     finally:
         session.stop()
         shutil.rmtree(work, ignore_errors=True)
