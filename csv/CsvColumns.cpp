@@ -3,6 +3,7 @@
 #include "platform/Cp1252.h"
 
 #include <QRegularExpression>
+#include <QSet>
 
 #include <algorithm>
 
@@ -13,6 +14,7 @@ enum class TKind {
     Fallback, // tried after the others: a whole date, or a copyright year, for the year field
     Comments, // both notes, the second after a line break; a single line is the notes
     Private,  // both notes, the second after a line break; a single line is the second notes
+    AtHome,   // the loaner of a book at home, tried after the loan's own columns
 };
 
 struct TOtherHeader {
@@ -71,6 +73,22 @@ constexpr TOtherHeader OtherHeaders[] = {
     {"loan date", 7},
     {"loaned date", 7},
     {"lending start", 7},
+    {"last loaner", 6, TKind::AtHome},
+    {"returned by", 6, TKind::AtHome},
+};
+
+// Columns of other programs that stand in for a detail whose row names
+// another, and how their values are written.
+struct TDetailHeader {
+    const char* Name;
+    const char* Key;
+    TCsvColumns::TDetailForm Form;
+};
+constexpr TDetailHeader DetailHeaders[] = {
+    {"read", "status", TCsvColumns::TDetailForm::ReadFlag},
+    {"exclusive shelf", "status", TCsvColumns::TDetailForm::Shelf},
+    {"my rating", "rating", TCsvColumns::TDetailForm::GoodreadsZeroIsNone},
+    {"owned copies", "copies", TCsvColumns::TDetailForm::GoodreadsZeroIsNone},
 };
 
 // Columns every program writes that no book field takes: our numbers are new.
@@ -100,14 +118,15 @@ qsizetype LineBreak(const QString& cell)
 
 } // namespace
 
-QString TCsvColumns::PartOf(const QString& text, TPart part)
+QString TCsvColumns::PartOf(const QString& text, TPart part, bool htmlBreaks)
 {
     if (part == TPart::Whole)
         return text;
     // Tellico and Goodreads write a line break in these cells as HTML.
     static const QRegularExpression htmlBreak(QStringLiteral("<br\\s*/?>"), QRegularExpression::CaseInsensitiveOption);
     QString cell = text;
-    cell.replace(htmlBreak, QStringLiteral("\n"));
+    if (htmlBreaks)
+        cell.replace(htmlBreak, QStringLiteral("\n"));
     const qsizetype at = LineBreak(cell);
     if (at < 0)
         return part == TPart::FirstLineOrWhole || part == TPart::RestOrWhole ? cell : QString();
@@ -115,6 +134,32 @@ QString TCsvColumns::PartOf(const QString& text, TPart part)
         return cell.left(at);
     const qsizetype rest = cell.at(at) == u'\r' && at + 1 < cell.size() && cell.at(at + 1) == u'\n' ? at + 2 : at + 1;
     return cell.mid(rest);
+}
+
+std::vector<const TField*> TCsvColumns::CarriedDetails()
+{
+    std::vector<const TField*> carried;
+    for (const TField* field : FieldTable::Details()) {
+        switch (field->Kind) {
+        case TFieldKind::Text:
+        case TFieldKind::Number:
+        case TFieldKind::Date:
+        case TFieldKind::Rating:
+        case TFieldKind::Tags:
+        case TFieldKind::Choice:
+        case TFieldKind::Isbn:
+            carried.push_back(field);
+            break;
+        default:
+            break;
+        }
+    }
+    return carried;
+}
+
+bool TCsvColumns::AtHome(int column) const
+{
+    return std::find(FAtHome.begin(), FAtHome.end(), column) != FAtHome.end();
 }
 
 TCsvColumns::TCsvColumns(const std::vector<QString>& header, const TAlias& aliases)
@@ -132,6 +177,54 @@ TCsvColumns::TCsvColumns(const std::vector<QString>& header, const TAlias& alias
     const auto add = [&ranked](int field, int column, TPart part, int rank) {
         ranked[static_cast<size_t>(field)].push_back({{column, part}, rank});
     };
+    // The details' columns with their rank: 0 Volumnia's own column, 1 a
+    // layout's, 2 the key, 3 another program's stand-in.
+    const std::vector<const TField*> details = CarriedDetails();
+    struct TRankedDetail {
+        TDetailSource Source;
+        int Rank;
+    };
+    std::vector<std::vector<TRankedDetail>> detailSources(details.size());
+    // Each detail's names as headers are compared: Volumnia's column, the
+    // layouts' columns, the key.
+    std::vector<std::array<QString, 5>> detailNames;
+    for (const TField* field : details)
+        detailNames.push_back(
+            {Normalized(QString::fromUtf8(field->VolumniaColumn)), Normalized(QString::fromUtf8(field->TellicoField)),
+             Normalized(QString::fromUtf8(field->GoodreadsColumn)),
+             Normalized(QString::fromUtf8(field->LibraryThingColumn)), Normalized(QString::fromUtf8(field->Key))});
+    const auto matchDetail = [&](const QString& name, int column) {
+        if (name.isEmpty())
+            return false;
+        for (size_t d = 0; d < details.size(); ++d) {
+            const TField& field = *details[d];
+            if (field.Key == std::string_view(FieldTable::DueKey))
+                continue; // a loan's due date has its own columns
+            const std::array<QString, 5>& names = detailNames[d];
+            int rank = -1;
+            if (name == names[0])
+                rank = 0;
+            else if (name == names[1] || name == names[2] || name == names[3])
+                rank = 1;
+            else if (name == names[4])
+                rank = 2;
+            TDetailForm form = TDetailForm::Plain;
+            for (const TDetailHeader& other : DetailHeaders)
+                if (name == QLatin1String(other.Name) && field.Key == std::string_view(other.Key)) {
+                    form = other.Form;
+                    rank = rank < 0 ? 3 : rank;
+                }
+            if (rank >= 0) {
+                detailSources[d].push_back({{column, form}, rank});
+                return true;
+            }
+        }
+        return false;
+    };
+    QSet<QString> unknown; // case-folded, as FUnknown holds each once
+    bool idColumn = false;
+    for (const QString& name : header)
+        idColumn = idColumn || Normalized(name) == u"id";
     for (size_t c = 0; c < header.size(); ++c) {
         const int column = static_cast<int>(c);
         const QString name = Normalized(header[c]);
@@ -140,6 +233,7 @@ TCsvColumns::TCsvColumns(const std::vector<QString>& header, const TAlias& alias
             if (!name.isEmpty() && name == names[static_cast<size_t>(f)]) {
                 add(f, column, TPart::Whole, 0);
                 known = true;
+                FVolumniaLoans = FVolumniaLoans || (f == 6 && idColumn);
             }
         for (const TOtherHeader& other : OtherHeaders) {
             if (known || name != QLatin1String(other.Name))
@@ -160,6 +254,10 @@ TCsvColumns::TCsvColumns(const std::vector<QString>& header, const TAlias& alias
                 add(4, column, TPart::FirstLineOnly, 0);
                 add(5, column, TPart::RestOrWhole, 0);
                 break;
+            case TKind::AtHome:
+                add(other.Field, column, TPart::Whole, 2);
+                FAtHome.push_back(column);
+                break;
             }
         }
         for (const char* due : DueHeaders)
@@ -169,12 +267,18 @@ TCsvColumns::TCsvColumns(const std::vector<QString>& header, const TAlias& alias
             }
         for (const char* ignored : IgnoredHeaders)
             known = known || name == QLatin1String(ignored);
+        // A column may fill a field and a detail both (Goodreads' Original
+        // Publication Year: the year where none is given, and the first
+        // edition's year).
+        known = matchDetail(name, column) || known;
         if (!known) {
             const QString shown = header[c].trimmed().isEmpty()
                                       ? QStringLiteral("(column %1, no header)").arg(column + 1)
                                       : header[c].trimmed();
-            if (!FUnknown.contains(shown, Qt::CaseInsensitive))
+            if (!unknown.contains(shown.toCaseFolded())) {
+                unknown.insert(shown.toCaseFolded());
                 FUnknown.append(shown);
+            }
         }
     }
     for (size_t field = 0; field < ranked.size(); ++field) {
@@ -184,5 +288,19 @@ TCsvColumns::TCsvColumns(const std::vector<QString>& header, const TAlias& alias
             Sources[field].push_back(source.Source);
             Columns[field].push_back(source.Source.Column);
         }
+    }
+    // Volumnia's own file: its own columns alone speak for a detail.
+    const bool own = Own();
+    for (size_t d = 0; d < details.size(); ++d) {
+        std::vector<TRankedDetail>& sources = detailSources[d];
+        if (sources.empty())
+            continue;
+        std::stable_sort(sources.begin(), sources.end(),
+                         [](const TRankedDetail& a, const TRankedDetail& b) { return a.Rank < b.Rank; });
+        TDetailColumns columns{details[d], {}};
+        for (const TRankedDetail& source : sources)
+            if (!own || source.Rank == 0 || sources.front().Rank != 0)
+                columns.Sources.push_back(source.Source);
+        FDetails.push_back(std::move(columns));
     }
 }

@@ -172,9 +172,11 @@ QByteArray Exported(const TCsvExportOptions& options, const TDatabase& database,
     if (options.Bom)
         data += "\xEF\xBB\xBF";
     TCsvWriter::AppendRow(data, TCsvLayouts::Header(options.Format, database.Aliases()));
+    const std::vector<size_t> verbatim = TCsvLayouts::Verbatim(options.Format);
     for (int32_t slot = 0; slot < database.Count(); ++slot) {
         const TItem& item = database.ItemAt(slot);
-        TCsvWriter::AppendRow(data, TCsvLayouts::Row(options.Format, item, dues.Due(item).value_or(QDate()), layout));
+        TCsvWriter::AppendRow(data, TCsvLayouts::Row(options.Format, item, dues.Due(item).value_or(QDate()), layout),
+                              verbatim);
     }
     return data;
 }

@@ -2,13 +2,17 @@
 
 #include "csv/CsvCatalogue.h"
 #include "csv/CsvColumns.h"
+#include "csv/CsvDetailValues.h"
 #include "csv/CsvInput.h"
 #include "csv/CsvSubstitution.h"
 #include "csv/ECsvRefusal.h"
+#include "engine/DetailsFile.h"
 #include "engine/DueDates.h"
 #include "engine/FieldTable.h"
+#include "engine/History.h"
 #include "platform/Cp1252.h"
 #include "platform/LoanDate.h"
+#include "platform/TextFile.h"
 #include "platform/WorkingFolderLock.h"
 #include "settings/SettingsKeys.h"
 
@@ -83,14 +87,15 @@ struct TRow {
     // What became of the row's text on the way, told when the row is added.
     std::vector<std::string> Blanked, Substituted;
     bool DatedToday = false;
-    QDate Due; // the loan's due date; null for none
+    QDate Due;        // the loan's due date; null for none
+    TDetails Details; // the details its columns give (the due date apart)
 };
 
 // What the rows of a file become: the books to add, and what was skipped,
 // refused or changed on the way.
 struct TPlan {
     std::vector<TRow> Rows;
-    std::vector<std::string> Skipped, Problems, Duplicates, DueLeftOut;
+    std::vector<std::string> Skipped, Problems, Duplicates, DueLeftOut, DetailsLeftOut;
     std::vector<std::string> Blanked, Substituted, DatedToday; // of the rows added
 };
 
@@ -118,6 +123,36 @@ void RefuseWithoutTitles(const QString& file, const TAlias& aliases)
                       TCsvCatalogue::Utf8(aliases[0]) + "\"); nothing imported");
 }
 
+// The details a row's columns give, each from the first of its columns with
+// a value in the field's form; a value that is none is left out and said.
+template <typename TCell>
+void ReadDetails(const TCsvRecord& record, const TCsvColumns& columns, const std::vector<QString>& header,
+                 const TCell& cell, TRow& row, TPlan& plan)
+{
+    for (const TCsvColumns::TDetailColumns& detail : columns.Details()) {
+        std::string firstWhy;
+        for (const TCsvColumns::TDetailSource& source : detail.Sources) {
+            const QString& text = cell(source.Column);
+            if (text.trimmed().isEmpty())
+                continue;
+            std::string value, why;
+            if (TCsvDetailValues::Read(*detail.Field, source.Form, text, value, why)) {
+                if (value.empty())
+                    continue;
+                row.Details.Set(detail.Field->Key, std::move(value));
+                firstWhy.clear();
+                break;
+            }
+            if (firstWhy.empty())
+                firstWhy = "line " + std::to_string(record.Lines[static_cast<size_t>(source.Column)]) + ", column " +
+                           std::to_string(source.Column + 1) + " (" +
+                           header[static_cast<size_t>(source.Column)].trimmed().toStdString() + "): " + why;
+        }
+        if (!firstWhy.empty())
+            plan.DetailsLeftOut.push_back(firstWhy);
+    }
+}
+
 TPlan PlanRows(const std::vector<TCsvRecord>& records, const TCsvColumns& columns, const TCsvImportOptions& options)
 {
     const std::vector<QString>& header = records.front().Fields;
@@ -142,7 +177,7 @@ TPlan PlanRows(const std::vector<TCsvRecord>& records, const TCsvColumns& column
         source.fill(-1);
         for (int field = 0; field < TCsvColumns::FieldCount; ++field)
             for (const TCsvColumns::TSource& from : columns.SourcesOf(field)) {
-                QString part = TCsvColumns::PartOf(cell(from.Column), from.Part);
+                QString part = TCsvColumns::PartOf(cell(from.Column), from.Part, !columns.Own());
                 if (!part.trimmed().isEmpty()) {
                     source[static_cast<size_t>(field)] = from.Column;
                     text[static_cast<size_t>(field)] = std::move(part);
@@ -155,6 +190,7 @@ TPlan PlanRows(const std::vector<TCsvRecord>& records, const TCsvColumns& column
         }
         TRow row;
         row.Line = record.Line();
+        ReadDetails(record, columns, header, cell, row, plan);
         for (int field = 0; field < TCsvColumns::FieldCount; ++field) {
             const int column = source[static_cast<size_t>(field)];
             if (column < 0)
@@ -176,7 +212,15 @@ TPlan PlanRows(const std::vector<TCsvRecord>& records, const TCsvColumns& column
             if (!Cp1252::CanHold(value))
                 value = value.normalized(QString::NormalizationForm_C);
             std::string& bytes = row.Item.Fields[static_cast<size_t>(field)];
-            if (!ToCp1252(value, options.Substitute, bytes, bad, blanked, substituted))
+            // A title or author in letters the file cannot hold is stored
+            // in its closest form, its own letters kept in the details.
+            const bool ownLetters = field <= 1 && !Cp1252::CanHold(value);
+            if (ownLetters) {
+                const char* key = field == 0 ? FieldTable::TitleOwnKey : FieldTable::AuthorOwnKey;
+                if (!row.Details.Has(key))
+                    row.Details.Set(key, value.trimmed().toStdString());
+            }
+            if (!ToCp1252(value, options.Substitute || ownLetters, bytes, bad, blanked, substituted))
                 plan.Problems.push_back(
                     where + ": \"" + QString::fromUcs4(&bad, 1).toStdString() + "\" (U+" +
                     QString::number(bad, 16).toUpper().rightJustified(4, u'0').toStdString() +
@@ -192,8 +236,11 @@ TPlan PlanRows(const std::vector<TCsvRecord>& records, const TCsvColumns& column
         std::string& loanDate = row.Item.Fields[7];
         if (loanDate.size() > 2 && loanDate.front() == '[' && loanDate.back() == ']')
             loanDate = loanDate.substr(1, loanDate.size() - 2);
-        // A lent book without its date would show as at home.
-        if (!Cp1252::ToQString(row.Item.Fields[6]).trimmed().isEmpty() &&
+        // A lent book without its date would show as at home; the last
+        // loaner of a book at home, as Volumnia's exports write it, is not
+        // a loan.
+        const bool atHome = columns.AtHome(source[6]) || (columns.VolumniaLoans() && source[6] >= 0);
+        if (!atHome && !Cp1252::ToQString(row.Item.Fields[6]).trimmed().isEmpty() &&
             Cp1252::ToQString(loanDate).trimmed().isEmpty()) {
             loanDate = Cp1252::FromQString(LoanDate::Write(options.Today));
             row.DatedToday = true;
@@ -269,6 +316,70 @@ int NumberRows(std::vector<TRow>& rows, TCsvCatalogue& catalogue)
     return passedOver;
 }
 
+std::string Megabytes(uint64_t bytes)
+{
+    return QString::number(double(bytes) / (1024 * 1024), 'f', 1).toStdString() + " MB";
+}
+
+// What the import would write, measured before anything is: the database
+// file and the details file must stay within what a data file may hold
+// (TTextFile::MaxFileSize; the details file is written once with its
+// journal, the rows before the change with the rows after), and the
+// import's one entry within the history's limit, so that the history keeps
+// its bound after it. An import past either is refused whole; smaller parts
+// of the file import one by one.
+void RefuseWhatWouldNotFit(const QString& file, const TCatalogue& books, const std::vector<TRow>& rows)
+{
+    const TDatabase& database = books.Database();
+    // The file's bytes as FileContent writes them: the ID and ten fields
+    // of each book, each a line.
+    uint64_t databaseBytes = 0;
+    for (int32_t slot = 0; slot < database.Count(); ++slot)
+        if (const TItem& item = database.ItemAt(slot); !item.Deleted) {
+            databaseBytes += std::to_string(item.ID).size() + 2;
+            for (const std::string& field : item.Fields)
+                databaseBytes += field.size() + 2;
+        }
+    std::string held = DetailsFile::Header();
+    for (int32_t slot = 0; slot < database.Count(); ++slot)
+        if (const TItem& item = database.ItemAt(slot); !item.Deleted && !item.Details.Empty())
+            DetailsFile::AppendRow(held, item.ID, DetailsFile::Fingerprint(item), item.Details);
+    for (const TDetailsRow& stray : books.StrayDetails())
+        DetailsFile::AppendRow(held, stray.ID, stray.Fingerprint, stray.Details);
+    std::string added;
+    const size_t entryOverhead = THistory::Encode(0, "volumnia-csv", TBookChange{TBookChangeKind::Imported, {}}).size();
+    uint64_t entryBytes = entryOverhead + 16; // the time's digits
+    for (const TRow& row : rows) {
+        TItem item = row.Item;
+        item.Details = row.Details;
+        // Room for the due date the import or the loan period gives.
+        if (!item.Fields[7].empty())
+            item.Details.Set(FieldTable::DueKey, "0000-00-00");
+        databaseBytes += std::to_string(item.ID).size() + 2;
+        for (const std::string& field : item.Fields)
+            databaseBytes += field.size() + 2;
+        if (!item.Details.Empty())
+            DetailsFile::AppendRow(added, item.ID, DetailsFile::Fingerprint(item), item.Details);
+        const TBookChange one{TBookChangeKind::Imported, {{item.ID, std::nullopt, item}}};
+        entryBytes += THistory::Encode(0, "volumnia-csv", one).size() - entryOverhead;
+    }
+    const uint64_t limit = TTextFile::MaxFileSize;
+    const auto refuse = [&](const std::string& what) {
+        throw ECsvRefusal(Name(file) + ": " + std::to_string(rows.size()) + (rows.size() == 1 ? " book" : " books") +
+                          " to add: " + what + "; nothing imported");
+    };
+    if (databaseBytes > limit)
+        refuse("the database file would grow to " + Megabytes(databaseBytes) + ", past the " + Megabytes(limit) +
+               " a data file may hold");
+    if (const uint64_t detailsBytes = 2 * held.size() + added.size() + 64; !added.empty() && detailsBytes > limit)
+        refuse("the details file would grow to " + Megabytes(detailsBytes) + ", past the " + Megabytes(limit) +
+               " a data file may hold");
+    if (entryBytes > THistory::DefaultSizeLimit)
+        refuse("the import's entry in the history of changes would take " + Megabytes(entryBytes) + ", past the " +
+               Megabytes(THistory::DefaultSizeLimit) +
+               " the history keeps (import the file in smaller parts, each its own entry)");
+}
+
 // The counter reaches the settings file before the books reach the database:
 // a failure after it leaves a gap in the numbers, never a number used twice.
 // A loan's due date is a detail of its book, saved with it in the one change;
@@ -287,10 +398,14 @@ void Save(TCsvCatalogue& catalogue, const std::vector<TRow>& rows, int32_t curre
     books.EnableHistory("volumnia-csv", {}, [&report](const std::string& text) {
         report << "Note: " << TCsvCatalogue::Utf8(text) << "\n";
     });
+    // The entry was measured against the limit (RefuseWhatWouldNotFit); the
+    // older entries that would take the history past it go.
+    books.KeepHistoryWithinLimit();
     std::vector<TItem> items;
     items.reserve(rows.size());
     for (const TRow& row : rows) {
         items.push_back(row.Item);
+        items.back().Details = row.Details;
         if (row.Due.isValid())
             items.back().Details.Set(FieldTable::DueKey, row.Due.toString(Qt::ISODate).toStdString());
     }
@@ -332,8 +447,12 @@ void TCsvImport::Run(const TCsvImportOptions& options, std::ostream& report)
     TPlan plan = PlanRows(records, columns, planned);
 
     report << "Read " << Name(options.File) << " as " << input.Described << ".\n";
-    if (!columns.Unknown().isEmpty())
-        report << "Ignored columns: " << columns.Unknown().join(QStringLiteral(", ")).toStdString() << "\n";
+    if (!columns.Unknown().isEmpty()) {
+        std::vector<std::string> unknown;
+        for (const QString& name : columns.Unknown())
+            unknown.push_back(name.toStdString());
+        report << "Ignored columns: " << Listed(unknown, ", ") << "\n";
+    }
     if (!plan.Problems.empty())
         throw ECsvRefusal(Name(options.File) + ": " + std::to_string(plan.Problems.size()) +
                           (plan.Problems.size() == 1 ? " problem" : " problems") + "; nothing imported:\n  " +
@@ -348,6 +467,7 @@ void TCsvImport::Run(const TCsvImportOptions& options, std::ostream& report)
                           std::to_string(database.Count()) + " held would make " + std::to_string(total) +
                           ", more than " + std::to_string(TDatabase::MaxItems) + "; nothing imported");
     const int passedOver = NumberRows(rows, catalogue);
+    RefuseWhatWouldNotFit(options.File, catalogue.Catalogue(), rows);
 
     if (options.DryRun) {
         report << "Dry run: nothing is written.\n";
@@ -385,6 +505,15 @@ void TCsvImport::Run(const TCsvImportOptions& options, std::ostream& report)
     if (!plan.DueLeftOut.empty())
         report << "Due dates of books not lent, or not read as a date, were left out: line "
                << Listed(plan.DueLeftOut, ", ") << ".\n";
+    std::vector<std::string> kept;
+    for (const TCsvColumns::TDetailColumns& detail : columns.Details())
+        if (std::any_of(rows.begin(), rows.end(),
+                        [&detail](const TRow& row) { return row.Details.Has(detail.Field->Key); }))
+            kept.push_back(detail.Field->Caption);
+    if (!kept.empty())
+        report << (options.DryRun ? "Would keep " : "Kept ") << "with the books: " << Listed(kept, ", ") << ".\n";
+    if (!plan.DetailsLeftOut.empty())
+        report << "Left out, as no value of their field: " << Listed(plan.DetailsLeftOut, "; ") << ".\n";
     if (!plan.DatedToday.empty())
         report << "Lent without a loan date, so lent from today (" << LoanDate::Write(planned.Today).toStdString()
                << "): line " << Listed(plan.DatedToday, ", ") << ".\n";

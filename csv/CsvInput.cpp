@@ -73,6 +73,19 @@ QString DecodeUtf16(const QString& file, QByteArray bytes)
     return text;
 }
 
+QString DecodeUtf32(const QString& file, QByteArray bytes)
+{
+    const bool little = bytes.startsWith("\xFF\xFE");
+    bytes.remove(0, 4);
+    QStringDecoder decoder(little ? QStringDecoder::Utf32LE : QStringDecoder::Utf32BE,
+                           QStringConverter::Flag::Stateless);
+    QString text = decoder.decode(bytes);
+    if (decoder.hasError() || bytes.size() % 4 != 0)
+        throw ECsvRefusal(TCsvInput::Name(file) +
+                          ": begins as UTF-32 text (a byte order mark) but is not whole UTF-32; nothing imported");
+    return text;
+}
+
 // An 8-bit encoding was asked for: text that is valid UTF-8 and holds letters
 // of more than one byte is UTF-8, and reading it byte by byte would store
 // "CafÃ©" for "Café".
@@ -190,15 +203,27 @@ QString DecodeByHeader(const QString& file, const QByteArray& bytes, const TAlia
 QString Decode(const QString& file, QByteArray bytes, TCsvEncoding encoding, const TAlias& aliases,
                std::string& described)
 {
-    // A byte order mark says what the text is, whatever was asked.
+    // A byte order mark says what the text is, whatever was asked; UTF-32's
+    // little-endian mark begins as UTF-16's does.
+    if (bytes.startsWith(QByteArray("\xFF\xFE\0\0", 4)) || bytes.startsWith(QByteArray("\0\0\xFE\xFF", 4))) {
+        described = "UTF-32";
+        return DecodeUtf32(file, std::move(bytes));
+    }
     if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")) {
         described = "UTF-16";
         return DecodeUtf16(file, std::move(bytes));
     }
-    if (const qsizetype zero = bytes.indexOf('\0'); zero >= 0)
+    if (const qsizetype zero = bytes.indexOf('\0'); zero >= 0) {
+        // UTF-16 without its mark has a zero byte beside every ASCII
+        // letter; a zero here and there is a damaged or binary file.
+        const QByteArray start = bytes.left(4096);
+        const bool utf16 = start.count('\0') * 4 >= start.size();
         throw ECsvRefusal(TCsvInput::Name(file) + ": line " + std::to_string(LineAt(bytes, zero)) +
-                          ": holds zero bytes, as UTF-16 text without a byte order mark does; save it as UTF-8; "
-                          "nothing imported");
+                          (utf16 ? ": holds zero bytes, as UTF-16 text without a byte order mark does; save it as "
+                                   "UTF-8; nothing imported"
+                                 : ": holds a zero byte, which no text holds (a damaged file, or no text at all); "
+                                   "nothing imported"));
+    }
     switch (encoding) {
     case TCsvEncoding::Windows1252:
         RefuseUtf8As8Bit(file, bytes, "Windows-1252");

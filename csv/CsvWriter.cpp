@@ -2,6 +2,8 @@
 
 #include "csv/CsvFormulas.h"
 
+#include <algorithm>
+
 namespace {
 
 bool NeedsQuotes(const QString& field)
@@ -18,12 +20,14 @@ bool NeedsQuotes(const QString& field)
 
 } // namespace
 
-void TCsvWriter::AppendRow(QByteArray& out, const std::vector<QString>& fields)
+void TCsvWriter::AppendRow(QByteArray& out, const std::vector<QString>& fields, const std::vector<size_t>& verbatim)
 {
     for (size_t i = 0; i < fields.size(); ++i) {
         if (i > 0)
             out += ',';
-        const QString field = TCsvFormulas::Defused(fields[i]);
+        const QString field = std::find(verbatim.begin(), verbatim.end(), i) != verbatim.end()
+                                  ? fields[i]
+                                  : TCsvFormulas::Defused(fields[i]);
         if (NeedsQuotes(field)) {
             QString quoted = field;
             quoted.replace(u'"', QStringLiteral("\"\""));

@@ -12,5 +12,8 @@
 
 class TCsvWriter {
 public:
-    static void AppendRow(QByteArray& out, const std::vector<QString>& fields);
+    // The cells of the columns in verbatim are written as they stand, without
+    // the apostrophe against formulas.
+    static void AppendRow(QByteArray& out, const std::vector<QString>& fields,
+                          const std::vector<size_t>& verbatim = {});
 };

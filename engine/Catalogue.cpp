@@ -715,6 +715,12 @@ void TCatalogue::SetHistorySizeLimit(size_t bytes)
         FHistory->SetSizeLimit(bytes);
 }
 
+void TCatalogue::KeepHistoryWithinLimit()
+{
+    if (FHistory)
+        FHistory->SetWithinLimit(true);
+}
+
 void TCatalogue::WriteAhead(const TBookChange& change)
 {
     FAhead.clear();

@@ -196,6 +196,8 @@ public:
                        std::function<void(const std::string&)> problem = {});
     // The history's size limit (THistory::DefaultSizeLimit unless set).
     void SetHistorySizeLimit(size_t bytes);
+    // Every entry leaves the history within its limit (THistory::SetWithinLimit).
+    void KeepHistoryWithinLimit();
 
     // The end of the run: the values given (the main window's place) and
     // CurrentIndex to the settings in one save, then the database file.

@@ -39,6 +39,12 @@ const std::vector<TField>& Rows()
         {"language", TFieldKind::Text, "Language", -1, {}, "Language", "language", "", "Languages", "", TFieldCount::ByValue},
         {"copies", TFieldKind::Number, "Copies", -1, {}, "Copies", "", "Owned Copies", "Copies"},
         {"location", TFieldKind::Text, "Location", -1, {}, "Location", "", "", ""},
+        {"pages", TFieldKind::Number, "Pages", -1, {}, "Pages", "pages", "Number of Pages", "Page Count"},
+        {"original_year", TFieldKind::Number, "First published", -1, {}, "First Published", "", "Original Publication Year", ""},
+        {"genre", TFieldKind::Tags, "Genres", -1, {}, "Genres", "genre", "", ""},
+        {"collections", TFieldKind::Tags, "Collections", -1, {}, "Collections", "", "", "Collections"},
+        {"added", TFieldKind::Date, "Date added", -1, {}, "Added", "", "Date Added", "Entry Date"},
+        {"loan_note", TFieldKind::Text, "Loan note", -1, {}, "Loan Note", "", "", ""},
         {"due", TFieldKind::Date, "Due date", -1, {}, "Due Date", "dueDate", "", ""},
         // No exchange column yet: a layout's picture is a file of its own.
         {"cover", TFieldKind::Image, "Cover", -1, {}, "", "", "", ""},

@@ -321,7 +321,7 @@ std::string THistory::Append(int64_t time, const std::string& program, const TBo
     // While the file is as this object left it, its oldest entry goes only
     // once the entries after it fill the room.
     const bool asLeft = size == FLeftSize;
-    if (total <= FSizeLimit || (asLeft && total - FOldestSize < room)) {
+    if (total <= FSizeLimit || (!FWithinLimit && asLeft && total - FOldestSize < room)) {
         TTextFile::Append(FFileName, line);
         FLeftSize = asLeft ? static_cast<int64_t>(total) : -1;
         return line;
@@ -339,7 +339,7 @@ std::string THistory::Append(int64_t time, const std::string& program, const TBo
     const std::vector<std::string_view> lines = Lines(bytes, cut);
     size_t kept = line.size();
     size_t first = lines.size();
-    while (first > 0 && kept < room) {
+    while (first > 0 && kept < room && (!FWithinLimit || kept + lines[first - 1].size() + 2 <= FSizeLimit)) {
         kept += lines[first - 1].size() + 2;
         --first;
     }

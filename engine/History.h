@@ -108,6 +108,12 @@ public:
     std::string Unwritable() const;
 
     void SetSizeLimit(size_t bytes) { FSizeLimit = bytes; }
+    // Every append leaves the file within the limit: an older entry goes
+    // where keeping it would pass the limit, though the entries after it
+    // fill less than three quarters of it (only an entry larger than the
+    // limit alone passes it, alone). For a program that refuses such an
+    // entry up front (volumnia-csv's import), so the history keeps its bound.
+    void SetWithinLimit(bool within) { FWithinLimit = within; }
     const std::string& FileName() const { return FFileName; }
 
     // One entry as its line, CR LF included, and back (false for a line
@@ -127,6 +133,7 @@ private:
     std::string FDatabaseFile;
     std::string FFileName;
     size_t FSizeLimit = DefaultSizeLimit;
+    bool FWithinLimit = false;
     // The file's size as this object last left it (-1: not known), and the
     // size its oldest entry takes: while the file is as left, no trim is
     // needed before the entries after that one fill the room, so an entry

@@ -20,13 +20,16 @@
 # syncthing: the sync tier runs two instances on loopback and checks the
 # conflict copies they make. libzxing-dev: zxing-cpp, which reads a book's
 # barcode from a picture for the scan line.
+# tellico and libreoffice-calc-nogui: the real-program tier (tests/peers)
+# opens and saves volumnia-csv's files in them.
 VOLUMNIA_PACKAGES=(cmake ninja-build g++ qt6-base-dev libjpeg-dev zlib1g-dev unzip libcups2-dev libgtest-dev poppler-utils xvfb xauth
     librsvg2-bin desktop-file-utils appstream dpkg-dev fonts-wine fonts-dejavu-core lintian acl
     openbox xdotool x11-utils dbus-daemon at-spi2-core python3-pyatspi
     weston qt6-wayland cups-daemon cups-client cups-filters
     chromium
     syncthing
-    libzxing-dev)
+    libzxing-dev
+    tellico libreoffice-calc-nogui)
 # The checks CI runs besides the suite (.ci/run): the format check, the
 # static analyser and the build with Make.
 VOLUMNIA_CHECK_PACKAGES=(clang-format cppcheck make)

@@ -58,7 +58,8 @@ TEST(CsvColumns, MatchesFieldNamesAndOtherProgramsHeaders)
         {"date loaned", 7},
         {"ID", -1},
         {"Spare one", -1},
-        {"ISBN", -1},
+        {"ISBN", -1}, // a detail
+        {"Binding", -1},
         {"Book title", -1}, // renamed in these settings, and no other program's name
     };
     std::vector<QString> header;
@@ -68,13 +69,13 @@ TEST(CsvColumns, MatchesFieldNamesAndOtherProgramsHeaders)
     for (size_t i = 0; i < std::size(cases); ++i)
         EXPECT_EQ(FieldOf(columns, static_cast<int>(i)), cases[i].Field) << cases[i].Header;
     EXPECT_EQ(columns.ColumnsOf(3), (std::vector<int>{7, 8}));
-    EXPECT_EQ(columns.Unknown(), (QStringList{"Spare one", "ISBN", "Book title"}));
+    EXPECT_EQ(columns.Unknown(), (QStringList{"Spare one", "Binding", "Book title"}));
 }
 
 TEST(CsvColumns, ListsEachUnknownColumnOnce)
 {
-    const TCsvColumns columns({"Tags", "Title", "tags ", "", "Tags"}, Aliases);
-    EXPECT_EQ(columns.Unknown(), (QStringList{"Tags", "(column 4, no header)"}));
+    const TCsvColumns columns({"Shelf Mark", "Title", "shelf mark ", "", "Shelf Mark"}, Aliases);
+    EXPECT_EQ(columns.Unknown(), (QStringList{"Shelf Mark", "(column 4, no header)"}));
 }
 
 // Each program's export header: the column tried first for each field.

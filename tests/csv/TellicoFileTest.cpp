@@ -16,6 +16,7 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <set>
 
 namespace {
@@ -103,6 +104,12 @@ TEST_F(TellicoFile, HoldsWhatTellicosOwnFileHoldsWithTheLoansByBorrower)
     }
     EXPECT_EQ(loans, (std::vector<std::string>{"borrower Ann", "1 2026-12-01 ", "4 2026-11-30 2026-11-30",
                                                "borrower Bob", "3  soon"}));
+
+    // Tellico shows its comments as HTML: the notes' own signs are escaped.
+    const QByteArray notes = TZipArchive::Read(TTellicoFile::Write({Book({"T", "", "", "", "a <b> & c", "d<br/>"})}),
+                                               QStringLiteral("tellico.xml"), 1 << 20);
+    EXPECT_TRUE(notes.contains("<comments>a &amp;lt;b&amp;gt; &amp;amp; c&lt;br/&gt;d&amp;lt;br/&amp;gt;</comments>"))
+        << notes.toStdString();
 }
 
 TEST_F(TellicoFile, ADamagedArchiveIsRefusedNamingWhatIsWrong)
@@ -164,9 +171,21 @@ TEST_F(TellicoFile, ReadsTheLoansWhereverTheFormatPutsThem)
         SCOPED_TRACE(document);
         const std::vector<TCsvRecord> rows = TTellicoFile::Rows(QByteArray::fromStdString(document));
         ASSERT_EQ(rows.size(), 2u);
-        EXPECT_EQ(rows[1].Fields, (std::vector<QString>{QStringLiteral("T"), QStringLiteral("A; B"), QString(),
-                                                        QStringLiteral("2000"), QString(), QStringLiteral("Eve"),
-                                                        QStringLiteral("12/1/26"), QStringLiteral("2026-12-15")}));
+        std::map<QString, QString> row;
+        for (size_t i = 0; i < rows[0].Fields.size(); ++i)
+            if (!rows[1].Fields.at(i).isEmpty())
+                row[rows[0].Fields[i]] = rows[1].Fields[i];
+        EXPECT_EQ(row, (std::map<QString, QString>{{"title", "T"},
+                                                   {"author", "A; B"},
+                                                   {"pub_year", "2000"},
+                                                   {"year", "1990"},
+                                                   {"Loaned To", "Eve"},
+                                                   {"Loan Date", "12/1/26"},
+                                                   {"Due Date", "2026-12-15"},
+                                                   {"Loan Note", "note"}}));
+        // The year of publication is tried before a bibliography's year.
+        EXPECT_LT(std::find(rows[0].Fields.begin(), rows[0].Fields.end(), u"pub_year"),
+                  std::find(rows[0].Fields.begin(), rows[0].Fields.end(), u"year"));
     }
 }
 
@@ -194,6 +213,16 @@ TEST_F(TellicoFile, ADocumentThatIsNotTellicosIsRefused)
             EXPECT_NE(refusal.Message.find(c.Said), std::string::npos) << refusal.Message;
         }
     }
+}
+
+// Whose XML it is, the root says, however long the DTD before it.
+TEST_F(TellicoFile, IsKnownByItsRootElement)
+{
+    const std::string dtd = "<!DOCTYPE tellico [" + std::string(2000, ' ') + "<!ELEMENT tellico ANY>]>";
+    EXPECT_TRUE(TTellicoFile::Is(
+        QByteArray::fromStdString("\xEF\xBB\xBF<?xml version=\"1.0\"?>\n" + dtd + "<tellico><collection/></tellico>")));
+    EXPECT_FALSE(TTellicoFile::Is(QByteArray::fromStdString("<?xml version=\"1.0\"?>" + dtd + "<html/>")));
+    EXPECT_FALSE(TTellicoFile::Is("Title,Notes\n\"<tellico>\",x\n"));
 }
 
 // The loan date Tellico gets is read as the Loans window reads it: a

@@ -369,6 +369,23 @@ TEST_F(UndoTest, PastTheSizeLimitTheOldestEntriesGo)
         EXPECT_EQ(entries[i].Time, entries[i - 1].Time + 1);
 }
 
+// Kept within its limit (as an import keeps it): an older entry goes where
+// keeping it would take the file past the limit, though the room is not full.
+TEST_F(UndoTest, KeptWithinTheLimitNoAppendPassesIt)
+{
+    THistory history("books.orbl");
+    history.SetSizeLimit(4000);
+    history.SetWithinLimit(true);
+    THistoryEntry entry{
+        1, "volumnia-csv", {TBookChangeKind::Imported, {{1, std::nullopt, Item(1, std::string(1300, 'b'))}}}};
+    for (int i = 1; i <= 6; ++i) {
+        entry.Time = i;
+        history.Append(entry);
+        ASSERT_LE(Folder.ReadFile("books.orbl.history").size(), 4000u) << i;
+    }
+    EXPECT_EQ(history.ReadAll().size(), 2u);
+}
+
 // An entry goes to the history ahead of its change's save. One whose save
 // never came (a kill between the two) is passed over when read with the
 // database and taken out of the file by the next run's first change; one
