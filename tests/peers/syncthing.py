@@ -17,7 +17,9 @@ else); the settings copy merges key by key (the larger CurrentIndex); a
 leftover ".saving" of a killed save that travelled is never read and goes
 with the next save. `volumnia-csv merge` on the desktop then gives a
 catalogue with all five changes, the new books under distinct numbers, one
-Merge entry in the history, and no copy left beside the catalogue.
+Merge entry in the history, and no copy left beside the catalogue. Last,
+Volumnia runs on both while they are apart: once they meet, the run whose
+lock Syncthing replaced refuses its next save, naming the other computer.
 
 usage: syncthing.py SYNCTHING_PEER VOLUMNIA_CSV INSTALLED_SETTINGS
 Exit status 0 when every check holds, 1 otherwise (Syncthing that cannot
@@ -370,6 +372,39 @@ def scenario(root):
                   % entries[-1:])
             left = desktop.peer("find", "../books/books.orbl").strip()
             check(not left, "no conflict copy of the catalogue is left beside it: " + left)
+
+        # Volumnia runs on both computers while they are apart; once they meet,
+        # Syncthing keeps one lock file of each name. A run whose lock was
+        # replaced refuses its next save, naming the other computer; a run
+        # whose locks stand saves.
+        for side, other in ((laptop, desktop), (desktop, laptop)):
+            side.rest("POST", "/rest/system/pause?device=" + other.device)
+        time.sleep(1)
+        holders = {laptop.name: laptop.hold()}
+        time.sleep(1.5)
+        holders[desktop.name] = desktop.hold()
+        for side, other in ((laptop, desktop), (desktop, laptop)):
+            side.rest("POST", "/rest/system/resume?device=" + other.device)
+
+        def locks(side):
+            return [side.files(f).get(n, b"") for f, n in (("work", "volumnia.kelt.lock"), ("books", "books.orbl.lock"))]
+        wait_until(lambda: in_step(laptop, desktop) and all(locks(laptop)), "the two runs' locks have met", sides)
+        answers = {}
+        for side in sides:
+            holders[side.name].stdin.write("1 Press of the %s\n" % side.name)
+            holders[side.name].stdin.flush()
+            answers[side.name] = holders[side.name].stdout.readline().strip()
+            holders[side.name].stdin.close()
+            holders[side.name].wait(timeout=30)
+        print("answers:", answers, flush=True)
+        for side, other in ((laptop, desktop), (desktop, laptop)):
+            replaced = any(b"host=" + other.name.encode() in lock for lock in locks(side))
+            if replaced:
+                check(answers[side.name].startswith("refused:") and "computer " + other.name in answers[side.name],
+                      "the %s, whose lock was replaced, saves nothing and names the %s" % (side.name, other.name))
+            else:
+                check(answers[side.name] == "saved", "the %s, whose locks stand, saves" % side.name)
+        check(any(a.startswith("refused:") for a in answers.values()), "one of the two runs lost its lock")
     finally:
         for side in sides:
             side.stop()
