@@ -204,11 +204,13 @@ class Side:
         return holder
 
     def files(self, folder):
-        """The folder's files with their bytes, Syncthing's own left out."""
+        """The folder's files with their bytes, Syncthing's own (its folder
+        files and its temporaries, which it never syncs) left out."""
         found = {}
         for name in sorted(os.listdir(self.folders[folder])):
             path = os.path.join(self.folders[folder], name)
-            if name.startswith(".st") or not os.path.isfile(path):
+            temporary = name.startswith((".syncthing.", "~syncthing~")) and name.endswith(".tmp")
+            if name.startswith(".st") or temporary or not os.path.isfile(path):
                 continue
             with open(path, "rb") as f:
                 found[name] = f.read()
@@ -223,7 +225,9 @@ def wait_until(condition, what, sides, seconds=90):
         for side in sides:
             side.scan()
         time.sleep(1)
-    raise SyncthingError("timed out waiting until " + what)
+    state = "; ".join("%s %s: %s" % (side.name, folder, {n: len(b) for n, b in side.files(folder).items()})
+                      for side in sides for folder in FOLDERS)
+    raise SyncthingError("timed out waiting until %s (%s)" % (what, state))
 
 
 def in_step(laptop, desktop):
