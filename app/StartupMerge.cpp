@@ -73,6 +73,9 @@ namespace StartupMerge {
 
 void Run(TCatalogue& catalogue, QWidget* owner)
 {
+    // A read-only run changes nothing: the copies wait for a run that may.
+    if (catalogue.ReadOnly())
+        return;
     const std::string& database = catalogue.Database().FileName();
     const std::vector<TConflictCopy> found = FindConflictCopies(database);
     if (found.empty())
@@ -83,6 +86,13 @@ void Run(TCatalogue& catalogue, QWidget* owner)
     catalogue.SortByStored();
     for (const Merge::TCopyFiles& files : Merge::DatabaseCopies(database, found))
         MergeOne(catalogue, files, owner);
+    for (const TConflictCopy& copy : Merge::LeftBehind(database, FindConflictCopies(database))) {
+        try {
+            MoveAside(copy);
+        } catch (const std::exception&) {
+            // Left for the next start.
+        }
+    }
 }
 
 } // namespace StartupMerge

@@ -906,6 +906,8 @@ std::vector<int32_t> TCatalogue::Merge(const std::vector<TBookChange::TBook>& bo
 {
     if (books.empty() && added.empty())
         return {};
+    // Refused before the counter reaches the settings file.
+    CheckMaySave();
     const int32_t indexBefore = FCurrentIndex;
     FCurrentIndex = std::max(FCurrentIndex, highest);
     std::vector<int32_t> numbers;

@@ -524,4 +524,25 @@ std::vector<TCopyFiles> DatabaseCopies(const std::string& databaseFile, const st
     return copies;
 }
 
+std::vector<TConflictCopy> LeftBehind(const std::string& databaseFile, const std::vector<TConflictCopy>& found)
+{
+    std::vector<TConflictCopy> left;
+    const std::string name = NameOf(databaseFile);
+    const size_t dot = name.rfind('.');
+    const std::string stem = dot == std::string::npos ? name : name.substr(0, dot);
+    const std::string extension = dot == std::string::npos ? std::string() : name.substr(dot);
+    for (const TConflictCopy& copy : found) {
+        if (SameFile(copy.Original, databaseFile))
+            continue;
+        const std::string marker = MarkerOf(copy);
+        if (marker.empty())
+            continue;
+        const size_t slash = copy.Path.rfind('/');
+        const std::string folder = slash == std::string::npos ? std::string() : copy.Path.substr(0, slash + 1);
+        if (TTextFile::Exists(folder + MergedFolderName + "/" + stem + marker + extension))
+            left.push_back(copy);
+    }
+    return left;
+}
+
 } // namespace Merge

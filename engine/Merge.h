@@ -112,5 +112,9 @@ struct TCopyFiles {
 TCopyFiles FilesOf(const std::string& copy, const std::string& databaseFile, const std::vector<TConflictCopy>& found);
 // The copies of the database file among found, oldest first, with their files.
 std::vector<TCopyFiles> DatabaseCopies(const std::string& databaseFile, const std::vector<TConflictCopy>& found);
+// The side files' copies among found whose database copy (the same marker)
+// was merged and moved aside already: left behind by a stop between the
+// moves, they go aside too.
+std::vector<TConflictCopy> LeftBehind(const std::string& databaseFile, const std::vector<TConflictCopy>& found);
 
 } // namespace Merge

@@ -15,6 +15,7 @@
 #include "dialogs/HistoryForm.h"
 #include "dialogs/LoanBookDialog.h"
 #include "dialogs/LoansForm.h"
+#include "dialogs/MergeDialog.h"
 #include "dialogs/SearchBooksDialog.h"
 #include "platform/gui/Clock.h"
 #include "platform/gui/GuardedApplication.h"
@@ -168,6 +169,7 @@ int main(int argc, char* argv[])
         {QStringLiteral("About Volumnia"), QStringLiteral("about")},
         {QStringLiteral("Print"), QStringLiteral("print")},
         {QStringLiteral("Format settings"), QStringLiteral("print-format")},
+        {QStringLiteral("Merge"), QStringLiteral("merge")},
     };
     modal.Preparations[QStringLiteral("Loan book")] = [](QDialog&) {
         dlgLoanBook->edtLoaner->setText(QStringLiteral("Anna Berg"));
@@ -233,6 +235,22 @@ int main(int argc, char* argv[])
         QCoreApplication::processEvents();
         Save(*frmBookDetails, QStringLiteral("book-details"));
         frmBookDetails->hide();
+        // The clashes of a merge with a laptop's copy: a publisher and a loan
+        // changed on both computers.
+        TItem ours = catalogue.Database().ItemAt(2);
+        TItem theirs = ours;
+        ours.Fields[2] = "Otava";
+        theirs.Fields[2] = "WSOY";
+        TItem lent = catalogue.Database().ItemAt(3);
+        TItem lentThere = lent;
+        lent.Fields[6] = "Anna Berg";
+        lent.Fields[7] = "1.12.2026";
+        lentThere.Fields[6] = "Eero Aho";
+        lentThere.Fields[7] = "3.12.2026";
+        std::vector<Merge::TClash> clashes = {{ours.ID, "publisher", ours, theirs, false},
+                                              {lent.ID, "loan", lent, lentThere, true}};
+        TdlgMerge merge(clashes, QStringLiteral("books.sync-conflict-20261208-101010-LAPTOP7.orbl"), frmMain);
+        TPlatform::Modal().Exec(merge);
         windows.Run().Ending = true; // the run ends here, as after Exit
     }
     TPlatform::SetModal(nullptr);
