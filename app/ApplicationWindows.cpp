@@ -199,10 +199,8 @@ bool TApplicationWindows::OpenCatalogue()
         // read, are said once at start.
         if (const std::string note = FCatalogue->TakeDetailsNote(); !note.empty())
             TPlatform::Messages().Information(Cp1252::ToQString(note));
-        // What a sync tool kept aside when both computers changed the books;
-        // a read-only run leaves the copies for a run that may write.
-        if (!FCatalogue->ReadOnly())
-            StartupMerge::Run(*FCatalogue, frmMain);
+        // What a sync tool kept aside when both computers changed the books.
+        StartupMerge::Run(*FCatalogue, frmMain);
         frmMain->ShowCatalogue();
     } catch (const EKELTError&) {
         TPlatform::Messages().Information(QStringLiteral("106-5: KELT -error. File corrupted."));
