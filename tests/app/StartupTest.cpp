@@ -193,6 +193,10 @@ TEST_F(StartupTest, ALockOfAnotherComputerIsNamedAndTheUserChooses)
         SCOPED_TRACE(c.What);
         WriteFiles(ThreeBooks);
         Folder.WriteFile(c.LockFile, laptops);
+        // A read-only run merges no conflict copy: it stays for a run that may write.
+        const std::string copy = "books.sync-conflict-20261208-101010-ABCDEFG.orbl";
+        if (c.ReadOnly)
+            Folder.WriteFile(copy, DatabaseFile({Book(1, "Kim", "Kipling", "Macmillan")}));
         const std::string settings = SettingsText(), books = DatabaseText();
         Platform.Messages.Boxes.clear();
         Platform.Messages.Answers = c.Answers;
@@ -214,6 +218,10 @@ TEST_F(StartupTest, ALockOfAnotherComputerIsNamedAndTheUserChooses)
             EXPECT_EQ(DatabaseText(), books);
             EXPECT_EQ(Folder.ReadFile(c.LockFile), laptops) << "another computer's lock stays unless taken over";
         }
+        if (c.ReadOnly) {
+            EXPECT_TRUE(Folder.Exists(copy));
+        }
+        Folder.Remove(copy);
         Folder.Remove(c.LockFile);
     }
 }

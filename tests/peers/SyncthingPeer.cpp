@@ -6,8 +6,9 @@
 //   syncthing-peer publisher ID TEXT | title ID TEXT | lend ID LOANER DATE
 //   syncthing-peer find FILE      (lines: tool TAB original TAB copy)
 //   syncthing-peer settings merge (the settings file's copies merged in; how many)
-//   syncthing-peer hold           (takes the locks as a running Volumnia does,
-//                                  says "held", and lets go at the end of its input)
+//   syncthing-peer hold           (a running Volumnia: takes the locks, says "held",
+//                                  saves a publisher for each line "ID TEXT" of its
+//                                  input, and lets go at the end of it)
 #include "engine/Catalogue.h"
 #include "engine/ConflictCopies.h"
 #include "engine/Database.h"
@@ -48,6 +49,27 @@ int Change(const std::string& command, int argc, char** argv)
     TCatalogue catalogue(std::move(settings), std::move(database));
     catalogue.ReadCurrentIndex();
     catalogue.EnableHistory("Volumnia", [] { return QDateTime::currentMSecsSinceEpoch(); });
+    if (command == "hold") {
+        // A running Volumnia: each line of input a book's new publisher
+        // ("ID TEXT"), answered "saved" or "refused: <why>".
+        std::cout << "held" << std::endl;
+        int32_t id = 0;
+        std::string text;
+        while (std::cin >> id && std::getline(std::cin >> std::ws, text)) {
+            try {
+                const int32_t slot = catalogue.Database().SlotOf(id);
+                if (slot < 0)
+                    throw std::runtime_error("no book " + std::to_string(id));
+                TItem book = catalogue.Database().ItemAt(slot);
+                book.Fields[2] = text;
+                catalogue.Update(book);
+                std::cout << "saved" << std::endl;
+            } catch (const std::exception& error) {
+                std::cout << "refused: " << error.what() << std::endl;
+            }
+        }
+        return 0;
+    }
     if (command == "add" && argc == 4) {
         TItem book;
         book.Fields[0] = argv[2];
@@ -85,18 +107,6 @@ int main(int argc, char** argv)
             Take(folder);
             TRFileSystem settings(TSettingsKeys::FileName);
             std::cout << MergeSettingsCopies(settings).size() << "\n";
-            return 0;
-        }
-        if (command == "hold") {
-            TWorkingFolderLock folder(QStringLiteral("."), TSettingsKeys::FileName, "Volumnia");
-            Take(folder);
-            TRFileSystem settings(TSettingsKeys::FileName);
-            TWorkingFolderLock file = TWorkingFolderLock::ForFile(settings.ReadString("orbl_databasefile"), "Volumnia");
-            Take(file);
-            std::cout << "held" << std::endl;
-            std::string line;
-            while (std::getline(std::cin, line)) {
-            }
             return 0;
         }
         if (command == "find") {

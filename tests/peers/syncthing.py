@@ -6,16 +6,20 @@ folder with the settings, the folder with the database and its side files);
 each side run as an ordinary user of its own where the test runs as root,
 its programs on a computer named after the side (a UTS namespace).
 
-While Volumnia runs on the laptop, its lock files reach the desktop, where a
-change is refused at once, naming the laptop. The link is paused, both sides change the books (the laptop adds two and
-changes book 7's publisher, the desktop adds one, lends book 7 and changes
-book 9's title), the link resumes, and Syncthing makes its conflict copies.
+While Volumnia runs on the laptop, its lock files reach the desktop, where
+a change is refused at once, naming the laptop. The link is paused, both
+sides change the books (the laptop adds two and changes book 7's publisher,
+the desktop adds one, lends book 7 and changes book 9's title), the link
+resumes, and Syncthing makes its conflict copies.
 Checked: the finder lists every conflict copy of the database, its side
 files and the settings file by the names Syncthing gave them (and nothing
 else); the settings copy merges key by key (the larger CurrentIndex); a
 leftover ".saving" of a killed save that travelled is never read and goes
-with the next save. Where the build has
-`volumnia-csv merge`, the merged catalogue holds all five changes.
+with the next save. `volumnia-csv merge` on the desktop then gives a
+catalogue with all five changes, the new books under distinct numbers, one
+Merge entry in the history, and no copy left beside the catalogue. Last,
+Volumnia runs on both while they are apart: once they meet, the run whose
+lock Syncthing replaced refuses its next save, naming the other computer.
 
 usage: syncthing.py SYNCTHING_PEER VOLUMNIA_CSV INSTALLED_SETTINGS
 Exit status 0 when every check holds, 1 otherwise (Syncthing that cannot
@@ -200,11 +204,13 @@ class Side:
         return holder
 
     def files(self, folder):
-        """The folder's files with their bytes, Syncthing's own left out."""
+        """The folder's files with their bytes, Syncthing's own (its folder
+        files and its temporaries, which it never syncs) left out."""
         found = {}
         for name in sorted(os.listdir(self.folders[folder])):
             path = os.path.join(self.folders[folder], name)
-            if name.startswith(".st") or not os.path.isfile(path):
+            temporary = name.startswith((".syncthing.", "~syncthing~")) and name.endswith(".tmp")
+            if name.startswith(".st") or temporary or not os.path.isfile(path):
                 continue
             with open(path, "rb") as f:
                 found[name] = f.read()
@@ -219,7 +225,9 @@ def wait_until(condition, what, sides, seconds=90):
         for side in sides:
             side.scan()
         time.sleep(1)
-    raise SyncthingError("timed out waiting until " + what)
+    state = "; ".join("%s %s: %s" % (side.name, folder, {n: len(b) for n, b in side.files(folder).items()})
+                      for side in sides for folder in FOLDERS)
+    raise SyncthingError("timed out waiting until %s (%s)" % (what, state))
 
 
 def in_step(laptop, desktop):
@@ -349,7 +357,8 @@ def scenario(root):
                 check(not leftovers, "no temporary of a save on the %s's %s folder" % (side.name, folder))
 
         help_text = desktop.run([CSV, "--help"], cwd=desktop.folders["work"], check_status=False)
-        if " merge" in help_text and database_copies:
+        check(" merge" in help_text, "volumnia-csv has its merge command")
+        if database_copies:
             desktop.run([CSV, "merge", database_copies[0]], cwd=desktop.folders["work"])
             merged = books_of(desktop.files("books")["books.orbl"])
             titles = sorted(b[0] for b in merged.values())
@@ -367,8 +376,39 @@ def scenario(root):
                   % entries[-1:])
             left = desktop.peer("find", "../books/books.orbl").strip()
             check(not left, "no conflict copy of the catalogue is left beside it: " + left)
-        else:
-            print("note: this volumnia-csv has no merge command; the merge itself is not checked here", flush=True)
+
+        # Volumnia runs on both computers while they are apart; once they meet,
+        # Syncthing keeps one lock file of each name. A run whose lock was
+        # replaced refuses its next save, naming the other computer; a run
+        # whose locks stand saves.
+        for side, other in ((laptop, desktop), (desktop, laptop)):
+            side.rest("POST", "/rest/system/pause?device=" + other.device)
+        time.sleep(1)
+        holders = {laptop.name: laptop.hold()}
+        time.sleep(1.5)
+        holders[desktop.name] = desktop.hold()
+        for side, other in ((laptop, desktop), (desktop, laptop)):
+            side.rest("POST", "/rest/system/resume?device=" + other.device)
+
+        def locks(side):
+            return [side.files(f).get(n, b"") for f, n in (("work", "volumnia.kelt.lock"), ("books", "books.orbl.lock"))]
+        wait_until(lambda: in_step(laptop, desktop) and all(locks(laptop)), "the two runs' locks have met", sides)
+        answers = {}
+        for side in sides:
+            holders[side.name].stdin.write("1 Press of the %s\n" % side.name)
+            holders[side.name].stdin.flush()
+            answers[side.name] = holders[side.name].stdout.readline().strip()
+            holders[side.name].stdin.close()
+            holders[side.name].wait(timeout=30)
+        print("answers:", answers, flush=True)
+        for side, other in ((laptop, desktop), (desktop, laptop)):
+            replaced = any(b"host=" + other.name.encode() in lock for lock in locks(side))
+            if replaced:
+                check(answers[side.name].startswith("refused:") and "computer " + other.name in answers[side.name],
+                      "the %s, whose lock was replaced, saves nothing and names the %s" % (side.name, other.name))
+            else:
+                check(answers[side.name] == "saved", "the %s, whose locks stand, saves" % side.name)
+        check(any(a.startswith("refused:") for a in answers.values()), "one of the two runs lost its lock")
     finally:
         for side in sides:
             side.stop()
