@@ -40,3 +40,19 @@ QString TCsvCatalogue::DatabasePath() const
 {
     return Cp1252::ToQString(FCatalogue->Database().FileName());
 }
+
+void TCsvCatalogue::TakeLock(TWorkingFolderLock& lock, std::ostream& report, const std::string& nothingDone)
+{
+    switch (lock.TryLock()) {
+    case TWorkingFolderLock::TResult::Locked:
+        break;
+    case TWorkingFolderLock::TResult::HeldElsewhere:
+    case TWorkingFolderLock::TResult::Refused:
+        throw ECsvRefusal(Utf8(lock.Message()) + "; " + nothingDone);
+    case TWorkingFolderLock::TResult::NotPossible:
+        // Neither beside the file nor in the runtime folder.
+        report << "No lock file can be made for " << lock.LockPath().constData()
+               << ": make sure no other program works on these files.\n";
+        break;
+    }
+}

@@ -7,11 +7,13 @@
 
 #include "engine/Catalogue.h"
 #include "engine/Database.h"
+#include "platform/WorkingFolderLock.h"
 #include "settings/RFileSystem.h"
 
 #include <QString>
 
 #include <memory>
+#include <ostream>
 #include <string>
 
 class TCsvCatalogue {
@@ -26,6 +28,12 @@ public:
     static std::string Utf8(const std::string& cp1252);
     // The database file's path for the file system.
     QString DatabasePath() const;
+    // Takes a lock of the working folder or the database: Volumnia keeps its
+    // books in memory and writes them at its end, so a command changing the
+    // files of a folder it runs on would be lost. A lock held elsewhere is a
+    // refusal ending in `nothingDone` ("nothing imported"); where no lock
+    // file can be made at all, the report says so and the command goes on.
+    static void TakeLock(TWorkingFolderLock& lock, std::ostream& report, const std::string& nothingDone);
 
 private:
     std::unique_ptr<TCatalogue> FCatalogue;

@@ -99,24 +99,6 @@ struct TPlan {
     std::vector<std::string> Blanked, Substituted, DatedToday; // of the rows added
 };
 
-// Volumnia keeps its books in memory and writes them at its end: an import
-// into a folder it runs on would be lost, and its next book numbers reused.
-void TakeLock(TWorkingFolderLock& lock, std::ostream& report)
-{
-    switch (lock.TryLock()) {
-    case TWorkingFolderLock::TResult::Locked:
-        break;
-    case TWorkingFolderLock::TResult::HeldElsewhere:
-    case TWorkingFolderLock::TResult::Refused:
-        throw ECsvRefusal(TCsvCatalogue::Utf8(lock.Message()) + "; nothing imported");
-    case TWorkingFolderLock::TResult::NotPossible:
-        // Neither beside the file nor in the runtime folder.
-        report << "No lock file can be made for " << lock.LockPath().constData()
-               << ": make sure no other program works on these files.\n";
-        break;
-    }
-}
-
 void RefuseWithoutTitles(const QString& file, const TAlias& aliases)
 {
     throw ECsvRefusal(Name(file) + ": no column holds the titles (a header \"Title\" or \"" +
@@ -428,13 +410,13 @@ void Save(TCsvCatalogue& catalogue, const std::vector<TRow>& rows, int32_t curre
 void TCsvImport::Run(const TCsvImportOptions& options, std::ostream& report)
 {
     TWorkingFolderLock lock(QStringLiteral("."), TSettingsKeys::FileName, "an import (volumnia-csv)");
-    TakeLock(lock, report);
+    TCsvCatalogue::TakeLock(lock, report, "nothing imported");
     TCsvCatalogue catalogue;
     const TDatabase& database = catalogue.Database();
     // The database itself, which other working folders may name too; read
     // again once held, so no import that ended meanwhile is overwritten.
     TWorkingFolderLock databaseLock = TWorkingFolderLock::ForFile(database.FileName(), "an import (volumnia-csv)");
-    TakeLock(databaseLock, report);
+    TCsvCatalogue::TakeLock(databaseLock, report, "nothing imported");
     catalogue.Catalogue().Reload();
     const TCsvInputRows input = TCsvInput::Read(options.File, options.Encoding, database.Aliases());
     const std::vector<TCsvRecord>& records = input.Records;

@@ -17,23 +17,6 @@ std::string Utf8(const std::string& cp1252)
     return TCsvCatalogue::Utf8(cp1252);
 }
 
-// Volumnia keeps its books in memory and writes them at its end: a merge
-// into a folder it runs on would be lost.
-void TakeLock(TWorkingFolderLock& lock, std::ostream& report)
-{
-    switch (lock.TryLock()) {
-    case TWorkingFolderLock::TResult::Locked:
-        break;
-    case TWorkingFolderLock::TResult::HeldElsewhere:
-    case TWorkingFolderLock::TResult::Refused:
-        throw ECsvRefusal(Utf8(lock.Message()) + "; nothing merged");
-    case TWorkingFolderLock::TResult::NotPossible:
-        report << "No lock file can be made for " << lock.LockPath().constData()
-               << ": make sure no other program works on these files.\n";
-        break;
-    }
-}
-
 std::string Named(int32_t id, const std::optional<TItem>& book)
 {
     return "book " + std::to_string(id) + (book ? " \"" + Utf8(book->Fields[0]) + "\"" : std::string());
@@ -73,11 +56,11 @@ void Describe(const Merge::TPlan& plan, bool dryRun, std::ostream& report)
 void TCsvMerge::Run(const TCsvMergeOptions& options, std::ostream& report)
 {
     TWorkingFolderLock lock(QStringLiteral("."), TSettingsKeys::FileName, "a merge (volumnia-csv)");
-    TakeLock(lock, report);
+    TCsvCatalogue::TakeLock(lock, report, "nothing merged");
     TCsvCatalogue catalogue;
     const TDatabase& database = catalogue.Database();
     TWorkingFolderLock databaseLock = TWorkingFolderLock::ForFile(database.FileName(), "a merge (volumnia-csv)");
-    TakeLock(databaseLock, report);
+    TCsvCatalogue::TakeLock(databaseLock, report, "nothing merged");
     catalogue.Catalogue().Reload();
     catalogue.Catalogue().ReadCurrentIndex();
 
