@@ -20,7 +20,11 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QGuiApplication>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 
 #include <algorithm>
 #include <cstring>
@@ -65,10 +69,21 @@ std::string Utf8(const QString& text)
     return text.toUtf8().toStdString();
 }
 
+// Everything of the window but its rows of boxes, and what a window
+// manager's frame may take besides.
+constexpr int FixedHeight = 32 + 4 + StrayHeight + 8 + DialogControls::ButtonHeight + 8;
+constexpr int FrameAllowance = 48;
+
+// The rows of boxes shown on the screen the window opens on.
+int VisibleRows()
+{
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    return TfrmBookDetails::RowsShownOn(screen ? screen->availableGeometry().height() : 100000);
+}
+
 int WindowHeight()
 {
-    const int rows = static_cast<int>(EditedFields().size());
-    return 32 + rows * RowHeight + 4 + StrayHeight + 8 + DialogControls::ButtonHeight + 8;
+    return FixedHeight + VisibleRows() * RowHeight;
 }
 
 // What a stray row holds, in a few words: "ISBN: 9780552131063; Series: Discworld".
@@ -123,11 +138,28 @@ TfrmBookDetails::TfrmBookDetails(TCatalogue& catalogue, TShownRows& rows, TRunSt
     // The buttons' letters: Save, Close, Attach and Set aside; the boxes take
     // theirs before the cover's commands, which came later.
     QString taken = QStringLiteral("scta");
-    MakeBoxes(32, taken);
+    const int allRows = static_cast<int>(EditedFields().size());
+    const int shownRows = VisibleRows();
+    scrBoxes = new QScrollArea(this);
+    scrBoxes->setObjectName(QStringLiteral("scrBoxes"));
+    scrBoxes->setFrameShape(QFrame::NoFrame);
+    scrBoxes->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scrBoxes->setGeometry(0, 32, Width, shownRows * RowHeight);
+    auto* boxes = new QWidget;
+    boxes->setObjectName(QStringLiteral("pnlBoxes"));
+    // A scroll bar takes its width from the boxes, not from the cover.
+    const int bar = shownRows < allRows ? scrBoxes->verticalScrollBar()->sizeHint().width() : 0;
+    boxes->resize(Width - bar, allRows * RowHeight);
+    MakeBoxes(boxes, taken);
+    if (bar > 0)
+        for (const TBox& box : FBoxes)
+            if (box.Edit && box.Edit->width() == BoxWidth)
+                box.Edit->resize(BoxWidth - bar, box.Edit->height());
+    scrBoxes->setWidget(boxes);
     Cover = new TCoverPanel(this, taken);
     Cover->move(Width, 32);
 
-    const int strayTop = 32 + static_cast<int>(FBoxes.size()) * RowHeight + 4;
+    const int strayTop = 32 + shownRows * RowHeight + 4;
     grpStray = new QGroupBox(QStringLiteral("Details that may belong to another book"), this);
     grpStray->setObjectName(QStringLiteral("grpStray"));
     grpStray->setAccessibleName(grpStray->title());
@@ -192,17 +224,30 @@ TfrmBookDetails::TfrmBookDetails(TCatalogue& catalogue, TShownRows& rows, TRunSt
     SetEditing(false);
 }
 
-void TfrmBookDetails::MakeBoxes(int top, QString& taken)
+int TfrmBookDetails::RowsShownOn(int availableHeight)
 {
-    int y = top;
+    const int rows = static_cast<int>(EditedFields().size());
+    const int fit = (availableHeight - FixedHeight - FrameAllowance) / RowHeight;
+    const int least = std::min(rows, (TCoverPanel::PanelHeight - StrayHeight + RowHeight - 1) / RowHeight);
+    return std::clamp(fit, least, rows);
+}
+
+int TfrmBookDetails::HeightOn(int availableHeight)
+{
+    return FixedHeight + RowsShownOn(availableHeight) * RowHeight;
+}
+
+void TfrmBookDetails::MakeBoxes(QWidget* parent, QString& taken)
+{
+    int y = 0;
     for (const TField* field : EditedFields()) {
         TBox box;
         box.Field = field;
         const QString caption = QString::fromLatin1(field->Caption);
-        box.Caption = DialogControls::Label(WithAccessKey(caption, taken) + QStringLiteral(":"), this, Left, y + 3);
+        box.Caption = DialogControls::Label(WithAccessKey(caption, taken) + QStringLiteral(":"), parent, Left, y + 3);
         QWidget* control = nullptr;
         if (field->Kind == TFieldKind::Choice || field->Kind == TFieldKind::Rating) {
-            box.Choice = new QComboBox(this);
+            box.Choice = new QComboBox(parent);
             box.Choice->addItem(QString());
             if (field->Kind == TFieldKind::Rating) {
                 for (int stars = 0; stars <= 5; ++stars)
@@ -213,9 +258,10 @@ void TfrmBookDetails::MakeBoxes(int top, QString& taken)
             }
             box.Choice->setGeometry(BoxLeft, y, BoxWidth / 2, DialogControls::EditHeight);
             connect(box.Choice, &QComboBox::activated, this, Guarded(this, &TfrmBookDetails::StartEditing));
+            box.Choice->installEventFilter(this);
             control = box.Choice;
         } else {
-            box.Edit = DialogControls::EditBox(this, BoxLeft, y, BoxWidth);
+            box.Edit = DialogControls::EditBox(parent, BoxLeft, y, BoxWidth);
             if (field->Kind == TFieldKind::Number || field->Kind == TFieldKind::Date ||
                 field->Kind == TFieldKind::Isbn) {
                 box.Edit->resize(BoxWidth / 2, box.Edit->height());
@@ -277,6 +323,10 @@ bool TfrmBookDetails::eventFilter(QObject* watched, QEvent* event)
 {
     // Outside an edit Ctrl+Z and Ctrl+Y are the Database menu's, as in the
     // main window's read-only boxes: a box would take them for its own undo.
+    // A box reached with Tab or its access key is scrolled into sight.
+    if (event->type() == QEvent::FocusIn && watched->isWidgetType() &&
+        scrBoxes->widget()->isAncestorOf(static_cast<QWidget*>(watched)))
+        scrBoxes->ensureWidgetVisible(static_cast<QWidget*>(watched), 0, 4);
     if (event->type() == QEvent::ShortcutOverride && !FEditing) {
         const auto* key = static_cast<QKeyEvent*>(event);
         if (key->matches(QKeySequence::Undo) || key->matches(QKeySequence::Redo))

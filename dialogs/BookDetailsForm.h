@@ -24,6 +24,7 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QScrollArea;
 class TCoverPanel;
 class TCatalogue;
 class TShownRows;
@@ -44,6 +45,9 @@ public:
     };
 
     QLabel* lblBook = nullptr;
+    // The boxes, in a scrolled part of the window where the screen cannot
+    // hold them all (a large scale), so the window's buttons stay on it.
+    QScrollArea* scrBoxes = nullptr;
     QGroupBox* grpStray = nullptr;
     QLabel* lblStray = nullptr;
     QPushButton* btnAttach = nullptr;
@@ -53,6 +57,12 @@ public:
     QPushButton* btnCancel = nullptr;
     QPushButton* btnClose = nullptr;
     QPushButton* btnLookUp = nullptr;
+
+    // The rows of boxes shown at once, and the window's height, on a screen
+    // of that available height: every row where it holds them, fewer
+    // (scrolled) where not, never so few that the cover passes the buttons.
+    static int RowsShownOn(int availableHeight);
+    static int HeightOn(int availableHeight);
 
     const std::vector<TBox>& Boxes() const { return FBoxes; }
     // The box of a detail's key, nullptr for none.
@@ -80,7 +90,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void MakeBoxes(int top, QString& taken);
+    void MakeBoxes(QWidget* parent, QString& taken);
     // Shows the current book of the shown rows, unless an edit holds the window.
     void Follow();
     void ShowBook(int32_t id);

@@ -16,6 +16,8 @@
 #include "widgets/CoverPanel.h"
 #include "widgets/RunState.h"
 
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QApplication>
 #include <QComboBox>
 #include <QGroupBox>
@@ -336,12 +338,37 @@ TEST_F(BookDetailsFormTest, CaptionsFitBeforeTheirBoxesAndTheWindowDrawsWhole)
     for (const TfrmBookDetails::TBox& box : details.Boxes()) {
         QWidget* control = box.Edit ? static_cast<QWidget*>(box.Edit) : static_cast<QWidget*>(box.Choice);
         EXPECT_LE(box.Caption->x() + box.Caption->sizeHint().width(), control->x()) << box.Field->Key;
-        EXPECT_TRUE(details.rect().contains(control->geometry())) << box.Field->Key;
+        // Every box within the scrolled part, which lies within the window.
+        EXPECT_TRUE(details.scrBoxes->widget()->rect().contains(control->geometry())) << box.Field->Key;
     }
+    EXPECT_TRUE(details.rect().contains(details.scrBoxes->geometry()));
     const QPixmap picture = details.grab();
     EXPECT_EQ(picture.deviceIndependentSize().toSize(), details.size());
     if (const QByteArray folder = qgetenv("VOLUMNIA_GRAB_DIR"); !folder.isEmpty())
         picture.save(QString::fromLocal8Bit(folder) + QStringLiteral("/bookdetails.png"));
+}
+
+// The window's height keeps its buttons on a screen too low for every box
+// (a scale of 2 on a 1080-pixel screen leaves 540), the boxes scrolled
+// instead; a box reached from the keyboard is scrolled into sight.
+TEST_F(BookDetailsFormTest, OnALowScreenTheBoxesScrollAndAFocusedBoxComesIntoSight)
+{
+    const int allRows = TfrmBookDetails::RowsShownOn(100000);
+    EXPECT_LT(TfrmBookDetails::RowsShownOn(540), allRows);
+    EXPECT_LE(TfrmBookDetails::HeightOn(540) + 40, 540);
+    StartWith(Books);
+    TfrmBookDetails& details = Open();
+    details.scrBoxes->resize(details.scrBoxes->width(), 3 * 26);
+    QCoreApplication::processEvents();
+    QScrollBar* bar = details.scrBoxes->verticalScrollBar();
+    ASSERT_GT(bar->maximum(), 0);
+    const TfrmBookDetails::TBox& last = details.Boxes().back();
+    QWidget* control = last.Edit ? static_cast<QWidget*>(last.Edit) : static_cast<QWidget*>(last.Choice);
+    control->setFocus();
+    QCoreApplication::processEvents();
+    QWidget* viewport = details.scrBoxes->viewport();
+    EXPECT_TRUE(viewport->rect().contains(control->mapTo(viewport, QPoint(0, control->height() / 2))))
+        << last.Field->Key << " at " << bar->value();
 }
 
 } // namespace
