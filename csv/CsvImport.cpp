@@ -16,6 +16,8 @@
 #include "platform/WorkingFolderLock.h"
 #include "settings/SettingsKeys.h"
 
+#include <QRegularExpression>
+
 #include <algorithm>
 #include <array>
 #include <limits>
@@ -105,6 +107,26 @@ void RefuseWithoutTitles(const QString& file, const TAlias& aliases)
                       TCsvCatalogue::Utf8(aliases[0]) + "\"); nothing imported");
 }
 
+// Other programs write a book's number in its series after the series'
+// name, "Discworld (4)" (LibraryThing): where the row gives no number, a
+// detail ordered by a number detail (its ThenBy) gives that number to it.
+// A value naming several series ("A (1); B (2)") stays as written.
+void SplitNumbers(TDetails& details)
+{
+    static const QRegularExpression numbered(QStringLiteral("^([^;]*\\S)\\s*\\((\\d+(?:\\.\\d+)?)\\)$"));
+    for (const TField* field : FieldTable::Details()) {
+        const TField* number = *field->ThenBy ? FieldTable::Find(field->ThenBy) : nullptr;
+        if (!number || number->Kind != TFieldKind::Number || !details.Value(number->Key).empty())
+            continue;
+        const QRegularExpressionMatch match = numbered.match(QString::fromStdString(details.Value(field->Key)));
+        std::string value;
+        if (match.hasMatch() && FieldTable::Normalized(*number, match.captured(2).toStdString(), value)) {
+            details.Set(field->Key, match.captured(1).toStdString());
+            details.Set(number->Key, std::move(value));
+        }
+    }
+}
+
 // The details a row's columns give, each from the first of its columns with
 // a value in the field's form; a value that is none is left out and said.
 template <typename TCell>
@@ -133,6 +155,9 @@ void ReadDetails(const TCsvRecord& record, const TCsvColumns& columns, const std
         if (!firstWhy.empty())
             plan.DetailsLeftOut.push_back(firstWhy);
     }
+    // Volumnia's own files keep the number in a column of its own.
+    if (!columns.Own())
+        SplitNumbers(row.Details);
 }
 
 TPlan PlanRows(const std::vector<TCsvRecord>& records, const TCsvColumns& columns, const TCsvImportOptions& options)

@@ -1113,3 +1113,25 @@ TEST_F(CsvCommand, HistoryListsAnImportAsOneChange)
 }
 
 } // namespace
+
+// A series written with the book's number after it, as LibraryThing writes
+// it, comes in as the series and its number, where the row gives no number.
+TEST_F(CsvCommand, ANumberAfterASeriesNameIsTheNumberInTheSeries)
+{
+    TTempWorkingFolder folder;
+    WriteCatalogue(folder, 0, {});
+    folder.WriteFile("in.tsv", "Title\tPrimary Author\tSeries\tSeries Number\n"
+                               "Mort\tPratchett\tDiscworld (4)\t\n"
+                               "Eric\tPratchett\tDiscworld (9)\t8\n"
+                               "Both\tX\tA (1); B (2)\t\n"
+                               "Half\tX\tFoundation (2.5)\t\n"
+                               "None\tX\t(3)\t\n");
+    const TRun run = RunCsv({"import", "in.tsv"});
+    ASSERT_EQ(run.Code, 0) << run.Err;
+    const std::vector<std::pair<std::string, std::string>> expected = {
+        {"Discworld", "4"}, {"Discworld (9)", "8"}, {"A (1); B (2)", ""}, {"Foundation", "2.5"}, {"(3)", ""}};
+    for (int32_t id = 1; id <= 5; ++id) {
+        const TDetails details = DetailsHeld(id);
+        EXPECT_EQ(std::make_pair(details.Value("series"), details.Value("series_number")), expected[id - 1]) << id;
+    }
+}
