@@ -26,7 +26,12 @@ std::string Version(const std::optional<TItem>& book, const std::string& unit)
 {
     if (!book)
         return "removed";
-    return "\"" + Merge::UnitText(*book, unit) + "\"";
+    // Appended, not `"\"" + text`: GCC 12 reports a false -Wrestrict there in
+    // optimised builds.
+    std::string text = "\"";
+    text += Merge::UnitText(*book, unit);
+    text += '"';
+    return text;
 }
 
 void Describe(const Merge::TPlan& plan, bool dryRun, std::ostream& report)
