@@ -45,13 +45,9 @@ namespace FinnaAnswer {
 TLookupAnswer Parse(const QByteArray& bytes)
 {
     TLookupAnswer answer;
-    QJsonParseError error;
-    const QJsonDocument document = QJsonDocument::fromJson(bytes, &error);
-    if (error.error != QJsonParseError::NoError || !document.isObject()) {
-        answer.Problem = JsonValues::Unreadable(bytes, error);
+    QJsonObject top;
+    if (!JsonValues::TopObject(bytes, top, answer.Problem))
         return answer;
-    }
-    const QJsonObject top = document.object();
     const QString status = top.value(QLatin1String("status")).toString();
     if (status != QLatin1String("OK")) {
         const QString message = top.value(QLatin1String("statusMessage")).toString().left(200);

@@ -4,6 +4,7 @@
 #include "lookup/LookupRecord.h"
 
 #include <QJsonArray>
+#include <QJsonDocument>
 #include <QJsonObject>
 
 namespace JsonValues {
@@ -42,6 +43,18 @@ QString Unreadable(const QByteArray& bytes, const QJsonParseError& error)
     if (error.offset >= bytes.trimmed().size() - 1 && !bytes.trimmed().isEmpty())
         return QStringLiteral("The answer was cut short.");
     return QStringLiteral("The answer was not readable.");
+}
+
+bool TopObject(const QByteArray& bytes, QJsonObject& top, QString& problem)
+{
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(bytes, &error);
+    if (error.error != QJsonParseError::NoError || !document.isObject()) {
+        problem = Unreadable(bytes, error);
+        return false;
+    }
+    top = document.object();
+    return true;
 }
 
 } // namespace JsonValues

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QJsonObject>
 #include <QJsonParseError>
 #include <QJsonValue>
 #include <QStringList>
@@ -19,5 +20,8 @@ void AddIsbns(const QJsonValue& list, QStringList& isbns);
 // Why bytes are no JSON document: cut short (the parser met the end) or not
 // of the documented form.
 QString Unreadable(const QByteArray& bytes, const QJsonParseError& error);
+// The answer's top object, or false with problem set (Unreadable's sentence)
+// where the bytes are no JSON document holding an object.
+bool TopObject(const QByteArray& bytes, QJsonObject& top, QString& problem);
 
 } // namespace JsonValues

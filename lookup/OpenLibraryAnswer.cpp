@@ -48,13 +48,9 @@ namespace OpenLibraryAnswer {
 TLookupAnswer Parse(const QByteArray& bytes)
 {
     TLookupAnswer answer;
-    QJsonParseError error;
-    const QJsonDocument document = QJsonDocument::fromJson(bytes, &error);
-    if (error.error != QJsonParseError::NoError || !document.isObject()) {
-        answer.Problem = JsonValues::Unreadable(bytes, error);
+    QJsonObject books;
+    if (!JsonValues::TopObject(bytes, books, answer.Problem))
         return answer;
-    }
-    const QJsonObject books = document.object();
     for (auto it = books.begin(); it != books.end(); ++it)
         if (it.value().isObject())
             answer.Records.push_back(RecordOf(it.value().toObject()));
